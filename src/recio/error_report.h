@@ -1,0 +1,46 @@
+// The run-time error report: one line on standard error per failure.
+#pragma once
+
+#include <string_view>
+
+namespace recio {
+
+/// Message numbers of the run-time message catalogue.
+enum Message : int {
+  kAccessDenied = 9,
+  kCannotOverwrite = 10,
+  kEndOfFile = 24,
+  kFileNotFound = 29,
+  kOpenFailure = 30,
+  kWriteError = 38,
+  kReadError = 39,
+  kNoMemory = 41,
+  kNoSuchDevice = 42,
+  kFileNameError = 43,
+  kWriteToReadOnly = 47,
+  kSyntaxError = 59,
+  kTypeMismatch = 61,
+  kOutputConversion = 63,
+  kInputConversion = 64,
+  kRecordOverflow = 66,
+};
+
+/// Exit status of a run refused because a count exceeds the program's fixed
+/// extents (grid nodes, well slots).
+inline constexpr int kLimitExitStatus = 1;
+
+/// Writes the report line of message `number` for `unit` to standard error,
+/// "tavrix: severe (N): text" or "tavrix: error (63): text", after everything
+/// sent to the console. A severe message then ends the process with exit
+/// status N (the low byte of 0xC0000000 + N); message 63 returns.
+void report_io_error(int number, int unit);
+
+/// report_io_error for a severe message, which never returns.
+[[noreturn]] void fatal_io_error(int number, int unit);
+
+/// Ends the run because a value read exceeds a fixed extent of the program:
+/// writes "leaky-drawdown: " and `text` as one line on standard error and exits
+/// with kLimitExitStatus.
+[[noreturn]] void refuse_input(std::string_view text);
+
+}  // namespace recio

@@ -1,0 +1,78 @@
+// Units: the console streams and the three file units of a run.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace recio {
+
+/// Unit number of the console input (standard input), as error reports show it.
+inline constexpr int kConsoleIn = -4;
+/// Unit number of the console output (standard output), as error reports show it.
+inline constexpr int kConsoleOut = -1;
+/// File unit of the input file named at the console.
+inline constexpr int kInputUnit = 11;
+/// File unit of the report file named at the console.
+inline constexpr int kReportUnit = 12;
+/// File unit of the raster grid file ARCFILE.
+inline constexpr int kRasterUnit = 14;
+
+/// A 20-character name field as read from the console (zero-filled until read).
+using NameField = std::array<char, 20>;
+
+/// The operating-system calls the units make, behind one narrow interface so
+/// that tests can make any of them fail. Every call returns -errno on failure.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  /// The current working directory, or an empty string when it is unknown.
+  virtual std::string current_directory() = 0;
+  /// Opens `path` with open(2) `flags` (mode 0666 when created); a descriptor or -errno.
+  virtual int open(const std::string& path, int flags) = 0;
+  /// True when the open descriptor `fd` is a directory.
+  virtual bool is_directory(int fd) = 0;
+  /// Writes up to `size` bytes; the count written or -errno.
+  virtual long write(int fd, const char* data, std::size_t size) = 0;
+  /// Reads up to `size` bytes; the count read (0 at end of file) or -errno.
+  virtual long read(int fd, char* data, std::size_t size) = 0;
+  /// Cuts the file of `fd` off at `length` bytes; 0 or -errno.
+  virtual int truncate(int fd, long length) = 0;
+  /// Moves the write position of `fd` to `offset`; 0 or -errno.
+  virtual int seek(int fd, long offset) = 0;
+};
+
+/// The real file system (POSIX calls).
+FileSystem& posix_file_system();
+
+/// Makes every later unit operation use `fs` (tests); nullptr restores the real one.
+void use_file_system(FileSystem* fs);
+
+/// Connects file unit 11, 12 or 14 to the file named in `name`: leading blanks,
+/// trailing blanks and zero bytes dropped, made a full path against the current
+/// directory. Opens read-write (created when missing), falls back to read-only
+/// when write access is refused; an existing file is untouched until the first
+/// record is written to it. A failure ends the run with messages 9, 10, 29, 30,
+/// 42 or 43.
+void open_unit(int unit, std::string_view name);
+
+/// The full path of a file unit's file, "CONIN$" or "CONOUT$" for the consoles.
+std::string unit_file_name(int unit);
+
+/// Sends one record (its characters, then CR LF unless `line_end` is false) to
+/// a unit. The first record sent to a disk file cuts off its old contents.
+/// A failed write ends the run with message 38; a read-only unit with 47.
+void send_record(int unit, std::string_view record, bool line_end = true);
+
+/// Reads the next record (line) of unit 11 or the console input into `record`,
+/// without its LF and a CR before it. False at end of file; a failed read ends
+/// the run with message 39.
+bool read_record(int unit, std::string& record);
+
+/// Forgets every unit (tests only): descriptors are closed, state is reset.
+void reset_units();
+
+}  // namespace recio
