@@ -1,7 +1,7 @@
 // Edit-descriptor lists: the fixed record layouts, written in their own
 // notation and turned into descriptor tables at compile time.
 //
-//   constexpr auto kWellLine = R"(9X F9.2 6X F9.2 5X F14.2 /)"_fmt;
+//   constexpr auto kWellLine = R"fmt(9X F9.2 6X F9.2 5X F14.2 /)fmt"_fmt;
 //
 // Notation: a literal in double quotes ("" inside stands for one quote), nX,
 // rIw, rFw.d, /, $ and r( ... ), separated by blanks or commas; a repeat count
@@ -162,7 +162,7 @@ struct ListText {
 
 }  // namespace detail
 
-/// Compiles an edit-descriptor list at compile time: R"(1X I4 1X 300F6.2 / /)"_fmt.
+/// Compiles an edit-descriptor list at compile time: R"fmt(1X I4 1X 300F6.2 / /)fmt"_fmt.
 template <detail::ListText S>
 consteval auto operator""_fmt() {
   constexpr detail::Parsed p = detail::parse(S.view());
