@@ -14,4 +14,32 @@ float DIST(std::int32_t SPACING, std::int32_t i, std::int32_t j, float XW, float
 /// TIME days of pumping, LEAK leakance).
 void DRAWDN(float T, float S, float TIME, float LEAK, float Q, float R, float& DD);
 
+// The pieces of DRAWDN, one per rounding point, for a grid evaluation that
+// hoists the per-run parts out of its node loop. DRAWDN is written in terms of
+// them, so a caller that composes them as DRAWDN does gets DRAWDN's bits:
+//
+//   W  = WUB(u_of(u_factor(T, S, TIME), R), rb_of(R, leakage_factor(T, LEAK)))
+//   DD = accumulate(drawdown_from_W(Q, W, T), DD)
+
+/// S / (T * TIME), in double and not rounded: the per-run factor of u.
+double u_factor(float T, float S, float TIME);
+
+/// u = single(u_factor * ((R * R) * 1.87025)), the well function's time
+/// argument at distance R feet.
+float u_of(double u_factor, float R);
+
+/// B = single(sqrt(T / LEAK)), the leakage factor in feet; +infinity for
+/// LEAK = 0.
+float leakage_factor(float T, float LEAK);
+
+/// rB = single(R / B), the ratio r/B; 0 for B = +infinity.
+float rb_of(float R, float B);
+
+/// s = single((((Q / 1440.0) * 114.59156) * W) / T), the drawdown in feet of
+/// a well pumping Q gallons per day whose well function value is W.
+float drawdown_from_W(float Q, float W, float T);
+
+/// single(s + DD): the new value of a drawdown cell that holds DD.
+float accumulate(float s, float DD);
+
 }  // namespace leaky

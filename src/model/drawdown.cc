@@ -1,0 +1,85 @@
+// The node distance DIST and the well drawdown DRAWDN (spec Part 2.2).
+//
+// Each single(...) of the spec is an explicit static_cast<float> of a double
+// expression in the spec's order; the library is built with
+// -ffp-contract=off.
+//
+// Inputs the spec leaves open:
+// - DIST forms i * SPACING and j * SPACING in 64-bit integers, so there is no
+//   signed overflow for any SPACING or index; wherever the spec's 32-bit
+//   products are exact (|product| < 2^31) the result is the same. Indices are
+//   not checked: DIST is plain arithmetic, and DRAWDN is handed the one cell it
+//   adds into, so no index reaches an array here.
+// - DRAWDN does not check T, S, TIME or LEAK. Outside the physical domain
+//   (T, S, TIME > 0, LEAK >= 0) the non-trapping arithmetic runs on: e.g. T = 0
+//   gives u = +infinity, W = 0 and s = 0 / 0 = NaN, and a NaN u gives W = NaN
+//   (see WUB). A NaN then reaches the cell and shows up in the outputs rather
+//   than being hidden; nothing loops or traps.
+
+#include "model/drawdown.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+#include "model/well_function.h"
+
+namespace leaky {
+namespace {
+
+constexpr float kLeastDistance = 1.0f;
+constexpr float kUCoefficient = 1.87025f;      // 3FEF645A
+constexpr float kMinutesPerDay = 1440.0f;      // 44B40000
+constexpr float kDrawdownCoefficient = 114.59156f;  // 42E52EE1
+
+static_assert(std::bit_cast<std::uint32_t>(kUCoefficient) == 0x3FEF645Au);
+static_assert(std::bit_cast<std::uint32_t>(kMinutesPerDay) == 0x44B40000u);
+static_assert(std::bit_cast<std::uint32_t>(kDrawdownCoefficient) == 0x42E52EE1u);
+
+inline double D(float x) { return static_cast<double>(x); }
+
+}  // namespace
+
+float DIST(std::int32_t SPACING, std::int32_t i, std::int32_t j, float XW, float YW) {
+  const float xn = static_cast<float>(std::int64_t{i} * std::int64_t{SPACING});
+  const float yn = static_cast<float>(std::int64_t{j} * std::int64_t{SPACING});
+  const float xw = static_cast<float>(static_cast<double>(SPACING) * D(XW));
+  const float yw = static_cast<float>(static_cast<double>(SPACING) * D(YW));
+  const float dx = static_cast<float>(D(xn) - D(xw));
+  const float dy = static_cast<float>(D(yn) - D(yw));
+  const float dx2 = static_cast<float>(D(dx) * D(dx));
+  const float dy2 = static_cast<float>(D(dy) * D(dy));
+  float R = static_cast<float>(std::sqrt(D(dy2) + D(dx2)));
+  if (R < kLeastDistance) R = kLeastDistance;
+  return R;
+}
+
+double u_factor(float T, float S, float TIME) { return D(S) / (D(T) * D(TIME)); }
+
+float u_of(double u_factor, float R) {
+  const double a = (D(R) * D(R)) * D(kUCoefficient);  // stays in double
+  return static_cast<float>(u_factor * a);
+}
+
+float leakage_factor(float T, float LEAK) {
+  return static_cast<float>(std::sqrt(D(T) / D(LEAK)));
+}
+
+float rb_of(float R, float B) { return static_cast<float>(D(R) / D(B)); }
+
+float drawdown_from_W(float Q, float W, float T) {
+  return static_cast<float>((((D(Q) / D(kMinutesPerDay)) * D(kDrawdownCoefficient)) * D(W)) / D(T));
+}
+
+float accumulate(float s, float DD) { return static_cast<float>(D(s) + D(DD)); }
+
+void DRAWDN(float T, float S, float TIME, float LEAK, float Q, float R, float& DD) {
+  const float u = u_of(u_factor(T, S, TIME), R);
+  const float B = leakage_factor(T, LEAK);
+  const float rB = rb_of(R, B);
+  const float W = WUB(u, rB);
+  const float s = drawdown_from_W(Q, W, T);
+  DD = accumulate(s, DD);
+}
+
+}  // namespace leaky
