@@ -41,7 +41,9 @@ void check_node_count(const char* what, std::int32_t count) {
                         " exceeds the grid's limit of " + std::to_string(kMaxNodes) + " nodes");
 }
 
-void COMP(const std::int32_t& NY, const std::int32_t& NX) {
+void COMP(const std::int32_t& NY, const std::int32_t& NX) { COMP(NY, NX, EvaluationListener()); }
+
+void COMP(const std::int32_t& NY, const std::int32_t& NX, const EvaluationListener& listener) {
   std::int32_t m = 1;
   std::int32_t XLL = 0, YLL = 0, SPACING = 0, NDEC = 0, NWELL = 0;
   float T = 0.0f, LEAK = 0.0f, S = 0.0f, TIME = 0.0f;
@@ -110,6 +112,9 @@ void COMP(const std::int32_t& NY, const std::int32_t& NX) {
   }
   write_column_numbers(NX);
   write_axis_label();
+
+  if (listener)
+    listener(Evaluation{NX, NY, XLL, YLL, SPACING, NDEC, T, LEAK, S, TIME, evaluated, DD.get()});
 }
 
 }  // namespace grid
