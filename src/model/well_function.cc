@@ -9,8 +9,8 @@
 
 #include <bit>
 #include <cfloat>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "model/well_function_trace.h"
@@ -23,9 +23,9 @@ namespace leaky {
 namespace {
 
 // The rule's constants as singles (spec Part 2.1, table of constants).
-constexpr float kCutoff = 6.0f;        // 40C00000
+constexpr float kCutoff = 6.0f;           // 40C00000
 constexpr float kFirstHalfWidth = 1e-8f;  // 322BCC77
-constexpr float kFloor = -675.84f;     // C428F5C3
+constexpr float kFloor = -675.84f;        // C428F5C3
 
 static_assert(std::bit_cast<std::uint32_t>(kFirstHalfWidth) == 0x322BCC77u);
 static_assert(std::bit_cast<std::uint32_t>(kFloor) == 0xC428F5C3u);
