@@ -43,6 +43,12 @@ class FileSystem {
   virtual int truncate(int fd, long length) = 0;
   /// Moves the write position of `fd` to `offset`; 0 or -errno.
   virtual int seek(int fd, long offset) = 0;
+  /// Closes `fd`; 0 or -errno. The default does nothing (for fakes whose
+  /// descriptors are not real); the real file system closes it.
+  virtual int close(int fd) {
+    (void)fd;
+    return 0;
+  }
 };
 
 /// The real file system (POSIX calls).
@@ -74,5 +80,10 @@ bool read_record(int unit, std::string& record);
 
 /// Forgets every unit (tests only): descriptors are closed, state is reset.
 void reset_units();
+
+/// Closes every file unit with what it holds (nothing is buffered). Used by
+/// the fatal error report before the process ends; the units stay known, so
+/// a later report can still name their files.
+void close_units();
 
 }  // namespace recio

@@ -1,0 +1,227 @@
+// The free-form reader and writer (Part 4.2).
+#include "recio/free_form.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "recio/error_report.h"
+
+namespace recio {
+namespace {
+
+constexpr std::size_t kMaxTextValue = 2049;
+
+// One value as found on the input, before conversion.
+struct Value {
+  enum class Kind { kNull, kSlash, kQuoted, kUnquoted } kind = Kind::kNull;
+  std::string text;
+};
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool ends_unquoted(char c) { return c == ' ' || c == '\t' || c == ',' || c == '/'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The quoted value starting at record[pos] (the opening quote), continued
+// over further records when the record ends before the closing quote.
+std::string read_quoted(int unit, std::string& record, std::size_t pos) {
+  const char quote = record[pos++];
+  std::string text;
+  for (;;) {
+    if (pos >= record.size()) {
+      if (!read_record(unit, record)) fatal_io_error(kEndOfFile, unit);
+      pos = 0;
+      continue;
+    }
+    const char c = record[pos++];
+    if (c == quote) {
+      if (pos < record.size() && record[pos] == quote) {
+        ++pos;  // a doubled quote stands for one
+      } else {
+        return text;
+      }
+    }
+    // Beyond the longest accepted value only the fact of the excess matters.
+    if (text.size() <= kMaxTextValue) text += c;
+  }
+}
+
+// Steps 1 to 3 of a free-form read: the first value from the next record on.
+Value next_value(int unit) {
+  std::string record;
+  if (!read_record(unit, record)) fatal_io_error(kEndOfFile, unit);
+  std::size_t pos = 0;
+  for (;;) {
+    while (pos < record.size() && is_blank(record[pos])) ++pos;
+    if (pos < record.size()) break;
+    if (!read_record(unit, record)) fatal_io_error(kEndOfFile, unit);
+    pos = 0;
+  }
+  Value v;
+  // A repeat count r* (digits then *): r* before a separator is r null
+  // values, r*c is r copies of c, and a read of one item takes the first.
+  std::size_t digits_end = pos;
+  while (digits_end < record.size() && is_digit(record[digits_end])) ++digits_end;
+  if (digits_end > pos && digits_end < record.size() && record[digits_end] == '*') {
+    if (record.find_first_not_of('0', pos) == digits_end) fatal_io_error(kSyntaxError, unit);  // 0*
+    pos = digits_end + 1;
+    if (pos >= record.size() || ends_unquoted(record[pos])) return v;  // null
+  }
+  const char c = record[pos];
+  if (c == ',') return v;
+  if (c == '/') {
+    v.kind = Value::Kind::kSlash;
+    return v;
+  }
+  if (c == '\'' || c == '"') {
+    v.kind = Value::Kind::kQuoted;
+    v.text = read_quoted(unit, record, pos);
+    return v;
+  }
+  std::size_t end = pos;
+  while (end < record.size() && !ends_unquoted(record[end])) ++end;
+  v.kind = Value::Kind::kUnquoted;
+  v.text = record.substr(pos, end - pos);
+  return v;
+}
+
+// A value in number form: an optional sign, digits with at most one point,
+// optionally an exponent letter E, D or Q (either case) and a signed exponent.
+struct Number {
+  bool negative = false;
+  std::string mantissa;    // digits and at most one point, as written
+  long exponent = 0;       // saturated far beyond any representable value
+  bool is_whole = true;    // no point and no exponent
+  bool above_one = false;  // when not zero: at least 1 in magnitude (for range failures)
+  bool zero = true;        // every digit is 0
+};
+
+bool parse_number(const std::string& s, Number& n) {
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) n.negative = s[i++] == '-';
+  bool point = false;
+  int digits = 0;
+  long order = -1;  // decimal order of the first nonzero digit, before the exponent
+  long int_digits_seen = 0;
+  long frac_zeros = 0;
+  for (; i < s.size(); ++i) {
+    const char c = s[i];
+    if (is_digit(c)) {
+      ++digits;
+      if (c != '0' && n.zero) {
+        n.zero = false;
+        order = point ? -(frac_zeros + 1) : 0;
+      }
+      if (!point && !n.zero) ++int_digits_seen;
+      if (point && n.zero) ++frac_zeros;
+    } else if (c == '.' && !point) {
+      point = true;
+      n.is_whole = false;
+    } else {
+      break;
+    }
+    n.mantissa += c;
+  }
+  if (digits == 0) return false;
+  if (!n.zero && order == 0) order = int_digits_seen - 1;
+  if (i < s.size()) {
+    const char e = s[i];
+    if (e != 'e' && e != 'E' && e != 'd' && e != 'D' && e != 'q' && e != 'Q') return false;
+    n.is_whole = false;
+    ++i;
+    bool negative_exp = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative_exp = s[i++] == '-';
+    if (i == s.size()) return false;
+    for (; i < s.size(); ++i) {
+      if (!is_digit(s[i])) return false;
+      if (n.exponent < 100000000) n.exponent = n.exponent * 10 + (s[i] - '0');
+    }
+    if (negative_exp) n.exponent = -n.exponent;
+  }
+  n.above_one = !n.zero && order + n.exponent >= 0;
+  return true;
+}
+
+// The number as "mantissa e exponent" in the form std::from_chars takes.
+std::string plain_text(const Number& n) {
+  std::string t = n.mantissa;
+  t += 'e';
+  t += std::to_string(n.exponent);
+  return t;
+}
+
+template <typename T>
+bool convert(const Number& n, T& out) {
+  const std::string t = plain_text(n);
+  T v{};
+  const auto res = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
+  if (res.ec == std::errc::result_out_of_range) {
+    if (n.above_one) return false;  // beyond the range
+    v = T(0);                       // below the smallest subnormal: zero
+  } else if (res.ec != std::errc() || res.ptr != t.data() + t.size()) {
+    return false;
+  }
+  out = n.negative ? -v : v;
+  return true;
+}
+
+Value read_for_number(int unit) {
+  Value v = next_value(unit);
+  if (v.kind == Value::Kind::kQuoted) fatal_io_error(kSyntaxError, unit);
+  return v;
+}
+
+}  // namespace
+
+void read_free(int unit, std::int32_t& item) {
+  const Value v = read_for_number(unit);
+  if (v.kind != Value::Kind::kUnquoted) return;
+  Number n;
+  if (!parse_number(v.text, n)) fatal_io_error(kSyntaxError, unit);
+  if (n.is_whole) {
+    std::int64_t mag = 0;
+    for (char c : n.mantissa) {
+      mag = mag * 10 + (c - '0');
+      if (mag > 2147483648LL) fatal_io_error(kInputConversion, unit);
+    }
+    const std::int64_t value = n.negative ? -mag : mag;
+    if (value > std::numeric_limits<std::int32_t>::max()) fatal_io_error(kInputConversion, unit);
+    item = static_cast<std::int32_t>(value);
+    return;
+  }
+  // Number form: converted in double precision, then cut toward zero.
+  double d = 0.0;
+  if (!convert(n, d)) fatal_io_error(kInputConversion, unit);
+  const double cut = std::trunc(d);
+  if (!(cut >= -2147483648.0 && cut <= 2147483647.0)) fatal_io_error(kInputConversion, unit);
+  item = static_cast<std::int32_t>(cut);
+}
+
+void read_free(int unit, float& item) {
+  const Value v = read_for_number(unit);
+  if (v.kind != Value::Kind::kUnquoted) return;
+  Number n;
+  if (!parse_number(v.text, n)) fatal_io_error(kSyntaxError, unit);
+  float f = 0.0f;  // straight from the decimal text to the nearest single
+  if (!convert(n, f)) fatal_io_error(kInputConversion, unit);
+  item = f;
+}
+
+void read_free(int unit, NameField& item) {
+  const Value v = next_value(unit);
+  if (v.kind != Value::Kind::kQuoted && v.kind != Value::Kind::kUnquoted) return;
+  if (v.text.size() > kMaxTextValue) fatal_io_error(kSyntaxError, unit);
+  item.fill(' ');
+  v.text.copy(item.data(), item.size());
+}
+
+void write_free(int unit, std::string_view text) {
+  // One record however long the text: the system's texts are all shorter
+  // than 60 characters, and splitting longer ones is left open by Part 4.2.
+  std::string record = " ";
+  record += text;
+  send_record(unit, record);
+}
+
+}  // namespace recio

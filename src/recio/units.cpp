@@ -1,0 +1,266 @@
+// Units (Part 4.1): the console streams and the file units, with their
+// records. Every record is sent with one write(2) through the FileSystem, so
+// a file holds exactly the records sent and a failure shows at its statement.
+#include "recio/units.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <vector>
+
+#include "recio/error_report.h"
+
+namespace recio {
+namespace {
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  std::string current_directory() override {
+    std::vector<char> buf(256);
+    for (;;) {
+      if (::getcwd(buf.data(), buf.size()) != nullptr) return buf.data();
+      if (errno != ERANGE) return {};
+      buf.resize(buf.size() * 2);
+    }
+  }
+  int open(const std::string& path, int flags) override {
+    const int fd = ::open(path.c_str(), flags, 0666);
+    return fd < 0 ? -errno : fd;
+  }
+  bool is_directory(int fd) override {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+  }
+  long write(int fd, const char* data, std::size_t size) override {
+    const ssize_t n = ::write(fd, data, size);
+    return n < 0 ? -errno : static_cast<long>(n);
+  }
+  long read(int fd, char* data, std::size_t size) override {
+    const ssize_t n = ::read(fd, data, size);
+    return n < 0 ? -errno : static_cast<long>(n);
+  }
+  int truncate(int fd, long length) override {
+    return ::ftruncate(fd, static_cast<off_t>(length)) < 0 ? -errno : 0;
+  }
+  int seek(int fd, long offset) override {
+    return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0 ? -errno : 0;
+  }
+  int close(int fd) override { return ::close(fd) < 0 ? -errno : 0; }
+};
+
+FileSystem* g_file_system = nullptr;
+
+FileSystem& fs() { return g_file_system ? *g_file_system : posix_file_system(); }
+
+// The input side of a unit: its own buffer over read(2).
+struct InputBuffer {
+  std::vector<char> data;
+  std::size_t pos = 0;
+  std::size_t end = 0;
+  bool at_eof = false;
+};
+
+struct Unit {
+  int fd = -1;
+  std::string name;         // full path, or CONIN$ / CONOUT$
+  bool read_only = false;
+  bool console = false;
+  bool written = false;     // a record has been sent since the open
+  InputBuffer input;
+};
+
+std::map<int, Unit>& units() {
+  static std::map<int, Unit> table;
+  return table;
+}
+
+// The unit `number`, connecting the console units on first use; nullptr when
+// a file unit has not been opened.
+Unit* find_unit(int number) {
+  auto& table = units();
+  auto it = table.find(number);
+  if (it != table.end()) return &it->second;
+  if (number == kConsoleIn || number == kConsoleOut) {
+    Unit u;
+    u.console = true;
+    u.fd = number == kConsoleIn ? 0 : 1;
+    u.name = number == kConsoleIn ? "CONIN$" : "CONOUT$";
+    u.read_only = number == kConsoleIn;
+    return &table.emplace(number, std::move(u)).first->second;
+  }
+  return nullptr;
+}
+
+// Open failures as the platform reports them, mapped to the message catalogue.
+int open_failure_message(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return kFileNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+    case EISDIR:
+      return kAccessDenied;
+    case EEXIST:
+      return kCannotOverwrite;
+    case ENXIO:
+    case ENODEV:
+      return kNoSuchDevice;
+    case ENAMETOOLONG:
+    case EINVAL:
+      return kFileNameError;
+    default:
+      return kOpenFailure;
+  }
+}
+
+// Write access refused: the open is retried for reading only.
+bool write_access_refused(int error) {
+  return error == EACCES || error == EPERM || error == EROFS || error == ETXTBSY || error == EISDIR;
+}
+
+std::string full_path(const std::string& name) {
+  const std::string cwd = fs().current_directory();
+  std::filesystem::path p = cwd.empty() ? std::filesystem::path(name)
+                                        : std::filesystem::path(cwd) / std::filesystem::path(name);
+  return p.lexically_normal().string();
+}
+
+// Sends all of `data`, retrying partial writes; false with errno in `error`.
+bool write_all(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const long n = fs().write(fd, data, size);
+    if (n == -EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+FileSystem& posix_file_system() {
+  static PosixFileSystem real;
+  return real;
+}
+
+void use_file_system(FileSystem* file_system) { g_file_system = file_system; }
+
+void open_unit(int unit, std::string_view name) {
+  if (unit == kConsoleIn || unit == kConsoleOut || unit <= 0) fatal_io_error(kNoSuchDevice, unit);
+  auto& table = units();
+  if (auto it = table.find(unit); it != table.end()) {
+    if (it->second.fd >= 0) fs().close(it->second.fd);
+    table.erase(it);
+  }
+  // Step 1: drop leading blanks, then trailing blanks and zero bytes.
+  const std::size_t first = name.find_first_not_of(' ');
+  name = first == std::string_view::npos ? std::string_view{} : name.substr(first);
+  const std::size_t last = name.find_last_not_of(std::string_view(" \0", 2));
+  name = last == std::string_view::npos ? std::string_view{} : name.substr(0, last + 1);
+
+  Unit& u = table[unit];
+  u.name = full_path(std::string(name));  // step 2
+  if (name.empty()) fatal_io_error(kFileNotFound, unit);
+  if (name.find('\0') != std::string_view::npos) fatal_io_error(kFileNameError, unit);
+
+  // Step 3: read-write, created when missing; read-only when write is refused.
+  int fd = fs().open(u.name, O_RDWR | O_CREAT | O_CLOEXEC);
+  if (fd < 0 && write_access_refused(-fd)) {
+    fd = fs().open(u.name, O_RDONLY | O_CLOEXEC);
+    u.read_only = true;
+  }
+  if (fd < 0) fatal_io_error(open_failure_message(-fd), unit);
+  u.fd = fd;
+  if (fs().is_directory(fd)) {  // a read-only open of a folder succeeds here
+    fs().close(fd);
+    u.fd = -1;
+    fatal_io_error(kAccessDenied, unit);
+  }
+}
+
+std::string unit_file_name(int unit) {
+  if (unit == kConsoleIn) return "CONIN$";
+  if (unit == kConsoleOut) return "CONOUT$";
+  auto it = units().find(unit);
+  return it == units().end() ? std::string() : it->second.name;
+}
+
+void send_record(int unit, std::string_view record, bool line_end) {
+  Unit* u = find_unit(unit);
+  if (u == nullptr || u->fd < 0) fatal_io_error(kOpenFailure, unit);
+  if (u->read_only) fatal_io_error(kWriteToReadOnly, unit);
+  if (!u->console && !u->written) {
+    // Step 4 of the open: the first record cuts the old contents off. Only a
+    // regular file can be cut (a device or a pipe answers EINVAL / ESPIPE).
+    const int s = fs().seek(u->fd, 0);
+    if (s < 0 && s != -ESPIPE) fatal_io_error(kWriteError, unit);
+    const int t = fs().truncate(u->fd, 0);
+    if (t < 0 && t != -EINVAL) fatal_io_error(kWriteError, unit);
+  }
+  u->written = true;
+  static std::string buffer;  // one record and its line end, sent at once
+  buffer.assign(record);
+  if (line_end) buffer += "\r\n";
+  if (!write_all(u->fd, buffer.data(), buffer.size())) fatal_io_error(kWriteError, unit);
+}
+
+bool read_record(int unit, std::string& record) {
+  Unit* u = find_unit(unit);
+  if (u == nullptr || u->fd < 0) fatal_io_error(kOpenFailure, unit);
+  if (unit == kConsoleOut) fatal_io_error(kReadError, unit);
+  InputBuffer& in = u->input;
+  record.clear();
+  bool any = false;
+  for (;;) {
+    if (in.pos < in.end) {
+      const char* begin = in.data.data() + in.pos;
+      const std::size_t avail = in.end - in.pos;
+      const void* lf = std::memchr(begin, '\n', avail);
+      if (lf != nullptr) {
+        const std::size_t n = static_cast<std::size_t>(static_cast<const char*>(lf) - begin);
+        record.append(begin, n);
+        in.pos += n + 1;
+        if (!record.empty() && record.back() == '\r') record.pop_back();
+        return true;
+      }
+      record.append(begin, avail);
+      in.pos = in.end;
+      any = true;
+    }
+    if (in.at_eof) return any;
+    if (in.data.empty()) in.data.resize(64 * 1024);
+    long n;
+    do {
+      n = fs().read(u->fd, in.data.data(), in.data.size());
+    } while (n == -EINTR);
+    if (n < 0) fatal_io_error(kReadError, unit);
+    in.pos = 0;
+    in.end = static_cast<std::size_t>(n);
+    if (n == 0) in.at_eof = true;
+  }
+}
+
+void close_units() {
+  for (auto& [number, u] : units()) {
+    if (!u.console && u.fd >= 0) {
+      fs().close(u.fd);
+      u.fd = -1;
+    }
+  }
+}
+
+void reset_units() {
+  close_units();
+  units().clear();
+}
+
+}  // namespace recio

@@ -1,0 +1,82 @@
+// The run-time error report and the refusal of input beyond the fixed extents.
+#include "recio/error_report.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "recio/record_writer.h"
+#include "recio/units.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace recio;
+using recio_test::escaped;
+using recio_test::TempDirTest;
+
+class ErrorReport : public TempDirTest {};
+
+TEST_F(ErrorReport, Message63IsAnErrorAndReturns) {
+  open_unit(kReportUnit, "out.rpt");
+  testing::internal::CaptureStderr();
+  report_io_error(kOutputConversion, kReportUnit);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "tavrix: error (63): output conversion error, unit 12, file " + path("out.rpt") + "\n");
+}
+
+struct Severe {
+  int number;
+  const char* text;
+};
+class SevereMessage : public ErrorReport, public testing::WithParamInterface<Severe> {};
+
+TEST_P(SevereMessage, EndsTheRunWithItsNumber) {
+  const auto [number, text] = GetParam();
+  EXPECT_EXIT(report_io_error(number, kConsoleIn), testing::ExitedWithCode(number),
+              "tavrix: severe \\(" + std::to_string(number) + "\\): " + escaped(text) + ", unit -4, file CONIN\\$\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Catalogue, SevereMessage,
+    testing::Values(Severe{9, "permission to access file denied"}, Severe{10, "cannot overwrite existing file"},
+                    Severe{24, "end-of-file during read"}, Severe{29, "file not found"}, Severe{30, "open failure"},
+                    Severe{38, "error during write"}, Severe{39, "error during read"},
+                    Severe{42, "no such device"}, Severe{43, "file name specification error"},
+                    Severe{47, "write to READONLY file"}, Severe{59, "list-directed I/O syntax error"},
+                    Severe{61, "format/variable-type mismatch"}, Severe{64, "input conversion error"},
+                    Severe{66, "output statement overflows record"}),
+    [](const auto& info) { return "message" + std::to_string(info.param.number); });
+
+TEST_F(ErrorReport, Message41HasNoUnit) {
+  EXPECT_EXIT(fatal_io_error(kNoMemory, kConsoleOut), testing::ExitedWithCode(41),
+              "tavrix: severe \\(41\\): insufficient virtual memory\n");
+}
+
+TEST_F(ErrorReport, ConsoleOutputUnitName) {
+  EXPECT_EXIT(fatal_io_error(kWriteError, kConsoleOut), testing::ExitedWithCode(38),
+              "tavrix: severe \\(38\\): error during write, unit -1, file CONOUT\\$\n");
+}
+
+TEST_F(ErrorReport, ConsoleOutputIsDeliveredFirstAndFilesKeepTheirRecords) {
+  open_unit(kReportUnit, "out.rpt");
+  EXPECT_EXIT(
+      {
+        std::freopen(path("stdout.txt").c_str(), "w", stdout);
+        write_formatted(kConsoleOut, R"("record")"_fmt);
+        std::printf("buffered by stdio");  // left in stdio's buffer
+        write_formatted(kReportUnit, R"("kept")"_fmt);
+        fatal_io_error(kEndOfFile, kInputUnit);
+      },
+      testing::ExitedWithCode(24), "end-of-file during read, unit 11, file \n");
+  EXPECT_EQ(slurp(path("stdout.txt")), "record\r\nbuffered by stdio");
+  EXPECT_EQ(slurp(path("out.rpt")), "kept\r\n");
+}
+
+TEST_F(ErrorReport, RefuseInput) {
+  EXPECT_EXIT(refuse_input("NX = 301 exceeds the 300 grid columns"), testing::ExitedWithCode(kLimitExitStatus),
+              "^leaky-drawdown: NX = 301 exceeds the 300 grid columns\n$");
+}
+
+}  // namespace
