@@ -1,5 +1,31 @@
 // leaky-drawdown: drawdown of a transient leaky artesian aquifer under a field
 // of pumping and injecting wells.
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "driver/options.h"
 #include "driver/run.h"
 
-int main() { return driver::run(); }
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const auto parsed = driver::parse_command_line(arguments);
+  if (const auto* error = std::get_if<driver::UsageError>(&parsed)) {
+    std::fprintf(stderr, "leaky-drawdown: %s\nTry 'leaky-drawdown --help' for more information.\n",
+                 error->message.c_str());
+    return driver::kUsageExitStatus;
+  }
+  const driver::Options& options = std::get<driver::Options>(parsed);
+  if (options.help) {
+    const std::string usage = driver::usage_text();
+    std::fwrite(usage.data(), 1, usage.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  if (options.version) {
+    std::printf("%.*s\n", static_cast<int>(driver::kVersionLine.size()), driver::kVersionLine.data());
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  return driver::run(options);
+}

@@ -1,9 +1,15 @@
 #include "driver/run.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
 #include <string_view>
+#include <system_error>
 
 #include "grid/comp.h"
+#include "grid/esri_grid.h"
+#include "grid/plot.h"
 #include "recio/edit_descriptors.h"
 #include "recio/free_form.h"
 #include "recio/record_writer.h"
@@ -34,21 +40,75 @@ constexpr std::string_view kBanner[] = {
     "    ",
 };
 
+void complain(const std::string& line) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "leaky-drawdown: %s\n", line.c_str());
+  std::fflush(stderr);
+}
+
+// True when `path` names an existing file that is also `other`.
+bool same_file(const std::string& path, const std::string& other) {
+  std::error_code ec;
+  return !other.empty() && std::filesystem::equivalent(path, other, ec) && !ec;
+}
+
+// Why an extra output must not be written to `path` ("" when it may): it would
+// replace one of the run's own files or an extra output written before it.
+std::string clash(const std::string& path, const std::string& written_before) {
+  if (same_file(path, recio::unit_file_name(recio::kInputUnit))) return "it is the input file";
+  if (same_file(path, recio::unit_file_name(recio::kReportUnit))) return "it is the report file";
+  if (same_file(path, recio::unit_file_name(recio::kRasterUnit))) return "it is ARCFILE";
+  if (same_file(path, written_before)) return "it is the grid file";
+  return "";
+}
+
+// Writes the --grid and --plot files of a finished evaluation; the exit status.
+int write_extra_outputs(const Options& options, const grid::Evaluation& e) {
+  int status = 0;
+  std::string grid_written;
+  if (options.grid) {
+    std::string why = clash(*options.grid, "");
+    if (why.empty()) why = grid::write_esri_grid(*options.grid, e);
+    if (why.empty()) {
+      grid_written = *options.grid;
+    } else {
+      complain("cannot write the grid file '" + *options.grid + "': " + why);
+      status = kExtraOutputExitStatus;
+    }
+  }
+  if (options.plot) {
+    std::string why = clash(*options.plot, grid_written);
+    if (why.empty()) why = grid::write_plot(*options.plot, options.plot_format, e);
+    if (!why.empty()) {
+      complain("cannot write the plot file '" + *options.plot + "': " + why);
+      status = kExtraOutputExitStatus;
+    }
+  }
+  return status;
+}
+
 }  // namespace
 
-int run() {
-  recio::NameField INFILE{};
-  recio::NameField OUTFILE{};
+int run() { return run(Options{}); }
+
+int run(const Options& options) {
   std::int32_t NX = 0;
   std::int32_t NY = 0;
 
-  recio::write_formatted(kConsoleOut, kInputNamePrompt);
-  recio::read_free(kConsoleIn, INFILE);
-  recio::write_formatted(kConsoleOut, kOutputNamePrompt);
-  recio::read_free(kConsoleIn, OUTFILE);
-
-  recio::open_unit(recio::kInputUnit, std::string_view(INFILE.data(), INFILE.size()));
-  recio::open_unit(recio::kReportUnit, std::string_view(OUTFILE.data(), OUTFILE.size()));
+  if (options.input && options.report) {
+    // The names from the command line, whole: no prompt, no console read.
+    recio::open_unit(recio::kInputUnit, *options.input);
+    recio::open_unit(recio::kReportUnit, *options.report);
+  } else {
+    recio::NameField INFILE{};
+    recio::NameField OUTFILE{};
+    recio::write_formatted(kConsoleOut, kInputNamePrompt);
+    recio::read_free(kConsoleIn, INFILE);
+    recio::write_formatted(kConsoleOut, kOutputNamePrompt);
+    recio::read_free(kConsoleIn, OUTFILE);
+    recio::open_unit(recio::kInputUnit, std::string_view(INFILE.data(), INFILE.size()));
+    recio::open_unit(recio::kReportUnit, std::string_view(OUTFILE.data(), OUTFILE.size()));
+  }
   recio::open_unit(recio::kRasterUnit, "ARCFILE");
 
   for (std::string_view line : kBanner) write_free(kConsoleOut, line);
@@ -61,8 +121,13 @@ int run() {
   recio::read_free(kInputUnit, NY);
   grid::check_node_count("NY", NY);
 
-  grid::COMP(NY, NX);
-  return 0;
+  int status = 0;
+  if (options.grid || options.plot) {
+    grid::COMP(NY, NX, [&](const grid::Evaluation& e) { status = write_extra_outputs(options, e); });
+  } else {
+    grid::COMP(NY, NX);
+  }
+  return status;
 }
 
 }  // namespace driver

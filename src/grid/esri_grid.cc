@@ -1,0 +1,82 @@
+#include "grid/esri_grid.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace grid {
+namespace {
+
+std::string shortest(double v) {
+  char text[32];
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
+  return std::string(text, end);
+}
+
+// The exact decimal value of a single that needs it: every single is a double,
+// and 17 significant digits bring any double back unchanged.
+std::string exact(float v) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.17g", static_cast<double>(v));
+  return text;
+}
+
+}  // namespace
+
+std::string esri_value_text(float v) {
+  if (!std::isfinite(v)) return std::to_string(kEsriNoData);
+  char text[32];
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
+  std::string s(text, end);
+  // The shortest text brings v back when read as a single; a reader that goes
+  // through a double and rounds once more can land on a neighbour when the
+  // double falls on a halfway point between two singles. Such rare values are
+  // written with every digit of their exact value instead.
+  if (static_cast<float>(std::strtod(s.c_str(), nullptr)) != v) s = exact(v);
+  return s;
+}
+
+std::string esri_grid_problem(const Evaluation& e) {
+  if (e.NX < 1 || e.NY < 1)
+    return "the grid has no nodes (NX = " + std::to_string(e.NX) + ", NY = " + std::to_string(e.NY) + ")";
+  if (e.SPACING < 1) return "the node spacing of " + std::to_string(e.SPACING) + " feet gives no grid cells";
+  if (e.DD == nullptr) return "there is no drawdown grid";
+  return "";
+}
+
+std::string esri_grid_text(const Evaluation& e) {
+  const double half = e.SPACING / 2.0;
+  std::string s;
+  s += "ncols        " + std::to_string(e.NX) + "\n";
+  s += "nrows        " + std::to_string(e.NY) + "\n";
+  s += "xllcorner    " + shortest(e.XLL + half) + "\n";
+  s += "yllcorner    " + shortest(e.YLL + half) + "\n";
+  s += "cellsize     " + std::to_string(e.SPACING) + "\n";
+  s += "NODATA_value " + std::to_string(kEsriNoData) + "\n";
+  for (std::int32_t r = e.NY; r >= 1; --r) {
+    for (std::int32_t c = 1; c <= e.NX; ++c) {
+      if (c > 1) s += ' ';
+      s += esri_value_text((*e.DD)(c, r));
+    }
+    s += '\n';
+  }
+  return s;
+}
+
+std::string write_esri_grid(const std::string& path, const Evaluation& e) {
+  if (std::string problem = esri_grid_problem(e); !problem.empty()) return problem;
+  const std::string text = esri_grid_text(e);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return std::strerror(errno);
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  int error = written ? 0 : errno;
+  if (std::fflush(file) != 0 && error == 0) error = errno;
+  if (std::fclose(file) != 0 && error == 0) error = errno;
+  if (!written || error != 0) return std::strerror(error != 0 ? error : EIO);
+  return "";
+}
+
+}  // namespace grid

@@ -1,0 +1,35 @@
+// The drawdown grid as an ESRI ASCII grid, the layout GIS tools (GDAL, QGIS,
+// rasterio) open: a six-line keyword header, then one line per grid row, top
+// row first, values separated by blanks.
+#pragma once
+
+#include <string>
+
+#include "grid/comp.h"
+
+namespace grid {
+
+/// The no-data value the header declares; written only for a cell that holds no
+/// finite drawdown (an infinity or not-a-number from degenerate input).
+inline constexpr int kEsriNoData = -9999;
+
+/// The shortest decimal text of `v` that a reader parsing it as a double and
+/// rounding to single gets back as exactly `v` (so also a reader parsing it as
+/// a single); "-9999" for a value that is not finite.
+std::string esri_value_text(float v);
+
+/// Why `e` cannot be written as a grid ("" when it can): a grid needs at least
+/// one node in each direction and a positive node spacing.
+std::string esri_grid_problem(const Evaluation& e);
+
+/// The whole grid file. Node (c, r) lies at (XLL + c * SPACING, YLL + r * SPACING)
+/// feet and is the centre of its cell, so the grid's lower-left corner is half a
+/// spacing below and left of node (1, 1). Lines end with LF.
+/// Requires esri_grid_problem(e) to be empty.
+std::string esri_grid_text(const Evaluation& e);
+
+/// Writes the grid to `path`, replacing the file. Returns "" on success, or why
+/// the grid was not written (the reason alone, without the file's name).
+std::string write_esri_grid(const std::string& path, const Evaluation& e);
+
+}  // namespace grid
