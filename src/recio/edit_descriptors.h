@@ -6,6 +6,9 @@
 // Notation: a literal in double quotes ("" inside stands for one quote), nX,
 // rIw, rFw.d, /, $ and r( ... ), separated by blanks or commas; a repeat count
 // r of 1 may be left out. A malformed list does not compile.
+//
+// A list whose literal holds )" -- "Q(GPD)", "(CONTINUED)" -- ends a plain
+// raw string early: give such a list a delimiter, R"f( ... "Q(GPD)" / /)f"_fmt.
 #pragma once
 
 #include <array>

@@ -10,13 +10,21 @@
 namespace recio {
 namespace {
 
-void fill(char* out, int width, char c) { std::memset(out, c, static_cast<std::size_t>(width)); }
+void fill(char* out, int width, char c) {
+  if (width > 0) std::memset(out, c, static_cast<std::size_t>(width));
+}
+
+// Copies `text` to `out` and returns the position after it.
+char* put(char* out, std::string_view text) {
+  if (!text.empty()) std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
 
 // Right-aligns `text` in out[0, width); the caller has checked that it fits.
 void right_align(char* out, int width, std::string_view text) {
   const int pad = width - static_cast<int>(text.size());
   fill(out, pad, ' ');
-  std::memcpy(out + pad, text.data(), text.size());
+  put(out + pad, text);
 }
 
 // Lays out a rounded magnitude: `int_digits` (empty when the integer part is 0)
@@ -36,10 +44,9 @@ bool lay_out_fixed(char* out, int width, int decimals, bool negative, std::strin
   p += pad;
   if (negative) *p++ = '-';
   if (lead_zero) *p++ = '0';
-  std::memcpy(p, int_digits.data(), int_digits.size());
-  p += int_digits.size();
+  p = put(p, int_digits);
   *p++ = '.';
-  std::memcpy(p, frac_digits.data(), frac_digits.size());
+  put(p, frac_digits);
   return true;
 }
 

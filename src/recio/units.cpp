@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <new>
 #include <vector>
 
 #include "recio/error_report.h"
@@ -208,15 +209,19 @@ void send_record(int unit, std::string_view record, bool line_end) {
   }
   u->written = true;
   static std::string buffer;  // one record and its line end, sent at once
-  buffer.assign(record);
-  if (line_end) buffer += "\r\n";
+  try {
+    buffer.assign(record);
+    if (line_end) buffer += "\r\n";
+  } catch (const std::bad_alloc&) {
+    fatal_io_error(kRecordOverflow, unit);
+  }
   if (!write_all(u->fd, buffer.data(), buffer.size())) fatal_io_error(kWriteError, unit);
 }
 
-bool read_record(int unit, std::string& record) {
-  Unit* u = find_unit(unit);
-  if (u == nullptr || u->fd < 0) fatal_io_error(kOpenFailure, unit);
-  if (unit == kConsoleOut) fatal_io_error(kReadError, unit);
+namespace {
+
+// The next line of `u` (its own buffer over read(2)); false at end of file.
+bool read_line(Unit* u, int unit, std::string& record) {
   InputBuffer& in = u->input;
   record.clear();
   bool any = false;
@@ -246,6 +251,19 @@ bool read_record(int unit, std::string& record) {
     in.pos = 0;
     in.end = static_cast<std::size_t>(n);
     if (n == 0) in.at_eof = true;
+  }
+}
+
+}  // namespace
+
+bool read_record(int unit, std::string& record) {
+  Unit* u = find_unit(unit);
+  if (u == nullptr || u->fd < 0) fatal_io_error(kOpenFailure, unit);
+  if (unit == kConsoleOut) fatal_io_error(kReadError, unit);
+  try {
+    return read_line(u, unit, record);
+  } catch (const std::bad_alloc&) {
+    fatal_io_error(kNoMemory, unit);
   }
 }
 
