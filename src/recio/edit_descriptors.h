@@ -7,8 +7,8 @@
 // rIw, rFw.d, /, $ and r( ... ), separated by blanks or commas; a repeat count
 // r of 1 may be left out. A malformed list does not compile.
 //
-// A list whose literal holds )" -- "Q(GPD)", "(CONTINUED)" -- ends a plain
-// raw string early: give such a list a delimiter, R"f( ... "Q(GPD)" / /)f"_fmt.
+// The raw-string delimiter (fmt above) is needed by any list with a literal
+// that holds )" -- "Q(GPD)", "(CONTINUED)" -- which would end R"( ... )" early.
 #pragma once
 
 #include <array>
