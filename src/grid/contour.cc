@@ -113,14 +113,16 @@ std::vector<ContourLine> trace_contour(std::span<const float> values, std::int32
     while (true) {
       used[s] = true;
       const End& out = segments[s].ends[static_cast<std::size_t>(1 - entry)];
-      line.push_back(out.at);
+      // A line through a node that equals the level meets it on several edges
+      // at one point: the point is kept once.
+      if (out.at.x != line.back().x || out.at.y != line.back().y) line.push_back(out.at);
       const auto& pair = ends_at.at(out.key);
       const std::int64_t next = pair[0] == static_cast<std::int64_t>(s) ? pair[1] : pair[0];
       if (next < 0 || used[static_cast<std::size_t>(next)]) break;
       s = static_cast<std::size_t>(next);
       entry = segments[s].ends[0].key == out.key ? 0 : 1;
     }
-    lines.push_back(std::move(line));
+    if (line.size() > 1) lines.push_back(std::move(line));
   };
   // Open lines first, from their free ends, then the closed ones.
   for (std::size_t s = 0; s < segments.size(); ++s)

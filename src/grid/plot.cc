@@ -24,7 +24,7 @@ constexpr double kTitleSize = 17.0;
 constexpr double kSubtitleSize = 12.5;
 constexpr double kTickSize = 11.5;
 constexpr double kAxisTitleSize = 12.5;
-constexpr double kLabelSize = 10.5;
+constexpr double kLabelSize = 11.0;
 
 constexpr double kMapMaxWidth = 820.0;
 constexpr double kMapMaxHeight = 620.0;
@@ -227,7 +227,7 @@ PlotLayout plot_layout(const Evaluation& e) {
   l.map_height = (l.y1 - l.y0) * scale;
 
   std::tie(l.lo, l.hi) = value_range(e);
-  l.interval = round_interval(l.lo, l.hi, 10);
+  l.interval = round_interval(l.lo, l.hi, 12);
   l.levels = contour_levels(l.lo, l.hi, l.interval);
 
   // Margins from the widest texts around the map.
