@@ -1,0 +1,97 @@
+// Reading the command line.
+#include "driver/options.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace {
+
+using driver::Options;
+using driver::UsageError;
+
+std::variant<Options, UsageError> parse(std::vector<std::string_view> arguments) {
+  return driver::parse_command_line(arguments);
+}
+
+Options accepted(std::vector<std::string_view> arguments) {
+  auto parsed = parse(arguments);
+  if (const auto* e = std::get_if<UsageError>(&parsed)) ADD_FAILURE() << "refused: " << e->message;
+  return std::holds_alternative<Options>(parsed) ? std::get<Options>(parsed) : Options{};
+}
+
+TEST(CommandLine, NoArgumentsAskAtTheConsole) {
+  const Options o = accepted({});
+  EXPECT_FALSE(o.help || o.version);
+  EXPECT_FALSE(o.input || o.report || o.grid || o.plot);
+}
+
+TEST(CommandLine, NamesAndOptionsInAnyOrder) {
+  Options o = accepted({"in.dat", "--grid", "dd.asc", "out.rpt", "--plot=map.SVG"});
+  EXPECT_EQ(o.input, "in.dat");
+  EXPECT_EQ(o.report, "out.rpt");
+  EXPECT_EQ(o.grid, "dd.asc");
+  EXPECT_EQ(o.plot, "map.SVG");
+  EXPECT_EQ(o.plot_format, grid::PlotFormat::kSvg);
+
+  o = accepted({"--grid=dd.asc", "--plot", "map.pdf"});
+  EXPECT_FALSE(o.input);
+  EXPECT_EQ(o.grid, "dd.asc");
+  EXPECT_EQ(o.plot_format, grid::PlotFormat::kPdf);
+
+  // After "--" everything is a name, even one that starts with a dash.
+  o = accepted({"--", "-in.dat", "--grid"});
+  EXPECT_EQ(o.input, "-in.dat");
+  EXPECT_EQ(o.report, "--grid");
+  EXPECT_FALSE(o.grid);
+
+  // Names are taken whole: no 20-character field on the command line.
+  o = accepted({"a/folder/with/a-rather-long-input-name.dat", "out.rpt"});
+  EXPECT_EQ(o.input, "a/folder/with/a-rather-long-input-name.dat");
+}
+
+TEST(CommandLine, HelpAndVersionWinOverNames) {
+  EXPECT_TRUE(accepted({"--help"}).help);
+  EXPECT_TRUE(accepted({"-h"}).help);
+  EXPECT_TRUE(accepted({"--version"}).version);
+  EXPECT_TRUE(accepted({"a", "b", "c", "--help"}).help) << "help is given even with too many names";
+}
+
+TEST(CommandLine, RefusedLinesSayWhat) {
+  struct Case {
+    std::vector<std::string_view> arguments;
+    std::string_view says;
+  };
+  const Case cases[] = {
+      {{"--bogus"}, "unknown option '--bogus'"},
+      {{"-x", "in.dat", "out.rpt"}, "unknown option '-x'"},
+      {{"--grid"}, "option '--grid' needs a file name"},
+      {{"--plot="}, "option '--plot' needs a file name"},
+      {{"--grid=a.asc", "--grid", "b.asc"}, "option '--grid' is given twice"},
+      {{"--plot", "map.jpg"}, "the plot file 'map.jpg' must end in .png, .svg or .pdf"},
+      {{"--plot", "map"}, "must end in .png, .svg or .pdf"},
+      {{"in.dat"}, "INPUT 'in.dat' needs a REPORT file name after it"},
+      {{"in.dat", "out.rpt", "third"}, "unexpected argument 'third'"},
+      {{"in.dat", ""}, "a file name argument is empty"},
+      {{"--grid", "same.png", "--plot", "same.png"}, "--grid and --plot name the same file"},
+      {{"--version=2"}, "unknown option '--version=2'"},
+  };
+  for (const Case& k : cases) {
+    const auto parsed = parse(k.arguments);
+    ASSERT_TRUE(std::holds_alternative<UsageError>(parsed)) << k.says;
+    const std::string& message = std::get<UsageError>(parsed).message;
+    EXPECT_NE(message.find(k.says), std::string::npos) << message;
+    EXPECT_EQ(message.find('\n'), std::string::npos) << "one line";
+  }
+}
+
+TEST(CommandLine, UsageNamesEveryOption) {
+  const std::string usage = driver::usage_text();
+  for (const char* word : {"Usage: leaky-drawdown", "INPUT REPORT", "--grid FILE", "--plot FILE", "--help", "--version",
+                           ".png", ".svg", ".pdf", "Exit status"})
+    EXPECT_NE(usage.find(word), std::string::npos) << word;
+}
+
+}  // namespace
