@@ -1,13 +1,13 @@
-// The node distance DIST and the well drawdown DRAWDN (spec Part 2.2).
+// The node distance DIST and the well drawdown DRAWDN.
 //
-// Each single(...) of the spec is an explicit static_cast<float> of a double
-// expression in the spec's order; the library is built with
-// -ffp-contract=off.
+// Each rounding to single is an explicit static_cast<float> of a double
+// expression, evaluated in the drawdown's stated order; the library is built
+// with -ffp-contract=off.
 //
-// Inputs the spec leaves open:
+// Inputs outside the physical domain:
 // - DIST forms i * SPACING and j * SPACING in 64-bit integers, so there is no
-//   signed overflow for any SPACING or index; wherever the spec's 32-bit
-//   products are exact (|product| < 2^31) the result is the same. Indices are
+//   signed overflow for any SPACING or index; wherever 32-bit
+//   products would be exact (|product| < 2^31) the result is the same. Indices are
 //   not checked: DIST is plain arithmetic, and DRAWDN is handed the one cell it
 //   adds into, so no index reaches an array here.
 // - DRAWDN does not check T, S, TIME or LEAK. Outside the physical domain

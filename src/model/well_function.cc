@@ -1,8 +1,7 @@
-// The leaky well function WUB and its integrand F (spec Part 2.1).
+// The leaky well function WUB and its integrand F.
 //
-// Every rounding point single(...) of the spec is written as an explicit
-// static_cast<float> of a double expression, with the double operations in the
-// spec's order. The library is built with -ffp-contract=off (see
+// Every rounding to single is written as an explicit static_cast<float> of a
+// double expression, with the double operations in the rule's order. The library is built with -ffp-contract=off (see
 // CMakeLists.txt), so no multiply-add is fused.
 
 #include "model/well_function.h"
@@ -22,7 +21,7 @@ static_assert(FLT_EVAL_METHOD == 0, "double expressions must be evaluated in dou
 namespace leaky {
 namespace {
 
-// The rule's constants as singles (spec Part 2.1, table of constants).
+// The rule's constants as singles, with their bit patterns.
 constexpr float kCutoff = 6.0f;           // 40C00000
 constexpr float kFirstHalfWidth = 1e-8f;  // 322BCC77
 constexpr float kFloor = -675.84f;        // C428F5C3
@@ -38,7 +37,7 @@ template <bool kTrace>
 float Integrate(float u, float rb, WubTrace* trace) {
   // Step 1: nothing to integrate above the cut-off (also u = +infinity).
   if (u > kCutoff) return 0.0f;
-  // Inputs left open by the spec. A NaN u would never reach the stopping test
+  // Arguments outside the rule's domain. A NaN u would never reach the stopping test
   // (y > 6.0 is false for NaN), and u = -infinity keeps y at -infinity (or
   // NaN once h is infinite): both give NaN without integrating.
   if (std::isnan(u) || u == -std::numeric_limits<float>::infinity()) {
@@ -87,7 +86,7 @@ float Integrate(float u, float rb, WubTrace* trace) {
 float F(float y, float rb) {
   const float q = static_cast<float>(1.0 / D(y));
   const float e = static_cast<float>((-D(y)) - ((D(rb) * D(rb)) / 4.0) / D(y));
-  // e < kFloor is false for NaN; the NaN test is spelled out as the spec does.
+  // e < kFloor is false for NaN; so the NaN test is spelled out.
   if (e < kFloor || std::isnan(e)) return 0.0f;
   return static_cast<float>(std::exp(D(e)) * D(q));
 }
