@@ -20,7 +20,7 @@ struct Args {
 };
 
 // The pairs a run sees: one well at the centre of a 300 x 300 grid with the
-// spec's worked aquifer (T 10000, S 0.0001, TIME 1 day, LEAK 0.001, SPACING
+// worked example's aquifer (T 10000, S 0.0001, TIME 1 day, LEAK 0.001, SPACING
 // 100 ft). u runs from 1.9e-8 at the well to about 8.4 at the corners, where
 // some nodes are above the cut-off (u > 6, no integration), as in real runs.
 std::vector<Args> GridPairs() {

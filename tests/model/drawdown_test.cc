@@ -1,4 +1,4 @@
-// The node distance DIST and the well drawdown DRAWDN (spec Part 2.2), and
+// The node distance DIST and the well drawdown DRAWDN, and
 // the pieces DRAWDN is composed of.
 
 #include "model/drawdown.h"
@@ -39,7 +39,7 @@ struct DistRow {
 
 class DistList : public ::testing::TestWithParam<DistRow> {};
 
-TEST_P(DistList, MatchesTheSpec) {
+TEST_P(DistList, MatchesKnownValues) {
   const DistRow& row = GetParam();
   EXPECT_TRUE(SameBits(DIST(row.spacing, row.i, row.j, row.xw, row.yw), row.R));
 }
@@ -61,11 +61,11 @@ TEST(DistNodePositions, NoOverflowForAnySpacing) {
   EXPECT_TRUE(SameBits(DIST(7158279, 300, 0, 0.0f, 0.0f), 2147483648.0f));
   EXPECT_TRUE(SameBits(DIST(kInt32Max, kInt32Max, 0, 0.0f, 0.0f), 4.6116860e18f));
   EXPECT_TRUE(SameBits(DIST(kInt32Min, kInt32Min, 0, 0.0f, 0.0f), 4.6116860e18f));
-  // Within 32 bits, the 64-bit product is the spec's.
+  // Within 32 bits, the 64-bit product equals the 32-bit one.
   EXPECT_TRUE(SameBits(DIST(7158278, 300, 0, 0.0f, 0.0f), 2147483392.0f));
 }
 
-// --- DRAWDN: the table of Part 2.2 ------------------------------------------
+// --- DRAWDN: the reference table --------------------------------------------
 
 struct DrawdnRow {
   float T, S, TIME, LEAK, Q, R;
@@ -79,7 +79,7 @@ struct DrawdnRow {
 
 class DrawdownTable : public ::testing::TestWithParam<DrawdnRow> {};
 
-TEST_P(DrawdownTable, MatchesTheSpec) {
+TEST_P(DrawdownTable, MatchesKnownValues) {
   const DrawdnRow& row = GetParam();
   const float u = u_of(u_factor(row.T, row.S, row.TIME), row.R);
   const float B = leakage_factor(row.T, row.LEAK);
@@ -154,7 +154,7 @@ TEST_P(WorkedGridExample, NodeDrawdown) {
   EXPECT_TRUE(SameBits(cell, node.DD));
 }
 
-INSTANTIATE_TEST_SUITE_P(Spec, WorkedGridExample,
+INSTANTIATE_TEST_SUITE_P(Worked, WorkedGridExample,
                          ::testing::Values(GridNode{1, 1, 8.0391560f},   // R 100
                                            GridNode{2, 1, 18.592806f},   // at the well, R 1
                                            GridNode{1, 2, 7.2469330f}));  // R 141.42

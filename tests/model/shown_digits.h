@@ -1,4 +1,4 @@
-// Comparing a single with a value as the spec's tables show it.
+// Comparing a single with a value as a table of known values shows it.
 #pragma once
 
 #include <bit>

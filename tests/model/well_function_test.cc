@@ -1,4 +1,4 @@
-// The leaky well function WUB and its integrand F (spec Part 2.1).
+// The leaky well function WUB and its integrand F.
 
 #include "model/well_function.h"
 
@@ -42,7 +42,7 @@ TEST(IntegrandF, AtZeroIsZeroForEveryRb) {
   }
 }
 
-// --- WUB: the table of Part 2.1 ---------------------------------------------
+// --- WUB: the reference table -------------------------------------------------
 
 struct WubRow {
   float u;
@@ -64,7 +64,7 @@ TEST_P(WellFunctionTable, MatchesTheRule) {
   const WubTrace trace = WUB_trace(row.u, row.rb);
   EXPECT_TRUE(ShowsAs(trace.W, row.W));
   EXPECT_EQ(trace.panels, row.panels);
-  // Rows whose panel ends the spec does not give leave them empty.
+  // Rows without known panel ends leave them empty.
   if (!row.last_left.empty()) {
     EXPECT_TRUE(ShowsAs(trace.last_left, row.last_left));
   }
