@@ -480,7 +480,11 @@ void draw_axes(cairo_t* cr, const PlotLayout& l) {
 
   font(cr, kTickSize);
   const double bottom = l.map_top + l.map_height;
-  const double x_step = round_interval(l.x0, l.x1, std::max(2, static_cast<int>(l.map_width / 140)));
+  // As many x ticks as their labels leave room for.
+  const double widest = std::max(measure(cr, coordinate(l.x0, 0)).width, measure(cr, coordinate(l.x1, 0)).width);
+  const int x_ticks = std::clamp(static_cast<int>(l.map_width / (widest + 40)), 2, 10);
+  double x_step = round_interval(l.x0, l.x1, x_ticks);
+  while (x_step > 0 && x_step / (l.x1 - l.x0) * l.map_width < widest + 16) x_step *= 2;
   for (double t : ticks(l.x0, l.x1, x_step)) {
     const double x = l.to_x(t);
     cairo_move_to(cr, x, bottom);
