@@ -13,9 +13,10 @@ namespace grid {
 /// finite drawdown (an infinity or not-a-number from degenerate input).
 inline constexpr int kEsriNoData = -9999;
 
-/// The shortest decimal text of `v` that a reader parsing it as a double and
-/// rounding to single gets back as exactly `v` (so also a reader parsing it as
-/// a single); "-9999" for a value that is not finite.
+/// A decimal text of `v` that reads back as exactly `v`, whether the reader
+/// parses it as a single or as a double rounded to single: the shortest such
+/// text, or for the rare values whose shortest text the second reader misses,
+/// every digit of the exact value; "-9999" for a value that is not finite.
 std::string esri_value_text(float v);
 
 /// Why `e` cannot be written as a grid ("" when it can): a grid needs at least

@@ -40,6 +40,14 @@ TEST(EsriGrid, ChosenValuesReadBackExactly) {
   EXPECT_EQ(esri_value_text(7.25f), "7.25");
   EXPECT_EQ(esri_value_text(100.25f), "100.25") << "no field width: wide values keep every digit";
   EXPECT_EQ(esri_value_text(-1.07f), "-1.07");
+
+  // The shortest text of this single, "7.038531e-26", lies so close to a point
+  // halfway between two singles that going through the nearest double lands on
+  // that point and then on the wrong single: its exact digits are written.
+  const float halfway = std::bit_cast<float>(0x15ae43fdu);
+  ASSERT_NE(static_cast<float>(std::strtod("7.038531e-26", nullptr)), halfway);
+  EXPECT_GT(esri_value_text(halfway).size(), std::string("7.038531e-26").size());
+  expect_reads_back(halfway);
 }
 
 TEST(EsriGrid, EverySampledSingleReadsBackExactlyAndShort) {
