@@ -1,8 +1,6 @@
-// The run-time error report (Part 4.2): the message catalogue and the one
-// line on standard error.
+// The run-time error report: the message catalogue and the one line on
+// standard error.
 #include "recio/error_report.h"
-
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -39,13 +37,16 @@ constexpr Entry kCatalogue[] = {
     {kRecordOverflow, true, "output statement overflows record, unit %d, file %s"},
 };
 
-// Standard error is not a unit: the line goes straight to descriptor 2.
+RunEndHandler g_run_end_handler = nullptr;
+
+// Standard error is not a unit: the line goes to descriptor 2 as it is, through
+// the file system in use (a harness running the program in-process sees it).
 void write_stderr(const std::string& line) {
   const char* p = line.data();
   std::size_t left = line.size();
   while (left > 0) {
-    const ssize_t n = ::write(2, p, left);
-    if (n < 0 && errno == EINTR) continue;
+    const long n = current_file_system().write(2, p, left);
+    if (n == -EINTR) continue;
     if (n <= 0) return;
     p += n;
     left -= static_cast<std::size_t>(n);
@@ -58,6 +59,7 @@ void deliver_console_output() { std::fflush(stdout); }
 
 [[noreturn]] void end_run(int status) {
   close_units();
+  if (g_run_end_handler != nullptr) g_run_end_handler(status);
   std::exit(status);
 }
 
@@ -99,6 +101,12 @@ void report_io_error(int number, int unit) {
 void fatal_io_error(int number, int unit) {
   report_io_error(number, unit);
   end_run((0xC0000000u + static_cast<unsigned>(number)) & 0xFFu);  // number was not severe
+}
+
+RunEndHandler set_run_end_handler(RunEndHandler handler) {
+  const RunEndHandler before = g_run_end_handler;
+  g_run_end_handler = handler;
+  return before;
 }
 
 void refuse_input(std::string_view text) {

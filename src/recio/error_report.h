@@ -38,6 +38,17 @@ void report_io_error(int number, int unit);
 /// report_io_error for a severe message, which never returns.
 [[noreturn]] void fatal_io_error(int number, int unit);
 
+/// What ends the process after a severe report or a refusal, given the exit
+/// status. The default (nullptr) is std::exit. A harness that runs the program
+/// inside its own process (the fuzz targets) installs a handler that leaves by
+/// throwing, so that the next input starts afresh; the open units have been
+/// closed before the handler is called. A handler that returns is followed by
+/// std::exit all the same.
+using RunEndHandler = void (*)(int status);
+
+/// Installs `handler` (nullptr restores std::exit) and returns the one before.
+RunEndHandler set_run_end_handler(RunEndHandler handler);
+
 /// Ends the run because a value read exceeds a fixed extent of the program:
 /// writes "leaky-drawdown: " and `text` as one line on standard error and exits
 /// with kLimitExitStatus.

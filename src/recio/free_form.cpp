@@ -1,4 +1,4 @@
-// The free-form reader and writer (Part 4.2).
+// The free-form reader and writer of the dialogue.
 #include "recio/free_form.h"
 
 #include <charconv>
@@ -217,8 +217,8 @@ void read_free(int unit, NameField& item) {
 }
 
 void write_free(int unit, std::string_view text) {
-  // One record however long the text: the system's texts are all shorter
-  // than 60 characters, and splitting longer ones is left open by Part 4.2.
+  // One record however long the text: the program's texts are all shorter
+  // than 60 characters, so none is ever split over lines.
   std::string record = " ";
   record += text;
   send_record(unit, record);

@@ -1,5 +1,4 @@
-// Iw and Fw.d editing (Part 4.1, "Integer conversion" and "Fixed-point
-// conversion").
+// Iw and Fw.d editing: integers and singles into fixed-width fields.
 #include "recio/numeric_edit.h"
 
 #include <charconv>

@@ -1,4 +1,4 @@
-// The record writer (Part 4.1): a small interpreter over a compiled
+// The record writer: a small interpreter over a compiled
 // edit-descriptor table.
 #include "recio/record_writer.h"
 

@@ -1,5 +1,4 @@
-// Units (Part 4.1): the console streams and the file units, with their
-// records. Every record is sent with one write(2) through the FileSystem, so
+// Units: the console streams and the file units, with their records. Every record is sent with one write(2) through the FileSystem, so
 // a file holds exactly the records sent and a failure shows at its statement.
 #include "recio/units.h"
 
@@ -154,6 +153,8 @@ FileSystem& posix_file_system() {
 }
 
 void use_file_system(FileSystem* file_system) { g_file_system = file_system; }
+
+FileSystem& current_file_system() { return fs(); }
 
 void open_unit(int unit, std::string_view name) {
   if (unit == kConsoleIn || unit == kConsoleOut || unit <= 0) fatal_io_error(kNoSuchDevice, unit);

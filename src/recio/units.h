@@ -57,6 +57,10 @@ FileSystem& posix_file_system();
 /// Makes every later unit operation use `fs` (tests); nullptr restores the real one.
 void use_file_system(FileSystem* fs);
 
+/// The file system in use: the one given to use_file_system, else the real one.
+/// The error report writes its line to descriptor 2 through it.
+FileSystem& current_file_system();
+
 /// Connects file unit 11, 12 or 14 to the file named in `name`: leading blanks,
 /// trailing blanks and zero bytes dropped, made a full path against the current
 /// directory. Opens read-write (created when missing), falls back to read-only

@@ -105,7 +105,7 @@ TEST(EditDescriptors, UncountedGroupRepeatsOnce) {
 }
 
 TEST(EditDescriptors, EverySystemListCompiles) {
-  // The lists of Parts 1.1, 3.2 and 3.3 (the writer tests lay them out).
+  // The program's own lists: prompts, report and raster (the writer tests lay them out).
   constexpr auto summary =
       R"f(/ / / 20X "SUMMARY OF INPUT DATA" / / 12X "MODEL GRID:" I6 1X "X" I5 / / 12X "TRANSIENT LEAKY ARTESIAN AQUIFER MODEL" / / 16X "TRANSMISSIVITY = " F12.0 / / 10X "LEAKANCE (GPD/FT**2) = " F12.8 / / 11X "STORAGE COEFFICIENT = " F12.8 / / 19X "TIME (DAYS) = " F12.4 / / 18X "NODE SPACING = " I12 / / / 22X "WELL DESCRIPTIONS" / / 11X "X-LOCATION" 5X "Y-LOCATION" 7X "Q(GPD)" / /)f"_fmt;
   EXPECT_EQ(FormatView(summary).size, 57);

@@ -79,4 +79,49 @@ TEST_F(ErrorReport, RefuseInput) {
               "^leaky-drawdown: NX = 301 exceeds the 300 grid columns\n$");
 }
 
+// A harness that runs the program in its own process takes over the end of
+// the run: the report line is written and the units are closed first.
+struct RunEnded {
+  int status;
+};
+[[noreturn]] void throw_run_ended(int status) { throw RunEnded{status}; }
+void return_from_run_end(int) {}
+
+TEST_F(ErrorReport, RunEndHandlerTakesOverTheEndAfterTheLineAndTheClose) {
+  open_unit(kReportUnit, "out.rpt");
+  write_formatted(kReportUnit, R"("kept")"_fmt);
+  EXPECT_EQ(set_run_end_handler(throw_run_ended), nullptr);
+  testing::internal::CaptureStderr();
+  int severe = -1;
+  int refused = -1;
+  try {
+    fatal_io_error(kEndOfFile, kReportUnit);
+  } catch (const RunEnded& e) {
+    severe = e.status;
+  }
+  try {
+    refuse_input("NWELL = 1000 is too many");
+  } catch (const RunEnded& e) {
+    refused = e.status;
+  }
+  EXPECT_EQ(set_run_end_handler(nullptr), throw_run_ended);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "tavrix: severe (24): end-of-file during read, unit 12, file " + path("out.rpt") +
+                "\nleaky-drawdown: NWELL = 1000 is too many\n");
+  EXPECT_EQ(severe, 24);
+  EXPECT_EQ(refused, kLimitExitStatus);
+  EXPECT_EQ(slurp(path("out.rpt")), "kept\r\n");
+  // The unit was closed: a further record cannot reach the file.
+  EXPECT_EXIT(write_formatted(kReportUnit, R"("lost")"_fmt), testing::ExitedWithCode(kOpenFailure), "open failure");
+}
+
+TEST_F(ErrorReport, RunEndHandlerThatReturnsStillEndsTheProcess) {
+  EXPECT_EXIT(
+      {
+        set_run_end_handler(return_from_run_end);
+        fatal_io_error(kSyntaxError, kConsoleIn);
+      },
+      testing::ExitedWithCode(kSyntaxError), "list-directed I/O syntax error");
+}
+
 }  // namespace

@@ -1,4 +1,4 @@
-// The free-form reader and writer (Part 4.2).
+// The free-form reader and writer of the dialogue.
 #include "recio/free_form.h"
 
 #include <gtest/gtest.h>
@@ -67,7 +67,7 @@ class ReadFree : public FakeFsTest {
   }
 };
 
-TEST_F(ReadFree, EdgeCaseTableOfPart42) {
+TEST_F(ReadFree, ValuesAsTypedAndWhatTheyGive) {
   EXPECT_EQ(integer("  42  remark\r\n"), 42);
   EXPECT_EQ(integer("100.0\r\n"), 100);
   EXPECT_EQ(integer("7.9\r\n"), 7);

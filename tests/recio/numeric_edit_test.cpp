@@ -1,4 +1,4 @@
-// Iw and Fw.d editing: the examples of Part 4.1, ties, and exactness against
+// Iw and Fw.d editing: worked examples, ties, and exactness against
 // an independent exact decimal expansion (glibc's printf).
 #include "recio/numeric_edit.h"
 
@@ -21,7 +21,7 @@ using recio::edit_integer;
 std::string I(int w, std::int32_t v) { return edit_integer(w, v); }
 std::string F(int w, int d, float x) { return edit_fixed(w, d, x); }
 
-// The field by Part 4.1's rules from glibc's exact expansion of the single
+// The field by the Fw.d rules from glibc's exact expansion of the single
 // (printf prints every digit of a double exactly), rounded half away from zero
 // here, digit by digit.
 std::string reference_fixed(int w, int d, float x) {
@@ -75,7 +75,7 @@ struct Format {
 const std::vector<Format> kFormats = {{6, 1},  {6, 2},  {9, 2}, {12, 0}, {12, 4}, {12, 8}, {14, 2},
                                       {3, 2},  {4, 2},  {5, 2}, {3, 0},  {1, 0},  {2, 1},  {20, 8}};
 
-TEST(IntegerEdit, ExamplesOfPart41) {
+TEST(IntegerEdit, WorkedExamples) {
   EXPECT_EQ(I(4, 7), "   7");
   EXPECT_EQ(I(4, -12), " -12");
   EXPECT_EQ(I(4, -999), "-999");
@@ -111,7 +111,7 @@ TEST(IntegerEdit, OverflowIsReported) {
   EXPECT_TRUE(over);
 }
 
-TEST(FixedEdit, ExampleTableOfPart41) {
+TEST(FixedEdit, WorkedExamples) {
   EXPECT_EQ(F(6, 2, 0.125f), "  0.13");
   EXPECT_EQ(F(6, 2, 1.005f), "  1.00");
   EXPECT_EQ(F(6, 2, -3.14159f), " -3.14");
@@ -127,7 +127,7 @@ TEST(FixedEdit, ExampleTableOfPart41) {
   EXPECT_EQ(F(12, 8, 0.0001f), "  0.00010000");
 }
 
-TEST(FixedEdit, OtherExamplesOfTheSpec) {
+TEST(FixedEdit, MoreWorkedExamples) {
   EXPECT_EQ(F(6, 2, 9.996f), " 10.00");
   EXPECT_EQ(F(6, 2, -0.004f), "  0.00");
   EXPECT_EQ(F(12, 0, 5000.0f), "       5000.");

@@ -41,7 +41,7 @@ constexpr auto kContinued =
     R"f(/ / 22X "WELL DESCRIPTIONS" / 25X "(CONTINUED)" / / 11X "X-LOCATION" 5X "Y-LOCATION" 7X "Q(GPD)" / /)f"_fmt;
 constexpr auto kNotice1 = R"(/ / 7X "--DISPLAY DRAWDOWNS ARE ACTUAL DRAWDOWN VALUES--")"_fmt;
 
-TEST(LayOut, OneDecimalRowOfTheSpec) {
+TEST(LayOut, OneDecimalRowWithTiesAndASignLostInRounding) {
   // 1X / / 1X I4 2X 300F6.1 with row 3 and 1.25, -0.04.
   std::array<float, 2> cells{1.25f, -0.04f};
   const Statement st = lay_out(kMapRow1, {3, std::span<const float>(cells)});
@@ -247,7 +247,7 @@ TEST_F(WriteFormatted, EachRecordIsOneWrite) {
   EXPECT_EQ(fs_.writes[1], 4);
 }
 
-TEST_F(WriteFormatted, RasterFileOfTheSpec) {
+TEST_F(WriteFormatted, RasterFileHeaderAndRows) {
   open_unit(kRasterUnit, "ARCFILE");
   write_formatted(kRasterUnit, kRasterHeader, {3, 2, 1000, 2000, 50});
   std::array<float, 3> zero{0.0f, 0.0f, 0.0f};

@@ -15,6 +15,7 @@
 #include <map>
 #include <string>
 
+#include "recio/error_report.h"
 #include "recio/units.h"
 
 namespace recio_test {
@@ -33,6 +34,7 @@ class TempDirTest : public ::testing::Test {
     recio::reset_units();
   }
   void TearDown() override {
+    recio::set_run_end_handler(nullptr);
     recio::reset_units();
     recio::use_file_system(nullptr);
     std::filesystem::current_path(old_cwd_);
@@ -55,7 +57,8 @@ class TempDirTest : public ::testing::Test {
 };
 
 /// The real file system, with an in-memory console (descriptor 0 reads
-/// `console_in`, descriptor 1 appends to `console_out`) and failures on demand.
+/// `console_in`, descriptor 1 appends to `console_out`) and failures on demand
+/// (never on descriptor 2, standard error, where the error report goes).
 class FakeFs : public recio::FileSystem {
  public:
   std::string console_in;
@@ -91,6 +94,7 @@ class FakeFs : public recio::FileSystem {
       console_out.append(data, size);
       return static_cast<long>(size);
     }
+    if (fd == 2) return recio::posix_file_system().write(fd, data, size);  // the error line
     if (write_error != 0) return -write_error;
     return recio::posix_file_system().write(fd, data, size);
   }
