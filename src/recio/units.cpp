@@ -1,5 +1,6 @@
-// Units: the console streams and the file units, with their records. Every record is sent with one write(2) through the FileSystem, so
-// a file holds exactly the records sent and a failure shows at its statement.
+// Units: the console streams and the file units, with their records. Every
+// record is sent with one write(2) through the FileSystem, so a file holds
+// exactly the records sent and a failure shows at its statement.
 #include "recio/units.h"
 
 #include <fcntl.h>
@@ -51,6 +52,11 @@ class PosixFileSystem final : public FileSystem {
     return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) < 0 ? -errno : 0;
   }
   int close(int fd) override { return ::close(fd) < 0 ? -errno : 0; }
+  std::string regular_file_id(int fd) override {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  }
 };
 
 FileSystem* g_file_system = nullptr;
@@ -71,6 +77,7 @@ struct Unit {
   bool read_only = false;
   bool console = false;
   bool written = false;     // a record has been sent since the open
+  std::string file_id;      // FileSystem::regular_file_id of the open file
   InputBuffer input;
 };
 
@@ -186,6 +193,16 @@ void open_unit(int unit, std::string_view name) {
     fs().close(fd);
     u.fd = -1;
     fatal_io_error(kAccessDenied, unit);
+  }
+  // One regular file on two units would lose records: the first record sent
+  // to the report or ARCFILE cuts off the input file, or the other output.
+  u.file_id = fs().regular_file_id(fd);
+  for (const auto& [number, other] : table) {
+    if (number != unit && other.fd >= 0 && !u.file_id.empty() && other.file_id == u.file_id) {
+      fs().close(fd);
+      u.fd = -1;
+      fatal_io_error(kCannotOverwrite, unit);
+    }
   }
 }
 

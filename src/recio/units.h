@@ -49,6 +49,13 @@ class FileSystem {
     (void)fd;
     return 0;
   }
+  /// For a regular file, a text that is the same for every descriptor open on
+  /// that file, whatever name (link, path) it was opened by; empty for anything
+  /// else (a device, a pipe) and when unknown, as the default answers.
+  virtual std::string regular_file_id(int fd) {
+    (void)fd;
+    return {};
+  }
 };
 
 /// The real file system (POSIX calls).
@@ -66,7 +73,9 @@ FileSystem& current_file_system();
 /// directory. Opens read-write (created when missing), falls back to read-only
 /// when write access is refused; an existing file is untouched until the first
 /// record is written to it. A failure ends the run with messages 9, 10, 29, 30,
-/// 42 or 43.
+/// 42 or 43; 10 also when the file is a regular file already open on another
+/// unit (the report or ARCFILE would be written over the input file, or over
+/// each other).
 void open_unit(int unit, std::string_view name);
 
 /// The full path of a file unit's file, "CONIN$" or "CONOUT$" for the consoles.

@@ -115,6 +115,7 @@ class FakeFs : public recio::FileSystem {
   }
   int seek(int fd, long offset) override { return recio::posix_file_system().seek(fd, offset); }
   int close(int fd) override { return recio::posix_file_system().close(fd); }
+  std::string regular_file_id(int fd) override { return recio::posix_file_system().regular_file_id(fd); }
 
   int last_open_flags = 0;
   std::vector<std::string> opened_paths;

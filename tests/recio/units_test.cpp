@@ -137,6 +137,41 @@ TEST_F(OpenUnit, ReopeningAUnitConnectsTheNewFile) {
   EXPECT_EQ(slurp(path("b.rpt")), "b\r\n");
 }
 
+// A file open on two units would be cut off by the first record sent to the
+// second: refused at the second open, by any name the file is reached by.
+TEST_F(OpenUnit, RegularFileAlreadyOpenOnAnotherUnitIsFatal10) {
+  spit(path("in.dat"), "3\r\n");
+  std::filesystem::create_hard_link(path("in.dat"), path("hard.lnk"));
+  std::filesystem::create_symlink(path("in.dat"), path("soft.lnk"));
+  for (const char* name : {"in.dat", "./in.dat", "hard.lnk", "soft.lnk"}) {
+    SCOPED_TRACE(name);
+    open_unit(kInputUnit, "in.dat");
+    EXPECT_EXIT(open_unit(kReportUnit, name), testing::ExitedWithCode(10),
+                "^tavrix: severe \\(10\\): cannot overwrite existing file, unit 12, file " +
+                    escaped(path(name == std::string("./in.dat") ? "in.dat" : name)) + "\n$");
+  }
+  open_unit(kReportUnit, "out.rpt");
+  EXPECT_EXIT(open_unit(kRasterUnit, "out.rpt"), testing::ExitedWithCode(10), "unit 14");
+  EXPECT_EQ(slurp(path("in.dat")), "3\r\n");
+}
+
+TEST_F(OpenUnit, DevicesMayBeOpenOnSeveralUnits) {
+  open_unit(kInputUnit, "/dev/null");
+  open_unit(kReportUnit, "/dev/null");
+  open_unit(kRasterUnit, "/dev/null");
+  send_record(kReportUnit, "x");
+  send_record(kRasterUnit, "y");
+  std::string record;
+  EXPECT_FALSE(read_record(kInputUnit, record));
+}
+
+TEST_F(OpenUnit, ReopeningAUnitOnItsOwnFileIsAllowed) {
+  open_unit(kReportUnit, "a.rpt");
+  open_unit(kReportUnit, "a.rpt");
+  send_record(kReportUnit, "a");
+  EXPECT_EQ(slurp(path("a.rpt")), "a\r\n");
+}
+
 // The mapping of open failures, with a fake file system.
 struct Mapping {
   int error;
