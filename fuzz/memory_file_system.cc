@@ -101,6 +101,11 @@ int MemoryFileSystem::close(int fd) {
   return open_.erase(fd) == 1 ? 0 : -EBADF;
 }
 
+std::string MemoryFileSystem::regular_file_id(int fd) {
+  const auto it = open_.find(fd);
+  return it == open_.end() || it->second.folder ? std::string() : it->second.path;
+}
+
 namespace detail {
 
 void begin_run(MemoryFileSystem& fs) {

@@ -37,6 +37,7 @@ class MemoryFileSystem final : public recio::FileSystem {
   int truncate(int fd, long length) override;
   int seek(int fd, long offset) override;
   int close(int fd) override;
+  std::string regular_file_id(int fd) override;
 
  private:
   struct Open {

@@ -427,6 +427,41 @@ INSTANTIATE_TEST_SUITE_P(
         FileFault{"UnquotedNameStartingWithASlashStaysEmpty", "in.dat\n/dev/full\n", 29, "file not found, unit 12, file @/"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A file named twice, as the input and as an output or as both outputs, by
+// any spelling or link, is refused at the second open (message 10) before
+// anything is written: the first record would cut the other file off.
+TEST(FileFaultsSameFile, AFileOnTwoUnitsIsRefusedBeforeAnythingIsWritten) {
+  struct Case {
+    const char* console;
+    const char* input;  // the name the input file is written under
+    int unit;
+    const char* reported;  // the file the message names
+  };
+  const Case cases[] = {
+      {"in.dat\nin.dat\n", "in.dat", 12, "in.dat"},
+      {"in.dat\n'./sub/../in.dat'\n", "in.dat", 12, "in.dat"},
+      {"in.dat\nlink.dat\n", "in.dat", 12, "link.dat"},
+      {"ARCFILE\nout.rpt\n", "ARCFILE", 14, "ARCFILE"},
+      {"in.dat\nARCFILE\n", "in.dat", 14, "ARCFILE"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.console);
+    ScratchFolder folder;
+    std::filesystem::create_directory(folder.path() + "/sub");
+    if (std::string(c.input) != "ARCFILE") folder.write("ARCFILE", kOldRaster);
+    folder.write(c.input, Answers{}.text());
+    std::filesystem::create_hard_link(folder.path() + "/" + c.input, folder.path() + "/link.dat");
+    const RunResult r = run_program(folder, c.console);
+    EXPECT_EQ(r.status, 10);
+    EXPECT_EQ(r.err, severe(10, "cannot overwrite existing file, unit " + std::to_string(c.unit) + ", file " +
+                                    folder.path() + "/" + c.reported));
+    EXPECT_EQ(folder.read(c.input), Answers{}.text());
+    if (std::string(c.input) != "ARCFILE") {
+      EXPECT_EQ(r.arcfile, kOldRaster);
+    }
+  }
+}
+
 // The program as built next to this test (build/tests/driver/driver_test and
 // build/leaky-drawdown), or "" when it is not there.
 std::string program_path() {
