@@ -1,5 +1,6 @@
 // leaky-drawdown: drawdown of a transient leaky artesian aquifer under a field
 // of pumping and injecting wells.
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -10,6 +11,9 @@
 #include "driver/run.h"
 
 int main(int argc, char** argv) {
+  // A console output that has gone away (a pipe whose reader has ended) is a
+  // failed write like any other, reported with message 38, not an end by signal.
+  std::signal(SIGPIPE, SIG_IGN);
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const auto parsed = driver::parse_command_line(arguments);
   if (const auto* error = std::get_if<driver::UsageError>(&parsed)) {
