@@ -4,6 +4,7 @@
 // ARCFILE keep their old contents whole until the run writes its first record
 // to them.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -479,6 +480,74 @@ std::string as_nobody() {
   if (std::system("setpriv --reuid=65534 --regid=65534 --clear-groups true >/dev/null 2>&1") == 0)
     return "setpriv --reuid=65534 --regid=65534 --clear-groups ";
   return "";
+}
+
+// The console as a file that fails: standard output full, closed or a pipe
+// nobody reads any more; standard input closed or a folder. The first prompt
+// or the first name read ends the run with its message.
+TEST(ConsoleFaults, FailedConsoleWritesAndReadsEndTheRunWithTheirMessage) {
+  const std::string program = program_path();
+  if (program.empty()) GTEST_SKIP() << "the program is not next to the test";
+  constexpr int kClosed = -1;
+  constexpr int kPipeWithoutReader = -2;
+  constexpr int kDevFull = -3;
+  constexpr int kFolder = -4;
+  constexpr int kFile = -5;  // the two names
+  constexpr int kDevNull = -6;
+  struct Case {
+    const char* name;
+    int in;
+    int out;
+    std::string line;
+  };
+  const std::string write_failed = severe(38, "error during write, unit -1, file CONOUT$");
+  const std::string read_failed = severe(39, "error during read, unit -4, file CONIN$");
+  const Case cases[] = {
+      {"output full", kFile, kDevFull, write_failed},
+      {"output closed", kFile, kClosed, write_failed},
+      {"output a pipe without reader", kFile, kPipeWithoutReader, write_failed},
+      {"input closed", kClosed, kDevNull, read_failed},
+      {"input a folder", kFolder, kDevNull, read_failed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder folder;
+    folder.write("in.dat", Answers{}.text());
+    folder.write("out.rpt", kOldReport);
+    folder.write(".console", "in.dat\nout.rpt\n");
+    int pipe_ends[2] = {-1, -1};
+    if (c.out == kPipeWithoutReader) {
+      ASSERT_EQ(::pipe(pipe_ends), 0);
+      ::close(pipe_ends[0]);
+    }
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      if (::chdir(folder.path().c_str()) != 0) ::_exit(126);
+      const int err = ::open(".stderr", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(err, 2);
+      auto connect = [&](int how, int fd) {
+        if (how == kClosed) ::close(fd);
+        if (how == kPipeWithoutReader) ::dup2(pipe_ends[1], fd);
+        if (how == kDevFull) ::dup2(::open("/dev/full", O_WRONLY), fd);
+        if (how == kFolder) ::dup2(::open("/", O_RDONLY), fd);
+        if (how == kFile) ::dup2(::open(".console", O_RDONLY), fd);
+        if (how == kDevNull) ::dup2(::open("/dev/null", O_WRONLY), fd);
+      };
+      connect(c.in, 0);
+      connect(c.out, 1);
+      ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    if (pipe_ends[1] >= 0) ::close(pipe_ends[1]);
+    int raw = 0;
+    ASSERT_EQ(::waitpid(pid, &raw, 0), pid);
+    ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0);
+    EXPECT_EQ(WEXITSTATUS(raw), c.line == write_failed ? 38 : 39);
+    EXPECT_EQ(folder.read(".stderr"), c.line);
+    EXPECT_EQ(folder.read("out.rpt"), kOldReport);
+    EXPECT_FALSE(folder.exists("ARCFILE")) << "the run ends before the opens";
+  }
 }
 
 TEST(FileFaultsUnprivileged, ReadOnlyReportEndsTheRunAtItsFirstRecordAndKeepsItsContents) {
