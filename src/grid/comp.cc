@@ -100,7 +100,7 @@ void COMP(const std::int32_t& NY, const std::int32_t& NX, const EvaluationListen
     }
   } while (table[static_cast<std::size_t>(m)].x != 0.0f);
 
-  evaluate_reference(*DD, NX, NY, Aquifer{T, S, TIME, LEAK, SPACING}, evaluated);
+  evaluate(*DD, NX, NY, Aquifer{T, S, TIME, LEAK, SPACING}, evaluated);
 
   write_notices();
   write_map_spacing();

@@ -40,18 +40,21 @@ inline double D(float x) { return static_cast<double>(x); }
 
 }  // namespace
 
-float DIST(std::int32_t SPACING, std::int32_t i, std::int32_t j, float XW, float YW) {
+float squared_offset(std::int32_t SPACING, std::int32_t i, float XW) {
   const float xn = static_cast<float>(std::int64_t{i} * std::int64_t{SPACING});
-  const float yn = static_cast<float>(std::int64_t{j} * std::int64_t{SPACING});
   const float xw = static_cast<float>(static_cast<double>(SPACING) * D(XW));
-  const float yw = static_cast<float>(static_cast<double>(SPACING) * D(YW));
   const float dx = static_cast<float>(D(xn) - D(xw));
-  const float dy = static_cast<float>(D(yn) - D(yw));
-  const float dx2 = static_cast<float>(D(dx) * D(dx));
-  const float dy2 = static_cast<float>(D(dy) * D(dy));
+  return static_cast<float>(D(dx) * D(dx));
+}
+
+float distance_from_squares(float dx2, float dy2) {
   float R = static_cast<float>(std::sqrt(D(dy2) + D(dx2)));
   if (R < kLeastDistance) R = kLeastDistance;
   return R;
+}
+
+float DIST(std::int32_t SPACING, std::int32_t i, std::int32_t j, float XW, float YW) {
+  return distance_from_squares(squared_offset(SPACING, i, XW), squared_offset(SPACING, j, YW));
 }
 
 double u_factor(float T, float S, float TIME) { return D(S) / (D(T) * D(TIME)); }
@@ -67,8 +70,10 @@ float leakage_factor(float T, float LEAK) {
 
 float rb_of(float R, float B) { return static_cast<float>(D(R) / D(B)); }
 
+double drawdown_factor(float Q) { return (D(Q) / D(kMinutesPerDay)) * D(kDrawdownCoefficient); }
+
 float drawdown_from_W(float Q, float W, float T) {
-  return static_cast<float>((((D(Q) / D(kMinutesPerDay)) * D(kDrawdownCoefficient)) * D(W)) / D(T));
+  return static_cast<float>((drawdown_factor(Q) * D(W)) / D(T));
 }
 
 float accumulate(float s, float DD) { return static_cast<float>(D(s) + D(DD)); }

@@ -14,6 +14,15 @@ float DIST(std::int32_t SPACING, std::int32_t i, std::int32_t j, float XW, float
 /// TIME days of pumping, LEAK leakance).
 void DRAWDN(float T, float S, float TIME, float LEAK, float Q, float R, float& DD);
 
+/// dx2 = single(dx * dx) with dx = single(xn - xw), xn = single(i * SPACING)
+/// and xw = single(SPACING * XW): DIST's squared offset along one axis
+/// (the same for the other axis with j and YW).
+float squared_offset(std::int32_t SPACING, std::int32_t i, float XW);
+
+/// R = single(sqrt(dy2 + dx2)), raised to 1.0 when below it: DIST from the two
+/// squared offsets.
+float distance_from_squares(float dx2, float dy2);
+
 // The pieces of DRAWDN, one per rounding point, for a grid evaluation that
 // hoists the per-run parts out of its node loop. DRAWDN is written in terms of
 // them, so a caller that composes them as DRAWDN does gets DRAWDN's bits:
@@ -34,6 +43,10 @@ float leakage_factor(float T, float LEAK);
 
 /// rB = single(R / B), the ratio r/B; 0 for B = +infinity.
 float rb_of(float R, float B);
+
+/// (Q / 1440.0) * 114.59156, in double and not rounded: the per-well factor
+/// of the drawdown.
+double drawdown_factor(float Q);
 
 /// s = single((((Q / 1440.0) * 114.59156) * W) / T), the drawdown in feet of
 /// a well pumping Q gallons per day whose well function value is W.

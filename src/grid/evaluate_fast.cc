@@ -1,0 +1,369 @@
+// The fast grid evaluation.
+//
+// Within a run every input of the well function except the node distance R is
+// fixed, and R itself is single(sqrt(dy2 + dx2)) of two squared offsets, dx2
+// depending only on the well and the node's column, dy2 only on the well and
+// the row. So W is a function of (dx2, dy2), and of R. The evaluation keeps
+// one of two tables of W values, both keyed on exactly what determines W:
+// - the lattice table, when the run has few distinct squared offsets (wells on
+//   whole or half nodes): W for each pair of them, filled as pairs occur;
+// - the distance table, when many nodes share distances (many wells at random
+//   positions): W for each bit pattern of R in the range of R where most
+//   nodes fall, filled as distances occur.
+// Values missing from the table are evaluated many at once by WUB_lanes, which
+// gives leaky::WUB's bits. Rows of nodes are shared out among worker threads;
+// each thread takes a few rows at a time and adds all wells' drawdowns to them
+// in well-table order, so every cell sees the same additions in the same order
+// as in evaluate_reference, whatever the number of threads.
+//
+// A table slot holds the bits of W exclusive-or kAbsent, so that a zeroed slot
+// means "not yet evaluated". Two threads may evaluate the same slot at the same
+// time; they store the same bits, with relaxed atomic accesses.
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <span>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+#include "grid/evaluate.h"
+#include "grid/evaluate_lanes.h"
+#include "grid/well_function_lanes.h"
+#include "model/drawdown.h"
+
+namespace grid {
+namespace {
+
+// A signalling-NaN pattern, which no arithmetic produces: the table encoding.
+constexpr std::uint32_t kAbsent = 0x7F800001u;
+// Most distinct squared offsets for the lattice table (16 MiB at most).
+constexpr std::size_t kLatticeMaxValues = 2048;
+// Distance table: bit patterns of R per page, and at most this many pages (64 MiB).
+constexpr int kPageBits = 20;
+constexpr std::size_t kMaxPages = 16;
+// Rows a worker takes at a time.
+constexpr std::int32_t kChunkRows = 4;
+
+std::uint32_t Bits(float x) { return std::bit_cast<std::uint32_t>(x); }
+float FromBits(std::uint32_t b) { return std::bit_cast<float>(b); }
+
+std::uint32_t LoadSlot(std::uint32_t& slot) {
+  return std::atomic_ref<std::uint32_t>(slot).load(std::memory_order_relaxed);
+}
+void StoreSlot(std::uint32_t& slot, float W) {
+  std::atomic_ref<std::uint32_t>(slot).store(Bits(W) ^ kAbsent, std::memory_order_relaxed);
+}
+
+// Zeroed memory for a table; large ones are mapped directly, with huge pages
+// where the system offers them.
+class ZeroedTable {
+ public:
+  explicit ZeroedTable(std::size_t slots) : bytes_(slots * sizeof(std::uint32_t)) {
+#if defined(__linux__)
+    if (bytes_ >= (std::size_t{1} << 22)) {
+      void* p = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      if (p != MAP_FAILED) {
+        madvise(p, bytes_, MADV_HUGEPAGE);
+        data_ = static_cast<std::uint32_t*>(p);
+        mapped_ = true;
+        return;
+      }
+    }
+#endif
+    data_ = static_cast<std::uint32_t*>(std::calloc(slots, sizeof(std::uint32_t)));
+    if (data_ == nullptr) throw std::bad_alloc();
+  }
+  ~ZeroedTable() {
+#if defined(__linux__)
+    if (mapped_) {
+      munmap(data_, bytes_);
+      return;
+    }
+#endif
+    std::free(data_);
+  }
+  ZeroedTable(const ZeroedTable&) = delete;
+  ZeroedTable& operator=(const ZeroedTable&) = delete;
+  std::uint32_t* data() const { return data_; }
+
+ private:
+  std::size_t bytes_;
+  std::uint32_t* data_ = nullptr;
+  bool mapped_ = false;
+};
+
+// The run's per-well quantities.
+struct Run {
+  std::int32_t nx = 0, ny = 0;
+  std::size_t wells = 0;
+  double u_factor = 0.0;
+  float B = 0.0f;
+  float T = 0.0f;
+  std::vector<float> dx2;  // well k, column c: dx2[k * nx + c - 1]
+  std::vector<float> dy2;  // well k, row r: dy2[k * ny + r - 1]
+  std::vector<double> K;   // drawdown factor of well k
+};
+
+Run Prepare(std::int32_t nx, std::int32_t ny, const Aquifer& a, std::span<const Well> wells) {
+  Run run;
+  run.nx = nx;
+  run.ny = ny;
+  run.wells = wells.size();
+  run.u_factor = leaky::u_factor(a.T, a.S, a.TIME);
+  run.B = leaky::leakage_factor(a.T, a.LEAK);
+  run.T = a.T;
+  run.dx2.resize(run.wells * static_cast<std::size_t>(nx));
+  run.dy2.resize(run.wells * static_cast<std::size_t>(ny));
+  run.K.resize(run.wells);
+  for (std::size_t k = 0; k < run.wells; ++k) {
+    for (std::int32_t c = 1; c <= nx; ++c)
+      run.dx2[k * nx + c - 1] = leaky::squared_offset(a.SPACING, c, wells[k].x);
+    for (std::int32_t r = 1; r <= ny; ++r)
+      run.dy2[k * ny + r - 1] = leaky::squared_offset(a.SPACING, r, wells[k].y);
+    run.K[k] = leaky::drawdown_factor(wells[k].q);
+  }
+  return run;
+}
+
+// The lattice: the distinct squared offsets (by bit pattern), each well's
+// index into them per column and row, and the table W[iy * size + ix].
+struct Lattice {
+  std::vector<float> values;
+  std::vector<std::uint16_t> ix;  // like Run::dx2
+  std::vector<std::uint16_t> iy;  // like Run::dy2
+  std::unique_ptr<ZeroedTable> table;
+};
+
+// The lattice of the run, or nothing when it has more than kLatticeMaxValues
+// distinct squared offsets.
+std::unique_ptr<Lattice> MakeLattice(const Run& run) {
+  std::unordered_map<std::uint32_t, std::uint16_t> index;
+  auto lattice = std::make_unique<Lattice>();
+  auto add = [&](const std::vector<float>& from, std::vector<std::uint16_t>& to) {
+    to.resize(from.size());
+    for (std::size_t i = 0; i < from.size(); ++i) {
+      const auto [it, fresh] =
+          index.try_emplace(Bits(from[i]), static_cast<std::uint16_t>(lattice->values.size()));
+      if (fresh) {
+        if (lattice->values.size() >= kLatticeMaxValues) return false;
+        lattice->values.push_back(from[i]);
+      }
+      to[i] = it->second;
+    }
+    return true;
+  };
+  if (!add(run.dx2, lattice->ix) || !add(run.dy2, lattice->iy)) return nullptr;
+  const std::size_t n = lattice->values.size();
+  lattice->table = std::make_unique<ZeroedTable>(std::max<std::size_t>(n * n, 1));
+  return lattice;
+}
+
+// The distance table: W for R bit patterns [base, base + size).
+struct DistanceTable {
+  std::uint32_t base = 0;
+  std::uint32_t size = 0;
+  std::unique_ptr<ZeroedTable> table;
+};
+
+// Picks the range of R that saves the most evaluations, from a sample of the
+// nodes, or nothing when a table would save too little for its memory.
+std::unique_ptr<DistanceTable> MakeDistanceTable(const Run& run, bool forced) {
+  constexpr int kPages = 1 << (31 - kPageBits);
+  std::vector<double> count(kPages, 0.0);
+  constexpr std::int32_t kStride = 7;
+  double samples = 0.0;
+  for (std::size_t k = 0; k < run.wells; ++k)
+    for (std::int32_t r = 0; r < run.ny; r += kStride)
+      for (std::int32_t c = 0; c < run.nx; c += kStride) {
+        const float R = leaky::distance_from_squares(run.dx2[k * run.nx + c], run.dy2[k * run.ny + r]);
+        const std::uint32_t b = Bits(R);
+        if (b < 0x7F800000u) count[b >> kPageBits] += 1.0;
+        samples += 1.0;
+      }
+  if (samples == 0.0) return nullptr;
+  const double total = static_cast<double>(run.wells) * run.nx * run.ny;
+  const double slots = static_cast<double>(1u << kPageBits);
+  std::vector<double> saved(kPages);
+  for (int p = 0; p < kPages; ++p) {
+    const double n = count[p] * total / samples;
+    saved[p] = n - slots * (1.0 - std::exp(-n / slots));
+  }
+  double best = -1.0;
+  int first = 0;
+  int pages = static_cast<int>(kMaxPages);
+  double window = 0.0;
+  for (int p = 0; p < kPages; ++p) {
+    window += saved[p];
+    if (p >= pages) window -= saved[p - pages];
+    if (window > best) {
+      best = window;
+      first = std::max(0, p - pages + 1);
+    }
+  }
+  if (!forced && (best < 0.25 * total || best < 4.0e6)) return nullptr;
+  auto table = std::make_unique<DistanceTable>();
+  table->base = static_cast<std::uint32_t>(first) << kPageBits;
+  table->size = static_cast<std::uint32_t>(pages) << kPageBits;
+  table->table = std::make_unique<ZeroedTable>(table->size);
+  return table;
+}
+
+// A worker's buffers for a chunk of rows of one well.
+struct Scratch {
+  std::vector<float> W, R, u, rb, Wm;
+  std::vector<std::uint32_t> miss;  // node index within the chunk
+  explicit Scratch(std::size_t nodes)
+      : W(nodes), R(nodes), u(nodes), rb(nodes), Wm(nodes), miss(nodes) {}
+};
+
+// Evaluates the missing nodes gathered in s (their distances in s.R[0..m)).
+void EvaluateMisses(const Run& run, Scratch& s, std::size_t m) {
+  well_function_arguments(s.R.data(), run.u_factor, run.B, s.u.data(), s.rb.data(), m);
+  WUB_lanes(std::span<const float>(s.u.data(), m), std::span<const float>(s.rb.data(), m),
+            std::span<float>(s.Wm.data(), m));
+}
+
+// Rows [r0, r1) of the grid, all wells in table order.
+void ChunkLattice(const Run& run, Lattice& lat, DrawdownGrid& DD, std::int32_t r0, std::int32_t r1,
+                  Scratch& s) {
+  const std::size_t nx = static_cast<std::size_t>(run.nx);
+  const std::size_t L = lat.values.size();
+  std::uint32_t* table = lat.table->data();
+  for (std::size_t k = 0; k < run.wells; ++k) {
+    const std::uint16_t* ix = &lat.ix[k * nx];
+    std::size_t m = 0;
+    for (std::int32_t r = r0; r < r1; ++r) {
+      const std::size_t iy = lat.iy[k * run.ny + r - 1];
+      std::uint32_t* trow = table + iy * L;
+      float* W = &s.W[(r - r0) * nx];
+      for (std::size_t c = 0; c < nx; ++c) {
+        const std::uint32_t v = LoadSlot(trow[ix[c]]);
+        if (v != 0) {
+          W[c] = FromBits(v ^ kAbsent);
+        } else {
+          s.miss[m] = static_cast<std::uint32_t>((r - r0) * nx + c);
+          s.R[m] = leaky::distance_from_squares(lat.values[ix[c]], lat.values[iy]);
+          ++m;
+        }
+      }
+    }
+    if (m > 0) {
+      EvaluateMisses(run, s, m);
+      for (std::size_t i = 0; i < m; ++i) {
+        const std::size_t node = s.miss[i];
+        const std::size_t r = static_cast<std::size_t>(r0) + node / nx;
+        const std::size_t ixv = ix[node % nx];
+        const std::size_t iy = lat.iy[k * run.ny + r - 1];
+        s.W[node] = s.Wm[i];
+        StoreSlot(table[iy * L + ixv], s.Wm[i]);
+        StoreSlot(table[ixv * L + iy], s.Wm[i]);  // R is symmetric in dx2 and dy2
+      }
+    }
+    for (std::int32_t r = r0; r < r1; ++r)
+      accumulate_drawdowns(&s.W[(r - r0) * nx], run.K[k], run.T, &DD(1, r), nx);
+  }
+}
+
+void ChunkDistances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::int32_t r0,
+                    std::int32_t r1, Scratch& s) {
+  const std::size_t nx = static_cast<std::size_t>(run.nx);
+  for (std::size_t k = 0; k < run.wells; ++k) {
+    const float* dx2 = &run.dx2[k * nx];
+    std::size_t m = 0;
+    for (std::int32_t r = r0; r < r1; ++r) {
+      float* W = &s.W[(r - r0) * nx];
+      float* R = W;  // the row's distances, replaced by their W values below
+      row_distances(dx2, run.dy2[k * run.ny + r - 1], R, nx);
+      for (std::size_t c = 0; c < nx; ++c) {
+        const std::uint32_t offset = Bits(R[c]) - (dt != nullptr ? dt->base : 0u);
+        if (dt != nullptr && offset < dt->size) {
+          const std::uint32_t v = LoadSlot(dt->table->data()[offset]);
+          if (v != 0) {
+            W[c] = FromBits(v ^ kAbsent);
+            continue;
+          }
+        }
+        s.miss[m] = static_cast<std::uint32_t>((r - r0) * nx + c);
+        s.R[m] = R[c];
+        ++m;
+      }
+    }
+    if (m > 0) {
+      EvaluateMisses(run, s, m);
+      for (std::size_t i = 0; i < m; ++i) {
+        s.W[s.miss[i]] = s.Wm[i];
+        if (dt != nullptr) {
+          const std::uint32_t offset = Bits(s.R[i]) - dt->base;
+          if (offset < dt->size) StoreSlot(dt->table->data()[offset], s.Wm[i]);
+        }
+      }
+    }
+    for (std::int32_t r = r0; r < r1; ++r)
+      accumulate_drawdowns(&s.W[(r - r0) * nx], run.K[k], run.T, &DD(1, r), nx);
+  }
+}
+
+}  // namespace
+
+int evaluation_threads() {
+  if (const char* text = std::getenv("LEAKY_THREADS")) {
+    char* end = nullptr;
+    const long n = std::strtol(text, &end, 10);
+    if (end != text && *end == '\0' && n > 0) return static_cast<int>(std::min(n, 256L));
+  }
+  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
+                   std::span<const Well> wells, const FastOptions& options) {
+  if (nx <= 0 || ny <= 0 || wells.empty()) return;
+  const Run run = Prepare(nx, ny, aquifer, wells);
+
+  std::unique_ptr<Lattice> lattice;
+  std::unique_ptr<DistanceTable> distances;
+  if (options.reuse == Reuse::automatic || options.reuse == Reuse::lattice) lattice = MakeLattice(run);
+  if (!lattice && (options.reuse == Reuse::automatic || options.reuse == Reuse::distances))
+    distances = MakeDistanceTable(run, options.reuse == Reuse::distances);
+
+  const std::int32_t chunks = (ny + kChunkRows - 1) / kChunkRows;
+  const int threads = std::max(1, std::min(options.threads, static_cast<int>(chunks)));
+  std::atomic<std::int32_t> next{0};
+  auto work = [&] {
+    Scratch scratch(static_cast<std::size_t>(kChunkRows) * static_cast<std::size_t>(nx));
+    for (std::int32_t chunk; (chunk = next.fetch_add(1)) < chunks;) {
+      const std::int32_t r0 = 1 + chunk * kChunkRows;
+      const std::int32_t r1 = std::min(ny + 1, r0 + kChunkRows);
+      if (lattice)
+        ChunkLattice(run, *lattice, DD, r0, r1, scratch);
+      else
+        ChunkDistances(run, distances.get(), DD, r0, r1, scratch);
+    }
+  };
+  std::vector<std::thread> pool;
+  for (int t = 1; t < threads; ++t) pool.emplace_back(work);
+  work();
+  for (std::thread& t : pool) t.join();
+}
+
+void evaluate(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
+              std::span<const Well> wells) {
+  const char* mode = std::getenv("LEAKY_EVALUATION");
+  if (mode != nullptr && std::strcmp(mode, "reference") == 0) {
+    evaluate_reference(DD, nx, ny, aquifer, wells);
+    return;
+  }
+  evaluate_fast(DD, nx, ny, aquifer, wells, FastOptions{evaluation_threads(), Reuse::automatic});
+}
+
+}  // namespace grid

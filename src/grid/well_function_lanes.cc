@@ -1,0 +1,474 @@
+// WUB in SIMD lanes, bit-identical to leaky::WUB.
+//
+// Every lane follows the rule of leaky::WUB panel by panel. A batch of up to
+// kBatchVectors vectors of lanes runs in lockstep, all at the same panel, so
+// they share the half-width h. Each panel is done in three passes over the
+// batch (abscissae and quotients; exponentials and integrand values; Simpson
+// sums), so that the processor overlaps the long dependency chains of many
+// vectors instead of waiting on one.
+//
+// Each value the rule rounds to single is rounded at the same point here:
+// - A single operation on singles whose result is rounded to single (h + y,
+//   h * 2 + y, h * 1.5, h * m, d + W, 1 / y) gives the same single whether it
+//   is done in double and rounded or done in single, because double has more
+//   than twice single's precision plus two bits. Those run in float lanes or
+//   as one double operation followed by a rounding.
+// - Longer double expressions (the Simpson mean, the exponent) run in double
+//   lanes with IEEE operations in the rule's order.
+// Two steps are computed faster than the rule's and then checked:
+// - the exponent's quotient (r/B)^2 / 4 / y is formed as (r/B)^2 / 4 * (1/y),
+//   within a few double units in the last place (ulps) of the true quotient;
+// - the double exponential is a short polynomial times a power of two
+//   (Highway's Exp on instruction sets other than AVX2), within a few ulps of
+//   std::exp (lanes_exp_max_ulp measures it).
+// A double within a few ulps of the rule's rounds to the same single unless it
+// lies near a tie between two singles. Each lane's exponent and product
+// exp(e) * (1/y) are tested against a band of kLaneGuardUlps ulps around every
+// tie (and against the edges of single's normal range); a lane inside it is
+// recomputed with leaky::F. The band is hundreds of times wider than the
+// approximations' errors, so every value that leaves the lanes unchecked is
+// the scalar rule's value.
+//
+// Highway compiles this file once per instruction set and dispatches to the
+// best one the processor has.
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "grid/well_function_lanes.cc"
+#include "hwy/foreach_target.h"  // IWYU pragma: keep
+
+#include "hwy/highway.h"
+#include "hwy/contrib/math/math-inl.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "grid/well_function_lanes.h"
+#include "model/well_function.h"
+
+#ifndef GRID_WELL_FUNCTION_LANES_ONCE
+#define GRID_WELL_FUNCTION_LANES_ONCE
+namespace grid::lanes_detail {
+
+// The rule's constants, as leaky::WUB has them.
+constexpr float kCutoff = 6.0f;
+constexpr float kFirstHalfWidth = 1e-8f;
+constexpr float kFloor = -675.84f;
+// Lockstep panels before the remaining lanes are handed to leaky::WUB. For
+// 0 <= u <= 6 the rule takes at most 48 panels, so this is a safety net.
+constexpr int kMaxPanels = 64;
+// The lanes take u = 0 and 2^-64 <= u <= 6 (with a finite r/B); a smaller
+// positive u, whose 1/y may leave single's range, goes to leaky::WUB.
+constexpr double kLeastU = 0x1p-64;
+
+// Widest SIMD vector in double lanes that any target has, with room to spare.
+constexpr std::size_t kMaxLanes = 16;
+// Vectors of lanes per lockstep batch.
+constexpr std::size_t kBatchVectors = 16;
+constexpr std::size_t kBatchSlots = kBatchVectors * kMaxLanes;
+
+// 2^(j/4), j = 0 .. 3.
+inline const double* QuarterPowersOfTwo() {
+  static const double table[4] = {1.0, std::exp2(0.25), std::exp2(0.5), std::exp2(0.75)};
+  return table;
+}
+
+}  // namespace grid::lanes_detail
+#endif  // GRID_WELL_FUNCTION_LANES_ONCE
+
+HWY_BEFORE_NAMESPACE();
+namespace grid {
+namespace HWY_NAMESPACE {
+namespace {
+
+namespace hn = hwy::HWY_NAMESPACE;
+using namespace lanes_detail;
+
+using Dd = hn::ScalableTag<double>;
+using Df = hn::Rebind<float, Dd>;
+using Di = hn::RebindToSigned<Dd>;
+using Du = hn::RebindToUnsigned<Dd>;
+using Vd = hn::Vec<Dd>;
+using Vf = hn::Vec<Df>;
+using Md = hn::Mask<Dd>;
+
+// Rounds double lanes to single. The emulated targets saturate at the largest
+// finite single; there the lanes that must round to an infinity are set so.
+HWY_INLINE Vf ToSingle(Vd v) {
+  const Df df;
+  Vf f = hn::DemoteTo(df, v);
+#if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
+  // |v| rounds to infinity when it reaches halfway between the largest single
+  // and 2^128, i.e. when v / 2 (exact) rounds to 2^127 or beyond.
+  const Vf half = hn::DemoteTo(df, hn::Mul(v, hn::Set(Dd(), 0.5)));
+  const auto over = hn::Ge(hn::Abs(half), hn::Set(df, 0x1p127f));
+  const Vf inf = hn::CopySign(hn::Set(df, std::numeric_limits<float>::infinity()), f);
+  f = hn::IfThenElse(over, inf, f);
+#endif
+  return f;
+}
+
+// Lanes whose double value lies within kLaneGuardUlps ulps of a tie between
+// two singles: the low 29 of the 52 fraction bits are near 2^28.
+HWY_INLINE Md NearTie(Vd v) {
+  const Dd dd;
+  const Du du;
+  constexpr std::uint64_t kBand = static_cast<std::uint64_t>(kLaneGuardUlps);
+  constexpr std::uint64_t kLow29 = (std::uint64_t{1} << 29) - 1;
+  const auto bits = hn::Add(hn::BitCast(du, v), hn::Set(du, (std::uint64_t{1} << 28) + kBand));
+  const auto off = hn::And(bits, hn::Set(du, kLow29 & ~(2 * kBand - 1)));
+  return hn::RebindMask(dd, hn::Eq(off, hn::Zero(du)));
+}
+
+// exp(e) within a few ulps for floor <= e <= 0 (anything for other e), in
+// two steps so that a pass over many vectors can run each step on its own:
+// ExpReduce splits e, ExpFinish evaluates.
+#if HWY_TARGET == HWY_AVX2
+// e = k ln2/4 + r with |r| <= ln2/8; exp(e) = 2^(k>>2) * 2^((k&3)/4) * exp(r)
+// with exp(r) to degree 8 (remainder below 2^-50). ExpReduce gives r and
+// 2^(k>>2) * 2^((k&3)/4).
+HWY_INLINE void ExpReduce(Vd e, Vd& r, Vd& scale) {
+  const Dd dd;
+  const Di di;
+  const Vd magic = hn::Set(dd, 0x1.8p52);  // adding it rounds to an integer
+  const Vd v = hn::MulAdd(e, hn::Set(dd, 0x1.71547652b82fep+2), magic);  // e * 4/ln2
+  const Vd kd = hn::Sub(v, magic);
+  // ln2/4 in two parts; k has at most 12 bits, so k times the first is exact.
+  r = hn::MulAdd(kd, hn::Set(dd, -0x1.62e42fefa3800p-3), e);
+  r = hn::MulAdd(kd, hn::Set(dd, -0x1.ef35793c7673p-47), r);
+  const auto k = hn::Sub(hn::BitCast(di, v), hn::BitCast(di, magic));
+  const auto j = hn::And(k, hn::Set(di, 3));
+  const Vd T = hn::TableLookupLanes(hn::LoadU(dd, QuarterPowersOfTwo()), hn::IndicesFromVec(dd, j));
+  // (k >> 2) added to the exponent field.
+  scale = hn::BitCast(dd, hn::Add(hn::BitCast(di, T), hn::ShiftLeft<50>(hn::Sub(k, j))));
+}
+
+HWY_INLINE Vd ExpFinish(Vd r, Vd scale) {
+  const Dd dd;
+  const Vd r2 = hn::Mul(r, r);
+  const Vd r4 = hn::Mul(r2, r2);
+  const Vd p01 = hn::MulAdd(r, hn::Set(dd, 1.0), hn::Set(dd, 1.0));
+  const Vd p23 = hn::MulAdd(r, hn::Set(dd, 1.0 / 6), hn::Set(dd, 1.0 / 2));
+  const Vd p45 = hn::MulAdd(r, hn::Set(dd, 1.0 / 120), hn::Set(dd, 1.0 / 24));
+  const Vd p67 = hn::MulAdd(r, hn::Set(dd, 1.0 / 5040), hn::Set(dd, 1.0 / 720));
+  const Vd p48 = hn::MulAdd(hn::MulAdd(r2, hn::Set(dd, 1.0 / 40320), p67), r2, p45);
+  return hn::Mul(scale, hn::MulAdd(p48, r4, hn::MulAdd(p23, r2, p01)));
+}
+#else
+// Highway's Exp (at most 1 ulp from exp) on the other instruction sets.
+HWY_INLINE void ExpReduce(Vd e, Vd& r, Vd& scale) {
+  r = e;
+  scale = hn::Set(Dd(), 1.0);
+}
+
+HWY_INLINE Vd ExpFinish(Vd r, Vd scale) { return hn::Mul(hn::Exp(Dd(), r), scale); }
+#endif
+
+HWY_INLINE Vd ExpLanes(Vd e) {
+  Vd r, scale;
+  ExpReduce(e, r, scale);
+  return ExpFinish(r, scale);
+}
+
+// The batch's working values, one slot per lane, vector i at [i * N, i * N + N).
+struct Batch {
+  HWY_ALIGN float u[kBatchSlots];
+  HWY_ALIGN float rb[kBatchSlots];
+  HWY_ALIGN double c[kBatchSlots];       // (r/B * r/B) / 4, exact
+  HWY_ALIGN float y[kBatchSlots];        // left end of the panel
+  HWY_ALIGN float W[kBatchSlots];        // running sum
+  HWY_ALIGN float f0[kBatchSlots];       // integrand at the left end
+  HWY_ALIGN float x[2][kBatchSlots];     // midpoint, right end
+  HWY_ALIGN double s[2][kBatchSlots];    // ~ the exponent in double
+  HWY_ALIGN float q[2][kBatchSlots];     // single(1.0 / x)
+  HWY_ALIGN float f[2][kBatchSlots];     // integrand values
+  HWY_ALIGN double r[kBatchSlots];       // reduced exponent
+  HWY_ALIGN double E[kBatchSlots];       // scale, then exp(e)
+  HWY_ALIGN double act_d[kBatchSlots];   // lanes still integrating (all-ones bits)
+  HWY_ALIGN float act_f[kBatchSlots];    // the same for the float lanes
+  bool any[kBatchVectors];               // vector i has a lane still integrating
+};
+
+// For one abscissa vector: the reciprocal and the exponent in double.
+HWY_INLINE void Quotients(Vf x, Vd c, double* s_out, float* q_out) {
+  const Dd dd;
+  const Df df;
+  const Vd xd = hn::PromoteTo(dd, x);
+  const Vd recip = hn::Div(hn::Set(dd, 1.0), xd);
+  hn::Store(hn::NegMulSub(c, recip, xd), dd, s_out);  // -(c * (1/x)) - x
+  hn::Store(ToSingle(recip), df, q_out);
+}
+
+// Recomputes with leaky::F the lanes flagged in `redo`.
+HWY_NOINLINE void Redo(Md redo, const float* x, const float* rb, float* f, LaneStats& stats) {
+  const Dd dd;
+  std::uint8_t bits[(kMaxLanes + 7) / 8] = {};
+  hn::StoreMaskBits(dd, redo, bits);
+  for (std::size_t i = 0; i < hn::Lanes(dd); ++i) {
+    if ((bits[i / 8] >> (i % 8)) & 1) {
+      f[i] = leaky::F(x[i], rb[i]);
+      ++stats.guarded_points;
+    }
+  }
+}
+
+// F at the abscissae x[0 .. vectors * N) into f, for the lanes in act_d, from
+// the exponents s and reciprocals q of Quotients, in three passes.
+HWY_INLINE void IntegrandPass(Batch& b, std::size_t vectors, const float* x, const double* s,
+                              const float* q, float* f, LaneStats& stats) {
+  const Dd dd;
+  const Df df;
+  const std::size_t n = hn::Lanes(dd);
+  for (std::size_t i = 0; i < vectors; ++i) {
+    if (!b.any[i]) continue;
+    const std::size_t o = i * n;
+    Vd r, scale;
+    ExpReduce(hn::PromoteTo(dd, ToSingle(hn::Load(dd, s + o))), r, scale);
+    hn::Store(r, dd, b.r + o);
+    hn::Store(scale, dd, b.E + o);
+  }
+  for (std::size_t i = 0; i < vectors; ++i) {
+    if (!b.any[i]) continue;
+    const std::size_t o = i * n;
+    hn::Store(ExpFinish(hn::Load(dd, b.r + o), hn::Load(dd, b.E + o)), dd, b.E + o);
+  }
+  const Vd floor = hn::Set(dd, static_cast<double>(kFloor));
+  const Vd least = hn::Set(dd, static_cast<double>(FLT_MIN));
+  const Vd to_zero = hn::Set(dd, 0x1p-150 * (1.0 - 0x1p-30));
+  for (std::size_t i = 0; i < vectors; ++i) {
+    if (!b.any[i]) continue;
+    const std::size_t o = i * n;
+    const Vd sv = hn::Load(dd, s + o);
+    const Md live = hn::Ge(hn::PromoteTo(dd, ToSingle(sv)), floor);  // e >= floor; false for NaN
+    const Vd p = hn::Mul(hn::Load(dd, b.E + o), hn::PromoteTo(dd, hn::Load(df, q + o)));
+    hn::Store(ToSingle(hn::IfThenElseZero(live, p)), df, f + o);
+    // The exponent must not lie near a tie (|s| >= y >= 2^-64 is far inside
+    // single's normal range; y = 0 gives s = NaN or -infinity, which round the
+    // same either way). The product: below half the least subnormal single it
+    // rounds to 0.0 either way; in single's normal range it must not lie near
+    // a tie; in between (an exponent near the floor) it goes to F. A product
+    // above the normal range cannot occur: exp(e) <= 1 and 1/y <= 2^64.
+    const Md subnormal = hn::And(hn::Lt(p, least), hn::Ge(p, to_zero));
+    const Md redo = hn::And(hn::Or(NearTie(sv), hn::And(live, hn::Or(NearTie(p), subnormal))),
+                            hn::MaskFromVec(hn::Load(dd, b.act_d + o)));
+    if (HWY_UNLIKELY(!hn::AllFalse(dd, redo))) Redo(redo, x + o, b.rb + o, f + o, stats);
+  }
+}
+
+// The rule for count <= kBatchVectors * N calls.
+void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t count,
+              LaneStats& stats) {
+  const Dd dd;
+  const Df df;
+  const std::size_t n = hn::Lanes(dd);
+  const std::size_t vectors = (count + n - 1) / n;
+  HWY_ALIGN static thread_local Batch b;
+
+  for (std::size_t k = 0; k < vectors * n; ++k) {
+    b.u[k] = k < count ? u_in[k] : 2.0f * kCutoff;  // idle lanes: above the cut-off
+    b.rb[k] = k < count ? rb_in[k] : 0.0f;
+  }
+  std::size_t live_vectors = 0;
+  for (std::size_t i = 0; i < vectors; ++i) {
+    const std::size_t o = i * n;
+    const Vf u = hn::Load(df, b.u + o);
+    const Vf rb = hn::Load(df, b.rb + o);
+    const Vd ud = hn::PromoteTo(dd, u);
+    const Vd rbd = hn::PromoteTo(dd, rb);
+    // Lanes integrate u = 0 (or -0.0, as +0.0) and 2^-64 <= u <= 6 with a
+    // finite r/B; u > 6 gives 0.0; the rest goes to leaky::WUB below.
+    const Md finite_rb = hn::Lt(hn::Abs(rbd), hn::Set(dd, std::numeric_limits<double>::infinity()));
+    const Md in_range = hn::Or(hn::Eq(ud, hn::Zero(dd)),
+                               hn::And(hn::Ge(ud, hn::Set(dd, kLeastU)),
+                                       hn::Le(ud, hn::Set(dd, static_cast<double>(kCutoff)))));
+    const Md act = hn::And(in_range, finite_rb);
+    const auto act_f =
+        hn::And(hn::Or(hn::Eq(u, hn::Zero(df)),
+                       hn::And(hn::Ge(u, hn::Set(df, static_cast<float>(kLeastU))),
+                               hn::Le(u, hn::Set(df, kCutoff)))),
+                hn::Lt(hn::Abs(rb), hn::Set(df, std::numeric_limits<float>::infinity())));
+    hn::Store(hn::VecFromMask(dd, act), dd, b.act_d + o);
+    hn::Store(hn::VecFromMask(df, act_f), df, b.act_f + o);
+    b.any[i] = !hn::AllFalse(dd, act);
+    live_vectors += b.any[i] ? 1 : 0;
+    hn::Store(hn::IfThenElseZero(act_f, hn::Abs(u)), df, b.y + o);
+    hn::Store(hn::Mul(hn::Mul(rbd, rbd), hn::Set(dd, 0.25)), dd, b.c + o);
+    hn::Store(hn::Zero(df), df, b.W + o);
+  }
+
+  if (live_vectors > 0) {
+    // f0 = F(u).
+    for (std::size_t i = 0; i < vectors; ++i) {
+      if (!b.any[i]) continue;
+      const std::size_t o = i * n;
+      Quotients(hn::Load(df, b.y + o), hn::Load(dd, b.c + o), b.s[0] + o, b.q[0] + o);
+    }
+    IntegrandPass(b, vectors, b.y, b.s[0], b.q[0], b.f0, stats);
+
+    float h = kFirstHalfWidth;
+    for (int panel = 1; live_vectors > 0; ++panel) {
+      const Vf hv = hn::Set(df, h);
+      const Vf h2v = hn::Set(df, h * 2.0f);
+      // Pass 1: abscissae single(h + y) and single(h * 2.0 + y), quotients.
+      for (std::size_t i = 0; i < vectors; ++i) {
+        if (!b.any[i]) continue;
+        const std::size_t o = i * n;
+        const Vf y = hn::Load(df, b.y + o);
+        const Vd c = hn::Load(dd, b.c + o);
+        const Vf xm = hn::Add(hv, y);
+        const Vf xr = hn::Add(h2v, y);
+        hn::Store(xm, df, b.x[0] + o);
+        hn::Store(xr, df, b.x[1] + o);
+        Quotients(xm, c, b.s[0] + o, b.q[0] + o);
+        Quotients(xr, c, b.s[1] + o, b.q[1] + o);
+      }
+      // Pass 2: the integrand at both.
+      IntegrandPass(b, vectors, b.x[0], b.s[0], b.q[0], b.f[0], stats);
+      IntegrandPass(b, vectors, b.x[1], b.s[1], b.q[1], b.f[1], stats);
+      // Pass 3: m = single(((f1 * 4.0 + f0) + f2) / 3.0), d = single(h * m),
+      // W = single(d + W); a lane stops after the first panel whose left end
+      // lies beyond 6.0.
+      live_vectors = 0;
+      for (std::size_t i = 0; i < vectors; ++i) {
+        if (!b.any[i]) continue;
+        const std::size_t o = i * n;
+        const Vf f0 = hn::Load(df, b.f0 + o);
+        const Vf f1 = hn::Load(df, b.f[0] + o);
+        const Vf f2 = hn::Load(df, b.f[1] + o);
+        const Vd sum = hn::Add(hn::Add(hn::Mul(hn::PromoteTo(dd, f1), hn::Set(dd, 4.0)),
+                                       hn::PromoteTo(dd, f0)),
+                               hn::PromoteTo(dd, f2));
+        const Vf m = ToSingle(hn::Div(sum, hn::Set(dd, 3.0)));
+        const Vf y = hn::Load(df, b.y + o);
+        auto act_f = hn::MaskFromVec(hn::Load(df, b.act_f + o));
+        Md act = hn::MaskFromVec(hn::Load(dd, b.act_d + o));
+        const Vf W = hn::Load(df, b.W + o);
+        hn::Store(hn::IfThenElse(act_f, hn::Add(hn::Mul(hv, m), W), W), df, b.W + o);
+        act_f = hn::AndNot(hn::Gt(y, hn::Set(df, kCutoff)), act_f);
+        act = hn::AndNot(hn::Gt(hn::PromoteTo(dd, y), hn::Set(dd, static_cast<double>(kCutoff))), act);
+        hn::Store(hn::VecFromMask(df, act_f), df, b.act_f + o);
+        hn::Store(hn::VecFromMask(dd, act), dd, b.act_d + o);
+        b.any[i] = !hn::AllFalse(dd, act);
+        live_vectors += b.any[i] ? 1 : 0;
+        hn::Store(f2, df, b.f0 + o);                        // f0 = f2
+        hn::Store(hn::Load(df, b.x[1] + o), df, b.y + o);   // y = single(h * 2.0 + y)
+      }
+      h = h * 1.5f;  // single(h * 1.5)
+      if (HWY_UNLIKELY(panel >= kMaxPanels && live_vectors > 0)) {
+        // Not reached for lanes in range; the rule itself finishes any such lane.
+        for (std::size_t k = 0; k < vectors * n; ++k)
+          if (std::isnan(b.act_f[k])) b.W[k] = leaky::WUB(b.u[k], b.rb[k]);
+        break;
+      }
+    }
+  }
+
+  for (std::size_t k = 0; k < count; ++k) {
+    const float u = b.u[k];
+    const bool in_lanes = (u == 0.0f || (u >= static_cast<float>(kLeastU) && u <= kCutoff)) &&
+                          std::fabs(b.rb[k]) < std::numeric_limits<float>::infinity();
+    if (in_lanes || u > kCutoff) {
+      W_out[k] = b.W[k];  // 0.0 above the cut-off
+    } else {
+      W_out[k] = leaky::WUB(u, b.rb[k]);
+      ++stats.scalar_calls;
+    }
+  }
+}
+
+}  // namespace
+
+void WubLanes(const float* u, const float* rb, float* W, std::size_t count, LaneStats* stats) {
+  const std::size_t per_batch = kBatchVectors * hn::Lanes(Dd());
+  LaneStats local;
+  for (std::size_t i = 0; i < count; i += per_batch)
+    RunBatch(u + i, rb + i, W + i, count - i < per_batch ? count - i : per_batch, local);
+  if (stats != nullptr) {
+    stats->calls += static_cast<std::int64_t>(count);
+    stats->scalar_calls += local.scalar_calls;
+    stats->guarded_points += local.guarded_points;
+  }
+}
+
+std::int64_t ExpMaxUlp(float lo, float hi, std::uint32_t stride) {
+  const Dd dd;
+  const Df df;
+  const std::size_t n = hn::Lanes(dd);
+  HWY_ALIGN float es[kMaxLanes] = {};
+  HWY_ALIGN double Es[kMaxLanes] = {};
+  std::int64_t worst = 0;
+  // Singles from hi down to lo (both <= 0), by the bits of their magnitudes.
+  const float mhi = std::fabs(hi), mlo = std::fabs(lo);
+  std::uint32_t first, last;
+  std::memcpy(&first, &mhi, 4);
+  std::memcpy(&last, &mlo, 4);
+  if (stride == 0) stride = 1;
+  std::uint64_t b = first;
+  while (b <= last) {
+    std::size_t k = 0;
+    for (; k < n && b <= last; ++k, b += stride) {
+      const std::uint32_t bits = static_cast<std::uint32_t>(b);
+      float m;
+      std::memcpy(&m, &bits, 4);
+      es[k] = -m;
+    }
+    for (std::size_t z = k; z < n; ++z) es[z] = es[0];
+    hn::Store(ExpLanes(hn::PromoteTo(dd, hn::Load(df, es))), dd, Es);
+    for (std::size_t z = 0; z < k; ++z) {
+      const double ref = std::exp(static_cast<double>(es[z]));
+      std::int64_t a, r;
+      std::memcpy(&a, &Es[z], 8);
+      std::memcpy(&r, &ref, 8);
+      const std::int64_t d = a > r ? a - r : r - a;
+      if (d > worst) worst = d;
+    }
+  }
+  return worst;
+}
+
+const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
+
+}  // namespace HWY_NAMESPACE
+}  // namespace grid
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace grid {
+
+HWY_EXPORT(WubLanes);
+HWY_EXPORT(ExpMaxUlp);
+HWY_EXPORT(TargetName);
+
+void WUB_lanes(std::span<const float> u, std::span<const float> rb, std::span<float> W,
+               LaneStats* stats) {
+  HWY_DYNAMIC_DISPATCH(WubLanes)(u.data(), rb.data(), W.data(), W.size(), stats);
+}
+
+const char* lanes_target() { return HWY_DYNAMIC_DISPATCH(TargetName)(); }
+
+std::vector<std::string> lanes_targets() {
+  std::vector<std::string> names;
+  for (const auto target : hwy::SupportedAndGeneratedTargets()) names.emplace_back(hwy::TargetName(target));
+  return names;
+}
+
+void use_lanes_target(const std::string& name) {
+  std::int64_t chosen = 0;
+  hwy::SetSupportedTargetsForTest(0);  // all of them again, to look the name up
+  for (const auto target : hwy::SupportedAndGeneratedTargets())
+    if (name == hwy::TargetName(target)) chosen = target;
+  hwy::SetSupportedTargetsForTest(chosen);
+  hwy::GetChosenTarget().DeInit();  // the next call chooses again
+}
+
+std::int64_t lanes_exp_max_ulp(float lo, float hi, std::uint32_t stride) {
+  return HWY_DYNAMIC_DISPATCH(ExpMaxUlp)(lo, hi, stride);
+}
+
+}  // namespace grid
+#endif  // HWY_ONCE

@@ -1,0 +1,138 @@
+// WUB_lanes against leaky::WUB, bit for bit, on every instruction set the
+// lanes are built for that this processor has.
+
+#include "grid/well_function_lanes.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/well_function.h"
+
+namespace grid {
+namespace {
+
+constexpr float kInf = std::numeric_limits<float>::infinity();
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+struct Pairs {
+  std::vector<float> u, rb;
+  void add(float uu, float r) {
+    u.push_back(uu);
+    rb.push_back(r);
+  }
+};
+
+// Runs WUB_lanes on every instruction set and expects leaky::WUB's bits.
+// Returns the stats of the last set.
+LaneStats ExpectSameAsWub(const Pairs& p) {
+  std::vector<float> expected(p.u.size());
+  for (std::size_t i = 0; i < p.u.size(); ++i) expected[i] = leaky::WUB(p.u[i], p.rb[i]);
+  LaneStats stats;
+  for (const std::string& target : lanes_targets()) {
+    SCOPED_TRACE(target);
+    use_lanes_target(target);
+    EXPECT_EQ(target, lanes_target());
+    std::vector<float> W(p.u.size(), -1.0f);
+    stats = LaneStats{};
+    WUB_lanes(p.u, p.rb, W, &stats);
+    EXPECT_EQ(stats.calls, static_cast<std::int64_t>(p.u.size()));
+    int shown = 0;
+    for (std::size_t i = 0; i < W.size(); ++i) {
+      if (std::bit_cast<std::uint32_t>(W[i]) != std::bit_cast<std::uint32_t>(expected[i]) &&
+          shown++ < 5) {
+        ADD_FAILURE() << "u " << std::hexfloat << p.u[i] << " rb " << p.rb[i] << ": lanes " << W[i]
+                      << ", WUB " << expected[i];
+      }
+    }
+  }
+  use_lanes_target("");
+  return stats;
+}
+
+TEST(WubLanes, EdgeValuesOfUAndRb) {
+  const float us[] = {0.0f, -0.0f, 1e-45f, 1e-40f, FLT_MIN, 0x1p-65f, 0x1p-64f, 1e-12f, 1e-8f,
+                      0.01f, 0.5f, 1.0f, 5.0f, std::nextafter(6.0f, 0.0f), 6.0f,
+                      std::nextafter(6.0f, kInf), 7.0f, FLT_MAX, kInf, -kInf, kNaN, -1e-30f, -1.0f};
+  const float rbs[] = {0.0f, -0.0f, 1e-30f, 1e-4f, 0.03162278f, 0.5f, -0.5f, 1.0f, 6.0f, 30.0f,
+                       1e10f, FLT_MAX, kInf, kNaN};
+  Pairs p;
+  for (float u : us)
+    for (float rb : rbs) p.add(u, rb);
+  const LaneStats stats = ExpectSameAsWub(p);
+  // Negative, NaN and tiny positive u are handed to leaky::WUB whole.
+  EXPECT_GT(stats.scalar_calls, 0);
+}
+
+TEST(WubLanes, RandomPairsAcrossTheDomainAndTheGuardBand) {
+  std::mt19937 gen(7);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  Pairs p;
+  const double lo = std::log(1e-10), hi = std::log(6.0);
+  for (int i = 0; i < 40000; ++i) {
+    const float u = static_cast<float>(std::exp(lo + (hi - lo) * unit(gen)));
+    // r/B up to 8, so exponents reach far below the single range too.
+    const float rb = i % 4 == 0 ? 0.0f : static_cast<float>(8.0 * unit(gen) * unit(gen));
+    p.add(u, rb);
+  }
+  const LaneStats stats = ExpectSameAsWub(p);
+  // Some integrand values fell in the guard band and were recomputed.
+  EXPECT_GT(stats.guarded_points, 0);
+  EXPECT_EQ(stats.scalar_calls, 0);
+}
+
+TEST(WubLanes, UNearTheCutOffWhereLanesStopAtDifferentPanels) {
+  // Between 5.9 and 6.0 the panel count falls from 44 to 9; lanes of one
+  // batch stop at different panels and mix with small u.
+  std::mt19937 gen(11);
+  std::uniform_real_distribution<float> near6(5.9f, 6.0f), rb(0.0f, 2.0f);
+  Pairs p;
+  for (int i = 0; i < 3001; ++i) {
+    const float u = i % 5 == 0 ? 1e-3f * static_cast<float>(i % 7 + 1) : near6(gen);
+    p.add(u, rb(gen));
+  }
+  for (float u = 6.0f; u > 5.99999f; u = std::nextafter(u, 0.0f)) p.add(u, 0.0f);
+  ExpectSameAsWub(p);
+}
+
+TEST(WubLanes, PairsAsAGridRunMakesThem) {
+  // u and r/B tied through the distance, as a full-size leaky run has them.
+  const double factor = 0.0002 / (50000.0 * 30.0);
+  const double B = std::sqrt(50000.0 / 0.001);
+  Pairs p;
+  for (int i = 1; i <= 5000; ++i) {
+    const double R = 1.0 + 9.0 * i;
+    p.add(static_cast<float>(factor * (R * R * 1.87025)), static_cast<float>(R / B));
+  }
+  ExpectSameAsWub(p);
+}
+
+TEST(WubLanes, ExponentialStaysFarInsideTheGuardBand) {
+  // A sample of every exponent single from the floor to 0 (every 997th).
+  for (const std::string& target : lanes_targets()) {
+    SCOPED_TRACE(target);
+    use_lanes_target(target);
+    EXPECT_LE(lanes_exp_max_ulp(-675.84f, 0.0f, 997), kLaneGuardUlps / 64);
+  }
+  use_lanes_target("");
+}
+
+TEST(WubLanes, EmptyAndShortSpans) {
+  std::vector<float> none;
+  WUB_lanes(none, none, none);
+  for (std::size_t n = 1; n <= 9; ++n) {
+    Pairs p;
+    for (std::size_t i = 0; i < n; ++i) p.add(0.001f * static_cast<float>(i + 1), 0.1f);
+    ExpectSameAsWub(p);
+  }
+}
+
+}  // namespace
+}  // namespace grid
