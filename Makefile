@@ -6,6 +6,10 @@
 #                   UndefinedBehaviorSanitizer (folder build-asan)
 #   make fuzz     - each libFuzzer target for FUZZ_SECONDS seconds (clang,
 #                   folder build-fuzz)
+# and, for speed:
+#   make bench    - full-size runs, default against reference evaluation:
+#                   medians, ratios and peak memory (folder build-bench,
+#                   about 15 minutes)
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
@@ -13,6 +17,7 @@ ASAN_BUILD   ?= build-asan
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= read_free numeric_edit whole_run
+BENCH_BUILD  ?= build-bench
 
 .PHONY: all deps configure build run test bench sanitize fuzz clean
 
@@ -48,6 +53,12 @@ fuzz: deps
 	  -DLEAKY_SANITIZE=ON -DLEAKY_BUILD_FUZZ=ON -DLEAKY_BUILD_TESTS=OFF $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addsuffix _fuzz,$(FUZZ_TARGETS))
 	@fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+bench: deps
+	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DLEAKY_BUILD_BENCH=ON \
+	  -DLEAKY_BUILD_TESTS=OFF $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@python3 bench/full_size_runs.py $(BENCH_BUILD)/leaky-drawdown
 
 clean:
 	rm -rf $(BUILD) build-* run

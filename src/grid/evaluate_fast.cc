@@ -49,9 +49,10 @@ namespace {
 constexpr std::uint32_t kAbsent = 0x7F800001u;
 // Most distinct squared offsets for the lattice table (16 MiB at most).
 constexpr std::size_t kLatticeMaxValues = 2048;
-// Distance table: bit patterns of R per page, and at most this many pages (64 MiB).
+// Distance table: bit patterns of R per page, and at most this many pages
+// (80 MiB; a full-size run then stays below 100 MiB).
 constexpr int kPageBits = 20;
-constexpr std::size_t kMaxPages = 16;
+constexpr std::size_t kMaxPages = 20;
 // Rows a worker takes at a time.
 constexpr std::int32_t kChunkRows = 4;
 
