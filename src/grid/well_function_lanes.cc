@@ -187,6 +187,7 @@ struct Batch {
   HWY_ALIGN double s[2][kBatchSlots];    // ~ the exponent in double
   HWY_ALIGN float q[2][kBatchSlots];     // single(1.0 / x)
   HWY_ALIGN float f[2][kBatchSlots];     // integrand values
+  HWY_ALIGN double e[kBatchSlots];       // exponent, single(s)
   HWY_ALIGN double r[kBatchSlots];       // reduced exponent
   HWY_ALIGN double E[kBatchSlots];       // scale, then exp(e)
   HWY_ALIGN double act_d[kBatchSlots];   // lanes still integrating (all-ones bits)
@@ -228,7 +229,9 @@ HWY_INLINE void IntegrandPass(Batch& b, std::size_t vectors, const float* x, con
     if (!b.any[i]) continue;
     const std::size_t o = i * n;
     Vd r, scale;
-    ExpReduce(hn::PromoteTo(dd, ToSingle(hn::Load(dd, s + o))), r, scale);
+    const Vd e = hn::PromoteTo(dd, ToSingle(hn::Load(dd, s + o)));
+    hn::Store(e, dd, b.e + o);
+    ExpReduce(e, r, scale);
     hn::Store(r, dd, b.r + o);
     hn::Store(scale, dd, b.E + o);
   }
@@ -244,7 +247,7 @@ HWY_INLINE void IntegrandPass(Batch& b, std::size_t vectors, const float* x, con
     if (!b.any[i]) continue;
     const std::size_t o = i * n;
     const Vd sv = hn::Load(dd, s + o);
-    const Md live = hn::Ge(hn::PromoteTo(dd, ToSingle(sv)), floor);  // e >= floor; false for NaN
+    const Md live = hn::Ge(hn::Load(dd, b.e + o), floor);  // e >= floor; false for NaN
     const Vd p = hn::Mul(hn::Load(dd, b.E + o), hn::PromoteTo(dd, hn::Load(df, q + o)));
     hn::Store(ToSingle(hn::IfThenElseZero(live, p)), df, f + o);
     // The exponent must not lie near a tie (|s| >= y >= 2^-64 is far inside
