@@ -29,6 +29,7 @@
 #include <cstring>
 #include <memory>
 #include <span>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -352,7 +353,13 @@ void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aqu
     }
   };
   std::vector<std::thread> pool;
-  for (int t = 1; t < threads; ++t) pool.emplace_back(work);
+  for (int t = 1; t < threads; ++t) {
+    try {
+      pool.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // fewer threads share the same chunks
+    }
+  }
   work();
   for (std::thread& t : pool) t.join();
 }
