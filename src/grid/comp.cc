@@ -35,6 +35,15 @@ void ask(const char* prompt, Item& item) {
 
 }  // namespace
 
+std::string missing_cells(const Evaluation& e, std::string_view what) {
+  if (e.NX < 1 || e.NY < 1)
+    return "the grid has no nodes (NX = " + std::to_string(e.NX) + ", NY = " + std::to_string(e.NY) + ")";
+  if (e.SPACING < 1)
+    return "the node spacing of " + std::to_string(e.SPACING) + " feet gives no " + std::string(what);
+  if (e.DD == nullptr) return "there is no drawdown grid";
+  return "";
+}
+
 void check_node_count(const char* what, std::int32_t count) {
   if (count > kMaxNodes)
     recio::refuse_input(std::string("the number of nodes ") + what + " = " + std::to_string(count) +

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
+#include <string_view>
 
 #include "grid/drawdown_grid.h"
 
@@ -21,6 +23,10 @@ struct Evaluation {
   std::span<const Well> wells;      ///< the wells evaluated, in table order
   const DrawdownGrid* DD = nullptr; ///< the drawdown grid, cells (1..NX, 1..NY)
 };
+
+/// Why the grid of `e` cannot be drawn or written as cells ("" when it can):
+/// no nodes, a node spacing below one foot ("gives no " + `what`), or no grid.
+std::string missing_cells(const Evaluation& e, std::string_view what);
 
 /// Called once with the finished evaluation.
 using EvaluationListener = std::function<void(const Evaluation&)>;

@@ -39,13 +39,7 @@ std::string esri_value_text(float v) {
   return s;
 }
 
-std::string esri_grid_problem(const Evaluation& e) {
-  if (e.NX < 1 || e.NY < 1)
-    return "the grid has no nodes (NX = " + std::to_string(e.NX) + ", NY = " + std::to_string(e.NY) + ")";
-  if (e.SPACING < 1) return "the node spacing of " + std::to_string(e.SPACING) + " feet gives no grid cells";
-  if (e.DD == nullptr) return "there is no drawdown grid";
-  return "";
-}
+std::string esri_grid_problem(const Evaluation& e) { return missing_cells(e, "grid cells"); }
 
 std::string esri_grid_text(const Evaluation& e) {
   const double half = e.SPACING / 2.0;

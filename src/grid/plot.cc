@@ -185,13 +185,7 @@ std::optional<PlotFormat> plot_format_of(std::string_view path) {
   return std::nullopt;
 }
 
-std::string plot_problem(const Evaluation& e) {
-  if (e.NX < 1 || e.NY < 1)
-    return "the grid has no nodes (NX = " + std::to_string(e.NX) + ", NY = " + std::to_string(e.NY) + ")";
-  if (e.SPACING < 1) return "the node spacing of " + std::to_string(e.SPACING) + " feet gives no map";
-  if (e.DD == nullptr) return "there is no drawdown grid";
-  return "";
-}
+std::string plot_problem(const Evaluation& e) { return missing_cells(e, "map"); }
 
 PlotLayout plot_layout(const Evaluation& e) {
   PlotLayout l;
