@@ -103,18 +103,18 @@ Unit* find_unit(int number) {
   return nullptr;
 }
 
+// Write access refused: the open is retried for reading only.
+bool write_access_refused(int error) {
+  return error == EACCES || error == EPERM || error == EROFS || error == ETXTBSY || error == EISDIR;
+}
+
 // Open failures as the platform reports them, mapped to the message catalogue.
 int open_failure_message(int error) {
+  if (write_access_refused(error)) return kAccessDenied;
   switch (error) {
     case ENOENT:
     case ENOTDIR:
       return kFileNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ETXTBSY:
-    case EISDIR:
-      return kAccessDenied;
     case EEXIST:
       return kCannotOverwrite;
     case ENXIO:
@@ -126,11 +126,6 @@ int open_failure_message(int error) {
     default:
       return kOpenFailure;
   }
-}
-
-// Write access refused: the open is retried for reading only.
-bool write_access_refused(int error) {
-  return error == EACCES || error == EPERM || error == EROFS || error == ETXTBSY || error == EISDIR;
 }
 
 std::string full_path(const std::string& name) {
@@ -218,7 +213,7 @@ void send_record(int unit, std::string_view record, bool line_end) {
   if (u == nullptr || u->fd < 0) fatal_io_error(kOpenFailure, unit);
   if (u->read_only) fatal_io_error(kWriteToReadOnly, unit);
   if (!u->console && !u->written) {
-    // Step 4 of the open: the first record cuts the old contents off. Only a
+    // The first record sent after the open cuts the old contents off. Only a
     // regular file can be cut (a device or a pipe answers EINVAL / ESPIPE).
     const int s = fs().seek(u->fd, 0);
     if (s < 0 && s != -ESPIPE) fatal_io_error(kWriteError, unit);
