@@ -1,7 +1,8 @@
 // The free-form reader and writer of the dialogue.
 #include "recio/free_form.h"
 
-#include <charconv>
+#include <cerrno>
+#include <cstdlib>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -93,8 +94,6 @@ struct Number {
   std::string mantissa;    // digits and at most one point, as written
   long exponent = 0;       // saturated far beyond any representable value
   bool is_whole = true;    // no point and no exponent
-  bool above_one = false;  // when not zero: at least 1 in magnitude (for range failures)
-  bool zero = true;        // every digit is 0
 };
 
 bool parse_number(const std::string& s, Number& n) {
@@ -102,19 +101,10 @@ bool parse_number(const std::string& s, Number& n) {
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) n.negative = s[i++] == '-';
   bool point = false;
   int digits = 0;
-  long order = -1;  // decimal order of the first nonzero digit, before the exponent
-  long int_digits_seen = 0;
-  long frac_zeros = 0;
   for (; i < s.size(); ++i) {
     const char c = s[i];
     if (is_digit(c)) {
       ++digits;
-      if (c != '0' && n.zero) {
-        n.zero = false;
-        order = point ? -(frac_zeros + 1) : 0;
-      }
-      if (!point && !n.zero) ++int_digits_seen;
-      if (point && n.zero) ++frac_zeros;
     } else if (c == '.' && !point) {
       point = true;
       n.is_whole = false;
@@ -124,7 +114,6 @@ bool parse_number(const std::string& s, Number& n) {
     n.mantissa += c;
   }
   if (digits == 0) return false;
-  if (!n.zero && order == 0) order = int_digits_seen - 1;
   if (i < s.size()) {
     const char e = s[i];
     if (e != 'e' && e != 'E' && e != 'd' && e != 'D' && e != 'q' && e != 'Q') return false;
@@ -139,29 +128,23 @@ bool parse_number(const std::string& s, Number& n) {
     }
     if (negative_exp) n.exponent = -n.exponent;
   }
-  n.above_one = !n.zero && order + n.exponent >= 0;
   return true;
 }
 
-// The number as "mantissa e exponent" in the form std::from_chars takes.
-std::string plain_text(const Number& n) {
-  std::string t = n.mantissa;
-  t += 'e';
-  t += std::to_string(n.exponent);
-  return t;
-}
+// The magnitude as the nearest double or single (strtod / strtof).
+double to_nearest(const char* text, char** end, double) { return std::strtod(text, end); }
+float to_nearest(const char* text, char** end, float) { return std::strtof(text, end); }
 
+// Converts the number; false when it lies beyond the range of T. A number too
+// small for T becomes its nearest subnormal or zero.
 template <typename T>
 bool convert(const Number& n, T& out) {
-  const std::string t = plain_text(n);
-  T v{};
-  const auto res = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
-  if (res.ec == std::errc::result_out_of_range) {
-    if (n.above_one) return false;  // beyond the range
-    v = T(0);                       // below the smallest subnormal: zero
-  } else if (res.ec != std::errc() || res.ptr != t.data() + t.size()) {
-    return false;
-  }
+  const std::string t = n.mantissa + 'e' + std::to_string(n.exponent);
+  char* end = nullptr;
+  errno = 0;
+  const T v = to_nearest(t.c_str(), &end, T{});
+  if (end != t.c_str() + t.size()) return false;
+  if (errno == ERANGE && std::isinf(v)) return false;
   out = n.negative ? -v : v;
   return true;
 }
