@@ -2,7 +2,6 @@
 // standard error.
 #include "recio/error_report.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -41,17 +40,8 @@ RunEndHandler g_run_end_handler = nullptr;
 
 // Standard error is not a unit: the line goes to descriptor 2 as it is, through
 // the file system in use (a harness running the program in-process sees it).
-void write_stderr(const std::string& line) {
-  const char* p = line.data();
-  std::size_t left = line.size();
-  while (left > 0) {
-    const long n = current_file_system().write(2, p, left);
-    if (n == -EINTR) continue;
-    if (n <= 0) return;
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-}
+// A failure to write it is not reported: there is nowhere left to say so.
+void write_stderr(const std::string& line) { write_all(2, line.data(), line.size()); }
 
 // Records go to standard output unbuffered; anything another part of the
 // program left in stdio's buffer is delivered before the report too.

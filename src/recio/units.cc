@@ -135,7 +135,8 @@ std::string full_path(const std::string& name) {
   return p.lexically_normal().string();
 }
 
-// Sends all of `data`, retrying partial writes; false with errno in `error`.
+}  // namespace
+
 bool write_all(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     const long n = fs().write(fd, data, size);
@@ -146,8 +147,6 @@ bool write_all(int fd, const char* data, std::size_t size) {
   }
   return true;
 }
-
-}  // namespace
 
 FileSystem& posix_file_system() {
   static PosixFileSystem real;

@@ -68,6 +68,10 @@ void use_file_system(FileSystem* fs);
 /// The error report writes its line to descriptor 2 through it.
 FileSystem& current_file_system();
 
+/// Sends all `size` bytes to descriptor `fd` through the file system in use,
+/// retrying partial and interrupted writes; false when a write fails.
+bool write_all(int fd, const char* data, std::size_t size);
+
 /// Connects file unit 11, 12 or 14 to the file named in `name`: leading blanks,
 /// trailing blanks and zero bytes dropped, made a full path against the current
 /// directory. Opens read-write (created when missing), falls back to read-only
