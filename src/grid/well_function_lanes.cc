@@ -15,19 +15,21 @@
 //   as one double operation followed by a rounding.
 // - Longer double expressions (the Simpson mean, the exponent) run in double
 //   lanes with IEEE operations in the rule's order.
-// Two steps are computed faster than the rule's and then checked:
-// - the exponent's quotient (r/B)^2 / 4 / y is formed as (r/B)^2 / 4 * (1/y),
-//   within a few double units in the last place (ulps) of the true quotient;
-// - the double exponential is a short polynomial times a power of two
-//   (Highway's Exp on instruction sets other than AVX2), within a few ulps of
-//   std::exp (lanes_exp_max_ulp measures it).
-// A double within a few ulps of the rule's rounds to the same single unless it
-// lies near a tie between two singles. Each lane's exponent and product
-// exp(e) * (1/y) are tested against a band of kLaneGuardUlps ulps around every
-// tie (and against the edges of single's normal range); a lane inside it is
-// recomputed with leaky::F. The band is hundreds of times wider than the
-// approximations' errors, so every value that leaves the lanes unchecked is
-// the scalar rule's value.
+// The exponent is the rule's own double: (r/B)^2 / 4 is exact in double, the
+// quotient by y is an IEEE division, and (-y) - t is -(y + t) in round to
+// nearest; the lanes keep its magnitude, single(y + t) = -e. The reciprocal
+// single(1.0 / y) is the single division 1.0f / y (a division rounded to double
+// and then to single equals the one rounded to single directly).
+// One step is computed faster than the rule's and then checked: the double
+// exponential is a short polynomial times a power of two (Highway's Exp on
+// instruction sets other than AVX2), within a few ulps of std::exp
+// (lanes_exp_max_ulp measures it). The product exp(e) * (1/y), within a few
+// ulps of the rule's, rounds to the same single unless it lies near a tie
+// between two singles. Each lane's product is tested against a band of
+// kLaneGuardUlps ulps around every tie (and against the edges of single's
+// normal range); a lane inside it is recomputed with leaky::F. The band is
+// hundreds of times wider than the approximation's error, so every value that
+// leaves the lanes unchecked is the scalar rule's value.
 //
 // Highway compiles this file once per instruction set and dispatches to the
 // best one the processor has.
@@ -72,10 +74,17 @@ constexpr std::size_t kMaxLanes = 16;
 constexpr std::size_t kBatchVectors = 16;
 constexpr std::size_t kBatchSlots = kBatchVectors * kMaxLanes;
 
-// 2^(j/4), j = 0 .. 3.
-inline const double* QuarterPowersOfTwo() {
-  static const double table[4] = {1.0, std::exp2(0.25), std::exp2(0.5), std::exp2(0.75)};
-  return table;
+// The exponentials' common range 0 <= -e <= kCommonMaxG, and their table:
+// exp(-k / kExpSteps) for k = 0 .. kCommonMaxG * kExpSteps, each within an ulp.
+constexpr double kCommonMaxG = 64.0;
+constexpr int kExpSteps = 64;
+inline const double* ExpTable() {
+  static const std::vector<double> table = [] {
+    std::vector<double> t(static_cast<std::size_t>(kCommonMaxG) * kExpSteps + 1);
+    for (std::size_t k = 0; k < t.size(); ++k) t[k] = std::exp(-static_cast<double>(k) / kExpSteps);
+    return t;
+  }();
+  return table.data();
 }
 
 }  // namespace grid::lanes_detail
@@ -125,54 +134,39 @@ HWY_INLINE Md NearTie(Vd v) {
   return hn::RebindMask(dd, hn::Eq(off, hn::Zero(du)));
 }
 
-// exp(e) within a few ulps for floor <= e <= 0 (anything for other e), in
-// two steps so that a pass over many vectors can run each step on its own:
-// ExpReduce splits e, ExpFinish evaluates.
-#if HWY_TARGET == HWY_AVX2
-// e = k ln2/4 + r with |r| <= ln2/8; exp(e) = 2^(k>>2) * 2^((k&3)/4) * exp(r)
-// with exp(r) to degree 8 (remainder below 2^-50). ExpReduce gives r and
-// 2^(k>>2) * 2^((k&3)/4).
-HWY_INLINE void ExpReduce(Vd e, Vd& r, Vd& scale) {
+// exp(-g) for 0 <= g <= kCommonMaxG, within a few ulps, in two steps so that
+// a pass over many vectors can run each step on its own: ExpReduce splits g
+// into k/64 + r with |r| <= 1/128 and looks up exp(-k/64) in a table,
+// ExpFinish multiplies it by exp(-r) to degree 5 (remainder below 2^-51).
+// Any g outside that range gives some value, none out of the table.
+HWY_INLINE void ExpReduce(Vd g, const double* table, Vd& s, Vd& T) {
   const Dd dd;
   const Di di;
+  // Min gives its second operand for a NaN g, keeping the index in the table.
+  const Vd gc = hn::Min(g, hn::Set(dd, kCommonMaxG));
   const Vd magic = hn::Set(dd, 0x1.8p52);  // adding it rounds to an integer
-  const Vd v = hn::MulAdd(e, hn::Set(dd, 0x1.71547652b82fep+2), magic);  // e * 4/ln2
+  const Vd v = hn::MulAdd(gc, hn::Set(dd, kExpSteps), magic);
   const Vd kd = hn::Sub(v, magic);
-  // ln2/4 in two parts; k has at most 12 bits, so k times the first is exact.
-  r = hn::MulAdd(kd, hn::Set(dd, -0x1.62e42fefa3800p-3), e);
-  r = hn::MulAdd(kd, hn::Set(dd, -0x1.ef35793c7673p-47), r);
-  const auto k = hn::Sub(hn::BitCast(di, v), hn::BitCast(di, magic));
-  const auto j = hn::And(k, hn::Set(di, 3));
-  const Vd T = hn::TableLookupLanes(hn::LoadU(dd, QuarterPowersOfTwo()), hn::IndicesFromVec(dd, j));
-  // (k >> 2) added to the exponent field.
-  scale = hn::BitCast(dd, hn::Add(hn::BitCast(di, T), hn::ShiftLeft<50>(hn::Sub(k, j))));
+  s = hn::MulSub(kd, hn::Set(dd, 1.0 / kExpSteps), gc);  // k/64 - g = -r, exact
+  T = hn::GatherIndex(dd, table, hn::Sub(hn::BitCast(di, v), hn::BitCast(di, magic)));
 }
 
-HWY_INLINE Vd ExpFinish(Vd r, Vd scale) {
+HWY_INLINE Vd ExpFinish(Vd s, Vd T) {
   const Dd dd;
-  const Vd r2 = hn::Mul(r, r);
-  const Vd r4 = hn::Mul(r2, r2);
-  const Vd p01 = hn::MulAdd(r, hn::Set(dd, 1.0), hn::Set(dd, 1.0));
-  const Vd p23 = hn::MulAdd(r, hn::Set(dd, 1.0 / 6), hn::Set(dd, 1.0 / 2));
-  const Vd p45 = hn::MulAdd(r, hn::Set(dd, 1.0 / 120), hn::Set(dd, 1.0 / 24));
-  const Vd p67 = hn::MulAdd(r, hn::Set(dd, 1.0 / 5040), hn::Set(dd, 1.0 / 720));
-  const Vd p48 = hn::MulAdd(hn::MulAdd(r2, hn::Set(dd, 1.0 / 40320), p67), r2, p45);
-  return hn::Mul(scale, hn::MulAdd(p48, r4, hn::MulAdd(p23, r2, p01)));
-}
-#else
-// Highway's Exp (at most 1 ulp from exp) on the other instruction sets.
-HWY_INLINE void ExpReduce(Vd e, Vd& r, Vd& scale) {
-  r = e;
-  scale = hn::Set(Dd(), 1.0);
+  const Vd s2 = hn::Mul(s, s);
+  const Vd a = hn::Add(s, hn::Set(dd, 1.0));
+  const Vd b = hn::MulAdd(s, hn::Set(dd, 1.0 / 6), hn::Set(dd, 1.0 / 2));
+  const Vd c = hn::MulAdd(s, hn::Set(dd, 1.0 / 120), hn::Set(dd, 1.0 / 24));
+  return hn::Mul(T, hn::MulAdd(hn::MulAdd(c, s2, b), s2, a));
 }
 
-HWY_INLINE Vd ExpFinish(Vd r, Vd scale) { return hn::Mul(hn::Exp(Dd(), r), scale); }
-#endif
-
-HWY_INLINE Vd ExpLanes(Vd e) {
-  Vd r, scale;
-  ExpReduce(e, r, scale);
-  return ExpFinish(r, scale);
+// exp(-g) for the lanes' whole range 0 <= g <= -floor: the table above
+// where it applies, Highway's Exp (at most 1 ulp from exp) beyond it.
+HWY_INLINE Vd ExpLanes(Vd g, const double* table) {
+  const Dd dd;
+  Vd s, T;
+  ExpReduce(g, table, s, T);
+  return hn::IfThenElse(hn::Le(g, hn::Set(dd, kCommonMaxG)), ExpFinish(s, T), hn::Exp(dd, hn::Neg(g)));
 }
 
 // The batch's working values, one slot per lane, vector i at [i * N, i * N + N).
@@ -184,25 +178,28 @@ struct Batch {
   HWY_ALIGN float W[kBatchSlots];        // running sum
   HWY_ALIGN float f0[kBatchSlots];       // integrand at the left end
   HWY_ALIGN float x[2][kBatchSlots];     // midpoint, right end
-  HWY_ALIGN double s[2][kBatchSlots];    // ~ the exponent in double
+  HWY_ALIGN double g[2][kBatchSlots];    // -e = single(x + c / x), in double
   HWY_ALIGN float q[2][kBatchSlots];     // single(1.0 / x)
   HWY_ALIGN float f[2][kBatchSlots];     // integrand values
-  HWY_ALIGN double e[kBatchSlots];       // exponent, single(s)
-  HWY_ALIGN double r[kBatchSlots];       // reduced exponent
-  HWY_ALIGN double E[kBatchSlots];       // scale, then exp(e)
-  HWY_ALIGN double act_d[kBatchSlots];   // lanes still integrating (all-ones bits)
-  HWY_ALIGN float act_f[kBatchSlots];    // the same for the float lanes
+  HWY_ALIGN double s[kBatchSlots];       // reduced exponent
+  HWY_ALIGN double E[kBatchSlots];       // table value, then exp(e)
+  HWY_ALIGN float act[kBatchSlots];      // lanes still integrating (all-ones bits)
   bool any[kBatchVectors];               // vector i has a lane still integrating
 };
 
-// For one abscissa vector: the reciprocal and the exponent in double.
-HWY_INLINE void Quotients(Vf x, Vd c, double* s_out, float* q_out) {
+// For one abscissa vector: the negated exponent as the rule rounds it.
+HWY_INLINE void Exponent(Vf x, Vd c, double* g_out) {
   const Dd dd;
-  const Df df;
   const Vd xd = hn::PromoteTo(dd, x);
-  const Vd recip = hn::Div(hn::Set(dd, 1.0), xd);
-  hn::Store(hn::NegMulSub(c, recip, xd), dd, s_out);  // -(c * (1/x)) - x
-  hn::Store(ToSingle(recip), df, q_out);
+  hn::Store(hn::PromoteTo(dd, ToSingle(hn::Add(xd, hn::Div(c, xd)))), dd, g_out);
+}
+
+// q[k] = single(1.0 / x[k]) for k < count, in full-width single vectors; up to
+// a vector's worth of slots beyond count is computed as well.
+HWY_INLINE void Reciprocals(const float* x, float* q, std::size_t count) {
+  const hn::ScalableTag<float> d;
+  const auto one = hn::Set(d, 1.0f);
+  for (std::size_t k = 0; k < count; k += hn::Lanes(d)) hn::Store(hn::Div(one, hn::Load(d, x + k)), d, q + k);
 }
 
 // Recomputes with leaky::F the lanes flagged in `redo`.
@@ -218,49 +215,126 @@ HWY_NOINLINE void Redo(Md redo, const float* x, const float* rb, float* f, LaneS
   }
 }
 
-// F at the abscissae x[0 .. vectors * N) into f, for the lanes in act_d, from
-// the exponents s and reciprocals q of Quotients, in three passes.
-HWY_INLINE void IntegrandPass(Batch& b, std::size_t vectors, const float* x, const double* s,
-                              const float* q, float* f, LaneStats& stats) {
+// Whether vector i of the batch still integrates; with kAllLive every vector
+// does, and the passes run without the test.
+template <bool kAllLive>
+HWY_INLINE bool Live(const Batch& b, std::size_t i) {
+  if constexpr (kAllLive) {
+    return true;
+  } else {
+    return b.any[i];
+  }
+}
+
+// The integrand values of a vector with some -e outside the common range, into
+// f; returns the lanes that must be recomputed exactly. e below the floor (g
+// above -floor) or NaN gives 0.0 without the exponential. Otherwise: a product
+// below half the least subnormal single rounds to 0.0 either way; in single's
+// normal range it must not lie near a tie; in between (an exponent near the
+// floor) it goes to F. A product above the normal range cannot occur:
+// exp(e) <= 1 and 1/x <= 2^64.
+HWY_NOINLINE Md OutsideCommonRange(Vd g, Vd q, float* f) {
+  const Dd dd;
+  const Df df;
+  const Vd p = hn::Mul(hn::Exp(dd, hn::Neg(g)), q);
+  const Md live = hn::Le(g, hn::Set(dd, -static_cast<double>(kFloor)));
+  const Vd least = hn::Set(dd, static_cast<double>(FLT_MIN));
+  const Vd to_zero = hn::Set(dd, 0x1p-150 * (1.0 - 0x1p-30));
+  hn::Store(ToSingle(hn::IfThenElseZero(live, p)), df, f);
+  const Md subnormal = hn::And(hn::Lt(p, least), hn::Ge(p, to_zero));
+  return hn::And(live, hn::Or(NearTie(p), subnormal));
+}
+
+// F at the abscissae x[0 .. vectors * N) into f, for every lane (lanes that no
+// longer integrate get values nobody reads), from the negated exponents g and
+// reciprocals q of Exponent and Reciprocals, one vector at a time.
+//
+// A vector whose g all lie in 0 <= g <= kCommonMaxG takes the common path: its
+// exponentials come from ExpReduce/ExpFinish, and as 1/x >= 2^-16 (x < 2^16
+// holds for every abscissa the lanes integrate) each product exp(e) * (1/x)
+// lies far inside single's normal range, so its only hazard is a rounding tie.
+// Any other vector takes Highway's Exp and the checks at the edges of the
+// range. g is never negative: x and c are not.
+template <bool kAllLive>
+HWY_INLINE void IntegrandPass(Batch& b, std::size_t vectors, const float* x, const double* g,
+                              const float* q, float* f, const double* table, LaneStats& stats) {
   const Dd dd;
   const Df df;
   const std::size_t n = hn::Lanes(dd);
   for (std::size_t i = 0; i < vectors; ++i) {
-    if (!b.any[i]) continue;
+    if (!Live<kAllLive>(b, i)) continue;
     const std::size_t o = i * n;
-    Vd r, scale;
-    const Vd e = hn::PromoteTo(dd, ToSingle(hn::Load(dd, s + o)));
-    hn::Store(e, dd, b.e + o);
-    ExpReduce(e, r, scale);
-    hn::Store(r, dd, b.r + o);
-    hn::Store(scale, dd, b.E + o);
-  }
-  for (std::size_t i = 0; i < vectors; ++i) {
-    if (!b.any[i]) continue;
-    const std::size_t o = i * n;
-    hn::Store(ExpFinish(hn::Load(dd, b.r + o), hn::Load(dd, b.E + o)), dd, b.E + o);
-  }
-  const Vd floor = hn::Set(dd, static_cast<double>(kFloor));
-  const Vd least = hn::Set(dd, static_cast<double>(FLT_MIN));
-  const Vd to_zero = hn::Set(dd, 0x1p-150 * (1.0 - 0x1p-30));
-  for (std::size_t i = 0; i < vectors; ++i) {
-    if (!b.any[i]) continue;
-    const std::size_t o = i * n;
-    const Vd sv = hn::Load(dd, s + o);
-    const Md live = hn::Ge(hn::Load(dd, b.e + o), floor);  // e >= floor; false for NaN
-    const Vd p = hn::Mul(hn::Load(dd, b.E + o), hn::PromoteTo(dd, hn::Load(df, q + o)));
-    hn::Store(ToSingle(hn::IfThenElseZero(live, p)), df, f + o);
-    // The exponent must not lie near a tie (|s| >= y >= 2^-64 is far inside
-    // single's normal range; y = 0 gives s = NaN or -infinity, which round the
-    // same either way). The product: below half the least subnormal single it
-    // rounds to 0.0 either way; in single's normal range it must not lie near
-    // a tie; in between (an exponent near the floor) it goes to F. A product
-    // above the normal range cannot occur: exp(e) <= 1 and 1/y <= 2^64.
-    const Md subnormal = hn::And(hn::Lt(p, least), hn::Ge(p, to_zero));
-    const Md redo = hn::And(hn::Or(NearTie(sv), hn::And(live, hn::Or(NearTie(p), subnormal))),
-                            hn::MaskFromVec(hn::Load(dd, b.act_d + o)));
+    const Vd gv = hn::Load(dd, g + o);
+    const Vd qv = hn::PromoteTo(dd, hn::Load(df, q + o));
+    Vd sv, T;
+    ExpReduce(gv, table, sv, T);
+    const Vd E = ExpFinish(sv, T);
+    Md redo;
+    if (HWY_LIKELY(hn::AllTrue(dd, hn::Le(gv, hn::Set(dd, kCommonMaxG))))) {
+      const Vd p = hn::Mul(E, qv);
+      hn::Store(ToSingle(p), df, f + o);
+      redo = NearTie(p);
+    } else {
+      redo = OutsideCommonRange(gv, qv, f + o);
+    }
     if (HWY_UNLIKELY(!hn::AllFalse(dd, redo))) Redo(redo, x + o, b.rb + o, f + o, stats);
   }
+}
+
+// One panel of the rule for every lane of the batch; returns the number of
+// vectors with a lane still integrating.
+template <bool kAllLive>
+HWY_INLINE std::size_t Panel(Batch& b, std::size_t vectors, float h, const double* table,
+                             LaneStats& stats) {
+  const Dd dd;
+  const Df df;
+  const std::size_t n = hn::Lanes(dd);
+  const Vf hv = hn::Set(df, h);
+  const Vf h2v = hn::Set(df, h * 2.0f);
+  std::size_t live_vectors = 0;
+  // Pass 1: abscissae single(h + y) and single(h * 2.0 + y), quotients.
+  for (std::size_t i = 0; i < vectors; ++i) {
+    if (!Live<kAllLive>(b, i)) continue;
+    const std::size_t o = i * n;
+    const Vf y = hn::Load(df, b.y + o);
+    const Vd c = hn::Load(dd, b.c + o);
+    const Vf xm = hn::Add(hv, y);
+    const Vf xr = hn::Add(h2v, y);
+    hn::Store(xm, df, b.x[0] + o);
+    hn::Store(xr, df, b.x[1] + o);
+    Exponent(xm, c, b.g[0] + o);
+    Exponent(xr, c, b.g[1] + o);
+  }
+  Reciprocals(b.x[0], b.q[0], vectors * n);
+  Reciprocals(b.x[1], b.q[1], vectors * n);
+  // Pass 2: the integrand at both.
+  IntegrandPass<kAllLive>(b, vectors, b.x[0], b.g[0], b.q[0], b.f[0], table, stats);
+  IntegrandPass<kAllLive>(b, vectors, b.x[1], b.g[1], b.q[1], b.f[1], table, stats);
+  // Pass 3: m = single(((f1 * 4.0 + f0) + f2) / 3.0), d = single(h * m),
+  // W = single(d + W); a lane stops after the first panel whose left end
+  // lies beyond 6.0.
+  for (std::size_t i = 0; i < vectors; ++i) {
+    if (!Live<kAllLive>(b, i)) continue;
+    const std::size_t o = i * n;
+    const Vf f0 = hn::Load(df, b.f0 + o);
+    const Vf f1 = hn::Load(df, b.f[0] + o);
+    const Vf f2 = hn::Load(df, b.f[1] + o);
+    const Vd sum = hn::Add(hn::Add(hn::Mul(hn::PromoteTo(dd, f1), hn::Set(dd, 4.0)),
+                                   hn::PromoteTo(dd, f0)),
+                           hn::PromoteTo(dd, f2));
+    const Vf m = ToSingle(hn::Div(sum, hn::Set(dd, 3.0)));
+    const Vf y = hn::Load(df, b.y + o);
+    auto act = hn::MaskFromVec(hn::Load(df, b.act + o));
+    const Vf W = hn::Load(df, b.W + o);
+    hn::Store(hn::IfThenElse(act, hn::Add(hn::Mul(hv, m), W), W), df, b.W + o);
+    act = hn::AndNot(hn::Gt(y, hn::Set(df, kCutoff)), act);
+    hn::Store(hn::VecFromMask(df, act), df, b.act + o);
+    b.any[i] = !hn::AllFalse(df, act);
+    live_vectors += b.any[i] ? 1 : 0;
+    hn::Store(f2, df, b.f0 + o);                        // f0 = f2
+    hn::Store(hn::Load(df, b.x[1] + o), df, b.y + o);   // y = single(h * 2.0 + y)
+  }
+  return live_vectors;
 }
 
 // The rule for count <= kBatchVectors * N calls.
@@ -271,6 +345,7 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
   const std::size_t n = hn::Lanes(dd);
   const std::size_t vectors = (count + n - 1) / n;
   HWY_ALIGN static thread_local Batch b;
+  const double* table = ExpTable();
 
   for (std::size_t k = 0; k < vectors * n; ++k) {
     b.u[k] = k < count ? u_in[k] : 2.0f * kCutoff;  // idle lanes: above the cut-off
@@ -295,12 +370,12 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
                        hn::And(hn::Ge(u, hn::Set(df, static_cast<float>(kLeastU))),
                                hn::Le(u, hn::Set(df, kCutoff)))),
                 hn::Lt(hn::Abs(rb), hn::Set(df, std::numeric_limits<float>::infinity())));
-    hn::Store(hn::VecFromMask(dd, act), dd, b.act_d + o);
-    hn::Store(hn::VecFromMask(df, act_f), df, b.act_f + o);
+    hn::Store(hn::VecFromMask(df, act_f), df, b.act + o);
     b.any[i] = !hn::AllFalse(dd, act);
     live_vectors += b.any[i] ? 1 : 0;
     hn::Store(hn::IfThenElseZero(act_f, hn::Abs(u)), df, b.y + o);
-    hn::Store(hn::Mul(hn::Mul(rbd, rbd), hn::Set(dd, 0.25)), dd, b.c + o);
+    // Lanes outside the domain get c = 0, so that they stay on the common path.
+    hn::Store(hn::IfThenElseZero(act, hn::Mul(hn::Mul(rbd, rbd), hn::Set(dd, 0.25))), dd, b.c + o);
     hn::Store(hn::Zero(df), df, b.W + o);
   }
 
@@ -309,63 +384,20 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
     for (std::size_t i = 0; i < vectors; ++i) {
       if (!b.any[i]) continue;
       const std::size_t o = i * n;
-      Quotients(hn::Load(df, b.y + o), hn::Load(dd, b.c + o), b.s[0] + o, b.q[0] + o);
+      Exponent(hn::Load(df, b.y + o), hn::Load(dd, b.c + o), b.g[0] + o);
     }
-    IntegrandPass(b, vectors, b.y, b.s[0], b.q[0], b.f0, stats);
+    Reciprocals(b.y, b.q[0], vectors * n);
+    IntegrandPass<false>(b, vectors, b.y, b.g[0], b.q[0], b.f0, table, stats);
 
     float h = kFirstHalfWidth;
     for (int panel = 1; live_vectors > 0; ++panel) {
-      const Vf hv = hn::Set(df, h);
-      const Vf h2v = hn::Set(df, h * 2.0f);
-      // Pass 1: abscissae single(h + y) and single(h * 2.0 + y), quotients.
-      for (std::size_t i = 0; i < vectors; ++i) {
-        if (!b.any[i]) continue;
-        const std::size_t o = i * n;
-        const Vf y = hn::Load(df, b.y + o);
-        const Vd c = hn::Load(dd, b.c + o);
-        const Vf xm = hn::Add(hv, y);
-        const Vf xr = hn::Add(h2v, y);
-        hn::Store(xm, df, b.x[0] + o);
-        hn::Store(xr, df, b.x[1] + o);
-        Quotients(xm, c, b.s[0] + o, b.q[0] + o);
-        Quotients(xr, c, b.s[1] + o, b.q[1] + o);
-      }
-      // Pass 2: the integrand at both.
-      IntegrandPass(b, vectors, b.x[0], b.s[0], b.q[0], b.f[0], stats);
-      IntegrandPass(b, vectors, b.x[1], b.s[1], b.q[1], b.f[1], stats);
-      // Pass 3: m = single(((f1 * 4.0 + f0) + f2) / 3.0), d = single(h * m),
-      // W = single(d + W); a lane stops after the first panel whose left end
-      // lies beyond 6.0.
-      live_vectors = 0;
-      for (std::size_t i = 0; i < vectors; ++i) {
-        if (!b.any[i]) continue;
-        const std::size_t o = i * n;
-        const Vf f0 = hn::Load(df, b.f0 + o);
-        const Vf f1 = hn::Load(df, b.f[0] + o);
-        const Vf f2 = hn::Load(df, b.f[1] + o);
-        const Vd sum = hn::Add(hn::Add(hn::Mul(hn::PromoteTo(dd, f1), hn::Set(dd, 4.0)),
-                                       hn::PromoteTo(dd, f0)),
-                               hn::PromoteTo(dd, f2));
-        const Vf m = ToSingle(hn::Div(sum, hn::Set(dd, 3.0)));
-        const Vf y = hn::Load(df, b.y + o);
-        auto act_f = hn::MaskFromVec(hn::Load(df, b.act_f + o));
-        Md act = hn::MaskFromVec(hn::Load(dd, b.act_d + o));
-        const Vf W = hn::Load(df, b.W + o);
-        hn::Store(hn::IfThenElse(act_f, hn::Add(hn::Mul(hv, m), W), W), df, b.W + o);
-        act_f = hn::AndNot(hn::Gt(y, hn::Set(df, kCutoff)), act_f);
-        act = hn::AndNot(hn::Gt(hn::PromoteTo(dd, y), hn::Set(dd, static_cast<double>(kCutoff))), act);
-        hn::Store(hn::VecFromMask(df, act_f), df, b.act_f + o);
-        hn::Store(hn::VecFromMask(dd, act), dd, b.act_d + o);
-        b.any[i] = !hn::AllFalse(dd, act);
-        live_vectors += b.any[i] ? 1 : 0;
-        hn::Store(f2, df, b.f0 + o);                        // f0 = f2
-        hn::Store(hn::Load(df, b.x[1] + o), df, b.y + o);   // y = single(h * 2.0 + y)
-      }
+      live_vectors = live_vectors == vectors ? Panel<true>(b, vectors, h, table, stats)
+                                             : Panel<false>(b, vectors, h, table, stats);
       h = h * 1.5f;  // single(h * 1.5)
       if (HWY_UNLIKELY(panel >= kMaxPanels && live_vectors > 0)) {
         // Not reached for lanes in range; the rule itself finishes any such lane.
         for (std::size_t k = 0; k < vectors * n; ++k)
-          if (std::isnan(b.act_f[k])) b.W[k] = leaky::WUB(b.u[k], b.rb[k]);
+          if (std::isnan(b.act[k])) b.W[k] = leaky::WUB(b.u[k], b.rb[k]);
         break;
       }
     }
@@ -402,6 +434,7 @@ std::int64_t ExpMaxUlp(float lo, float hi, std::uint32_t stride) {
   const Dd dd;
   const Df df;
   const std::size_t n = hn::Lanes(dd);
+  const double* table = ExpTable();
   HWY_ALIGN float es[kMaxLanes] = {};
   HWY_ALIGN double Es[kMaxLanes] = {};
   std::int64_t worst = 0;
@@ -421,7 +454,7 @@ std::int64_t ExpMaxUlp(float lo, float hi, std::uint32_t stride) {
       es[k] = -m;
     }
     for (std::size_t z = k; z < n; ++z) es[z] = es[0];
-    hn::Store(ExpLanes(hn::PromoteTo(dd, hn::Load(df, es))), dd, Es);
+    hn::Store(ExpLanes(hn::Neg(hn::PromoteTo(dd, hn::Load(df, es))), table), dd, Es);
     for (std::size_t z = 0; z < k; ++z) {
       const double ref = std::exp(static_cast<double>(es[z]));
       std::int64_t a, r;

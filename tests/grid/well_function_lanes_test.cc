@@ -124,6 +124,30 @@ TEST(WubLanes, ExponentialStaysFarInsideTheGuardBand) {
   use_lanes_target("");
 }
 
+TEST(WubLanes, ExponentsAroundTheEndOfTheExponentialTable) {
+  // The lanes take exp(e) from a table for -64 <= e <= 0 and from Highway's
+  // Exp below. -e = x + c/x, c = (r/B)^2 / 4, falls along the integration
+  // while x < sqrt(c); with c = X * (64 - X) * (1 + k * 2e-4) it ends near 64
+  // at the last right end X, where the largest integrand values, which make W,
+  // lie. Batches mix lanes on both sides of the table's end.
+  struct Case {
+    float u, last_right_end;
+  };
+  Pairs p;
+  for (const Case& c : {Case{0.1f, 11.435f}, Case{1.0f, 8.557f}, Case{5.0f, 7.2391f}})
+    for (int k = -20; k <= 20; ++k) {
+      const double cc = c.last_right_end * (64.0 - c.last_right_end) * (1.0 + k * 2e-4);
+      p.add(c.u, static_cast<float>(2.0 * std::sqrt(cc)));
+    }
+  ExpectSameAsWub(p);
+  for (const std::string& target : lanes_targets()) {
+    SCOPED_TRACE(target);
+    use_lanes_target(target);
+    EXPECT_LE(lanes_exp_max_ulp(-64.25f, -63.75f, 1), kLaneGuardUlps / 64);
+  }
+  use_lanes_target("");
+}
+
 TEST(WubLanes, EmptyAndShortSpans) {
   std::vector<float> none;
   WUB_lanes(none, none, none);
