@@ -2,10 +2,10 @@
 //
 // Every lane follows the rule of leaky::WUB panel by panel. A batch of up to
 // kBatchVectors vectors of lanes runs in lockstep, all at the same panel, so
-// they share the half-width h. Each panel is done in three passes over the
-// batch (abscissae and quotients; exponentials and integrand values; Simpson
-// sums), so that the processor overlaps the long dependency chains of many
-// vectors instead of waiting on one.
+// they share the half-width h. Each panel is done in passes over the batch
+// (abscissae and exponents; reciprocals; integrand values at the midpoints;
+// at the right ends; Simpson sums), so that the processor overlaps the long
+// dependency chains of many vectors instead of waiting on one.
 //
 // Each value the rule rounds to single is rounded at the same point here:
 // - A single operation on singles whose result is rounded to single (h + y,
@@ -21,9 +21,9 @@
 // single(1.0 / y) is the single division 1.0f / y (a division rounded to double
 // and then to single equals the one rounded to single directly).
 // One step is computed faster than the rule's and then checked: the double
-// exponential is a short polynomial times a power of two (Highway's Exp on
-// instruction sets other than AVX2), within a few ulps of std::exp
-// (lanes_exp_max_ulp measures it). The product exp(e) * (1/y), within a few
+// exponential, for -64 <= e <= 0, is a table value exp(-k/64) times a short
+// polynomial (Highway's Exp below -64), within a few ulps of std::exp
+// (lanes_exp_max_ulp measures it: at most 5 over every single e from -64 to 0). The product exp(e) * (1/y), within a few
 // ulps of the rule's, rounds to the same single unless it lies near a tie
 // between two singles. Each lane's product is tested against a band of
 // kLaneGuardUlps ulps around every tie (and against the edges of single's
