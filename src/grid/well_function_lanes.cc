@@ -281,8 +281,24 @@ HWY_INLINE void IntegrandPass(Batch& b, std::size_t vectors, const float* x, con
   }
 }
 
-// One panel of the rule for every lane of the batch; returns the number of
-// vectors with a lane still integrating.
+// The abscissae single(h + y) and single(h * 2.0 + y) of the vector at offset
+// o, whose left end is y, and their exponents. (The abscissae depend on u
+// alone, so the next panel's are formed while this panel's sums are.)
+HWY_INLINE void Abscissae(Batch& b, std::size_t o, Vf y, Vf hv, Vf h2v) {
+  const Dd dd;
+  const Df df;
+  const Vd c = hn::Load(dd, b.c + o);
+  const Vf xm = hn::Add(hv, y);
+  const Vf xr = hn::Add(h2v, y);
+  hn::Store(xm, df, b.x[0] + o);
+  hn::Store(xr, df, b.x[1] + o);
+  Exponent(xm, c, b.g[0] + o);
+  Exponent(xr, c, b.g[1] + o);
+}
+
+// One panel of the rule for every lane of the batch, with half-width h, whose
+// abscissae, exponents and reciprocals are formed; forms the next panel's.
+// Returns the number of vectors with a lane still integrating.
 template <bool kAllLive>
 HWY_INLINE std::size_t Panel(Batch& b, std::size_t vectors, float h, const double* table,
                              LaneStats& stats) {
@@ -290,29 +306,16 @@ HWY_INLINE std::size_t Panel(Batch& b, std::size_t vectors, float h, const doubl
   const Df df;
   const std::size_t n = hn::Lanes(dd);
   const Vf hv = hn::Set(df, h);
-  const Vf h2v = hn::Set(df, h * 2.0f);
+  const float h_next = h * 1.5f;  // single(h * 1.5)
+  const Vf hv_next = hn::Set(df, h_next);
+  const Vf h2v_next = hn::Set(df, h_next * 2.0f);
   std::size_t live_vectors = 0;
-  // Pass 1: abscissae single(h + y) and single(h * 2.0 + y), quotients.
-  for (std::size_t i = 0; i < vectors; ++i) {
-    if (!Live<kAllLive>(b, i)) continue;
-    const std::size_t o = i * n;
-    const Vf y = hn::Load(df, b.y + o);
-    const Vd c = hn::Load(dd, b.c + o);
-    const Vf xm = hn::Add(hv, y);
-    const Vf xr = hn::Add(h2v, y);
-    hn::Store(xm, df, b.x[0] + o);
-    hn::Store(xr, df, b.x[1] + o);
-    Exponent(xm, c, b.g[0] + o);
-    Exponent(xr, c, b.g[1] + o);
-  }
-  Reciprocals(b.x[0], b.q[0], vectors * n);
-  Reciprocals(b.x[1], b.q[1], vectors * n);
-  // Pass 2: the integrand at both.
+  // Pass 1: the integrand at both abscissae.
   IntegrandPass<kAllLive>(b, vectors, b.x[0], b.g[0], b.q[0], b.f[0], table, stats);
   IntegrandPass<kAllLive>(b, vectors, b.x[1], b.g[1], b.q[1], b.f[1], table, stats);
-  // Pass 3: m = single(((f1 * 4.0 + f0) + f2) / 3.0), d = single(h * m),
+  // Pass 2: m = single(((f1 * 4.0 + f0) + f2) / 3.0), d = single(h * m),
   // W = single(d + W); a lane stops after the first panel whose left end
-  // lies beyond 6.0.
+  // lies beyond 6.0. Then the next panel's abscissae.
   for (std::size_t i = 0; i < vectors; ++i) {
     if (!Live<kAllLive>(b, i)) continue;
     const std::size_t o = i * n;
@@ -331,9 +334,13 @@ HWY_INLINE std::size_t Panel(Batch& b, std::size_t vectors, float h, const doubl
     hn::Store(hn::VecFromMask(df, act), df, b.act + o);
     b.any[i] = !hn::AllFalse(df, act);
     live_vectors += b.any[i] ? 1 : 0;
-    hn::Store(f2, df, b.f0 + o);                        // f0 = f2
-    hn::Store(hn::Load(df, b.x[1] + o), df, b.y + o);   // y = single(h * 2.0 + y)
+    hn::Store(f2, df, b.f0 + o);  // f0 = f2
+    const Vf y_next = hn::Load(df, b.x[1] + o);  // y = single(h * 2.0 + y)
+    hn::Store(y_next, df, b.y + o);
+    Abscissae(b, o, y_next, hv_next, h2v_next);
   }
+  Reciprocals(b.x[0], b.q[0], vectors * n);
+  Reciprocals(b.x[1], b.q[1], vectors * n);
   return live_vectors;
 }
 
@@ -390,6 +397,10 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
     IntegrandPass<false>(b, vectors, b.y, b.g[0], b.q[0], b.f0, table, stats);
 
     float h = kFirstHalfWidth;
+    for (std::size_t i = 0; i < vectors; ++i)
+      if (b.any[i]) Abscissae(b, i * n, hn::Load(df, b.y + i * n), hn::Set(df, h), hn::Set(df, h * 2.0f));
+    Reciprocals(b.x[0], b.q[0], vectors * n);
+    Reciprocals(b.x[1], b.q[1], vectors * n);
     for (int panel = 1; live_vectors > 0; ++panel) {
       live_vectors = live_vectors == vectors ? Panel<true>(b, vectors, h, table, stats)
                                              : Panel<false>(b, vectors, h, table, stats);
