@@ -3,9 +3,10 @@
 // Every lane follows the rule of leaky::WUB panel by panel. A batch of up to
 // kBatchVectors vectors of lanes runs in lockstep, all at the same panel, so
 // they share the half-width h. Each panel is done in passes over the batch
-// (abscissae and exponents; reciprocals; integrand values at the midpoints;
-// at the right ends; Simpson sums), so that the processor overlaps the long
-// dependency chains of many vectors instead of waiting on one.
+// (integrand values at the midpoints; at the right ends; Simpson sums, with
+// the next panel's abscissae and exponents; reciprocals), so that the
+// processor overlaps the long dependency chains of many vectors instead of
+// waiting on one.
 //
 // Each value the rule rounds to single is rounded at the same point here:
 // - A single operation on singles whose result is rounded to single (h + y,
@@ -23,13 +24,14 @@
 // One step is computed faster than the rule's and then checked: the double
 // exponential, for -64 <= e <= 0, is a table value exp(-k/64) times a short
 // polynomial (Highway's Exp below -64), within a few ulps of std::exp
-// (lanes_exp_max_ulp measures it: at most 5 over every single e from -64 to 0). The product exp(e) * (1/y), within a few
-// ulps of the rule's, rounds to the same single unless it lies near a tie
-// between two singles. Each lane's product is tested against a band of
-// kLaneGuardUlps ulps around every tie (and against the edges of single's
-// normal range); a lane inside it is recomputed with leaky::F. The band is
-// hundreds of times wider than the approximation's error, so every value that
-// leaves the lanes unchecked is the scalar rule's value.
+// (lanes_exp_max_ulp measures it: at most 5 over every single e from -64 to
+// 0). The product exp(e) * (1/y), within a few ulps of the rule's, rounds to
+// the same single unless it lies near a tie between two singles. Each lane's
+// product is tested against a band of kLaneGuardUlps ulps around every tie
+// (and against the edges of single's normal range); a lane inside it is
+// recomputed with leaky::F. The band is hundreds of times wider than the
+// approximation's error, so every value that leaves the lanes unchecked is the
+// scalar rule's value.
 //
 // Highway compiles this file once per instruction set and dispatches to the
 // best one the processor has.
@@ -166,7 +168,8 @@ HWY_INLINE Vd ExpLanes(Vd g, const double* table) {
   const Dd dd;
   Vd s, T;
   ExpReduce(g, table, s, T);
-  return hn::IfThenElse(hn::Le(g, hn::Set(dd, kCommonMaxG)), ExpFinish(s, T), hn::Exp(dd, hn::Neg(g)));
+  return hn::IfThenElse(hn::Le(g, hn::Set(dd, kCommonMaxG)), ExpFinish(s, T),
+                        hn::Exp(dd, hn::Neg(g)));
 }
 
 // The batch's working values, one slot per lane, vector i at [i * N, i * N + N).
@@ -181,8 +184,6 @@ struct Batch {
   HWY_ALIGN double g[2][kBatchSlots];    // -e = single(x + c / x), in double
   HWY_ALIGN float q[2][kBatchSlots];     // single(1.0 / x)
   HWY_ALIGN float f[2][kBatchSlots];     // integrand values
-  HWY_ALIGN double s[kBatchSlots];       // reduced exponent
-  HWY_ALIGN double E[kBatchSlots];       // table value, then exp(e)
   HWY_ALIGN float act[kBatchSlots];      // lanes still integrating (all-ones bits)
   bool any[kBatchVectors];               // vector i has a lane still integrating
 };
@@ -195,11 +196,14 @@ HWY_INLINE void Exponent(Vf x, Vd c, double* g_out) {
 }
 
 // q[k] = single(1.0 / x[k]) for k < count, in full-width single vectors; up to
-// a vector's worth of slots beyond count is computed as well.
+// a vector's worth of slots beyond count is computed as well (the batch's
+// arrays have kMaxLanes slots per vector, twice the widest double vector, so
+// those slots exist; what they hold is never read).
 HWY_INLINE void Reciprocals(const float* x, float* q, std::size_t count) {
   const hn::ScalableTag<float> d;
   const auto one = hn::Set(d, 1.0f);
-  for (std::size_t k = 0; k < count; k += hn::Lanes(d)) hn::Store(hn::Div(one, hn::Load(d, x + k)), d, q + k);
+  for (std::size_t k = 0; k < count; k += hn::Lanes(d))
+    hn::Store(hn::Div(one, hn::Load(d, x + k)), d, q + k);
 }
 
 // Recomputes with leaky::F the lanes flagged in `redo`.
@@ -398,7 +402,8 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
 
     float h = kFirstHalfWidth;
     for (std::size_t i = 0; i < vectors; ++i)
-      if (b.any[i]) Abscissae(b, i * n, hn::Load(df, b.y + i * n), hn::Set(df, h), hn::Set(df, h * 2.0f));
+      if (b.any[i])
+        Abscissae(b, i * n, hn::Load(df, b.y + i * n), hn::Set(df, h), hn::Set(df, h * 2.0f));
     Reciprocals(b.x[0], b.q[0], vectors * n);
     Reciprocals(b.x[1], b.q[1], vectors * n);
     for (int panel = 1; live_vectors > 0; ++panel) {
