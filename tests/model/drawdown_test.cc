@@ -44,7 +44,7 @@ TEST_P(DistList, MatchesKnownValues) {
   EXPECT_TRUE(SameBits(DIST(row.spacing, row.i, row.j, row.xw, row.yw), row.R));
 }
 
-INSTANTIATE_TEST_SUITE_P(Part22, DistList,
+INSTANTIATE_TEST_SUITE_P(WorkedDistances, DistList,
                          ::testing::Values(                               //
                              DistRow{100, 3, 4, 3.0f, 4.0f, 1.0f},        // node at the well
                              DistRow{100, 1, 1, 4.0f, 5.0f, 500.0f},      //
@@ -98,7 +98,7 @@ TEST_P(DrawdownTable, MatchesKnownValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Part22, DrawdownTable,
+    WorkedDrawdowns, DrawdownTable,
     ::testing::Values(
         DrawdnRow{10000, 0.0001f, 1, 0.001f, 144000, 100,  //
                   "0.000187025", "3162.278", "0.03162278", "7.0155", "8.0392"},

@@ -75,7 +75,7 @@ TEST_P(WellFunctionTable, MatchesTheRule) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Part21, WellFunctionTable,
+    RuleResults, WellFunctionTable,
     ::testing::Values(  //
         WubRow{0.0001f, 0.0f, "8.6351", 48, "7.5571", "11.336"},
         WubRow{0.001f, 0.0f, "6.3329", 48, "7.5580", "11.336"},
