@@ -418,14 +418,19 @@ void draw_contours(cairo_t* cr, const Evaluation& e, const PlotLayout& l) {
   }
 }
 
+// Fills the current path in grey level `fill` and outlines it in `outline`.
+void paint_marker(cairo_t* cr, double fill, double outline, double line_width) {
+  cairo_set_source_rgb(cr, fill, fill, fill);
+  cairo_fill_preserve(cr);
+  cairo_set_source_rgb(cr, outline, outline, outline);
+  cairo_set_line_width(cr, line_width);
+  cairo_stroke(cr);
+}
+
 void pumping_marker(cairo_t* cr, double x, double y) {
   cairo_new_path(cr);
   cairo_arc(cr, x, y, kMarkerRadius, 0, 2 * M_PI);
-  cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
-  cairo_fill_preserve(cr);
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_set_line_width(cr, 1.6);
-  cairo_stroke(cr);
+  paint_marker(cr, 0.05, 1.0, 1.6);
 }
 
 void injecting_marker(cairo_t* cr, double x, double y) {
@@ -435,21 +440,13 @@ void injecting_marker(cairo_t* cr, double x, double y) {
   cairo_line_to(cr, x + r * 0.866, y + r * 0.5);
   cairo_line_to(cr, x - r * 0.866, y + r * 0.5);
   cairo_close_path(cr);
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_fill_preserve(cr);
-  cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
-  cairo_set_line_width(cr, 1.6);
-  cairo_stroke(cr);
+  paint_marker(cr, 1.0, 0.05, 1.6);
 }
 
 void idle_marker(cairo_t* cr, double x, double y) {
   cairo_new_path(cr);
   cairo_arc(cr, x, y, kMarkerRadius * 0.8, 0, 2 * M_PI);
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_fill_preserve(cr);
-  cairo_set_source_rgb(cr, 0.4, 0.4, 0.4);
-  cairo_set_line_width(cr, 1.4);
-  cairo_stroke(cr);
+  paint_marker(cr, 1.0, 0.4, 1.4);
 }
 
 void draw_wells(cairo_t* cr, const Evaluation& e, const PlotLayout& l) {
