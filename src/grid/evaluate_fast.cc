@@ -56,6 +56,10 @@ constexpr int kPageBits = 20;
 constexpr std::size_t kMaxPages = 20;
 // Rows a worker takes at a time.
 constexpr std::int32_t kChunkRows = 4;
+// Distance table reads: how far ahead a slot is fetched, and how many misses
+// are evaluated together.
+constexpr std::size_t kReadAhead = 32;
+constexpr std::size_t kMissBlock = 1024;
 
 std::uint32_t Bits(float x) { return std::bit_cast<std::uint32_t>(x); }
 float FromBits(std::uint32_t b) { return std::bit_cast<float>(b); }
@@ -221,12 +225,14 @@ std::unique_ptr<DistanceTable> MakeDistanceTable(const Run& run, bool forced) {
   return table;
 }
 
-// A worker's buffers for a chunk of rows of one well.
+// A worker's buffers: W values (first holding the distances they replace) and
+// the misses waiting for evaluation.
 struct Scratch {
-  std::vector<float> W, R, u, rb, Wm;
-  std::vector<std::uint32_t> miss;  // node index within the chunk
-  explicit Scratch(std::size_t nodes)
-      : W(nodes), R(nodes), u(nodes), rb(nodes), Wm(nodes), miss(nodes) {}
+  std::vector<float> W;
+  std::vector<float> R, u, rb, Wm;
+  std::vector<std::uint32_t> miss;  // index into W
+  Scratch(std::size_t values, std::size_t misses)
+      : W(values), R(misses), u(misses), rb(misses), Wm(misses), miss(misses) {}
 };
 
 // Evaluates the missing nodes gathered in s (their distances in s.R[0..m)).
@@ -277,43 +283,51 @@ void ChunkLattice(const Run& run, Lattice& lat, DrawdownGrid& DD, std::int32_t r
   }
 }
 
-void ChunkDistances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::int32_t r0,
-                    std::int32_t r1, Scratch& s) {
+// Row r of the grid with every well: first all wells' distances, then one
+// stream of table reads over them (each slot fetched kReadAhead reads before
+// it is needed, so that many fetches are in flight at once), the misses
+// evaluated kMissBlock at a time; last the drawdowns, added in well-table order.
+void RowDistances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::int32_t r, Scratch& s) {
   const std::size_t nx = static_cast<std::size_t>(run.nx);
-  for (std::size_t k = 0; k < run.wells; ++k) {
-    const float* dx2 = &run.dx2[k * nx];
-    std::size_t m = 0;
-    for (std::int32_t r = r0; r < r1; ++r) {
-      float* W = &s.W[(r - r0) * nx];
-      float* R = W;  // the row's distances, replaced by their W values below
-      row_distances(dx2, run.dy2[k * run.ny + r - 1], R, nx);
-      for (std::size_t c = 0; c < nx; ++c) {
-        const std::uint32_t offset = Bits(R[c]) - (dt != nullptr ? dt->base : 0u);
-        if (dt != nullptr && offset < dt->size) {
-          const std::uint32_t v = LoadSlot(dt->table->data()[offset]);
-          if (v != 0) {
-            W[c] = FromBits(v ^ kAbsent);
-            continue;
-          }
+  const std::size_t n = run.wells * nx;
+  float* W = s.W.data();  // well k, column c: W[k * nx + c - 1]; the distance until replaced
+  for (std::size_t k = 0; k < run.wells; ++k)
+    row_distances(&run.dx2[k * nx], run.dy2[k * run.ny + r - 1], W + k * nx, nx);
+  std::uint32_t* table = dt != nullptr ? dt->table->data() : nullptr;
+  const std::uint32_t base = dt != nullptr ? dt->base : 0u;
+  const std::uint32_t size = dt != nullptr ? dt->size : 0u;
+  std::size_t m = 0;
+  auto evaluate = [&] {
+    EvaluateMisses(run, s, m);
+    for (std::size_t i = 0; i < m; ++i) {
+      W[s.miss[i]] = s.Wm[i];
+      const std::uint32_t offset = Bits(s.R[i]) - base;
+      if (offset < size) StoreSlot(table[offset], s.Wm[i]);
+    }
+    m = 0;
+  };
+  for (std::size_t i = 0; i < n; ++i) {
+    if (size != 0) {
+      if (i + kReadAhead < n) {
+        const std::uint32_t ahead = Bits(W[i + kReadAhead]) - base;
+        __builtin_prefetch(table + (ahead < size ? ahead : 0u));
+      }
+      const std::uint32_t offset = Bits(W[i]) - base;
+      if (offset < size) {
+        const std::uint32_t v = LoadSlot(table[offset]);
+        if (v != 0) {
+          W[i] = FromBits(v ^ kAbsent);
+          continue;
         }
-        s.miss[m] = static_cast<std::uint32_t>((r - r0) * nx + c);
-        s.R[m] = R[c];
-        ++m;
       }
     }
-    if (m > 0) {
-      EvaluateMisses(run, s, m);
-      for (std::size_t i = 0; i < m; ++i) {
-        s.W[s.miss[i]] = s.Wm[i];
-        if (dt != nullptr) {
-          const std::uint32_t offset = Bits(s.R[i]) - dt->base;
-          if (offset < dt->size) StoreSlot(dt->table->data()[offset], s.Wm[i]);
-        }
-      }
-    }
-    for (std::int32_t r = r0; r < r1; ++r)
-      accumulate_drawdowns(&s.W[(r - r0) * nx], run.K[k], run.T, &DD(1, r), nx);
+    s.miss[m] = static_cast<std::uint32_t>(i);
+    s.R[m] = W[i];
+    if (++m == kMissBlock) evaluate();
   }
+  if (m > 0) evaluate();
+  for (std::size_t k = 0; k < run.wells; ++k)
+    accumulate_drawdowns(W + k * nx, run.K[k], run.T, &DD(1, r), nx);
 }
 
 }  // namespace
@@ -342,14 +356,16 @@ void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aqu
   const int threads = std::max(1, std::min(options.threads, static_cast<int>(chunks)));
   std::atomic<std::int32_t> next{0};
   auto work = [&] {
-    Scratch scratch(static_cast<std::size_t>(kChunkRows) * static_cast<std::size_t>(nx));
+    const std::size_t chunk_nodes = static_cast<std::size_t>(kChunkRows) * static_cast<std::size_t>(nx);
+    Scratch scratch(lattice ? chunk_nodes : run.wells * static_cast<std::size_t>(nx),
+                    lattice ? chunk_nodes : kMissBlock);
     for (std::int32_t chunk; (chunk = next.fetch_add(1)) < chunks;) {
       const std::int32_t r0 = 1 + chunk * kChunkRows;
       const std::int32_t r1 = std::min(ny + 1, r0 + kChunkRows);
       if (lattice)
         ChunkLattice(run, *lattice, DD, r0, r1, scratch);
       else
-        ChunkDistances(run, distances.get(), DD, r0, r1, scratch);
+        for (std::int32_t r = r0; r < r1; ++r) RowDistances(run, distances.get(), DD, r, scratch);
     }
   };
   std::vector<std::thread> pool;
