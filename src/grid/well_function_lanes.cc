@@ -43,6 +43,7 @@
 #include "hwy/highway.h"
 #include "hwy/contrib/math/math-inl.h"
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -125,15 +126,19 @@ HWY_INLINE Vf ToSingle(Vd v) {
 }
 
 // Lanes whose double value lies within kLaneGuardUlps ulps of a tie between
-// two singles: the low 29 of the 52 fraction bits are near 2^28.
-HWY_INLINE Md NearTie(Vd v) {
-  const Dd dd;
+// two singles: the low 29 of the 52 fraction bits are near 2^28, i.e. their
+// offset below is 0 (and otherwise below 2^29).
+HWY_INLINE hn::Vec<Du> NearTieOffset(Vd v) {
   const Du du;
   constexpr std::uint64_t kBand = static_cast<std::uint64_t>(kLaneGuardUlps);
   constexpr std::uint64_t kLow29 = (std::uint64_t{1} << 29) - 1;
   const auto bits = hn::Add(hn::BitCast(du, v), hn::Set(du, (std::uint64_t{1} << 28) + kBand));
-  const auto off = hn::And(bits, hn::Set(du, kLow29 & ~(2 * kBand - 1)));
-  return hn::RebindMask(dd, hn::Eq(off, hn::Zero(du)));
+  return hn::And(bits, hn::Set(du, kLow29 & ~(2 * kBand - 1)));
+}
+HWY_INLINE Md NearTie(Vd v) {
+  const Dd dd;
+  const Du du;
+  return hn::RebindMask(dd, hn::Eq(NearTieOffset(v), hn::Zero(du)));
 }
 
 // exp(-g) for 0 <= g <= kCommonMaxG, within a few ulps, in two steps so that
@@ -258,10 +263,11 @@ HWY_NOINLINE Md OutsideCommonRange(Vd g, Vd q, float* f) {
 // holds for every abscissa the lanes integrate) each product exp(e) * (1/x)
 // lies far inside single's normal range, so its only hazard is a rounding tie.
 // Any other vector takes Highway's Exp and the checks at the edges of the
-// range. g is never negative: x and c are not.
+// range.
 template <bool kAllLive>
-HWY_INLINE void IntegrandPass(Batch& b, std::size_t vectors, const float* x, const double* g,
-                              const float* q, float* f, const double* table, LaneStats& stats) {
+HWY_INLINE void IntegrandPassChecked(Batch& b, std::size_t vectors, const float* x, const double* g,
+                                     const float* q, float* f, const double* table,
+                                     LaneStats& stats) {
   const Dd dd;
   const Df df;
   const std::size_t n = hn::Lanes(dd);
@@ -270,12 +276,11 @@ HWY_INLINE void IntegrandPass(Batch& b, std::size_t vectors, const float* x, con
     const std::size_t o = i * n;
     const Vd gv = hn::Load(dd, g + o);
     const Vd qv = hn::PromoteTo(dd, hn::Load(df, q + o));
-    Vd sv, T;
-    ExpReduce(gv, table, sv, T);
-    const Vd E = ExpFinish(sv, T);
     Md redo;
     if (HWY_LIKELY(hn::AllTrue(dd, hn::Le(gv, hn::Set(dd, kCommonMaxG))))) {
-      const Vd p = hn::Mul(E, qv);
+      Vd sv, T;
+      ExpReduce(gv, table, sv, T);
+      const Vd p = hn::Mul(ExpFinish(sv, T), qv);
       hn::Store(ToSingle(p), df, f + o);
       redo = NearTie(p);
     } else {
@@ -283,6 +288,38 @@ HWY_INLINE void IntegrandPass(Batch& b, std::size_t vectors, const float* x, con
     }
     if (HWY_UNLIKELY(!hn::AllFalse(dd, redo))) Redo(redo, x + o, b.rb + o, f + o, stats);
   }
+}
+
+// The same values as IntegrandPassChecked, for abscissae x > 0 (every panel's;
+// then every g is positive and not a NaN). All vectors take the common path,
+// and only the pass as a whole is tested: should any lane have left the common
+// range or come near a tie, the whole pass is done again by
+// IntegrandPassChecked. That happens for a few passes in ten thousand.
+template <bool kAllLive>
+HWY_INLINE void IntegrandPass(Batch& b, std::size_t vectors, const float* x, const double* g,
+                              const float* q, float* f, const double* table, LaneStats& stats) {
+  const Dd dd;
+  const Df df;
+  const Du du;
+  const std::size_t n = hn::Lanes(dd);
+  // A lane is flagged by a set sign bit: g > kCommonMaxG (g's bits, as g >= 0,
+  // order like g), or near a tie (NearTieOffset is 0, so offset - 1 < 0).
+  const auto max_bits = hn::Set(du, std::bit_cast<std::uint64_t>(kCommonMaxG));
+  const auto one = hn::Set(du, std::uint64_t{1});
+  auto flags = hn::Zero(du);
+  for (std::size_t i = 0; i < vectors; ++i) {
+    if (!Live<kAllLive>(b, i)) continue;
+    const std::size_t o = i * n;
+    const Vd gv = hn::Load(dd, g + o);
+    Vd sv, T;
+    ExpReduce(gv, table, sv, T);
+    const Vd p = hn::Mul(ExpFinish(sv, T), hn::PromoteTo(dd, hn::Load(df, q + o)));
+    hn::Store(ToSingle(p), df, f + o);
+    flags = hn::Or(flags, hn::Or(hn::Sub(NearTieOffset(p), one), hn::Sub(max_bits, hn::BitCast(du, gv))));
+  }
+  const Di di;
+  if (HWY_UNLIKELY(!hn::AllFalse(di, hn::Lt(hn::BitCast(di, flags), hn::Zero(di)))))
+    IntegrandPassChecked<kAllLive>(b, vectors, x, g, q, f, table, stats);
 }
 
 // The abscissae single(h + y) and single(h * 2.0 + y) of the vector at offset
@@ -298,6 +335,34 @@ HWY_INLINE void Abscissae(Batch& b, std::size_t o, Vf y, Vf hv, Vf h2v) {
   hn::Store(xr, df, b.x[1] + o);
   Exponent(xm, c, b.g[0] + o);
   Exponent(xr, c, b.g[1] + o);
+}
+
+// The running sum after the panel of the vector at offset o, whose sum so far
+// is W: m = single(((f1 * 4.0 + f0) + f2) / 3.0), d = single(h * m),
+// single(d + W).
+HWY_INLINE Vf SimpsonStep(const Batch& b, std::size_t o, Vf hv, Vf W) {
+  const Dd dd;
+  const Df df;
+  const Vf f0 = hn::Load(df, b.f0 + o);
+  const Vf f1 = hn::Load(df, b.f[0] + o);
+  const Vf f2 = hn::Load(df, b.f[1] + o);
+  const Vd sum = hn::Add(hn::Add(hn::Mul(hn::PromoteTo(dd, f1), hn::Set(dd, 4.0)),
+                                 hn::PromoteTo(dd, f0)),
+                         hn::PromoteTo(dd, f2));
+  const Vf m = ToSingle(hn::Div(sum, hn::Set(dd, 3.0)));
+  return hn::Add(hn::Mul(hv, m), W);
+}
+
+// Moves the vector at offset o on to its next panel: f0 = f2, y = the right
+// end single(h * 2.0 + y), and that panel's abscissae (half-width hv_next).
+// Returns the new y.
+HWY_INLINE Vf NextPanel(Batch& b, std::size_t o, Vf hv_next, Vf h2v_next) {
+  const Df df;
+  hn::Store(hn::Load(df, b.f[1] + o), df, b.f0 + o);
+  const Vf y = hn::Load(df, b.x[1] + o);
+  hn::Store(y, df, b.y + o);
+  Abscissae(b, o, y, hv_next, h2v_next);
+  return y;
 }
 
 // One panel of the rule for every lane of the batch, with half-width h, whose
@@ -317,35 +382,49 @@ HWY_INLINE std::size_t Panel(Batch& b, std::size_t vectors, float h, const doubl
   // Pass 1: the integrand at both abscissae.
   IntegrandPass<kAllLive>(b, vectors, b.x[0], b.g[0], b.q[0], b.f[0], table, stats);
   IntegrandPass<kAllLive>(b, vectors, b.x[1], b.g[1], b.q[1], b.f[1], table, stats);
-  // Pass 2: m = single(((f1 * 4.0 + f0) + f2) / 3.0), d = single(h * m),
-  // W = single(d + W); a lane stops after the first panel whose left end
-  // lies beyond 6.0. Then the next panel's abscissae.
+  // Pass 2: the panel's sum (see SimpsonStep); a lane stops after the first
+  // panel whose left end lies beyond 6.0. Then the next panel's abscissae.
   for (std::size_t i = 0; i < vectors; ++i) {
     if (!Live<kAllLive>(b, i)) continue;
     const std::size_t o = i * n;
-    const Vf f0 = hn::Load(df, b.f0 + o);
-    const Vf f1 = hn::Load(df, b.f[0] + o);
-    const Vf f2 = hn::Load(df, b.f[1] + o);
-    const Vd sum = hn::Add(hn::Add(hn::Mul(hn::PromoteTo(dd, f1), hn::Set(dd, 4.0)),
-                                   hn::PromoteTo(dd, f0)),
-                           hn::PromoteTo(dd, f2));
-    const Vf m = ToSingle(hn::Div(sum, hn::Set(dd, 3.0)));
     const Vf y = hn::Load(df, b.y + o);
     auto act = hn::MaskFromVec(hn::Load(df, b.act + o));
     const Vf W = hn::Load(df, b.W + o);
-    hn::Store(hn::IfThenElse(act, hn::Add(hn::Mul(hv, m), W), W), df, b.W + o);
+    hn::Store(hn::IfThenElse(act, SimpsonStep(b, o, hv, W), W), df, b.W + o);
     act = hn::AndNot(hn::Gt(y, hn::Set(df, kCutoff)), act);
     hn::Store(hn::VecFromMask(df, act), df, b.act + o);
     b.any[i] = !hn::AllFalse(df, act);
     live_vectors += b.any[i] ? 1 : 0;
-    hn::Store(f2, df, b.f0 + o);  // f0 = f2
-    const Vf y_next = hn::Load(df, b.x[1] + o);  // y = single(h * 2.0 + y)
-    hn::Store(y_next, df, b.y + o);
-    Abscissae(b, o, y_next, hv_next, h2v_next);
+    NextPanel(b, o, hv_next, h2v_next);
   }
   Reciprocals(b.x[0], b.q[0], vectors * n);
   Reciprocals(b.x[1], b.q[1], vectors * n);
   return live_vectors;
+}
+
+// Panel for a batch in which every vector has a lane integrating and no lane
+// stops in this panel (every left end y <= 6.0): the sums need no masks.
+// Returns the greatest left end of the next panel.
+HWY_INLINE float SteadyPanel(Batch& b, std::size_t vectors, float h, const double* table,
+                             LaneStats& stats) {
+  const Dd dd;
+  const Df df;
+  const std::size_t n = hn::Lanes(dd);
+  const Vf hv = hn::Set(df, h);
+  const float h_next = h * 1.5f;  // single(h * 1.5)
+  const Vf hv_next = hn::Set(df, h_next);
+  const Vf h2v_next = hn::Set(df, h_next * 2.0f);
+  IntegrandPass<true>(b, vectors, b.x[0], b.g[0], b.q[0], b.f[0], table, stats);
+  IntegrandPass<true>(b, vectors, b.x[1], b.g[1], b.q[1], b.f[1], table, stats);
+  Vf y_max = hn::Zero(df);
+  for (std::size_t i = 0; i < vectors; ++i) {
+    const std::size_t o = i * n;
+    hn::Store(SimpsonStep(b, o, hv, hn::Load(df, b.W + o)), df, b.W + o);
+    y_max = hn::Max(y_max, NextPanel(b, o, hv_next, h2v_next));
+  }
+  Reciprocals(b.x[0], b.q[0], vectors * n);
+  Reciprocals(b.x[1], b.q[1], vectors * n);
+  return hn::GetLane(hn::MaxOfLanes(df, y_max));
 }
 
 // The rule for count <= kBatchVectors * N calls.
@@ -398,7 +477,7 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
       Exponent(hn::Load(df, b.y + o), hn::Load(dd, b.c + o), b.g[0] + o);
     }
     Reciprocals(b.y, b.q[0], vectors * n);
-    IntegrandPass<false>(b, vectors, b.y, b.g[0], b.q[0], b.f0, table, stats);
+    IntegrandPassChecked<false>(b, vectors, b.y, b.g[0], b.q[0], b.f0, table, stats);
 
     float h = kFirstHalfWidth;
     for (std::size_t i = 0; i < vectors; ++i)
@@ -406,9 +485,16 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
         Abscissae(b, i * n, hn::Load(df, b.y + i * n), hn::Set(df, h), hn::Set(df, h * 2.0f));
     Reciprocals(b.x[0], b.q[0], vectors * n);
     Reciprocals(b.x[1], b.q[1], vectors * n);
+    // While every vector integrates and every left end is at most 6.0 (for
+    // most batches all panels but the last few), the panels run unmasked.
+    bool steady = live_vectors == vectors;
     for (int panel = 1; live_vectors > 0; ++panel) {
-      live_vectors = live_vectors == vectors ? Panel<true>(b, vectors, h, table, stats)
-                                             : Panel<false>(b, vectors, h, table, stats);
+      if (steady) {
+        steady = SteadyPanel(b, vectors, h, table, stats) <= kCutoff;
+      } else {
+        live_vectors = live_vectors == vectors ? Panel<true>(b, vectors, h, table, stats)
+                                               : Panel<false>(b, vectors, h, table, stats);
+      }
       h = h * 1.5f;  // single(h * 1.5)
       if (HWY_UNLIKELY(panel >= kMaxPanels && live_vectors > 0)) {
         // Not reached for lanes in range; the rule itself finishes any such lane.
@@ -423,8 +509,10 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
     const float u = b.u[k];
     const bool in_lanes = (u == 0.0f || (u >= static_cast<float>(kLeastU) && u <= kCutoff)) &&
                           std::fabs(b.rb[k]) < std::numeric_limits<float>::infinity();
-    if (in_lanes || u > kCutoff) {
-      W_out[k] = b.W[k];  // 0.0 above the cut-off
+    if (in_lanes) {
+      W_out[k] = b.W[k];
+    } else if (u > kCutoff) {
+      W_out[k] = 0.0f;
     } else {
       W_out[k] = leaky::WUB(u, b.rb[k]);
       ++stats.scalar_calls;
