@@ -102,7 +102,8 @@ TEST(EvaluateFast, SameCellsAsReferenceForEveryAquiferLayoutReuseAndThreadCount)
   unsigned seed = 1;
   for (const Case& c : kCases) {
     for (Layout layout : layouts) {
-      const std::vector<Well> wells = MakeWells(layout, c.nx, c.ny, c.nx > 100 ? 3 : 9, seed++);
+      // Long rows with 5 wells: 1500 values a row, more than one block of misses.
+      const std::vector<Well> wells = MakeWells(layout, c.nx, c.ny, c.nx > 100 ? 5 : 9, seed++);
       for (Reuse reuse : reuses) {
         for (int threads : {1, 2, 3}) {
           SCOPED_TRACE(std::string(c.name) + ", layout " + std::to_string(static_cast<int>(layout)) +
