@@ -141,6 +141,22 @@ HWY_INLINE Md NearTie(Vd v) {
   return hn::RebindMask(dd, hn::Eq(NearTieOffset(v), hn::Zero(du)));
 }
 
+// The vector of table[index[i]], one load per lane, joined half by half. (On
+// the processors measured this is much faster than a gather instruction.)
+template <class D>
+HWY_INLINE hn::Vec<D> TableLanes(D d, const double* table, const std::int64_t* index) {
+#if HWY_TARGET == HWY_SCALAR
+  return hn::LoadU(d, table + index[0]);
+#else
+  if constexpr (hn::MaxLanes(D()) == 1) {
+    return hn::LoadU(d, table + index[0]);
+  } else {
+    const hn::Half<D> dh;
+    return hn::Combine(d, TableLanes(dh, table, index + hn::Lanes(dh)), TableLanes(dh, table, index));
+  }
+#endif
+}
+
 // exp(-g) for 0 <= g <= kCommonMaxG, within a few ulps, in two steps so that
 // a pass over many vectors can run each step on its own: ExpReduce splits g
 // into k/64 + r with |r| <= 1/128 and looks up exp(-k/64) in a table,
@@ -155,7 +171,9 @@ HWY_INLINE void ExpReduce(Vd g, const double* table, Vd& s, Vd& T) {
   const Vd v = hn::MulAdd(gc, hn::Set(dd, kExpSteps), magic);
   const Vd kd = hn::Sub(v, magic);
   s = hn::MulSub(kd, hn::Set(dd, 1.0 / kExpSteps), gc);  // k/64 - g = -r, exact
-  T = hn::GatherIndex(dd, table, hn::Sub(hn::BitCast(di, v), hn::BitCast(di, magic)));
+  HWY_ALIGN std::int64_t index[kMaxLanes];
+  hn::Store(hn::Sub(hn::BitCast(di, v), hn::BitCast(di, magic)), di, index);
+  T = TableLanes(dd, table, index);
 }
 
 HWY_INLINE Vd ExpFinish(Vd s, Vd T) {
