@@ -287,7 +287,7 @@ void ChunkLattice(const Run& run, Lattice& lat, DrawdownGrid& DD, std::int32_t r
 // stream of table reads over them (each slot fetched kReadAhead reads before
 // it is needed, so that many fetches are in flight at once), the misses
 // evaluated kMissBlock at a time; last the drawdowns, added in well-table order.
-void RowDistances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::int32_t r, Scratch& s) {
+void RowWithDistances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::int32_t r, Scratch& s) {
   const std::size_t nx = static_cast<std::size_t>(run.nx);
   const std::size_t n = run.wells * nx;
   float* W = s.W.data();  // well k, column c: W[k * nx + c - 1]; the distance until replaced
@@ -365,7 +365,7 @@ void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aqu
       if (lattice)
         ChunkLattice(run, *lattice, DD, r0, r1, scratch);
       else
-        for (std::int32_t r = r0; r < r1; ++r) RowDistances(run, distances.get(), DD, r, scratch);
+        for (std::int32_t r = r0; r < r1; ++r) RowWithDistances(run, distances.get(), DD, r, scratch);
     }
   };
   std::vector<std::thread> pool;
