@@ -54,7 +54,7 @@ constexpr std::size_t kLatticeMaxValues = 2048;
 // (80 MiB; a full-size run then stays below 100 MiB).
 constexpr int kPageBits = 20;
 constexpr std::size_t kMaxPages = 20;
-// Rows a worker takes at a time.
+// Rows a worker takes at a time in the lattice mode.
 constexpr std::int32_t kChunkRows = 4;
 // Distance table reads: how far ahead a slot is fetched, and how many misses
 // are evaluated together.
@@ -352,20 +352,22 @@ void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aqu
   if (!lattice && (options.reuse == Reuse::automatic || options.reuse == Reuse::distances))
     distances = MakeDistanceTable(run, options.reuse == Reuse::distances);
 
-  const std::int32_t chunks = (ny + kChunkRows - 1) / kChunkRows;
+  // A lattice chunk is kChunkRows rows; otherwise a row already holds all
+  // wells' work, and a chunk is one row.
+  const std::int32_t chunk_rows = lattice ? kChunkRows : 1;
+  const std::int32_t chunks = (ny + chunk_rows - 1) / chunk_rows;
   const int threads = std::max(1, std::min(options.threads, static_cast<int>(chunks)));
   std::atomic<std::int32_t> next{0};
   auto work = [&] {
-    const std::size_t chunk_nodes = static_cast<std::size_t>(kChunkRows) * static_cast<std::size_t>(nx);
+    const std::size_t chunk_nodes = static_cast<std::size_t>(chunk_rows) * static_cast<std::size_t>(nx);
     Scratch scratch(lattice ? chunk_nodes : run.wells * static_cast<std::size_t>(nx),
                     lattice ? chunk_nodes : kMissBlock);
     for (std::int32_t chunk; (chunk = next.fetch_add(1)) < chunks;) {
-      const std::int32_t r0 = 1 + chunk * kChunkRows;
-      const std::int32_t r1 = std::min(ny + 1, r0 + kChunkRows);
+      const std::int32_t r0 = 1 + chunk * chunk_rows;
       if (lattice)
-        ChunkLattice(run, *lattice, DD, r0, r1, scratch);
+        ChunkLattice(run, *lattice, DD, r0, std::min(ny + 1, r0 + chunk_rows), scratch);
       else
-        for (std::int32_t r = r0; r < r1; ++r) RowWithDistances(run, distances.get(), DD, r, scratch);
+        RowWithDistances(run, distances.get(), DD, r0, scratch);
     }
   };
   std::vector<std::thread> pool;
