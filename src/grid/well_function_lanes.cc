@@ -80,6 +80,8 @@ constexpr std::size_t kBatchSlots = kBatchVectors * kMaxLanes;
 // The exponentials' common range 0 <= -e <= kCommonMaxG, and their table:
 // exp(-k / kExpSteps) for k = 0 .. kCommonMaxG * kExpSteps, each within an ulp.
 constexpr double kCommonMaxG = 64.0;
+// Above every abscissa of an integrating lane (see InCommonRange).
+constexpr double kMaxAbscissa = 14.0;
 constexpr int kExpSteps = 64;
 inline const double* ExpTable() {
   static const std::vector<double> table = [] {
@@ -312,10 +314,12 @@ HWY_INLINE void IntegrandPassChecked(Batch& b, std::size_t vectors, const float*
 // then every g is positive and not a NaN). All vectors take the common path,
 // and only the pass as a whole is tested: should any lane have left the common
 // range or come near a tie, the whole pass is done again by
-// IntegrandPassChecked. That happens for a few passes in ten thousand.
-template <bool kAllLive>
-HWY_INLINE void IntegrandPass(Batch& b, std::size_t vectors, const float* x, const double* g,
-                              const float* q, float* f, const double* table, LaneStats& stats) {
+// IntegrandPassChecked. That happens for a few passes in ten thousand. With
+// kInRange the batch is known to keep every integrating lane's g in the common
+// range (see InCommonRange), and only the ties are tested.
+template <bool kAllLive, bool kInRange>
+HWY_INLINE void IntegrandPassOf(Batch& b, std::size_t vectors, const float* x, const double* g,
+                                const float* q, float* f, const double* table, LaneStats& stats) {
   const Dd dd;
   const Df df;
   const Du du;
@@ -333,11 +337,26 @@ HWY_INLINE void IntegrandPass(Batch& b, std::size_t vectors, const float* x, con
     ExpReduce(gv, table, sv, T);
     const Vd p = hn::Mul(ExpFinish(sv, T), hn::PromoteTo(dd, hn::Load(df, q + o)));
     hn::Store(ToSingle(p), df, f + o);
-    flags = hn::Or(flags, hn::Or(hn::Sub(NearTieOffset(p), one), hn::Sub(max_bits, hn::BitCast(du, gv))));
+    if constexpr (kInRange) {
+      flags = hn::Or(flags, hn::Sub(NearTieOffset(p), one));
+    } else {
+      flags = hn::Or(flags, hn::Or(hn::Sub(NearTieOffset(p), one), hn::Sub(max_bits, hn::BitCast(du, gv))));
+    }
   }
   const Di di;
   if (HWY_UNLIKELY(!hn::AllFalse(di, hn::Lt(hn::BitCast(di, flags), hn::Zero(di)))))
     IntegrandPassChecked<kAllLive>(b, vectors, x, g, q, f, table, stats);
+}
+
+template <bool kAllLive>
+HWY_INLINE void IntegrandPass(Batch& b, bool in_range, std::size_t vectors, const float* x,
+                              const double* g, const float* q, float* f, const double* table,
+                              LaneStats& stats) {
+  if (in_range) {
+    IntegrandPassOf<kAllLive, true>(b, vectors, x, g, q, f, table, stats);
+  } else {
+    IntegrandPassOf<kAllLive, false>(b, vectors, x, g, q, f, table, stats);
+  }
 }
 
 // The abscissae single(h + y) and single(h * 2.0 + y) of the vector at offset
@@ -387,8 +406,8 @@ HWY_INLINE Vf NextPanel(Batch& b, std::size_t o, Vf hv_next, Vf h2v_next) {
 // abscissae, exponents and reciprocals are formed; forms the next panel's.
 // Returns the number of vectors with a lane still integrating.
 template <bool kAllLive>
-HWY_INLINE std::size_t Panel(Batch& b, std::size_t vectors, float h, const double* table,
-                             LaneStats& stats) {
+HWY_INLINE std::size_t Panel(Batch& b, bool in_range, std::size_t vectors, float h,
+                             const double* table, LaneStats& stats) {
   const Dd dd;
   const Df df;
   const std::size_t n = hn::Lanes(dd);
@@ -398,8 +417,8 @@ HWY_INLINE std::size_t Panel(Batch& b, std::size_t vectors, float h, const doubl
   const Vf h2v_next = hn::Set(df, h_next * 2.0f);
   std::size_t live_vectors = 0;
   // Pass 1: the integrand at both abscissae.
-  IntegrandPass<kAllLive>(b, vectors, b.x[0], b.g[0], b.q[0], b.f[0], table, stats);
-  IntegrandPass<kAllLive>(b, vectors, b.x[1], b.g[1], b.q[1], b.f[1], table, stats);
+  IntegrandPass<kAllLive>(b, in_range, vectors, b.x[0], b.g[0], b.q[0], b.f[0], table, stats);
+  IntegrandPass<kAllLive>(b, in_range, vectors, b.x[1], b.g[1], b.q[1], b.f[1], table, stats);
   // Pass 2: the panel's sum (see SimpsonStep); a lane stops after the first
   // panel whose left end lies beyond 6.0. Then the next panel's abscissae.
   for (std::size_t i = 0; i < vectors; ++i) {
@@ -423,8 +442,8 @@ HWY_INLINE std::size_t Panel(Batch& b, std::size_t vectors, float h, const doubl
 // Panel for a batch in which every vector has a lane integrating and no lane
 // stops in this panel (every left end y <= 6.0): the sums need no masks.
 // Returns the greatest left end of the next panel.
-HWY_INLINE float SteadyPanel(Batch& b, std::size_t vectors, float h, const double* table,
-                             LaneStats& stats) {
+HWY_INLINE float SteadyPanel(Batch& b, bool in_range, std::size_t vectors, float h,
+                             const double* table, LaneStats& stats) {
   const Dd dd;
   const Df df;
   const std::size_t n = hn::Lanes(dd);
@@ -432,8 +451,8 @@ HWY_INLINE float SteadyPanel(Batch& b, std::size_t vectors, float h, const doubl
   const float h_next = h * 1.5f;  // single(h * 1.5)
   const Vf hv_next = hn::Set(df, h_next);
   const Vf h2v_next = hn::Set(df, h_next * 2.0f);
-  IntegrandPass<true>(b, vectors, b.x[0], b.g[0], b.q[0], b.f[0], table, stats);
-  IntegrandPass<true>(b, vectors, b.x[1], b.g[1], b.q[1], b.f[1], table, stats);
+  IntegrandPass<true>(b, in_range, vectors, b.x[0], b.g[0], b.q[0], b.f[0], table, stats);
+  IntegrandPass<true>(b, in_range, vectors, b.x[1], b.g[1], b.q[1], b.f[1], table, stats);
   Vf y_max = hn::Zero(df);
   for (std::size_t i = 0; i < vectors; ++i) {
     const std::size_t o = i * n;
@@ -443,6 +462,23 @@ HWY_INLINE float SteadyPanel(Batch& b, std::size_t vectors, float h, const doubl
   Reciprocals(b.x[0], b.q[0], vectors * n);
   Reciprocals(b.x[1], b.q[1], vectors * n);
   return hn::GetLane(hn::MaxOfLanes(df, y_max));
+}
+
+// Whether every integrating lane keeps -e in the common range 0 <= g <=
+// kCommonMaxG at every abscissa it integrates. An integrating lane's abscissae
+// x lie between u and kMaxAbscissa: the last panel starts at most 1.5 h
+// (its half-width) beyond a left end y <= 6.0, and the panels before it,
+// which grew by 1.5 each, span at least 4 h - (y - u) <= 6.0 gives
+// h <= 1.5, and the last right end is at most 6.0 + 5 * 1.5 = 13.5. (The
+// largest for 0 <= u <= 6 is 12.3, at u = 0.96.) So g = single(x + c / x) is at
+// most single(kMaxAbscissa + c / u).
+HWY_INLINE bool InCommonRange(const Batch& b, std::size_t slots) {
+  for (std::size_t k = 0; k < slots; ++k) {
+    if (std::isnan(b.act[k]) &&
+        !(b.y[k] > 0.0f && kMaxAbscissa + b.c[k] / static_cast<double>(b.y[k]) <= kCommonMaxG - 1.0))
+      return false;
+  }
+  return true;
 }
 
 // The rule for count <= kBatchVectors * N calls.
@@ -503,15 +539,16 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
         Abscissae(b, i * n, hn::Load(df, b.y + i * n), hn::Set(df, h), hn::Set(df, h * 2.0f));
     Reciprocals(b.x[0], b.q[0], vectors * n);
     Reciprocals(b.x[1], b.q[1], vectors * n);
+    const bool in_range = InCommonRange(b, vectors * n);
     // While every vector integrates and every left end is at most 6.0 (for
     // most batches all panels but the last few), the panels run unmasked.
     bool steady = live_vectors == vectors;
     for (int panel = 1; live_vectors > 0; ++panel) {
       if (steady) {
-        steady = SteadyPanel(b, vectors, h, table, stats) <= kCutoff;
+        steady = SteadyPanel(b, in_range, vectors, h, table, stats) <= kCutoff;
       } else {
-        live_vectors = live_vectors == vectors ? Panel<true>(b, vectors, h, table, stats)
-                                               : Panel<false>(b, vectors, h, table, stats);
+        live_vectors = live_vectors == vectors ? Panel<true>(b, in_range, vectors, h, table, stats)
+                                               : Panel<false>(b, in_range, vectors, h, table, stats);
       }
       h = h * 1.5f;  // single(h * 1.5)
       if (HWY_UNLIKELY(panel >= kMaxPanels && live_vectors > 0)) {

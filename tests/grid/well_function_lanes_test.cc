@@ -148,6 +148,26 @@ TEST(WubLanes, ExponentsAroundTheEndOfTheExponentialTable) {
   use_lanes_target("");
 }
 
+TEST(WubLanes, BatchesOnBothSidesOfTheTableOnlyBound) {
+  // A batch skips the range test of its exponents when every lane has
+  // 14 + c/u <= 63, c = (r/B)^2 / 4. Batches of lanes just inside that bound,
+  // outside it (up to c/u = 81, where -e starts beyond the table's 64), and
+  // both mixed; u from small to near the cut-off.
+  Pairs inside, outside, mixed;
+  for (float u : {1e-4f, 0.01f, 0.5f, 2.0f, 5.9f})
+    for (int k = 0; k < 64; ++k) {
+      const double ratio_in = 49.0 * (1.0 - 1e-6 * k), ratio_out = 49.0 + 0.5 * (k + 1);
+      const float rb_in = static_cast<float>(2.0 * std::sqrt(ratio_in * u));
+      const float rb_out = static_cast<float>(2.0 * std::sqrt(ratio_out * u));
+      inside.add(u, rb_in);
+      outside.add(u, rb_out);
+      mixed.add(u, k % 2 == 0 ? rb_in : rb_out);
+    }
+  ExpectSameAsWub(inside);
+  ExpectSameAsWub(outside);
+  ExpectSameAsWub(mixed);
+}
+
 TEST(WubLanes, EmptyAndShortSpans) {
   std::vector<float> none;
   WUB_lanes(none, none, none);
