@@ -56,10 +56,12 @@ constexpr int kPageBits = 20;
 constexpr std::size_t kMaxPages = 20;
 // Rows a worker takes at a time in the lattice mode.
 constexpr std::int32_t kChunkRows = 4;
-// Distance table reads: how far ahead a slot is fetched, and how many misses
-// are evaluated together.
+// Distance table reads: how far ahead a slot is fetched, how many misses are
+// evaluated together, and the most wells one stream of reads takes (so that a
+// worker's buffer stays small: 150 KiB for rows of 300 nodes).
 constexpr std::size_t kReadAhead = 32;
 constexpr std::size_t kMissBlock = 1024;
+constexpr std::size_t kStreamWells = 128;
 
 std::uint32_t Bits(float x) { return std::bit_cast<std::uint32_t>(x); }
 float FromBits(std::uint32_t b) { return std::bit_cast<float>(b); }
@@ -283,16 +285,17 @@ void ChunkLattice(const Run& run, Lattice& lat, DrawdownGrid& DD, std::int32_t r
   }
 }
 
-// Row r of the grid with every well: first all wells' distances, then one
+// Row r of the grid with wells [k0, k1): first their distances, then one
 // stream of table reads over them (each slot fetched kReadAhead reads before
 // it is needed, so that many fetches are in flight at once), the misses
 // evaluated kMissBlock at a time; last the drawdowns, added in well-table order.
-void RowWithDistances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::int32_t r, Scratch& s) {
+void RowWithDistances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::int32_t r,
+                      std::size_t k0, std::size_t k1, Scratch& s) {
   const std::size_t nx = static_cast<std::size_t>(run.nx);
-  const std::size_t n = run.wells * nx;
-  float* W = s.W.data();  // well k, column c: W[k * nx + c - 1]; the distance until replaced
-  for (std::size_t k = 0; k < run.wells; ++k)
-    row_distances(&run.dx2[k * nx], run.dy2[k * run.ny + r - 1], W + k * nx, nx);
+  const std::size_t n = (k1 - k0) * nx;
+  float* W = s.W.data();  // well k0 + k, column c: W[k * nx + c - 1]; the distance until replaced
+  for (std::size_t k = k0; k < k1; ++k)
+    row_distances(&run.dx2[k * nx], run.dy2[k * run.ny + r - 1], W + (k - k0) * nx, nx);
   std::uint32_t* table = dt != nullptr ? dt->table->data() : nullptr;
   const std::uint32_t base = dt != nullptr ? dt->base : 0u;
   const std::uint32_t size = dt != nullptr ? dt->size : 0u;
@@ -326,8 +329,8 @@ void RowWithDistances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::
     if (++m == kMissBlock) evaluate();
   }
   if (m > 0) evaluate();
-  for (std::size_t k = 0; k < run.wells; ++k)
-    accumulate_drawdowns(W + k * nx, run.K[k], run.T, &DD(1, r), nx);
+  for (std::size_t k = k0; k < k1; ++k)
+    accumulate_drawdowns(W + (k - k0) * nx, run.K[k], run.T, &DD(1, r), nx);
 }
 
 }  // namespace
@@ -353,21 +356,24 @@ void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aqu
     distances = MakeDistanceTable(run, options.reuse == Reuse::distances);
 
   // A lattice chunk is kChunkRows rows; otherwise a row already holds all
-  // wells' work, and a chunk is one row.
+  // wells' work, and a chunk is one row (in streams of kStreamWells wells).
   const std::int32_t chunk_rows = lattice ? kChunkRows : 1;
   const std::int32_t chunks = (ny + chunk_rows - 1) / chunk_rows;
   const int threads = std::max(1, std::min(options.threads, static_cast<int>(chunks)));
   std::atomic<std::int32_t> next{0};
   auto work = [&] {
     const std::size_t chunk_nodes = static_cast<std::size_t>(chunk_rows) * static_cast<std::size_t>(nx);
-    Scratch scratch(lattice ? chunk_nodes : run.wells * static_cast<std::size_t>(nx),
+    const std::size_t stream_wells = std::min(run.wells, kStreamWells);
+    Scratch scratch(lattice ? chunk_nodes : stream_wells * static_cast<std::size_t>(nx),
                     lattice ? chunk_nodes : kMissBlock);
     for (std::int32_t chunk; (chunk = next.fetch_add(1)) < chunks;) {
       const std::int32_t r0 = 1 + chunk * chunk_rows;
       if (lattice)
         ChunkLattice(run, *lattice, DD, r0, std::min(ny + 1, r0 + chunk_rows), scratch);
       else
-        RowWithDistances(run, distances.get(), DD, r0, scratch);
+        for (std::size_t k0 = 0; k0 < run.wells; k0 += stream_wells)
+          RowWithDistances(run, distances.get(), DD, r0, k0, std::min(run.wells, k0 + stream_wells),
+                           scratch);
     }
   };
   std::vector<std::thread> pool;

@@ -128,6 +128,15 @@ TEST(EvaluateFast, EmptyGridsAndTheEndMarkerWell) {
   ExpectSameCells(Case{"marker", a, 7, 6}, marker, FastOptions{2, Reuse::automatic});
 }
 
+TEST(EvaluateFast, ManyWellsAreAddedInTableOrderAcrossStreams) {
+  // A row's wells are read in streams of at most 128; with 300 wells every
+  // cell gets its additions from three streams, still in well-table order.
+  const Case c{"many wells", {50000.0f, 0.0002f, 30.0f, 0.001f, 100}, 7, 3};
+  const std::vector<Well> wells = MakeWells(Layout::fractional, c.nx, c.ny, 300, 31);
+  for (Reuse reuse : {Reuse::distances, Reuse::none})
+    for (int threads : {1, 2}) ExpectSameCells(c, wells, FastOptions{threads, reuse});
+}
+
 TEST(EvaluateFast, OutOfDomainAquifersGiveTheReferenceCells) {
   // Zero transmissivity or storage, negative leakance: infinities and NaNs
   // reach the cells the same way.
