@@ -465,13 +465,13 @@ HWY_INLINE float SteadyPanel(Batch& b, bool in_range, std::size_t vectors, float
 }
 
 // Whether every integrating lane keeps -e in the common range 0 <= g <=
-// kCommonMaxG at every abscissa it integrates. An integrating lane's abscissae
-// x lie between u and kMaxAbscissa: the last panel starts at most 1.5 h
-// (its half-width) beyond a left end y <= 6.0, and the panels before it,
-// which grew by 1.5 each, span at least 4 h - (y - u) <= 6.0 gives
-// h <= 1.5, and the last right end is at most 6.0 + 5 * 1.5 = 13.5. (The
-// largest for 0 <= u <= 6 is 12.3, at u = 0.96.) So g = single(x + c / x) is at
-// most single(kMaxAbscissa + c / u).
+// kCommonMaxG at every abscissa it integrates. Its abscissae x lie between u
+// and kMaxAbscissa. Let y <= 6.0 be the left end and h the half-width of the
+// panel before the last. The panels before that one grew by 1.5 each and span
+// y - u, about 4 h (less a few rounding units), so h <= 1.5. The last panel
+// starts at y + 2 h and ends 3 h further on, at most 6.0 + 5 * 1.5 = 13.5 (the
+// largest for 0 <= u <= 6 is 12.3, at u = 0.96). As c / x <= c / u, every
+// g = single(x + c / x) is at most single(kMaxAbscissa + c / u).
 HWY_INLINE bool InCommonRange(const Batch& b, std::size_t slots) {
   for (std::size_t k = 0; k < slots; ++k) {
     if (std::isnan(b.act[k]) &&
