@@ -274,6 +274,17 @@ HWY_NOINLINE Md OutsideCommonRange(Vd g, Vd q, float* f) {
   return hn::And(live, hn::Or(NearTie(p), subnormal));
 }
 
+// The integrand value of a vector on the common path (see below): stores
+// single(p) into f and returns p = exp(-g) * q.
+HWY_INLINE Vd CommonIntegrand(Vd g, Vd q, const double* table, float* f) {
+  const Df df;
+  Vd s, T;
+  ExpReduce(g, table, s, T);
+  const Vd p = hn::Mul(ExpFinish(s, T), q);
+  hn::Store(ToSingle(p), df, f);
+  return p;
+}
+
 // F at the abscissae x[0 .. vectors * N) into f, for every lane (lanes that no
 // longer integrate get values nobody reads), from the negated exponents g and
 // reciprocals q of Exponent and Reciprocals, one vector at a time.
@@ -298,11 +309,7 @@ HWY_INLINE void IntegrandPassChecked(Batch& b, std::size_t vectors, const float*
     const Vd qv = hn::PromoteTo(dd, hn::Load(df, q + o));
     Md redo;
     if (HWY_LIKELY(hn::AllTrue(dd, hn::Le(gv, hn::Set(dd, kCommonMaxG))))) {
-      Vd sv, T;
-      ExpReduce(gv, table, sv, T);
-      const Vd p = hn::Mul(ExpFinish(sv, T), qv);
-      hn::Store(ToSingle(p), df, f + o);
-      redo = NearTie(p);
+      redo = NearTie(CommonIntegrand(gv, qv, table, f + o));
     } else {
       redo = OutsideCommonRange(gv, qv, f + o);
     }
@@ -333,10 +340,7 @@ HWY_INLINE void IntegrandPassOf(Batch& b, std::size_t vectors, const float* x, c
     if (!Live<kAllLive>(b, i)) continue;
     const std::size_t o = i * n;
     const Vd gv = hn::Load(dd, g + o);
-    Vd sv, T;
-    ExpReduce(gv, table, sv, T);
-    const Vd p = hn::Mul(ExpFinish(sv, T), hn::PromoteTo(dd, hn::Load(df, q + o)));
-    hn::Store(ToSingle(p), df, f + o);
+    const Vd p = CommonIntegrand(gv, hn::PromoteTo(dd, hn::Load(df, q + o)), table, f + o);
     if constexpr (kInRange) {
       flags = hn::Or(flags, hn::Sub(NearTieOffset(p), one));
     } else {
@@ -402,12 +406,24 @@ HWY_INLINE Vf NextPanel(Batch& b, std::size_t o, Vf hv_next, Vf h2v_next) {
   return y;
 }
 
+// How a panel treats the batch: some vectors may have stopped; every vector
+// still integrates; or, steady, every vector integrates and no lane stops in
+// this panel (every left end y <= 6.0), so the sums need no masks.
+enum class PanelKind { kSomeLive, kAllLive, kSteady };
+
+// What a panel leaves: the vectors with a lane still integrating, and (for a
+// steady panel) the greatest left end of the next panel.
+struct PanelEnd {
+  std::size_t live_vectors;
+  float next_y_max;
+};
+
 // One panel of the rule for every lane of the batch, with half-width h, whose
 // abscissae, exponents and reciprocals are formed; forms the next panel's.
-// Returns the number of vectors with a lane still integrating.
-template <bool kAllLive>
-HWY_INLINE std::size_t Panel(Batch& b, bool in_range, std::size_t vectors, float h,
-                             const double* table, LaneStats& stats) {
+template <PanelKind kKind>
+HWY_INLINE PanelEnd Panel(Batch& b, bool in_range, std::size_t vectors, float h,
+                          const double* table, LaneStats& stats) {
+  constexpr bool kAllLive = kKind != PanelKind::kSomeLive;
   const Dd dd;
   const Df df;
   const std::size_t n = hn::Lanes(dd);
@@ -415,53 +431,38 @@ HWY_INLINE std::size_t Panel(Batch& b, bool in_range, std::size_t vectors, float
   const float h_next = h * 1.5f;  // single(h * 1.5)
   const Vf hv_next = hn::Set(df, h_next);
   const Vf h2v_next = hn::Set(df, h_next * 2.0f);
-  std::size_t live_vectors = 0;
   // Pass 1: the integrand at both abscissae.
   IntegrandPass<kAllLive>(b, in_range, vectors, b.x[0], b.g[0], b.q[0], b.f[0], table, stats);
   IntegrandPass<kAllLive>(b, in_range, vectors, b.x[1], b.g[1], b.q[1], b.f[1], table, stats);
   // Pass 2: the panel's sum (see SimpsonStep); a lane stops after the first
   // panel whose left end lies beyond 6.0. Then the next panel's abscissae.
+  std::size_t live_vectors = 0;
+  Vf y_max = hn::Zero(df);
   for (std::size_t i = 0; i < vectors; ++i) {
     if (!Live<kAllLive>(b, i)) continue;
     const std::size_t o = i * n;
-    const Vf y = hn::Load(df, b.y + o);
-    auto act = hn::MaskFromVec(hn::Load(df, b.act + o));
-    const Vf W = hn::Load(df, b.W + o);
-    hn::Store(hn::IfThenElse(act, SimpsonStep(b, o, hv, W), W), df, b.W + o);
-    act = hn::AndNot(hn::Gt(y, hn::Set(df, kCutoff)), act);
-    hn::Store(hn::VecFromMask(df, act), df, b.act + o);
-    b.any[i] = !hn::AllFalse(df, act);
-    live_vectors += b.any[i] ? 1 : 0;
-    NextPanel(b, o, hv_next, h2v_next);
+    if constexpr (kKind == PanelKind::kSteady) {
+      hn::Store(SimpsonStep(b, o, hv, hn::Load(df, b.W + o)), df, b.W + o);
+      y_max = hn::Max(y_max, NextPanel(b, o, hv_next, h2v_next));
+    } else {
+      const Vf y = hn::Load(df, b.y + o);
+      auto act = hn::MaskFromVec(hn::Load(df, b.act + o));
+      const Vf W = hn::Load(df, b.W + o);
+      hn::Store(hn::IfThenElse(act, SimpsonStep(b, o, hv, W), W), df, b.W + o);
+      act = hn::AndNot(hn::Gt(y, hn::Set(df, kCutoff)), act);
+      hn::Store(hn::VecFromMask(df, act), df, b.act + o);
+      b.any[i] = !hn::AllFalse(df, act);
+      live_vectors += b.any[i] ? 1 : 0;
+      NextPanel(b, o, hv_next, h2v_next);
+    }
   }
   Reciprocals(b.x[0], b.q[0], vectors * n);
   Reciprocals(b.x[1], b.q[1], vectors * n);
-  return live_vectors;
-}
-
-// Panel for a batch in which every vector has a lane integrating and no lane
-// stops in this panel (every left end y <= 6.0): the sums need no masks.
-// Returns the greatest left end of the next panel.
-HWY_INLINE float SteadyPanel(Batch& b, bool in_range, std::size_t vectors, float h,
-                             const double* table, LaneStats& stats) {
-  const Dd dd;
-  const Df df;
-  const std::size_t n = hn::Lanes(dd);
-  const Vf hv = hn::Set(df, h);
-  const float h_next = h * 1.5f;  // single(h * 1.5)
-  const Vf hv_next = hn::Set(df, h_next);
-  const Vf h2v_next = hn::Set(df, h_next * 2.0f);
-  IntegrandPass<true>(b, in_range, vectors, b.x[0], b.g[0], b.q[0], b.f[0], table, stats);
-  IntegrandPass<true>(b, in_range, vectors, b.x[1], b.g[1], b.q[1], b.f[1], table, stats);
-  Vf y_max = hn::Zero(df);
-  for (std::size_t i = 0; i < vectors; ++i) {
-    const std::size_t o = i * n;
-    hn::Store(SimpsonStep(b, o, hv, hn::Load(df, b.W + o)), df, b.W + o);
-    y_max = hn::Max(y_max, NextPanel(b, o, hv_next, h2v_next));
+  if constexpr (kKind == PanelKind::kSteady) {
+    return PanelEnd{vectors, hn::GetLane(hn::MaxOfLanes(df, y_max))};
+  } else {
+    return PanelEnd{live_vectors, 0.0f};
   }
-  Reciprocals(b.x[0], b.q[0], vectors * n);
-  Reciprocals(b.x[1], b.q[1], vectors * n);
-  return hn::GetLane(hn::MaxOfLanes(df, y_max));
 }
 
 // Whether every integrating lane keeps -e in the common range 0 <= g <=
@@ -545,10 +546,12 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
     bool steady = live_vectors == vectors;
     for (int panel = 1; live_vectors > 0; ++panel) {
       if (steady) {
-        steady = SteadyPanel(b, in_range, vectors, h, table, stats) <= kCutoff;
+        steady = Panel<PanelKind::kSteady>(b, in_range, vectors, h, table, stats).next_y_max <= kCutoff;
       } else {
-        live_vectors = live_vectors == vectors ? Panel<true>(b, in_range, vectors, h, table, stats)
-                                               : Panel<false>(b, in_range, vectors, h, table, stats);
+        live_vectors =
+            (live_vectors == vectors ? Panel<PanelKind::kAllLive>(b, in_range, vectors, h, table, stats)
+                                     : Panel<PanelKind::kSomeLive>(b, in_range, vectors, h, table, stats))
+                .live_vectors;
       }
       h = h * 1.5f;  // single(h * 1.5)
       if (HWY_UNLIKELY(panel >= kMaxPanels && live_vectors > 0)) {
