@@ -26,14 +26,14 @@ struct Args {
 std::vector<Args> GridPairs() {
   constexpr float T = 10000.0f, S = 0.0001f, TIME = 1.0f, LEAK = 0.001f;
   constexpr std::int32_t SPACING = 100, N = 300;
-  const double factor = leaky::u_factor(T, S, TIME);
-  const float B = leaky::leakage_factor(T, LEAK);
+  const double factor = model::u_factor(T, S, TIME);
+  const float B = model::leakage_factor(T, LEAK);
   std::vector<Args> pairs;
   pairs.reserve(N * N);
   for (std::int32_t j = 1; j <= N; ++j) {
     for (std::int32_t i = 1; i <= N; ++i) {
-      const float R = leaky::DIST(SPACING, i, j, 150.5f, 150.5f);
-      pairs.push_back({leaky::u_of(factor, R), leaky::rb_of(R, B)});
+      const float R = model::DIST(SPACING, i, j, 150.5f, 150.5f);
+      pairs.push_back({model::u_of(factor, R), model::rb_of(R, B)});
     }
   }
   return pairs;
@@ -61,7 +61,7 @@ std::vector<Args> IntegratingPairs() {
 
 void Run(benchmark::State& state, const std::vector<Args>& pairs) {
   for (auto _ : state) {
-    for (const Args& a : pairs) benchmark::DoNotOptimize(leaky::WUB(a.u, a.rb));
+    for (const Args& a : pairs) benchmark::DoNotOptimize(model::WUB(a.u, a.rb));
   }
   const auto calls = static_cast<double>(pairs.size());
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * pairs.size()));

@@ -1,4 +1,4 @@
-// Cost of the well function per (u, r/B) pair: leaky::WUB one call at a time
+// Cost of the well function per (u, r/B) pair: model::WUB one call at a time
 // against WUB_lanes on the whole table, over the pairs of a full-size leaky run
 // (T 50000, S 0.0002, TIME 30 days, LEAK 0.001, SPACING 100 ft, one well at
 // the centre of a 300 x 300 grid; every node integrates).
@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "grid/well_function_lanes.h"
+#include "engine/well_function_lanes.h"
 #include "model/drawdown.h"
 #include "model/well_function.h"
 
@@ -21,13 +21,13 @@ struct Table {
 const Table& Pairs() {
   static const Table table = [] {
     Table t;
-    const double factor = leaky::u_factor(50000.0f, 0.0002f, 30.0f);
-    const float B = leaky::leakage_factor(50000.0f, 0.001f);
+    const double factor = model::u_factor(50000.0f, 0.0002f, 30.0f);
+    const float B = model::leakage_factor(50000.0f, 0.001f);
     for (std::int32_t j = 1; j <= 300; ++j)
       for (std::int32_t i = 1; i <= 300; ++i) {
-        const float R = leaky::DIST(100, i, j, 150.3f, 150.7f);
-        t.u.push_back(leaky::u_of(factor, R));
-        t.rb.push_back(leaky::rb_of(R, B));
+        const float R = model::DIST(100, i, j, 150.3f, 150.7f);
+        t.u.push_back(model::u_of(factor, R));
+        t.rb.push_back(model::rb_of(R, B));
       }
     t.W.resize(t.u.size());
     return t;
@@ -44,7 +44,7 @@ void Report(benchmark::State& state, std::size_t calls) {
 void BM_WUB_Scalar(benchmark::State& state) {
   const Table& t = Pairs();
   for (auto _ : state)
-    for (std::size_t i = 0; i < t.u.size(); ++i) benchmark::DoNotOptimize(leaky::WUB(t.u[i], t.rb[i]));
+    for (std::size_t i = 0; i < t.u.size(); ++i) benchmark::DoNotOptimize(model::WUB(t.u[i], t.rb[i]));
   Report(state, t.u.size());
 }
 BENCHMARK(BM_WUB_Scalar)->Unit(benchmark::kMillisecond);
@@ -52,10 +52,10 @@ BENCHMARK(BM_WUB_Scalar)->Unit(benchmark::kMillisecond);
 void BM_WUB_Lanes(benchmark::State& state) {
   Table t = Pairs();
   for (auto _ : state) {
-    grid::WUB_lanes(t.u, t.rb, t.W);
+    engine::WUB_lanes(t.u, t.rb, t.W);
     benchmark::DoNotOptimize(t.W.data());
   }
-  state.SetLabel(grid::lanes_target());
+  state.SetLabel(engine::lanes_target());
   Report(state, t.u.size());
 }
 BENCHMARK(BM_WUB_Lanes)->Unit(benchmark::kMillisecond);

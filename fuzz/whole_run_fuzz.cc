@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/exit_status.h"
 #include "driver/run.h"
 #include "memory_file_system.h"
 #include "recio/error_report.h"
@@ -86,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fs.files[raster] = kOldRaster;
   fs.console_in = "in.dat\nout.rpt\n";
   int completed_status = -1;
-  const int status = leaky_fuzz::run_in_process(fs, [&] { completed_status = driver::run(); });
+  const int status = leaky_fuzz::run_in_process(fs, [&] { completed_status = driver::run(driver::Options{}); });
 
   check(fs.files[in] == input, "the input file was changed");
   check_written("out.rpt", fs.files[report], kOldReport);
@@ -116,8 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   check(count(rest, "\n") == 1 && rest.back() == '\n', "a run ended without exactly one closing line", fs.error_out);
-  if (status == recio::kLimitExitStatus) {
-    check(rest.rfind("leaky-drawdown: ", 0) == 0, "a refusal without its line", rest);
+  if (status == base::kExitLimit) {
+    check(rest.rfind(base::kMessagePrefix, 0) == 0, "a refusal without its line", rest);
   } else {
     check(rest.rfind("tavrix: severe (" + std::to_string(status) + "): ", 0) == 0,
           "the closing line does not carry the exit status", std::to_string(status) + ": " + rest);

@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "base/exit_status.h"
 #include "driver/options.h"
 #include "driver/run.h"
 
@@ -17,18 +18,21 @@ int main(int argc, char** argv) {
   const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const auto parsed = driver::parse_command_line(arguments);
   if (const auto* error = std::get_if<driver::UsageError>(&parsed)) {
-    std::fprintf(stderr, "leaky-drawdown: %s\nTry 'leaky-drawdown --help' for more information.\n",
-                 error->message.c_str());
-    return driver::kUsageExitStatus;
+    const std::string prefix(base::kMessagePrefix);
+    const std::string program(base::kProgramName);
+    std::fprintf(stderr, "%s%s\nTry '%s --help' for more information.\n", prefix.c_str(), error->message.c_str(),
+                 program.c_str());
+    return base::kExitUsage;
   }
-  const driver::Options& options = std::get<driver::Options>(parsed);
+  driver::Options options = std::get<driver::Options>(parsed);
+  options.evaluation = driver::evaluation_options_from_environment();
   if (options.help) {
     const std::string usage = driver::usage_text();
     std::fwrite(usage.data(), 1, usage.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
   if (options.version) {
-    std::printf("%.*s\n", static_cast<int>(driver::kVersionLine.size()), driver::kVersionLine.data());
+    std::printf("%.*s\n", static_cast<int>(base::kVersionLine.size()), base::kVersionLine.data());
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
   return driver::run(options);

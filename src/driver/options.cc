@@ -1,5 +1,8 @@
 #include "driver/options.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace driver {
@@ -44,7 +47,7 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
     std::optional<std::string>& slot = name == "--grid" ? o.grid : o.plot;
     if (slot) return UsageError{"option '" + std::string(name) + "' is given twice"};
     if (name == "--plot") {
-      const std::optional<grid::PlotFormat> format = grid::plot_format_of(file);
+      const std::optional<maps::PlotFormat> format = maps::plot_format_of(file);
       if (!format) return UsageError{"the plot file '" + file + "' must end in .png, .svg or .pdf"};
       o.plot_format = *format;
     }
@@ -91,6 +94,23 @@ line that cannot be followed (nothing is opened); 3 the --grid or --plot file
 could not be written (the report and ARCFILE are complete); any other number is
 the number of the run-time error reported on standard error.
 )";
+}
+
+engine::Options evaluation_options(const char* LEAKY_EVALUATION, const char* LEAKY_THREADS) {
+  engine::Options o;
+  if (LEAKY_EVALUATION != nullptr && std::strcmp(LEAKY_EVALUATION, "reference") == 0)
+    o.method = engine::Method::reference;
+  if (LEAKY_THREADS != nullptr) {
+    char* end = nullptr;
+    const long n = std::strtol(LEAKY_THREADS, &end, 10);
+    if (end != LEAKY_THREADS && *end == '\0' && n > 0)
+      o.fast.threads = static_cast<int>(std::min<long>(n, engine::kMaxThreads));
+  }
+  return o;
+}
+
+engine::Options evaluation_options_from_environment() {
+  return evaluation_options(std::getenv("LEAKY_EVALUATION"), std::getenv("LEAKY_THREADS"));
 }
 
 }  // namespace driver

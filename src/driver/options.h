@@ -7,7 +7,8 @@
 #include <string_view>
 #include <variant>
 
-#include "grid/plot.h"
+#include "engine/evaluate.h"
+#include "maps/plot.h"
 
 namespace driver {
 
@@ -19,7 +20,8 @@ struct Options {
   std::optional<std::string> report;  ///< REPORT, answering the report-file question
   std::optional<std::string> grid;    ///< --grid FILE: the ESRI ASCII grid to write
   std::optional<std::string> plot;    ///< --plot FILE: the picture to write
-  grid::PlotFormat plot_format = grid::PlotFormat::kPng;  ///< format of `plot`, from its ending
+  maps::PlotFormat plot_format = maps::PlotFormat::kPng;  ///< format of `plot`, from its ending
+  engine::Options evaluation;         ///< how the grid is evaluated (from the environment)
 };
 
 /// A command line that cannot be followed; `message` is one line without the
@@ -28,19 +30,19 @@ struct UsageError {
   std::string message;
 };
 
-/// Exit status of a refused command line.
-inline constexpr int kUsageExitStatus = 2;
-/// Exit status of a run whose report and ARCFILE are complete but whose --grid
-/// or --plot file could not be written.
-inline constexpr int kExtraOutputExitStatus = 3;
-
-/// The version line printed by --version.
-inline constexpr std::string_view kVersionLine = "leaky-drawdown 1.0.0";
-
 /// Reads the arguments after the program's name. Options and positional names
 /// may come in any order; "--" ends the options; --grid and --plot take their
 /// file as the next argument or after "=".
 std::variant<Options, UsageError> parse_command_line(std::span<const std::string_view> arguments);
+
+/// The evaluation the environment asks for: the reference evaluation when
+/// LEAKY_EVALUATION is "reference"; `threads` worker threads, which
+/// LEAKY_THREADS sets to a positive count (at most engine::kMaxThreads) and
+/// which otherwise are the processor's hardware threads.
+engine::Options evaluation_options(const char* LEAKY_EVALUATION, const char* LEAKY_THREADS);
+
+/// evaluation_options of this process's environment.
+engine::Options evaluation_options_from_environment();
 
 /// The text printed by --help.
 std::string usage_text();

@@ -7,9 +7,10 @@
 #include <string_view>
 #include <system_error>
 
+#include "base/exit_status.h"
 #include "grid/comp.h"
-#include "grid/esri_grid.h"
-#include "grid/plot.h"
+#include "maps/esri_grid.h"
+#include "maps/plot.h"
 #include "recio/edit_descriptors.h"
 #include "recio/free_form.h"
 #include "recio/record_writer.h"
@@ -42,7 +43,8 @@ constexpr std::string_view kBanner[] = {
 
 void complain(const std::string& line) {
   std::fflush(stdout);
-  std::fprintf(stderr, "leaky-drawdown: %s\n", line.c_str());
+  std::fprintf(stderr, "%.*s%s\n", static_cast<int>(base::kMessagePrefix.size()), base::kMessagePrefix.data(),
+               line.c_str());
   std::fflush(stderr);
 }
 
@@ -63,33 +65,31 @@ std::string clash(const std::string& path, const std::string& written_before) {
 }
 
 // Writes the --grid and --plot files of a finished evaluation; the exit status.
-int write_extra_outputs(const Options& options, const grid::Evaluation& e) {
+int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) {
   int status = 0;
   std::string grid_written;
   if (options.grid) {
     std::string why = clash(*options.grid, "");
-    if (why.empty()) why = grid::write_esri_grid(*options.grid, e);
+    if (why.empty()) why = maps::write_esri_grid(*options.grid, e);
     if (why.empty()) {
       grid_written = *options.grid;
     } else {
       complain("cannot write the grid file '" + *options.grid + "': " + why);
-      status = kExtraOutputExitStatus;
+      status = base::kExitExtraOutput;
     }
   }
   if (options.plot) {
     std::string why = clash(*options.plot, grid_written);
-    if (why.empty()) why = grid::write_plot(*options.plot, options.plot_format, e);
+    if (why.empty()) why = maps::write_plot(*options.plot, options.plot_format, e);
     if (!why.empty()) {
       complain("cannot write the plot file '" + *options.plot + "': " + why);
-      status = kExtraOutputExitStatus;
+      status = base::kExitExtraOutput;
     }
   }
   return status;
 }
 
 }  // namespace
-
-int run() { return run(Options{}); }
 
 int run(const Options& options) {
   std::int32_t NX = 0;
@@ -121,13 +121,8 @@ int run(const Options& options) {
   recio::read_free(kInputUnit, NY);
   grid::check_node_count("NY", NY);
 
-  int status = 0;
-  if (options.grid || options.plot) {
-    grid::COMP(NY, NX, [&](const grid::Evaluation& e) { status = write_extra_outputs(options, e); });
-  } else {
-    grid::COMP(NY, NX);
-  }
-  return status;
+  const grid::FinishedRun finished = grid::run_comp(NY, NX, options.evaluation);
+  return write_extra_outputs(options, finished.view());
 }
 
 }  // namespace driver

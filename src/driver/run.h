@@ -7,16 +7,12 @@
 
 namespace driver {
 
-/// Runs the program once from the file-name prompts to the end of the grid
-/// evaluation; returns the exit status of a complete run (0). Failures end the
-/// process through the error report.
-int run();
-
-/// The run as `options` direct it: with INPUT and REPORT given, the two name
+/// Runs the program once, as `options` direct it: with INPUT and REPORT given, the two name
 /// prompts are not written and the console input is not read; everything else
 /// is the run above. Once the report and ARCFILE are complete, the --grid and
 /// --plot files are written; when one of them cannot be, a line on standard
-/// error says why and the status is kExtraOutputExitStatus.
+/// error says why and the status is base::kExitExtraOutput. Failures end the
+/// process through the error report.
 int run(const Options& options);
 
 }  // namespace driver

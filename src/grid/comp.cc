@@ -1,19 +1,31 @@
 #include "grid/comp.h"
 
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
-#include "grid/drawdown_grid.h"
-#include "grid/evaluate.h"
 #include "grid/raster.h"
 #include "grid/report.h"
+#include "base/exit_status.h"
 #include "recio/error_report.h"
 #include "recio/free_form.h"
 #include "recio/units.h"
 
 namespace grid {
 namespace {
+
+// Ends the run because a value read exceeds a fixed extent of the program.
+[[noreturn]] void refuse_input(const std::string& text) {
+  recio::end_run_after(std::string(base::kMessagePrefix) + text + "\n", base::kExitLimit);
+}
+
+using engine::Aquifer;
+using engine::DrawdownGrid;
+using engine::kMaxNodes;
+using engine::kMaxWells;
+using engine::kWellSlots;
+using engine::Well;
 
 using recio::kConsoleOut;
 using recio::kInputUnit;
@@ -35,24 +47,15 @@ void ask(const char* prompt, Item& item) {
 
 }  // namespace
 
-std::string missing_cells(const Evaluation& e, std::string_view what) {
-  if (e.NX < 1 || e.NY < 1)
-    return "the grid has no nodes (NX = " + std::to_string(e.NX) + ", NY = " + std::to_string(e.NY) + ")";
-  if (e.SPACING < 1)
-    return "the node spacing of " + std::to_string(e.SPACING) + " feet gives no " + std::string(what);
-  if (e.DD == nullptr) return "there is no drawdown grid";
-  return "";
-}
-
 void check_node_count(const char* what, std::int32_t count) {
   if (count > kMaxNodes)
-    recio::refuse_input(std::string("the number of nodes ") + what + " = " + std::to_string(count) +
+    refuse_input(std::string("the number of nodes ") + what + " = " + std::to_string(count) +
                         " exceeds the grid's limit of " + std::to_string(kMaxNodes) + " nodes");
 }
 
-void COMP(const std::int32_t& NY, const std::int32_t& NX) { COMP(NY, NX, EvaluationListener()); }
+void COMP(const std::int32_t& NY, const std::int32_t& NX) { run_comp(NY, NX, engine::Options{}); }
 
-void COMP(const std::int32_t& NY, const std::int32_t& NX, const EvaluationListener& listener) {
+FinishedRun run_comp(std::int32_t NY, std::int32_t NX, const engine::Options& options) {
   std::int32_t m = 1;
   std::int32_t XLL = 0, YLL = 0, SPACING = 0, NDEC = 0, NWELL = 0;
   float T = 0.0f, LEAK = 0.0f, S = 0.0f, TIME = 0.0f;
@@ -72,11 +75,11 @@ void COMP(const std::int32_t& NY, const std::int32_t& NX, const EvaluationListen
   float LINES = kLinesAfterSummary;
 
   auto DD = std::make_unique<DrawdownGrid>();
-  zero_grid(*DD, NX, NY);
+  engine::zero_grid(*DD, NX, NY);
 
   ask("ENTER TOTAL NUMBER OF WELLS", NWELL);
   if (NWELL > kMaxWells)
-    recio::refuse_input("the number of wells NWELL = " + std::to_string(NWELL) +
+    refuse_input("the number of wells NWELL = " + std::to_string(NWELL) +
                         " exceeds the well table's limit of " + std::to_string(kMaxWells) + " wells");
 
   // The well table: slots 1 .. NWELL, then the all-zero end marker.
@@ -109,7 +112,7 @@ void COMP(const std::int32_t& NY, const std::int32_t& NX, const EvaluationListen
     }
   } while (table[static_cast<std::size_t>(m)].x != 0.0f);
 
-  evaluate(*DD, NX, NY, Aquifer{T, S, TIME, LEAK, SPACING}, evaluated);
+  engine::evaluate(*DD, NX, NY, Aquifer{T, S, TIME, LEAK, SPACING}, evaluated, options);
 
   write_notices();
   write_map_spacing();
@@ -122,8 +125,7 @@ void COMP(const std::int32_t& NY, const std::int32_t& NX, const EvaluationListen
   write_column_numbers(NX);
   write_axis_label();
 
-  if (listener)
-    listener(Evaluation{NX, NY, XLL, YLL, SPACING, NDEC, T, LEAK, S, TIME, evaluated, DD.get()});
+  return FinishedRun{NX, NY, XLL, YLL, SPACING, T, LEAK, S, TIME, std::move(evaluated), std::move(DD)};
 }
 
 }  // namespace grid

@@ -1,43 +1,39 @@
-// The grid evaluation of a run: the rest of the dialogue, the drawdown of every
-// well at every node, and the report and raster outputs.
+// The grid evaluation of the specified run: the rest of the dialogue, the
+// drawdown of every well at every node, and the report and raster outputs.
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <span>
-#include <string>
-#include <string_view>
+#include <memory>
+#include <vector>
 
-#include "grid/drawdown_grid.h"
+#include "engine/drawdown_grid.h"
+#include "engine/evaluate.h"
 
 namespace grid {
 
-/// A finished evaluation, as extra outputs see it once the report and ARCFILE
-/// are complete.
-struct Evaluation {
+/// A finished run: what was read, the wells evaluated and the drawdown grid.
+struct FinishedRun {
   std::int32_t NX = 0, NY = 0;      ///< grid counts
   std::int32_t XLL = 0, YLL = 0;    ///< lower-left corner, feet
   std::int32_t SPACING = 0;         ///< node spacing, feet
-  std::int32_t NDEC = 0;            ///< decimals of the printed map
   float T = 0, LEAK = 0, S = 0, TIME = 0;  ///< aquifer parameters as read
-  std::span<const Well> wells;      ///< the wells evaluated, in table order
-  const DrawdownGrid* DD = nullptr; ///< the drawdown grid, cells (1..NX, 1..NY)
+  std::vector<engine::Well> wells;  ///< the wells evaluated, in table order
+  std::unique_ptr<engine::DrawdownGrid> DD;  ///< the drawdown grid
+
+  /// The run as the outputs made from an evaluated grid take it.
+  engine::EvaluatedGrid view() const {
+    return {NX, NY, XLL, YLL, SPACING, T, LEAK, S, TIME, wells, DD.get()};
+  }
 };
 
-/// Why the grid of `e` cannot be drawn or written as cells ("" when it can):
-/// no nodes, a node spacing below one foot ("gives no " + `what`), or no grid.
-std::string missing_cells(const Evaluation& e, std::string_view what);
-
-/// Called once with the finished evaluation.
-using EvaluationListener = std::function<void(const Evaluation&)>;
-
 /// Runs the grid evaluation for a grid of NX columns and NY rows (rows first, as
-/// the run driver passes them). The input file must stand just after the line
-/// that held NY; the report and ARCFILE must be open with nothing written yet.
-void COMP(const std::int32_t& NY, const std::int32_t& NX);
+/// the run driver passes them) with the evaluation `options`, and returns the
+/// finished run. The input file must stand just after the line that held NY;
+/// the report and ARCFILE must be open with nothing written yet.
+FinishedRun run_comp(std::int32_t NY, std::int32_t NX, const engine::Options& options);
 
-/// COMP, then `listener` with the finished evaluation (when it is set).
-void COMP(const std::int32_t& NY, const std::int32_t& NX, const EvaluationListener& listener);
+/// The grid evaluation with the default evaluation options.
+void COMP(const std::int32_t& NY, const std::int32_t& NX);
 
 /// Ends the run with a clear message when a grid count exceeds the grid's
 /// extent of 300 nodes; `what` names the count ("NX" or "NY").

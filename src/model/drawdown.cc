@@ -24,7 +24,7 @@
 
 #include "model/well_function.h"
 
-namespace leaky {
+namespace model {
 namespace {
 
 constexpr float kLeastDistance = 1.0f;
@@ -87,4 +87,4 @@ void DRAWDN(float T, float S, float TIME, float LEAK, float Q, float R, float& D
   DD = accumulate(s, DD);
 }
 
-}  // namespace leaky
+}  // namespace model

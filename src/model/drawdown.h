@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace leaky {
+namespace model {
 
 /// Distance in feet between node (i, j) and a well at (XW, YW) in node units,
 /// on a grid of SPACING feet; never less than 1.0 foot.
@@ -55,4 +55,4 @@ float drawdown_from_W(float Q, float W, float T);
 /// single(s + DD): the new value of a drawdown cell that holds DD.
 float accumulate(float s, float DD);
 
-}  // namespace leaky
+}  // namespace model

@@ -18,7 +18,7 @@ static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<doubl
               "the rule is defined on IEEE 754 binary32 and binary64");
 static_assert(FLT_EVAL_METHOD == 0, "double expressions must be evaluated in double, no wider");
 
-namespace leaky {
+namespace model {
 namespace {
 
 // The rule's constants as singles, with their bit patterns.
@@ -99,4 +99,4 @@ WubTrace WUB_trace(float u, float rb) {
   return trace;
 }
 
-}  // namespace leaky
+}  // namespace model

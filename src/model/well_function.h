@@ -2,7 +2,7 @@
 // the program's fixed integration rule.
 #pragma once
 
-namespace leaky {
+namespace model {
 
 /// The integrand exp(-y - rb*rb/(4y)) / y, or 0.0 when its exponent lies below
 /// the floor -675.84 or is not a number.
@@ -13,4 +13,4 @@ float F(float y, float rb);
 /// stopped after the first panel whose left end exceeds 6.0. 0.0 for u > 6.0.
 float WUB(float u, float rb);
 
-}  // namespace leaky
+}  // namespace model

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace leaky {
+namespace model {
 
 /// Safety net on the number of Simpson panels of one WUB call. For 0 <= u <= 6
 /// the rule takes at most 48 panels; a finite negative u takes at most 262
@@ -26,4 +26,4 @@ struct WubTrace {
 /// input WUB refuses: NaN or -infinity u).
 WubTrace WUB_trace(float u, float rb);
 
-}  // namespace leaky
+}  // namespace model

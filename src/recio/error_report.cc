@@ -99,13 +99,10 @@ RunEndHandler set_run_end_handler(RunEndHandler handler) {
   return before;
 }
 
-void refuse_input(std::string_view text) {
+void end_run_after(std::string_view line, int status) {
   deliver_console_output();
-  std::string line = "leaky-drawdown: ";
-  line += text;
-  line += '\n';
-  write_stderr(line);
-  end_run(kLimitExitStatus);
+  write_stderr(std::string(line));
+  end_run(status);
 }
 
 }  // namespace recio

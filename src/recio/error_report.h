@@ -25,10 +25,6 @@ enum Message : int {
   kRecordOverflow = 66,
 };
 
-/// Exit status of a run refused because a count exceeds the program's fixed
-/// extents (grid nodes, well slots).
-inline constexpr int kLimitExitStatus = 1;
-
 /// Writes the report line of message `number` for `unit` to standard error,
 /// "tavrix: severe (N): text" or "tavrix: error (63): text", after everything
 /// sent to the console. A severe message then ends the process with exit
@@ -49,9 +45,9 @@ using RunEndHandler = void (*)(int status);
 /// Installs `handler` (nullptr restores std::exit) and returns the one before.
 RunEndHandler set_run_end_handler(RunEndHandler handler);
 
-/// Ends the run because a value read exceeds a fixed extent of the program:
-/// writes "leaky-drawdown: " and `text` as one line on standard error and exits
-/// with kLimitExitStatus.
-[[noreturn]] void refuse_input(std::string_view text);
+/// Ends the run with `status` after writing `line` (a whole line, its LF
+/// included) on standard error, after everything sent to the console; the
+/// open units are closed first, as for a severe report.
+[[noreturn]] void end_run_after(std::string_view line, int status);
 
 }  // namespace recio

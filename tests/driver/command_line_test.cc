@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/exit_status.h"
 #include "driver/options.h"
 #include "expected_run.h"
 #include "model/drawdown.h"
@@ -37,8 +38,8 @@ Answers two_wells() {
 // program does.
 float expected_cell(int c, int r) {
   float dd = 0.0f;
-  leaky::DRAWDN(10000.0f, 0.0001f, 1.0f, 0.001f, 144000.0f, leaky::DIST(100, c, r, 2.0f, 1.0f), dd);
-  leaky::DRAWDN(10000.0f, 0.0001f, 1.0f, 0.001f, -300000.0f, leaky::DIST(100, c, r, 4.5f, 3.0f), dd);
+  model::DRAWDN(10000.0f, 0.0001f, 1.0f, 0.001f, 144000.0f, model::DIST(100, c, r, 2.0f, 1.0f), dd);
+  model::DRAWDN(10000.0f, 0.0001f, 1.0f, 0.001f, -300000.0f, model::DIST(100, c, r, 4.5f, 3.0f), dd);
   return dd;
 }
 
@@ -192,7 +193,7 @@ TEST(CommandLineRun, ExtraFilesThatCannotBeWrittenLeaveReportAndArcfileWhole) {
   for (const Case& k : cases) {
     if (k.arguments[1] == "/dev/full" && !std::filesystem::exists("/dev/full")) continue;
     const ProgramRun run(two_wells().text(), k.arguments);
-    EXPECT_EQ(run.result.status, driver::kExtraOutputExitStatus) << k.err;
+    EXPECT_EQ(run.result.status, base::kExitExtraOutput) << k.err;
     EXPECT_EQ(run.result.err, "leaky-drawdown: " + k.err);
     EXPECT_EQ(run.result.out, plain.result.out);
     EXPECT_EQ(run.result.report, plain.result.report) << k.err;
@@ -208,7 +209,7 @@ TEST(CommandLineRun, GridWithoutNodesIsRefusedAfterTheRun) {
   a.NY = "0";
   const ProgramRun plain(a.text(), {});
   const ProgramRun run(a.text(), {"--grid", "dd.asc", "--plot", "map.png"});
-  EXPECT_EQ(run.result.status, driver::kExtraOutputExitStatus);
+  EXPECT_EQ(run.result.status, base::kExitExtraOutput);
   EXPECT_EQ(run.result.err,
             "leaky-drawdown: cannot write the grid file 'dd.asc': the grid has no nodes (NX = 4, NY = 0)\n"
             "leaky-drawdown: cannot write the plot file 'map.png': the grid has no nodes (NX = 4, NY = 0)\n");

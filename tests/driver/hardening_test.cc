@@ -292,7 +292,7 @@ TEST_P(ExtremeValues, CompleteWithTheModelsCells) {
     ASSERT_EQ(line.size(), 6u * static_cast<std::size_t>(std::max(nx, 0))) << line;
     for (int c = 1; c <= nx; ++c) {
       float dd = 0.0f;
-      leaky::DRAWDN(T, S, TIME, LEAK, q, leaky::DIST(spacing, c, row, x, y), dd);
+      model::DRAWDN(T, S, TIME, LEAK, q, model::DIST(spacing, c, row, x, y), dd);
       const std::string field = line.substr(6 * static_cast<std::size_t>(c - 1), 6);
       SCOPED_TRACE("node " + std::to_string(c) + "," + std::to_string(row) + ": " + std::to_string(dd));
       const std::string special = special_field(dd);

@@ -34,12 +34,12 @@ TEST(CommandLine, NamesAndOptionsInAnyOrder) {
   EXPECT_EQ(o.report, "out.rpt");
   EXPECT_EQ(o.grid, "dd.asc");
   EXPECT_EQ(o.plot, "map.SVG");
-  EXPECT_EQ(o.plot_format, grid::PlotFormat::kSvg);
+  EXPECT_EQ(o.plot_format, maps::PlotFormat::kSvg);
 
   o = accepted({"--grid=dd.asc", "--plot", "map.pdf"});
   EXPECT_FALSE(o.input);
   EXPECT_EQ(o.grid, "dd.asc");
-  EXPECT_EQ(o.plot_format, grid::PlotFormat::kPdf);
+  EXPECT_EQ(o.plot_format, maps::PlotFormat::kPdf);
 
   // After "--" everything is a name, even one that starts with a dash.
   o = accepted({"--", "-in.dat", "--grid"});
@@ -92,6 +92,19 @@ TEST(CommandLine, UsageNamesEveryOption) {
   for (const char* word : {"Usage: leaky-drawdown", "INPUT REPORT", "--grid FILE", "--plot FILE", "--help", "--version",
                            ".png", ".svg", ".pdf", "Exit status"})
     EXPECT_NE(usage.find(word), std::string::npos) << word;
+}
+
+TEST(CommandLine, EvaluationFromTheEnvironment) {
+  EXPECT_EQ(driver::evaluation_options(nullptr, "3").fast.threads, 3);
+  EXPECT_EQ(driver::evaluation_options(nullptr, "100000").fast.threads, engine::kMaxThreads);
+  for (const char* bad : {"0", "-2", "two", "", "4x"}) {
+    EXPECT_EQ(driver::evaluation_options(nullptr, bad).fast.threads, engine::hardware_threads()) << bad;
+  }
+  EXPECT_EQ(driver::evaluation_options(nullptr, nullptr).fast.threads, engine::hardware_threads());
+  EXPECT_EQ(driver::evaluation_options("reference", nullptr).method, engine::Method::reference);
+  for (const char* other : {"fast", "", "Reference"}) {
+    EXPECT_EQ(driver::evaluation_options(other, nullptr).method, engine::Method::fast) << other;
+  }
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     for (std::int32_t c = 1; c <= nx; ++c) {
       float dd = 0.0f;
       for (int k = 8; k < argc; k += 3)
-        leaky::DRAWDN(T, S, TIME, LEAK, single(k + 2), leaky::DIST(spacing, c, r, single(k), single(k + 1)), dd);
+        model::DRAWDN(T, S, TIME, LEAK, single(k + 2), model::DIST(spacing, c, r, single(k), single(k + 1)), dd);
       std::printf(c == 1 ? "%.9g" : " %.9g", static_cast<double>(dd));
     }
     std::printf("\n");

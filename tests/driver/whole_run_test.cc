@@ -139,7 +139,7 @@ TEST(WholeRun, WellAtXZeroEndsTheListButTheFirstAlwaysCounts) {
     std::string s;
     for (int c = 1; c <= 3; ++c) {
       float dd = 0.0f;
-      leaky::DRAWDN(10000.0f, 0.0001f, 1.0f, 0.001f, 144000.0f, leaky::DIST(100, c, rr, 0.0f, 1.0f), dd);
+      model::DRAWDN(10000.0f, 0.0001f, 1.0f, 0.001f, 144000.0f, model::DIST(100, c, rr, 0.0f, 1.0f), dd);
       s += f62(dd);
     }
     return s;
@@ -213,7 +213,7 @@ TEST(WholeRun, WideCellsTouchTheirNeighbourAndOverflowReportsOncePerStatement) {
   EXPECT_EQ(r.err, "");
   auto cell = [](int c, int rr, float q) {
     float dd = 0.0f;
-    leaky::DRAWDN(10000.0f, 0.0001f, 1.0f, 0.001f, q, leaky::DIST(100, c, rr, 2.0f, 1.0f), dd);
+    model::DRAWDN(10000.0f, 0.0001f, 1.0f, 0.001f, q, model::DIST(100, c, rr, 2.0f, 1.0f), dd);
     return dd;
   };
   const std::string row1 = f62(cell(1, 1, 1440000.0f)) + f62(cell(2, 1, 1440000.0f)) + f62(cell(3, 1, 1440000.0f));

@@ -14,7 +14,7 @@
 #include "model/well_function.h"
 #include "shown_digits.h"
 
-namespace leaky {
+namespace model {
 namespace {
 
 using testing::SameBits;
@@ -194,4 +194,4 @@ TEST(DrawdownOpenInputs, ZeroTransmissivityAndLeakanceGivesNaN) {
 }
 
 }  // namespace
-}  // namespace leaky
+}  // namespace model

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-namespace leaky::testing {
+namespace model::testing {
 namespace {
 
 // Significant digits of a decimal numeral: all digits of the mantissa after
@@ -61,4 +61,4 @@ std::string AsShown(float value, const std::string& shown) {
   return ::testing::AssertionFailure() << text;
 }
 
-}  // namespace leaky::testing
+}  // namespace model::testing

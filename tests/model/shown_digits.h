@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-namespace leaky::testing {
+namespace model::testing {
 
 /// `value` printed with as many significant digits as `shown` has (e.g.
 /// "0.0010601" has 5, "7.5670" has 5, "6.1875e-10" has 5), in the same form
@@ -22,4 +22,4 @@ std::string AsShown(float value, const std::string& shown);
 /// Passes when `actual` and `expected` are the same single, bit for bit.
 ::testing::AssertionResult SameBits(float actual, float expected);
 
-}  // namespace leaky::testing
+}  // namespace model::testing

@@ -12,7 +12,7 @@
 #include "model/well_function_trace.h"
 #include "shown_digits.h"
 
-namespace leaky {
+namespace model {
 namespace {
 
 using testing::SameBits;
@@ -172,4 +172,4 @@ TEST(WellFunctionOpenInputs, InfiniteRbIntegratesToZero) {
 }
 
 }  // namespace
-}  // namespace leaky
+}  // namespace model

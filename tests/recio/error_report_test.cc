@@ -74,9 +74,9 @@ TEST_F(ErrorReport, ConsoleOutputIsDeliveredFirstAndFilesKeepTheirRecords) {
   EXPECT_EQ(slurp(path("out.rpt")), "kept\r\n");
 }
 
-TEST_F(ErrorReport, RefuseInput) {
-  EXPECT_EXIT(refuse_input("NX = 301 exceeds the 300 grid columns"), testing::ExitedWithCode(kLimitExitStatus),
-              "^leaky-drawdown: NX = 301 exceeds the 300 grid columns\n$");
+TEST_F(ErrorReport, EndRunAfterALine) {
+  EXPECT_EXIT(end_run_after("prog: NX = 301 exceeds the 300 grid columns\n", 1), testing::ExitedWithCode(1),
+              "^prog: NX = 301 exceeds the 300 grid columns\n$");
 }
 
 // A harness that runs the program in its own process takes over the end of
@@ -100,16 +100,16 @@ TEST_F(ErrorReport, RunEndHandlerTakesOverTheEndAfterTheLineAndTheClose) {
     severe = e.status;
   }
   try {
-    refuse_input("NWELL = 1000 is too many");
+    end_run_after("prog: NWELL = 1000 is too many\n", 1);
   } catch (const RunEnded& e) {
     refused = e.status;
   }
   EXPECT_EQ(set_run_end_handler(nullptr), throw_run_ended);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "tavrix: severe (24): end-of-file during read, unit 12, file " + path("out.rpt") +
-                "\nleaky-drawdown: NWELL = 1000 is too many\n");
+                "\nprog: NWELL = 1000 is too many\n");
   EXPECT_EQ(severe, 24);
-  EXPECT_EQ(refused, kLimitExitStatus);
+  EXPECT_EQ(refused, 1);
   EXPECT_EQ(slurp(path("out.rpt")), "kept\r\n");
   // The unit was closed: a further record cannot reach the file.
   EXPECT_EXIT(write_formatted(kReportUnit, R"("lost")"_fmt), testing::ExitedWithCode(kOpenFailure), "open failure");

@@ -1,10 +1,10 @@
-#include "grid/contour.h"
+#include "maps/contour.h"
 
 #include <array>
 #include <cmath>
 #include <unordered_map>
 
-namespace grid {
+namespace maps {
 namespace {
 
 // A crossing point is named by the cell edge it lies on, so the two cells that
@@ -166,4 +166,4 @@ int decimals_for(double step) {
   return 12;
 }
 
-}  // namespace grid
+}  // namespace maps

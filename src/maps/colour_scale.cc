@@ -1,9 +1,9 @@
-#include "grid/colour_scale.h"
+#include "maps/colour_scale.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace grid {
+namespace maps {
 
 Rgb viridis(double t) {
   if (std::isnan(t)) t = 0.0;
@@ -24,4 +24,4 @@ Rgb viridis(double t) {
   return Rgb{poly(kR), poly(kG), poly(kB)};
 }
 
-}  // namespace grid
+}  // namespace maps

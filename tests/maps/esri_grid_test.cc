@@ -1,6 +1,7 @@
 // The ESRI ASCII grid: value texts that read back as the same single, the
 // file's layout, and write failures.
-#include "grid/esri_grid.h"
+#include "maps/output_file.h"
+#include "maps/esri_grid.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@
 
 namespace {
 
-using grid::esri_value_text;
+using maps::esri_value_text;
 
 // Both ways a GIS reader turns a value's text into a single: directly, and
 // through a double rounded once more.
@@ -75,8 +76,8 @@ TEST(EsriGrid, NonFiniteCellsAreNoData) {
 }
 
 struct Grid {
-  std::unique_ptr<grid::DrawdownGrid> dd = std::make_unique<grid::DrawdownGrid>();
-  grid::Evaluation e;
+  std::unique_ptr<engine::DrawdownGrid> dd = std::make_unique<engine::DrawdownGrid>();
+  engine::EvaluatedGrid e;
   Grid(std::int32_t nx, std::int32_t ny, std::int32_t xll, std::int32_t yll, std::int32_t spacing) {
     e.NX = nx, e.NY = ny, e.XLL = xll, e.YLL = yll, e.SPACING = spacing;
     e.DD = dd.get();
@@ -87,7 +88,7 @@ TEST(EsriGrid, HeaderPlacesNodesAtCellCentresAndRowsRunTopFirst) {
   Grid g(3, 2, 1000, 2000, 100);
   (*g.dd)(1, 1) = 8.04f, (*g.dd)(2, 1) = 18.59f, (*g.dd)(3, 1) = 8.04f;
   (*g.dd)(1, 2) = 7.25f, (*g.dd)(2, 2) = 100.25f, (*g.dd)(3, 2) = -1.5f;
-  EXPECT_EQ(grid::esri_grid_text(g.e),
+  EXPECT_EQ(maps::esri_grid_text(g.e),
             "ncols        3\n"
             "nrows        2\n"
             "xllcorner    1050\n"
@@ -100,7 +101,7 @@ TEST(EsriGrid, HeaderPlacesNodesAtCellCentresAndRowsRunTopFirst) {
   // An odd spacing puts the corner on a half foot; a negative corner keeps its sign.
   Grid odd(1, 1, -2150000, 0, 25);
   (*odd.dd)(1, 1) = 0.0f;
-  EXPECT_EQ(grid::esri_grid_text(odd.e),
+  EXPECT_EQ(maps::esri_grid_text(odd.e),
             "ncols        1\nnrows        1\nxllcorner    -2149987.5\nyllcorner    12.5\ncellsize     25\n"
             "NODATA_value -9999\n0\n");
 }
@@ -113,7 +114,7 @@ TEST(EsriGrid, GridsWithoutCellsAreRefused) {
   for (const Case& k : {Case{3, 2, 100, true}, Case{0, 2, 100, false}, Case{3, 0, 100, false},
                         Case{-1, 2, 100, false}, Case{3, 2, 0, false}, Case{3, 2, -100, false}}) {
     Grid g(k.nx, k.ny, 0, 0, k.spacing);
-    EXPECT_EQ(grid::esri_grid_problem(g.e).empty(), k.writable) << k.nx << " " << k.ny << " " << k.spacing;
+    EXPECT_EQ(maps::missing_cells(g.e, "grid cells").empty(), k.writable) << k.nx << " " << k.ny << " " << k.spacing;
   }
 }
 
@@ -133,22 +134,22 @@ TEST_F(EsriGridFile, WritesTheTextAndReplacesAnOldFile) {
   const std::string path = (folder_ / "grid.asc").string();
   std::ofstream(path) << "old contents that are longer than the new grid file, so that truncation shows\n"
                       << std::string(500, 'x');
-  EXPECT_EQ(grid::write_esri_grid(path, g.e), "");
+  EXPECT_EQ(maps::write_esri_grid(path, g.e), "");
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
-  EXPECT_EQ(s.str(), grid::esri_grid_text(g.e));
+  EXPECT_EQ(s.str(), maps::esri_grid_text(g.e));
 }
 
 TEST_F(EsriGridFile, FailuresSayWhy) {
   Grid g(2, 2, 0, 0, 10);
-  EXPECT_EQ(grid::write_esri_grid((folder_ / "missing" / "grid.asc").string(), g.e), "No such file or directory");
-  EXPECT_EQ(grid::write_esri_grid(folder_.string(), g.e), "Is a directory");
+  EXPECT_EQ(maps::write_esri_grid((folder_ / "missing" / "grid.asc").string(), g.e), "No such file or directory");
+  EXPECT_EQ(maps::write_esri_grid(folder_.string(), g.e), "Is a directory");
   if (std::filesystem::exists("/dev/full")) {
-    EXPECT_EQ(grid::write_esri_grid("/dev/full", g.e), "No space left on device");
+    EXPECT_EQ(maps::write_esri_grid("/dev/full", g.e), "No space left on device");
   }
   Grid empty(0, 2, 0, 0, 10);
-  EXPECT_NE(grid::write_esri_grid((folder_ / "empty.asc").string(), empty.e), "");
+  EXPECT_NE(maps::write_esri_grid((folder_ / "empty.asc").string(), empty.e), "");
   EXPECT_FALSE(std::filesystem::exists(folder_ / "empty.asc")) << "nothing is created for a grid without cells";
 }
 

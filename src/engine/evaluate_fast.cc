@@ -11,7 +11,7 @@
 //   positions): W for each bit pattern of R in the range of R where most
 //   nodes fall, filled as distances occur.
 // Values missing from the table are evaluated many at once by WUB_lanes, which
-// gives leaky::WUB's bits. Rows of nodes are shared out among worker threads;
+// gives model::WUB's bits. Rows of nodes are shared out among worker threads;
 // each thread takes a few rows at a time and adds all wells' drawdowns to them
 // in well-table order, so every cell sees the same additions in the same order
 // as in evaluate_reference, whatever the number of threads.
@@ -38,12 +38,12 @@
 #include <sys/mman.h>
 #endif
 
-#include "grid/evaluate.h"
-#include "grid/evaluate_lanes.h"
-#include "grid/well_function_lanes.h"
+#include "engine/evaluate.h"
+#include "engine/evaluate_lanes.h"
+#include "engine/well_function_lanes.h"
 #include "model/drawdown.h"
 
-namespace grid {
+namespace engine {
 namespace {
 
 // A signalling-NaN pattern, which no arithmetic produces: the table encoding.
@@ -128,18 +128,18 @@ Run Prepare(std::int32_t nx, std::int32_t ny, const Aquifer& a, std::span<const 
   run.nx = nx;
   run.ny = ny;
   run.wells = wells.size();
-  run.u_factor = leaky::u_factor(a.T, a.S, a.TIME);
-  run.B = leaky::leakage_factor(a.T, a.LEAK);
+  run.u_factor = model::u_factor(a.T, a.S, a.TIME);
+  run.B = model::leakage_factor(a.T, a.LEAK);
   run.T = a.T;
   run.dx2.resize(run.wells * static_cast<std::size_t>(nx));
   run.dy2.resize(run.wells * static_cast<std::size_t>(ny));
   run.K.resize(run.wells);
   for (std::size_t k = 0; k < run.wells; ++k) {
     for (std::int32_t c = 1; c <= nx; ++c)
-      run.dx2[k * nx + c - 1] = leaky::squared_offset(a.SPACING, c, wells[k].x);
+      run.dx2[k * nx + c - 1] = model::squared_offset(a.SPACING, c, wells[k].x);
     for (std::int32_t r = 1; r <= ny; ++r)
-      run.dy2[k * ny + r - 1] = leaky::squared_offset(a.SPACING, r, wells[k].y);
-    run.K[k] = leaky::drawdown_factor(wells[k].q);
+      run.dy2[k * ny + r - 1] = model::squared_offset(a.SPACING, r, wells[k].y);
+    run.K[k] = model::drawdown_factor(wells[k].q);
   }
   return run;
 }
@@ -194,7 +194,7 @@ std::unique_ptr<DistanceTable> MakeDistanceTable(const Run& run, bool forced) {
   for (std::size_t k = 0; k < run.wells; ++k)
     for (std::int32_t r = 0; r < run.ny; r += kStride)
       for (std::int32_t c = 0; c < run.nx; c += kStride) {
-        const float R = leaky::distance_from_squares(run.dx2[k * run.nx + c], run.dy2[k * run.ny + r]);
+        const float R = model::distance_from_squares(run.dx2[k * run.nx + c], run.dy2[k * run.ny + r]);
         const std::uint32_t b = Bits(R);
         if (b < 0x7F800000u) count[b >> kPageBits] += 1.0;
         samples += 1.0;
@@ -263,7 +263,7 @@ void ChunkLattice(const Run& run, Lattice& lat, DrawdownGrid& DD, std::int32_t r
           W[c] = FromBits(v ^ kAbsent);
         } else {
           s.miss[m] = static_cast<std::uint32_t>((r - r0) * nx + c);
-          s.R[m] = leaky::distance_from_squares(lat.values[ix[c]], lat.values[iy]);
+          s.R[m] = model::distance_from_squares(lat.values[ix[c]], lat.values[iy]);
           ++m;
         }
       }
@@ -335,15 +335,6 @@ void RowWithDistances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::
 
 }  // namespace
 
-int evaluation_threads() {
-  if (const char* text = std::getenv("LEAKY_THREADS")) {
-    char* end = nullptr;
-    const long n = std::strtol(text, &end, 10);
-    if (end != text && *end == '\0' && n > 0) return static_cast<int>(std::min(n, 256L));
-  }
-  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-}
-
 void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
                    std::span<const Well> wells, const FastOptions& options) {
   if (nx <= 0 || ny <= 0 || wells.empty()) return;
@@ -359,7 +350,7 @@ void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aqu
   // wells' work, and a chunk is one row (in streams of kStreamWells wells).
   const std::int32_t chunk_rows = lattice ? kChunkRows : 1;
   const std::int32_t chunks = (ny + chunk_rows - 1) / chunk_rows;
-  const int threads = std::max(1, std::min(options.threads, static_cast<int>(chunks)));
+  const int threads = std::max(1, std::min({options.threads, kMaxThreads, static_cast<int>(chunks)}));
   std::atomic<std::int32_t> next{0};
   auto work = [&] {
     const std::size_t chunk_nodes = static_cast<std::size_t>(chunk_rows) * static_cast<std::size_t>(nx);
@@ -388,14 +379,4 @@ void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aqu
   for (std::thread& t : pool) t.join();
 }
 
-void evaluate(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
-              std::span<const Well> wells) {
-  const char* mode = std::getenv("LEAKY_EVALUATION");
-  if (mode != nullptr && std::strcmp(mode, "reference") == 0) {
-    evaluate_reference(DD, nx, ny, aquifer, wells);
-    return;
-  }
-  evaluate_fast(DD, nx, ny, aquifer, wells, FastOptions{evaluation_threads(), Reuse::automatic});
-}
-
-}  // namespace grid
+}  // namespace engine

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <span>
 
-#include "grid/drawdown_grid.h"
+#include "engine/drawdown_grid.h"
 
-namespace grid {
+namespace engine {
 
 /// Sets cells (1..nx, 1..ny) to 0.0; the rest of the grid is not touched.
 void zero_grid(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny);
@@ -34,19 +34,33 @@ struct FastOptions {
 
 /// The same cells as evaluate_reference, bit for bit, reached faster: every
 /// cell still receives its wells' drawdowns one by one in table order, each
-/// well function value is the one leaky::WUB gives for the node's distance, and
+/// well function value is the one model::WUB gives for the node's distance, and
 /// rows of nodes are shared out among worker threads.
 void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
                    std::span<const Well> wells, const FastOptions& options);
 
-/// Worker threads of the program's evaluation: the positive count in the
-/// environment variable LEAKY_THREADS, else the processor's hardware threads.
-int evaluation_threads();
+/// The processor's hardware threads, at least 1.
+int hardware_threads();
 
-/// The program's evaluation: evaluate_reference when the environment variable
-/// LEAKY_EVALUATION is "reference", otherwise evaluate_fast on
-/// evaluation_threads() threads. The cells are the same either way.
+/// How the program evaluates a grid.
+enum class Method {
+  fast,       ///< evaluate_fast
+  reference,  ///< evaluate_reference
+};
+
+/// The evaluation's settings, chosen by the caller (the driver reads them from
+/// the environment).
+struct Options {
+  Method method = Method::fast;  ///< which evaluation runs
+  FastOptions fast{hardware_threads(), Reuse::automatic};  ///< settings of the fast one
+};
+
+/// The most worker threads an evaluation takes.
+inline constexpr int kMaxThreads = 256;
+
+/// The program's evaluation: evaluate_reference or evaluate_fast, as `options`
+/// say. The cells are the same either way.
 void evaluate(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
-              std::span<const Well> wells);
+              std::span<const Well> wells, const Options& options);
 
-}  // namespace grid
+}  // namespace engine

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-namespace grid {
+namespace maps {
 
 /// A point in node units: x = 1 is node column 1, y = 1 is node row 1.
 struct NodePoint {
@@ -37,4 +37,4 @@ std::vector<double> contour_levels(double lo, double hi, double step);
 /// Digits after the decimal point that the multiples of a round `step` need.
 int decimals_for(double step);
 
-}  // namespace grid
+}  // namespace maps

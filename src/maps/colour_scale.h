@@ -4,7 +4,7 @@
 // yellow for the highest.
 #pragma once
 
-namespace grid {
+namespace maps {
 
 /// A colour, each channel from 0 to 1.
 struct Rgb {
@@ -17,4 +17,4 @@ struct Rgb {
 /// t outside is taken as the nearer end, not-a-number as 0.
 Rgb viridis(double t);
 
-}  // namespace grid
+}  // namespace maps

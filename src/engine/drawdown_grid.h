@@ -1,4 +1,4 @@
-// The drawdown grid and the well table of a run.
+// The drawdown grid, the wells and the aquifer of an evaluation.
 #pragma once
 
 #include <array>
@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-namespace grid {
+namespace engine {
 
 /// Nodes the grid holds in each direction.
 inline constexpr std::int32_t kMaxNodes = 300;
@@ -52,4 +52,16 @@ struct Aquifer {
   std::int32_t SPACING = 0; ///< node spacing, feet
 };
 
-}  // namespace grid
+/// An evaluated grid as the outputs made from it see it: the grid's place and
+/// size, the aquifer, the wells evaluated and the drawdowns. It refers to data
+/// its owner keeps.
+struct EvaluatedGrid {
+  std::int32_t NX = 0, NY = 0;      ///< grid counts
+  std::int32_t XLL = 0, YLL = 0;    ///< lower-left corner, feet
+  std::int32_t SPACING = 0;         ///< node spacing, feet
+  float T = 0, LEAK = 0, S = 0, TIME = 0;  ///< aquifer parameters as read
+  std::span<const Well> wells;      ///< the wells evaluated, in table order
+  const DrawdownGrid* DD = nullptr; ///< the drawdown grid, cells (1..NX, 1..NY)
+};
+
+}  // namespace engine

@@ -1,7 +1,7 @@
-// WUB_lanes against leaky::WUB, bit for bit, on every instruction set the
+// WUB_lanes against model::WUB, bit for bit, on every instruction set the
 // lanes are built for that this processor has.
 
-#include "grid/well_function_lanes.h"
+#include "engine/well_function_lanes.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 
 #include "model/well_function.h"
 
-namespace grid {
+namespace engine {
 namespace {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
@@ -30,11 +30,11 @@ struct Pairs {
   }
 };
 
-// Runs WUB_lanes on every instruction set and expects leaky::WUB's bits.
+// Runs WUB_lanes on every instruction set and expects model::WUB's bits.
 // Returns the stats of the last set.
 LaneStats ExpectSameAsWub(const Pairs& p) {
   std::vector<float> expected(p.u.size());
-  for (std::size_t i = 0; i < p.u.size(); ++i) expected[i] = leaky::WUB(p.u[i], p.rb[i]);
+  for (std::size_t i = 0; i < p.u.size(); ++i) expected[i] = model::WUB(p.u[i], p.rb[i]);
   LaneStats stats;
   for (const std::string& target : lanes_targets()) {
     SCOPED_TRACE(target);
@@ -67,7 +67,7 @@ TEST(WubLanes, EdgeValuesOfUAndRb) {
   for (float u : us)
     for (float rb : rbs) p.add(u, rb);
   const LaneStats stats = ExpectSameAsWub(p);
-  // Negative, NaN and tiny positive u are handed to leaky::WUB whole.
+  // Negative, NaN and tiny positive u are handed to model::WUB whole.
   EXPECT_GT(stats.scalar_calls, 0);
 }
 
@@ -179,4 +179,4 @@ TEST(WubLanes, EmptyAndShortSpans) {
 }
 
 }  // namespace
-}  // namespace grid
+}  // namespace engine

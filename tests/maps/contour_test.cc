@@ -1,5 +1,5 @@
 // Contour tracing and the round contour intervals.
-#include "grid/contour.h"
+#include "maps/contour.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 
 namespace {
 
-using grid::ContourLine;
-using grid::NodePoint;
-using grid::trace_contour;
+using maps::ContourLine;
+using maps::NodePoint;
+using maps::trace_contour;
 
 // nx * ny values of f(column, row), both from 1, row 1 first.
 template <typename F>
@@ -133,26 +133,26 @@ TEST(Contour, RoundIntervals) {
       {-3, 0.4, 10, 0.5},    {0, 0.0123, 10, 0.002}, {100, 350, 10, 25},  {0, 1e6, 5, 200000},
       {5, 5, 10, 0},         {6, 5, 10, 0},        {0, NAN, 10, 0},       {0, INFINITY, 10, 0},
   };
-  for (const Case& k : cases) EXPECT_DOUBLE_EQ(grid::round_interval(k.lo, k.hi, k.intervals), k.expected) << k.lo << " " << k.hi;
+  for (const Case& k : cases) EXPECT_DOUBLE_EQ(maps::round_interval(k.lo, k.hi, k.intervals), k.expected) << k.lo << " " << k.hi;
 }
 
 TEST(Contour, LevelsAreMultiplesStrictlyInside) {
-  EXPECT_EQ(grid::contour_levels(2.4, 13, 2), (std::vector<double>{4, 6, 8, 10, 12}));
-  EXPECT_EQ(grid::contour_levels(0, 10, 2), (std::vector<double>{2, 4, 6, 8}));
-  EXPECT_EQ(grid::contour_levels(-1, 1, 0.5), (std::vector<double>{-0.5, 0, 0.5}));
-  const std::vector<double> tenths = grid::contour_levels(0, 1, 0.1);
+  EXPECT_EQ(maps::contour_levels(2.4, 13, 2), (std::vector<double>{4, 6, 8, 10, 12}));
+  EXPECT_EQ(maps::contour_levels(0, 10, 2), (std::vector<double>{2, 4, 6, 8}));
+  EXPECT_EQ(maps::contour_levels(-1, 1, 0.5), (std::vector<double>{-0.5, 0, 0.5}));
+  const std::vector<double> tenths = maps::contour_levels(0, 1, 0.1);
   ASSERT_EQ(tenths.size(), 9u);
   EXPECT_EQ(tenths[2], 3 * 0.1) << "levels are computed, not accumulated";
-  EXPECT_TRUE(grid::contour_levels(0, 1, 0).empty());
-  EXPECT_TRUE(grid::contour_levels(1e8, 1e8 + 1e-3, 1e-9).empty()) << "a step too fine gives no levels";
+  EXPECT_TRUE(maps::contour_levels(0, 1, 0).empty());
+  EXPECT_TRUE(maps::contour_levels(1e8, 1e8 + 1e-3, 1e-9).empty()) << "a step too fine gives no levels";
 }
 
 TEST(Contour, DecimalsOfRoundSteps) {
-  EXPECT_EQ(grid::decimals_for(2), 0);
-  EXPECT_EQ(grid::decimals_for(500), 0);
-  EXPECT_EQ(grid::decimals_for(2.5), 1);
-  EXPECT_EQ(grid::decimals_for(0.25), 2);
-  EXPECT_EQ(grid::decimals_for(0.002), 3);
+  EXPECT_EQ(maps::decimals_for(2), 0);
+  EXPECT_EQ(maps::decimals_for(500), 0);
+  EXPECT_EQ(maps::decimals_for(2.5), 1);
+  EXPECT_EQ(maps::decimals_for(0.25), 2);
+  EXPECT_EQ(maps::decimals_for(0.002), 3);
 }
 
 }  // namespace

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "grid/comp.h"
+#include "engine/drawdown_grid.h"
 
-namespace grid {
+namespace maps {
 
 /// Picture formats, chosen by the file's ending.
 enum class PlotFormat { kPng, kSvg, kPdf };
@@ -39,18 +39,14 @@ struct PlotLayout {
   double to_y(double feet) const { return map_top + (y1 - feet) / (y1 - y0) * map_height; }
 };
 
-/// Why `e` cannot be drawn ("" when it can): a picture needs at least one node
-/// in each direction and a positive node spacing.
-std::string plot_problem(const Evaluation& e);
-
-/// The layout of the picture of `e` (plot_problem(e) must be empty). Node
+/// The layout of the picture of `e` (missing_cells(e, ...) must be empty). Node
 /// (c, r) lies at (XLL + c * SPACING, YLL + r * SPACING) feet, a well at
 /// (XLL + x * SPACING, YLL + y * SPACING); the map shows the nodes and every
 /// well, with the same scale in x and y.
-PlotLayout plot_layout(const Evaluation& e);
+PlotLayout plot_layout(const engine::EvaluatedGrid& e);
 
 /// Draws the picture of `e` to `path` in `format`, replacing the file. Returns
 /// "" on success, or why the picture was not written (the reason alone).
-std::string write_plot(const std::string& path, PlotFormat format, const Evaluation& e);
+std::string write_plot(const std::string& path, PlotFormat format, const engine::EvaluatedGrid& e);
 
-}  // namespace grid
+}  // namespace maps

@@ -1,5 +1,5 @@
 // The well function WUB for many (u, r/B) pairs at once, in SIMD lanes, with
-// the same results as leaky::WUB to the last bit.
+// the same results as model::WUB to the last bit.
 #pragma once
 
 #include <cstdint>
@@ -7,21 +7,21 @@
 #include <string>
 #include <vector>
 
-namespace grid {
+namespace engine {
 
 /// What one WUB_lanes call did besides its results: for tests and tuning.
 struct LaneStats {
   std::int64_t calls = 0;          ///< (u, r/B) pairs evaluated.
-  std::int64_t scalar_calls = 0;   ///< Pairs outside the lanes' domain, done by leaky::WUB.
-  std::int64_t guarded_points = 0; ///< Integrand values recomputed by leaky::F near a rounding tie.
+  std::int64_t scalar_calls = 0;   ///< Pairs outside the lanes' domain, done by model::WUB.
+  std::int64_t guarded_points = 0; ///< Integrand values recomputed by model::F near a rounding tie.
 };
 
-/// W[i] = leaky::WUB(u[i], rb[i]) bit for bit, for every i. The three spans
+/// W[i] = model::WUB(u[i], rb[i]) bit for bit, for every i. The three spans
 /// have the same length. Several calls run in lockstep, one per lane, with the
 /// rule's rounding points; the double exponential is approximated and every
 /// integrand value whose rounding to single it could change is recomputed
-/// with leaky::F. Pairs outside 0 <= u <= 6 with a finite r/B are handed to
-/// leaky::WUB whole. `stats`, when given, is increased by what the call did.
+/// with model::F. Pairs outside 0 <= u <= 6 with a finite r/B are handed to
+/// model::WUB whole. `stats`, when given, is increased by what the call did.
 void WUB_lanes(std::span<const float> u, std::span<const float> rb, std::span<float> W,
                LaneStats* stats = nullptr);
 
@@ -47,4 +47,4 @@ std::int64_t lanes_exp_max_ulp(float lo, float hi, std::uint32_t stride);
 /// exactly. The approximations stay far inside it (see lanes_exp_max_ulp).
 inline constexpr std::int64_t kLaneGuardUlps = 1 << 10;
 
-}  // namespace grid
+}  // namespace engine

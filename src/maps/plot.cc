@@ -1,4 +1,4 @@
-#include "grid/plot.h"
+#include "maps/plot.h"
 
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
@@ -13,11 +13,15 @@
 #include <limits>
 #include <memory>
 
-#include "grid/colour_scale.h"
-#include "grid/contour.h"
+#include "maps/colour_scale.h"
+#include "maps/contour.h"
+#include "maps/output_file.h"
 
-namespace grid {
+namespace maps {
 namespace {
+
+using engine::EvaluatedGrid;
+using engine::Well;
 
 constexpr const char* kFont = "DejaVu Sans";
 constexpr double kTitleSize = 17.0;
@@ -41,8 +45,8 @@ using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy
 
 // ---------------------------------------------------------------- numbers
 
-double node_x(const Evaluation& e, double c) { return e.XLL + c * e.SPACING; }
-double node_y(const Evaluation& e, double r) { return e.YLL + r * e.SPACING; }
+double node_x(const EvaluatedGrid& e, double c) { return e.XLL + c * e.SPACING; }
+double node_y(const EvaluatedGrid& e, double r) { return e.YLL + r * e.SPACING; }
 
 // Node units covered by the map in one direction: the nodes 1 .. n, or half a
 // spacing either side of a single node.
@@ -88,7 +92,7 @@ std::vector<double> ticks(double lo, double hi, double step) {
 
 // The finite drawdowns' range; a flat or empty field gets a range of one foot
 // around its value so that the scale still has two ends.
-std::pair<double, double> value_range(const Evaluation& e) {
+std::pair<double, double> value_range(const EvaluatedGrid& e) {
   double lo = std::numeric_limits<double>::infinity(), hi = -lo;
   for (std::int32_t r = 1; r <= e.NY; ++r)
     for (std::int32_t c = 1; c <= e.NX; ++c) {
@@ -156,11 +160,11 @@ Context measuring_context() {
 
 // ---------------------------------------------------------------- texts shown
 
-std::string title_text(const Evaluation& e) {
+std::string title_text(const EvaluatedGrid& e) {
   return "Drawdown after " + general(e.TIME) + (e.TIME == 1.0f ? " day" : " days") + " of pumping";
 }
 
-std::string subtitle_text(const Evaluation& e) {
+std::string subtitle_text(const EvaluatedGrid& e) {
   const std::size_t n = e.wells.size();
   return "T = " + general(e.T) + " gpd/ft    leakance = " + general(e.LEAK) + " gpd/ft\u00b3    S = " + general(e.S) +
          "    " + std::to_string(n) + (n == 1 ? " well" : " wells") + "    " + std::to_string(e.NX) + " \u00d7 " +
@@ -185,9 +189,7 @@ std::optional<PlotFormat> plot_format_of(std::string_view path) {
   return std::nullopt;
 }
 
-std::string plot_problem(const Evaluation& e) { return missing_cells(e, "map"); }
-
-PlotLayout plot_layout(const Evaluation& e) {
+PlotLayout plot_layout(const engine::EvaluatedGrid& e) {
   PlotLayout l;
 
   // The area shown: the nodes, widened where a well lies outside them.
@@ -256,7 +258,7 @@ namespace {
 
 // The field at node coordinates (c, r), bilinear between the four nodes around
 // it; not-a-number where one of them holds no finite value.
-double field_at(const Evaluation& e, double c, double r) {
+double field_at(const EvaluatedGrid& e, double c, double r) {
   c = std::clamp(c, 1.0, static_cast<double>(e.NX));
   r = std::clamp(r, 1.0, static_cast<double>(e.NY));
   const std::int32_t i = std::min(static_cast<std::int32_t>(c), std::max(e.NX - 1, 1));
@@ -269,7 +271,7 @@ double field_at(const Evaluation& e, double c, double r) {
 
 // The colour map: one image pixel per `resolution`-th of a picture unit,
 // transparent outside the grid's nodes and where the field is not finite.
-void draw_field(cairo_t* cr, const Evaluation& e, const PlotLayout& l, double resolution) {
+void draw_field(cairo_t* cr, const EvaluatedGrid& e, const PlotLayout& l, double resolution) {
   const int w = std::max(1, static_cast<int>(std::ceil(l.map_width * resolution)));
   const int h = std::max(1, static_cast<int>(std::ceil(l.map_height * resolution)));
   Surface image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h), cairo_surface_destroy);
@@ -316,7 +318,7 @@ struct Label {
 
 // Contour lines in picture units, with their labels placed along them where
 // they have room: not across the map's edge, another label or a well.
-void draw_contours(cairo_t* cr, const Evaluation& e, const PlotLayout& l) {
+void draw_contours(cairo_t* cr, const EvaluatedGrid& e, const PlotLayout& l) {
   if (l.levels.empty() || e.NX < 2 || e.NY < 2) return;
   std::vector<float> values;
   values.reserve(static_cast<std::size_t>(e.NX) * static_cast<std::size_t>(e.NY));
@@ -449,7 +451,7 @@ void idle_marker(cairo_t* cr, double x, double y) {
   paint_marker(cr, 1.0, 0.4, 1.4);
 }
 
-void draw_wells(cairo_t* cr, const Evaluation& e, const PlotLayout& l) {
+void draw_wells(cairo_t* cr, const EvaluatedGrid& e, const PlotLayout& l) {
   const bool numbered = e.wells.size() <= kMostNumberedWells;
   font(cr, kLabelSize, true);
   for (std::size_t k = 0; k < e.wells.size(); ++k) {
@@ -548,7 +550,7 @@ void draw_colour_bar(cairo_t* cr, const PlotLayout& l) {
   cairo_restore(cr);
 }
 
-void draw_titles(cairo_t* cr, const Evaluation& e, const PlotLayout& l) {
+void draw_titles(cairo_t* cr, const EvaluatedGrid& e, const PlotLayout& l) {
   cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
   font(cr, kTitleSize, true);
   text(cr, l.map_left, 34, title_text(e));
@@ -558,7 +560,7 @@ void draw_titles(cairo_t* cr, const Evaluation& e, const PlotLayout& l) {
 }
 
 // The key under the map: the well markers and the contour interval.
-void draw_key(cairo_t* cr, const Evaluation& e, const PlotLayout& l) {
+void draw_key(cairo_t* cr, const EvaluatedGrid& e, const PlotLayout& l) {
   bool pumping = false, injecting = false, idle = false;
   for (const Well& w : e.wells) {
     pumping = pumping || w.q > 0;
@@ -588,7 +590,7 @@ void draw_key(cairo_t* cr, const Evaluation& e, const PlotLayout& l) {
   }
 }
 
-void draw(cairo_t* cr, const Evaluation& e, const PlotLayout& l, double resolution) {
+void draw(cairo_t* cr, const EvaluatedGrid& e, const PlotLayout& l, double resolution) {
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
   // Outside the grid's nodes the map shows a neutral grey.
@@ -604,31 +606,18 @@ void draw(cairo_t* cr, const Evaluation& e, const PlotLayout& l, double resoluti
   draw_key(cr, e, l);
 }
 
-// Bytes from Cairo to an open file; the first failure is kept.
-struct Sink {
-  std::FILE* file = nullptr;
-  int error = 0;
-};
-
+// Bytes from Cairo to the output file.
 cairo_status_t write_bytes(void* closure, const unsigned char* data, unsigned int length) {
-  auto* sink = static_cast<Sink*>(closure);
-  if (sink->error != 0) return CAIRO_STATUS_WRITE_ERROR;
-  if (std::fwrite(data, 1, length, sink->file) != length) {
-    sink->error = errno != 0 ? errno : EIO;
-    return CAIRO_STATUS_WRITE_ERROR;
-  }
-  return CAIRO_STATUS_SUCCESS;
+  return static_cast<OutputFile*>(closure)->write(data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
 }
 
 }  // namespace
 
-std::string write_plot(const std::string& path, PlotFormat format, const Evaluation& e) {
-  if (std::string problem = plot_problem(e); !problem.empty()) return problem;
+std::string write_plot(const std::string& path, PlotFormat format, const engine::EvaluatedGrid& e) {
+  if (std::string problem = missing_cells(e, "map"); !problem.empty()) return problem;
   const PlotLayout l = plot_layout(e);
 
-  Sink sink;
-  sink.file = std::fopen(path.c_str(), "wb");
-  if (sink.file == nullptr) return std::strerror(errno);
+  OutputFile sink(path);
 
   cairo_status_t status = CAIRO_STATUS_SUCCESS;
   if (format == PlotFormat::kPng) {
@@ -654,12 +643,9 @@ std::string write_plot(const std::string& path, PlotFormat format, const Evaluat
     if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
   }
 
-  int error = sink.error;
-  if (std::fflush(sink.file) != 0 && error == 0) error = errno;
-  if (std::fclose(sink.file) != 0 && error == 0) error = errno;
-  if (error != 0) return std::strerror(error);
+  if (std::string why = sink.finish(); !why.empty()) return why;
   if (status != CAIRO_STATUS_SUCCESS) return cairo_status_to_string(status);
   return "";
 }
 
-}  // namespace grid
+}  // namespace maps

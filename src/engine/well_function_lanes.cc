@@ -1,6 +1,6 @@
-// WUB in SIMD lanes, bit-identical to leaky::WUB.
+// WUB in SIMD lanes, bit-identical to model::WUB.
 //
-// Every lane follows the rule of leaky::WUB panel by panel. A batch of up to
+// Every lane follows the rule of model::WUB panel by panel. A batch of up to
 // kBatchVectors vectors of lanes runs in lockstep, all at the same panel, so
 // they share the half-width h. Each panel is done in passes over the batch
 // (integrand values at the midpoints; at the right ends; Simpson sums, with
@@ -29,7 +29,7 @@
 // the same single unless it lies near a tie between two singles. Each lane's
 // product is tested against a band of kLaneGuardUlps ulps around every tie
 // (and against the edges of single's normal range); a lane inside it is
-// recomputed with leaky::F. The band is hundreds of times wider than the
+// recomputed with model::F. The band is hundreds of times wider than the
 // approximation's error, so every value that leaves the lanes unchecked is the
 // scalar rule's value.
 //
@@ -37,7 +37,7 @@
 // best one the processor has.
 
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "grid/well_function_lanes.cc"
+#define HWY_TARGET_INCLUDE "engine/well_function_lanes.cc"
 #include "hwy/foreach_target.h"  // IWYU pragma: keep
 
 #include "hwy/highway.h"
@@ -53,22 +53,22 @@
 #include <string>
 #include <vector>
 
-#include "grid/well_function_lanes.h"
+#include "engine/well_function_lanes.h"
 #include "model/well_function.h"
 
 #ifndef GRID_WELL_FUNCTION_LANES_ONCE
 #define GRID_WELL_FUNCTION_LANES_ONCE
-namespace grid::lanes_detail {
+namespace engine::lanes_detail {
 
-// The rule's constants, as leaky::WUB has them.
+// The rule's constants, as model::WUB has them.
 constexpr float kCutoff = 6.0f;
 constexpr float kFirstHalfWidth = 1e-8f;
 constexpr float kFloor = -675.84f;
-// Lockstep panels before the remaining lanes are handed to leaky::WUB. For
+// Lockstep panels before the remaining lanes are handed to model::WUB. For
 // 0 <= u <= 6 the rule takes at most 48 panels, so this is a safety net.
 constexpr int kMaxPanels = 64;
 // The lanes take u = 0 and 2^-64 <= u <= 6 (with a finite r/B); a smaller
-// positive u, whose 1/y may leave single's range, goes to leaky::WUB.
+// positive u, whose 1/y may leave single's range, goes to model::WUB.
 constexpr double kLeastU = 0x1p-64;
 
 // Widest SIMD vector in double lanes that any target has, with room to spare.
@@ -92,11 +92,11 @@ inline const double* ExpTable() {
   return table.data();
 }
 
-}  // namespace grid::lanes_detail
+}  // namespace engine::lanes_detail
 #endif  // GRID_WELL_FUNCTION_LANES_ONCE
 
 HWY_BEFORE_NAMESPACE();
-namespace grid {
+namespace engine {
 namespace HWY_NAMESPACE {
 namespace {
 
@@ -231,14 +231,14 @@ HWY_INLINE void Reciprocals(const float* x, float* q, std::size_t count) {
     hn::Store(hn::Div(one, hn::Load(d, x + k)), d, q + k);
 }
 
-// Recomputes with leaky::F the lanes flagged in `redo`.
+// Recomputes with model::F the lanes flagged in `redo`.
 HWY_NOINLINE void Redo(Md redo, const float* x, const float* rb, float* f, LaneStats& stats) {
   const Dd dd;
   std::uint8_t bits[(kMaxLanes + 7) / 8] = {};
   hn::StoreMaskBits(dd, redo, bits);
   for (std::size_t i = 0; i < hn::Lanes(dd); ++i) {
     if ((bits[i / 8] >> (i % 8)) & 1) {
-      f[i] = leaky::F(x[i], rb[i]);
+      f[i] = model::F(x[i], rb[i]);
       ++stats.guarded_points;
     }
   }
@@ -504,7 +504,7 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
     const Vd ud = hn::PromoteTo(dd, u);
     const Vd rbd = hn::PromoteTo(dd, rb);
     // Lanes integrate u = 0 (or -0.0, as +0.0) and 2^-64 <= u <= 6 with a
-    // finite r/B; u > 6 gives 0.0; the rest goes to leaky::WUB below.
+    // finite r/B; u > 6 gives 0.0; the rest goes to model::WUB below.
     const Md finite_rb = hn::Lt(hn::Abs(rbd), hn::Set(dd, std::numeric_limits<double>::infinity()));
     const Md in_range = hn::Or(hn::Eq(ud, hn::Zero(dd)),
                                hn::And(hn::Ge(ud, hn::Set(dd, kLeastU)),
@@ -557,7 +557,7 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
       if (HWY_UNLIKELY(panel >= kMaxPanels && live_vectors > 0)) {
         // Not reached for lanes in range; the rule itself finishes any such lane.
         for (std::size_t k = 0; k < vectors * n; ++k)
-          if (std::isnan(b.act[k])) b.W[k] = leaky::WUB(b.u[k], b.rb[k]);
+          if (std::isnan(b.act[k])) b.W[k] = model::WUB(b.u[k], b.rb[k]);
         break;
       }
     }
@@ -572,7 +572,7 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
     } else if (u > kCutoff) {
       W_out[k] = 0.0f;
     } else {
-      W_out[k] = leaky::WUB(u, b.rb[k]);
+      W_out[k] = model::WUB(u, b.rb[k]);
       ++stats.scalar_calls;
     }
   }
@@ -632,11 +632,11 @@ std::int64_t ExpMaxUlp(float lo, float hi, std::uint32_t stride) {
 const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
 
 }  // namespace HWY_NAMESPACE
-}  // namespace grid
+}  // namespace engine
 HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
-namespace grid {
+namespace engine {
 
 HWY_EXPORT(WubLanes);
 HWY_EXPORT(ExpMaxUlp);
@@ -668,5 +668,5 @@ std::int64_t lanes_exp_max_ulp(float lo, float hi, std::uint32_t stride) {
   return HWY_DYNAMIC_DISPATCH(ExpMaxUlp)(lo, hi, stride);
 }
 
-}  // namespace grid
+}  // namespace engine
 #endif  // HWY_ONCE

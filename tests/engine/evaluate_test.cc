@@ -1,7 +1,7 @@
 // The fast evaluation against the reference evaluation, every cell bit for bit,
 // and the row steps against the model's routines.
 
-#include "grid/evaluate.h"
+#include "engine/evaluate.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "grid/evaluate_lanes.h"
+#include "engine/evaluate_lanes.h"
 #include "model/drawdown.h"
 
-namespace grid {
+namespace engine {
 namespace {
 
 std::uint32_t Bits(float x) { return std::bit_cast<std::uint32_t>(x); }
@@ -165,15 +165,15 @@ TEST(RowSteps, MatchTheModelRoutines) {
     const float dy2 = static_cast<float>(static_cast<double>(dy) * dy);
     row_distances(dx2.data(), dy2, R.data(), dx2.size());
     for (std::size_t i = 0; i < dx2.size(); ++i)
-      ASSERT_EQ(Bits(R[i]), Bits(leaky::distance_from_squares(dx2[i], dy2)));
+      ASSERT_EQ(Bits(R[i]), Bits(model::distance_from_squares(dx2[i], dy2)));
 
-    const double factor = leaky::u_factor(50000.0f, 0.0002f, 30.0f);
-    const float B = round % 3 == 0 ? leaky::leakage_factor(50000.0f, 0.0f)  // +infinity
-                                   : leaky::leakage_factor(50000.0f, 0.001f);
+    const double factor = model::u_factor(50000.0f, 0.0002f, 30.0f);
+    const float B = round % 3 == 0 ? model::leakage_factor(50000.0f, 0.0f)  // +infinity
+                                   : model::leakage_factor(50000.0f, 0.001f);
     well_function_arguments(R.data(), factor, B, u.data(), rb.data(), R.size());
     for (std::size_t i = 0; i < R.size(); ++i) {
-      ASSERT_EQ(Bits(u[i]), Bits(leaky::u_of(factor, R[i])));
-      ASSERT_EQ(Bits(rb[i]), Bits(leaky::rb_of(R[i], B)));
+      ASSERT_EQ(Bits(u[i]), Bits(model::u_of(factor, R[i])));
+      ASSERT_EQ(Bits(rb[i]), Bits(model::rb_of(R[i], B)));
     }
 
     const float Q = (round % 2 ? -1.0f : 1.0f) * 1000.0f * static_cast<float>(round + 1);
@@ -181,36 +181,28 @@ TEST(RowSteps, MatchTheModelRoutines) {
       Ws[i] = W(gen);
       DD[i] = DD2[i] = W(gen);
     }
-    accumulate_drawdowns(Ws.data(), leaky::drawdown_factor(Q), 50000.0f, DD.data(), DD.size());
+    accumulate_drawdowns(Ws.data(), model::drawdown_factor(Q), 50000.0f, DD.data(), DD.size());
     for (std::size_t i = 0; i < Ws.size(); ++i)
-      ASSERT_EQ(Bits(DD[i]), Bits(leaky::accumulate(leaky::drawdown_from_W(Q, Ws[i], 50000.0f), DD2[i])));
+      ASSERT_EQ(Bits(DD[i]), Bits(model::accumulate(model::drawdown_from_W(Q, Ws[i], 50000.0f), DD2[i])));
   }
 }
 
-TEST(Evaluate, ThreadsAndPathFromTheEnvironment) {
-  setenv("LEAKY_THREADS", "3", 1);
-  EXPECT_EQ(evaluation_threads(), 3);
-  for (const char* bad : {"0", "-2", "two", "", "4x"}) {
-    setenv("LEAKY_THREADS", bad, 1);
-    EXPECT_GE(evaluation_threads(), 1) << bad;
-    EXPECT_NE(evaluation_threads(), 0) << bad;
-  }
-  unsetenv("LEAKY_THREADS");
-
-  const Case c{"env", {50000.0f, 0.0002f, 30.0f, 0.001f, 100}, 11, 9};
+TEST(Evaluate, OptionsChooseThePathNotTheCells) {
+  const Case c{"options", {50000.0f, 0.0002f, 30.0f, 0.001f, 100}, 11, 9};
   const std::vector<Well> wells = MakeWells(Layout::fractional, c.nx, c.ny, 4, 9);
   auto expected = std::make_unique<DrawdownGrid>();
   evaluate_reference(*expected, c.nx, c.ny, c.aquifer, wells);
-  for (const char* mode : {"reference", "fast"}) {
-    setenv("LEAKY_EVALUATION", mode, 1);
+  for (const Method method : {Method::reference, Method::fast}) {
+    Options options;
+    options.method = method;
+    options.fast.threads = 3;
     auto DD = std::make_unique<DrawdownGrid>();
-    evaluate(*DD, c.nx, c.ny, c.aquifer, wells);
+    evaluate(*DD, c.nx, c.ny, c.aquifer, wells, options);
     for (std::int32_t r = 1; r <= c.ny; ++r)
       for (std::int32_t col = 1; col <= c.nx; ++col)
-        ASSERT_EQ(Bits((*DD)(col, r)), Bits((*expected)(col, r))) << mode;
+        ASSERT_EQ(Bits((*DD)(col, r)), Bits((*expected)(col, r))) << static_cast<int>(method);
   }
-  unsetenv("LEAKY_EVALUATION");
 }
 
 }  // namespace
-}  // namespace grid
+}  // namespace engine

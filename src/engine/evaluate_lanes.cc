@@ -5,7 +5,7 @@
 // use separate Mul and Add).
 
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "grid/evaluate_lanes.cc"
+#define HWY_TARGET_INCLUDE "engine/evaluate_lanes.cc"
 #include "hwy/foreach_target.h"  // IWYU pragma: keep
 
 #include "hwy/highway.h"
@@ -14,10 +14,10 @@
 #include <cstddef>
 #include <limits>
 
-#include "grid/evaluate_lanes.h"
+#include "engine/evaluate_lanes.h"
 
 HWY_BEFORE_NAMESPACE();
-namespace grid {
+namespace engine {
 namespace HWY_NAMESPACE {
 namespace {
 
@@ -26,7 +26,7 @@ namespace hn = hwy::HWY_NAMESPACE;
 using Dd = hn::ScalableTag<double>;
 using Df = hn::Rebind<float, Dd>;
 
-// The coefficient of u (binary32 3FEF645A), as leaky::u_of has it.
+// The coefficient of u (binary32 3FEF645A), as model::u_of has it.
 constexpr float kUCoefficient = 1.87025f;
 
 // Rounds double lanes to single; the emulated targets saturate at the largest
@@ -102,11 +102,11 @@ void AccumulateDrawdowns(const float* W, double K, float T, float* DD, std::size
 }
 
 }  // namespace HWY_NAMESPACE
-}  // namespace grid
+}  // namespace engine
 HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
-namespace grid {
+namespace engine {
 
 HWY_EXPORT(RowDistances);
 HWY_EXPORT(WellFunctionArguments);
@@ -125,5 +125,5 @@ void accumulate_drawdowns(const float* W, double K, float T, float* DD, std::siz
   HWY_DYNAMIC_DISPATCH(AccumulateDrawdowns)(W, K, T, DD, n);
 }
 
-}  // namespace grid
+}  // namespace engine
 #endif  // HWY_ONCE

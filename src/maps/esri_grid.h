@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "grid/comp.h"
+#include "engine/drawdown_grid.h"
 
-namespace grid {
+namespace maps {
 
 /// The no-data value the header declares; written only for a cell that holds no
 /// finite drawdown (an infinity or not-a-number from degenerate input).
@@ -19,18 +19,14 @@ inline constexpr int kEsriNoData = -9999;
 /// every digit of the exact value; "-9999" for a value that is not finite.
 std::string esri_value_text(float v);
 
-/// Why `e` cannot be written as a grid ("" when it can): a grid needs at least
-/// one node in each direction and a positive node spacing.
-std::string esri_grid_problem(const Evaluation& e);
-
 /// The whole grid file. Node (c, r) lies at (XLL + c * SPACING, YLL + r * SPACING)
 /// feet and is the centre of its cell, so the grid's lower-left corner is half a
 /// spacing below and left of node (1, 1). Lines end with LF.
-/// Requires esri_grid_problem(e) to be empty.
-std::string esri_grid_text(const Evaluation& e);
+/// Requires missing_cells(e, ...) to be empty.
+std::string esri_grid_text(const engine::EvaluatedGrid& e);
 
 /// Writes the grid to `path`, replacing the file. Returns "" on success, or why
 /// the grid was not written (the reason alone, without the file's name).
-std::string write_esri_grid(const std::string& path, const Evaluation& e);
+std::string write_esri_grid(const std::string& path, const engine::EvaluatedGrid& e);
 
-}  // namespace grid
+}  // namespace maps

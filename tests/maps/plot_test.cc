@@ -1,6 +1,7 @@
 // The drawdown picture: its colour scale, its layout, and pictures drawn and
 // read back.
-#include "grid/plot.h"
+#include "maps/output_file.h"
+#include "maps/plot.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -14,12 +15,12 @@
 #include <sstream>
 #include <vector>
 
-#include "grid/colour_scale.h"
+#include "maps/colour_scale.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using grid::PlotFormat;
+using maps::PlotFormat;
 
 TEST(PlotFormat, ChosenByTheEnding) {
   struct Case {
@@ -31,7 +32,7 @@ TEST(PlotFormat, ChosenByTheEnding) {
       {"map.Pdf", PlotFormat::kPdf}, {"map.jpg", std::nullopt},         {"map", std::nullopt},
       {".png", std::nullopt},        {"png", std::nullopt},             {"map.png.txt", std::nullopt},
   };
-  for (const Case& k : cases) EXPECT_EQ(grid::plot_format_of(k.path), k.format) << k.path;
+  for (const Case& k : cases) EXPECT_EQ(maps::plot_format_of(k.path), k.format) << k.path;
 }
 
 TEST(ColourScale, FollowsViridisFromDarkToLight) {
@@ -39,7 +40,7 @@ TEST(ColourScale, FollowsViridisFromDarkToLight) {
   const std::uint32_t published[] = {0x440154, 0x482475, 0x414487, 0x355f8d, 0x2a788e, 0x21918c,
                                      0x22a884, 0x44bf70, 0x7ad151, 0xbddf26, 0xfde725};
   for (int k = 0; k <= 10; ++k) {
-    const grid::Rgb c = grid::viridis(k / 10.0);
+    const maps::Rgb c = maps::viridis(k / 10.0);
     EXPECT_NEAR(c.r * 255, (published[k] >> 16) & 0xff, 5.0) << k;
     EXPECT_NEAR(c.g * 255, (published[k] >> 8) & 0xff, 5.0) << k;
     EXPECT_NEAR(c.b * 255, published[k] & 0xff, 5.0) << k;
@@ -47,27 +48,27 @@ TEST(ColourScale, FollowsViridisFromDarkToLight) {
   // Lightness rises all the way, so the scale reads in greyscale too.
   double last = -1;
   for (int k = 0; k <= 100; ++k) {
-    const grid::Rgb c = grid::viridis(k / 100.0);
+    const maps::Rgb c = maps::viridis(k / 100.0);
     const double luma = 0.2126 * c.r + 0.7152 * c.g + 0.0722 * c.b;
     EXPECT_GT(luma, last) << k;
     last = luma;
   }
-  const grid::Rgb below = grid::viridis(-3), above = grid::viridis(7), nan = grid::viridis(NAN);
-  EXPECT_EQ(below.r, grid::viridis(0).r);
-  EXPECT_EQ(above.g, grid::viridis(1).g);
-  EXPECT_EQ(nan.b, grid::viridis(0).b);
+  const maps::Rgb below = maps::viridis(-3), above = maps::viridis(7), nan = maps::viridis(NAN);
+  EXPECT_EQ(below.r, maps::viridis(0).r);
+  EXPECT_EQ(above.g, maps::viridis(1).g);
+  EXPECT_EQ(nan.b, maps::viridis(0).b);
 }
 
 struct Scene {
-  std::unique_ptr<grid::DrawdownGrid> dd = std::make_unique<grid::DrawdownGrid>();
-  std::vector<grid::Well> wells;
-  grid::Evaluation e;
+  std::unique_ptr<engine::DrawdownGrid> dd = std::make_unique<engine::DrawdownGrid>();
+  std::vector<engine::Well> wells;
+  engine::EvaluatedGrid e;
   Scene(std::int32_t nx, std::int32_t ny, std::int32_t spacing) {
     e.NX = nx, e.NY = ny, e.XLL = 2150000, e.YLL = 720000, e.SPACING = spacing;
     e.T = 50000, e.LEAK = 0.001f, e.S = 0.0002f, e.TIME = 30;
     e.DD = dd.get();
   }
-  void set_wells(std::vector<grid::Well> w) {
+  void set_wells(std::vector<engine::Well> w) {
     wells = std::move(w);
     e.wells = wells;
   }
@@ -75,7 +76,7 @@ struct Scene {
 
 TEST(PlotLayout, SameScaleBothWaysAndEveryWellShown) {
   Scene s(40, 30, 100);
-  grid::PlotLayout l = grid::plot_layout(s.e);
+  maps::PlotLayout l = maps::plot_layout(s.e);
   EXPECT_DOUBLE_EQ(l.x0, 2150100);
   EXPECT_DOUBLE_EQ(l.x1, 2154000);
   EXPECT_DOUBLE_EQ(l.y0, 720100);
@@ -86,7 +87,7 @@ TEST(PlotLayout, SameScaleBothWaysAndEveryWellShown) {
 
   // A well outside the nodes widens the map to show it.
   s.set_wells({{10.5f, 12.0f, 250000}, {-20.0f, 45.0f, -90000}});
-  l = grid::plot_layout(s.e);
+  l = maps::plot_layout(s.e);
   EXPECT_LT(l.x0, 2150000 - 2000);
   EXPECT_GT(l.y1, 720000 + 4500);
   EXPECT_DOUBLE_EQ(l.x1, 2154000);
@@ -94,13 +95,13 @@ TEST(PlotLayout, SameScaleBothWaysAndEveryWellShown) {
 
   // A single node is shown as one cell around it, at the same scale.
   Scene one(1, 1, 50);
-  l = grid::plot_layout(one.e);
+  l = maps::plot_layout(one.e);
   EXPECT_DOUBLE_EQ(l.x1 - l.x0, 50);
   EXPECT_DOUBLE_EQ(l.y1 - l.y0, 50);
 
   // A thin grid keeps its scale and gets room around it.
   Scene thin(300, 1, 100);
-  l = grid::plot_layout(thin.e);
+  l = maps::plot_layout(thin.e);
   EXPECT_GE(l.map_height, 80);
   EXPECT_NEAR(l.map_width / (l.x1 - l.x0), l.map_height / (l.y1 - l.y0), 1e-9);
 }
@@ -109,7 +110,7 @@ TEST(PlotLayout, ScaleSpansTheDrawdownsWithRoundContourLevels) {
   Scene s(10, 5, 100);
   for (int r = 1; r <= 5; ++r)
     for (int c = 1; c <= 10; ++c) (*s.dd)(c, r) = -2.0f + c * 1.5f;  // -0.5 .. 13
-  const grid::PlotLayout l = grid::plot_layout(s.e);
+  const maps::PlotLayout l = maps::plot_layout(s.e);
   EXPECT_DOUBLE_EQ(l.lo, -0.5);
   EXPECT_DOUBLE_EQ(l.hi, 13.0);
   EXPECT_DOUBLE_EQ(l.interval, 2.0);
@@ -119,7 +120,7 @@ TEST(PlotLayout, ScaleSpansTheDrawdownsWithRoundContourLevels) {
 
   // A flat field still has a scale with two ends.
   Scene flat(4, 4, 100);
-  const grid::PlotLayout f = grid::plot_layout(flat.e);
+  const maps::PlotLayout f = maps::plot_layout(flat.e);
   EXPECT_LT(f.lo, 0.0);
   EXPECT_GT(f.hi, 0.0);
 }
@@ -154,7 +155,7 @@ Pixel pixel_at(cairo_surface_t* png, double x, double y) {
   return Pixel{static_cast<int>((word >> 16) & 0xff), static_cast<int>((word >> 8) & 0xff), static_cast<int>(word & 0xff)};
 }
 
-void expect_colour(const Pixel& p, const grid::Rgb& c, const std::string& where) {
+void expect_colour(const Pixel& p, const maps::Rgb& c, const std::string& where) {
   EXPECT_NEAR(p.r, c.r * 255, 3.0) << where;
   EXPECT_NEAR(p.g, c.g * 255, 3.0) << where;
   EXPECT_NEAR(p.b, c.b * 255, 3.0) << where;
@@ -169,8 +170,8 @@ TEST_F(PlotFile, ColourMapRunsLowToHighWhereTheDrawdownDoes) {
     for (int r = 1; r <= 12; ++r)
       for (int c = 1; c <= 12; ++c) (*s.dd)(c, r) = static_cast<float>(along_rows ? r : c);
     const std::string file = path(along_rows ? "rows.png" : "columns.png");
-    ASSERT_EQ(grid::write_plot(file, PlotFormat::kPng, s.e), "");
-    const grid::PlotLayout l = grid::plot_layout(s.e);
+    ASSERT_EQ(maps::write_plot(file, PlotFormat::kPng, s.e), "");
+    const maps::PlotLayout l = maps::plot_layout(s.e);
     std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> png(
         cairo_image_surface_create_from_png(file.c_str()), cairo_surface_destroy);
     ASSERT_EQ(cairo_surface_status(png.get()), CAIRO_STATUS_SUCCESS);
@@ -185,7 +186,7 @@ TEST_F(PlotFile, ColourMapRunsLowToHighWhereTheDrawdownDoes) {
       const double across = along_rows ? l.to_y(feet) : l.to_x(feet);
       const double along = along_rows ? l.map_left + l.map_width / 4 : l.map_top + l.map_height / 4;
       const Pixel p = along_rows ? pixel_at(png.get(), along, across) : pixel_at(png.get(), across, along);
-      expect_colour(p, grid::viridis((value - l.lo) / (l.hi - l.lo)),
+      expect_colour(p, maps::viridis((value - l.lo) / (l.hi - l.lo)),
                     std::string(along_rows ? "rows " : "columns ") + std::to_string(value));
     }
   }
@@ -203,7 +204,7 @@ TEST_F(PlotFile, EachFormatIsWrittenWithItsSignature) {
   };
   for (const Case& k : {Case{"p.png", PlotFormat::kPng, "\x89PNG\r\n"}, Case{"p.svg", PlotFormat::kSvg, "<?xml"},
                         Case{"p.pdf", PlotFormat::kPdf, "%PDF-"}}) {
-    ASSERT_EQ(grid::write_plot(path(k.name), k.format, s.e), "") << k.name;
+    ASSERT_EQ(maps::write_plot(path(k.name), k.format, s.e), "") << k.name;
     EXPECT_EQ(head(path(k.name), k.signature.size()), k.signature) << k.name;
     EXPECT_GT(fs::file_size(path(k.name)), 2000u) << k.name;
   }
@@ -217,14 +218,14 @@ TEST_F(PlotFile, EachFormatIsWrittenWithItsSignature) {
 TEST_F(PlotFile, FailuresSayWhy) {
   Scene s(5, 5, 100);
   for (PlotFormat f : {PlotFormat::kPng, PlotFormat::kSvg, PlotFormat::kPdf}) {
-    EXPECT_EQ(grid::write_plot(path("missing/p.png"), f, s.e), "No such file or directory");
+    EXPECT_EQ(maps::write_plot(path("missing/p.png"), f, s.e), "No such file or directory");
     if (fs::exists("/dev/full")) {
-      EXPECT_EQ(grid::write_plot("/dev/full", f, s.e), "No space left on device");
+      EXPECT_EQ(maps::write_plot("/dev/full", f, s.e), "No space left on device");
     }
   }
   Scene empty(5, 0, 100);
-  EXPECT_NE(grid::plot_problem(empty.e), "");
-  EXPECT_NE(grid::write_plot(path("empty.png"), PlotFormat::kPng, empty.e), "");
+  EXPECT_NE(maps::missing_cells(empty.e, "map"), "");
+  EXPECT_NE(maps::write_plot(path("empty.png"), PlotFormat::kPng, empty.e), "");
   EXPECT_FALSE(fs::exists(path("empty.png")));
 }
 

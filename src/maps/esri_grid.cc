@@ -1,4 +1,6 @@
-#include "grid/esri_grid.h"
+#include "maps/esri_grid.h"
+
+#include "maps/output_file.h"
 
 #include <cerrno>
 #include <charconv>
@@ -7,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace grid {
+namespace maps {
 namespace {
 
 std::string shortest(double v) {
@@ -39,9 +41,7 @@ std::string esri_value_text(float v) {
   return s;
 }
 
-std::string esri_grid_problem(const Evaluation& e) { return missing_cells(e, "grid cells"); }
-
-std::string esri_grid_text(const Evaluation& e) {
+std::string esri_grid_text(const engine::EvaluatedGrid& e) {
   const double half = e.SPACING / 2.0;
   std::string s;
   s += "ncols        " + std::to_string(e.NX) + "\n";
@@ -60,17 +60,11 @@ std::string esri_grid_text(const Evaluation& e) {
   return s;
 }
 
-std::string write_esri_grid(const std::string& path, const Evaluation& e) {
-  if (std::string problem = esri_grid_problem(e); !problem.empty()) return problem;
-  const std::string text = esri_grid_text(e);
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return std::strerror(errno);
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  int error = written ? 0 : errno;
-  if (std::fflush(file) != 0 && error == 0) error = errno;
-  if (std::fclose(file) != 0 && error == 0) error = errno;
-  if (!written || error != 0) return std::strerror(error != 0 ? error : EIO);
-  return "";
+std::string write_esri_grid(const std::string& path, const engine::EvaluatedGrid& e) {
+  if (std::string problem = missing_cells(e, "grid cells"); !problem.empty()) return problem;
+  OutputFile file(path);
+  file.write(esri_grid_text(e));
+  return file.finish();
 }
 
-}  // namespace grid
+}  // namespace maps

@@ -1,0 +1,35 @@
+#include "engine/evaluate.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "model/drawdown.h"
+
+namespace engine {
+
+void zero_grid(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny) {
+  for (std::int32_t c = 1; c <= nx; ++c)
+    for (std::int32_t r = 1; r <= ny; ++r) DD(c, r) = 0.0f;
+}
+
+void evaluate_reference(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& a,
+                        std::span<const Well> wells) {
+  for (const Well& w : wells)
+    for (std::int32_t c = 1; c <= nx; ++c)
+      for (std::int32_t r = 1; r <= ny; ++r) {
+        const float R = model::DIST(a.SPACING, c, r, w.x, w.y);
+        model::DRAWDN(a.T, a.S, a.TIME, a.LEAK, w.q, R, DD(c, r));
+      }
+}
+
+int hardware_threads() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
+
+void evaluate(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
+              std::span<const Well> wells, const Options& options) {
+  if (options.method == Method::reference)
+    evaluate_reference(DD, nx, ny, aquifer, wells);
+  else
+    evaluate_fast(DD, nx, ny, aquifer, wells, options.fast);
+}
+
+}  // namespace engine

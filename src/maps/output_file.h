@@ -1,0 +1,43 @@
+// What every output made from an evaluated grid shares: the check that the
+// grid has cells to show, and the writing of the file with its error handling.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "engine/drawdown_grid.h"
+
+namespace maps {
+
+/// Why the grid of `e` cannot be drawn or written as cells ("" when it can):
+/// no nodes, a node spacing below one foot ("gives no " + `what`), or no grid.
+std::string missing_cells(const engine::EvaluatedGrid& e, std::string_view what);
+
+/// A file being written, replacing any file of that name. The first failure
+/// is kept; finish() says whether the whole file reached its place.
+class OutputFile {
+ public:
+  /// Opens `path` for writing.
+  explicit OutputFile(const std::string& path);
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  /// Appends `size` bytes; false once any write has failed.
+  bool write(const void* data, std::size_t size);
+
+  /// Appends `text`; false once any write has failed.
+  bool write(std::string_view text) { return write(text.data(), text.size()); }
+
+  /// Ends the file: "" when every byte was written, else why not (the reason
+  /// alone, without the file's name).
+  std::string finish();
+
+ private:
+  std::FILE* file_ = nullptr;
+  int error_ = 0;
+};
+
+}  // namespace maps
