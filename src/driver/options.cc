@@ -7,9 +7,51 @@
 
 namespace driver {
 
+namespace {
+
+// An option without a value: sets one flag.
+struct Flag {
+  std::string_view name;
+  bool Options::*member;
+};
+
+constexpr Flag kFlags[] = {
+    {"--help", &Options::help},
+    {"-h", &Options::help},
+    {"--version", &Options::version},
+};
+
+// An option with a value (--name VALUE or --name=VALUE): takes the value into
+// the options, or says why it cannot ("" when it can). Each may be given once.
+struct Valued {
+  std::string_view name;
+  std::string (*take)(Options& o, const std::string& value);
+};
+
+std::string take_file(std::optional<std::string>& slot, std::string_view name, const std::string& value) {
+  if (value.empty()) return "option '" + std::string(name) + "' needs a file name";
+  slot = value;
+  return "";
+}
+
+constexpr Valued kValued[] = {
+    {"--grid", [](Options& o, const std::string& v) { return take_file(o.grid, "--grid", v); }},
+    {"--plot",
+     [](Options& o, const std::string& v) {
+       if (v.empty()) return std::string("option '--plot' needs a file name");
+       const std::optional<maps::PlotFormat> format = maps::plot_format_of(v);
+       if (!format) return "the plot file '" + v + "' must end in .png, .svg or .pdf";
+       o.plot_format = *format;
+       return take_file(o.plot, "--plot", v);
+     }},
+};
+
+}  // namespace
+
 std::variant<Options, UsageError> parse_command_line(std::span<const std::string_view> arguments) {
   Options o;
   std::vector<std::string> names;
+  std::vector<std::string_view> given;  // valued options seen so far
   bool options_ended = false;
 
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -22,36 +64,28 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
       options_ended = true;
       continue;
     }
-    if (a == "--help" || a == "-h") {
-      o.help = true;
-      continue;
-    }
-    if (a == "--version") {
-      o.version = true;
+    const auto flag = std::find_if(std::begin(kFlags), std::end(kFlags), [&](const Flag& f) { return f.name == a; });
+    if (flag != std::end(kFlags)) {
+      o.*(flag->member) = true;
       continue;
     }
 
-    // --grid FILE, --grid=FILE, --plot FILE, --plot=FILE.
     const std::size_t eq = a.find('=');
     const std::string_view name = a.substr(0, eq);
-    if (name != "--grid" && name != "--plot")
-      return UsageError{"unknown option '" + std::string(a) + "'"};
-    std::string file;
+    const auto valued =
+        std::find_if(std::begin(kValued), std::end(kValued), [&](const Valued& v) { return v.name == name; });
+    if (valued == std::end(kValued)) return UsageError{"unknown option '" + std::string(a) + "'"};
+    std::string value;
     if (eq != std::string_view::npos) {
-      file = std::string(a.substr(eq + 1));
+      value = std::string(a.substr(eq + 1));
     } else {
       if (i + 1 == arguments.size()) return UsageError{"option '" + std::string(name) + "' needs a file name"};
-      file = std::string(arguments[++i]);
+      value = std::string(arguments[++i]);
     }
-    if (file.empty()) return UsageError{"option '" + std::string(name) + "' needs a file name"};
-    std::optional<std::string>& slot = name == "--grid" ? o.grid : o.plot;
-    if (slot) return UsageError{"option '" + std::string(name) + "' is given twice"};
-    if (name == "--plot") {
-      const std::optional<maps::PlotFormat> format = maps::plot_format_of(file);
-      if (!format) return UsageError{"the plot file '" + file + "' must end in .png, .svg or .pdf"};
-      o.plot_format = *format;
-    }
-    slot = std::move(file);
+    if (std::find(given.begin(), given.end(), name) != given.end())
+      return UsageError{"option '" + std::string(name) + "' is given twice"};
+    given.push_back(name);
+    if (std::string why = valued->take(o, value); !why.empty()) return UsageError{why};
   }
 
   if (o.help || o.version) return o;
