@@ -102,7 +102,7 @@ std::string write_plot(const std::string& path, PlotFormat format, const engine:
     cairo_scale(cr.get(), ppp, ppp);
     picture::draw(cr.get(), e, options, l, ppp);
     status = cairo_status(cr.get());
-    PngWithDpi png(sink, options.dpi);
+    PngWithDpi png(sink, static_cast<int>(std::lround(ppp * 72)));
     if (status == CAIRO_STATUS_SUCCESS)
       status = cairo_surface_write_to_png_stream(surface.get(), PngWithDpi::write, &png);
   } else {

@@ -45,11 +45,12 @@ struct PlotMarker {
 struct PlotOptions {
   /// Contour levels in feet; empty: round levels over the colour range.
   std::vector<double> levels;
-  /// The colour range (low, high), low < high; none: from the grid (see plot_layout).
+  /// The colour range (low, high); none, or not finite with low < high: from
+  /// the grid (see plot_layout).
   std::optional<std::pair<double, double>> range;
   /// The page of a PDF picture (other formats take their own size).
   PlotPage page = PlotPage::kOwnSize;
-  /// Pixels per inch of a PNG picture (kMinDpi .. kMaxDpi).
+  /// Pixels per inch of a PNG picture (taken into kMinDpi .. kMaxDpi).
   int dpi = kDefaultDpi;
   /// The title; "": "Drawdown after N days of pumping".
   std::string title;

@@ -187,7 +187,8 @@ void set_colours(const engine::EvaluatedGrid& e, const PlotOptions& o, PlotLayou
     if (lo == hi) lo -= 0.5, hi += 0.5;
   }
   const bool both_signs = d.any && d.lo_off_wells < 0 && d.hi_off_wells > 0;
-  if (o.range) std::tie(lo, hi) = *o.range;
+  if (o.range && std::isfinite(o.range->first) && std::isfinite(o.range->second) && o.range->first < o.range->second)
+    std::tie(lo, hi) = *o.range;
   l.colours = ColourScale{both_signs ? Palette::kDiverging : Palette::kViridis, lo, hi};
   l.data_lo = d.any ? d.lo : lo;
   l.data_hi = d.any ? d.hi : hi;
@@ -269,7 +270,7 @@ PlotLayout lay_out(const engine::EvaluatedGrid& e, const PlotOptions& o, const P
 
     l.map_left = left;
     l.map_top = top;
-    l.width = std::ceil(left + std::max(l.map_width + right, l.text_width + kPad));
+    l.width = std::ceil(left + std::max({l.map_width + right, l.text_width + kPad, legend + kPad}));
     l.height = std::ceil(top + l.map_height + bottom);
     l.text_left = left;
     l.title_top = kPad;
@@ -319,7 +320,7 @@ PlotLayout plot_layout(const engine::EvaluatedGrid& e, const PlotOptions& option
   } else {
     l = lay_out(e, options, start, 0, 0);
   }
-  if (format == PlotFormat::kPng) l.pixels_per_point = options.dpi / kPointsPerInch;
+  if (format == PlotFormat::kPng) l.pixels_per_point = std::clamp(options.dpi, kMinDpi, kMaxDpi) / kPointsPerInch;
   return l;
 }
 
