@@ -337,8 +337,6 @@ TEST(PlotText, TitleAndSubtitleSayTheTimeAndTheInput) {
   EXPECT_EQ(picture::fixed(-0.04, 1), "0.0");
   EXPECT_EQ(picture::fixed(-2.5, 1), "\u22122.5");
   EXPECT_EQ(picture::coordinate(-2150000, 0), "\u22122,150,000");
-  EXPECT_EQ(picture::length_text(5000), "5,000");
-  EXPECT_EQ(picture::length_text(0.2), "0.2");
   // Wrapped at the width given: a long subtitle takes more lines, none wider.
   picture::Context cr = picture::measuring_context();
   const picture::TextSize one = picture::measure(cr.get(), sub, picture::kSubtitleFont);
