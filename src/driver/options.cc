@@ -1,6 +1,8 @@
 #include "driver/options.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -26,11 +28,44 @@ constexpr Flag kFlags[] = {
 struct Valued {
   std::string_view name;
   std::string (*take)(Options& o, const std::string& value);
+  std::string_view needs = "a file name";  ///< what a missing value is, for the message
 };
 
 std::string take_file(std::optional<std::string>& slot, std::string_view name, const std::string& value) {
   if (value.empty()) return "option '" + std::string(name) + "' needs a file name";
   slot = value;
+  return "";
+}
+
+// A number in full ("+" allowed, no blanks), finite.
+std::optional<double> number(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  double v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+// --range MIN,MAX: the picture's colour range in feet.
+std::string take_range(Options& o, const std::string& value) {
+  const std::size_t comma = value.find(',');
+  const std::optional<double> lo = comma == std::string::npos ? std::nullopt : number(std::string_view(value).substr(0, comma));
+  const std::optional<double> hi = comma == std::string::npos ? std::nullopt : number(std::string_view(value).substr(comma + 1));
+  if (!lo || !hi || !(*lo < *hi))
+    return "option '--range' takes MIN,MAX in feet with MIN below MAX (e.g. 0,20), not '" + value + "'";
+  o.plot_options.range = std::pair{*lo, *hi};
+  return "";
+}
+
+// --dpi N: pixels per inch of a PNG picture.
+std::string take_dpi(Options& o, const std::string& value) {
+  int dpi = 0;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), dpi);
+  if (value.empty() || ec != std::errc() || end != value.data() + value.size() || dpi < maps::kMinDpi ||
+      dpi > maps::kMaxDpi)
+    return "option '--dpi' takes a whole number of pixels per inch from " + std::to_string(maps::kMinDpi) + " to " +
+           std::to_string(maps::kMaxDpi) + ", not '" + value + "'";
+  o.plot_options.dpi = dpi;
   return "";
 }
 
@@ -44,7 +79,29 @@ constexpr Valued kValued[] = {
        o.plot_format = *format;
        return take_file(o.plot, "--plot", v);
      }},
+    {"--range", take_range, "MIN,MAX (feet)"},
+    {"--page",
+     [](Options& o, const std::string& v) {
+       const std::optional<maps::PlotPage> page = maps::plot_page_of(v);
+       if (!page) return "option '--page' takes letter or a4, not '" + v + "'";
+       o.plot_options.page = *page;
+       return std::string();
+     },
+     "letter or a4"},
+    {"--dpi", take_dpi, "a number of pixels per inch"},
 };
+
+// Why the picture's settings do not fit the --plot file ("" when they do).
+std::string plot_settings_problem(const Options& o, const std::vector<std::string_view>& given) {
+  auto was_given = [&](std::string_view name) { return std::find(given.begin(), given.end(), name) != given.end(); };
+  for (std::string_view name : {"--range", "--page", "--dpi"})
+    if (was_given(name) && !o.plot) return "option '" + std::string(name) + "' needs --plot";
+  if (was_given("--page") && o.plot_format != maps::PlotFormat::kPdf)
+    return "option '--page' is for a .pdf plot, not '" + *o.plot + "'";
+  if (was_given("--dpi") && o.plot_format != maps::PlotFormat::kPng)
+    return "option '--dpi' is for a .png plot, not '" + *o.plot + "'";
+  return "";
+}
 
 }  // namespace
 
@@ -79,7 +136,8 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
     if (eq != std::string_view::npos) {
       value = std::string(a.substr(eq + 1));
     } else {
-      if (i + 1 == arguments.size()) return UsageError{"option '" + std::string(name) + "' needs a file name"};
+      if (i + 1 == arguments.size())
+        return UsageError{"option '" + std::string(name) + "' needs " + std::string(valued->needs)};
       value = std::string(arguments[++i]);
     }
     if (std::find(given.begin(), given.end(), name) != given.end())
@@ -98,6 +156,7 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
     o.report = names[1];
   }
   if (o.grid && o.plot && *o.grid == *o.plot) return UsageError{"--grid and --plot name the same file"};
+  if (std::string why = plot_settings_problem(o, given); !why.empty()) return UsageError{why};
   return o;
 }
 
@@ -116,8 +175,17 @@ Options:
   --grid FILE   also write the drawdown grid to FILE as an ESRI ASCII grid
                 (ncols, nrows, xllcorner, yllcorner, cellsize, NODATA_value),
                 every value with all the digits it needs
-  --plot FILE   also draw the drawdown to FILE: a colour map with contour lines
-                and the wells; the format follows the ending: .png, .svg or .pdf
+  --plot FILE   also draw the drawdown to FILE: a colour map with labelled
+                contour lines, the wells, a scale bar and a north arrow; the
+                format follows the ending: .png, .svg or .pdf
+  --range MIN,MAX
+                the picture's colour range in feet (default: the grid's range
+                less a single extreme cell at a well); drawdowns beyond it take
+                the colour of its end
+  --page letter|a4
+                draw a .pdf picture on that page, the map fitted inside
+                half-inch margins (default: the picture's own size)
+  --dpi N       pixels per inch of a .png picture, 50 to 600 (default 200)
   --help        show this text and stop
   --version     show the version and stop
 

@@ -21,6 +21,7 @@ struct Options {
   std::optional<std::string> grid;    ///< --grid FILE: the ESRI ASCII grid to write
   std::optional<std::string> plot;    ///< --plot FILE: the picture to write
   maps::PlotFormat plot_format = maps::PlotFormat::kPng;  ///< format of `plot`, from its ending
+  maps::PlotOptions plot_options;     ///< --range, --page and --dpi for the picture
   engine::Options evaluation;         ///< how the grid is evaluated (from the environment)
 };
 
@@ -31,8 +32,9 @@ struct UsageError {
 };
 
 /// Reads the arguments after the program's name. Options and positional names
-/// may come in any order; "--" ends the options; --grid and --plot take their
-/// file as the next argument or after "=".
+/// may come in any order; "--" ends the options; an option with a value (--grid,
+/// --plot, --range, --page, --dpi) takes it as the next argument or after "=".
+/// --range needs --plot, --page a .pdf plot and --dpi a .png plot.
 std::variant<Options, UsageError> parse_command_line(std::span<const std::string_view> arguments);
 
 /// The evaluation the environment asks for: the reference evaluation when

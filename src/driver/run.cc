@@ -80,7 +80,9 @@ int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) 
   }
   if (options.plot) {
     std::string why = clash(*options.plot, grid_written);
-    if (why.empty()) why = maps::write_plot(*options.plot, options.plot_format, e);
+    maps::PlotOptions plot = options.plot_options;
+    plot.input_name = std::filesystem::path(recio::unit_file_name(recio::kInputUnit)).filename().string();
+    if (why.empty()) why = maps::write_plot(*options.plot, options.plot_format, e, plot);
     if (!why.empty()) {
       complain("cannot write the plot file '" + *options.plot + "': " + why);
       status = base::kExitExtraOutput;

@@ -88,6 +88,12 @@ TEST(CommandLineRun, RefusedLinesOpenAndWriteNothing) {
       {{"in.dat"}, "INPUT 'in.dat' needs a REPORT file name after it"},
       {{"--grid"}, "option '--grid' needs a file name"},
       {{"--plot", "map.gif", "in.dat", "out.rpt"}, "the plot file 'map.gif' must end in .png, .svg or .pdf"},
+      {{"--plot", "map.png", "--dpi", "1200", "in.dat", "out.rpt"},
+       "option '--dpi' takes a whole number of pixels per inch from 50 to 600, not '1200'"},
+      {{"--plot", "map.png", "--page", "a4", "in.dat", "out.rpt"}, "option '--page' is for a .pdf plot, not 'map.png'"},
+      {{"--plot", "map.svg", "--range", "9,1"},
+       "option '--range' takes MIN,MAX in feet with MIN below MAX (e.g. 0,20), not '9,1'"},
+      {{"--range", "0,5", "in.dat", "out.rpt"}, "option '--range' needs --plot"},
   };
   for (const Case& k : cases) {
     ScratchFolder folder;
@@ -171,6 +177,29 @@ TEST(CommandLineRun, ConsoleNamesWithGridAndPlot) {
   EXPECT_EQ(run.result.arcfile, plain.result.arcfile);
   EXPECT_EQ(run.folder.read("dd.asc").substr(0, 14), "ncols        4");
   EXPECT_EQ(run.folder.read("map.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+}
+
+TEST(CommandLineRun, PictureOnAPageOrAtAResolution) {
+  const ProgramRun plain(two_wells().text(), {});
+  const ProgramRun pdf(two_wells().text(), {"--plot", "memo.pdf", "--page", "a4", "--range", "-5,5", "in.dat", "out.rpt"});
+  EXPECT_EQ(pdf.result.status, 0) << pdf.result.err;
+  EXPECT_EQ(pdf.result.report, plain.result.report);
+  const std::string memo = pdf.folder.read("memo.pdf");
+  EXPECT_EQ(memo.substr(0, 5), "%PDF-");
+  EXPECT_NE(memo.find("/MediaBox [ 0 0 841.8898 595.2756 ]"), std::string::npos) << "A4, landscape";
+
+  // The same picture at two resolutions: the pixels scale with the dpi.
+  auto png_width = [](const std::string& png) {
+    std::uint32_t w = 0;
+    for (int k = 16; k < 20; ++k) w = w << 8 | static_cast<unsigned char>(png[k]);
+    return w;
+  };
+  const ProgramRun low(two_wells().text(), {"--plot", "map.png", "--dpi", "60", "in.dat", "out.rpt"});
+  const ProgramRun standard(two_wells().text(), {"--plot", "map.png", "in.dat", "out.rpt"});
+  ASSERT_EQ(low.result.status, 0) << low.result.err;
+  ASSERT_EQ(standard.result.status, 0) << standard.result.err;
+  const double ratio = static_cast<double>(png_width(standard.folder.read("map.png"))) / png_width(low.folder.read("map.png"));
+  EXPECT_NEAR(ratio, 200.0 / 60.0, 0.01);
 }
 
 TEST(CommandLineRun, ExtraFilesThatCannotBeWrittenLeaveReportAndArcfileWhole) {

@@ -87,10 +87,60 @@ TEST(CommandLine, RefusedLinesSayWhat) {
   }
 }
 
+TEST(CommandLine, PictureSettings) {
+  Options o = accepted({"--plot", "map.png", "--range", "-2.5,10", "--dpi=300"});
+  ASSERT_TRUE(o.plot_options.range);
+  EXPECT_EQ(o.plot_options.range->first, -2.5);
+  EXPECT_EQ(o.plot_options.range->second, 10.0);
+  EXPECT_EQ(o.plot_options.dpi, 300);
+  EXPECT_EQ(o.plot_options.page, maps::PlotPage::kOwnSize);
+
+  o = accepted({"--page", "A4", "--plot=memo.pdf", "--range=+0,1e1"});
+  EXPECT_EQ(o.plot_options.page, maps::PlotPage::kA4);
+  EXPECT_EQ(o.plot_options.range->second, 10.0);
+  EXPECT_EQ(o.plot_options.dpi, maps::kDefaultDpi);
+  EXPECT_EQ(accepted({"--page=letter", "--plot", "m.pdf"}).plot_options.page, maps::PlotPage::kLetter);
+  EXPECT_EQ(accepted({"--dpi", "50", "--plot", "m.png"}).plot_options.dpi, 50);
+  EXPECT_FALSE(accepted({"--plot", "m.png"}).plot_options.range);
+
+  struct Case {
+    std::vector<std::string_view> arguments;
+    std::string_view says;
+  };
+  const std::string_view range = "option '--range' takes MIN,MAX in feet with MIN below MAX (e.g. 0,20), not '";
+  const Case cases[] = {
+      {{"--plot", "m.png", "--range", "5"}, range},
+      {{"--plot", "m.png", "--range", "10,5"}, range},
+      {{"--plot", "m.png", "--range", "a,b"}, range},
+      {{"--plot", "m.png", "--range", "1,2,3"}, range},
+      {{"--plot", "m.png", "--range", "nan,1"}, range},
+      {{"--plot", "m.png", "--range"}, "option '--range' needs MIN,MAX (feet)"},
+      {{"--plot", "m.pdf", "--page", "legal"}, "option '--page' takes letter or a4, not 'legal'"},
+      {{"--plot", "m.pdf", "--page"}, "option '--page' needs letter or a4"},
+      {{"--plot", "m.png", "--dpi", "49"}, "option '--dpi' takes a whole number of pixels per inch from 50 to 600, not '49'"},
+      {{"--plot", "m.png", "--dpi", "601"}, "from 50 to 600, not '601'"},
+      {{"--plot", "m.png", "--dpi", "150.5"}, "not '150.5'"},
+      {{"--plot", "m.png", "--dpi"}, "option '--dpi' needs a number of pixels per inch"},
+      // Settings that the picture asked for cannot take.
+      {{"--range", "0,10"}, "option '--range' needs --plot"},
+      {{"--dpi", "100", "in.dat", "out.rpt"}, "option '--dpi' needs --plot"},
+      {{"--page", "a4", "--plot", "m.png"}, "option '--page' is for a .pdf plot, not 'm.png'"},
+      {{"--page", "a4", "--plot", "m.svg"}, "option '--page' is for a .pdf plot, not 'm.svg'"},
+      {{"--dpi", "100", "--plot", "m.pdf"}, "option '--dpi' is for a .png plot, not 'm.pdf'"},
+  };
+  for (const Case& k : cases) {
+    const auto parsed = parse(k.arguments);
+    ASSERT_TRUE(std::holds_alternative<UsageError>(parsed)) << k.says;
+    const std::string& message = std::get<UsageError>(parsed).message;
+    EXPECT_NE(message.find(k.says), std::string::npos) << message;
+    EXPECT_EQ(message.find('\n'), std::string::npos) << "one line";
+  }
+}
+
 TEST(CommandLine, UsageNamesEveryOption) {
   const std::string usage = driver::usage_text();
-  for (const char* word : {"Usage: leaky-drawdown", "INPUT REPORT", "--grid FILE", "--plot FILE", "--help", "--version",
-                           ".png", ".svg", ".pdf", "Exit status"})
+  for (const char* word : {"Usage: leaky-drawdown", "INPUT REPORT", "--grid FILE", "--plot FILE", "--range MIN,MAX",
+                           "--page letter|a4", "--dpi N", "--help", "--version", ".png", ".svg", ".pdf", "Exit status"})
     EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 
