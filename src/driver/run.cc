@@ -12,6 +12,7 @@
 #include "maps/esri_grid.h"
 #include "maps/plot.h"
 #include "recio/edit_descriptors.h"
+#include "recio/error_report.h"
 #include "recio/free_form.h"
 #include "recio/record_writer.h"
 #include "recio/units.h"
@@ -74,7 +75,7 @@ int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) 
     if (why.empty()) {
       grid_written = *options.grid;
     } else {
-      complain("cannot write the grid file '" + *options.grid + "': " + why);
+      complain("cannot write the grid file '" + recio::printable_name(*options.grid) + "': " + why);
       status = base::kExitExtraOutput;
     }
   }
@@ -84,7 +85,7 @@ int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) 
     plot.input_name = std::filesystem::path(recio::unit_file_name(recio::kInputUnit)).filename().string();
     if (why.empty()) why = maps::write_plot(*options.plot, options.plot_format, e, plot);
     if (!why.empty()) {
-      complain("cannot write the plot file '" + *options.plot + "': " + why);
+      complain("cannot write the plot file '" + recio::printable_name(*options.plot) + "': " + why);
       status = base::kExitExtraOutput;
     }
   }

@@ -120,6 +120,9 @@ std::string write_plot(const std::string& path, PlotFormat format, const engine:
     if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
   }
 
+  // A drawing that failed is not put in place (the unfinished file is removed);
+  // a failed write is told by the file's own reason.
+  if (status != CAIRO_STATUS_SUCCESS && status != CAIRO_STATUS_WRITE_ERROR) return cairo_status_to_string(status);
   if (std::string why = sink.finish(); !why.empty()) return why;
   if (status != CAIRO_STATUS_SUCCESS) return cairo_status_to_string(status);
   return "";

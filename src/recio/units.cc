@@ -4,6 +4,7 @@
 #include "recio/units.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <new>
 #include <vector>
 
+#include "base/exit_status.h"
 #include "recio/error_report.h"
 
 namespace recio {
@@ -56,6 +58,13 @@ class PosixFileSystem final : public FileSystem {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
     return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  }
+  int lock(int fd) override {
+    int r;
+    do {
+      r = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (r < 0 && errno == EINTR);
+    return r < 0 ? -errno : 0;
   }
 };
 
@@ -175,14 +184,22 @@ void open_unit(int unit, std::string_view name) {
   if (name.empty()) fatal_io_error(kFileNotFound, unit);
   if (name.find('\0') != std::string_view::npos) fatal_io_error(kFileNameError, unit);
 
-  // Step 3: read-write, created when missing; read-only when write is refused.
-  int fd = fs().open(u.name, O_RDWR | O_CREAT | O_CLOEXEC);
+  // Step 3: the input for reading only, an output for writing only, created
+  // when missing; an output whose write access is refused for reading only.
+  // When the retry fails too, the first open's cause is the one reported.
+  const bool output = unit != kInputUnit;
+  int fd = fs().open(u.name, (output ? O_WRONLY : O_RDONLY) | O_CREAT | O_CLOEXEC);
+  bool writable = output;
   if (fd < 0 && write_access_refused(-fd)) {
-    fd = fs().open(u.name, O_RDONLY | O_CLOEXEC);
-    u.read_only = true;
+    const int retry = fs().open(u.name, O_RDONLY | O_CLOEXEC);
+    if (retry >= 0) {
+      fd = retry;
+      writable = false;
+    }
   }
   if (fd < 0) fatal_io_error(open_failure_message(-fd), unit);
   u.fd = fd;
+  u.read_only = !writable;
   if (fs().is_directory(fd)) {  // a read-only open of a folder succeeds here
     fs().close(fd);
     u.fd = -1;
@@ -197,6 +214,17 @@ void open_unit(int unit, std::string_view name) {
       u.fd = -1;
       fatal_io_error(kCannotOverwrite, unit);
     }
+  }
+  // Two runs writing one file would interleave their records: the output is
+  // locked while the run lasts, and a run that finds it locked ends before
+  // writing anything. Devices and pipes are not locked (two runs may well
+  // both write to /dev/null); a file system without locks is written unlocked.
+  if (writable && !u.file_id.empty() && fs().lock(fd) == -EWOULDBLOCK) {
+    fs().close(fd);
+    u.fd = -1;
+    end_run_after(std::string(base::kMessagePrefix) + "another run is writing '" + printable_name(u.name) +
+                      "'; nothing was written\n",
+                  base::kExitBusy);
   }
 }
 
