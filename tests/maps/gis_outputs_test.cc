@@ -107,51 +107,7 @@ TEST(GisCrs, ProjectedCrsInFeetAreTaken) {
   EXPECT_EQ(again.wkt, nc.wkt);
 }
 
-TEST(GisCrs, OthersAreRefusedSayingWhy) {
-  struct Case {
-    const char* text;
-    const char* says;
-  };
-  for (const Case& k : {Case{"EPSG:999999", "'EPSG:999999' is not a CRS GDAL knows"},
-                        Case{"nonsense", "'nonsense' is not a CRS GDAL knows"},
-                        Case{"", "an empty text is not a CRS"},
-                        Case{"EPSG:4326", "'EPSG:4326' is not a projected CRS"},
-                        Case{"EPSG:32617", "'EPSG:32617' has its coordinates in metre, the grid's are in feet"},
-                        Case{"EPSG:5703", "'EPSG:5703' is not a projected CRS"}}) {
-    maps::Crs crs;
-    const std::string why = maps::read_crs(k.text, crs);
-    EXPECT_NE(why.find(k.says), std::string::npos) << k.text << ": " << why;
-    EXPECT_EQ(why.find('\n'), std::string::npos) << "one line";
-  }
-}
-
-TEST(GisCrs, PrjIsEsriWkt) {
-  const std::string prj = maps::esri_prj_text(crs_of("EPSG:2264"));
-  EXPECT_EQ(prj.rfind("PROJCS[\"NAD_1983_StatePlane_North_Carolina_FIPS_3200_Feet\"", 0), 0u) << prj;
-  EXPECT_NE(prj.find("UNIT[\"US survey foot\",0.304800609601219]"), std::string::npos) << prj;
-  EXPECT_EQ(prj.find('\n'), std::string::npos);
-}
-
-// ---------------------------------------------------------------- endings
-
-TEST(GisFormats, EndingsChooseTheFormat) {
-  EXPECT_EQ(maps::grid_format_of("dd.tif"), maps::GridFormat::kGeoTiff);
-  EXPECT_EQ(maps::grid_format_of("a.b/DD.TIFF"), maps::GridFormat::kGeoTiff);
-  EXPECT_EQ(maps::grid_format_of("dd.asc"), maps::GridFormat::kEsriAscii);
-  for (const char* other : {"dd.png", "dd", ".tif", "dir/.asc", "dd.tif/x", "dd.asc.txt"})
-    EXPECT_FALSE(maps::grid_format_of(other)) << other;
-  EXPECT_EQ(maps::vector_format_of("c.gpkg"), maps::VectorFormat::kGeoPackage);
-  EXPECT_EQ(maps::vector_format_of("c.GeoJSON"), maps::VectorFormat::kGeoJson);
-  EXPECT_EQ(maps::vector_format_of("out/c.shp"), maps::VectorFormat::kShapefile);
-  for (const char* other : {"c.kml", "c.json", "c", ".gpkg"}) EXPECT_FALSE(maps::vector_format_of(other)) << other;
-
-  EXPECT_EQ(maps::grid_files("out/dd.asc", maps::GridFormat::kEsriAscii, true),
-            (std::vector<std::string>{"out/dd.asc", "out/dd.prj"}));
-  EXPECT_EQ(maps::grid_files("dd.asc", maps::GridFormat::kEsriAscii, false), (std::vector<std::string>{"dd.asc"}));
-  EXPECT_EQ(maps::grid_files("dd.tif", maps::GridFormat::kGeoTiff, true), (std::vector<std::string>{"dd.tif"}));
-  EXPECT_EQ(maps::contour_files("c.shp", maps::VectorFormat::kShapefile),
-            (std::vector<std::string>{"c.shp", "c.shx", "c.dbf", "c.prj"}));
-}
+// ---------------------------------------------------------------- GeoTIFF
 
 TEST(GisFormats, DaysAndBandDescriptions) {
   EXPECT_EQ(maps::band_description(30.0f), "30 d");
@@ -160,8 +116,6 @@ TEST(GisFormats, DaysAndBandDescriptions) {
   EXPECT_EQ(maps::days_of(0.1f), 0.1);
   EXPECT_EQ(maps::days_of(365.25f), 365.25);
 }
-
-// ---------------------------------------------------------------- GeoTIFF
 
 TEST_F(GisFiles, GeoTiffHoldsEveryTimeBitForBit) {
   Grid early(7, 5, 0.5f), late(7, 5, 30.0f);
@@ -232,22 +186,6 @@ TEST_F(GisFiles, GeoTiffWithoutCrsAndRefusals) {
   EXPECT_NE(maps::write_grid(path("both.asc"), maps::GridFormat::kEsriAscii, two, nullptr).find("one time"),
             std::string::npos);
   EXPECT_EQ(names(), (std::set<std::string>{"dd.tif", "two.asc"}));
-}
-
-TEST_F(GisFiles, EsriGridWithCrsHasThePrjGdalWrites) {
-  Grid g(3, 2, 30.0f);
-  g.at(2, 2) = 4.5f;
-  const maps::Crs crs = crs_of("EPSG:2264");
-  ASSERT_EQ(maps::write_grid(path("dd.asc"), maps::GridFormat::kEsriAscii, std::span(&g.e, 1), &crs), "");
-  EXPECT_EQ(names(), (std::set<std::string>{"dd.asc", "dd.prj"}));
-  EXPECT_EQ(read_file(folder_ / "dd.prj"), maps::esri_prj_text(crs));
-  // GDAL finds the CRS beside the grid.
-  GDALDatasetUniquePtr d(GDALDataset::Open(path("dd.asc").c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
-  ASSERT_TRUE(d);
-  OGRSpatialReference nc;
-  nc.importFromEPSG(2264);
-  ASSERT_NE(d->GetSpatialRef(), nullptr);
-  EXPECT_TRUE(d->GetSpatialRef()->IsSame(&nc));
 }
 
 // A failure leaves no fragment and the older file as it was.
@@ -438,18 +376,6 @@ TEST_F(GisFiles, ContourLayerOnAKnownCone) {
   }
   EXPECT_EQ(names(), (std::set<std::string>{"cone.gpkg", "cone.geojson", "cone.shp", "cone.shx", "cone.dbf",
                                             "cone.prj"}));
-}
-
-TEST_F(GisFiles, ContourLayerWithoutCrsOrLines) {
-  Grid flat(4, 3, 30.0f);
-  const double levels[] = {1.0};
-  ASSERT_EQ(maps::write_contour_layer(path("flat.gpkg"), maps::VectorFormat::kGeoPackage, std::span(&flat.e, 1),
-                                      levels, nullptr),
-            "");
-  const Layer layer = read_layer(path("flat.gpkg"));
-  EXPECT_TRUE(layer.features.empty());
-  // A GeoPackage without a CRS says "undefined": no projected CRS.
-  EXPECT_TRUE(!layer.crs || !layer.crs->IsProjected()) << (layer.crs ? layer.crs->GetName() : "");
 }
 
 // ---------------------------------------------------------------- levels
