@@ -69,8 +69,61 @@ std::string take_dpi(Options& o, const std::string& value) {
   return "";
 }
 
+// The contour levels of --levels: numbers of feet separated by commas, each
+// once, kept in increasing order.
+std::string take_levels(Options& o, const std::string& value) {
+  constexpr std::size_t kMostLevels = 1000;
+  const std::string hint = " (feet, separated by commas, e.g. 1,5,10)";
+  if (value.empty()) return "option '--levels' needs a list of levels" + hint;
+  std::vector<double> levels;
+  for (std::size_t start = 0; start <= value.size();) {
+    std::size_t end = value.find(',', start);
+    if (end == std::string::npos) end = value.size();
+    std::string_view item(value.data() + start, end - start);
+    if (item.starts_with('+')) item.remove_prefix(1);
+    double level = 0.0;
+    const auto [stop, ec] = std::from_chars(item.data(), item.data() + item.size(), level);
+    if (item.empty() || ec != std::errc() || stop != item.data() + item.size() || !std::isfinite(level))
+      return "option '--levels': '" + std::string(value, start, end - start) + "' is not a level" + hint;
+    if (level == 0.0) level = 0.0;  // -0 is 0
+    if (std::find(levels.begin(), levels.end(), level) != levels.end())
+      return "option '--levels': the level " + std::string(value, start, end - start) + " is given twice";
+    levels.push_back(level);
+    if (levels.size() > kMostLevels)
+      return "option '--levels': more than " + std::to_string(kMostLevels) + " levels";
+    start = end + 1;
+  }
+  std::sort(levels.begin(), levels.end());
+  o.levels = std::move(levels);
+  return "";
+}
+
 constexpr Valued kValued[] = {
-    {"--grid", [](Options& o, const std::string& v) { return take_file(o.grid, "--grid", v); }},
+    {"--grid",
+     [](Options& o, const std::string& v) {
+       if (v.empty()) return std::string("option '--grid' needs a file name");
+       const std::optional<maps::GridFormat> format = maps::grid_format_of(v);
+       if (!format) return "option '--grid': '" + v + "' must end in " + std::string(maps::kGridEndings);
+       o.grid_format = *format;
+       return take_file(o.grid, "--grid", v);
+     }},
+    {"--contours",
+     [](Options& o, const std::string& v) {
+       if (v.empty()) return std::string("option '--contours' needs a file name");
+       const std::optional<maps::VectorFormat> format = maps::vector_format_of(v);
+       if (!format) return "option '--contours': '" + v + "' must end in " + std::string(maps::kVectorEndings);
+       o.contours_format = *format;
+       return take_file(o.contours, "--contours", v);
+     }},
+    {"--crs",
+     [](Options& o, const std::string& v) {
+       maps::Crs crs;
+       if (std::string why = maps::read_crs(v, crs); !why.empty()) return "option '--crs': " + why;
+       o.crs = std::move(crs);
+       return std::string();
+     },
+     "a CRS (e.g. EPSG:2264)"},
+    {"--levels", take_levels, "a list of levels (feet, e.g. 1,5,10)"},
     {"--plot",
      [](Options& o, const std::string& v) {
        if (v.empty()) return std::string("option '--plot' needs a file name");
@@ -100,6 +153,28 @@ std::string plot_settings_problem(const Options& o, const std::vector<std::strin
     return "option '--page' is for a .pdf plot, not '" + *o.plot + "'";
   if (was_given("--dpi") && o.plot_format != maps::PlotFormat::kPng)
     return "option '--dpi' is for a .png plot, not '" + *o.plot + "'";
+  return "";
+}
+
+// Why two of the extra outputs would write the same file ("" when none do):
+// a name given twice, or a .prj or other file written beside one.
+std::string overlapping_outputs(const Options& o) {
+  struct Output {
+    std::string_view option;
+    std::vector<std::string> files;
+  };
+  std::vector<Output> outputs;
+  if (o.grid) outputs.push_back({"--grid", maps::grid_files(*o.grid, o.grid_format, o.crs.has_value())});
+  if (o.contours) outputs.push_back({"--contours", maps::contour_files(*o.contours, o.contours_format)});
+  if (o.plot) outputs.push_back({"--plot", {*o.plot}});
+  for (std::size_t a = 0; a < outputs.size(); ++a)
+    for (std::size_t b = a + 1; b < outputs.size(); ++b)
+      for (const std::string& f : outputs[a].files)
+        if (std::find(outputs[b].files.begin(), outputs[b].files.end(), f) != outputs[b].files.end())
+          return f == outputs[a].files.front() && f == outputs[b].files.front()
+                     ? std::string(outputs[a].option) + " and " + std::string(outputs[b].option) + " name the same file"
+                     : std::string(outputs[a].option) + " and " + std::string(outputs[b].option) +
+                           " would both write '" + f + "'";
   return "";
 }
 
@@ -155,7 +230,7 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
     o.input = names[0];
     o.report = names[1];
   }
-  if (o.grid && o.plot && *o.grid == *o.plot) return UsageError{"--grid and --plot name the same file"};
+  if (std::string why = overlapping_outputs(o); !why.empty()) return UsageError{why};
   if (std::string why = plot_settings_problem(o, given); !why.empty()) return UsageError{why};
   return o;
 }
@@ -172,9 +247,21 @@ With them, the names are taken from the command line and the console is not read
 Every other answer comes from the input file, one per line.
 
 Options:
-  --grid FILE   also write the drawdown grid to FILE as an ESRI ASCII grid
-                (ncols, nrows, xllcorner, yllcorner, cellsize, NODATA_value),
-                every value with all the digits it needs
+  --grid FILE   also write the drawdown grid to FILE; the format follows the
+                ending: .tif a GeoTIFF (Float32, NoData -9999, with the CRS),
+                .asc an ESRI ASCII grid (every value with all the digits it
+                needs; with --crs also a .prj beside it)
+  --contours FILE
+                also write the contour lines to FILE as a vector layer, one line
+                per piece with the attributes drawdown_ft and days, in feet like
+                the grid; the format follows the ending: .gpkg (GeoPackage),
+                .geojson or .shp (shapefile)
+  --levels L1,L2,...
+                contour levels in feet for --contours and --plot, e.g. 1,5,10
+                (negative levels for injection mounds); without it, round ones
+  --crs CRS     the coordinate reference system of the grid, the .prj and the
+                contour layer: any text GDAL takes, e.g. EPSG:2264; it must be
+                a projected CRS in feet
   --plot FILE   also draw the drawdown to FILE: a colour map with labelled
                 contour lines, the wells, a scale bar and a north arrow; the
                 format follows the ending: .png, .svg or .pdf
@@ -189,12 +276,13 @@ Options:
   --help        show this text and stop
   --version     show the version and stop
 
---grid and --plot files are written after the report and ARCFILE are complete.
+--grid, --contours and --plot files are written after the report and ARCFILE
+are complete.
 
 Exit status: 0 complete run; 1 a count above the program's limits; 2 a command
-line that cannot be followed (nothing is opened); 3 the --grid or --plot file
-could not be written (the report and ARCFILE are complete); any other number is
-the number of the run-time error reported on standard error.
+line that cannot be followed (nothing is opened); 3 a --grid, --contours or
+--plot file could not be written (the report and ARCFILE are complete); any
+other number is the number of the run-time error reported on standard error.
 )";
 }
 

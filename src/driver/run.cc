@@ -3,13 +3,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "base/exit_status.h"
 #include "grid/comp.h"
-#include "maps/esri_grid.h"
+#include "maps/contour.h"
+#include "maps/contour_layer.h"
+#include "maps/grid_file.h"
 #include "maps/plot.h"
 #include "recio/edit_descriptors.h"
 #include "recio/error_report.h"
@@ -55,39 +59,63 @@ bool same_file(const std::string& path, const std::string& other) {
   return !other.empty() && std::filesystem::equivalent(path, other, ec) && !ec;
 }
 
-// Why an extra output must not be written to `path` ("" when it may): it would
-// replace one of the run's own files or an extra output written before it.
-std::string clash(const std::string& path, const std::string& written_before) {
-  if (same_file(path, recio::unit_file_name(recio::kInputUnit))) return "it is the input file";
-  if (same_file(path, recio::unit_file_name(recio::kReportUnit))) return "it is the report file";
-  if (same_file(path, recio::unit_file_name(recio::kRasterUnit))) return "it is ARCFILE";
-  if (same_file(path, written_before)) return "it is the grid file";
+// A file an extra output has written, and what it is called in a message.
+struct Written {
+  std::string path;
+  std::string what;
+};
+
+// Why an extra output must not write `files` (its own name first, then the
+// files it writes beside it; "" when it may): one would replace one of the
+// run's own files or a file an extra output wrote before it.
+std::string clash(const std::vector<std::string>& files, const std::vector<Written>& before) {
+  std::vector<Written> taken = {{recio::unit_file_name(recio::kInputUnit), "the input file"},
+                                {recio::unit_file_name(recio::kReportUnit), "the report file"},
+                                {recio::unit_file_name(recio::kRasterUnit), "ARCFILE"}};
+  taken.insert(taken.end(), before.begin(), before.end());
+  for (std::size_t k = 0; k < files.size(); ++k)
+    for (const Written& t : taken)
+      if (same_file(files[k], t.path)) return (k == 0 ? "it" : "'" + files[k] + "', written beside it,") + " is " + t.what;
   return "";
 }
 
-// Writes the --grid and --plot files of a finished evaluation; the exit status.
+// Writes one extra output unless it clashes; on success its files join
+// `written`. The exit status it gives: 0 or base::kExitExtraOutput.
+template <typename Write>
+int write_output(std::string_view what, const std::vector<std::string>& files, std::vector<Written>& written,
+                 Write write) {
+  std::string why = clash(files, written);
+  if (why.empty()) why = write();
+  if (!why.empty()) {
+    complain("cannot write the " + std::string(what) + " '" + recio::printable_name(files.front()) + "': " + why);
+    return base::kExitExtraOutput;
+  }
+  for (const std::string& f : files) written.push_back({f, "the " + std::string(what)});
+  return 0;
+}
+
+// Writes the --grid, --contours and --plot files of a finished evaluation, in
+// this order; the exit status.
 int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) {
   int status = 0;
-  std::string grid_written;
-  if (options.grid) {
-    std::string why = clash(*options.grid, "");
-    if (why.empty()) why = maps::write_esri_grid(*options.grid, e);
-    if (why.empty()) {
-      grid_written = *options.grid;
-    } else {
-      complain("cannot write the grid file '" + recio::printable_name(*options.grid) + "': " + why);
-      status = base::kExitExtraOutput;
-    }
-  }
+  std::vector<Written> written;
+  const std::span<const engine::EvaluatedGrid> times(&e, 1);
+  const maps::Crs* crs = options.crs ? &*options.crs : nullptr;
+  if (options.grid)
+    status |= write_output("grid file", maps::grid_files(*options.grid, options.grid_format, crs != nullptr), written,
+                           [&] { return maps::write_grid(*options.grid, options.grid_format, times, crs); });
+  if (options.contours)
+    status |= write_output("contour file", maps::contour_files(*options.contours, options.contours_format), written,
+                           [&] {
+                             return maps::write_contour_layer(*options.contours, options.contours_format, times,
+                                                              maps::levels_for(times, options.levels), crs);
+                           });
   if (options.plot) {
-    std::string why = clash(*options.plot, grid_written);
     maps::PlotOptions plot = options.plot_options;
+    plot.levels = options.levels;
     plot.input_name = std::filesystem::path(recio::unit_file_name(recio::kInputUnit)).filename().string();
-    if (why.empty()) why = maps::write_plot(*options.plot, options.plot_format, e, plot);
-    if (!why.empty()) {
-      complain("cannot write the plot file '" + recio::printable_name(*options.plot) + "': " + why);
-      status = base::kExitExtraOutput;
-    }
+    status |= write_output("plot file", {*options.plot}, written,
+                           [&] { return maps::write_plot(*options.plot, options.plot_format, e, plot); });
   }
   return status;
 }

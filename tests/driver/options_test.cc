@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string_view>
 #include <variant>
 #include <vector>
@@ -75,7 +76,26 @@ TEST(CommandLine, RefusedLinesSayWhat) {
       {{"in.dat"}, "INPUT 'in.dat' needs a REPORT file name after it"},
       {{"in.dat", "out.rpt", "third"}, "unexpected argument 'third'"},
       {{"in.dat", ""}, "a file name argument is empty"},
-      {{"--grid", "same.png", "--plot", "same.png"}, "--grid and --plot name the same file"},
+      {{"--grid", "dd.png"}, "option '--grid': 'dd.png' must end in .tif (GeoTIFF) or .asc (ESRI ASCII grid)"},
+      {{"--grid", "/dev/full"}, "option '--grid': '/dev/full' must end in .tif"},
+      {{"--contours", "c.kml"}, "option '--contours': 'c.kml' must end in .gpkg (GeoPackage), .geojson or .shp"},
+      {{"--contours="}, "option '--contours' needs a file name"},
+      {{"--crs"}, "option '--crs' needs a CRS (e.g. EPSG:2264)"},
+      {{"--crs", "EPSG:999999"}, "option '--crs': 'EPSG:999999' is not a CRS GDAL knows"},
+      {{"--crs=EPSG:4326"}, "option '--crs': 'EPSG:4326' is not a projected CRS"},
+      {{"--crs", "EPSG:32617"}, "option '--crs': 'EPSG:32617' has its coordinates in metre"},
+      {{"--levels"}, "option '--levels' needs a list of levels (feet, e.g. 1,5,10)"},
+      {{"--levels="}, "option '--levels' needs a list of levels"},
+      {{"--levels", "1,x,5"}, "option '--levels': 'x' is not a level (feet, separated by commas, e.g. 1,5,10)"},
+      {{"--levels", "1,,5"}, "option '--levels': '' is not a level"},
+      {{"--levels", "1,5,"}, "option '--levels': '' is not a level"},
+      {{"--levels", "1 5"}, "option '--levels': '1 5' is not a level"},
+      {{"--levels", "nan"}, "option '--levels': 'nan' is not a level"},
+      {{"--levels", "1e999"}, "option '--levels': '1e999' is not a level"},
+      {{"--levels", "5,1,5.0"}, "option '--levels': the level 5.0 is given twice"},
+      {{"--levels", "1", "--levels", "2"}, "option '--levels' is given twice"},
+      {{"--grid", "dd.asc", "--crs", "EPSG:2264", "--contours", "dd.shp"},
+       "--grid and --contours would both write 'dd.prj'"},
       {{"--version=2"}, "unknown option '--version=2'"},
   };
   for (const Case& k : cases) {
@@ -137,10 +157,35 @@ TEST(CommandLine, PictureSettings) {
   }
 }
 
+TEST(CommandLine, GisOptions) {
+  Options o = accepted({"--grid", "dd.TIF", "--contours=c.geojson", "--crs", "EPSG:2264", "--levels", "10,-2.5,+1,0.1"});
+  EXPECT_EQ(o.grid, "dd.TIF");
+  EXPECT_EQ(o.grid_format, maps::GridFormat::kGeoTiff);
+  EXPECT_EQ(o.contours, "c.geojson");
+  EXPECT_EQ(o.contours_format, maps::VectorFormat::kGeoJson);
+  ASSERT_TRUE(o.crs);
+  EXPECT_EQ(o.crs->text, "EPSG:2264");
+  EXPECT_EQ(o.levels, (std::vector<double>{-2.5, 0.1, 1, 10})) << "increasing";
+
+  o = accepted({"--grid=dd.asc", "--contours", "c.shp", "--levels=-0"});
+  EXPECT_EQ(o.grid_format, maps::GridFormat::kEsriAscii);
+  EXPECT_EQ(o.contours_format, maps::VectorFormat::kShapefile);
+  EXPECT_FALSE(o.crs);
+  ASSERT_EQ(o.levels.size(), 1u);
+  EXPECT_FALSE(std::signbit(o.levels[0])) << "-0 is the level 0";
+  // A value that starts with a dash is the option's value.
+  EXPECT_EQ(accepted({"--levels", "-5,-1"}).levels, (std::vector<double>{-5, -1}));
+  // Without a CRS the .asc has no .prj, so a shapefile of the same name may be written.
+  EXPECT_TRUE(accepted({"--grid", "dd.asc", "--contours", "dd.shp"}).contours);
+  EXPECT_TRUE(accepted({}).levels.empty());
+}
+
 TEST(CommandLine, UsageNamesEveryOption) {
   const std::string usage = driver::usage_text();
   for (const char* word : {"Usage: leaky-drawdown", "INPUT REPORT", "--grid FILE", "--plot FILE", "--range MIN,MAX",
-                           "--page letter|a4", "--dpi N", "--help", "--version", ".png", ".svg", ".pdf", "Exit status"})
+                           "--page letter|a4", "--dpi N", "--contours FILE", "--levels L1,L2,...", "--crs CRS", ".tif",
+                           ".asc", ".gpkg", ".geojson", ".shp", "--help", "--version", ".png", ".svg", ".pdf",
+                           "Exit status"})
     EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 
