@@ -77,6 +77,7 @@ struct Unit {
   bool read_only = false;
   bool console = false;
   bool written = false;     // a record has been sent since the open
+  long records = 0;         // records read since the open
   std::string file_id;      // FileSystem::regular_file_id of the open file
   InputBuffer input;
 };
@@ -157,7 +158,7 @@ void use_file_system(FileSystem* file_system) { g_file_system = file_system; }
 
 FileSystem& current_file_system() { return fs(); }
 
-void open_unit(int unit, std::string_view name) {
+void open_unit(int unit, std::string_view name, bool reading_only) {
   if (unit == kConsoleIn || unit == kConsoleOut || unit <= 0) fatal_io_error(kNoSuchDevice, unit);
   auto& table = units();
   if (auto it = table.find(unit); it != table.end()) {
@@ -176,7 +177,7 @@ void open_unit(int unit, std::string_view name) {
   if (name.find('\0') != std::string_view::npos) fatal_io_error(kFileNameError, unit);
 
   // Step 3: read-write, created when missing; read-only when write is refused.
-  int fd = fs().open(u.name, O_RDWR | O_CREAT | O_CLOEXEC);
+  int fd = reading_only ? -EACCES : fs().open(u.name, O_RDWR | O_CREAT | O_CLOEXEC);
   if (fd < 0 && write_access_refused(-fd)) {
     fd = fs().open(u.name, O_RDONLY | O_CLOEXEC);
     u.read_only = true;
@@ -273,10 +274,17 @@ bool read_record(int unit, std::string& record) {
   if (u == nullptr || u->fd < 0) fatal_io_error(kOpenFailure, unit);
   if (unit == kConsoleOut) fatal_io_error(kReadError, unit);
   try {
-    return read_line(u, unit, record);
+    const bool read = read_line(u, unit, record);
+    if (read) ++u->records;
+    return read;
   } catch (const std::bad_alloc&) {
     fatal_io_error(kNoMemory, unit);
   }
+}
+
+long records_read(int unit) {
+  auto it = units().find(unit);
+  return it == units().end() ? 0 : it->second.records;
 }
 
 void close_units() {
