@@ -19,6 +19,7 @@ constexpr Flag kFlags[] = {
     {"--help", &Options::help},
     {"-h", &Options::help},
     {"--version", &Options::version},
+    {"--quiet", &Options::quiet},
 };
 
 // An option with a value (--name VALUE or --name=VALUE): takes the value into
@@ -44,6 +45,8 @@ constexpr Valued kValued[] = {
        o.plot_format = *format;
        return take_file(o.plot, "--plot", v);
      }},
+    {"--arcfile", [](Options& o, const std::string& v) { return take_file(o.arcfile, "--arcfile", v); }},
+    {"--check", [](Options& o, const std::string& v) { return take_file(o.check, "--check", v); }},
 };
 
 }  // namespace
@@ -89,6 +92,10 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
   }
 
   if (o.help || o.version) return o;
+  if (o.check) {
+    if (!names.empty()) return UsageError{"unexpected argument '" + names[0] + "' (--check reads INPUT only)"};
+    if (o.grid || o.plot || o.arcfile) return UsageError{"--check writes nothing: no --grid, --plot or --arcfile"};
+  }
   if (names.size() > 2) return UsageError{"unexpected argument '" + names[2] + "' (at most INPUT and REPORT)"};
   if (names.size() == 1) return UsageError{"INPUT '" + names[0] + "' needs a REPORT file name after it"};
   if (names.size() == 2) {
@@ -97,6 +104,7 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
     o.input = names[0];
     o.report = names[1];
   }
+  if (o.quiet && !o.input) return UsageError{"--quiet needs INPUT and REPORT on the command line"};
   if (o.grid && o.plot && *o.grid == *o.plot) return UsageError{"--grid and --plot name the same file"};
   return o;
 }
@@ -118,15 +126,24 @@ Options:
                 every value with all the digits it needs
   --plot FILE   also draw the drawdown to FILE: a colour map with contour lines
                 and the wells; the format follows the ending: .png, .svg or .pdf
+  --arcfile FILE  write the raster to FILE instead of ARCFILE
+  --quiet       do not write the console log of questions (with INPUT REPORT)
+  --check INPUT read INPUT as a run would and write nothing: list each answer
+                (line, name, text as written, value taken), the wells a run
+                evaluates and the warnings
   --help        show this text and stop
   --version     show the version and stop
 
 --grid and --plot files are written after the report and ARCFILE are complete.
 
+Warnings about likely mistakes in the input go to standard error and change
+nothing else.
+
 Exit status: 0 complete run; 1 a count above the program's limits; 2 a command
 line that cannot be followed (nothing is opened); 3 the --grid or --plot file
-could not be written (the report and ARCFILE are complete); any other number is
-the number of the run-time error reported on standard error.
+could not be written (the report and ARCFILE are complete); 4 --check found
+something to warn about; any other number is the number of the run-time error
+reported on standard error (29: INPUT does not exist).
 )";
 }
 

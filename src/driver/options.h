@@ -16,6 +16,9 @@ namespace driver {
 struct Options {
   bool help = false;                  ///< --help: print the usage and stop
   bool version = false;               ///< --version: print the version and stop
+  bool quiet = false;                 ///< --quiet: no console log (only with INPUT and REPORT)
+  std::optional<std::string> check;   ///< --check INPUT: read INPUT, write nothing, list the answers
+  std::optional<std::string> arcfile; ///< --arcfile FILE: the raster's file instead of ARCFILE
   std::optional<std::string> input;   ///< INPUT, answering the input-file question
   std::optional<std::string> report;  ///< REPORT, answering the report-file question
   std::optional<std::string> grid;    ///< --grid FILE: the ESRI ASCII grid to write
@@ -31,8 +34,8 @@ struct UsageError {
 };
 
 /// Reads the arguments after the program's name. Options and positional names
-/// may come in any order; "--" ends the options; --grid and --plot take their
-/// file as the next argument or after "=".
+/// may come in any order; "--" ends the options; --grid, --plot, --arcfile and
+/// --check take their file as the next argument or after "=".
 std::variant<Options, UsageError> parse_command_line(std::span<const std::string_view> arguments);
 
 /// The evaluation the environment asks for: the reference evaluation when
