@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -30,12 +29,16 @@ std::string console_log(int wells) {
 
 int wells_asked(const Answers& a) { return std::max(0, std::stoi(a.NWELL)); }
 
+// A mistake, its warnings, and where there is one, an input giving the same
+// values without the mistake, whose outputs the mistaken run must match.
 struct Trap {
   const char* name;
   void (*mistake)(Answers&);
   std::vector<std::string> warnings;
-  void (*twin)(Answers&) = nullptr;  // the same values given without the mistake, where there is such an input
+  void (*twin)(Answers&) = nullptr;
 };
+
+const std::string kNoMeaning = "; the results have no physical meaning";
 
 const Trap kTraps[] = {
     {"ThousandsSeparator", [](Answers& a) { a.wells[2] = "144,000"; },
@@ -44,43 +47,20 @@ const Trap kTraps[] = {
     {"WellOnOneLine", [](Answers& a) { a.wells[0] = "2, 1, 144000"; },
      {"X(1) on line 12: the value taken is 2; the rest of the line, ', 1, 144000', is not read (one answer per line)"},
      [](Answers& a) { a.wells[0] = "2"; }},
-    {"TwoCountsOnALine", [](Answers& a) { a.NX = "3 2"; },
-     {"NX on line 1: the value taken is 3; the rest of the line, ' 2', is not read (one answer per line)"},
-     [](Answers& a) { a.NX = "3"; }},
-    {"RemarkInWordsIsNoTrap", [](Answers& a) { a.T = "10000  gpd/ft, 2 wells"; }, {},
-     [](Answers& a) { a.T = "10000"; }},
-    {"ZeroXEndsTheList",
-     [](Answers& a) {
-       a.NWELL = "3";
-       a.wells = {"2", "1", "144000", "0", "1", "5", "3", "1", "7"};
-     },
+    {"ZeroXEndsTheList", [](Answers& a) { a.NWELL = "3", a.wells = {"2", "1", "144000", "0", "1", "5", "3", "1", "7"}; },
      {"X(2) on line 15 is 0, which ends the well list: wells 2 to 3 (2 wells) are neither listed nor evaluated"},
-     [](Answers& a) {
-       a.NWELL = "1";
-       a.wells.resize(3);
-     }},
+     [](Answers& a) { a.NWELL = "1", a.wells.resize(3); }},
     {"WellGivenInFeet", [](Answers& a) { a.wells = {"200", "100", "144000"}; },
      {"well 1 at (200, 100) (X(1) on line 12, Y(1) on line 13) lies farther from the grid than the grid's own extent "
       "of 3 x 2 nodes: well positions are in node units, not in feet"}},
     {"TransmissivityZero", [](Answers& a) { a.T = "0"; },
-     {"T on line 5 is 0: the transmissivity should be greater than 0; the results have no physical meaning"}},
-    {"StorageZero", [](Answers& a) { a.S = "0"; },
-     {"S on line 7 is 0: the storage coefficient should be greater than 0; the results have no physical meaning"}},
-    {"TimeZero", [](Answers& a) { a.TIME = "0"; },
-     {"TIME on line 8 is 0: the time of pumping should be greater than 0; the results have no physical meaning"}},
+     {"T on line 5 is 0: the transmissivity should be greater than 0" + kNoMeaning}},
     {"LeakanceNegative", [](Answers& a) { a.LEAK = "-0.001"; },
-     {"LEAK on line 6 is -0.001: the leakance should be 0 or more; the results have no physical meaning"}},
+     {"LEAK on line 6 is -0.001: the leakance should be 0 or more" + kNoMeaning}},
     {"ThreeDecimals", [](Answers& a) { a.NDEC = "3"; },
      {"NDEC on line 10 is 3: only 1 or 2 decimals print a map; the report's map has no rows"}},
-    {"NoColumns", [](Answers& a) { a.NX = "-1"; }, {"NX on line 1 is -1: the grid has no columns"}},
     {"NoRows", [](Answers& a) { a.NY = "0"; }, {"NY on line 2 is 0: the grid has no rows"}},
-    {"SpacingZero", [](Answers& a) { a.SPACING = "0"; },
-     {"SPACING on line 9 is 0: the node spacing should be 1 foot or more; the results have no physical meaning"}},
-    {"NoWells",
-     [](Answers& a) {
-       a.NWELL = "0";
-       a.wells.clear();
-     },
+    {"NoWells", [](Answers& a) { a.NWELL = "0", a.wells.clear(); },
      {"NWELL on line 11 is 0: no well is read; the report lists one well of zeros and the map is all zeros"}},
     {"MoreWellsThanNWELL", [](Answers& a) { a.wells = {"2", "1", "144000", "", "3", "2", "1000"}; },
      {"line 16 holds a number, '3', after the last answer read (Q(1) on line 14), and is not read: NWELL on line 11 "
@@ -113,51 +93,35 @@ TEST(InputMistakes, EachTrapWarnsAndChangesNoOutput) {
   }
 }
 
+// A read error comes first as it always did; a line after it says where. (The
+// kinds of failure one by one: the dialogue tests.) A byte-order mark or CR-only
+// line ends are explained by a warning before the error.
 TEST(InputMistakes, FailedReadSaysWhichAnswerWhereAndWhy) {
-  struct Case {
-    const char* name;
-    std::string input;
-    int status;
-    std::vector<std::string> warnings;
-    std::string where;
-  };
   Answers a;
-  const std::string plain = a.text();
-  std::string cr_only = plain;
+  std::string cr_only = a.text();
   std::replace(cr_only.begin(), cr_only.end(), '\n', '\r');
   a.T = "4500O";
-  const std::string letter = a.text();
-  a.T = "1e39";
-  const std::string huge = a.text();
-  a.T = "10000";
-  a.NWELL = "2";
-  const std::string short_of_a_well = a.text();
-  const Case cases[] = {
-      {"NotANumber", letter, 59, {}, "T from line 5 of in.dat: '4500O' is not a number"},
-      {"OutOfRange", huge, 64, {}, "T from line 5 of in.dat: '1e39' is out of range (a number from -3.4e38 to 3.4e38)"},
-      {"EndOfFile", short_of_a_well, 24, {},
-       "X(2) from in.dat: the file ends after line 14, and X(2) (the x of well 2) was expected next"},
-      {"ByteOrderMark", "\xEF\xBB\xBF" + plain, 59,
-       {"NX on line 1: the input file starts with a byte-order mark (it was saved as UTF-8 with BOM), which is read "
-        "as part of the answer; save the file without it"},
+  const struct {
+    std::string input, warning, where;
+  } cases[] = {
+      {a.text(), "", "T from line 5 of in.dat: '4500O' is not a number"},
+      {"\xEF\xBB\xBF" + Answers{}.text(),
+       "NX on line 1: the input file starts with a byte-order mark (it was saved as UTF-8 with BOM), which is read "
+       "as part of the answer; save the file without it",
        "NX from line 1 of in.dat: '\\xEF\\xBB\\xBF3' is not a number"},
-      {"CarriageReturnsAlone", cr_only, 59,
-       {"NX on line 1: the line holds a carriage return without a line feed (lines ended by CR alone), so what "
-        "follows it is read as the same line"},
+      {cr_only,
+       "NX on line 1: the line holds a carriage return without a line feed (lines ended by CR alone), so what "
+       "follows it is read as the same line",
        "NX from line 1 of in.dat: '3\\r2\\r1000\\r2000\\r10000\\r0.001\\r0.0001\\r1\\r100\\r2...' is not a number"},
   };
-  const std::map<int, std::string> reports = {
-      {24, "end-of-file during read"}, {59, "list-directed I/O syntax error"}, {64, "input conversion error"}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
+  for (const auto& c : cases) {
     ScratchFolder folder;
     folder.write("in.dat", c.input);
     const RunResult r = run_program(folder, "in.dat\nout.rpt\n");
-    EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(warnings_in(r.err), c.warnings);
-    EXPECT_EQ(without_warnings(r.err), "tavrix: severe (" + std::to_string(c.status) + "): " + reports.at(c.status) +
-                                           ", unit 11, file " + folder.path() + "/in.dat\n" +
-                                           "leaky-drawdown: while reading " + c.where + "\n");
+    EXPECT_EQ(r.status, 59);
+    EXPECT_EQ(r.err, (c.warning.empty() ? "" : "leaky-drawdown: warning: " + c.warning + "\n") +
+                         "tavrix: severe (59): list-directed I/O syntax error, unit 11, file " + folder.path() +
+                         "/in.dat\nleaky-drawdown: while reading " + c.where + "\n");
   }
 }
 
@@ -243,17 +207,13 @@ TEST(ScriptOptions, QuietWritesNoLogAndArcfileMovesTheRaster) {
   EXPECT_EQ(folder.read("raster.txt"), plain.arcfile);
   EXPECT_FALSE(folder.exists("ARCFILE"));
 
-  Answers a;
-  a.NDEC = "3";
-  folder.write("in.dat", a.text());
-  const RunResult warned = run_program(folder, "", {"--quiet", "in.dat", "out.rpt"});
-  EXPECT_EQ(warned.out, "");
-  EXPECT_EQ(warnings_in(warned.err).size(), 1u) << "warnings are written all the same";
+  folder.write("in.dat", Answers{}.text().replace(0, 1, "0"));  // NX 0: a warning, written all the same
+  EXPECT_EQ(run_program(folder, "", {"--quiet", "in.dat", "out.rpt"}).err,
+            "leaky-drawdown: warning: NX on line 1 is 0: the grid has no columns\n");
 }
 
 TEST(ScriptOptions, MissingInputNamedOnTheCommandLineIsRefusedBeforeAnyOpen) {
-  for (const std::vector<std::string>& arguments :
-       {std::vector<std::string>{"nosuch.dat", "out.rpt"}, std::vector<std::string>{"--check", "nosuch.dat"}}) {
+  for (const auto& arguments : {std::vector<std::string>{"nosuch.dat", "out.rpt"}, {"--check", "nosuch.dat"}}) {
     ScratchFolder folder;
     folder.write("out.rpt", "last month's report\r\n");
     const RunResult r = run_program(folder, "", arguments);

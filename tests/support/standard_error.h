@@ -1,37 +1,31 @@
-// Standard error of a run, line by line: the program's warnings, the run-time
-// report lines and the line after a failed read that says where it failed.
+// Standard error of a run split into the program's warnings and the other lines
+// (run-time reports, the line saying where a read failed, refusals).
 #pragma once
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace testing_support {
 
-/// The prefix of every warning line.
-inline const std::string kWarning = "leaky-drawdown: warning: ";
-
-/// The lines of `err` that are not warnings, joined as they were.
-inline std::string without_warnings(const std::string& err) {
+/// The texts of the warning lines of `err` (without prefix and line end) into
+/// `warnings`, and the other lines, joined as they were, returned.
+inline std::string without_warnings(const std::string& err, std::vector<std::string>* warnings = nullptr) {
+  const std::string prefix = "leaky-drawdown: warning: ";
   std::string rest;
-  for (std::size_t start = 0; start < err.size();) {
-    const std::size_t end = std::min(err.find('\n', start), err.size() - 1) + 1;
-    if (err.compare(start, kWarning.size(), kWarning) != 0) rest += err.substr(start, end - start);
-    start = end;
+  for (std::size_t start = 0, end; start < err.size(); start = end) {
+    end = err.find('\n', start) == std::string::npos ? err.size() : err.find('\n', start) + 1;
+    const std::string line = err.substr(start, end - start);
+    if (line.rfind(prefix, 0) != 0) rest += line;
+    else if (warnings != nullptr) warnings->push_back(line.substr(prefix.size(), line.size() - prefix.size() - 1));
   }
   return rest;
 }
 
-/// The texts of the warning lines of `err`, without prefix and line end.
+/// The texts of the warning lines of `err`.
 inline std::vector<std::string> warnings_in(const std::string& err) {
-  std::vector<std::string> texts;
-  for (std::size_t start = 0; start < err.size();) {
-    const std::size_t end = std::min(err.find('\n', start), err.size());
-    if (err.compare(start, kWarning.size(), kWarning) == 0)
-      texts.push_back(err.substr(start + kWarning.size(), end - start - kWarning.size()));
-    start = end + 1;
-  }
-  return texts;
+  std::vector<std::string> warnings;
+  without_warnings(err, &warnings);
+  return warnings;
 }
 
 /// The first line of `text`, with its line end.
