@@ -21,6 +21,7 @@ constexpr Flag kFlags[] = {
     {"--help", &Options::help},
     {"-h", &Options::help},
     {"--version", &Options::version},
+    {"--quiet", &Options::quiet},
 };
 
 // An option with a value (--name VALUE or --name=VALUE): takes the value into
@@ -142,6 +143,8 @@ constexpr Valued kValued[] = {
      },
      "letter or a4"},
     {"--dpi", take_dpi, "a number of pixels per inch"},
+    {"--arcfile", [](Options& o, const std::string& v) { return take_file(o.arcfile, "--arcfile", v); }},
+    {"--check", [](Options& o, const std::string& v) { return take_file(o.check, "--check", v); }},
 };
 
 // Why the picture's settings do not fit the --plot file ("" when they do).
@@ -222,6 +225,11 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
   }
 
   if (o.help || o.version) return o;
+  if (o.check) {
+    if (!names.empty()) return UsageError{"unexpected argument '" + names[0] + "' (--check reads INPUT only)"};
+    if (o.grid || o.contours || o.plot || o.arcfile)
+      return UsageError{"--check writes nothing: no --grid, --contours, --plot or --arcfile"};
+  }
   if (names.size() > 2) return UsageError{"unexpected argument '" + names[2] + "' (at most INPUT and REPORT)"};
   if (names.size() == 1) return UsageError{"INPUT '" + names[0] + "' needs a REPORT file name after it"};
   if (names.size() == 2) {
@@ -230,6 +238,7 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
     o.input = names[0];
     o.report = names[1];
   }
+  if (o.quiet && !o.input) return UsageError{"--quiet needs INPUT and REPORT on the command line"};
   if (std::string why = overlapping_outputs(o); !why.empty()) return UsageError{why};
   if (std::string why = plot_settings_problem(o, given); !why.empty()) return UsageError{why};
   return o;
@@ -273,16 +282,26 @@ Options:
                 draw a .pdf picture on that page, the map fitted inside
                 half-inch margins (default: the picture's own size)
   --dpi N       pixels per inch of a .png picture, 50 to 600 (default 200)
+  --arcfile FILE  write the raster to FILE instead of ARCFILE
+  --quiet       do not write the console log of questions (with INPUT REPORT)
+  --check INPUT read INPUT as a run would and write nothing: list each answer
+                (line, name, text as written, value taken), the wells a run
+                evaluates and the warnings
   --help        show this text and stop
   --version     show the version and stop
 
 --grid, --contours and --plot files are written after the report and ARCFILE
 are complete.
 
+Warnings about likely mistakes in the input go to standard error and change
+nothing else.
+
 Exit status: 0 complete run; 1 a count above the program's limits; 2 a command
 line that cannot be followed (nothing is opened); 3 a --grid, --contours or
---plot file could not be written (the report and ARCFILE are complete); any
-other number is the number of the run-time error reported on standard error.
+--plot file could not be written (the report and ARCFILE are complete); 4
+--check found something to warn about; 5 another run is writing the report or
+ARCFILE (nothing was written); any other number is the number of the run-time
+error reported on standard error (29: INPUT does not exist).
 )";
 }
 

@@ -21,6 +21,9 @@ namespace driver {
 struct Options {
   bool help = false;                  ///< --help: print the usage and stop
   bool version = false;               ///< --version: print the version and stop
+  bool quiet = false;                 ///< --quiet: no console log (only with INPUT and REPORT)
+  std::optional<std::string> check;   ///< --check INPUT: read INPUT, write nothing, list the answers
+  std::optional<std::string> arcfile; ///< --arcfile FILE: the raster's file instead of ARCFILE
   std::optional<std::string> input;   ///< INPUT, answering the input-file question
   std::optional<std::string> report;  ///< REPORT, answering the report-file question
   std::optional<std::string> grid;    ///< --grid FILE: the grid to write (GeoTIFF or ESRI ASCII grid)
@@ -43,10 +46,11 @@ struct UsageError {
 
 /// Reads the arguments after the program's name. Options and positional names
 /// may come in any order; "--" ends the options; an option with a value (--grid,
-/// --plot, --contours, --crs, --levels, --range, --page, --dpi) takes it as the
-/// next argument or after "="; --range needs --plot, --page a .pdf plot and
-/// --dpi a .png plot. Every value is checked here (file endings, the CRS with GDAL, the
-/// levels), so that a refused line opens and writes nothing.
+/// --plot, --contours, --crs, --levels, --range, --page, --dpi, --arcfile,
+/// --check) takes it as the next argument or after "="; --range needs --plot,
+/// --page a .pdf plot and --dpi a .png plot. Every value is checked here (file
+/// endings, the CRS with GDAL, the levels), so that a refused line opens and
+/// writes nothing.
 std::variant<Options, UsageError> parse_command_line(std::span<const std::string_view> arguments);
 
 /// The evaluation the environment asks for: the reference evaluation when

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "base/exit_status.h"
@@ -27,7 +28,6 @@ namespace {
 using recio::operator""_fmt;
 using recio::kConsoleIn;
 using recio::kConsoleOut;
-using recio::kInputUnit;
 using recio::write_free;
 
 constexpr auto kInputNamePrompt = R"fmt("Enter filename of the input file" / $)fmt"_fmt;
@@ -120,14 +120,47 @@ int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) 
   return status;
 }
 
+// An input file named on the command line that does not exist is refused
+// before anything is opened (the console dialogue creates it, empty, instead).
+void refuse_missing_input(const std::string& name) {
+  std::error_code ec;
+  if (std::filesystem::status(name, ec).type() == std::filesystem::file_type::not_found)
+    recio::end_run_after(std::string(base::kMessagePrefix) + "cannot read the input file '" + name +
+                             "': no such file\n",
+                         recio::kFileNotFound);
+}
+
+// --check: the input read as a run reads it, through the same answers, and
+// nothing written but the listing on standard output.
+int check_input(const std::string& name) {
+  refuse_missing_input(name);
+  recio::open_unit(recio::kInputUnit, name, true);
+  std::fputs(" line  answer    as written        value taken\n", stdout);
+  grid::Dialogue dialogue(false, true);
+  grid::Input in;
+  grid::read_input(dialogue, in);
+
+  const std::vector<engine::Well> wells = grid::wells_evaluated(in.table);
+  std::printf("\nthe run evaluates %zu well%s:\n", wells.size(), wells.size() == 1 ? "" : "s");
+  std::printf(" well  %14s  %14s  %14s\n", "x", "y", "rate");
+  for (std::size_t k = 0; k < wells.size(); ++k)
+    std::printf("%5zu  %14s  %14s  %14s\n", k + 1, grid::shown(wells[k].x).c_str(), grid::shown(wells[k].y).c_str(),
+                grid::shown(wells[k].q).c_str());
+  const std::vector<std::string>& warnings = dialogue.warnings();
+  if (warnings.empty()) std::printf("\nno warnings\n");
+  else std::printf("\n%zu warning%s:\n", warnings.size(), warnings.size() == 1 ? "" : "s");
+  for (const std::string& w : warnings) std::printf("warning: %s\n", w.c_str());
+  if (std::fflush(stdout) != 0) recio::fatal_io_error(recio::kWriteError, kConsoleOut);
+  return warnings.empty() ? base::kExitSuccess : base::kExitWarnings;
+}
+
 }  // namespace
 
 int run(const Options& options) {
-  std::int32_t NX = 0;
-  std::int32_t NY = 0;
-
+  if (options.check) return check_input(*options.check);
   if (options.input && options.report) {
     // The names from the command line, whole: no prompt, no console read.
+    refuse_missing_input(*options.input);
     recio::open_unit(recio::kInputUnit, *options.input);
     recio::open_unit(recio::kReportUnit, *options.report);
   } else {
@@ -140,19 +173,17 @@ int run(const Options& options) {
     recio::open_unit(recio::kInputUnit, std::string_view(INFILE.data(), INFILE.size()));
     recio::open_unit(recio::kReportUnit, std::string_view(OUTFILE.data(), OUTFILE.size()));
   }
-  recio::open_unit(recio::kRasterUnit, "ARCFILE");
+  recio::open_unit(recio::kRasterUnit, options.arcfile.value_or("ARCFILE"));
 
-  for (std::string_view line : kBanner) write_free(kConsoleOut, line);
-  write_free(kConsoleOut, "HOW MANY NODES ARE REQUIRED IN THE  X  DIRECTION");
-  write_free(kConsoleOut, "enter value from 1 to 300");
-  recio::read_free(kInputUnit, NX);
-  grid::check_node_count("NX", NX);
-  write_free(kConsoleOut, "HOW MANY NODES ARE REQUIRED IN THE  Y  DIRECTION");
-  write_free(kConsoleOut, "enter value from 1 to 300");
-  recio::read_free(kInputUnit, NY);
-  grid::check_node_count("NY", NY);
+  // The console log (the banner, then each question before its answer is read
+  // from the input file), unless --quiet.
+  grid::Dialogue dialogue(!options.quiet, false);
+  if (!options.quiet)
+    for (std::string_view line : kBanner) write_free(kConsoleOut, line);
+  grid::Input in;
+  grid::read_grid_counts(dialogue, in);
 
-  const grid::FinishedRun finished = grid::run_comp(NY, NX, options.evaluation);
+  const grid::FinishedRun finished = grid::run_comp(dialogue, std::move(in), options.evaluation);
   return write_extra_outputs(options, finished.view());
 }
 

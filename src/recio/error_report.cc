@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "recio/units.h"
 
@@ -37,6 +38,7 @@ constexpr Entry kCatalogue[] = {
 };
 
 RunEndHandler g_run_end_handler = nullptr;
+ReportContext g_report_context = nullptr;
 
 // Standard error is not a unit: the line goes to descriptor 2 as it is, through
 // the file system in use (a harness running the program in-process sees it).
@@ -145,6 +147,7 @@ void report_io_error(int number, int unit) {
   line += '\n';
   deliver_console_output();
   write_stderr(line);
+  if (severe && g_report_context != nullptr) std::exchange(g_report_context, nullptr)(number, unit);
   if (severe) end_run((0xC0000000u + static_cast<unsigned>(number)) & 0xFFu);
 }
 
@@ -152,6 +155,8 @@ void fatal_io_error(int number, int unit) {
   report_io_error(number, unit);
   end_run((0xC0000000u + static_cast<unsigned>(number)) & 0xFFu);  // number was not severe
 }
+
+ReportContext set_report_context(ReportContext context) { return std::exchange(g_report_context, context); }
 
 RunEndHandler set_run_end_handler(RunEndHandler handler) {
   const RunEndHandler before = g_run_end_handler;

@@ -40,6 +40,14 @@ std::string printable_name(std::string_view name);
 /// 0xC0000000 + N); message 63 returns.
 void report_io_error(int number, int unit);
 
+/// A caller's line of context for a severe report (the answer being read, say):
+/// called with the message number and unit after the report line has been
+/// written and before the run ends; it may write more lines to standard error.
+using ReportContext = void (*)(int number, int unit);
+
+/// Installs `context` (nullptr: none, the default) and returns the one before.
+ReportContext set_report_context(ReportContext context);
+
 /// report_io_error for a severe message, which never returns.
 [[noreturn]] void fatal_io_error(int number, int unit);
 

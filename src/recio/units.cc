@@ -86,6 +86,7 @@ struct Unit {
   bool read_only = false;
   bool console = false;
   bool written = false;     // a record has been sent since the open
+  long records = 0;         // records read since the open
   std::string file_id;      // FileSystem::regular_file_id of the open file
   InputBuffer input;
 };
@@ -166,7 +167,7 @@ void use_file_system(FileSystem* file_system) { g_file_system = file_system; }
 
 FileSystem& current_file_system() { return fs(); }
 
-void open_unit(int unit, std::string_view name) {
+void open_unit(int unit, std::string_view name, bool reading_only) {
   if (unit == kConsoleIn || unit == kConsoleOut || unit <= 0) fatal_io_error(kNoSuchDevice, unit);
   auto& table = units();
   if (auto it = table.find(unit); it != table.end()) {
@@ -187,8 +188,9 @@ void open_unit(int unit, std::string_view name) {
   // Step 3: the input for reading only, an output for writing only, created
   // when missing; an output whose write access is refused for reading only.
   // When the retry fails too, the first open's cause is the one reported.
-  const bool output = unit != kInputUnit;
-  int fd = fs().open(u.name, (output ? O_WRONLY : O_RDONLY) | O_CREAT | O_CLOEXEC);
+  // Reading only, a file is neither created nor written.
+  const bool output = unit != kInputUnit && !reading_only;
+  int fd = fs().open(u.name, (output ? O_WRONLY : O_RDONLY) | (reading_only ? 0 : O_CREAT) | O_CLOEXEC);
   bool writable = output;
   if (fd < 0 && write_access_refused(-fd)) {
     const int retry = fs().open(u.name, O_RDONLY | O_CLOEXEC);
@@ -301,10 +303,17 @@ bool read_record(int unit, std::string& record) {
   if (u == nullptr || u->fd < 0) fatal_io_error(kOpenFailure, unit);
   if (unit == kConsoleOut) fatal_io_error(kReadError, unit);
   try {
-    return read_line(u, unit, record);
+    const bool read = read_line(u, unit, record);
+    if (read) ++u->records;
+    return read;
   } catch (const std::bad_alloc&) {
     fatal_io_error(kNoMemory, unit);
   }
+}
+
+long records_read(int unit) {
+  auto it = units().find(unit);
+  return it == units().end() ? 0 : it->second.records;
 }
 
 void close_units() {

@@ -94,7 +94,9 @@ bool write_all(int fd, const char* data, std::size_t size);
 /// or over each other). An output that is a regular file is locked (see
 /// FileSystem::lock) for the rest of the run; when another run holds the lock,
 /// the run ends with one line naming the file and status base::kExitBusy.
-void open_unit(int unit, std::string_view name);
+/// With `reading_only` the file is opened for reading only and never created
+/// (a missing file is message 29).
+void open_unit(int unit, std::string_view name, bool reading_only = false);
 
 /// The full path of a file unit's file, "CONIN$" or "CONOUT$" for the consoles.
 std::string unit_file_name(int unit);
@@ -108,6 +110,10 @@ void send_record(int unit, std::string_view record, bool line_end = true);
 /// without its LF and a CR before it. False at end of file; a failed read ends
 /// the run with message 39.
 bool read_record(int unit, std::string& record);
+
+/// The number of records read from a unit since it was opened: the line number
+/// of the last record read (0 when none has been, or the unit is not open).
+long records_read(int unit);
 
 /// Forgets every unit (tests only): descriptors are closed, state is reset.
 void reset_units();

@@ -48,6 +48,11 @@ TEST(CommandLine, NamesAndOptionsInAnyOrder) {
   EXPECT_EQ(o.report, "--grid");
   EXPECT_FALSE(o.grid);
 
+  o = accepted({"--quiet", "in.dat", "--arcfile=r.asc", "out.rpt"});
+  EXPECT_TRUE(o.quiet);
+  EXPECT_EQ(o.arcfile, "r.asc");
+  EXPECT_EQ(accepted({"--check", "in.dat"}).check, "in.dat");
+
   // Names are taken whole: no 20-character field on the command line.
   o = accepted({"a/folder/with/a-rather-long-input-name.dat", "out.rpt"});
   EXPECT_EQ(o.input, "a/folder/with/a-rather-long-input-name.dat");
@@ -97,6 +102,10 @@ TEST(CommandLine, RefusedLinesSayWhat) {
       {{"--grid", "dd.asc", "--crs", "EPSG:2264", "--contours", "dd.shp"},
        "--grid and --contours would both write 'dd.prj'"},
       {{"--version=2"}, "unknown option '--version=2'"},
+      {{"--check", "in.dat", "out.rpt"}, "unexpected argument 'out.rpt' (--check reads INPUT only)"},
+      {{"--check=in.dat", "--grid", "dd.asc"}, "--check writes nothing"},
+      {{"--quiet"}, "--quiet needs INPUT and REPORT"},
+      {{"--arcfile"}, "option '--arcfile' needs a file name"},
   };
   for (const Case& k : cases) {
     const auto parsed = parse(k.arguments);
@@ -185,7 +194,7 @@ TEST(CommandLine, UsageNamesEveryOption) {
   for (const char* word : {"Usage: leaky-drawdown", "INPUT REPORT", "--grid FILE", "--plot FILE", "--range MIN,MAX",
                            "--page letter|a4", "--dpi N", "--contours FILE", "--levels L1,L2,...", "--crs CRS", ".tif",
                            ".asc", ".gpkg", ".geojson", ".shp", "--help", "--version", ".png", ".svg", ".pdf",
-                           "Exit status"})
+                           "Exit status", "--check INPUT", "--quiet", "--arcfile FILE"})
     EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 
