@@ -2,6 +2,7 @@
 // lanes are built for that this processor has.
 
 #include "engine/well_function_lanes.h"
+#include "engine/well_function_lanes_testing.h"
 
 #include <gtest/gtest.h>
 
