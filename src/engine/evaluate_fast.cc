@@ -14,7 +14,9 @@
 // gives model::WUB's bits. Rows of nodes are shared out among worker threads;
 // each thread takes a few rows at a time and adds all wells' drawdowns to them
 // in well-table order, so every cell sees the same additions in the same order
-// as in evaluate_reference, whatever the number of threads.
+// as in evaluate_reference, whatever the number of threads. The workers'
+// memory is bounded whatever the thread count asked for: workers beyond
+// kWorkerMemory are not started (see worker_count).
 //
 // A table slot holds the bits of W exclusive-or kAbsent, so that a zeroed slot
 // means "not yet evaluated". Two threads may evaluate the same slot at the same
@@ -62,6 +64,11 @@ constexpr std::int32_t kChunkRows = 4;
 constexpr std::size_t kReadAhead = 32;
 constexpr std::size_t kMissBlock = 1024;
 constexpr std::size_t kStreamWells = 128;
+// Besides its Scratch, a started worker costs about this much memory: the
+// part of its stack it touches, the lanes' batch in its thread-local storage
+// and its malloc arena (measured: a worker of the distance table's rows of 300
+// nodes adds about 270 KiB to the peak, 174 KiB of them its Scratch).
+constexpr std::size_t kWorkerOverhead = std::size_t{96} << 10;
 
 std::uint32_t bits(float x) { return std::bit_cast<std::uint32_t>(x); }
 float from_bits(std::uint32_t b) { return std::bit_cast<float>(b); }
@@ -235,7 +242,22 @@ struct Scratch {
   std::vector<std::uint32_t> miss;  // index into W
   Scratch(std::size_t values, std::size_t misses)
       : W(values), R(misses), u(misses), rb(misses), Wm(misses), miss(misses) {}
+  // The bytes of a Scratch(values, misses).
+  static std::size_t bytes(std::size_t values, std::size_t misses) {
+    return values * sizeof(float) + misses * (4 * sizeof(float) + sizeof(std::uint32_t));
+  }
 };
+
+// The workers to start: as many as asked (at most kMaxThreads), no more than
+// there are chunks of rows, and no more than keep the workers' memory within
+// kWorkerMemory; at least one.
+int worker_count(int threads, std::int32_t chunks, std::size_t scratch_bytes) {
+  const std::size_t by_memory = kWorkerMemory / (scratch_bytes + kWorkerOverhead);
+  const std::size_t most = std::min<std::size_t>({static_cast<std::size_t>(std::max(threads, 1)),
+                                                  static_cast<std::size_t>(kMaxThreads),
+                                                  static_cast<std::size_t>(std::max(chunks, 1)), by_memory});
+  return static_cast<int>(std::max<std::size_t>(most, 1));
+}
 
 // Evaluates the missing nodes gathered in s (their distances in s.R[0..m)).
 void evaluate_misses(const Run& run, Scratch& s, std::size_t m) {
@@ -350,13 +372,14 @@ void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aqu
   // wells' work, and a chunk is one row (in streams of kStreamWells wells).
   const std::int32_t chunk_rows = lattice ? kChunkRows : 1;
   const std::int32_t chunks = (ny + chunk_rows - 1) / chunk_rows;
-  const int threads = std::max(1, std::min({options.threads, kMaxThreads, static_cast<int>(chunks)}));
+  const std::size_t chunk_nodes = static_cast<std::size_t>(chunk_rows) * static_cast<std::size_t>(nx);
+  const std::size_t stream_wells = std::min(run.wells, kStreamWells);
+  const std::size_t scratch_values = lattice ? chunk_nodes : stream_wells * static_cast<std::size_t>(nx);
+  const std::size_t scratch_misses = lattice ? chunk_nodes : kMissBlock;
+  const int threads = worker_count(options.threads, chunks, Scratch::bytes(scratch_values, scratch_misses));
   std::atomic<std::int32_t> next{0};
   auto work = [&] {
-    const std::size_t chunk_nodes = static_cast<std::size_t>(chunk_rows) * static_cast<std::size_t>(nx);
-    const std::size_t stream_wells = std::min(run.wells, kStreamWells);
-    Scratch scratch(lattice ? chunk_nodes : stream_wells * static_cast<std::size_t>(nx),
-                    lattice ? chunk_nodes : kMissBlock);
+    Scratch scratch(scratch_values, scratch_misses);
     for (std::int32_t chunk; (chunk = next.fetch_add(1)) < chunks;) {
       const std::int32_t r0 = 1 + chunk * chunk_rows;
       if (lattice)
