@@ -204,6 +204,36 @@ TEST(CommandLineRun, ExtraFilesThatCannotBeWrittenLeaveReportAndArcfileWhole) {
   EXPECT_EQ(both.folder.read("map.pdf").substr(0, 5), "%PDF-");
 }
 
+TEST(CommandLineRun, GridAndPlotNamingOneFileByTwoSpellingsWriteItOnce) {
+  // The names differ as text, so the command line takes them; the plot is
+  // then refused as the file the grid was written to, which keeps the grid.
+  const ProgramRun plain(two_wells().text(), {});
+  ScratchFolder folder;
+  folder.write("in.dat", two_wells().text());
+  std::filesystem::create_directory(folder.path() + "/sub");
+  const RunResult r = run_program(folder, "", {"--grid", "g.png", "--plot", "./sub/../g.png", "in.dat", "out.rpt"});
+  EXPECT_EQ(r.status, base::kExitExtraOutput);
+  EXPECT_EQ(r.err, "leaky-drawdown: cannot write the plot file './sub/../g.png': it is the grid file\n");
+  EXPECT_EQ(folder.read("g.png").substr(0, 14), "ncols        4") << "the grid file is whole";
+  EXPECT_EQ(r.report, plain.result.report);
+  EXPECT_EQ(r.arcfile, plain.result.arcfile);
+}
+
+TEST(CommandLineRun, ALoneDashNamesAFile) {
+  // "-" is the file of that name, not the console: the input is read from
+  // the file "-" and the console input is left unread.
+  const ProgramRun plain(two_wells().text(), {});
+  ScratchFolder folder;
+  folder.write("-", two_wells().text());
+  const RunResult r = run_program(folder, "not.dat\nread.rpt\n", {"-", "out.rpt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.report, plain.result.report);
+  EXPECT_EQ(r.arcfile, plain.result.arcfile);
+  EXPECT_EQ(folder.read("-"), two_wells().text());
+  EXPECT_FALSE(folder.exists("read.rpt"));
+}
+
 TEST(CommandLineRun, GridWithoutNodesIsRefusedAfterTheRun) {
   Answers a = two_wells();
   a.NY = "0";
