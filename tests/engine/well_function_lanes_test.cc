@@ -169,6 +169,34 @@ TEST(WubLanes, BatchesOnBothSidesOfTheTableOnlyBound) {
   ExpectSameAsWub(mixed);
 }
 
+TEST(WubLanes, PairsNearRoundingTies) {
+  // Pairs of which one integrand value, exact in double before its rounding
+  // to single, lies a few double ulps from a tie between two singles, where
+  // the lanes' exponential puts the product on the other side of the tie and
+  // rounding that value the other way changes W: only the guard band
+  // (kLaneGuardUlps) has the lanes recompute it. With the band shrunk from
+  // 1024 ulps to 1 the lanes get these pairs wrong. Found by
+  // tools/guard_band_search.cc (y is the abscissa, e the exponent there).
+  const float pinned[][2] = {
+    {0x1.5ecc18p-6f, 0x1.38474ep-2f},  // y 0.152460739, e -0.304959506: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.9e286p+0f, 0x1.dcf89cp+1f},  // y 1.86352193, e -3.72633696: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.cb44cap-2f, 0x1.470aep+1f},  // y 1.27780426, e -2.55501938: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.a56164p-3f, 0x1.8080b4p+2f},  // y 3.00463843, e -6.00785542: +0 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.da7ff8p-1f, 0x1.970172p+1f},  // y 1.59019744, e -3.17973161: +0 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.65cb1cp+1f, 0x1.424bap+3f},  // y 5.03436947, e -10.0717316: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.6ab2aap+0f, 0x1.6f04c6p+1f},  // y 1.43404615, e -2.86733317: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.726298p+1f, 0x1.a18fb6p+2f},  // y 3.26221061, e -6.52439642: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.14a5b6p+0f, 0x1.e8f9f2p+1f},  // y 1.90995312, e -3.82012773: +3 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.7e8ee6p-1f, 0x1.690d4p+1f},  // y 1.41062379, e -2.82071686: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.1c37aap-1f, 0x1.8cfac4p+1f},  // y 1.55027187, e -3.10140276: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+  };
+  Pairs p;
+  for (const auto& pair : pinned) p.add(pair[0], pair[1]);
+  const LaneStats stats = ExpectSameAsWub(p);
+  EXPECT_GT(stats.guarded_points, 0);
+  EXPECT_EQ(stats.scalar_calls, 0);
+}
+
 TEST(WubLanes, EmptyAndShortSpans) {
   std::vector<float> none;
   WUB_lanes(none, none, none);
