@@ -189,6 +189,18 @@ TEST(WubLanes, PairsNearRoundingTies) {
     {0x1.14a5b6p+0f, 0x1.e8f9f2p+1f},  // y 1.90995312, e -3.82012773: +3 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
     {0x1.7e8ee6p-1f, 0x1.690d4p+1f},  // y 1.41062379, e -2.82071686: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
     {0x1.1c37aap-1f, 0x1.8cfac4p+1f},  // y 1.55027187, e -3.10140276: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.ce8444p+0f, 0x1.167dacp+2f},  // y 2.17528319, e -4.3514204: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.e11342p-2f, 0x1.a2727cp+2f},  // y 3.26868629, e -6.53823757: +0 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.0fed9p-4f, 0x1.aefd68p-3f},  // y 0.105218209, e -0.210444272: +3 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.868b0ap-4f, 0x1.993f76p+3f},  // y 6.39284134, e -12.7889967: +2 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.71859p-1f, 0x1.7a7542p+0f},  // y 0.738979816, e -1.47835171: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.414698p-8f, 0x1.838502p-7f},  // y 0.0059122853, e -0.0118261585: -1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.af0f86p+1f, 0x1.e43fe4p+3f},  // y 7.56598997, e -15.1327991: +2 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.0e971p+0f, 0x1.6cf5e8p+1f},  // y 1.42557013, e -2.85125446: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.aa0ea2p-2f, 0x1.273f9ep+3f},  // y 4.61440086, e -9.22651577: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.1587d2p-1f, 0x1.5efe66p+1f},  // y 1.3713516, e -2.74213862: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.f69d78p+0f, 0x1.068066p+2f},  // y 2.05070686, e -4.10158682: +0 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.e79586p-4f, 0x1.172522p-2f},  // y 0.136296645, e -0.272602588: +0 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
   };
   Pairs p;
   for (const auto& pair : pinned) p.add(pair[0], pair[1]);
