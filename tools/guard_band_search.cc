@@ -41,8 +41,8 @@
 //
 // To check the test: set kBand in NearTieOffset (engine/well_function_lanes.cc)
 // to 1, rebuild and run build/tests/engine/engine_test; PairsNearRoundingTies
-// fails (with 2 too; with 4 and more it passes: the lanes' exponential is
-// within 4 ulps of std::exp), and no other test does.
+// fails, and no other test does (with 2 it fails too; with 4 and more it
+// passes: these pairs need the lanes' error to reach past the band).
 
 #include <algorithm>
 #include <bit>

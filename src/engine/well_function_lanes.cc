@@ -183,8 +183,19 @@ HWY_INLINE Vd ExpFinish(Vd s, Vd T) {
   return hn::Mul(T, hn::MulAdd(hn::MulAdd(c, s2, b), s2, a));
 }
 
-// exp(-g) for the lanes' whole range 0 <= g <= -floor: the table above
-// where it applies, Highway's Exp (at most 1 ulp from exp) beyond it.
+/**
+ * The lanes' exponential: exp(-g), as the integrand needs it.
+ *
+ *   Valid lane types: float64
+ *        Valid range: 0 <= g <= -kExponentFloor (675.84)
+ *          Max error: a few ulps from std::exp (at most 5 over every single exponent
+ *                     from -64 to 0, on every instruction set: see
+ *                     lanes_exp_max_ulp); not the rule's bits, which is why
+ *                     every product near a rounding tie is recomputed by
+ *                     model::F (the guard band, kLaneGuardUlps = 1024 ulps)
+ *          Method: the table and polynomial above for g <= kCommonMaxG,
+ *                     Highway's Exp (at most 1 ulp from exp) beyond it
+ */
 HWY_INLINE Vd ExpLanes(Vd g, const double* table) {
   const Dd dd;
   Vd s, T;
