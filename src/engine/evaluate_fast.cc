@@ -268,7 +268,7 @@ void evaluate_misses(const Run& run, Scratch& s, std::size_t m) {
 
 // Rows [r0, r1) of the grid, all wells in table order.
 void lattice_chunk(const Run& run, Lattice& lat, DrawdownGrid& DD, std::int32_t r0, std::int32_t r1,
-                  Scratch& s) {
+                   Scratch& s) {
   const std::size_t nx = static_cast<std::size_t>(run.nx);
   const std::size_t L = lat.values.size();
   std::uint32_t* table = lat.table->data();
@@ -312,7 +312,7 @@ void lattice_chunk(const Run& run, Lattice& lat, DrawdownGrid& DD, std::int32_t 
 // it is needed, so that many fetches are in flight at once), the misses
 // evaluated kMissBlock at a time; last the drawdowns, added in well-table order.
 void row_with_distances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::int32_t r,
-                      std::size_t k0, std::size_t k1, Scratch& s) {
+                        std::size_t k0, std::size_t k1, Scratch& s) {
   const std::size_t nx = static_cast<std::size_t>(run.nx);
   const std::size_t n = (k1 - k0) * nx;
   float* W = s.W.data();  // well k0 + k, column c: W[k * nx + c - 1]; the distance until replaced
@@ -387,7 +387,7 @@ void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aqu
       else
         for (std::size_t k0 = 0; k0 < run.wells; k0 += stream_wells)
           row_with_distances(run, distances.get(), DD, r0, k0, std::min(run.wells, k0 + stream_wells),
-                           scratch);
+                             scratch);
     }
   };
   std::vector<std::thread> pool;

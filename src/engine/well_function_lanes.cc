@@ -65,8 +65,8 @@
 #include "model/rule.h"
 #include "model/well_function.h"
 
-#ifndef GRID_WELL_FUNCTION_LANES_ONCE
-#define GRID_WELL_FUNCTION_LANES_ONCE
+#ifndef ENGINE_WELL_FUNCTION_LANES_ONCE
+#define ENGINE_WELL_FUNCTION_LANES_ONCE
 namespace engine::lanes_detail {
 
 // The rule's constants (model/rule.h). The lanes stop at the rule's own cap
@@ -105,7 +105,7 @@ inline const double* ExpTable() {
 }
 
 }  // namespace engine::lanes_detail
-#endif  // GRID_WELL_FUNCTION_LANES_ONCE
+#endif  // ENGINE_WELL_FUNCTION_LANES_ONCE
 
 HWY_BEFORE_NAMESPACE();
 namespace engine {
@@ -188,12 +188,12 @@ HWY_INLINE Vd ExpFinish(Vd s, Vd T) {
  *
  *   Valid lane types: float64
  *        Valid range: 0 <= g <= -kExponentFloor (675.84)
- *          Max error: a few ulps from std::exp (at most 5 over every single exponent
- *                     from -64 to 0, on every instruction set: see
+ *          Max error: a few ulps from std::exp (at most 5 over every single
+ *                     exponent from -64 to 0, on every instruction set: see
  *                     lanes_exp_max_ulp); not the rule's bits, which is why
  *                     every product near a rounding tie is recomputed by
  *                     model::F (the guard band, kLaneGuardUlps = 1024 ulps)
- *          Method: the table and polynomial above for g <= kCommonMaxG,
+ *             Method: the table and polynomial above for g <= kCommonMaxG,
  *                     Highway's Exp (at most 1 ulp from exp) beyond it
  */
 HWY_INLINE Vd ExpLanes(Vd g, const double* table) {
