@@ -22,7 +22,7 @@
 
 #include "base/exit_status.h"
 #include "driver/run.h"
-#include "memory_file_system.h"
+#include "fuzz_support.h"
 #include "recio/error_report.h"
 #include "recio/free_form.h"
 #include "recio/units.h"
@@ -30,7 +30,7 @@
 namespace {
 
 using leaky_fuzz::check;
-using leaky_fuzz::MemoryFileSystem;
+using leaky_fuzz::FakeFileSystem;
 
 constexpr std::int32_t kLargestRun = 10;
 const std::string kOldReport = "OLD REPORT\r\n";
@@ -44,8 +44,8 @@ struct Counts {
 };
 
 Counts counts_of(const std::string& input) {
-  MemoryFileSystem fs;
-  fs.files[MemoryFileSystem::path("in.dat")] = input;
+  FakeFileSystem fs(FakeFileSystem::Files::memory);
+  fs.files[FakeFileSystem::path("in.dat")] = input;
   Counts c;
   leaky_fuzz::run_in_process(fs, [&] {
     recio::open_unit(recio::kInputUnit, "in.dat");
@@ -79,10 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Counts counts = counts_of(input);
   if (!quick(counts.NX) || !quick(counts.NY)) return -1;
 
-  MemoryFileSystem fs;
-  const std::string in = MemoryFileSystem::path("in.dat");
-  const std::string report = MemoryFileSystem::path("out.rpt");
-  const std::string raster = MemoryFileSystem::path("ARCFILE");
+  FakeFileSystem fs(FakeFileSystem::Files::memory);
+  const std::string in = FakeFileSystem::path("in.dat");
+  const std::string report = FakeFileSystem::path("out.rpt");
+  const std::string raster = FakeFileSystem::path("ARCFILE");
   fs.files[in] = input;
   fs.files[report] = kOldReport;
   fs.files[raster] = kOldRaster;

@@ -326,6 +326,40 @@ TEST(CommandLineRun, ExtraFilesNeverReplaceTheRunsOwnFiles) {
   }
 }
 
+TEST(CommandLineRun, OutputsNamingOneFileByTwoSpellingsWriteItOnce) {
+  // The names differ as text, so the command line takes them; the contour
+  // layer's .prj is then refused as the file the grid's .prj was written to,
+  // which keeps the grid's.
+  const ProgramRun plain(two_wells().text(), {});
+  ScratchFolder folder;
+  folder.write("in.dat", two_wells().text());
+  std::filesystem::create_directory(folder.path() + "/sub");
+  const RunResult r = run_program(folder, "", {"--grid", "g.asc", "--crs", "EPSG:2264", "--contours", "./sub/../g.shp",
+                                               "in.dat", "out.rpt"});
+  EXPECT_EQ(r.status, base::kExitExtraOutput);
+  EXPECT_EQ(r.err, "leaky-drawdown: cannot write the contour file './sub/../g.shp': './sub/../g.prj', written beside "
+                   "it, is the grid file\n");
+  EXPECT_EQ(folder.read("g.asc").substr(0, 14), "ncols        4") << "the grid file is whole";
+  EXPECT_EQ(folder.read("g.prj").substr(0, 7), "PROJCS[");
+  EXPECT_EQ(r.report, plain.result.report);
+  EXPECT_EQ(r.arcfile, plain.result.arcfile);
+}
+
+TEST(CommandLineRun, ALoneDashNamesAFile) {
+  // "-" is the file of that name, not the console: the input is read from
+  // the file "-" and the console input is left unread.
+  const ProgramRun plain(two_wells().text(), {});
+  ScratchFolder folder;
+  folder.write("-", two_wells().text());
+  const RunResult r = run_program(folder, "not.dat\nread.rpt\n", {"-", "out.rpt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.report, plain.result.report);
+  EXPECT_EQ(r.arcfile, plain.result.arcfile);
+  EXPECT_EQ(folder.read("-"), two_wells().text());
+  EXPECT_FALSE(folder.exists("read.rpt"));
+}
+
 TEST(CommandLineRun, GridWithoutNodesIsRefusedAfterTheRun) {
   Answers a = two_wells();
   a.NY = "0";

@@ -189,6 +189,29 @@ TEST(CommandLine, GisOptions) {
   EXPECT_TRUE(accepted({}).levels.empty());
 }
 
+TEST(CommandLine, ALoneDashIsAFileName) {
+  // "-" is not an option and does not stand for the console: it names the
+  // file "-", as INPUT, as REPORT and after --grid or --plot.
+  Options o = accepted({"-", "out.rpt"});
+  EXPECT_EQ(o.input, "-");
+  EXPECT_EQ(o.report, "out.rpt");
+  o = accepted({"in.dat", "-"});
+  EXPECT_EQ(o.input, "in.dat");
+  EXPECT_EQ(o.report, "-");
+  o = accepted({"--grid", "-.asc", "--plot", "-.png"});
+  EXPECT_EQ(o.grid, "-.asc");
+  EXPECT_EQ(o.plot, "-.png");
+  EXPECT_FALSE(o.input);
+  const auto grid = parse({"--grid", "-"});
+  ASSERT_TRUE(std::holds_alternative<UsageError>(grid));
+  EXPECT_EQ(std::get<UsageError>(grid).message,
+            "option '--grid': '-' must end in .tif (GeoTIFF) or .asc (ESRI ASCII grid)");
+
+  const auto alone = parse({"-"});
+  ASSERT_TRUE(std::holds_alternative<UsageError>(alone));
+  EXPECT_EQ(std::get<UsageError>(alone).message, "INPUT '-' needs a REPORT file name after it");
+}
+
 TEST(CommandLine, UsageNamesEveryOption) {
   const std::string usage = driver::usage_text();
   for (const char* word : {"Usage: leaky-drawdown", "INPUT REPORT", "--grid FILE", "--plot FILE", "--range MIN,MAX",

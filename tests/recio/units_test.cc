@@ -123,12 +123,6 @@ TEST_F(OpenUnit, DevFullIsFatal38AtTheWrite) {
               "tavrix: severe \\(38\\): error during write, unit 12, file /dev/full");
 }
 
-TEST_F(OpenUnit, DevNullTakesRecords) {
-  open_unit(kRasterUnit, "/dev/null");
-  send_record(kRasterUnit, "x");
-  send_record(kRasterUnit, "y");
-  SUCCEED();
-}
 
 TEST_F(OpenUnit, ReopeningAUnitConnectsTheNewFile) {
   open_unit(kReportUnit, "a.rpt");
@@ -292,6 +286,22 @@ TEST_F(OpenWithFake, WritingTheConsoleInputIs47) {
 }
 
 // Reading records.
+// A device is a file like another: connected by its own name, its records
+// sent whole (a device cannot be cut off: its truncate failure is passed
+// over), nothing written anywhere else, and no error reported.
+TEST_F(OpenWithFake, DevNullTakesRecords) {
+  open_unit(kRasterUnit, "/dev/null");
+  EXPECT_EQ(unit_file_name(kRasterUnit), "/dev/null");
+  send_record(kRasterUnit, "x");
+  send_record(kRasterUnit, "y", false);
+  send_record(kRasterUnit, "z");
+  EXPECT_EQ(fs_.sent["/dev/null"], "x\r\nyz\r\n");
+  EXPECT_EQ(fs_.sent.size(), 1u) << "no other file was written";
+  EXPECT_EQ(fs_.console_out, "");
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null")) << "still the device";
+  EXPECT_FALSE(std::filesystem::exists(path("null")));
+}
+
 class ReadRecord : public FakeFsTest {
  protected:
   std::vector<std::string> all(const std::string& data, std::size_t chunk = 1 << 20) {
