@@ -31,7 +31,7 @@ enum class Reuse {
 /// together (their buffers, stacks and thread-local data), whatever thread
 /// count is asked for: workers beyond it are not started, and those started
 /// share all rows, with the same cells.
-inline constexpr std::size_t kWorkerMemory = std::size_t{8} << 20;
+inline constexpr std::size_t kWorkerMemory = std::size_t{4} << 20;
 
 /// Settings of the fast evaluation.
 struct FastOptions {
