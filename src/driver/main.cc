@@ -10,6 +10,7 @@
 #include "base/exit_status.h"
 #include "driver/options.h"
 #include "driver/run.h"
+#include "study/run_study.h"
 
 int main(int argc, char** argv) {
   // A console output that has gone away (a pipe whose reader has ended) is a
@@ -35,5 +36,6 @@ int main(int argc, char** argv) {
     std::printf("%.*s\n", static_cast<int>(base::kVersionLine.size()), base::kVersionLine.data());
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
+  if (options.study) return study::run_study(*options.study, options.evaluation);
   return driver::run(options);
 }

@@ -44,6 +44,7 @@ constexpr Valued kValued[] = {
        o.plot_format = *format;
        return take_file(o.plot, "--plot", v);
      }},
+    {"--study", [](Options& o, const std::string& v) { return take_file(o.study, "--study", v); }},
 };
 
 }  // namespace
@@ -89,6 +90,8 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
   }
 
   if (o.help || o.version) return o;
+  if (o.study && (!names.empty() || o.grid || o.plot))
+    return UsageError{"--study takes neither INPUT REPORT nor --grid or --plot: a study names its outputs"};
   if (names.size() > 2) return UsageError{"unexpected argument '" + names[2] + "' (at most INPUT and REPORT)"};
   if (names.size() == 1) return UsageError{"INPUT '" + names[0] + "' needs a REPORT file name after it"};
   if (names.size() == 2) {
@@ -118,6 +121,9 @@ Options:
                 every value with all the digits it needs
   --plot FILE   also draw the drawdown to FILE: a colour map with contour lines
                 and the wells; the format follows the ending: .png, .svg or .pdf
+  --study FILE  run the study file FILE (TOML) instead: wells in map
+                coordinates, several times, rate schedules, receptors; its
+                outputs are named in the file (see the README, "Studies")
   --help        show this text and stop
   --version     show the version and stop
 

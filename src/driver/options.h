@@ -21,6 +21,7 @@ struct Options {
   std::optional<std::string> grid;    ///< --grid FILE: the ESRI ASCII grid to write
   std::optional<std::string> plot;    ///< --plot FILE: the picture to write
   maps::PlotFormat plot_format = maps::PlotFormat::kPng;  ///< format of `plot`, from its ending
+  std::optional<std::string> study;   ///< --study FILE: run the study file instead
   engine::Options evaluation;         ///< how the grid is evaluated (from the environment)
 };
 

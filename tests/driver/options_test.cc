@@ -52,6 +52,14 @@ TEST(CommandLine, NamesAndOptionsInAnyOrder) {
   EXPECT_EQ(o.input, "a/folder/with/a-rather-long-input-name.dat");
 }
 
+TEST(CommandLine, AStudyFileInsteadOfTheRun) {
+  EXPECT_EQ(accepted({"--study", "permit.toml"}).study, "permit.toml");
+  const Options o = accepted({"--study=a folder/permit.toml"});
+  EXPECT_EQ(o.study, "a folder/permit.toml");
+  EXPECT_FALSE(o.input || o.grid || o.plot);
+  EXPECT_FALSE(accepted({"in.dat", "out.rpt"}).study);
+}
+
 TEST(CommandLine, HelpAndVersionWinOverNames) {
   EXPECT_TRUE(accepted({"--help"}).help);
   EXPECT_TRUE(accepted({"-h"}).help);
@@ -77,6 +85,9 @@ TEST(CommandLine, RefusedLinesSayWhat) {
       {{"in.dat", ""}, "a file name argument is empty"},
       {{"--grid", "same.png", "--plot", "same.png"}, "--grid and --plot name the same file"},
       {{"--version=2"}, "unknown option '--version=2'"},
+      {{"--study"}, "option '--study' needs a file name"},
+      {{"--study", "s.toml", "in.dat", "out.rpt"}, "--study takes neither INPUT REPORT nor --grid or --plot"},
+      {{"--study=s.toml", "--grid", "g.asc"}, "--study takes neither INPUT REPORT nor --grid or --plot"},
   };
   for (const Case& k : cases) {
     const auto parsed = parse(k.arguments);
@@ -89,7 +100,7 @@ TEST(CommandLine, RefusedLinesSayWhat) {
 
 TEST(CommandLine, UsageNamesEveryOption) {
   const std::string usage = driver::usage_text();
-  for (const char* word : {"Usage: leaky-drawdown", "INPUT REPORT", "--grid FILE", "--plot FILE", "--help", "--version",
+  for (const char* word : {"Usage: leaky-drawdown", "INPUT REPORT", "--grid FILE", "--plot FILE", "--study FILE", "--help", "--version",
                            ".png", ".svg", ".pdf", "Exit status"})
     EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
