@@ -126,12 +126,11 @@ class Reader {
 
     if (const toml::node* n = root.get("well"))
       for (const auto& [t, where] : tables(*n, "well")) read_well(*t, where, s);
-    if (const std::optional<std::string> name = optional_string(root, "wells_file"))
-      read_wells_file(csv_path(*name), s);
+    if (const toml::node* n = root.get("wells_file")) read_wells_file(csv_path(file_name(*n, "wells_file")), s);
     if (const toml::node* n = root.get("receptor"))
       for (const auto& [t, where] : tables(*n, "receptor")) read_receptor(*t, where, s);
-    if (const std::optional<std::string> name = optional_string(root, "receptors_file"))
-      read_receptors_file(csv_path(*name), s);
+    if (const toml::node* n = root.get("receptors_file"))
+      read_receptors_file(csv_path(file_name(*n, "receptors_file")), s);
     if (s.wells.empty())
       throw StudyError{file_ + ": the study has no wells: give [[well]] tables or a wells_file"};
 
@@ -212,7 +211,8 @@ class Reader {
   std::string file_name(const toml::node& n, std::string_view key) const {
     std::string name = string(n, key);
     if (name.empty()) fail(n, in_quotes(key) + " must name a file, not be empty");
-    if (name.find('\0') != std::string::npos) fail(n, in_quotes(key) + " holds a NUL character");
+    for (char c : name)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) fail(n, in_quotes(key) + " holds a control character");
     return name;
   }
 

@@ -93,7 +93,10 @@ int run_study(const std::string& file, const engine::Options& engine) {
 
   std::size_t steps = 0;
   for (const Well& w : s.wells) steps += w.steps.size();
-  stages.say("study '" + s.title + "': " + plural(s.wells.size(), "well", "wells") + " (" +
+  std::string title = s.title;
+  for (char& c : title)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  stages.say("study '" + title + "': " + plural(s.wells.size(), "well", "wells") + " (" +
              plural(steps, "rate step", "rate steps") + "), " + plural(s.receptors.size(), "receptor", "receptors") +
              ", " + std::to_string(s.grid.columns) + " x " + std::to_string(s.grid.rows) + " nodes, days " +
              days_list(s.times) + ", " +

@@ -109,6 +109,8 @@ const Refusal kRefusals[] = {
      "r.csv:2: a quoted field is not closed"},
     {"CSV receptor row too long", {kReceptorsFile}, {{"r.csv", "name,x,y\nR-2,0,0,0\n"}},
      "r.csv:2: a row of 4 fields; the rows of this file have 3 (name,x,y)"},
+    {"control character in a file name", {{"title = \"small\"\n", "wells_file = \"a\\nb.csv\"\n"}}, {},
+     "study.toml:1: 'wells_file' holds a control character"},
     {"CSV file missing", {{"title = \"small\"\n", "wells_file = \"none.csv\"\n"}}, {},
      "study.toml: cannot read the wells file 'none.csv': No such file or directory"},
     {"CSV schedule well that moves", {kWellsFile}, {{"wells.csv", "A,0,0,0,5\nA,1,0,10,6\n"}},
