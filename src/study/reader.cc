@@ -94,6 +94,78 @@ std::string lower(std::string_view s) {
   return l;
 }
 
+// Outside strings and comments a TOML file holds only ASCII. The TOML library
+// (toml++ 3.3) tests some characters beyond ASCII that it meets there for
+// whitespace with a table that misses part of their range, and so reaches a
+// point marked unreachable. The text is therefore scanned first, and such a
+// character is refused here: outside quotes and comments, as an escaped
+// character, and as the first character after a line-ending backslash in a
+// multi-line string. Returns the byte offset of the first one (npos when
+// there is none) and whether it follows a backslash.
+struct Unsafe {
+  std::size_t at = std::string_view::npos;
+  bool after_backslash = false;
+};
+Unsafe unsafe_for_toml(std::string_view t) {
+  enum class In { text, comment, basic, literal, multi_basic, multi_literal } in = In::text;
+  auto at = [&](std::size_t i, std::string_view s) { return t.compare(i, s.size(), s) == 0; };
+  auto beyond_ascii = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const char c = t[i];
+    switch (in) {
+      case In::text:
+        if (beyond_ascii(c)) return {i, false};
+        if (c == '#') {
+          in = In::comment;
+        } else if (at(i, "\"\"\"")) {
+          in = In::multi_basic;
+          i += 2;
+        } else if (at(i, "'''")) {
+          in = In::multi_literal;
+          i += 2;
+        } else if (c == '"') {
+          in = In::basic;
+        } else if (c == '\'') {
+          in = In::literal;
+        }
+        break;
+      case In::comment:
+        if (c == '\n') in = In::text;
+        break;
+      case In::basic:
+        if (c == '\\') {
+          if (i + 1 < t.size() && beyond_ascii(t[i + 1])) return {i + 1, true};
+          ++i;
+        } else if (c == '"' || c == '\n') {
+          in = In::text;
+        }
+        break;
+      case In::literal:
+        if (c == '\'' || c == '\n') in = In::text;
+        break;
+      case In::multi_basic:
+        if (c == '\\') {
+          std::size_t j = i + 1;
+          if (j < t.size() && beyond_ascii(t[j])) return {j, true};
+          while (j < t.size() && (t[j] == ' ' || t[j] == '\t' || t[j] == '\r' || t[j] == '\n')) ++j;
+          if (j > i + 1 && j < t.size() && beyond_ascii(t[j])) return {j, true};
+          i = j > i + 1 ? j - 1 : i + 1;  // past the whitespace, or past the escaped character
+        } else if (at(i, "\"\"\"")) {
+          while (i + 1 < t.size() && t[i + 1] == '"') ++i;
+          in = In::text;
+        }
+        break;
+      case In::multi_literal:
+        if (at(i, "'''")) {
+          while (i + 1 < t.size() && t[i + 1] == '\'') ++i;
+          in = In::text;
+        }
+        break;
+    }
+  }
+  return {};
+}
+
 // Where a name was given, for the message about a second one.
 struct Named {
   std::string name;
@@ -105,6 +177,20 @@ class Reader {
   Reader(const std::string& file, const ReadFile& read) : file_(file), folder_(fs::path(file).parent_path()), read_(read) {}
 
   Study read(std::string_view text) {
+    if (const Unsafe bad = unsafe_for_toml(text); bad.at != std::string_view::npos) {
+      std::size_t line = 1, column = 1;
+      for (std::size_t i = 0; i < bad.at; ++i) {
+        if (text[i] == '\n') {
+          ++line;
+          column = 1;
+        } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+          ++column;
+        }
+      }
+      throw StudyError{file_ + ":" + std::to_string(line) + ":" + std::to_string(column) +
+                       ": not a valid TOML file: a character beyond ASCII " +
+                       (bad.after_backslash ? "after a backslash" : "outside quotes (names and texts go in quotes)")};
+    }
     toml::table root;
     try {
       root = toml::parse(text, file_);

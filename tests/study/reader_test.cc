@@ -55,6 +55,15 @@ TEST(StudyReader, DefaultsAndOptionalKeys) {
   EXPECT_EQ(s.output.well_function, study::WellFunction::exact);
 }
 
+TEST(StudyReader, LettersBeyondAsciiInQuotesAndComments) {
+  std::string text = edited(kSmallStudy, "name = \"PW-1\"", "name = \"Brunnen Müller\"  # Förderbrunnen");
+  text = edited(text, "title = \"small\"", "title = '''Île\n«Ω»'''\ncrs = \"\\u00e9 \\\\ é\"");
+  const study::Study s = read_text(text);
+  EXPECT_EQ(s.wells[0].name, "Brunnen Müller");
+  EXPECT_EQ(s.title, "Île\n«Ω»");
+  EXPECT_EQ(s.crs, "é \\ é");
+}
+
 TEST(StudyReader, SchedulesAndWholeNumbersForRates) {
   const std::string text = edited(kSmallStudy, "rate = 250000.0\n",
                                   "schedule = [[0, 250000], [60.0, 400000.0], [200, 0]]\n");

@@ -36,6 +36,10 @@ const std::pair<std::string, std::string> kReceptorsFile{"title = \"small\"\n",
 const Refusal kRefusals[] = {
     // The TOML itself.
     {"TOML syntax", {{"rows = 3", "rows = 3 3"}}, {}, "study.toml:14:10: not a valid TOML file: *"},
+    {"a name without quotes", {{"name = \"PW-1\"", "name = Müller"}}, {},
+     "study.toml:17:9: not a valid TOML file: a character beyond ASCII outside quotes (names and texts go in quotes)"},
+    {"an escaped letter beyond ASCII", {{"name = \"PW-1\"", "name = \"PW\\é\""}}, {},
+     "study.toml:17:12: not a valid TOML file: a character beyond ASCII after a backslash"},
     // Unknown keys: the nearest known key, or the table a key belongs in.
     {"typo", {{"transmissivity =", "transmisivity ="}}, {},
      "study.toml:5: unknown key 'transmisivity' in [aquifer]; did you mean 'transmissivity'?"},
