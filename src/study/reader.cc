@@ -9,7 +9,6 @@
 #include <fstream>
 #include <limits>
 #include <map>
-#include <sstream>
 #include <vector>
 
 #include <toml++/toml.h>
@@ -48,6 +47,9 @@ constexpr Section kSections[] = {
 // Wells and receptors this far from the grid, in nodes, are refused: beyond it
 // a single node-unit position no longer tells neighbouring feet apart.
 constexpr double kFarthestPosition = 16777216.0;
+
+// The largest study or CSV file read.
+constexpr std::size_t kLargestInput = std::size_t{1} << 30;
 
 bool contains(std::span<const std::string_view> keys, std::string_view key) {
   return std::find(keys.begin(), keys.end(), key) != keys.end();
@@ -94,76 +96,84 @@ std::string lower(std::string_view s) {
   return l;
 }
 
-// Outside strings and comments a TOML file holds only ASCII. The TOML library
-// (toml++ 3.3) tests some characters beyond ASCII that it meets there for
-// whitespace with a table that misses part of their range, and so reaches a
-// point marked unreachable. The text is therefore scanned first, and such a
-// character is refused here: outside quotes and comments, as an escaped
-// character, and as the first character after a line-ending backslash in a
-// multi-line string. Returns the byte offset of the first one (npos when
-// there is none) and whether it follows a backslash.
-struct Unsafe {
-  std::size_t at = std::string_view::npos;
-  bool after_backslash = false;
-};
-Unsafe unsafe_for_toml(std::string_view t) {
-  enum class In { text, comment, basic, literal, multi_basic, multi_literal } in = In::text;
-  auto at = [&](std::size_t i, std::string_view s) { return t.compare(i, s.size(), s) == 0; };
-  auto beyond_ascii = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
-  for (std::size_t i = 0; i < t.size(); ++i) {
-    const char c = t[i];
-    switch (in) {
-      case In::text:
-        if (beyond_ascii(c)) return {i, false};
-        if (c == '#') {
-          in = In::comment;
-        } else if (at(i, "\"\"\"")) {
-          in = In::multi_basic;
-          i += 2;
-        } else if (at(i, "'''")) {
-          in = In::multi_literal;
-          i += 2;
-        } else if (c == '"') {
-          in = In::basic;
-        } else if (c == '\'') {
-          in = In::literal;
-        }
-        break;
-      case In::comment:
-        if (c == '\n') in = In::text;
-        break;
-      case In::basic:
-        if (c == '\\') {
-          if (i + 1 < t.size() && beyond_ascii(t[i + 1])) return {i + 1, true};
-          ++i;
-        } else if (c == '"' || c == '\n') {
-          in = In::text;
-        }
-        break;
-      case In::literal:
-        if (c == '\'' || c == '\n') in = In::text;
-        break;
-      case In::multi_basic:
-        if (c == '\\') {
-          std::size_t j = i + 1;
-          if (j < t.size() && beyond_ascii(t[j])) return {j, true};
-          while (j < t.size() && (t[j] == ' ' || t[j] == '\t' || t[j] == '\r' || t[j] == '\n')) ++j;
-          if (j > i + 1 && j < t.size() && beyond_ascii(t[j])) return {j, true};
-          i = j > i + 1 ? j - 1 : i + 1;  // past the whitespace, or past the escaped character
-        } else if (at(i, "\"\"\"")) {
-          while (i + 1 < t.size() && t[i + 1] == '"') ++i;
-          in = In::text;
-        }
-        break;
-      case In::multi_literal:
-        if (at(i, "'''")) {
-          while (i + 1 < t.size() && t[i + 1] == '\'') ++i;
-          in = In::text;
-        }
-        break;
+// The TOML library (toml++ 3.3) tests characters beyond ASCII that it meets
+// outside strings for whitespace, with a table that misses part of the range
+// U+00A1 to U+FEFE (it then reaches a point marked unreachable). So it never
+// sees that range: before parsing, every such character becomes one of the
+// private-use characters from U+F0000 on, which it takes like any letter; the
+// texts it gives back are shifted back. A file that holds private-use
+// characters of its own there (or escapes for them) is refused instead.
+constexpr char32_t kShiftedFirst = 0xA0, kShiftedLast = 0xFEFF, kShiftBase = 0xF0000;
+
+void append_utf8(std::string& s, char32_t c) {
+  if (c < 0x80) {
+    s += static_cast<char>(c);
+  } else if (c < 0x800) {
+    s += static_cast<char>(0xC0 | (c >> 6));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    s += static_cast<char>(0xE0 | (c >> 12));
+    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    s += static_cast<char>(0xF0 | (c >> 18));
+    s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// The well-formed UTF-8 character at t[i], and its length; length 0 for a
+// byte that does not start one.
+std::pair<char32_t, std::size_t> utf8_at(std::string_view t, std::size_t i) {
+  auto byte = [&](std::size_t k) { return k < t.size() ? static_cast<unsigned char>(t[k]) : 0u; };
+  auto continuation = [&](std::size_t k) { return (byte(k) & 0xC0) == 0x80; };
+  const unsigned b = byte(i);
+  if (b >= 0xC2 && b <= 0xDF && continuation(i + 1)) return {((b & 0x1F) << 6) | (byte(i + 1) & 0x3F), 2};
+  if (b >= 0xE0 && b <= 0xEF && continuation(i + 1) && continuation(i + 2)) {
+    const char32_t c = ((b & 0x0F) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F);
+    if (c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) return {c, 3};
+  }
+  if (b >= 0xF0 && b <= 0xF4 && continuation(i + 1) && continuation(i + 2) && continuation(i + 3)) {
+    const char32_t c = ((b & 0x07) << 18) | ((byte(i + 1) & 0x3F) << 12) | ((byte(i + 2) & 0x3F) << 6) |
+                       (byte(i + 3) & 0x3F);
+    if (c >= 0x10000 && c <= 0x10FFFF) return {c, 4};
+  }
+  return {0, 0};
+}
+
+// `t` with each character of [from, from + count) moved by `to - from`.
+std::string shifted(std::string_view t, char32_t from, char32_t count, char32_t to) {
+  std::string s;
+  s.reserve(t.size() + t.size() / 2);
+  for (std::size_t i = 0; i < t.size();) {
+    const auto [c, length] = utf8_at(t, i);
+    if (length > 0 && c >= from && c - from < count) {
+      append_utf8(s, to + (c - from));
+      i += length;
+    } else {
+      s += t[i++];
     }
   }
-  return {};
+  return s;
+}
+
+constexpr char32_t kShiftCount = kShiftedLast - kShiftedFirst + 1;
+
+std::string shifted_for_toml(std::string_view t) { return shifted(t, kShiftedFirst, kShiftCount, kShiftBase); }
+std::string shifted_back(std::string_view t) { return shifted(t, kShiftBase, kShiftCount, kShiftedFirst); }
+
+// The byte offset of the first private-use character of the shifted range,
+// or of an escape that could give one, in `t`; npos when there is none.
+std::size_t private_use(std::string_view t) {
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const auto [c, length] = utf8_at(t, i);
+    if (length > 0 && c >= kShiftBase && c - kShiftBase < kShiftCount) return i;
+    if (t[i] == '\\' && i + 6 <= t.size() && (t[i + 1] == 'U') && t.compare(i + 2, 3, "000") == 0 &&
+        (t[i + 5] == 'F' || t[i + 5] == 'f'))
+      return i;
+  }
+  return std::string_view::npos;
 }
 
 // Where a name was given, for the message about a second one.
@@ -177,27 +187,19 @@ class Reader {
   Reader(const std::string& file, const ReadFile& read) : file_(file), folder_(fs::path(file).parent_path()), read_(read) {}
 
   Study read(std::string_view text) {
-    if (const Unsafe bad = unsafe_for_toml(text); bad.at != std::string_view::npos) {
-      std::size_t line = 1, column = 1;
-      for (std::size_t i = 0; i < bad.at; ++i) {
-        if (text[i] == '\n') {
-          ++line;
-          column = 1;
-        } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-          ++column;
-        }
-      }
-      throw StudyError{file_ + ":" + std::to_string(line) + ":" + std::to_string(column) +
-                       ": not a valid TOML file: a character beyond ASCII " +
-                       (bad.after_backslash ? "after a backslash" : "outside quotes (names and texts go in quotes)")};
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
+    if (const std::size_t at = private_use(text); at != std::string_view::npos) {
+      const std::string_view before = text.substr(0, at);
+      const std::size_t line = 1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
+      fail(line, "private-use characters from U+F0000 on are not read, nor escapes for them");
     }
     toml::table root;
     try {
-      root = toml::parse(text, file_);
+      root = toml::parse(shifted_for_toml(text), file_);
     } catch (const toml::parse_error& e) {
       const auto& at = e.source().begin;
       throw StudyError{file_ + ":" + std::to_string(at.line) + ":" + std::to_string(at.column) +
-                       ": not a valid TOML file: " + shown(e.description())};
+                       ": not a valid TOML file: " + shown(shifted_back(e.description()))};
     }
     check_keys(root, kTopKeys, "at the top of the file");
 
@@ -241,7 +243,7 @@ class Reader {
   // Every key of `t` must be one of `known`.
   void check_keys(const toml::table& t, std::span<const std::string_view> known, const std::string& where) const {
     for (const auto& [k, v] : t) {
-      const std::string_view key = k.str();
+      const std::string key = shifted_back(k.str());
       if (contains(known, key)) continue;
       std::string hint;
       for (const Section& section : kSections)
@@ -284,7 +286,7 @@ class Reader {
   std::string string(const toml::node& n, std::string_view key) const {
     const auto* v = n.as_string();
     if (v == nullptr) fail(n, in_quotes(key) + " must be a string in quotes, not " + kind(n));
-    return v->get();
+    return shifted_back(v->get());
   }
 
   std::optional<std::string> optional_string(const toml::table& t, std::string_view key) const {
@@ -651,13 +653,21 @@ std::optional<std::string> read_file(const std::string& path, std::string& why) 
     why = std::error_code(errno, std::generic_category()).message();
     return std::nullopt;
   }
-  std::ostringstream s;
-  s << in.rdbuf();
+  // Read in blocks up to a bound, so that an endless device ends too.
+  std::string text;
+  char block[1 << 16];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    text.append(block, static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kLargestInput) {
+      why = "it is larger than 1 GiB";
+      return std::nullopt;
+    }
+  }
   if (in.bad()) {
     why = "a read failed";
     return std::nullopt;
   }
-  return s.str();
+  return text;
 }
 
 Study read_study(std::string_view text, const std::string& file, const ReadFile& read) {

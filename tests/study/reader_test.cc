@@ -56,12 +56,13 @@ TEST(StudyReader, DefaultsAndOptionalKeys) {
 }
 
 TEST(StudyReader, LettersBeyondAsciiInQuotesAndComments) {
-  std::string text = edited(kSmallStudy, "name = \"PW-1\"", "name = \"Brunnen Müller\"  # Förderbrunnen");
-  text = edited(text, "title = \"small\"", "title = '''Île\n«Ω»'''\ncrs = \"\\u00e9 \\\\ é\"");
+  // Latin, Greek, CJK punctuation and an Arabic ligature, raw and escaped.
+  std::string text = edited(kSmallStudy, "name = \"PW-1\"", "name = \"Brunnen Müller、第一。\"  # Förderbrunnen ﻼ");
+  text = edited(text, "title = \"small\"", "title = '''Île\n«Ω» ﻼ'''\ncrs = \"\\u00e9 \\\\ é \\u3001\"");
   const study::Study s = read_text(text);
-  EXPECT_EQ(s.wells[0].name, "Brunnen Müller");
-  EXPECT_EQ(s.title, "Île\n«Ω»");
-  EXPECT_EQ(s.crs, "é \\ é");
+  EXPECT_EQ(s.wells[0].name, "Brunnen Müller、第一。");
+  EXPECT_EQ(s.title, "Île\n«Ω» ﻼ");
+  EXPECT_EQ(s.crs, "é \\ é 、");
 }
 
 TEST(StudyReader, SchedulesAndWholeNumbersForRates) {

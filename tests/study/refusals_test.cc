@@ -37,9 +37,13 @@ const Refusal kRefusals[] = {
     // The TOML itself.
     {"TOML syntax", {{"rows = 3", "rows = 3 3"}}, {}, "study.toml:14:10: not a valid TOML file: *"},
     {"a name without quotes", {{"name = \"PW-1\"", "name = Müller"}}, {},
-     "study.toml:17:9: not a valid TOML file: a character beyond ASCII outside quotes (names and texts go in quotes)"},
-    {"an escaped letter beyond ASCII", {{"name = \"PW-1\"", "name = \"PW\\é\""}}, {},
-     "study.toml:17:12: not a valid TOML file: a character beyond ASCII after a backslash"},
+     "study.toml:17:8: not a valid TOML file: *"},
+    {"an escape of a letter beyond ASCII", {{"name = \"PW-1\"", "name = \"PW\\é\""}}, {},
+     "study.toml:17:*: not a valid TOML file: *unknown escape sequence '\\é'"},
+    {"a private-use character", {{"name = \"PW-1\"", "name = \"PW\\U000F0001\""}}, {},
+     "study.toml:17: private-use characters from U+F0000 on are not read, nor escapes for them"},
+    {"letters right after a number", {{"storage = 0.0002", "storage = 0.0002\"、ﻼ\""}}, {},
+     "study.toml:7:*: not a valid TOML file: *"},
     // Unknown keys: the nearest known key, or the table a key belongs in.
     {"typo", {{"transmissivity =", "transmisivity ="}}, {},
      "study.toml:5: unknown key 'transmisivity' in [aquifer]; did you mean 'transmissivity'?"},
