@@ -45,7 +45,7 @@ constexpr Section kSections[] = {
 };
 
 // Wells and receptors this far from the grid, in nodes, are refused: beyond it
-// a single node-unit position no longer tells neighbouring feet apart.
+// a single node-unit position holds no fraction of a node.
 constexpr double kFarthestPosition = 16777216.0;
 
 // The largest study or CSV file read.
