@@ -10,8 +10,13 @@ below 6 over the whole grid (every node integrates):
 Runs the program on each, default and reference interleaved, checks that the
 two give byte-identical reports and ARCFILEs, and prints the medians, the
 ratios and the peak memory (maximum resident set) of the default runs.
+Then runs the default evaluation of each input once with LEAKY_THREADS set to
+each of 1, 2, 64 and 256 and prints the peak memory of each run, which must
+not grow with the thread count (and stay within 100 MiB); their outputs must
+be the same bytes too.
 
 Usage: full_size_runs.py PROGRAM [--fast-runs N] [--reference-runs A,B,C] [--only a,b,c]
+                         [--peak-threads 1,2,64,256] [--peak-only]
 """
 
 import argparse
@@ -57,12 +62,16 @@ def random_wells(rng, n):
     return [(round(rng.uniform(1, NX), 4), round(rng.uniform(1, NY), 4), rate(rng)) for _ in range(n)]
 
 
-def run(program, folder, name, reference):
+def run(program, folder, name, reference, threads=None):
     env = dict(os.environ)
     if reference:
         env["LEAKY_EVALUATION"] = "reference"
     else:
         env.pop("LEAKY_EVALUATION", None)
+    if threads is None:
+        env.pop("LEAKY_THREADS", None)
+    else:
+        env["LEAKY_THREADS"] = str(threads)
     start = time.perf_counter()
     proc = subprocess.Popen([program], cwd=folder, env=env, stdin=subprocess.PIPE,
                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
@@ -87,6 +96,8 @@ def main():
     parser.add_argument("--fast-runs", type=int, default=9)
     parser.add_argument("--reference-runs", default="3,3,5")
     parser.add_argument("--only", default="a,b,c")
+    parser.add_argument("--peak-threads", default="1,2,64,256")
+    parser.add_argument("--peak-only", action="store_true", help="only the peak memory by thread count")
     args = parser.parse_args()
     program = os.path.abspath(args.program)
     reference_runs = dict(zip("abc", (int(n) for n in args.reference_runs.split(","))))
@@ -97,7 +108,13 @@ def main():
     titles = {"a": "999 wells on whole and half nodes", "b": "999 wells at random positions",
               "c": "50 wells at random positions"}
     results = {}
+    peak_threads = [int(n) for n in args.peak_threads.split(",")] if args.peak_threads else []
     with tempfile.TemporaryDirectory() as folder:
+        for name in args.only.split(","):
+            write_input(os.path.join(folder, f"{name}.dat"), inputs[name])
+        peaks = peak_memory(program, folder, args.only.split(","), peak_threads)
+        if args.peak_only:
+            return report_peaks(peaks, titles, peak_threads)
         for name in args.only.split(","):
             write_input(os.path.join(folder, f"{name}.dat"), inputs[name])
             fast, reference, memory = [], [], []
@@ -133,6 +150,40 @@ def main():
     print()
     print("outputs of default and reference runs identical; "
           + ("all targets met" if ok else "NOT all targets met"))
+    if peak_threads:
+        print()
+        report_peaks(peaks, titles, peak_threads)
+    return 0
+
+
+def peak_memory(program, folder, names, thread_counts):
+    """Peak memory (MiB) of one default run per input and thread count; checks
+    that every thread count gives the same outputs."""
+    peaks = {}
+    for name in names:
+        outputs = None
+        for threads in thread_counts:
+            t, rss, out = run(program, folder, name, reference=False, threads=threads)
+            if outputs is not None and out != outputs:
+                sys.exit(f"{name}: the outputs with LEAKY_THREADS={threads} differ from those with "
+                         f"{thread_counts[0]}")
+            outputs = out
+            peaks[(name, threads)] = rss
+            print(f"  ({name}) LEAKY_THREADS={threads}: {t:.3f} s, peak memory {rss:.1f} MiB", flush=True)
+    return peaks
+
+
+def report_peaks(peaks, titles, thread_counts):
+    names = sorted({name for name, _ in peaks})
+    print(f"{'peak memory by LEAKY_THREADS':<40}" + "".join(f"{n:>10}" for n in thread_counts))
+    ok = True
+    for name in names:
+        row = [peaks[(name, n)] for n in thread_counts]
+        ok = ok and max(row) <= 100
+        print(f"({name}) {titles[name]:<36}" + "".join(f"{m:6.1f} MiB" for m in row))
+    print()
+    print("outputs identical for every thread count; "
+          + ("peak memory within 100 MiB at every thread count" if ok else "peak memory NOT within 100 MiB"))
     return 0
 
 

@@ -15,7 +15,8 @@
 #include <cstring>
 #include <string>
 
-#include "memory_file_system.h"
+#include "edit_strings.h"
+#include "fuzz_support.h"
 #include "recio/numeric_edit.h"
 
 namespace {
@@ -87,7 +88,7 @@ std::string describe(const char* what, int w, int d, float x, std::int32_t v, co
 void check_fixed(int w, int d, float x) {
   const Field want = reference_fixed(w, d, x);
   bool overflowed = false;
-  const std::string got = recio::edit_fixed(w, d, x, &overflowed);
+  const std::string got = testing_support::edit_fixed(w, d, x, &overflowed);
   check(got == want.text && overflowed == !want.ok, "Fw.d differs from the reference",
         describe("F", w, d, x, 0, got, want.text));
   std::string exact(static_cast<std::size_t>(w), '?');
@@ -104,7 +105,7 @@ void check_fixed(int w, int d, float x) {
 void check_integer(int w, std::int32_t v) {
   const Field want = reference_integer(w, v);
   bool overflowed = false;
-  const std::string got = recio::edit_integer(w, v, &overflowed);
+  const std::string got = testing_support::edit_integer(w, v, &overflowed);
   check(got == want.text && overflowed == !want.ok, "Iw differs from the reference",
         describe("I", w, 0, 0.0f, v, got, want.text));
 }

@@ -22,7 +22,7 @@
 #include <string>
 #include <variant>
 
-#include "memory_file_system.h"
+#include "fuzz_support.h"
 #include "recio/error_report.h"
 #include "recio/free_form.h"
 #include "recio/units.h"
@@ -30,7 +30,7 @@
 namespace {
 
 using leaky_fuzz::check;
-using leaky_fuzz::MemoryFileSystem;
+using leaky_fuzz::FakeFileSystem;
 
 enum class Kind { kInteger, kSingle, kText };
 
@@ -150,11 +150,11 @@ bool same_single(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 3) return -1;
-  MemoryFileSystem fs;
+  FakeFileSystem fs(FakeFileSystem::Files::memory);
   fs.max_read = data[0] < 128 ? 1 + data[0] % 16u : std::size_t{1} << 16;
   const unsigned kinds = data[1] | (unsigned{data[2]} << 8);
   const std::string file(reinterpret_cast<const char*>(data + 3), size - 3);
-  fs.files[MemoryFileSystem::path("in.dat")] = file;
+  fs.files[FakeFileSystem::path("in.dat")] = file;
 
   Expected first;
   int reads_done = 0;
@@ -194,7 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   });
 
-  check(fs.files[MemoryFileSystem::path("in.dat")] == file, "the input file was changed");
+  check(fs.files[FakeFileSystem::path("in.dat")] == file, "the input file was changed");
   if (reads_done == 0 && first.known)
     check(status == first.status, "the first read ended the run with another message",
           std::to_string(status) + " vs " + std::to_string(first.status) + "\n" + fs.error_out);
@@ -207,7 +207,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "a read ended the run with an unexpected status", std::to_string(status));
   const std::string line = "tavrix: severe (" + std::to_string(status) + "): ";
   check(fs.error_out.rfind(line, 0) == 0 && fs.error_out.find('\n') == fs.error_out.size() - 1 &&
-            fs.error_out.find(", unit 11, file /fuzz/in.dat\n") != std::string::npos,
+            fs.error_out.find(", unit 11, file " + FakeFileSystem::path("in.dat") + "\n") != std::string::npos,
         "the report line is not one line naming unit 11 and its file", fs.error_out);
   return 0;
 }

@@ -19,7 +19,7 @@
 #include <set>
 #include <string>
 
-#include "memory_file_system.h"
+#include "fuzz_support.h"
 #include "study/evaluation.h"
 #include "study/outputs.h"
 #include "study/reader.h"

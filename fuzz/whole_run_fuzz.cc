@@ -8,9 +8,10 @@
 // the program at once and are run).
 //
 // Checked after every run:
-// - the run either completes, with only message 63 lines on standard error,
-//   or ends with exactly one closing line (a severe report whose number is the
-//   status, or a refusal with status 1) after any message 63 lines;
+// - the run either completes, with only message 63 lines and warnings on
+//   standard error, or ends with one closing line (a severe report whose number
+//   is the status, followed by the line saying which answer was being read, or
+//   a refusal with status 1) after any message 63 lines and warnings;
 // - the input file is unchanged;
 // - out.rpt and ARCFILE either keep their old contents whole or hold only
 //   records of this run, each ended by CR LF;
@@ -21,7 +22,7 @@
 
 #include "base/exit_status.h"
 #include "driver/run.h"
-#include "memory_file_system.h"
+#include "fuzz_support.h"
 #include "recio/error_report.h"
 #include "recio/free_form.h"
 #include "recio/units.h"
@@ -29,7 +30,7 @@
 namespace {
 
 using leaky_fuzz::check;
-using leaky_fuzz::MemoryFileSystem;
+using leaky_fuzz::FakeFileSystem;
 
 constexpr std::int32_t kLargestRun = 10;
 const std::string kOldReport = "OLD REPORT\r\n";
@@ -43,8 +44,8 @@ struct Counts {
 };
 
 Counts counts_of(const std::string& input) {
-  MemoryFileSystem fs;
-  fs.files[MemoryFileSystem::path("in.dat")] = input;
+  FakeFileSystem fs(FakeFileSystem::Files::memory);
+  fs.files[FakeFileSystem::path("in.dat")] = input;
   Counts c;
   leaky_fuzz::run_in_process(fs, [&] {
     recio::open_unit(recio::kInputUnit, "in.dat");
@@ -78,10 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Counts counts = counts_of(input);
   if (!quick(counts.NX) || !quick(counts.NY)) return -1;
 
-  MemoryFileSystem fs;
-  const std::string in = MemoryFileSystem::path("in.dat");
-  const std::string report = MemoryFileSystem::path("out.rpt");
-  const std::string raster = MemoryFileSystem::path("ARCFILE");
+  FakeFileSystem fs(FakeFileSystem::Files::memory);
+  const std::string in = FakeFileSystem::path("in.dat");
+  const std::string report = FakeFileSystem::path("out.rpt");
+  const std::string raster = FakeFileSystem::path("ARCFILE");
   fs.files[in] = input;
   fs.files[report] = kOldReport;
   fs.files[raster] = kOldRaster;
@@ -93,8 +94,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check_written("out.rpt", fs.files[report], kOldReport);
   check_written("ARCFILE", fs.files[raster], kOldRaster);
 
-  // Standard error: message 63 lines, then at most one closing line.
-  std::string rest = fs.error_out;
+  // Standard error: warnings and message 63 lines, then at most one closing line.
+  std::string rest;
+  const std::string warning = std::string(base::kMessagePrefix) + "warning: ";
+  for (std::size_t start = 0; start < fs.error_out.size();) {
+    const std::size_t lf = fs.error_out.find('\n', start);
+    check(lf != std::string::npos, "a line on standard error without its line end", fs.error_out);
+    if (fs.error_out.compare(start, warning.size(), warning) != 0) rest += fs.error_out.substr(start, lf + 1 - start);
+    start = lf + 1;
+  }
   const std::string overflow = "tavrix: error (63): output conversion error, unit ";
   while (rest.rfind(overflow, 0) == 0) {
     const std::size_t lf = rest.find('\n');
@@ -116,10 +124,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "a complete run left the report without its axis label", rpt.substr(rpt.size() > 200 ? rpt.size() - 200 : 0));
     return 0;
   }
-  check(count(rest, "\n") == 1 && rest.back() == '\n', "a run ended without exactly one closing line", fs.error_out);
   if (status == base::kExitLimit) {
+    check(count(rest, "\n") == 1, "a refusal without exactly one closing line", fs.error_out);
     check(rest.rfind(base::kMessagePrefix, 0) == 0, "a refusal without its line", rest);
   } else {
+    const std::string where = "\n" + std::string(base::kMessagePrefix) + "while reading ";
+    check(count(rest, "\n") == 2 && rest.find(where) != std::string::npos,
+          "a failed read without its report line and the line saying where", fs.error_out);
     check(rest.rfind("tavrix: severe (" + std::to_string(status) + "): ", 0) == 0,
           "the closing line does not carry the exit status", std::to_string(status) + ": " + rest);
     check(status == recio::kEndOfFile || status == recio::kSyntaxError || status == recio::kInputConversion,

@@ -21,6 +21,8 @@ enum ExitStatus : int {
   kExitLimit = 1,        ///< a count exceeds the program's fixed extents (nodes, well slots)
   kExitUsage = 2,        ///< a command line that cannot be followed
   kExitExtraOutput = 3,  ///< report and ARCFILE complete, an extra output not written
+  kExitWarnings = 4,     ///< --check read the input and warned of likely mistakes
+  kExitBusy = 5,         ///< another run is writing the report or ARCFILE: nothing written
 };
 
 }  // namespace base

@@ -10,6 +10,8 @@
 #include "base/exit_status.h"
 #include "driver/options.h"
 #include "driver/run.h"
+#include "recio/error_report.h"
+#include "recio/units.h"
 #include "study/run_study.h"
 
 int main(int argc, char** argv) {
@@ -21,20 +23,23 @@ int main(int argc, char** argv) {
   if (const auto* error = std::get_if<driver::UsageError>(&parsed)) {
     const std::string prefix(base::kMessagePrefix);
     const std::string program(base::kProgramName);
-    std::fprintf(stderr, "%s%s\nTry '%s --help' for more information.\n", prefix.c_str(), error->message.c_str(),
+    // The message quotes what was given (an option, a name): shown printable.
+    const std::string message = recio::printable_name(error->message);
+    std::fprintf(stderr, "%s%s\nTry '%s --help' for more information.\n", prefix.c_str(), message.c_str(),
                  program.c_str());
     return base::kExitUsage;
   }
   driver::Options options = std::get<driver::Options>(parsed);
   options.evaluation = driver::evaluation_options_from_environment();
+  // The usage and the version go to the console output unit like the run's
+  // own console lines: output that cannot be written ends with message 38.
   if (options.help) {
-    const std::string usage = driver::usage_text();
-    std::fwrite(usage.data(), 1, usage.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    recio::send_record(recio::kConsoleOut, driver::usage_text(), false);
+    return base::kExitSuccess;
   }
   if (options.version) {
-    std::printf("%.*s\n", static_cast<int>(base::kVersionLine.size()), base::kVersionLine.data());
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    recio::send_record(recio::kConsoleOut, std::string(base::kVersionLine) + "\n", false);
+    return base::kExitSuccess;
   }
   if (options.study) return study::run_study(*options.study, options.evaluation);
   return driver::run(options);

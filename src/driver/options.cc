@@ -1,6 +1,8 @@
 #include "driver/options.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -19,6 +21,7 @@ constexpr Flag kFlags[] = {
     {"--help", &Options::help},
     {"-h", &Options::help},
     {"--version", &Options::version},
+    {"--quiet", &Options::quiet},
 };
 
 // An option with a value (--name VALUE or --name=VALUE): takes the value into
@@ -26,6 +29,7 @@ constexpr Flag kFlags[] = {
 struct Valued {
   std::string_view name;
   std::string (*take)(Options& o, const std::string& value);
+  std::string_view needs = "a file name";  ///< what a missing value is, for the message
 };
 
 std::string take_file(std::optional<std::string>& slot, std::string_view name, const std::string& value) {
@@ -34,8 +38,93 @@ std::string take_file(std::optional<std::string>& slot, std::string_view name, c
   return "";
 }
 
+// A number in full ("+" allowed, no blanks), finite.
+std::optional<double> number(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  double v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+// --range MIN,MAX: the picture's colour range in feet.
+std::string take_range(Options& o, const std::string& value) {
+  const std::size_t comma = value.find(',');
+  const std::optional<double> lo = comma == std::string::npos ? std::nullopt : number(std::string_view(value).substr(0, comma));
+  const std::optional<double> hi = comma == std::string::npos ? std::nullopt : number(std::string_view(value).substr(comma + 1));
+  if (!lo || !hi || !(*lo < *hi))
+    return "option '--range' takes MIN,MAX in feet with MIN below MAX (e.g. 0,20), not '" + value + "'";
+  o.plot_options.range = std::pair{*lo, *hi};
+  return "";
+}
+
+// --dpi N: pixels per inch of a PNG picture.
+std::string take_dpi(Options& o, const std::string& value) {
+  int dpi = 0;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), dpi);
+  if (value.empty() || ec != std::errc() || end != value.data() + value.size() || dpi < maps::kMinDpi ||
+      dpi > maps::kMaxDpi)
+    return "option '--dpi' takes a whole number of pixels per inch from " + std::to_string(maps::kMinDpi) + " to " +
+           std::to_string(maps::kMaxDpi) + ", not '" + value + "'";
+  o.plot_options.dpi = dpi;
+  return "";
+}
+
+// The contour levels of --levels: numbers of feet separated by commas, each
+// once, kept in increasing order.
+std::string take_levels(Options& o, const std::string& value) {
+  constexpr std::size_t kMostLevels = 1000;
+  const std::string hint = " (feet, separated by commas, e.g. 1,5,10)";
+  if (value.empty()) return "option '--levels' needs a list of levels" + hint;
+  std::vector<double> levels;
+  for (std::size_t start = 0; start <= value.size();) {
+    std::size_t end = value.find(',', start);
+    if (end == std::string::npos) end = value.size();
+    std::string_view item(value.data() + start, end - start);
+    if (item.starts_with('+')) item.remove_prefix(1);
+    double level = 0.0;
+    const auto [stop, ec] = std::from_chars(item.data(), item.data() + item.size(), level);
+    if (item.empty() || ec != std::errc() || stop != item.data() + item.size() || !std::isfinite(level))
+      return "option '--levels': '" + std::string(value, start, end - start) + "' is not a level" + hint;
+    if (level == 0.0) level = 0.0;  // -0 is 0
+    if (std::find(levels.begin(), levels.end(), level) != levels.end())
+      return "option '--levels': the level " + std::string(value, start, end - start) + " is given twice";
+    levels.push_back(level);
+    if (levels.size() > kMostLevels)
+      return "option '--levels': more than " + std::to_string(kMostLevels) + " levels";
+    start = end + 1;
+  }
+  std::sort(levels.begin(), levels.end());
+  o.levels = std::move(levels);
+  return "";
+}
+
 constexpr Valued kValued[] = {
-    {"--grid", [](Options& o, const std::string& v) { return take_file(o.grid, "--grid", v); }},
+    {"--grid",
+     [](Options& o, const std::string& v) {
+       if (v.empty()) return std::string("option '--grid' needs a file name");
+       const std::optional<maps::GridFormat> format = maps::grid_format_of(v);
+       if (!format) return "option '--grid': '" + v + "' must end in " + std::string(maps::kGridEndings);
+       o.grid_format = *format;
+       return take_file(o.grid, "--grid", v);
+     }},
+    {"--contours",
+     [](Options& o, const std::string& v) {
+       if (v.empty()) return std::string("option '--contours' needs a file name");
+       const std::optional<maps::VectorFormat> format = maps::vector_format_of(v);
+       if (!format) return "option '--contours': '" + v + "' must end in " + std::string(maps::kVectorEndings);
+       o.contours_format = *format;
+       return take_file(o.contours, "--contours", v);
+     }},
+    {"--crs",
+     [](Options& o, const std::string& v) {
+       maps::Crs crs;
+       if (std::string why = maps::read_crs(v, crs); !why.empty()) return "option '--crs': " + why;
+       o.crs = std::move(crs);
+       return std::string();
+     },
+     "a CRS (e.g. EPSG:2264)"},
+    {"--levels", take_levels, "a list of levels (feet, e.g. 1,5,10)"},
     {"--plot",
      [](Options& o, const std::string& v) {
        if (v.empty()) return std::string("option '--plot' needs a file name");
@@ -44,8 +133,54 @@ constexpr Valued kValued[] = {
        o.plot_format = *format;
        return take_file(o.plot, "--plot", v);
      }},
+    {"--range", take_range, "MIN,MAX (feet)"},
+    {"--page",
+     [](Options& o, const std::string& v) {
+       const std::optional<maps::PlotPage> page = maps::plot_page_of(v);
+       if (!page) return "option '--page' takes letter or a4, not '" + v + "'";
+       o.plot_options.page = *page;
+       return std::string();
+     },
+     "letter or a4"},
+    {"--dpi", take_dpi, "a number of pixels per inch"},
+    {"--arcfile", [](Options& o, const std::string& v) { return take_file(o.arcfile, "--arcfile", v); }},
+    {"--check", [](Options& o, const std::string& v) { return take_file(o.check, "--check", v); }},
     {"--study", [](Options& o, const std::string& v) { return take_file(o.study, "--study", v); }},
 };
+
+// Why the picture's settings do not fit the --plot file ("" when they do).
+std::string plot_settings_problem(const Options& o, const std::vector<std::string_view>& given) {
+  auto was_given = [&](std::string_view name) { return std::find(given.begin(), given.end(), name) != given.end(); };
+  for (std::string_view name : {"--range", "--page", "--dpi"})
+    if (was_given(name) && !o.plot) return "option '" + std::string(name) + "' needs --plot";
+  if (was_given("--page") && o.plot_format != maps::PlotFormat::kPdf)
+    return "option '--page' is for a .pdf plot, not '" + *o.plot + "'";
+  if (was_given("--dpi") && o.plot_format != maps::PlotFormat::kPng)
+    return "option '--dpi' is for a .png plot, not '" + *o.plot + "'";
+  return "";
+}
+
+// Why two of the extra outputs would write the same file ("" when none do):
+// a name given twice, or a .prj or other file written beside one.
+std::string overlapping_outputs(const Options& o) {
+  struct Output {
+    std::string_view option;
+    std::vector<std::string> files;
+  };
+  std::vector<Output> outputs;
+  if (o.grid) outputs.push_back({"--grid", maps::grid_files(*o.grid, o.grid_format, o.crs.has_value())});
+  if (o.contours) outputs.push_back({"--contours", maps::contour_files(*o.contours, o.contours_format)});
+  if (o.plot) outputs.push_back({"--plot", {*o.plot}});
+  for (std::size_t a = 0; a < outputs.size(); ++a)
+    for (std::size_t b = a + 1; b < outputs.size(); ++b)
+      for (const std::string& f : outputs[a].files)
+        if (std::find(outputs[b].files.begin(), outputs[b].files.end(), f) != outputs[b].files.end())
+          return f == outputs[a].files.front() && f == outputs[b].files.front()
+                     ? std::string(outputs[a].option) + " and " + std::string(outputs[b].option) + " name the same file"
+                     : std::string(outputs[a].option) + " and " + std::string(outputs[b].option) +
+                           " would both write '" + f + "'";
+  return "";
+}
 
 }  // namespace
 
@@ -80,7 +215,8 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
     if (eq != std::string_view::npos) {
       value = std::string(a.substr(eq + 1));
     } else {
-      if (i + 1 == arguments.size()) return UsageError{"option '" + std::string(name) + "' needs a file name"};
+      if (i + 1 == arguments.size())
+        return UsageError{"option '" + std::string(name) + "' needs " + std::string(valued->needs)};
       value = std::string(arguments[++i]);
     }
     if (std::find(given.begin(), given.end(), name) != given.end())
@@ -90,8 +226,14 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
   }
 
   if (o.help || o.version) return o;
-  if (o.study && (!names.empty() || o.grid || o.plot))
-    return UsageError{"--study takes neither INPUT REPORT nor --grid or --plot: a study names its outputs"};
+  if (o.study && (!names.empty() || o.grid || o.contours || o.plot || o.arcfile || o.check || o.quiet || o.crs ||
+                  !o.levels.empty()))
+    return UsageError{"--study takes no INPUT REPORT and no other option of a run: a study names its outputs"};
+  if (o.check) {
+    if (!names.empty()) return UsageError{"unexpected argument '" + names[0] + "' (--check reads INPUT only)"};
+    if (o.grid || o.contours || o.plot || o.arcfile)
+      return UsageError{"--check writes nothing: no --grid, --contours, --plot or --arcfile"};
+  }
   if (names.size() > 2) return UsageError{"unexpected argument '" + names[2] + "' (at most INPUT and REPORT)"};
   if (names.size() == 1) return UsageError{"INPUT '" + names[0] + "' needs a REPORT file name after it"};
   if (names.size() == 2) {
@@ -100,7 +242,9 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
     o.input = names[0];
     o.report = names[1];
   }
-  if (o.grid && o.plot && *o.grid == *o.plot) return UsageError{"--grid and --plot name the same file"};
+  if (o.quiet && !o.input) return UsageError{"--quiet needs INPUT and REPORT on the command line"};
+  if (std::string why = overlapping_outputs(o); !why.empty()) return UsageError{why};
+  if (std::string why = plot_settings_problem(o, given); !why.empty()) return UsageError{why};
   return o;
 }
 
@@ -116,23 +260,55 @@ With them, the names are taken from the command line and the console is not read
 Every other answer comes from the input file, one per line.
 
 Options:
-  --grid FILE   also write the drawdown grid to FILE as an ESRI ASCII grid
-                (ncols, nrows, xllcorner, yllcorner, cellsize, NODATA_value),
-                every value with all the digits it needs
-  --plot FILE   also draw the drawdown to FILE: a colour map with contour lines
-                and the wells; the format follows the ending: .png, .svg or .pdf
+  --grid FILE   also write the drawdown grid to FILE; the format follows the
+                ending: .tif a GeoTIFF (Float32, NoData -9999, with the CRS),
+                .asc an ESRI ASCII grid (every value with all the digits it
+                needs; with --crs also a .prj beside it)
+  --contours FILE
+                also write the contour lines to FILE as a vector layer, one line
+                per piece with the attributes drawdown_ft and days, in feet like
+                the grid; the format follows the ending: .gpkg (GeoPackage),
+                .geojson or .shp (shapefile)
+  --levels L1,L2,...
+                contour levels in feet for --contours and --plot, e.g. 1,5,10
+                (negative levels for injection mounds); without it, round ones
+  --crs CRS     the coordinate reference system of the grid, the .prj and the
+                contour layer: any text GDAL takes, e.g. EPSG:2264; it must be
+                a projected CRS in feet
+  --plot FILE   also draw the drawdown to FILE: a colour map with labelled
+                contour lines, the wells, a scale bar and a north arrow; the
+                format follows the ending: .png, .svg or .pdf
+  --range MIN,MAX
+                the picture's colour range in feet (default: the grid's range
+                less a single extreme cell at a well); drawdowns beyond it take
+                the colour of its end
+  --page letter|a4
+                draw a .pdf picture on that page, the map fitted inside
+                half-inch margins (default: the picture's own size)
+  --dpi N       pixels per inch of a .png picture, 50 to 600 (default 200)
+  --arcfile FILE  write the raster to FILE instead of ARCFILE
+  --quiet       do not write the console log of questions (with INPUT REPORT)
+  --check INPUT read INPUT as a run would and write nothing: list each answer
+                (line, name, text as written, value taken), the wells a run
+                evaluates and the warnings
   --study FILE  run the study file FILE (TOML) instead: wells in map
                 coordinates, several times, rate schedules, receptors; its
                 outputs are named in the file (see the README, "Studies")
   --help        show this text and stop
   --version     show the version and stop
 
---grid and --plot files are written after the report and ARCFILE are complete.
+--grid, --contours and --plot files are written after the report and ARCFILE
+are complete.
+
+Warnings about likely mistakes in the input go to standard error and change
+nothing else.
 
 Exit status: 0 complete run; 1 a count above the program's limits; 2 a command
-line that cannot be followed (nothing is opened); 3 the --grid or --plot file
-could not be written (the report and ARCFILE are complete); any other number is
-the number of the run-time error reported on standard error.
+line that cannot be followed (nothing is opened); 3 a --grid, --contours or
+--plot file could not be written (the report and ARCFILE are complete); 4
+--check found something to warn about; 5 another run is writing the report or
+ARCFILE (nothing was written); any other number is the number of the run-time
+error reported on standard error (29: INPUT does not exist).
 )";
 }
 

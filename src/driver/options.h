@@ -7,7 +7,12 @@
 #include <string_view>
 #include <variant>
 
+#include <vector>
+
 #include "engine/evaluate.h"
+#include "maps/contour_layer.h"
+#include "maps/gis_crs.h"
+#include "maps/grid_file.h"
 #include "maps/plot.h"
 
 namespace driver {
@@ -16,11 +21,20 @@ namespace driver {
 struct Options {
   bool help = false;                  ///< --help: print the usage and stop
   bool version = false;               ///< --version: print the version and stop
+  bool quiet = false;                 ///< --quiet: no console log (only with INPUT and REPORT)
+  std::optional<std::string> check;   ///< --check INPUT: read INPUT, write nothing, list the answers
+  std::optional<std::string> arcfile; ///< --arcfile FILE: the raster's file instead of ARCFILE
   std::optional<std::string> input;   ///< INPUT, answering the input-file question
   std::optional<std::string> report;  ///< REPORT, answering the report-file question
-  std::optional<std::string> grid;    ///< --grid FILE: the ESRI ASCII grid to write
+  std::optional<std::string> grid;    ///< --grid FILE: the grid to write (GeoTIFF or ESRI ASCII grid)
+  maps::GridFormat grid_format = maps::GridFormat::kEsriAscii;  ///< format of `grid`, from its ending
+  std::optional<std::string> contours;  ///< --contours FILE: the contour lines to write as a vector layer
+  maps::VectorFormat contours_format = maps::VectorFormat::kGeoPackage;  ///< format of `contours`
+  std::optional<maps::Crs> crs;       ///< --crs CRS: the CRS of the GIS outputs (checked with GDAL)
+  std::vector<double> levels;         ///< --levels L1,L2,...: contour levels in feet, increasing (empty: round ones)
   std::optional<std::string> plot;    ///< --plot FILE: the picture to write
   maps::PlotFormat plot_format = maps::PlotFormat::kPng;  ///< format of `plot`, from its ending
+  maps::PlotOptions plot_options;     ///< --range, --page and --dpi for the picture
   std::optional<std::string> study;   ///< --study FILE: run the study file instead
   engine::Options evaluation;         ///< how the grid is evaluated (from the environment)
 };
@@ -32,8 +46,12 @@ struct UsageError {
 };
 
 /// Reads the arguments after the program's name. Options and positional names
-/// may come in any order; "--" ends the options; --grid and --plot take their
-/// file as the next argument or after "=".
+/// may come in any order; "--" ends the options; an option with a value (--grid,
+/// --plot, --contours, --crs, --levels, --range, --page, --dpi, --arcfile,
+/// --check) takes it as the next argument or after "="; --range needs --plot,
+/// --page a .pdf plot and --dpi a .png plot. Every value is checked here (file
+/// endings, the CRS with GDAL, the levels), so that a refused line opens and
+/// writes nothing.
 std::variant<Options, UsageError> parse_command_line(std::span<const std::string_view> arguments);
 
 /// The evaluation the environment asks for: the reference evaluation when

@@ -3,15 +3,21 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "base/exit_status.h"
 #include "grid/comp.h"
-#include "maps/esri_grid.h"
+#include "maps/contour.h"
+#include "maps/contour_layer.h"
+#include "maps/grid_file.h"
 #include "maps/plot.h"
 #include "recio/edit_descriptors.h"
+#include "recio/error_report.h"
 #include "recio/free_form.h"
 #include "recio/record_writer.h"
 #include "recio/units.h"
@@ -22,7 +28,6 @@ namespace {
 using recio::operator""_fmt;
 using recio::kConsoleIn;
 using recio::kConsoleOut;
-using recio::kInputUnit;
 using recio::write_free;
 
 constexpr auto kInputNamePrompt = R"fmt("Enter filename of the input file" / $)fmt"_fmt;
@@ -54,49 +59,108 @@ bool same_file(const std::string& path, const std::string& other) {
   return !other.empty() && std::filesystem::equivalent(path, other, ec) && !ec;
 }
 
-// Why an extra output must not be written to `path` ("" when it may): it would
-// replace one of the run's own files or an extra output written before it.
-std::string clash(const std::string& path, const std::string& written_before) {
-  if (same_file(path, recio::unit_file_name(recio::kInputUnit))) return "it is the input file";
-  if (same_file(path, recio::unit_file_name(recio::kReportUnit))) return "it is the report file";
-  if (same_file(path, recio::unit_file_name(recio::kRasterUnit))) return "it is ARCFILE";
-  if (same_file(path, written_before)) return "it is the grid file";
+// A file an extra output has written, and what it is called in a message.
+struct Written {
+  std::string path;
+  std::string what;
+};
+
+// Why an extra output must not write `files` (its own name first, then the
+// files it writes beside it; "" when it may): one would replace one of the
+// run's own files or a file an extra output wrote before it.
+std::string clash(const std::vector<std::string>& files, const std::vector<Written>& before) {
+  std::vector<Written> taken = {{recio::unit_file_name(recio::kInputUnit), "the input file"},
+                                {recio::unit_file_name(recio::kReportUnit), "the report file"},
+                                {recio::unit_file_name(recio::kRasterUnit), "ARCFILE"}};
+  taken.insert(taken.end(), before.begin(), before.end());
+  for (std::size_t k = 0; k < files.size(); ++k)
+    for (const Written& t : taken)
+      if (same_file(files[k], t.path)) return (k == 0 ? "it" : "'" + files[k] + "', written beside it,") + " is " + t.what;
   return "";
 }
 
-// Writes the --grid and --plot files of a finished evaluation; the exit status.
+// Writes one extra output unless it clashes; on success its files join
+// `written`. The exit status it gives: 0 or base::kExitExtraOutput.
+template <typename Write>
+int write_output(std::string_view what, const std::vector<std::string>& files, std::vector<Written>& written,
+                 Write write) {
+  std::string why = clash(files, written);
+  if (why.empty()) why = write();
+  if (!why.empty()) {
+    complain("cannot write the " + std::string(what) + " '" + recio::printable_name(files.front()) + "': " + why);
+    return base::kExitExtraOutput;
+  }
+  for (const std::string& f : files) written.push_back({f, "the " + std::string(what)});
+  return 0;
+}
+
+// Writes the --grid, --contours and --plot files of a finished evaluation, in
+// this order; the exit status.
 int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) {
   int status = 0;
-  std::string grid_written;
-  if (options.grid) {
-    std::string why = clash(*options.grid, "");
-    if (why.empty()) why = maps::write_esri_grid(*options.grid, e);
-    if (why.empty()) {
-      grid_written = *options.grid;
-    } else {
-      complain("cannot write the grid file '" + *options.grid + "': " + why);
-      status = base::kExitExtraOutput;
-    }
-  }
+  std::vector<Written> written;
+  const std::span<const engine::EvaluatedGrid> times(&e, 1);
+  const maps::Crs* crs = options.crs ? &*options.crs : nullptr;
+  if (options.grid)
+    status |= write_output("grid file", maps::grid_files(*options.grid, options.grid_format, crs != nullptr), written,
+                           [&] { return maps::write_grid(*options.grid, options.grid_format, times, crs); });
+  if (options.contours)
+    status |= write_output("contour file", maps::contour_files(*options.contours, options.contours_format), written,
+                           [&] {
+                             return maps::write_contour_layer(*options.contours, options.contours_format, times,
+                                                              maps::levels_for(times, options.levels), crs);
+                           });
   if (options.plot) {
-    std::string why = clash(*options.plot, grid_written);
-    if (why.empty()) why = maps::write_plot(*options.plot, options.plot_format, e);
-    if (!why.empty()) {
-      complain("cannot write the plot file '" + *options.plot + "': " + why);
-      status = base::kExitExtraOutput;
-    }
+    maps::PlotOptions plot = options.plot_options;
+    plot.levels = options.levels;
+    plot.input_name = std::filesystem::path(recio::unit_file_name(recio::kInputUnit)).filename().string();
+    status |= write_output("plot file", {*options.plot}, written,
+                           [&] { return maps::write_plot(*options.plot, options.plot_format, e, plot); });
   }
   return status;
+}
+
+// An input file named on the command line that does not exist is refused
+// before anything is opened (the console dialogue creates it, empty, instead).
+void refuse_missing_input(const std::string& name) {
+  std::error_code ec;
+  if (std::filesystem::status(name, ec).type() == std::filesystem::file_type::not_found)
+    recio::end_run_after(std::string(base::kMessagePrefix) + "cannot read the input file '" + name +
+                             "': no such file\n",
+                         recio::kFileNotFound);
+}
+
+// --check: the input read as a run reads it, through the same answers, and
+// nothing written but the listing on standard output.
+int check_input(const std::string& name) {
+  refuse_missing_input(name);
+  recio::open_unit(recio::kInputUnit, name, true);
+  std::fputs(" line  answer    as written        value taken\n", stdout);
+  grid::Dialogue dialogue(false, true);
+  grid::Input in;
+  grid::read_input(dialogue, in);
+
+  const std::vector<engine::Well> wells = grid::wells_evaluated(in.table);
+  std::printf("\nthe run evaluates %zu well%s:\n", wells.size(), wells.size() == 1 ? "" : "s");
+  std::printf(" well  %14s  %14s  %14s\n", "x", "y", "rate");
+  for (std::size_t k = 0; k < wells.size(); ++k)
+    std::printf("%5zu  %14s  %14s  %14s\n", k + 1, grid::shown(wells[k].x).c_str(), grid::shown(wells[k].y).c_str(),
+                grid::shown(wells[k].q).c_str());
+  const std::vector<std::string>& warnings = dialogue.warnings();
+  if (warnings.empty()) std::printf("\nno warnings\n");
+  else std::printf("\n%zu warning%s:\n", warnings.size(), warnings.size() == 1 ? "" : "s");
+  for (const std::string& w : warnings) std::printf("warning: %s\n", w.c_str());
+  if (std::fflush(stdout) != 0) recio::fatal_io_error(recio::kWriteError, kConsoleOut);
+  return warnings.empty() ? base::kExitSuccess : base::kExitWarnings;
 }
 
 }  // namespace
 
 int run(const Options& options) {
-  std::int32_t NX = 0;
-  std::int32_t NY = 0;
-
+  if (options.check) return check_input(*options.check);
   if (options.input && options.report) {
     // The names from the command line, whole: no prompt, no console read.
+    refuse_missing_input(*options.input);
     recio::open_unit(recio::kInputUnit, *options.input);
     recio::open_unit(recio::kReportUnit, *options.report);
   } else {
@@ -109,19 +173,17 @@ int run(const Options& options) {
     recio::open_unit(recio::kInputUnit, std::string_view(INFILE.data(), INFILE.size()));
     recio::open_unit(recio::kReportUnit, std::string_view(OUTFILE.data(), OUTFILE.size()));
   }
-  recio::open_unit(recio::kRasterUnit, "ARCFILE");
+  recio::open_unit(recio::kRasterUnit, options.arcfile.value_or("ARCFILE"));
 
-  for (std::string_view line : kBanner) write_free(kConsoleOut, line);
-  write_free(kConsoleOut, "HOW MANY NODES ARE REQUIRED IN THE  X  DIRECTION");
-  write_free(kConsoleOut, "enter value from 1 to 300");
-  recio::read_free(kInputUnit, NX);
-  grid::check_node_count("NX", NX);
-  write_free(kConsoleOut, "HOW MANY NODES ARE REQUIRED IN THE  Y  DIRECTION");
-  write_free(kConsoleOut, "enter value from 1 to 300");
-  recio::read_free(kInputUnit, NY);
-  grid::check_node_count("NY", NY);
+  // The console log (the banner, then each question before its answer is read
+  // from the input file), unless --quiet.
+  grid::Dialogue dialogue(!options.quiet, false);
+  if (!options.quiet)
+    for (std::string_view line : kBanner) write_free(kConsoleOut, line);
+  grid::Input in;
+  grid::read_grid_counts(dialogue, in);
 
-  const grid::FinishedRun finished = grid::run_comp(NY, NX, options.evaluation);
+  const grid::FinishedRun finished = grid::run_comp(dialogue, std::move(in), options.evaluation);
   return write_extra_outputs(options, finished.view());
 }
 

@@ -1,6 +1,7 @@
 // Evaluation of every well at every node into the drawdown grid.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -26,9 +27,16 @@ enum class Reuse {
   none,       ///< every node and well evaluated afresh
 };
 
+/// The most memory, in bytes, that the fast evaluation's worker threads take
+/// together (their buffers, stacks and thread-local data), whatever thread
+/// count is asked for: workers beyond it are not started, and those started
+/// share all rows, with the same cells.
+inline constexpr std::size_t kWorkerMemory = std::size_t{8} << 20;
+
 /// Settings of the fast evaluation.
 struct FastOptions {
-  int threads = 1;                 ///< worker threads, 1 or more
+  int threads = 1;                 ///< worker threads asked for, 1 or more (fewer run
+                                   ///< when the rows are fewer or kWorkerMemory is reached)
   Reuse reuse = Reuse::automatic;  ///< which table of values to keep
 };
 

@@ -14,7 +14,9 @@
 // gives model::WUB's bits. Rows of nodes are shared out among worker threads;
 // each thread takes a few rows at a time and adds all wells' drawdowns to them
 // in well-table order, so every cell sees the same additions in the same order
-// as in evaluate_reference, whatever the number of threads.
+// as in evaluate_reference, whatever the number of threads. The workers'
+// memory is bounded whatever the thread count asked for: workers beyond
+// kWorkerMemory are not started (see worker_count).
 //
 // A table slot holds the bits of W exclusive-or kAbsent, so that a zeroed slot
 // means "not yet evaluated". Two threads may evaluate the same slot at the same
@@ -62,15 +64,20 @@ constexpr std::int32_t kChunkRows = 4;
 constexpr std::size_t kReadAhead = 32;
 constexpr std::size_t kMissBlock = 1024;
 constexpr std::size_t kStreamWells = 128;
+// Besides its Scratch, a started worker costs about this much memory: the
+// part of its stack it touches, the lanes' batch in its thread-local storage
+// and its malloc arena (measured: a worker of the distance table's rows of 300
+// nodes adds about 270 KiB to the peak, 174 KiB of them its Scratch).
+constexpr std::size_t kWorkerOverhead = std::size_t{96} << 10;
 
-std::uint32_t Bits(float x) { return std::bit_cast<std::uint32_t>(x); }
-float FromBits(std::uint32_t b) { return std::bit_cast<float>(b); }
+std::uint32_t bits(float x) { return std::bit_cast<std::uint32_t>(x); }
+float from_bits(std::uint32_t b) { return std::bit_cast<float>(b); }
 
-std::uint32_t LoadSlot(std::uint32_t& slot) {
+std::uint32_t load_slot(std::uint32_t& slot) {
   return std::atomic_ref<std::uint32_t>(slot).load(std::memory_order_relaxed);
 }
-void StoreSlot(std::uint32_t& slot, float W) {
-  std::atomic_ref<std::uint32_t>(slot).store(Bits(W) ^ kAbsent, std::memory_order_relaxed);
+void store_slot(std::uint32_t& slot, float W) {
+  std::atomic_ref<std::uint32_t>(slot).store(bits(W) ^ kAbsent, std::memory_order_relaxed);
 }
 
 // Zeroed memory for a table; large ones are mapped directly, with huge pages
@@ -123,7 +130,7 @@ struct Run {
   std::vector<double> K;   // drawdown factor of well k
 };
 
-Run Prepare(std::int32_t nx, std::int32_t ny, const Aquifer& a, std::span<const Well> wells) {
+Run prepare(std::int32_t nx, std::int32_t ny, const Aquifer& a, std::span<const Well> wells) {
   Run run;
   run.nx = nx;
   run.ny = ny;
@@ -155,14 +162,14 @@ struct Lattice {
 
 // The lattice of the run, or nothing when it has more than kLatticeMaxValues
 // distinct squared offsets.
-std::unique_ptr<Lattice> MakeLattice(const Run& run) {
+std::unique_ptr<Lattice> make_lattice(const Run& run) {
   std::unordered_map<std::uint32_t, std::uint16_t> index;
   auto lattice = std::make_unique<Lattice>();
   auto add = [&](const std::vector<float>& from, std::vector<std::uint16_t>& to) {
     to.resize(from.size());
     for (std::size_t i = 0; i < from.size(); ++i) {
       const auto [it, fresh] =
-          index.try_emplace(Bits(from[i]), static_cast<std::uint16_t>(lattice->values.size()));
+          index.try_emplace(bits(from[i]), static_cast<std::uint16_t>(lattice->values.size()));
       if (fresh) {
         if (lattice->values.size() >= kLatticeMaxValues) return false;
         lattice->values.push_back(from[i]);
@@ -186,7 +193,7 @@ struct DistanceTable {
 
 // Picks the range of R that saves the most evaluations, from a sample of the
 // nodes, or nothing when a table would save too little for its memory.
-std::unique_ptr<DistanceTable> MakeDistanceTable(const Run& run, bool forced) {
+std::unique_ptr<DistanceTable> make_distance_table(const Run& run, bool forced) {
   constexpr int kPages = 1 << (31 - kPageBits);
   std::vector<double> count(kPages, 0.0);
   constexpr std::int32_t kStride = 7;
@@ -195,7 +202,7 @@ std::unique_ptr<DistanceTable> MakeDistanceTable(const Run& run, bool forced) {
     for (std::int32_t r = 0; r < run.ny; r += kStride)
       for (std::int32_t c = 0; c < run.nx; c += kStride) {
         const float R = model::distance_from_squares(run.dx2[k * run.nx + c], run.dy2[k * run.ny + r]);
-        const std::uint32_t b = Bits(R);
+        const std::uint32_t b = bits(R);
         if (b < 0x7F800000u) count[b >> kPageBits] += 1.0;
         samples += 1.0;
       }
@@ -235,18 +242,33 @@ struct Scratch {
   std::vector<std::uint32_t> miss;  // index into W
   Scratch(std::size_t values, std::size_t misses)
       : W(values), R(misses), u(misses), rb(misses), Wm(misses), miss(misses) {}
+  // The bytes of a Scratch(values, misses).
+  static std::size_t bytes(std::size_t values, std::size_t misses) {
+    return values * sizeof(float) + misses * (4 * sizeof(float) + sizeof(std::uint32_t));
+  }
 };
 
+// The workers to start: as many as asked (at most kMaxThreads), no more than
+// there are chunks of rows, and no more than keep the workers' memory within
+// kWorkerMemory; at least one.
+int worker_count(int threads, std::int32_t chunks, std::size_t scratch_bytes) {
+  const std::size_t by_memory = kWorkerMemory / (scratch_bytes + kWorkerOverhead);
+  const std::size_t most = std::min<std::size_t>({static_cast<std::size_t>(std::max(threads, 1)),
+                                                  static_cast<std::size_t>(kMaxThreads),
+                                                  static_cast<std::size_t>(std::max(chunks, 1)), by_memory});
+  return static_cast<int>(std::max<std::size_t>(most, 1));
+}
+
 // Evaluates the missing nodes gathered in s (their distances in s.R[0..m)).
-void EvaluateMisses(const Run& run, Scratch& s, std::size_t m) {
+void evaluate_misses(const Run& run, Scratch& s, std::size_t m) {
   well_function_arguments(s.R.data(), run.u_factor, run.B, s.u.data(), s.rb.data(), m);
   WUB_lanes(std::span<const float>(s.u.data(), m), std::span<const float>(s.rb.data(), m),
             std::span<float>(s.Wm.data(), m));
 }
 
 // Rows [r0, r1) of the grid, all wells in table order.
-void ChunkLattice(const Run& run, Lattice& lat, DrawdownGrid& DD, std::int32_t r0, std::int32_t r1,
-                  Scratch& s) {
+void lattice_chunk(const Run& run, Lattice& lat, DrawdownGrid& DD, std::int32_t r0, std::int32_t r1,
+                   Scratch& s) {
   const std::size_t nx = static_cast<std::size_t>(run.nx);
   const std::size_t L = lat.values.size();
   std::uint32_t* table = lat.table->data();
@@ -258,9 +280,9 @@ void ChunkLattice(const Run& run, Lattice& lat, DrawdownGrid& DD, std::int32_t r
       std::uint32_t* trow = table + iy * L;
       float* W = &s.W[(r - r0) * nx];
       for (std::size_t c = 0; c < nx; ++c) {
-        const std::uint32_t v = LoadSlot(trow[ix[c]]);
+        const std::uint32_t v = load_slot(trow[ix[c]]);
         if (v != 0) {
-          W[c] = FromBits(v ^ kAbsent);
+          W[c] = from_bits(v ^ kAbsent);
         } else {
           s.miss[m] = static_cast<std::uint32_t>((r - r0) * nx + c);
           s.R[m] = model::distance_from_squares(lat.values[ix[c]], lat.values[iy]);
@@ -269,15 +291,15 @@ void ChunkLattice(const Run& run, Lattice& lat, DrawdownGrid& DD, std::int32_t r
       }
     }
     if (m > 0) {
-      EvaluateMisses(run, s, m);
+      evaluate_misses(run, s, m);
       for (std::size_t i = 0; i < m; ++i) {
         const std::size_t node = s.miss[i];
         const std::size_t r = static_cast<std::size_t>(r0) + node / nx;
         const std::size_t ixv = ix[node % nx];
         const std::size_t iy = lat.iy[k * run.ny + r - 1];
         s.W[node] = s.Wm[i];
-        StoreSlot(table[iy * L + ixv], s.Wm[i]);
-        StoreSlot(table[ixv * L + iy], s.Wm[i]);  // R is symmetric in dx2 and dy2
+        store_slot(table[iy * L + ixv], s.Wm[i]);
+        store_slot(table[ixv * L + iy], s.Wm[i]);  // R is symmetric in dx2 and dy2
       }
     }
     for (std::int32_t r = r0; r < r1; ++r)
@@ -289,8 +311,8 @@ void ChunkLattice(const Run& run, Lattice& lat, DrawdownGrid& DD, std::int32_t r
 // stream of table reads over them (each slot fetched kReadAhead reads before
 // it is needed, so that many fetches are in flight at once), the misses
 // evaluated kMissBlock at a time; last the drawdowns, added in well-table order.
-void RowWithDistances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::int32_t r,
-                      std::size_t k0, std::size_t k1, Scratch& s) {
+void row_with_distances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::int32_t r,
+                        std::size_t k0, std::size_t k1, Scratch& s) {
   const std::size_t nx = static_cast<std::size_t>(run.nx);
   const std::size_t n = (k1 - k0) * nx;
   float* W = s.W.data();  // well k0 + k, column c: W[k * nx + c - 1]; the distance until replaced
@@ -301,25 +323,25 @@ void RowWithDistances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::
   const std::uint32_t size = dt != nullptr ? dt->size : 0u;
   std::size_t m = 0;
   auto evaluate = [&] {
-    EvaluateMisses(run, s, m);
+    evaluate_misses(run, s, m);
     for (std::size_t i = 0; i < m; ++i) {
       W[s.miss[i]] = s.Wm[i];
-      const std::uint32_t offset = Bits(s.R[i]) - base;
-      if (offset < size) StoreSlot(table[offset], s.Wm[i]);
+      const std::uint32_t offset = bits(s.R[i]) - base;
+      if (offset < size) store_slot(table[offset], s.Wm[i]);
     }
     m = 0;
   };
   for (std::size_t i = 0; i < n; ++i) {
     if (size != 0) {
       if (i + kReadAhead < n) {
-        const std::uint32_t ahead = Bits(W[i + kReadAhead]) - base;
+        const std::uint32_t ahead = bits(W[i + kReadAhead]) - base;
         __builtin_prefetch(table + (ahead < size ? ahead : 0u));
       }
-      const std::uint32_t offset = Bits(W[i]) - base;
+      const std::uint32_t offset = bits(W[i]) - base;
       if (offset < size) {
-        const std::uint32_t v = LoadSlot(table[offset]);
+        const std::uint32_t v = load_slot(table[offset]);
         if (v != 0) {
-          W[i] = FromBits(v ^ kAbsent);
+          W[i] = from_bits(v ^ kAbsent);
           continue;
         }
       }
@@ -338,33 +360,34 @@ void RowWithDistances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std::
 void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
                    std::span<const Well> wells, const FastOptions& options) {
   if (nx <= 0 || ny <= 0 || wells.empty()) return;
-  const Run run = Prepare(nx, ny, aquifer, wells);
+  const Run run = prepare(nx, ny, aquifer, wells);
 
   std::unique_ptr<Lattice> lattice;
   std::unique_ptr<DistanceTable> distances;
-  if (options.reuse == Reuse::automatic || options.reuse == Reuse::lattice) lattice = MakeLattice(run);
+  if (options.reuse == Reuse::automatic || options.reuse == Reuse::lattice) lattice = make_lattice(run);
   if (!lattice && (options.reuse == Reuse::automatic || options.reuse == Reuse::distances))
-    distances = MakeDistanceTable(run, options.reuse == Reuse::distances);
+    distances = make_distance_table(run, options.reuse == Reuse::distances);
 
   // A lattice chunk is kChunkRows rows; otherwise a row already holds all
   // wells' work, and a chunk is one row (in streams of kStreamWells wells).
   const std::int32_t chunk_rows = lattice ? kChunkRows : 1;
   const std::int32_t chunks = (ny + chunk_rows - 1) / chunk_rows;
-  const int threads = std::max(1, std::min({options.threads, kMaxThreads, static_cast<int>(chunks)}));
+  const std::size_t chunk_nodes = static_cast<std::size_t>(chunk_rows) * static_cast<std::size_t>(nx);
+  const std::size_t stream_wells = std::min(run.wells, kStreamWells);
+  const std::size_t scratch_values = lattice ? chunk_nodes : stream_wells * static_cast<std::size_t>(nx);
+  const std::size_t scratch_misses = lattice ? chunk_nodes : kMissBlock;
+  const int threads = worker_count(options.threads, chunks, Scratch::bytes(scratch_values, scratch_misses));
   std::atomic<std::int32_t> next{0};
   auto work = [&] {
-    const std::size_t chunk_nodes = static_cast<std::size_t>(chunk_rows) * static_cast<std::size_t>(nx);
-    const std::size_t stream_wells = std::min(run.wells, kStreamWells);
-    Scratch scratch(lattice ? chunk_nodes : stream_wells * static_cast<std::size_t>(nx),
-                    lattice ? chunk_nodes : kMissBlock);
+    Scratch scratch(scratch_values, scratch_misses);
     for (std::int32_t chunk; (chunk = next.fetch_add(1)) < chunks;) {
       const std::int32_t r0 = 1 + chunk * chunk_rows;
       if (lattice)
-        ChunkLattice(run, *lattice, DD, r0, std::min(ny + 1, r0 + chunk_rows), scratch);
+        lattice_chunk(run, *lattice, DD, r0, std::min(ny + 1, r0 + chunk_rows), scratch);
       else
         for (std::size_t k0 = 0; k0 < run.wells; k0 += stream_wells)
-          RowWithDistances(run, distances.get(), DD, r0, k0, std::min(run.wells, k0 + stream_wells),
-                           scratch);
+          row_with_distances(run, distances.get(), DD, r0, k0, std::min(run.wells, k0 + stream_wells),
+                             scratch);
     }
   };
   std::vector<std::thread> pool;

@@ -1,6 +1,9 @@
-// WUB in SIMD lanes, bit-identical to model::WUB.
+// WUB in SIMD lanes, bit-identical to model::WUB (the contract is in
+// well_function_lanes.h).
 //
-// Every lane follows the rule of model::WUB panel by panel. A batch of up to
+// Every lane follows the rule of model::WUB panel by panel, with the rule's
+// constants from model/rule.h and its rounding point model::single in lane
+// form (ToSingle, engine/to_single-inl.h). A batch of up to
 // kBatchVectors vectors of lanes runs in lockstep, all at the same panel, so
 // they share the half-width h. Each panel is done in passes over the batch
 // (integrand values at the midpoints; at the right ends; Simpson sums, with
@@ -33,6 +36,9 @@
 // approximation's error, so every value that leaves the lanes unchecked is the
 // scalar rule's value.
 //
+// The lanes take the pairs LanesTake accepts; every other pair is handed to
+// model::WUB whole.
+//
 // Highway compiles this file once per instruction set and dispatches to the
 // best one the processor has.
 
@@ -42,34 +48,40 @@
 
 #include "hwy/highway.h"
 #include "hwy/contrib/math/math-inl.h"
+#include "engine/to_single-inl.h"
 
+#include <algorithm>
 #include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "engine/well_function_lanes.h"
+#include "engine/well_function_lanes_testing.h"
+#include "model/rule.h"
 #include "model/well_function.h"
 
-#ifndef GRID_WELL_FUNCTION_LANES_ONCE
-#define GRID_WELL_FUNCTION_LANES_ONCE
+#ifndef ENGINE_WELL_FUNCTION_LANES_ONCE
+#define ENGINE_WELL_FUNCTION_LANES_ONCE
 namespace engine::lanes_detail {
 
-// The rule's constants, as model::WUB has them.
-constexpr float kCutoff = 6.0f;
-constexpr float kFirstHalfWidth = 1e-8f;
-constexpr float kFloor = -675.84f;
-// Lockstep panels before the remaining lanes are handed to model::WUB. For
-// 0 <= u <= 6 the rule takes at most 48 panels, so this is a safety net.
-constexpr int kMaxPanels = 64;
-// The lanes take u = 0 and 2^-64 <= u <= 6 (with a finite r/B); a smaller
-// positive u, whose 1/y may leave single's range, goes to model::WUB.
-constexpr double kLeastU = 0x1p-64;
+// The rule's constants (model/rule.h). The lanes stop at the rule's own cap
+// on panels, kMaxPanels: for the pairs they take (0 <= u <= 6) the rule ends
+// after at most 48 panels, so the cap is a safety net only; a lane still
+// integrating there is handed to model::WUB, which gives the rule's result.
+using model::kCutoff;
+using model::kExponentFloor;
+using model::kFirstHalfWidth;
+using model::kGrowthFactor;
+using model::kMaxPanels;
+
+// The least positive u the lanes take (see LanesTake): below it 1/y may leave
+// single's range.
+constexpr float kLeastU = 0x1p-64f;
 
 // Widest SIMD vector in double lanes that any target has, with room to spare.
 constexpr std::size_t kMaxLanes = 16;
@@ -93,7 +105,7 @@ inline const double* ExpTable() {
 }
 
 }  // namespace engine::lanes_detail
-#endif  // GRID_WELL_FUNCTION_LANES_ONCE
+#endif  // ENGINE_WELL_FUNCTION_LANES_ONCE
 
 HWY_BEFORE_NAMESPACE();
 namespace engine {
@@ -110,22 +122,6 @@ using Du = hn::RebindToUnsigned<Dd>;
 using Vd = hn::Vec<Dd>;
 using Vf = hn::Vec<Df>;
 using Md = hn::Mask<Dd>;
-
-// Rounds double lanes to single. The emulated targets saturate at the largest
-// finite single; there the lanes that must round to an infinity are set so.
-HWY_INLINE Vf ToSingle(Vd v) {
-  const Df df;
-  Vf f = hn::DemoteTo(df, v);
-#if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
-  // |v| rounds to infinity when it reaches halfway between the largest single
-  // and 2^128, i.e. when v / 2 (exact) rounds to 2^127 or beyond.
-  const Vf half = hn::DemoteTo(df, hn::Mul(v, hn::Set(Dd(), 0.5)));
-  const auto over = hn::Ge(hn::Abs(half), hn::Set(df, 0x1p127f));
-  const Vf inf = hn::CopySign(hn::Set(df, std::numeric_limits<float>::infinity()), f);
-  f = hn::IfThenElse(over, inf, f);
-#endif
-  return f;
-}
 
 // Lanes whose double value lies within kLaneGuardUlps ulps of a tie between
 // two singles: the low 29 of the 52 fraction bits are near 2^28, i.e. their
@@ -187,8 +183,19 @@ HWY_INLINE Vd ExpFinish(Vd s, Vd T) {
   return hn::Mul(T, hn::MulAdd(hn::MulAdd(c, s2, b), s2, a));
 }
 
-// exp(-g) for the lanes' whole range 0 <= g <= -floor: the table above
-// where it applies, Highway's Exp (at most 1 ulp from exp) beyond it.
+/**
+ * The lanes' exponential: exp(-g), as the integrand needs it.
+ *
+ *   Valid lane types: float64
+ *        Valid range: 0 <= g <= -kExponentFloor (675.84)
+ *          Max error: a few ulps from std::exp (at most 5 over every single
+ *                     exponent from -64 to 0, on every instruction set: see
+ *                     lanes_exp_max_ulp); not the rule's bits, which is why
+ *                     every product near a rounding tie is recomputed by
+ *                     model::F (the guard band, kLaneGuardUlps = 1024 ulps)
+ *             Method: the table and polynomial above for g <= kCommonMaxG,
+ *                     Highway's Exp (at most 1 ulp from exp) beyond it
+ */
 HWY_INLINE Vd ExpLanes(Vd g, const double* table) {
   const Dd dd;
   Vd s, T;
@@ -210,6 +217,7 @@ struct Batch {
   HWY_ALIGN float q[2][kBatchSlots];     // single(1.0 / x)
   HWY_ALIGN float f[2][kBatchSlots];     // integrand values
   HWY_ALIGN float act[kBatchSlots];      // lanes still integrating (all-ones bits)
+  HWY_ALIGN float taken[kBatchSlots];    // lanes LanesTake accepted (all-ones bits)
   bool any[kBatchVectors];               // vector i has a lane still integrating
 };
 
@@ -266,7 +274,7 @@ HWY_NOINLINE Md OutsideCommonRange(Vd g, Vd q, float* f) {
   const Dd dd;
   const Df df;
   const Vd p = hn::Mul(hn::Exp(dd, hn::Neg(g)), q);
-  const Md live = hn::Le(g, hn::Set(dd, -static_cast<double>(kFloor)));
+  const Md live = hn::Le(g, hn::Set(dd, -model::D(kExponentFloor)));
   const Vd least = hn::Set(dd, static_cast<double>(FLT_MIN));
   const Vd to_zero = hn::Set(dd, 0x1p-150 * (1.0 - 0x1p-30));
   hn::Store(ToSingle(hn::IfThenElseZero(live, p)), df, f);
@@ -428,7 +436,7 @@ HWY_INLINE PanelEnd Panel(Batch& b, bool in_range, std::size_t vectors, float h,
   const Df df;
   const std::size_t n = hn::Lanes(dd);
   const Vf hv = hn::Set(df, h);
-  const float h_next = h * 1.5f;  // single(h * 1.5)
+  const float h_next = h * kGrowthFactor;  // single(h * 1.5)
   const Vf hv_next = hn::Set(df, h_next);
   const Vf h2v_next = hn::Set(df, h_next * 2.0f);
   // Pass 1: the integrand at both abscissae.
@@ -482,6 +490,18 @@ HWY_INLINE bool InCommonRange(const Batch& b, std::size_t slots) {
   return true;
 }
 
+// Which pairs the lanes integrate, stated once: u = 0 (or -0.0, integrated
+// as +0.0 as the rule does) and kLeastU <= u <= kCutoff, each with a finite
+// r/B. Every other pair is handed to model::WUB whole: u above the cut-off
+// (which WUB answers at once with 0.0), a smaller positive u (whose 1/y may
+// leave single's range), a negative or NaN u, an infinite or NaN r/B.
+HWY_INLINE hn::Mask<Df> LanesTake(Vf u, Vf rb) {
+  const Df df;
+  const auto u_in_range =
+      hn::Or(hn::Eq(u, hn::Zero(df)), hn::And(hn::Ge(u, hn::Set(df, kLeastU)), hn::Le(u, hn::Set(df, kCutoff))));
+  return hn::And(u_in_range, hn::Lt(hn::Abs(rb), hn::Set(df, std::numeric_limits<float>::infinity())));
+}
+
 // The rule for count <= kBatchVectors * N calls.
 void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t count,
               LaneStats& stats) {
@@ -501,26 +521,16 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
     const std::size_t o = i * n;
     const Vf u = hn::Load(df, b.u + o);
     const Vf rb = hn::Load(df, b.rb + o);
-    const Vd ud = hn::PromoteTo(dd, u);
-    const Vd rbd = hn::PromoteTo(dd, rb);
-    // Lanes integrate u = 0 (or -0.0, as +0.0) and 2^-64 <= u <= 6 with a
-    // finite r/B; u > 6 gives 0.0; the rest goes to model::WUB below.
-    const Md finite_rb = hn::Lt(hn::Abs(rbd), hn::Set(dd, std::numeric_limits<double>::infinity()));
-    const Md in_range = hn::Or(hn::Eq(ud, hn::Zero(dd)),
-                               hn::And(hn::Ge(ud, hn::Set(dd, kLeastU)),
-                                       hn::Le(ud, hn::Set(dd, static_cast<double>(kCutoff)))));
-    const Md act = hn::And(in_range, finite_rb);
-    const auto act_f =
-        hn::And(hn::Or(hn::Eq(u, hn::Zero(df)),
-                       hn::And(hn::Ge(u, hn::Set(df, static_cast<float>(kLeastU))),
-                               hn::Le(u, hn::Set(df, kCutoff)))),
-                hn::Lt(hn::Abs(rb), hn::Set(df, std::numeric_limits<float>::infinity())));
-    hn::Store(hn::VecFromMask(df, act_f), df, b.act + o);
-    b.any[i] = !hn::AllFalse(dd, act);
+    const auto take = LanesTake(u, rb);
+    hn::Store(hn::VecFromMask(df, take), df, b.taken + o);
+    hn::Store(hn::VecFromMask(df, take), df, b.act + o);
+    b.any[i] = !hn::AllFalse(df, take);
     live_vectors += b.any[i] ? 1 : 0;
-    hn::Store(hn::IfThenElseZero(act_f, hn::Abs(u)), df, b.y + o);
-    // Lanes outside the domain get c = 0, so that they stay on the common path.
-    hn::Store(hn::IfThenElseZero(act, hn::Mul(hn::Mul(rbd, rbd), hn::Set(dd, 0.25))), dd, b.c + o);
+    hn::Store(hn::IfThenElseZero(take, hn::Abs(u)), df, b.y + o);  // -0.0 as +0.0
+    // c = (r/B * r/B) / 4, exact; lanes not taken get c = 0, so that they stay
+    // on the common path.
+    const Vd rbd = hn::PromoteTo(dd, hn::IfThenElseZero(take, rb));
+    hn::Store(hn::Mul(hn::Mul(rbd, rbd), hn::Set(dd, 0.25)), dd, b.c + o);
     hn::Store(hn::Zero(df), df, b.W + o);
   }
 
@@ -553,9 +563,10 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
                                      : Panel<PanelKind::kSomeLive>(b, in_range, vectors, h, table, stats))
                 .live_vectors;
       }
-      h = h * 1.5f;  // single(h * 1.5)
+      h = h * kGrowthFactor;  // single(h * 1.5)
       if (HWY_UNLIKELY(panel >= kMaxPanels && live_vectors > 0)) {
-        // Not reached for lanes in range; the rule itself finishes any such lane.
+        // Not reached for the pairs the lanes take; the rule itself finishes
+        // any such lane (and gives NaN, as at its own cap).
         for (std::size_t k = 0; k < vectors * n; ++k)
           if (std::isnan(b.act[k])) b.W[k] = model::WUB(b.u[k], b.rb[k]);
         break;
@@ -564,15 +575,10 @@ void RunBatch(const float* u_in, const float* rb_in, float* W_out, std::size_t c
   }
 
   for (std::size_t k = 0; k < count; ++k) {
-    const float u = b.u[k];
-    const bool in_lanes = (u == 0.0f || (u >= static_cast<float>(kLeastU) && u <= kCutoff)) &&
-                          std::fabs(b.rb[k]) < std::numeric_limits<float>::infinity();
-    if (in_lanes) {
+    if (std::isnan(b.taken[k])) {
       W_out[k] = b.W[k];
-    } else if (u > kCutoff) {
-      W_out[k] = 0.0f;
     } else {
-      W_out[k] = model::WUB(u, b.rb[k]);
+      W_out[k] = model::WUB(b.u[k], b.rb[k]);
       ++stats.scalar_calls;
     }
   }
@@ -592,41 +598,20 @@ void WubLanes(const float* u, const float* rb, float* W, std::size_t count, Lane
   }
 }
 
-std::int64_t ExpMaxUlp(float lo, float hi, std::uint32_t stride) {
+// The lanes' exp(e) of each e[i], i < count (for the testing hooks).
+void ExpValues(const float* e, double* out, std::size_t count) {
   const Dd dd;
   const Df df;
   const std::size_t n = hn::Lanes(dd);
   const double* table = ExpTable();
   HWY_ALIGN float es[kMaxLanes] = {};
   HWY_ALIGN double Es[kMaxLanes] = {};
-  std::int64_t worst = 0;
-  // Singles from hi down to lo (both <= 0), by the bits of their magnitudes.
-  const float mhi = std::fabs(hi), mlo = std::fabs(lo);
-  std::uint32_t first, last;
-  std::memcpy(&first, &mhi, 4);
-  std::memcpy(&last, &mlo, 4);
-  if (stride == 0) stride = 1;
-  std::uint64_t b = first;
-  while (b <= last) {
-    std::size_t k = 0;
-    for (; k < n && b <= last; ++k, b += stride) {
-      const std::uint32_t bits = static_cast<std::uint32_t>(b);
-      float m;
-      std::memcpy(&m, &bits, 4);
-      es[k] = -m;
-    }
-    for (std::size_t z = k; z < n; ++z) es[z] = es[0];
+  for (std::size_t i = 0; i < count; i += n) {
+    const std::size_t k = count - i < n ? count - i : n;
+    for (std::size_t z = 0; z < n; ++z) es[z] = e[i + (z < k ? z : 0)];
     hn::Store(ExpLanes(hn::Neg(hn::PromoteTo(dd, hn::Load(df, es))), table), dd, Es);
-    for (std::size_t z = 0; z < k; ++z) {
-      const double ref = std::exp(static_cast<double>(es[z]));
-      std::int64_t a, r;
-      std::memcpy(&a, &Es[z], 8);
-      std::memcpy(&r, &ref, 8);
-      const std::int64_t d = a > r ? a - r : r - a;
-      if (d > worst) worst = d;
-    }
+    for (std::size_t z = 0; z < k; ++z) out[i + z] = Es[z];
   }
-  return worst;
 }
 
 const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
@@ -639,7 +624,7 @@ HWY_AFTER_NAMESPACE();
 namespace engine {
 
 HWY_EXPORT(WubLanes);
-HWY_EXPORT(ExpMaxUlp);
+HWY_EXPORT(ExpValues);
 HWY_EXPORT(TargetName);
 
 void WUB_lanes(std::span<const float> u, std::span<const float> rb, std::span<float> W,
@@ -664,8 +649,31 @@ void use_lanes_target(const std::string& name) {
   hwy::GetChosenTarget().DeInit();  // the next call chooses again
 }
 
+void lanes_exp(std::span<const float> e, std::span<double> out) {
+  HWY_DYNAMIC_DISPATCH(ExpValues)(e.data(), out.data(), std::min(e.size(), out.size()));
+}
+
 std::int64_t lanes_exp_max_ulp(float lo, float hi, std::uint32_t stride) {
-  return HWY_DYNAMIC_DISPATCH(ExpMaxUlp)(lo, hi, stride);
+  // Singles from hi down to lo (both <= 0), by the bits of their magnitudes,
+  // a block at a time.
+  const std::uint32_t first = std::bit_cast<std::uint32_t>(std::fabs(hi));
+  const std::uint32_t last = std::bit_cast<std::uint32_t>(std::fabs(lo));
+  if (stride == 0) stride = 1;
+  std::vector<float> e;
+  std::vector<double> values;
+  std::int64_t worst = 0;
+  for (std::uint64_t b = first; b <= last;) {
+    e.clear();
+    for (; e.size() < 4096 && b <= last; b += stride) e.push_back(-std::bit_cast<float>(static_cast<std::uint32_t>(b)));
+    values.resize(e.size());
+    lanes_exp(e, values);
+    for (std::size_t z = 0; z < e.size(); ++z) {
+      const auto a = std::bit_cast<std::int64_t>(values[z]);
+      const auto r = std::bit_cast<std::int64_t>(std::exp(static_cast<double>(e[z])));
+      worst = std::max(worst, a > r ? a - r : r - a);
+    }
+  }
+  return worst;
 }
 
 }  // namespace engine

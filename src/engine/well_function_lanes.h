@@ -4,47 +4,39 @@
 
 #include <cstdint>
 #include <span>
-#include <string>
-#include <vector>
 
 namespace engine {
 
 /// What one WUB_lanes call did besides its results: for tests and tuning.
 struct LaneStats {
   std::int64_t calls = 0;          ///< (u, r/B) pairs evaluated.
-  std::int64_t scalar_calls = 0;   ///< Pairs outside the lanes' domain, done by model::WUB.
+  std::int64_t scalar_calls = 0;   ///< Pairs the lanes do not take, done by model::WUB.
   std::int64_t guarded_points = 0; ///< Integrand values recomputed by model::F near a rounding tie.
 };
 
-/// W[i] = model::WUB(u[i], rb[i]) bit for bit, for every i. The three spans
-/// have the same length. Several calls run in lockstep, one per lane, with the
-/// rule's rounding points; the double exponential is approximated and every
-/// integrand value whose rounding to single it could change is recomputed
-/// with model::F. Pairs outside 0 <= u <= 6 with a finite r/B are handed to
-/// model::WUB whole. `stats`, when given, is increased by what the call did.
+/**
+ * SIMD lanes form of model::WUB: the well function for many pairs at once.
+ *
+ *      Inputs: u[0 .. n) and rb[0 .. n), n = W.size() (the three spans have
+ *              the same length); any values
+ *   Max error: none: W[i] is model::WUB(u[i], rb[i]), bit for bit, on every
+ *              instruction set
+ *  In lanes:   u = 0 (or -0.0) and 2^-64 <= u <= 6, each with a finite r/B:
+ *              several calls run in lockstep, one per lane, with the rule's
+ *              rounding points; only the double exponential is approximated
+ *              (within a few ulps), and every integrand value whose rounding
+ *              to single that could change (within kLaneGuardUlps of a tie
+ *              between two singles, or outside single's normal range) is
+ *              recomputed by model::F
+ *   Falls back to: model::WUB, whole, for every other pair (u above the
+ *              cut-off, tiny positive, negative or NaN u, infinite or NaN r/B)
+ *
+ * `stats`, when given, is increased by what the call did.
+ */
 void WUB_lanes(std::span<const float> u, std::span<const float> rb, std::span<float> W,
                LaneStats* stats = nullptr);
 
 /// The instruction set WUB_lanes runs on in this process (e.g. "AVX2").
 const char* lanes_target();
-
-/// The instruction sets the lanes are built for that this processor has, best
-/// first, by name.
-std::vector<std::string> lanes_targets();
-
-/// Makes the lanes (and every other SIMD routine of the program) run on the
-/// named instruction set of lanes_targets(), or on the best again for an empty
-/// name. For tests.
-void use_lanes_target(const std::string& name);
-
-/// The largest difference, in units in the last place, between the lanes'
-/// double exponential and std::exp over the singles e with lo <= e <= hi,
-/// every `stride`-th single of the range tried. For checking the guard band.
-std::int64_t lanes_exp_max_ulp(float lo, float hi, std::uint32_t stride);
-
-/// Half-width, in double units in the last place, of the band around each
-/// single-precision rounding tie inside which the lanes recompute a value
-/// exactly. The approximations stay far inside it (see lanes_exp_max_ulp).
-inline constexpr std::int64_t kLaneGuardUlps = 1 << 10;
 
 }  // namespace engine

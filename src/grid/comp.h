@@ -8,6 +8,7 @@
 
 #include "engine/drawdown_grid.h"
 #include "engine/evaluate.h"
+#include "grid/answers.h"
 
 namespace grid {
 
@@ -26,17 +27,15 @@ struct FinishedRun {
   }
 };
 
-/// Runs the grid evaluation for a grid of NX columns and NY rows (rows first, as
-/// the run driver passes them) with the evaluation `options`, and returns the
-/// finished run. The input file must stand just after the line that held NY;
-/// the report and ARCFILE must be open with nothing written yet.
-FinishedRun run_comp(std::int32_t NY, std::int32_t NX, const engine::Options& options);
+/// Runs the grid evaluation on the grid counts in `in` (read by the run driver)
+/// with the evaluation `options`, reading the rest of the answers through
+/// `dialogue`, and returns the finished run. The input file must stand just
+/// after the line that held NY; the report and the raster must be open with
+/// nothing written yet.
+FinishedRun run_comp(Dialogue& dialogue, Input in, const engine::Options& options);
 
-/// The grid evaluation with the default evaluation options.
+/// The grid evaluation for NX columns and NY rows (rows first, as the run
+/// driver passes them), with the console log and the default evaluation.
 void COMP(const std::int32_t& NY, const std::int32_t& NX);
-
-/// Ends the run with a clear message when a grid count exceeds the grid's
-/// extent of 300 nodes; `what` names the count ("NX" or "NY").
-void check_node_count(const char* what, std::int32_t count);
 
 }  // namespace grid

@@ -1,136 +1,175 @@
 #include "maps/contour.h"
 
-#include <array>
+#include <gdal_alg.h>
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+
+#include <algorithm>
 #include <cmath>
-#include <unordered_map>
+#include <limits>
+#include <memory>
+
+#include "maps/gdal_output.h"
 
 namespace maps {
 namespace {
 
-// A crossing point is named by the cell edge it lies on, so the two cells that
-// share an edge name the same point: horizontal edge (i, j)-(i+1, j) and
-// vertical edge (i, j)-(i, j+1), node indices from 0.
-using EdgeKey = std::int64_t;
+using ValueGrid = std::vector<double>;
 
-EdgeKey horizontal(std::int32_t i, std::int32_t j, std::int32_t nx) {
-  return 2 * (static_cast<EdgeKey>(j) * nx + i);
+// GDAL nudges a value within this of the level by this much (absolute, in
+// the grid's units) before deciding sides and interpolating.
+constexpr double kGdalNudge = 1e-6;
+
+// GDAL's lines where `shifted` (nx * ny values, row 1 first, NaN for no value)
+// equals 0, in node units: GDAL puts the value of pixel (i, j) at pixel
+// coordinates (i + 0.5, j + 0.5), which the transform turns into node
+// (i + 1, j + 1).
+std::vector<ContourLine> gdal_lines(const ValueGrid& shifted, std::int32_t nx, std::int32_t ny) {
+  use_gdal();
+  GdalErrors errors;  // kept, not printed: a failure gives no lines
+  std::vector<ContourLine> lines;
+  GDALDriver* raster_driver = GetGDALDriverManager()->GetDriverByName("MEM");
+  GDALDriver* vector_driver = GetGDALDriverManager()->GetDriverByName("Memory");
+  if (raster_driver == nullptr || vector_driver == nullptr) return lines;
+  GDALDatasetUniquePtr raster(raster_driver->Create("", nx, ny, 1, GDT_Float64, nullptr));
+  GDALDatasetUniquePtr vector(vector_driver->Create("", 0, 0, 0, GDT_Unknown, nullptr));
+  if (!raster || !vector) return lines;
+  double transform[6] = {0.5, 1.0, 0.0, 0.5, 0.0, 1.0};
+  raster->SetGeoTransform(transform);
+  GDALRasterBand* band = raster->GetRasterBand(1);
+  if (band->RasterIO(GF_Write, 0, 0, nx, ny, const_cast<double*>(shifted.data()), nx, ny, GDT_Float64, 0, 0,
+                     nullptr) != CE_None)
+    return lines;
+  OGRLayer* layer = vector->CreateLayer("contour", nullptr, wkbLineString, nullptr);
+  if (layer == nullptr) return lines;
+  const char* const options[] = {"FIXED_LEVELS=0", nullptr};
+  if (GDALContourGenerateEx(GDALRasterBand::ToHandle(band), OGRLayer::ToHandle(layer), options, nullptr, nullptr) !=
+      CE_None)
+    return lines;
+  layer->ResetReading();
+  for (auto& feature : *layer) {
+    const OGRGeometry* g = feature->GetGeometryRef();
+    if (g == nullptr || wkbFlatten(g->getGeometryType()) != wkbLineString) continue;
+    const OGRLineString* line = g->toLineString();
+    ContourLine out;
+    out.reserve(static_cast<std::size_t>(line->getNumPoints()));
+    for (int k = 0; k < line->getNumPoints(); ++k) out.push_back(NodePoint{line->getX(k), line->getY(k)});
+    lines.push_back(std::move(out));
+  }
+  return lines;
 }
-EdgeKey vertical(std::int32_t i, std::int32_t j, std::int32_t nx) {
-  return 2 * (static_cast<EdgeKey>(j) * nx + i) + 1;
+
+// Whether the segment from a to b lies on the grid's interpolation: within
+// the nodes, in a cell (or on the edge of one) whose four corners hold values.
+bool on_grid(NodePoint a, NodePoint b, const std::vector<bool>& cell_kept, std::int32_t nx, std::int32_t ny) {
+  const double x = (a.x + b.x) / 2, y = (a.y + b.y) / 2;
+  if (!(x >= 1.0 && x <= nx && y >= 1.0 && y <= ny)) return false;
+  // A point on a line of nodes touches the cells on both sides of it.
+  const auto cells = [](double v, std::int32_t n) {
+    const std::int32_t lo = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::ceil(v)) - 1);
+    const std::int32_t hi = std::min<std::int32_t>(n - 1, static_cast<std::int32_t>(std::floor(v)));
+    return std::pair{lo, std::max(lo, hi)};
+  };
+  const auto [i0, i1] = cells(x, nx);
+  const auto [j0, j1] = cells(y, ny);
+  for (std::int32_t j = j0; j <= j1; ++j)
+    for (std::int32_t i = i0; i <= i1; ++i)
+      if (cell_kept[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(nx - 1) + static_cast<std::size_t>(i - 1)])
+        return true;
+  return false;
 }
 
-struct End {
-  EdgeKey key;
-  NodePoint at;
-};
+bool same(NodePoint a, NodePoint b) { return a.x == b.x && a.y == b.y; }
 
-struct Segment {
-  std::array<End, 2> ends;
-};
-
-// Where the field crosses `level` between node values a (at t = 0) and b (t = 1).
-double crossing(double a, double b, double level) { return (level - a) / (b - a); }
+// The pieces of `line` whose segments lie on the grid, each point once.
+void keep_on_grid(const ContourLine& line, const std::vector<bool>& cell_kept, std::int32_t nx, std::int32_t ny,
+                  std::vector<ContourLine>& out) {
+  const std::size_t segments = line.size() < 2 ? 0 : line.size() - 1;
+  std::vector<bool> kept(segments);
+  std::size_t dropped = 0;
+  for (std::size_t k = 0; k < segments; ++k) {
+    kept[k] = on_grid(line[k], line[k + 1], cell_kept, nx, ny);
+    dropped += kept[k] ? 0 : 1;
+  }
+  // A closed line cut somewhere is walked from just after a cut, so that its
+  // start and end are joined into one piece.
+  std::size_t first = 0;
+  const bool closed = segments > 1 && same(line.front(), line.back());
+  if (closed && dropped > 0)
+    while (kept[first]) ++first;
+  ContourLine piece;
+  const auto flush = [&] {
+    if (piece.size() > 1) out.push_back(std::move(piece));
+    piece.clear();
+  };
+  for (std::size_t n = 0; n < segments; ++n) {
+    const std::size_t k = (first + n) % segments;
+    if (!kept[k]) {
+      flush();
+      continue;
+    }
+    if (piece.empty()) piece.push_back(line[k]);
+    if (!same(line[k + 1], piece.back())) piece.push_back(line[k + 1]);
+  }
+  flush();
+}
 
 }  // namespace
 
 std::vector<ContourLine> trace_contour(std::span<const float> values, std::int32_t nx, std::int32_t ny,
                                        double level) {
-  std::vector<Segment> segments;
-  auto value = [&](std::int32_t i, std::int32_t j) -> double {
-    return values[static_cast<std::size_t>(j) * static_cast<std::size_t>(nx) + static_cast<std::size_t>(i)];
-  };
-
-  for (std::int32_t j = 0; j + 1 < ny; ++j) {
-    for (std::int32_t i = 0; i + 1 < nx; ++i) {
-      // Corners counter-clockwise from the lower left; edges: bottom, right,
-      // top, left, edge k running from corner k to corner k + 1.
-      const std::array<double, 4> v = {value(i, j), value(i + 1, j), value(i + 1, j + 1), value(i, j + 1)};
-      bool finite = true;
-      for (double x : v) finite = finite && std::isfinite(x);
-      if (!finite) continue;
-      std::array<bool, 4> above{};
-      for (int k = 0; k < 4; ++k) above[k] = v[k] >= level;
-
-      std::array<End, 4> at{};
-      std::array<bool, 4> crossed{};
-      const std::array<EdgeKey, 4> keys = {horizontal(i, j, nx), vertical(i + 1, j, nx), horizontal(i, j + 1, nx),
-                                           vertical(i, j, nx)};
-      // Corner positions in node units (from 1).
-      const std::array<NodePoint, 4> corner = {NodePoint{i + 1.0, j + 1.0}, NodePoint{i + 2.0, j + 1.0},
-                                               NodePoint{i + 2.0, j + 2.0}, NodePoint{i + 1.0, j + 2.0}};
-      int count = 0;
-      for (int k = 0; k < 4; ++k) {
-        const int n = (k + 1) % 4;
-        if (above[k] == above[n]) continue;
-        // Interpolate from the lower-left end of the edge so that both cells
-        // sharing it compute the same point.
-        const bool forward = k < 2;
-        const int from = forward ? k : n;
-        const int to = forward ? n : k;
-        const double t = crossing(v[from], v[to], level);
-        at[k] = End{keys[k], NodePoint{corner[from].x + t * (corner[to].x - corner[from].x),
-                                       corner[from].y + t * (corner[to].y - corner[from].y)}};
-        crossed[k] = true;
-        ++count;
-      }
-      if (count == 2) {
-        std::array<End, 2> pair{};
-        int m = 0;
-        for (int k = 0; k < 4; ++k)
-          if (crossed[k]) pair[m++] = at[k];
-        segments.push_back(Segment{pair});
-      } else if (count == 4) {
-        // A saddle: the corners on the other side of the level than the cell's
-        // mean are cut off, each by the segment joining its two edges (corner k
-        // lies between edge k - 1 and edge k).
-        const bool centre_above = (v[0] + v[1] + v[2] + v[3]) / 4.0 >= level;
-        for (int k = 0; k < 4; ++k)
-          if (above[k] != centre_above) segments.push_back(Segment{{at[(k + 3) % 4], at[k]}});
-      }
-    }
-  }
-
-  // Join segments that share a crossing point. Every point lies on one edge,
-  // shared by at most two cells, so it ends at most two segments.
-  std::unordered_map<EdgeKey, std::array<std::int64_t, 2>> ends_at;
-  for (std::size_t s = 0; s < segments.size(); ++s) {
-    for (const End& e : segments[s].ends) {
-      auto [it, fresh] = ends_at.try_emplace(e.key, std::array<std::int64_t, 2>{-1, -1});
-      it->second[it->second[0] < 0 ? 0 : 1] = static_cast<std::int64_t>(s);
-    }
-  }
-  auto degree = [&](EdgeKey key) {
-    const auto& a = ends_at.at(key);
-    return (a[0] >= 0 ? 1 : 0) + (a[1] >= 0 ? 1 : 0);
-  };
-
-  std::vector<bool> used(segments.size(), false);
   std::vector<ContourLine> lines;
-  // Walks from segment s, entered at its end `entry`, until the line ends or
-  // comes back to a used segment.
-  auto walk = [&](std::size_t s, int entry) {
-    ContourLine line{segments[s].ends[static_cast<std::size_t>(entry)].at};
-    while (true) {
-      used[s] = true;
-      const End& out = segments[s].ends[static_cast<std::size_t>(1 - entry)];
-      // A line through a node that equals the level meets it on several edges
-      // at one point: the point is kept once.
-      if (out.at.x != line.back().x || out.at.y != line.back().y) line.push_back(out.at);
-      const auto& pair = ends_at.at(out.key);
-      const std::int64_t next = pair[0] == static_cast<std::int64_t>(s) ? pair[1] : pair[0];
-      if (next < 0 || used[static_cast<std::size_t>(next)]) break;
-      s = static_cast<std::size_t>(next);
-      entry = segments[s].ends[0].key == out.key ? 0 : 1;
+  if (nx < 2 || ny < 2 || !std::isfinite(level)) return lines;
+  const std::size_t count = static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny);
+  if (values.size() < count) return lines;
+
+  // GDAL is handed the field less the level, scaled by a power of two (exact)
+  // so large that no difference but 0 comes within GDAL's nudge of the level
+  // 0: the nudge then moves only the nodes on the level, to above it.
+  double largest = 0.0;
+  for (std::size_t k = 0; k < count; ++k)
+    if (std::isfinite(values[k])) largest = std::max(largest, std::fabs(values[k] - level));
+  if (largest == 0.0) return lines;  // every node on the level (or none with a value): all above
+  const int exponent = std::min(200, static_cast<int>(std::floor(std::log2(1e300 / largest))));
+  ValueGrid shifted(count);
+  for (std::size_t k = 0; k < count; ++k)
+    shifted[k] = std::isfinite(values[k]) ? std::ldexp(values[k] - level, exponent)
+                                          : std::numeric_limits<double>::quiet_NaN();
+  static_assert(std::numeric_limits<float>::denorm_min() * 0x1p200 > 1e3 * kGdalNudge);
+
+  std::vector<bool> cell_kept(static_cast<std::size_t>(nx - 1) * static_cast<std::size_t>(ny - 1));
+  for (std::int32_t j = 0; j + 1 < ny; ++j)
+    for (std::int32_t i = 0; i + 1 < nx; ++i) {
+      const std::size_t k = static_cast<std::size_t>(j) * static_cast<std::size_t>(nx) + static_cast<std::size_t>(i);
+      const std::size_t up = k + static_cast<std::size_t>(nx);
+      cell_kept[static_cast<std::size_t>(j) * static_cast<std::size_t>(nx - 1) + static_cast<std::size_t>(i)] =
+          !std::isnan(shifted[k]) && !std::isnan(shifted[k + 1]) && !std::isnan(shifted[up]) &&
+          !std::isnan(shifted[up + 1]);
     }
-    if (line.size() > 1) lines.push_back(std::move(line));
-  };
-  // Open lines first, from their free ends, then the closed ones.
-  for (std::size_t s = 0; s < segments.size(); ++s)
-    for (int e = 0; e < 2 && !used[s]; ++e)
-      if (degree(segments[s].ends[static_cast<std::size_t>(e)].key) == 1) walk(s, e);
-  for (std::size_t s = 0; s < segments.size(); ++s)
-    if (!used[s]) walk(s, 0);
+  for (const ContourLine& line : gdal_lines(shifted, nx, ny)) keep_on_grid(line, cell_kept, nx, ny, lines);
   return lines;
+}
+
+std::vector<double> levels_for(std::span<const engine::EvaluatedGrid> times, std::span<const double> requested) {
+  if (!requested.empty()) {
+    std::vector<double> levels(requested.begin(), requested.end());
+    std::sort(levels.begin(), levels.end());
+    return levels;
+  }
+  double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+  for (const engine::EvaluatedGrid& e : times) {
+    if (e.DD == nullptr) continue;
+    for (std::int32_t r = 1; r <= e.NY; ++r)
+      for (std::int32_t c = 1; c <= e.NX; ++c) {
+        const float v = (*e.DD)(c, r);
+        if (!std::isfinite(v)) continue;
+        lo = std::min(lo, static_cast<double>(v));
+        hi = std::max(hi, static_cast<double>(v));
+      }
+  }
+  if (lo > hi) lo = 0.0, hi = 1.0;
+  if (lo == hi) lo -= 0.5, hi += 0.5;
+  return contour_levels(lo, hi, round_interval(lo, hi, 12));
 }
 
 double round_interval(double lo, double hi, int intervals) {

@@ -16,8 +16,6 @@
 namespace model {
 namespace {
 
-inline double D(float x) { return static_cast<double>(x); }
-
 // Whole positions that DIST's integer product handles: |PX| < 2^31.
 bool whole_index(float PX) { return std::trunc(PX) == PX && std::fabs(PX) < 2147483648.0f; }
 
@@ -25,10 +23,10 @@ bool whole_index(float PX) { return std::trunc(PX) == PX && std::fabs(PX) < 2147
 
 float point_squared_offset(std::int32_t SPACING, float PX, float XW) {
   if (whole_index(PX)) return squared_offset(SPACING, static_cast<std::int32_t>(PX), XW);
-  const float xp = static_cast<float>(static_cast<double>(SPACING) * D(PX));
-  const float xw = static_cast<float>(static_cast<double>(SPACING) * D(XW));
-  const float dx = static_cast<float>(D(xp) - D(xw));
-  return static_cast<float>(D(dx) * D(dx));
+  const float xp = single(static_cast<double>(SPACING) * D(PX));
+  const float xw = single(static_cast<double>(SPACING) * D(XW));
+  const float dx = single(D(xp) - D(xw));
+  return single(D(dx) * D(dx));
 }
 
 float point_distance(std::int32_t SPACING, float PX, float PY, float XW, float YW) {

@@ -1,40 +1,26 @@
 // The leaky well function WUB and its integrand F.
 //
-// Every rounding to single is written as an explicit static_cast<float> of a
-// double expression, with the double operations in the rule's order. The library is built with -ffp-contract=off (see
-// CMakeLists.txt), so no multiply-add is fused.
+// Every rounding to single is written as a model::single of a double
+// expression, with the double operations in the rule's order; the rule's
+// constants are those of rule.h. The library is built with -ffp-contract=off
+// (see CMakeLists.txt), so no multiply-add is fused.
 
 #include "model/well_function.h"
 
-#include <bit>
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "model/rule.h"
 #include "model/well_function_trace.h"
-
-static_assert(std::numeric_limits<float>::is_iec559 && std::numeric_limits<double>::is_iec559,
-              "the rule is defined on IEEE 754 binary32 and binary64");
-static_assert(FLT_EVAL_METHOD == 0, "double expressions must be evaluated in double, no wider");
 
 namespace model {
 namespace {
 
-// The rule's constants as singles, with their bit patterns.
-constexpr float kCutoff = 6.0f;           // 40C00000
-constexpr float kFirstHalfWidth = 1e-8f;  // 322BCC77
-constexpr float kFloor = -675.84f;        // C428F5C3
-
-static_assert(std::bit_cast<std::uint32_t>(kFirstHalfWidth) == 0x322BCC77u);
-static_assert(std::bit_cast<std::uint32_t>(kFloor) == 0xC428F5C3u);
-
-inline double D(float x) { return static_cast<double>(x); }
-
 // The rule, once. kTrace only decides whether the trace is filled in; the
 // arithmetic is the same for both instantiations.
 template <bool kTrace>
-float Integrate(float u, float rb, WubTrace* trace) {
+float integrate(float u, float rb, WubTrace* trace) {
   // Step 1: nothing to integrate above the cut-off (also u = +infinity).
   if (u > kCutoff) return 0.0f;
   // Arguments outside the rule's domain. A NaN u would never reach the stopping test
@@ -61,41 +47,41 @@ float Integrate(float u, float rb, WubTrace* trace) {
   // (negative, infinite or NaN) and has no meaning. kMaxPanels is a safety net
   // only: reaching it returns NaN.
   for (std::int32_t panels = 1;; ++panels) {
-    float x = static_cast<float>(D(h) + D(y));          // 3.1 midpoint
+    float x = single(D(h) + D(y));                        // 3.1 midpoint
     const float f1 = F(x, rb);
-    x = static_cast<float>(D(h) * 2.0 + D(y));          // 3.2 right end
+    x = single(D(h) * 2.0 + D(y));                        // 3.2 right end
     const float f2 = F(x, rb);
-    const float m = static_cast<float>(((D(f1) * 4.0 + D(f0)) + D(f2)) / 3.0);  // 3.3
-    const float d = static_cast<float>(D(h) * D(m));    // 3.4
-    W = static_cast<float>(D(d) + D(W));                 // 3.5
+    const float m = single(((D(f1) * 4.0 + D(f0)) + D(f2)) / 3.0);  // 3.3
+    const float d = single(D(h) * D(m));                  // 3.4
+    W = single(D(d) + D(W));                              // 3.5
     if constexpr (kTrace) {
       trace->panels = panels;
       trace->last_left = y;
       trace->last_right = x;
     }
-    if (y > kCutoff) return W;                           // 3.6
+    if (y > kCutoff) return W;                            // 3.6
     if (panels >= kMaxPanels) return std::numeric_limits<float>::quiet_NaN();
-    f0 = f2;                                             // 3.7
-    y = static_cast<float>(D(h) * 2.0 + D(y));
-    h = static_cast<float>(D(h) * 1.5);
+    f0 = f2;                                              // 3.7
+    y = single(D(h) * 2.0 + D(y));
+    h = single(D(h) * D(kGrowthFactor));
   }
 }
 
 }  // namespace
 
 float F(float y, float rb) {
-  const float q = static_cast<float>(1.0 / D(y));
-  const float e = static_cast<float>((-D(y)) - ((D(rb) * D(rb)) / 4.0) / D(y));
-  // e < kFloor is false for NaN; so the NaN test is spelled out.
-  if (e < kFloor || std::isnan(e)) return 0.0f;
-  return static_cast<float>(std::exp(D(e)) * D(q));
+  const float q = single(1.0 / D(y));
+  const float e = single((-D(y)) - ((D(rb) * D(rb)) / 4.0) / D(y));
+  // e < kExponentFloor is false for NaN; so the NaN test is spelled out.
+  if (e < kExponentFloor || std::isnan(e)) return 0.0f;
+  return single(std::exp(D(e)) * D(q));
 }
 
-float WUB(float u, float rb) { return Integrate<false>(u, rb, nullptr); }
+float WUB(float u, float rb) { return integrate<false>(u, rb, nullptr); }
 
 WubTrace WUB_trace(float u, float rb) {
   WubTrace trace;
-  trace.W = Integrate<true>(u, rb, &trace);
+  trace.W = integrate<true>(u, rb, &trace);
   return trace;
 }
 

@@ -5,13 +5,9 @@
 
 #include <cstdint>
 
-namespace model {
+#include "model/rule.h"  // kMaxPanels, the cap on panels
 
-/// Safety net on the number of Simpson panels of one WUB call. For 0 <= u <= 6
-/// the rule takes at most 48 panels; a finite negative u takes at most 262
-/// (u = -FLT_MAX; see well_function.cc), so no finite u reaches this cap. A
-/// call that reaches it returns NaN.
-inline constexpr std::int32_t kMaxPanels = 1000;
+namespace model {
 
 /// What one evaluation of the rule did.
 struct WubTrace {

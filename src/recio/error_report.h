@@ -1,6 +1,7 @@
 // The run-time error report: one line on standard error per failure.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace recio {
@@ -25,11 +26,27 @@ enum Message : int {
   kRecordOverflow = 66,
 };
 
+/// `name` as every message shows a file name: printable characters (UTF-8
+/// text included) exactly as they are, each control character as an escape
+/// (\t, \n, \r and the like; \x1b and the like for the rest, C1 controls
+/// and bytes that are not UTF-8 text included), so that a name can neither
+/// add a line to a message nor reach the terminal as a control sequence.
+std::string printable_name(std::string_view name);
+
 /// Writes the report line of message `number` for `unit` to standard error,
-/// "tavrix: severe (N): text" or "tavrix: error (63): text", after everything
-/// sent to the console. A severe message then ends the process with exit
-/// status N (the low byte of 0xC0000000 + N); message 63 returns.
+/// "tavrix: severe (N): text" or "tavrix: error (63): text" with the file name
+/// shown by printable_name, after everything sent to the console. A severe
+/// message then ends the process with exit status N (the low byte of
+/// 0xC0000000 + N); message 63 returns.
 void report_io_error(int number, int unit);
+
+/// A caller's line of context for a severe report (the answer being read, say):
+/// called with the message number and unit after the report line has been
+/// written and before the run ends; it may write more lines to standard error.
+using ReportContext = void (*)(int number, int unit);
+
+/// Installs `context` (nullptr: none, the default) and returns the one before.
+ReportContext set_report_context(ReportContext context);
 
 /// report_io_error for a severe message, which never returns.
 [[noreturn]] void fatal_io_error(int number, int unit);

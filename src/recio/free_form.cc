@@ -1,6 +1,7 @@
 // The free-form reader and writer of the dialogue.
 #include "recio/free_form.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cmath>
@@ -14,21 +15,25 @@ namespace {
 
 constexpr std::size_t kMaxTextValue = 2049;
 
-// One value as found on the input, before conversion.
-struct Value {
-  enum class Kind { kNull, kSlash, kQuoted, kUnquoted } kind = Kind::kNull;
-  std::string text;
-};
+using Kind = FoundValue::Kind;
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 bool ends_unquoted(char c) { return c == ' ' || c == '\t' || c == ',' || c == '/'; }
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
+// At most kKeptLength characters of `record` from `pos` on (a remark may be
+// a line of any length).
+std::string kept(const std::string& record, std::size_t pos, std::size_t end = std::string::npos) {
+  end = std::min(end, record.size());
+  return pos >= end ? std::string() : record.substr(pos, std::min(end - pos, kKeptLength));
+}
+
 // The quoted value starting at record[pos] (the opening quote), continued
-// over further records when the record ends before the closing quote.
-std::string read_quoted(int unit, std::string& record, std::size_t pos) {
+// over further records when the record ends before the closing quote; `v`
+// receives the value, what was written and the rest of its last record.
+void read_quoted(int unit, std::string& record, std::size_t pos, FoundValue& v) {
   const char quote = record[pos++];
-  std::string text;
+  v.written = quote;
   for (;;) {
     if (pos >= record.size()) {
       if (!read_record(unit, record)) fatal_io_error(kEndOfFile, unit);
@@ -36,20 +41,25 @@ std::string read_quoted(int unit, std::string& record, std::size_t pos) {
       continue;
     }
     const char c = record[pos++];
+    if (v.written.size() < kKeptLength) v.written += c;
     if (c == quote) {
       if (pos < record.size() && record[pos] == quote) {
         ++pos;  // a doubled quote stands for one
+        if (v.written.size() < kKeptLength) v.written += c;
       } else {
-        return text;
+        v.rest = kept(record, pos);
+        return;
       }
     }
     // Beyond the longest accepted value only the fact of the excess matters.
-    if (text.size() <= kMaxTextValue) text += c;
+    if (v.text.size() <= kMaxTextValue) v.text += c;
   }
 }
 
+}  // namespace
+
 // Steps 1 to 3 of a free-form read: the first value from the next record on.
-Value next_value(int unit) {
+FoundValue find_value(int unit) {
   std::string record;
   if (!read_record(unit, record)) fatal_io_error(kEndOfFile, unit);
   std::size_t pos = 0;
@@ -59,33 +69,49 @@ Value next_value(int unit) {
     if (!read_record(unit, record)) fatal_io_error(kEndOfFile, unit);
     pos = 0;
   }
-  Value v;
+  FoundValue v;
+  v.line = records_read(unit);
+  v.column = pos;
+  std::size_t end = pos;  // the unquoted token, repeat count included
+  while (end < record.size() && !ends_unquoted(record[end])) ++end;
   // A repeat count r* (digits then *): r* before a separator is r null
   // values, r*c is r copies of c, and a read of one item takes the first.
   std::size_t digits_end = pos;
   while (digits_end < record.size() && is_digit(record[digits_end])) ++digits_end;
   if (digits_end > pos && digits_end < record.size() && record[digits_end] == '*') {
-    if (record.find_first_not_of('0', pos) == digits_end) fatal_io_error(kSyntaxError, unit);  // 0*
+    if (record.find_first_not_of('0', pos) == digits_end) {  // 0*
+      v.kind = Kind::kZeroRepeat;
+      v.written = kept(record, v.column, end);
+      v.rest = kept(record, end);
+      return v;
+    }
     pos = digits_end + 1;
-    if (pos >= record.size() || ends_unquoted(record[pos])) return v;  // null
+    if (pos >= record.size() || ends_unquoted(record[pos])) {  // null
+      v.written = kept(record, v.column, pos);
+      v.rest = kept(record, pos);
+      return v;
+    }
   }
   const char c = record[pos];
-  if (c == ',') return v;
-  if (c == '/') {
-    v.kind = Value::Kind::kSlash;
+  if (c == ',' || c == '/') {
+    v.kind = c == ',' ? Kind::kNull : Kind::kSlash;
+    v.written = kept(record, v.column, pos + 1);
+    v.rest = kept(record, pos + 1);
     return v;
   }
   if (c == '\'' || c == '"') {
-    v.kind = Value::Kind::kQuoted;
-    v.text = read_quoted(unit, record, pos);
+    v.kind = Kind::kQuoted;
+    read_quoted(unit, record, pos, v);
     return v;
   }
-  std::size_t end = pos;
-  while (end < record.size() && !ends_unquoted(record[end])) ++end;
-  v.kind = Value::Kind::kUnquoted;
+  v.kind = Kind::kUnquoted;
   v.text = record.substr(pos, end - pos);
+  v.written = kept(record, v.column, end);
+  v.rest = kept(record, end);
   return v;
 }
+
+namespace {
 
 // A value in number form: an optional sign, digits with at most one point,
 // optionally an exponent letter E, D or Q (either case) and a signed exponent.
@@ -149,17 +175,17 @@ bool convert(const Number& n, T& out) {
   return true;
 }
 
-Value read_for_number(int unit) {
-  Value v = next_value(unit);
-  if (v.kind == Value::Kind::kQuoted) fatal_io_error(kSyntaxError, unit);
-  return v;
+// A value that no numeric item accepts ends the run; a null value or a slash
+// leaves the item unchanged (false).
+bool numeric(int unit, const FoundValue& v) {
+  if (v.kind == Kind::kZeroRepeat || v.kind == Kind::kQuoted) fatal_io_error(kSyntaxError, unit);
+  return v.kind == Kind::kUnquoted;
 }
 
 }  // namespace
 
-void read_free(int unit, std::int32_t& item) {
-  const Value v = read_for_number(unit);
-  if (v.kind != Value::Kind::kUnquoted) return;
+void convert_value(int unit, const FoundValue& v, std::int32_t& item) {
+  if (!numeric(unit, v)) return;
   Number n;
   if (!parse_number(v.text, n)) fatal_io_error(kSyntaxError, unit);
   if (n.is_whole) {
@@ -181,9 +207,8 @@ void read_free(int unit, std::int32_t& item) {
   item = static_cast<std::int32_t>(cut);
 }
 
-void read_free(int unit, float& item) {
-  const Value v = read_for_number(unit);
-  if (v.kind != Value::Kind::kUnquoted) return;
+void convert_value(int unit, const FoundValue& v, float& item) {
+  if (!numeric(unit, v)) return;
   Number n;
   if (!parse_number(v.text, n)) fatal_io_error(kSyntaxError, unit);
   float f = 0.0f;  // straight from the decimal text to the nearest single
@@ -191,13 +216,19 @@ void read_free(int unit, float& item) {
   item = f;
 }
 
-void read_free(int unit, NameField& item) {
-  const Value v = next_value(unit);
-  if (v.kind != Value::Kind::kQuoted && v.kind != Value::Kind::kUnquoted) return;
+void convert_value(int unit, const FoundValue& v, NameField& item) {
+  if (v.kind == Kind::kZeroRepeat) fatal_io_error(kSyntaxError, unit);
+  if (v.kind != Kind::kQuoted && v.kind != Kind::kUnquoted) return;
   if (v.text.size() > kMaxTextValue) fatal_io_error(kSyntaxError, unit);
   item.fill(' ');
   v.text.copy(item.data(), item.size());
 }
+
+void read_free(int unit, std::int32_t& item) { convert_value(unit, find_value(unit), item); }
+
+void read_free(int unit, float& item) { convert_value(unit, find_value(unit), item); }
+
+void read_free(int unit, NameField& item) { convert_value(unit, find_value(unit), item); }
 
 void write_free(int unit, std::string_view text) {
   // One record however long the text: the program's texts are all shorter

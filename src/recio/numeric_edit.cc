@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace recio {
@@ -182,20 +183,6 @@ bool edit_fixed(char* out, int width, int decimals, float x) {
   const int fast = detail::edit_fixed_fast(out, width, decimals, x);
   if (fast >= 0) return fast == 1;
   return detail::edit_fixed_exact(out, width, decimals, x);
-}
-
-std::string edit_integer(int width, std::int32_t v, bool* overflowed) {
-  std::string s(static_cast<std::size_t>(width), ' ');
-  const bool ok = edit_integer(s.data(), width, v);
-  if (overflowed) *overflowed = !ok;
-  return s;
-}
-
-std::string edit_fixed(int width, int decimals, float x, bool* overflowed) {
-  std::string s(static_cast<std::size_t>(width), ' ');
-  const bool ok = edit_fixed(s.data(), width, decimals, x);
-  if (overflowed) *overflowed = !ok;
-  return s;
 }
 
 }  // namespace recio

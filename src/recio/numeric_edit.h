@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 namespace recio {
 
@@ -22,10 +21,6 @@ bool edit_integer(char* out, int width, std::int32_t v);
 /// when that fits, else "Inf" or "-Inf" when that fits, else `width`
 /// asterisks; only the asterisks case returns false (and so reports 63).
 bool edit_fixed(char* out, int width, int decimals, float x);
-
-/// The same as a string of `width` characters; `overflowed` set when asterisks.
-std::string edit_integer(int width, std::int32_t v, bool* overflowed = nullptr);
-std::string edit_fixed(int width, int decimals, float x, bool* overflowed = nullptr);
 
 namespace detail {
 

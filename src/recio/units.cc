@@ -4,6 +4,7 @@
 #include "recio/units.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <new>
 #include <vector>
 
+#include "base/exit_status.h"
 #include "recio/error_report.h"
 
 namespace recio {
@@ -57,6 +59,13 @@ class PosixFileSystem final : public FileSystem {
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
     return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
   }
+  int lock(int fd) override {
+    int r;
+    do {
+      r = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (r < 0 && errno == EINTR);
+    return r < 0 ? -errno : 0;
+  }
 };
 
 FileSystem* g_file_system = nullptr;
@@ -77,6 +86,7 @@ struct Unit {
   bool read_only = false;
   bool console = false;
   bool written = false;     // a record has been sent since the open
+  long records = 0;         // records read since the open
   std::string file_id;      // FileSystem::regular_file_id of the open file
   InputBuffer input;
 };
@@ -157,7 +167,7 @@ void use_file_system(FileSystem* file_system) { g_file_system = file_system; }
 
 FileSystem& current_file_system() { return fs(); }
 
-void open_unit(int unit, std::string_view name) {
+void open_unit(int unit, std::string_view name, bool reading_only) {
   if (unit == kConsoleIn || unit == kConsoleOut || unit <= 0) fatal_io_error(kNoSuchDevice, unit);
   auto& table = units();
   if (auto it = table.find(unit); it != table.end()) {
@@ -175,14 +185,23 @@ void open_unit(int unit, std::string_view name) {
   if (name.empty()) fatal_io_error(kFileNotFound, unit);
   if (name.find('\0') != std::string_view::npos) fatal_io_error(kFileNameError, unit);
 
-  // Step 3: read-write, created when missing; read-only when write is refused.
-  int fd = fs().open(u.name, O_RDWR | O_CREAT | O_CLOEXEC);
+  // Step 3: the input for reading only, an output for writing only, created
+  // when missing; an output whose write access is refused for reading only.
+  // When the retry fails too, the first open's cause is the one reported.
+  // Reading only, a file is neither created nor written.
+  const bool output = unit != kInputUnit && !reading_only;
+  int fd = fs().open(u.name, (output ? O_WRONLY : O_RDONLY) | (reading_only ? 0 : O_CREAT) | O_CLOEXEC);
+  bool writable = output;
   if (fd < 0 && write_access_refused(-fd)) {
-    fd = fs().open(u.name, O_RDONLY | O_CLOEXEC);
-    u.read_only = true;
+    const int retry = fs().open(u.name, O_RDONLY | O_CLOEXEC);
+    if (retry >= 0) {
+      fd = retry;
+      writable = false;
+    }
   }
   if (fd < 0) fatal_io_error(open_failure_message(-fd), unit);
   u.fd = fd;
+  u.read_only = !writable;
   if (fs().is_directory(fd)) {  // a read-only open of a folder succeeds here
     fs().close(fd);
     u.fd = -1;
@@ -197,6 +216,17 @@ void open_unit(int unit, std::string_view name) {
       u.fd = -1;
       fatal_io_error(kCannotOverwrite, unit);
     }
+  }
+  // Two runs writing one file would interleave their records: the output is
+  // locked while the run lasts, and a run that finds it locked ends before
+  // writing anything. Devices and pipes are not locked (two runs may well
+  // both write to /dev/null); a file system without locks is written unlocked.
+  if (writable && !u.file_id.empty() && fs().lock(fd) == -EWOULDBLOCK) {
+    fs().close(fd);
+    u.fd = -1;
+    end_run_after(std::string(base::kMessagePrefix) + "another run is writing '" + printable_name(u.name) +
+                      "'; nothing was written\n",
+                  base::kExitBusy);
   }
 }
 
@@ -273,10 +303,17 @@ bool read_record(int unit, std::string& record) {
   if (u == nullptr || u->fd < 0) fatal_io_error(kOpenFailure, unit);
   if (unit == kConsoleOut) fatal_io_error(kReadError, unit);
   try {
-    return read_line(u, unit, record);
+    const bool read = read_line(u, unit, record);
+    if (read) ++u->records;
+    return read;
   } catch (const std::bad_alloc&) {
     fatal_io_error(kNoMemory, unit);
   }
+}
+
+long records_read(int unit) {
+  auto it = units().find(unit);
+  return it == units().end() ? 0 : it->second.records;
 }
 
 void close_units() {

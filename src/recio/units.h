@@ -56,6 +56,13 @@ class FileSystem {
     (void)fd;
     return {};
   }
+  /// Takes an exclusive advisory lock on the file of `fd` (flock(2)) without
+  /// waiting; 0, -EWOULDBLOCK when another open file holds a lock on it, or
+  /// another -errno. The default takes none and answers 0 (fakes).
+  virtual int lock(int fd) {
+    (void)fd;
+    return 0;
+  }
 };
 
 /// The real file system (POSIX calls).
@@ -74,13 +81,22 @@ bool write_all(int fd, const char* data, std::size_t size);
 
 /// Connects file unit 11, 12 or 14 to the file named in `name`: leading blanks,
 /// trailing blanks and zero bytes dropped, made a full path against the current
-/// directory. Opens read-write (created when missing), falls back to read-only
-/// when write access is refused; an existing file is untouched until the first
-/// record is written to it. A failure ends the run with messages 9, 10, 29, 30,
-/// 42 or 43; 10 also when the file is a regular file already open on another
-/// unit (the report or ARCFILE would be written over the input file, or over
-/// each other).
-void open_unit(int unit, std::string_view name);
+/// directory. Unit 11 (the input) is opened for reading only, the others for
+/// writing only, each created empty when missing (so that a missing input ends
+/// the run at its first read); when write access is refused an output is
+/// opened for reading only and its first record ends the run with message 47.
+/// Reading only, the program holds no write end of a pipe or FIFO given as the
+/// input, and sees its end. An existing file is untouched until the first
+/// record is written to it. A failure ends the run with messages 9, 10, 29,
+/// 30, 42 or 43 for the open's own cause (a failed read-only retry does not
+/// replace it); 10 also when the file is a regular file already open on
+/// another unit (the report or ARCFILE would be written over the input file,
+/// or over each other). An output that is a regular file is locked (see
+/// FileSystem::lock) for the rest of the run; when another run holds the lock,
+/// the run ends with one line naming the file and status base::kExitBusy.
+/// With `reading_only` the file is opened for reading only and never created
+/// (a missing file is message 29).
+void open_unit(int unit, std::string_view name, bool reading_only = false);
 
 /// The full path of a file unit's file, "CONIN$" or "CONOUT$" for the consoles.
 std::string unit_file_name(int unit);
@@ -94,6 +110,10 @@ void send_record(int unit, std::string_view record, bool line_end = true);
 /// without its LF and a CR before it. False at end of file; a failed read ends
 /// the run with message 39.
 bool read_record(int unit, std::string& record);
+
+/// The number of records read from a unit since it was opened: the line number
+/// of the last record read (0 when none has been, or the unit is not open).
+long records_read(int unit);
 
 /// Forgets every unit (tests only): descriptors are closed, state is reset.
 void reset_units();

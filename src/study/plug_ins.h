@@ -11,15 +11,13 @@
 
 namespace study {
 
-/// The exact well function W(u, r/B), or nullptr when this build has none.
+/// The exact well function W(u, r/B): model::exact_well_function.
 ExactWellFunction exact_well_function();
 
-/// Whether this build draws hydrograph pictures.
-bool hydrographs_available();
-
 /// Draws the drawdown against time at every receptor to `path` (.png, .svg or
-/// .pdf); values[i][k] is receptor i's drawdown at times[k]. Returns "" on
-/// success, or why the picture was not written (the reason alone).
+/// .pdf), titled with the study's title: maps::write_hydrographs. values[i][k]
+/// is receptor i's drawdown at times[k]. Returns "" on success, or why the
+/// picture was not written (the reason alone).
 std::string write_hydrographs(const std::string& path, const Study& s, const std::vector<double>& times,
                               const std::vector<std::vector<float>>& values);
 

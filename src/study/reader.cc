@@ -13,6 +13,7 @@
 
 #include <toml++/toml.h>
 
+#include "maps/grid_file.h"
 #include "maps/plot.h"
 #include "study/csv.h"
 
@@ -572,7 +573,11 @@ class Reader {
     check_keys(t, kOutputKeys, "in [output]");
     Output& o = s.output;
     if (const toml::node* n = t.get("folder")) o.folder = (folder_ / file_name(*n, "folder")).string();
-    if (const toml::node* n = t.get("grid")) o.grid = file_name(*n, "grid");
+    if (const toml::node* n = t.get("grid")) {
+      o.grid = file_name(*n, "grid");
+      if (maps::grid_format_of(o.grid) != maps::GridFormat::kEsriAscii)
+        fail(*n, "'grid' must name a .asc file (ESRI ASCII grid), not " + in_quotes(o.grid));
+    }
     if (const toml::node* n = t.get("series")) o.series = file_name(*n, "series");
     if (const toml::node* n = t.get("hydrographs")) {
       o.hydrographs = file_name(*n, "hydrographs");

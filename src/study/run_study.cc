@@ -64,12 +64,7 @@ Prepared prepare(const std::string& file, const engine::Options& engine) {
   p.study = read_study_file(file);
   p.how.well_function = p.study.output.well_function;
   p.how.engine = engine;
-  if (p.how.well_function == WellFunction::exact) {
-    p.how.exact = exact_well_function();
-    if (p.how.exact == nullptr) throw StudyError{file + ": well_function = \"exact\" is not available in this build"};
-  }
-  if (!p.study.output.hydrographs.empty() && !hydrographs_available())
-    throw StudyError{file + ": hydrographs are not available in this build"};
+  if (p.how.well_function == WellFunction::exact) p.how.exact = exact_well_function();
   if (std::optional<std::string> why = output_clash(p.study)) throw StudyError{*why};
   const int threads = engine.method == engine::Method::reference ? 1 : engine.fast.threads;
   if (std::optional<std::string> why = does_not_fit(p.study, threads, machine_memory()))

@@ -6,6 +6,7 @@
 
 #include "expected_run.h"
 #include "program_run.h"
+#include "standard_error.h"
 
 namespace {
 
@@ -49,14 +50,18 @@ TEST(Dialogue, ReadFailuresOfTheCountsEndTheRunAndLeaveTheOutputsEmpty) {
     int status;
     std::string message;
     bool asked_ny;
+    std::string where;  // the line after the report: which answer, where, why
   };
+  const std::string nx = "NX (the number of nodes in the x direction) was expected first";
   const Case cases[] = {
-      {"", 24, "end-of-file during read", false},
-      {"  \n\n", 24, "end-of-file during read", false},
-      {"abc\n2\n", 59, "list-directed I/O syntax error", false},
-      {"3000000000\n2\n", 64, "input conversion error", false},
-      {"3\n", 24, "end-of-file during read", true},
-      {"3\n2x\n", 59, "list-directed I/O syntax error", true},
+      {"", 24, "end-of-file during read", false, "NX from in.dat: the file is empty, and " + nx},
+      {"  \n\n", 24, "end-of-file during read", false, "NX from in.dat: the file ends after line 2, and " + nx},
+      {"abc\n2\n", 59, "list-directed I/O syntax error", false, "NX from line 1 of in.dat: 'abc' is not a number"},
+      {"3000000000\n2\n", 64, "input conversion error", false,
+       "NX from line 1 of in.dat: '3000000000' is out of range (a whole number from -2147483648 to 2147483647)"},
+      {"3\n", 24, "end-of-file during read", true,
+       "NY from in.dat: the file ends after line 1, and NY (the number of nodes in the y direction) was expected next"},
+      {"3\n2x\n", 59, "list-directed I/O syntax error", true, "NY from line 2 of in.dat: '2x' is not a number"},
   };
   for (const Case& c : cases) {
     ScratchFolder folder;
@@ -65,7 +70,8 @@ TEST(Dialogue, ReadFailuresOfTheCountsEndTheRunAndLeaveTheOutputsEmpty) {
     const RunResult r = run_program(folder, "in.dat\nout.rpt\n");
     SCOPED_TRACE(c.input);
     EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.err, severe(c.status, c.message + ", unit 11, file " + folder.path() + "/in.dat"));
+    EXPECT_EQ(r.err, severe(c.status, c.message + ", unit 11, file " + folder.path() + "/in.dat") +
+                         "leaky-drawdown: while reading " + c.where + "\n");
     std::string console = console_until_nx();
     if (c.asked_ny) console += crlf({" HOW MANY NODES ARE REQUIRED IN THE  Y  DIRECTION", " enter value from 1 to 300"});
     EXPECT_EQ(r.out, console);
@@ -79,7 +85,7 @@ TEST(Dialogue, MissingInputFileIsCreatedEmptyAndEndsTheRunAtTheFirstCount) {
   ScratchFolder folder;
   const RunResult r = run_program(folder, "nosuch.dat\nout.rpt\n");
   EXPECT_EQ(r.status, 24);
-  EXPECT_EQ(r.err, severe(24, "end-of-file during read, unit 11, file " + folder.path() + "/nosuch.dat"));
+  EXPECT_EQ(first_line(r.err), severe(24, "end-of-file during read, unit 11, file " + folder.path() + "/nosuch.dat"));
   EXPECT_TRUE(folder.exists("nosuch.dat"));
   EXPECT_EQ(folder.read("nosuch.dat"), "");
   EXPECT_TRUE(folder.exists("out.rpt"));

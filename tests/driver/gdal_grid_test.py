@@ -2,7 +2,13 @@
 """Loads the --grid file of leaky-drawdown with GDAL, the library behind QGIS
 and rasterio, and checks it: size and georeference against the same run's
 ARCFILE, and every value against the drawdown model's own (computed node by
-node by REFERENCE, bit for bit) and against ARCFILE's rounded one.
+node by REFERENCE, bit for bit) and against ARCFILE's rounded one. Then the
+GIS outputs of a run with a CRS: the GeoTIFF (--grid .tif) with GDAL and
+gdalinfo (size, geotransform, CRS, NoData, band description, every value bit
+for bit), the .prj beside an .asc (as GDAL's own AAIGrid driver writes it), and
+the contour layer (--contours) with ogrinfo and OGR (the requested levels
+exactly, the two attributes, the CRS, and every vertex where the grid's linear
+interpolation puts its level).
 
 usage: gdal_grid_test.py PROGRAM REFERENCE EXAMPLE_INPUT
 """
@@ -13,10 +19,15 @@ import subprocess
 import sys
 import tempfile
 
+import json
+
 import numpy as np
-from osgeo import gdal
+from osgeo import gdal, ogr, osr
 
 gdal.UseExceptions()
+ogr.UseExceptions()
+
+CRS = "EPSG:2264"  # NAD83 / North Carolina (ftUS)
 
 # Drawdowns of 100 feet and more, and of -10 and less: ARCFILE's six-column
 # fields touch here ("  1.07100.25"), which is where a reader splitting on
@@ -87,7 +98,7 @@ def hundredths(value):
     return decimal.Decimal(float(value)).quantize(decimal.Decimal("0.01"), rounding=decimal.ROUND_HALF_UP)
 
 
-def run_case(name, program, reference, input_path):
+def run_case(name, program, reference, input_path, levels):
     folder = tempfile.mkdtemp(prefix="gdal-grid-")
     try:
         shutil.copy(input_path, os.path.join(folder, "in.dat"))
@@ -145,24 +156,151 @@ def run_case(name, program, reference, input_path):
         print(f"{name}: {nrow} x {ncol} grid, {compared} values agree with ARCFILE "
               f"({wide} of them fill their six columns there)")
         check(compared > 0, f"{name}: no value compared")
+
+        check_gis_outputs(name, program, expected_values, input_path, levels, folder)
         return wide
     finally:
         shutil.rmtree(folder)
+
+
+def on_the_level(values, x, y, level, xll, yll, cellsize):
+    """'' when the map point (x, y) lies on a cell edge of `values` (top row
+    first) where the linear interpolation between the edge's nodes gives
+    `level`, within a millionth of a node; else what is wrong."""
+    nrow, ncol = values.shape
+    c = (x - xll) / cellsize          # node units: node (c, r) at XLL + c * cellsize
+    r = (y - yll) / cellsize
+    tol = 1e-9
+    where = f"vertex ({x}, {y}) = node ({c}, {r}), level {level}"
+    if c < 1 - tol or c > ncol + tol or r < 1 - tol or r > nrow + tol:
+        return where + ": outside the nodes"
+    node = lambda cc, rr: float(values[nrow - rr, cc - 1])
+    if abs(r - round(r)) < tol:
+        rr = round(r)
+        i = max(1, min(int(np.floor(c + tol)), ncol - 1))
+        a, b, t = node(i, rr), node(i + 1, rr), c - i
+    elif abs(c - round(c)) < tol:
+        cc = round(c)
+        j = max(1, min(int(np.floor(r + tol)), nrow - 1))
+        a, b, t = node(cc, j), node(cc, j + 1), r - j
+    else:
+        return where + ": inside a cell, not on an edge"
+    if not min(a, b) <= level <= max(a, b):
+        return where + f": the level is not between the edge's nodes {a}, {b}"
+    if abs((level - a) / (b - a) - t) > 1e-6:
+        return where + f": the interpolation puts it at {(level - a) / (b - a)} along the edge, not {t}"
+    return ""
+
+
+def check_gis_outputs(name, program, expected_values, input_path, levels, folder):
+    """A run with --grid .tif, --contours .gpkg and --crs; then one with --grid .asc and --crs."""
+    days = float(answers(input_path)[7])
+    levels_text = ",".join(levels)
+    run = subprocess.run([program, "--grid", "drawdown.tif", "--crs", CRS, "--contours", "contours.gpkg",
+                          "--levels", levels_text, "in.dat", "gis.rpt"], cwd=folder,
+                         stdin=subprocess.DEVNULL, capture_output=True)
+    check(run.returncode == 0 and run.stderr == b"", f"{name}: GIS run: {run.returncode} {run.stderr!r}")
+    if run.returncode != 0:
+        return
+    ncol, nrow, xll, yll, cellsize, _ = read_arcfile(os.path.join(folder, "ARCFILE"))
+    expected_crs = osr.SpatialReference()
+    expected_crs.SetFromUserInput(CRS)
+
+    # The GeoTIFF, with GDAL ...
+    tif = os.path.join(folder, "drawdown.tif")
+    dataset = gdal.Open(tif)
+    check(dataset.GetDriver().ShortName == "GTiff", f"{name}: driver {dataset.GetDriver().ShortName}")
+    check((dataset.RasterXSize, dataset.RasterYSize, dataset.RasterCount) == (ncol, nrow, 1),
+          f"{name}: GeoTIFF size {dataset.RasterXSize} x {dataset.RasterYSize} x {dataset.RasterCount}")
+    geotransform = (xll + cellsize / 2, cellsize, 0.0, yll + cellsize / 2 + nrow * cellsize, 0.0, -cellsize)
+    check(dataset.GetGeoTransform() == geotransform, f"{name}: GeoTIFF geotransform {dataset.GetGeoTransform()}")
+    check(dataset.GetSpatialRef() is not None and dataset.GetSpatialRef().IsSame(expected_crs),
+          f"{name}: GeoTIFF CRS {dataset.GetProjection()[:60]}")
+    check(dataset.GetMetadataItem("COMPRESSION", "IMAGE_STRUCTURE") == "DEFLATE", f"{name}: not DEFLATE")
+    band = dataset.GetRasterBand(1)
+    check(band.DataType == gdal.GDT_Float32, f"{name}: GeoTIFF type {gdal.GetDataTypeName(band.DataType)}")
+    check(band.GetNoDataValue() == -9999, f"{name}: GeoTIFF no-data value {band.GetNoDataValue()}")
+    check(band.GetDescription() == f"{days:g} d", f"{name}: band description {band.GetDescription()!r}")
+    check(band.GetBlockSize()[0] == band.GetBlockSize()[1] == 256, f"{name}: not tiled: {band.GetBlockSize()}")
+    values = band.ReadAsArray()
+    check(values.dtype == np.float32 and values.shape == expected_values.shape,
+          f"{name}: GeoTIFF values {values.dtype} {values.shape}")
+    if values.shape == expected_values.shape:
+        differ = np.flatnonzero(values.view(np.uint32) != expected_values.view(np.uint32))
+        check(differ.size == 0, f"{name}: {differ.size} GeoTIFF values differ from the model's")
+    dataset = None
+
+    # ... and gdalinfo, as a user would look.
+    info = json.loads(subprocess.run(["gdalinfo", "-json", tif], capture_output=True, check=True).stdout)
+    check(info["size"] == [ncol, nrow], f"{name}: gdalinfo size {info['size']}")
+    check(tuple(info["geoTransform"]) == geotransform, f"{name}: gdalinfo geotransform {info['geoTransform']}")
+    check(info["bands"][0]["noDataValue"] == -9999, f"{name}: gdalinfo no-data {info['bands'][0].get('noDataValue')}")
+    check('ID["EPSG",2264]' in info["coordinateSystem"]["wkt"], f"{name}: gdalinfo CRS")
+    check(info["files"] == [tif], f"{name}: gdalinfo files {info['files']} (no .aux.xml)")
+
+    # The contour layer, with ogrinfo ...
+    gpkg = os.path.join(folder, "contours.gpkg")
+    summary = subprocess.run(["ogrinfo", "-ro", "-so", "-al", gpkg], capture_output=True, check=True).stdout.decode()
+    for text in ("Geometry: Line String", "drawdown_ft: Real", "days: Real", 'ID["EPSG",2264]'):
+        check(text in summary, f"{name}: ogrinfo does not show {text!r}")
+
+    # ... and OGR: the levels exactly as requested, every vertex on its level.
+    source = ogr.Open(gpkg)
+    check(source.GetLayerCount() == 1, f"{name}: {source.GetLayerCount()} layers")
+    layer = source.GetLayer(0)
+    check(layer.GetSpatialRef().IsSame(expected_crs), f"{name}: layer CRS")
+    fields = [layer.GetLayerDefn().GetFieldDefn(k).GetName() for k in range(layer.GetLayerDefn().GetFieldCount())]
+    check(fields == ["drawdown_ft", "days"], f"{name}: fields {fields}")
+    found = set()
+    vertices = 0
+    problems = []
+    for feature in layer:
+        level = feature.GetField("drawdown_ft")
+        found.add(level)
+        check(feature.GetField("days") == days, f"{name}: days {feature.GetField('days')}")
+        geometry = feature.GetGeometryRef()
+        check(geometry.GetGeometryName() == "LINESTRING", f"{name}: geometry {geometry.GetGeometryName()}")
+        for x, y in geometry.GetPoints():
+            vertices += 1
+            problem = on_the_level(expected_values, x, y, level, xll, yll, cellsize)
+            if problem:
+                problems.append(problem)
+    check(found == {float(text) for text in levels}, f"{name}: levels {sorted(found)}, asked for {levels_text}")
+    check(not problems, f"{name}: {len(problems)} vertices off their level, first: {problems[:1]}")
+    lines = layer.GetFeatureCount()
+    layer = None
+    source = None  # the layer goes with its source: not used after this
+    print(f"{name}: GeoTIFF {ncol} x {nrow} bit for bit; {lines} contour lines at "
+          f"{len(found)} levels, {vertices} vertices on their levels")
+
+    # The .asc with a CRS: the .prj GDAL's own AAIGrid driver writes.
+    run = subprocess.run([program, "--grid", "drawdown.asc", "--crs", CRS, "in.dat", "gis.rpt"], cwd=folder,
+                         stdin=subprocess.DEVNULL, capture_output=True)
+    check(run.returncode == 0, f"{name}: .asc run: {run.returncode} {run.stderr!r}")
+    gdal.Translate(os.path.join(folder, "by-gdal.asc"), os.path.join(folder, "drawdown.tif"), format="AAIGrid")
+    with open(os.path.join(folder, "drawdown.prj"), "rb") as ours, open(os.path.join(folder, "by-gdal.prj"), "rb") as theirs:
+        check(ours.read() == theirs.read(), f"{name}: the .prj differs from GDAL's")
+    dataset = gdal.Open(os.path.join(folder, "drawdown.asc"))
+    check(dataset.GetSpatialRef() is not None and dataset.GetSpatialRef().IsSame(expected_crs),
+          f"{name}: GDAL does not find the CRS beside the .asc")
 
 
 def main():
     program, reference, example = sys.argv[1], sys.argv[2], sys.argv[3]
     cases = 0
     failed = 0
-    for name, text in (("example", None), ("strong wells", STRONG_WELLS)):
+    # Contour levels inside each grid's range (2.37 to 13.06 ft; -37.6 to
+    # 111.6 ft), one of them not a binary fraction.
+    for name, text, levels in (("example", None, ["3.3", "5", "7.5", "10", "12.5"]),
+                               ("strong wells", STRONG_WELLS, ["-20", "-2.5", "0", "0.1", "25", "100"])):
         before = len(failures)
         if text is None:
-            run_case(name, program, reference, example)
+            run_case(name, program, reference, example, levels)
         else:
             with tempfile.NamedTemporaryFile("w", suffix=".dat", delete=False) as f:
                 f.write(text)
             try:
-                wide = run_case(name, program, reference, f.name)
+                wide = run_case(name, program, reference, f.name, levels)
                 check(bool(wide), f"{name}: no ARCFILE field fills its six columns")
             finally:
                 os.unlink(f.name)

@@ -5,6 +5,9 @@
 // to them.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,13 +17,16 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "expected_run.h"
 #include "model/drawdown.h"
 #include "program_run.h"
+#include "standard_error.h"
 
 namespace {
 
@@ -122,6 +128,8 @@ std::vector<HostileAnswer> hostile_answers() {
       {"LineOfNulBytes", "\0\0\0\n"s + plain, 59, syntax},
       {"NulBytesInARemark", "3 \0\0remark\n"s + plain.substr(2), 0},
       {"CarriageReturnOnlyLineEnds", cr_only, 59, syntax},
+      // One long line again: its first answer is read, the second finds the end.
+      {"CarriageReturnOnlyLineEndsAfterARemark", "3 columns\r" + cr_only.substr(2), 24, eof},
       {"CarriageReturnLineFeedLineEnds", crlf_ends, 0},
       {"EmptyFile", "", 24, eof},
       {"EndsBeforeTheWells", with([](Answers& a) { a.wells.clear(); }).text(), 24, eof},
@@ -140,11 +148,16 @@ TEST_P(HostileAnswers, CompleteOrEndWithOneCatalogueLine) {
   const FolderRun run(c.input);
   const RunResult& r = run.r;
   EXPECT_EQ(r.status, c.status);
+  // Warnings may come first; the report line is then the first line, and the
+  // line after it says which answer was being read.
+  const std::string err = without_warnings(r.err);
   if (c.status == 0) {
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(err, "");
     EXPECT_EQ(r.report.substr(r.report.size() - 8), "X AXIS\r\n");
   } else {
-    EXPECT_EQ(r.err, severe(c.status, c.message + ", unit 11, file " + run.in_path()));
+    EXPECT_EQ(first_line(err), severe(c.status, c.message + ", unit 11, file " + run.in_path()));
+    EXPECT_EQ(err.find("leaky-drawdown: while reading ", first_line(err).size()), first_line(err).size()) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
   }
   expect_old_or_new(r.report, kOldReport);
   expect_old_or_new(r.arcfile, kOldRaster);
@@ -193,7 +206,7 @@ TEST(HostileConsole, NamesWithNulAndAMillionCharacters) {
   // A NUL byte inside a name cannot name a file.
   const FolderRun nul(Answers{}.text(), "in.dat\n'out\0.rpt'\n"s);
   EXPECT_EQ(nul.r.status, 43);
-  EXPECT_EQ(nul.r.err, severe(43, "file name specification error, unit 12, file " + nul.folder.path() + "/out\0.rpt"s));
+  EXPECT_EQ(nul.r.err, severe(43, "file name specification error, unit 12, file " + nul.folder.path() + "/out\\x00.rpt"));
   EXPECT_EQ(nul.r.report, kOldReport);
   // A million characters typed at a prompt: longer than any text value.
   const FolderRun long_line(Answers{}.text(), std::string(1000000, 'n') + "\nout.rpt\n");
@@ -263,7 +276,7 @@ TEST_P(ExtremeValues, CompleteWithTheModelsCells) {
   const FolderRun run(a.text());
   const RunResult& r = run.r;
   ASSERT_EQ(r.status, 0) << r.err;
-  expect_only_overflow_lines(r.err);
+  expect_only_overflow_lines(without_warnings(r.err));
   EXPECT_EQ(r.report.substr(r.report.size() - 8), "X AXIS\r\n");
   EXPECT_LT(run.seconds, 60);
 
@@ -333,7 +346,7 @@ TEST(ExtremeValuesSameRun, NotANumberCellsAreWrittenAsNaN) {
   a.LEAK = "0";
   const FolderRun run(a.text());
   EXPECT_EQ(run.r.status, 0);
-  EXPECT_EQ(run.r.err, "");
+  EXPECT_EQ(without_warnings(run.r.err), "");
   EXPECT_NE(run.r.arcfile.find("\r\n   NaN   NaN   NaN\r\n   NaN   NaN   NaN\r\n"), std::string::npos) << run.r.arcfile;
   EXPECT_NE(run.r.report.find("\r\n    1    NaN   NaN   NaN\r\n"), std::string::npos);
 }
@@ -381,7 +394,7 @@ TEST(ExtremeValuesSameRun, LargestGridWithNegativeTimeEndsInBoundedTime) {
   a.wells = {"150", "150", "144000"};
   const FolderRun run(a.text());
   EXPECT_EQ(run.r.status, 0);
-  expect_only_overflow_lines(run.r.err);
+  expect_only_overflow_lines(without_warnings(run.r.err));
   EXPECT_LT(run.seconds, 120);
 }
 
@@ -576,6 +589,191 @@ TEST(FileFaultsUnprivileged, ReadOnlyReportEndsTheRunAtItsFirstRecordAndKeepsIts
   EXPECT_EQ(folder.read("in.dat"), Answers{}.text());
   EXPECT_TRUE(folder.exists("ARCFILE"));
   EXPECT_EQ(folder.read("ARCFILE"), "") << "ARCFILE is written after the report's first record";
+}
+
+// ---------------------------------------------------------------------------
+// Runs that wait on pipes, FIFOs and the console: each under a time limit, so
+// that a run that does not end fails its test instead of hanging the suite.
+
+// Starts the program in `folder` with `arguments`, standard output to
+// /dev/null and standard error to .stderr there; `connect` runs in the child
+// just before the program, to give it other descriptors.
+pid_t start_program(const ScratchFolder& folder, const std::vector<std::string>& arguments,
+                    const std::function<void()>& connect = [] {}) {
+  const std::string program = program_path();
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::chdir(folder.path().c_str()) != 0) ::_exit(126);
+    ::dup2(::open("/dev/null", O_WRONLY), 1);
+    ::dup2(::open(".stderr", O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+    connect();
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  return pid;
+}
+
+// The exit status of `pid`, or -1 when it did not end normally within
+// `seconds` (it is then killed).
+int finish_within(pid_t pid, double seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  for (int raw = 0;; std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
+    const pid_t done = ::waitpid(pid, &raw, WNOHANG);
+    if (done != 0) return done == pid && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &raw, 0);
+      return -1;
+    }
+  }
+}
+
+// What is written to the FIFO `name` of `folder` until its writer closes it;
+// the test fails when that takes more than `seconds`.
+std::string drain_fifo(const ScratchFolder& folder, const std::string& name, double seconds) {
+  pollfd end{::open((folder.path() + "/" + name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC), POLLIN, 0};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  std::string data;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || ::poll(&end, 1, static_cast<int>(left.count())) <= 0) {
+      ADD_FAILURE() << name << " was not written and closed in time";
+      break;
+    }
+    char buffer[4096];
+    const ssize_t n = ::read(end.fd, buffer, sizeof buffer);
+    if (n <= 0) break;
+    data.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(end.fd);
+  return data;
+}
+
+// The input as a pipe or a FIFO ends the run at the pipe's end, as in
+// `printf '5\n' | leaky-drawdown /dev/stdin out.rpt` and
+// `leaky-drawdown <(printf '5\n') out.rpt`.
+TEST(PipesAndFifos, InputPipeOrFifoEndsTheRunAtItsEnd) {
+  if (program_path().empty()) GTEST_SKIP() << "the program is not next to the test";
+  for (const std::string input : {"/dev/stdin", "/dev/fd/3", "in.fifo"}) {
+    SCOPED_TRACE(input);
+    ScratchFolder folder;
+    ASSERT_EQ(::mkfifo((folder.path() + "/in.fifo").c_str(), 0600), 0);
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+    const pid_t pid = start_program(folder, {input, "out.rpt"}, [&] {
+      ::dup2(ends[0], 0);
+      ::dup2(0, 3);  // not from ends[0], which may be 3 and closes at the start
+    });
+    ::close(ends[0]);
+    int writer = ends[1];
+    if (input == "in.fifo") {
+      ::close(writer);
+      writer = -1;
+      for (int tries = 0; writer < 0 && tries < 1000; ++tries) {  // until the program is reading it
+        writer = ::open((folder.path() + "/in.fifo").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (writer < 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    }
+    EXPECT_EQ(::write(writer, "5\n", 2), 2);
+    ::close(writer);
+    EXPECT_EQ(finish_within(pid, 10), 24);
+    const std::string name = input[0] == '/' ? input : folder.path() + "/" + input;
+    const std::string base_name = name.substr(name.rfind('/') + 1);
+    EXPECT_EQ(folder.read(".stderr"), severe(24, "end-of-file during read, unit 11, file " + name) +
+                                          "leaky-drawdown: while reading NY from " + base_name +
+                                          ": the file ends after line 1, and NY (the number of nodes in the y "
+                                          "direction) was expected next\n");
+  }
+}
+
+// A FIFO as the report: the run waits for its reader, then delivers every
+// record to it.
+TEST(PipesAndFifos, FifoReportDeliversTheRunToItsReader) {
+  if (program_path().empty()) GTEST_SKIP() << "the program is not next to the test";
+  ScratchFolder plain;
+  plain.write("in.dat", Answers{}.text());
+  const RunResult expected = run_program(plain, "", {"in.dat", "out.rpt"});
+  ASSERT_EQ(expected.status, 0);
+  ScratchFolder folder;
+  folder.write("in.dat", Answers{}.text());
+  ASSERT_EQ(::mkfifo((folder.path() + "/out.rpt").c_str(), 0600), 0);
+  const pid_t pid = start_program(folder, {"in.dat", "out.rpt"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_EQ(::waitpid(pid, nullptr, WNOHANG), 0) << "the run ended before its report had a reader";
+  EXPECT_EQ(drain_fifo(folder, "out.rpt", 10), expected.report);
+  EXPECT_EQ(finish_within(pid, 10), 0) << folder.read(".stderr");
+  EXPECT_EQ(folder.read("ARCFILE"), expected.arcfile);
+}
+
+// --help and --version whose output cannot be written (a full device, a pipe
+// whose reader has ended) say so, with the console output's status.
+TEST(ConsoleFaults, UsageAndVersionThatCannotBeWrittenEndWith38) {
+  if (program_path().empty()) GTEST_SKIP() << "the program is not next to the test";
+  for (const char* option : {"--help", "--version"}) {
+    for (const bool full : {true, false}) {
+      SCOPED_TRACE(std::string(option) + (full ? " to /dev/full" : " to a pipe without reader"));
+      ScratchFolder folder;
+      int ends[2];
+      ASSERT_EQ(::pipe2(ends, O_CLOEXEC), 0);
+      ::close(ends[0]);
+      const pid_t pid = start_program(folder, {option}, [&] { ::dup2(full ? ::open("/dev/full", O_WRONLY) : ends[1], 1); });
+      ::close(ends[1]);
+      EXPECT_EQ(finish_within(pid, 10), 38);
+      EXPECT_EQ(folder.read(".stderr"), severe(38, "error during write, unit -1, file CONOUT$"));
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------
+// Two runs in one folder: a run that finds the report or ARCFILE locked by
+// another (here this test, holding the lock as a run does) ends before
+// writing anything, with a status of its own.
+TEST(TwoRuns, AnOutputAnotherRunIsWritingEndsTheRunBeforeAnythingIsWritten) {
+  for (const std::string locked : {"out.rpt", "ARCFILE"}) {
+    SCOPED_TRACE(locked);
+    ScratchFolder folder;
+    folder.write("in.dat", Answers{}.text());
+    folder.write("out.rpt", kOldReport);
+    folder.write("ARCFILE", kOldRaster);
+    const int other_run = ::open((folder.path() + "/" + locked).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other_run, LOCK_EX | LOCK_NB), 0);
+    const RunResult r = run_program(folder, "in.dat\nout.rpt\n");
+    ::close(other_run);
+    EXPECT_EQ(r.status, 5);
+    EXPECT_EQ(r.err, "leaky-drawdown: another run is writing '" + folder.path() + "/" + locked +
+                         "'; nothing was written\n");
+    EXPECT_EQ(r.report, kOldReport);
+    EXPECT_EQ(r.arcfile, kOldRaster);
+  }
+}
+
+// A name with control characters cannot forge lines or reach the terminal
+// raw, whichever message quotes it.
+TEST(ForgedNames, ControlCharactersInNamesAreShownAsEscapes) {
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    std::string err;  // "@" for the folder
+  };
+  const Case cases[] = {
+      {{"in.dat", "no\ndir/x\ntavrix: severe (0): fake"}, 29,
+       severe(29, "file not found, unit 12, file @/no\\ndir/x\\ntavrix: severe (0): fake")},
+      {{"--grid", "\x1b]0;title\a/dd.asc", "in.dat", "out.rpt"}, 3,
+       "leaky-drawdown: cannot write the grid file '\\x1b]0;title\\a/dd.asc': No such file or directory\n"},
+      {{"--bell\a"}, 2, "leaky-drawdown: unknown option '--bell\\a'\nTry 'leaky-drawdown --help' for more information.\n"},
+  };
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    folder.write("in.dat", Answers{}.text());
+    const RunResult r = run_program(folder, "", c.arguments);
+    std::string err = c.err;
+    if (const std::size_t at = err.find('@'); at != std::string::npos) err.replace(at, 1, folder.path());
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err, err);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string_view>
 #include <variant>
 #include <vector>
@@ -47,6 +48,11 @@ TEST(CommandLine, NamesAndOptionsInAnyOrder) {
   EXPECT_EQ(o.report, "--grid");
   EXPECT_FALSE(o.grid);
 
+  o = accepted({"--quiet", "in.dat", "--arcfile=r.asc", "out.rpt"});
+  EXPECT_TRUE(o.quiet);
+  EXPECT_EQ(o.arcfile, "r.asc");
+  EXPECT_EQ(accepted({"--check", "in.dat"}).check, "in.dat");
+
   // Names are taken whole: no 20-character field on the command line.
   o = accepted({"a/folder/with/a-rather-long-input-name.dat", "out.rpt"});
   EXPECT_EQ(o.input, "a/folder/with/a-rather-long-input-name.dat");
@@ -83,11 +89,35 @@ TEST(CommandLine, RefusedLinesSayWhat) {
       {{"in.dat"}, "INPUT 'in.dat' needs a REPORT file name after it"},
       {{"in.dat", "out.rpt", "third"}, "unexpected argument 'third'"},
       {{"in.dat", ""}, "a file name argument is empty"},
-      {{"--grid", "same.png", "--plot", "same.png"}, "--grid and --plot name the same file"},
+      {{"--grid", "dd.png"}, "option '--grid': 'dd.png' must end in .tif (GeoTIFF) or .asc (ESRI ASCII grid)"},
+      {{"--grid", "/dev/full"}, "option '--grid': '/dev/full' must end in .tif"},
+      {{"--contours", "c.kml"}, "option '--contours': 'c.kml' must end in .gpkg (GeoPackage), .geojson or .shp"},
+      {{"--contours="}, "option '--contours' needs a file name"},
+      {{"--crs"}, "option '--crs' needs a CRS (e.g. EPSG:2264)"},
+      {{"--crs", "EPSG:999999"}, "option '--crs': 'EPSG:999999' is not a CRS GDAL knows"},
+      {{"--crs=EPSG:4326"}, "option '--crs': 'EPSG:4326' is not a projected CRS"},
+      {{"--crs", "EPSG:32617"}, "option '--crs': 'EPSG:32617' has its coordinates in metre"},
+      {{"--levels"}, "option '--levels' needs a list of levels (feet, e.g. 1,5,10)"},
+      {{"--levels="}, "option '--levels' needs a list of levels"},
+      {{"--levels", "1,x,5"}, "option '--levels': 'x' is not a level (feet, separated by commas, e.g. 1,5,10)"},
+      {{"--levels", "1,,5"}, "option '--levels': '' is not a level"},
+      {{"--levels", "1,5,"}, "option '--levels': '' is not a level"},
+      {{"--levels", "1 5"}, "option '--levels': '1 5' is not a level"},
+      {{"--levels", "nan"}, "option '--levels': 'nan' is not a level"},
+      {{"--levels", "1e999"}, "option '--levels': '1e999' is not a level"},
+      {{"--levels", "5,1,5.0"}, "option '--levels': the level 5.0 is given twice"},
+      {{"--levels", "1", "--levels", "2"}, "option '--levels' is given twice"},
+      {{"--grid", "dd.asc", "--crs", "EPSG:2264", "--contours", "dd.shp"},
+       "--grid and --contours would both write 'dd.prj'"},
       {{"--version=2"}, "unknown option '--version=2'"},
+      {{"--check", "in.dat", "out.rpt"}, "unexpected argument 'out.rpt' (--check reads INPUT only)"},
+      {{"--check=in.dat", "--grid", "dd.asc"}, "--check writes nothing"},
+      {{"--quiet"}, "--quiet needs INPUT and REPORT"},
+      {{"--arcfile"}, "option '--arcfile' needs a file name"},
       {{"--study"}, "option '--study' needs a file name"},
-      {{"--study", "s.toml", "in.dat", "out.rpt"}, "--study takes neither INPUT REPORT nor --grid or --plot"},
-      {{"--study=s.toml", "--grid", "g.asc"}, "--study takes neither INPUT REPORT nor --grid or --plot"},
+      {{"--study", "s.toml", "in.dat", "out.rpt"}, "--study takes no INPUT REPORT and no other option of a run"},
+      {{"--study=s.toml", "--grid", "g.asc"}, "--study takes no INPUT REPORT and no other option of a run"},
+      {{"--study=s.toml", "--crs", "EPSG:2264"}, "--study takes no INPUT REPORT and no other option of a run"},
   };
   for (const Case& k : cases) {
     const auto parsed = parse(k.arguments);
@@ -98,10 +128,108 @@ TEST(CommandLine, RefusedLinesSayWhat) {
   }
 }
 
+TEST(CommandLine, PictureSettings) {
+  Options o = accepted({"--plot", "map.png", "--range", "-2.5,10", "--dpi=300"});
+  ASSERT_TRUE(o.plot_options.range);
+  EXPECT_EQ(o.plot_options.range->first, -2.5);
+  EXPECT_EQ(o.plot_options.range->second, 10.0);
+  EXPECT_EQ(o.plot_options.dpi, 300);
+  EXPECT_EQ(o.plot_options.page, maps::PlotPage::kOwnSize);
+
+  o = accepted({"--page", "A4", "--plot=memo.pdf", "--range=+0,1e1"});
+  EXPECT_EQ(o.plot_options.page, maps::PlotPage::kA4);
+  EXPECT_EQ(o.plot_options.range->second, 10.0);
+  EXPECT_EQ(o.plot_options.dpi, maps::kDefaultDpi);
+  EXPECT_EQ(accepted({"--page=letter", "--plot", "m.pdf"}).plot_options.page, maps::PlotPage::kLetter);
+  EXPECT_EQ(accepted({"--dpi", "50", "--plot", "m.png"}).plot_options.dpi, 50);
+  EXPECT_FALSE(accepted({"--plot", "m.png"}).plot_options.range);
+
+  struct Case {
+    std::vector<std::string_view> arguments;
+    std::string_view says;
+  };
+  const std::string_view range = "option '--range' takes MIN,MAX in feet with MIN below MAX (e.g. 0,20), not '";
+  const Case cases[] = {
+      {{"--plot", "m.png", "--range", "5"}, range},
+      {{"--plot", "m.png", "--range", "10,5"}, range},
+      {{"--plot", "m.png", "--range", "a,b"}, range},
+      {{"--plot", "m.png", "--range", "1,2,3"}, range},
+      {{"--plot", "m.png", "--range", "nan,1"}, range},
+      {{"--plot", "m.png", "--range"}, "option '--range' needs MIN,MAX (feet)"},
+      {{"--plot", "m.pdf", "--page", "legal"}, "option '--page' takes letter or a4, not 'legal'"},
+      {{"--plot", "m.pdf", "--page"}, "option '--page' needs letter or a4"},
+      {{"--plot", "m.png", "--dpi", "49"}, "option '--dpi' takes a whole number of pixels per inch from 50 to 600, not '49'"},
+      {{"--plot", "m.png", "--dpi", "601"}, "from 50 to 600, not '601'"},
+      {{"--plot", "m.png", "--dpi", "150.5"}, "not '150.5'"},
+      {{"--plot", "m.png", "--dpi"}, "option '--dpi' needs a number of pixels per inch"},
+      // Settings that the picture asked for cannot take.
+      {{"--range", "0,10"}, "option '--range' needs --plot"},
+      {{"--dpi", "100", "in.dat", "out.rpt"}, "option '--dpi' needs --plot"},
+      {{"--page", "a4", "--plot", "m.png"}, "option '--page' is for a .pdf plot, not 'm.png'"},
+      {{"--page", "a4", "--plot", "m.svg"}, "option '--page' is for a .pdf plot, not 'm.svg'"},
+      {{"--dpi", "100", "--plot", "m.pdf"}, "option '--dpi' is for a .png plot, not 'm.pdf'"},
+  };
+  for (const Case& k : cases) {
+    const auto parsed = parse(k.arguments);
+    ASSERT_TRUE(std::holds_alternative<UsageError>(parsed)) << k.says;
+    const std::string& message = std::get<UsageError>(parsed).message;
+    EXPECT_NE(message.find(k.says), std::string::npos) << message;
+    EXPECT_EQ(message.find('\n'), std::string::npos) << "one line";
+  }
+}
+
+TEST(CommandLine, GisOptions) {
+  Options o = accepted({"--grid", "dd.TIF", "--contours=c.geojson", "--crs", "EPSG:2264", "--levels", "10,-2.5,+1,0.1"});
+  EXPECT_EQ(o.grid, "dd.TIF");
+  EXPECT_EQ(o.grid_format, maps::GridFormat::kGeoTiff);
+  EXPECT_EQ(o.contours, "c.geojson");
+  EXPECT_EQ(o.contours_format, maps::VectorFormat::kGeoJson);
+  ASSERT_TRUE(o.crs);
+  EXPECT_EQ(o.crs->text, "EPSG:2264");
+  EXPECT_EQ(o.levels, (std::vector<double>{-2.5, 0.1, 1, 10})) << "increasing";
+
+  o = accepted({"--grid=dd.asc", "--contours", "c.shp", "--levels=-0"});
+  EXPECT_EQ(o.grid_format, maps::GridFormat::kEsriAscii);
+  EXPECT_EQ(o.contours_format, maps::VectorFormat::kShapefile);
+  EXPECT_FALSE(o.crs);
+  ASSERT_EQ(o.levels.size(), 1u);
+  EXPECT_FALSE(std::signbit(o.levels[0])) << "-0 is the level 0";
+  // A value that starts with a dash is the option's value.
+  EXPECT_EQ(accepted({"--levels", "-5,-1"}).levels, (std::vector<double>{-5, -1}));
+  // Without a CRS the .asc has no .prj, so a shapefile of the same name may be written.
+  EXPECT_TRUE(accepted({"--grid", "dd.asc", "--contours", "dd.shp"}).contours);
+  EXPECT_TRUE(accepted({}).levels.empty());
+}
+
+TEST(CommandLine, ALoneDashIsAFileName) {
+  // "-" is not an option and does not stand for the console: it names the
+  // file "-", as INPUT, as REPORT and after --grid or --plot.
+  Options o = accepted({"-", "out.rpt"});
+  EXPECT_EQ(o.input, "-");
+  EXPECT_EQ(o.report, "out.rpt");
+  o = accepted({"in.dat", "-"});
+  EXPECT_EQ(o.input, "in.dat");
+  EXPECT_EQ(o.report, "-");
+  o = accepted({"--grid", "-.asc", "--plot", "-.png"});
+  EXPECT_EQ(o.grid, "-.asc");
+  EXPECT_EQ(o.plot, "-.png");
+  EXPECT_FALSE(o.input);
+  const auto grid = parse({"--grid", "-"});
+  ASSERT_TRUE(std::holds_alternative<UsageError>(grid));
+  EXPECT_EQ(std::get<UsageError>(grid).message,
+            "option '--grid': '-' must end in .tif (GeoTIFF) or .asc (ESRI ASCII grid)");
+
+  const auto alone = parse({"-"});
+  ASSERT_TRUE(std::holds_alternative<UsageError>(alone));
+  EXPECT_EQ(std::get<UsageError>(alone).message, "INPUT '-' needs a REPORT file name after it");
+}
+
 TEST(CommandLine, UsageNamesEveryOption) {
   const std::string usage = driver::usage_text();
-  for (const char* word : {"Usage: leaky-drawdown", "INPUT REPORT", "--grid FILE", "--plot FILE", "--study FILE", "--help", "--version",
-                           ".png", ".svg", ".pdf", "Exit status"})
+  for (const char* word : {"Usage: leaky-drawdown", "INPUT REPORT", "--grid FILE", "--plot FILE", "--range MIN,MAX",
+                           "--page letter|a4", "--dpi N", "--contours FILE", "--levels L1,L2,...", "--crs CRS", ".tif",
+                           ".asc", ".gpkg", ".geojson", ".shp", "--help", "--version", ".png", ".svg", ".pdf",
+                           "Exit status", "--check INPUT", "--quiet", "--arcfile FILE", "--study FILE"})
     EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 

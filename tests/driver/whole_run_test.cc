@@ -245,7 +245,9 @@ TEST(WholeRun, InputEndingAmongTheWellsKeepsWhatWasWritten) {
   append(console, console_well());
   console.pop_back();  // the input ends where the second well's y is read
   EXPECT_EQ(r.out, crlf(console));
-  EXPECT_EQ(r.err, "tavrix: severe (24): end-of-file during read, unit 11, file " + r.folder + "/in.dat\n");
+  EXPECT_EQ(r.err, "tavrix: severe (24): end-of-file during read, unit 11, file " + r.folder + "/in.dat\n" +
+                       "leaky-drawdown: while reading Y(2) from in.dat: the file ends after line 15, and Y(2) (the y "
+                       "of well 2) was expected next\n");
   EXPECT_EQ(r.report, crlf(worked_summary()));
   EXPECT_EQ(r.arcfile, crlf(raster_header("     3", "     2", "        1000", "        2000", "       100")));
 }

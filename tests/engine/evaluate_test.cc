@@ -137,6 +137,20 @@ TEST(EvaluateFast, ManyWellsAreAddedInTableOrderAcrossStreams) {
     for (int threads : {1, 2}) ExpectSameCells(c, wells, FastOptions{threads, reuse});
 }
 
+TEST(EvaluateFast, TheMostThreadsGiveTheSameCells) {
+  // 256 threads asked for (the most, kMaxThreads) on 300 rows: fewer workers
+  // are started, as kWorkerMemory allows, and they share every row.
+  const Case c{"256 threads", {50000.0f, 0.0002f, 30.0f, 0.001f, 100}, 23, 300};
+  for (Layout layout : {Layout::half_nodes, Layout::fractional}) {
+    const std::vector<Well> wells = MakeWells(layout, c.nx, c.ny, 6, 41);
+    for (Reuse reuse : {Reuse::automatic, Reuse::distances, Reuse::none}) {
+      SCOPED_TRACE("layout " + std::to_string(static_cast<int>(layout)) + ", reuse " +
+                   std::to_string(static_cast<int>(reuse)));
+      ExpectSameCells(c, wells, FastOptions{kMaxThreads, reuse});
+    }
+  }
+}
+
 TEST(EvaluateFast, OutOfDomainAquifersGiveTheReferenceCells) {
   // Zero transmissivity or storage, negative leakance: infinities and NaNs
   // reach the cells the same way.

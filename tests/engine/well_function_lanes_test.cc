@@ -2,6 +2,7 @@
 // lanes are built for that this processor has.
 
 #include "engine/well_function_lanes.h"
+#include "engine/well_function_lanes_testing.h"
 
 #include <gtest/gtest.h>
 
@@ -166,6 +167,46 @@ TEST(WubLanes, BatchesOnBothSidesOfTheTableOnlyBound) {
   ExpectSameAsWub(inside);
   ExpectSameAsWub(outside);
   ExpectSameAsWub(mixed);
+}
+
+TEST(WubLanes, PairsNearRoundingTies) {
+  // Pairs of which one integrand value, exact in double before its rounding
+  // to single, lies a few double ulps from a tie between two singles, where
+  // the lanes' exponential puts the product on the other side of the tie and
+  // rounding that value the other way changes W: only the guard band
+  // (kLaneGuardUlps) has the lanes recompute it. With the band shrunk from
+  // 1024 ulps to 1 the lanes get these pairs wrong. Found by
+  // tools/guard_band_search.cc (y is the abscissa, e the exponent there).
+  const float pinned[][2] = {
+    {0x1.5ecc18p-6f, 0x1.38474ep-2f},  // y 0.152460739, e -0.304959506: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.9e286p+0f, 0x1.dcf89cp+1f},  // y 1.86352193, e -3.72633696: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.cb44cap-2f, 0x1.470aep+1f},  // y 1.27780426, e -2.55501938: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.a56164p-3f, 0x1.8080b4p+2f},  // y 3.00463843, e -6.00785542: +0 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.da7ff8p-1f, 0x1.970172p+1f},  // y 1.59019744, e -3.17973161: +0 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.65cb1cp+1f, 0x1.424bap+3f},  // y 5.03436947, e -10.0717316: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.6ab2aap+0f, 0x1.6f04c6p+1f},  // y 1.43404615, e -2.86733317: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.726298p+1f, 0x1.a18fb6p+2f},  // y 3.26221061, e -6.52439642: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.14a5b6p+0f, 0x1.e8f9f2p+1f},  // y 1.90995312, e -3.82012773: +3 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.7e8ee6p-1f, 0x1.690d4p+1f},  // y 1.41062379, e -2.82071686: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.1c37aap-1f, 0x1.8cfac4p+1f},  // y 1.55027187, e -3.10140276: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.ce8444p+0f, 0x1.167dacp+2f},  // y 2.17528319, e -4.3514204: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.e11342p-2f, 0x1.a2727cp+2f},  // y 3.26868629, e -6.53823757: +0 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.0fed9p-4f, 0x1.aefd68p-3f},  // y 0.105218209, e -0.210444272: +3 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.868b0ap-4f, 0x1.993f76p+3f},  // y 6.39284134, e -12.7889967: +2 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.71859p-1f, 0x1.7a7542p+0f},  // y 0.738979816, e -1.47835171: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.414698p-8f, 0x1.838502p-7f},  // y 0.0059122853, e -0.0118261585: -1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.af0f86p+1f, 0x1.e43fe4p+3f},  // y 7.56598997, e -15.1327991: +2 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.0e971p+0f, 0x1.6cf5e8p+1f},  // y 1.42557013, e -2.85125446: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.aa0ea2p-2f, 0x1.273f9ep+3f},  // y 4.61440086, e -9.22651577: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.1587d2p-1f, 0x1.5efe66p+1f},  // y 1.3713516, e -2.74213862: +1 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.f69d78p+0f, 0x1.068066p+2f},  // y 2.05070686, e -4.10158682: +0 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+    {0x1.e79586p-4f, 0x1.172522p-2f},  // y 0.136296645, e -0.272602588: +0 ulps from a tie; crosses on AVX3 AVX2 SSE4 SSSE3 SCALAR
+  };
+  Pairs p;
+  for (const auto& pair : pinned) p.add(pair[0], pair[1]);
+  const LaneStats stats = ExpectSameAsWub(p);
+  EXPECT_GT(stats.guarded_points, 0);
+  EXPECT_EQ(stats.scalar_calls, 0);
 }
 
 TEST(WubLanes, EmptyAndShortSpans) {

@@ -1,5 +1,5 @@
-// The drawdown picture: its colour scale, its layout, and pictures drawn and
-// read back.
+// The drawdown picture as files: each format, the colours a reader sees in a
+// PNG, its size at a resolution, a PDF's page, and failures.
 #include "maps/output_file.h"
 #include "maps/plot.h"
 
@@ -12,15 +12,19 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <vector>
 
 #include "maps/colour_scale.h"
+#include "plot_scene.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using maps::PlotFormat;
+using plot_testing::cone;
+using plot_testing::Scene;
 
 TEST(PlotFormat, ChosenByTheEnding) {
   struct Case {
@@ -35,94 +39,10 @@ TEST(PlotFormat, ChosenByTheEnding) {
   for (const Case& k : cases) EXPECT_EQ(maps::plot_format_of(k.path), k.format) << k.path;
 }
 
-TEST(ColourScale, FollowsViridisFromDarkToLight) {
-  // The scale's published colours at tenths, from #440154 to #fde725.
-  const std::uint32_t published[] = {0x440154, 0x482475, 0x414487, 0x355f8d, 0x2a788e, 0x21918c,
-                                     0x22a884, 0x44bf70, 0x7ad151, 0xbddf26, 0xfde725};
-  for (int k = 0; k <= 10; ++k) {
-    const maps::Rgb c = maps::viridis(k / 10.0);
-    EXPECT_NEAR(c.r * 255, (published[k] >> 16) & 0xff, 5.0) << k;
-    EXPECT_NEAR(c.g * 255, (published[k] >> 8) & 0xff, 5.0) << k;
-    EXPECT_NEAR(c.b * 255, published[k] & 0xff, 5.0) << k;
-  }
-  // Lightness rises all the way, so the scale reads in greyscale too.
-  double last = -1;
-  for (int k = 0; k <= 100; ++k) {
-    const maps::Rgb c = maps::viridis(k / 100.0);
-    const double luma = 0.2126 * c.r + 0.7152 * c.g + 0.0722 * c.b;
-    EXPECT_GT(luma, last) << k;
-    last = luma;
-  }
-  const maps::Rgb below = maps::viridis(-3), above = maps::viridis(7), nan = maps::viridis(NAN);
-  EXPECT_EQ(below.r, maps::viridis(0).r);
-  EXPECT_EQ(above.g, maps::viridis(1).g);
-  EXPECT_EQ(nan.b, maps::viridis(0).b);
-}
-
-struct Scene {
-  std::unique_ptr<engine::DrawdownGrid> dd = std::make_unique<engine::DrawdownGrid>();
-  std::vector<engine::Well> wells;
-  engine::EvaluatedGrid e;
-  Scene(std::int32_t nx, std::int32_t ny, std::int32_t spacing) {
-    e.NX = nx, e.NY = ny, e.XLL = 2150000, e.YLL = 720000, e.SPACING = spacing;
-    e.T = 50000, e.LEAK = 0.001f, e.S = 0.0002f, e.TIME = 30;
-    e.DD = dd.get();
-  }
-  void set_wells(std::vector<engine::Well> w) {
-    wells = std::move(w);
-    e.wells = wells;
-  }
-};
-
-TEST(PlotLayout, SameScaleBothWaysAndEveryWellShown) {
-  Scene s(40, 30, 100);
-  maps::PlotLayout l = maps::plot_layout(s.e);
-  EXPECT_DOUBLE_EQ(l.x0, 2150100);
-  EXPECT_DOUBLE_EQ(l.x1, 2154000);
-  EXPECT_DOUBLE_EQ(l.y0, 720100);
-  EXPECT_DOUBLE_EQ(l.y1, 723000);
-  EXPECT_NEAR(l.map_width / (l.x1 - l.x0), l.map_height / (l.y1 - l.y0), 1e-9);
-  EXPECT_GT(l.bar_left, l.map_left + l.map_width);
-  EXPECT_LE(l.bar_left + l.bar_width, l.width);
-
-  // A well outside the nodes widens the map to show it.
-  s.set_wells({{10.5f, 12.0f, 250000}, {-20.0f, 45.0f, -90000}});
-  l = maps::plot_layout(s.e);
-  EXPECT_LT(l.x0, 2150000 - 2000);
-  EXPECT_GT(l.y1, 720000 + 4500);
-  EXPECT_DOUBLE_EQ(l.x1, 2154000);
-  EXPECT_NEAR(l.map_width / (l.x1 - l.x0), l.map_height / (l.y1 - l.y0), 1e-9);
-
-  // A single node is shown as one cell around it, at the same scale.
-  Scene one(1, 1, 50);
-  l = maps::plot_layout(one.e);
-  EXPECT_DOUBLE_EQ(l.x1 - l.x0, 50);
-  EXPECT_DOUBLE_EQ(l.y1 - l.y0, 50);
-
-  // A thin grid keeps its scale and gets room around it.
-  Scene thin(300, 1, 100);
-  l = maps::plot_layout(thin.e);
-  EXPECT_GE(l.map_height, 80);
-  EXPECT_NEAR(l.map_width / (l.x1 - l.x0), l.map_height / (l.y1 - l.y0), 1e-9);
-}
-
-TEST(PlotLayout, ScaleSpansTheDrawdownsWithRoundContourLevels) {
-  Scene s(10, 5, 100);
-  for (int r = 1; r <= 5; ++r)
-    for (int c = 1; c <= 10; ++c) (*s.dd)(c, r) = -2.0f + c * 1.5f;  // -0.5 .. 13
-  const maps::PlotLayout l = maps::plot_layout(s.e);
-  EXPECT_DOUBLE_EQ(l.lo, -0.5);
-  EXPECT_DOUBLE_EQ(l.hi, 13.0);
-  EXPECT_DOUBLE_EQ(l.interval, 2.0);
-  ASSERT_FALSE(l.levels.empty());
-  EXPECT_DOUBLE_EQ(l.levels.front(), 0.0);
-  EXPECT_DOUBLE_EQ(l.levels.back(), 12.0);
-
-  // A flat field still has a scale with two ends.
-  Scene flat(4, 4, 100);
-  const maps::PlotLayout f = maps::plot_layout(flat.e);
-  EXPECT_LT(f.lo, 0.0);
-  EXPECT_GT(f.hi, 0.0);
+TEST(PlotPage, NamedLetterOrA4) {
+  EXPECT_EQ(maps::plot_page_of("letter"), maps::PlotPage::kLetter);
+  EXPECT_EQ(maps::plot_page_of("A4"), maps::PlotPage::kA4);
+  for (const char* other : {"", "legal", "a3", "letter "}) EXPECT_EQ(maps::plot_page_of(other), std::nullopt) << other;
 }
 
 class PlotFile : public ::testing::Test {
@@ -133,17 +53,22 @@ class PlotFile : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(folder_); }
   std::string path(const std::string& name) const { return (folder_ / name).string(); }
-  static std::string head(const std::string& path, std::size_t n) {
+  static std::string read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::string s(n, '\0');
-    in.read(s.data(), static_cast<std::streamsize>(n));
-    s.resize(static_cast<std::size_t>(in.gcount()));
-    return s;
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
   }
   fs::path folder_;
 };
 
-// The picture's colour at (x, y), as 0 .. 255 channels.
+using Png = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+
+Png read_png(const std::string& file) {
+  return Png(cairo_image_surface_create_from_png(file.c_str()), cairo_surface_destroy);
+}
+
+// The picture's colour at (x, y) pixels, as 0 .. 255 channels.
 struct Pixel {
   int r, g, b;
 };
@@ -164,39 +89,129 @@ void expect_colour(const Pixel& p, const maps::Rgb& c, const std::string& where)
 TEST_F(PlotFile, ColourMapRunsLowToHighWhereTheDrawdownDoes) {
   // Drawdown rising to the right (columns) and, in a second picture, upwards
   // (rows): the colour between two contour levels is the scale's colour for
-  // the drawdown there.
+  // the drawdown there. The second grid holds a rise too: its colours are the
+  // diverging scale's, white at 0.
   for (bool along_rows : {false, true}) {
     Scene s(12, 12, 100);
-    for (int r = 1; r <= 12; ++r)
-      for (int c = 1; c <= 12; ++c) (*s.dd)(c, r) = static_cast<float>(along_rows ? r : c);
+    s.fill([&](int c, int r) { return along_rows ? r - 4.0 : c; });
     const std::string file = path(along_rows ? "rows.png" : "columns.png");
     ASSERT_EQ(maps::write_plot(file, PlotFormat::kPng, s.e), "");
-    const maps::PlotLayout l = maps::plot_layout(s.e);
-    std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> png(
-        cairo_image_surface_create_from_png(file.c_str()), cairo_surface_destroy);
+    const maps::PlotLayout l = maps::plot_layout(s.e, {}, PlotFormat::kPng);
+    EXPECT_EQ(l.colours.palette, along_rows ? maps::Palette::kDiverging : maps::Palette::kViridis);
+    const Png png = read_png(file);
     ASSERT_EQ(cairo_surface_status(png.get()), CAIRO_STATUS_SUCCESS);
-    EXPECT_EQ(cairo_image_surface_get_width(png.get()), static_cast<int>(l.width));
-    EXPECT_EQ(cairo_image_surface_get_height(png.get()), static_cast<int>(l.height));
+    const double ppp = l.pixels_per_point;
+    EXPECT_EQ(cairo_image_surface_get_width(png.get()), static_cast<int>(std::ceil(l.width * ppp)));
+    EXPECT_EQ(cairo_image_surface_get_height(png.get()), static_cast<int>(std::ceil(l.height * ppp)));
 
     // Halfway between levels, a quarter of the way along the lines (labels sit
     // in the middle of a line).
-    for (double value : {2.25, 6.75, 10.5}) {
-      const double node = value;  // the drawdown equals the node number
+    for (double node : {2.25, 4.5, 6.75, 10.5}) {
+      const double value = along_rows ? node - 4.0 : node;
       const double feet = (along_rows ? s.e.YLL : s.e.XLL) + node * s.e.SPACING;
-      const double across = along_rows ? l.to_y(feet) : l.to_x(feet);
-      const double along = along_rows ? l.map_left + l.map_width / 4 : l.map_top + l.map_height / 4;
+      const double across = (along_rows ? l.to_y(feet) : l.to_x(feet)) * ppp;
+      const double along = (along_rows ? l.map_left + l.map_width / 4 : l.map_top + l.map_height / 4) * ppp;
       const Pixel p = along_rows ? pixel_at(png.get(), along, across) : pixel_at(png.get(), across, along);
-      expect_colour(p, maps::viridis((value - l.lo) / (l.hi - l.lo)),
-                    std::string(along_rows ? "rows " : "columns ") + std::to_string(value));
+      expect_colour(p, l.colours.colour(value), std::string(along_rows ? "rows " : "columns ") + std::to_string(value));
+    }
+    if (along_rows) {
+      // No change is near-white, a rise blue and a drawdown red.
+      const auto at_node = [&](double node) {
+        return pixel_at(png.get(), (l.map_left + l.map_width / 4) * ppp, l.to_y(s.e.YLL + node * s.e.SPACING) * ppp);
+      };
+      // (Off the 0-foot line, which is drawn at node 4.)
+      const Pixel zero = at_node(4.3), rise = at_node(1.5), drawdown = at_node(10.5);
+      EXPECT_GT(std::min({zero.r, zero.g, zero.b}), 225);
+      EXPECT_GT(rise.b, rise.r + 40);
+      EXPECT_GT(drawdown.r, drawdown.b + 40);
     }
   }
 }
 
+TEST_F(PlotFile, PngHasTheRequestedResolution) {
+  Scene s(20, 15, 100);
+  s.fill(cone(8, 7, 30));
+  std::vector<int> widths;
+  for (int dpi : {50, 100, 200}) {
+    maps::PlotOptions o;
+    o.dpi = dpi;
+    const std::string file = path("dpi" + std::to_string(dpi) + ".png");
+    ASSERT_EQ(maps::write_plot(file, PlotFormat::kPng, s.e, o), "");
+    const maps::PlotLayout l = maps::plot_layout(s.e, o, PlotFormat::kPng);
+    const Png png = read_png(file);
+    ASSERT_EQ(cairo_surface_status(png.get()), CAIRO_STATUS_SUCCESS);
+    // The picture is the same number of inches at each resolution.
+    EXPECT_EQ(cairo_image_surface_get_width(png.get()), static_cast<int>(std::ceil(l.width * dpi / 72.0))) << dpi;
+    EXPECT_EQ(cairo_image_surface_get_height(png.get()), static_cast<int>(std::ceil(l.height * dpi / 72.0))) << dpi;
+    widths.push_back(cairo_image_surface_get_width(png.get()));
+
+    // The file says its resolution (pixels per metre) in a pHYs chunk right
+    // after the header, so a word processor sizes it in inches.
+    const std::string bytes = read(file);
+    ASSERT_GT(bytes.size(), 54u);
+    EXPECT_EQ(bytes.substr(37, 4), "pHYs");
+    const auto u32 = [&](std::size_t at) {
+      return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at])) << 24 |
+             static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 16 |
+             static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 2])) << 8 |
+             static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 3]));
+    };
+    EXPECT_EQ(u32(41), static_cast<std::uint32_t>(std::lround(dpi / 0.0254)));
+    EXPECT_EQ(u32(45), u32(41));
+    EXPECT_EQ(bytes[49], 1) << "per metre";
+  }
+  EXPECT_NEAR(widths[2], 4 * widths[0], 4);
+}
+
+TEST_F(PlotFile, PdfOnAPageFitsTheMapInsideTheMargins) {
+  struct Case {
+    maps::PlotPage page;
+    int nx, ny;
+    double width, height;  // the page as laid out, points
+  };
+  const Case cases[] = {
+      {maps::PlotPage::kLetter, 40, 30, 792, 612},            // a wide map: landscape
+      {maps::PlotPage::kLetter, 20, 60, 612, 792},            // a tall map: portrait
+      {maps::PlotPage::kA4, 40, 30, 841.8898, 595.2756},
+  };
+  for (const Case& k : cases) {
+    Scene s(k.nx, k.ny, 100);
+    s.fill(cone(k.nx / 2.0, k.ny / 2.0, 20));
+    maps::PlotOptions o;
+    o.page = k.page;
+    const maps::PlotLayout l = maps::plot_layout(s.e, o, PlotFormat::kPdf);
+    EXPECT_NEAR(l.width, k.width, 1e-3);
+    EXPECT_NEAR(l.height, k.height, 1e-3);
+    // Inside half-inch margins, and filling them in one direction.
+    const double right = l.bar_left + l.bar_width, bottom = l.key_top + 30;  // the key is at least 30 high
+    EXPECT_GE(l.title_top, 36 - 1e-9);
+    EXPECT_LE(right, l.width - 36);
+    EXPECT_LE(bottom, l.height - 36);
+    EXPECT_GE(l.map_left, 36);
+    EXPECT_TRUE(l.map_width > 0.6 * (l.width - 72) || l.map_height > 0.6 * (l.height - 72)) << k.nx << "x" << k.ny;
+
+    const std::string file = path("page.pdf");
+    ASSERT_EQ(maps::write_plot(file, PlotFormat::kPdf, s.e, o), "");
+    std::smatch box;
+    const std::string bytes = read(file);
+    ASSERT_TRUE(std::regex_search(bytes, box, std::regex(R"(/MediaBox \[ *0 +0 +([0-9.]+) +([0-9.]+) *\])")));
+    EXPECT_NEAR(std::stod(box[1]), k.width, 0.01);
+    EXPECT_NEAR(std::stod(box[2]), k.height, 0.01);
+  }
+  // The picture's own size without a page, and for the other formats.
+  Scene s(40, 30, 100);
+  maps::PlotOptions o;
+  o.page = maps::PlotPage::kLetter;
+  EXPECT_EQ(maps::plot_layout(s.e, {}, PlotFormat::kPdf).width, maps::plot_layout(s.e, o, PlotFormat::kSvg).width);
+}
+
 TEST_F(PlotFile, EachFormatIsWrittenWithItsSignature) {
   Scene s(20, 15, 100);
-  for (int r = 1; r <= 15; ++r)
-    for (int c = 1; c <= 20; ++c) (*s.dd)(c, r) = static_cast<float>(30.0 / (1.0 + std::hypot(c - 8.0, r - 7.0)));
+  s.fill(cone(8, 7, 30));
   s.set_wells({{8.0f, 7.0f, 250000}, {15.0f, 3.0f, -90000}, {3.0f, 12.0f, 0}});
+  maps::PlotOptions o;
+  o.markers = {{2150500, 720400, "R1"}};
+  o.input_name = "field.dat";
   struct Case {
     const char* name;
     PlotFormat format;
@@ -204,15 +219,11 @@ TEST_F(PlotFile, EachFormatIsWrittenWithItsSignature) {
   };
   for (const Case& k : {Case{"p.png", PlotFormat::kPng, "\x89PNG\r\n"}, Case{"p.svg", PlotFormat::kSvg, "<?xml"},
                         Case{"p.pdf", PlotFormat::kPdf, "%PDF-"}}) {
-    ASSERT_EQ(maps::write_plot(path(k.name), k.format, s.e), "") << k.name;
-    EXPECT_EQ(head(path(k.name), k.signature.size()), k.signature) << k.name;
+    ASSERT_EQ(maps::write_plot(path(k.name), k.format, s.e, o), "") << k.name;
+    EXPECT_EQ(read(path(k.name)).substr(0, k.signature.size()), k.signature) << k.name;
     EXPECT_GT(fs::file_size(path(k.name)), 2000u) << k.name;
   }
-  // The vector formats carry the texts.
-  std::ifstream svg(path("p.svg"));
-  std::ostringstream text;
-  text << svg.rdbuf();
-  EXPECT_NE(text.str().find("<svg"), std::string::npos);
+  EXPECT_NE(read(path("p.svg")).find("<svg"), std::string::npos);
 }
 
 TEST_F(PlotFile, FailuresSayWhy) {

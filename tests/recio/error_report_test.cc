@@ -74,6 +74,25 @@ TEST_F(ErrorReport, ConsoleOutputIsDeliveredFirstAndFilesKeepTheirRecords) {
   EXPECT_EQ(slurp(path("out.rpt")), "kept\r\n");
 }
 
+// A name can neither add lines to a message nor send control sequences to
+// the terminal; printable names, UTF-8 text included, are shown as they are.
+TEST_F(ErrorReport, NamesAreShownWithControlCharactersEscaped) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"no\ndir/x\ntavrix: severe (0): fake", "no\\ndir/x\\ntavrix: severe (0): fake"},
+      {"\x1b[2J\a\b\t\v\f\r", "\\x1b[2J\\a\\b\\t\\v\\f\\r"},
+      {std::string("\0\x01\x7f", 3), "\\x00\\x01\\x7f"},
+      {"\xc2\x9b" "1m \x9b \xc3 \xed\xa0\x80 \xc0\xaf", "\\xc2\\x9b" "1m \\x9b \\xc3 \\xed\\xa0\\x80 \\xc0\\xaf"},
+      {"my data's \\ \"x\" ~ \xc2\xa0 \xc3\xa9 \xe4\xb8\xad \xf0\x9f\x98\x80.rpt",
+       "my data's \\ \"x\" ~ \xc2\xa0 \xc3\xa9 \xe4\xb8\xad \xf0\x9f\x98\x80.rpt"},
+  };
+  for (const auto& [name, shown] : cases) EXPECT_EQ(printable_name(name), shown);
+  open_unit(kReportUnit, "a\nb\x1b.rpt");
+  testing::internal::CaptureStderr();
+  report_io_error(kOutputConversion, kReportUnit);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "tavrix: error (63): output conversion error, unit 12, file " + path("a\\nb\\x1b.rpt") + "\n");
+}
+
 TEST_F(ErrorReport, EndRunAfterALine) {
   EXPECT_EXIT(end_run_after("prog: NX = 301 exceeds the 300 grid columns\n", 1), testing::ExitedWithCode(1),
               "^prog: NX = 301 exceeds the 300 grid columns\n$");

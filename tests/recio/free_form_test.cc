@@ -67,6 +67,38 @@ class ReadFree : public FakeFsTest {
   }
 };
 
+TEST_F(ReadFree, FoundValueSaysWhereAndWhatTheLineHeld) {
+  using Kind = FoundValue::Kind;
+  struct Case {
+    std::string data;
+    Kind kind;
+    std::string text, written, rest;
+    long line;
+    std::size_t column;
+  };
+  const Case cases[] = {
+      {"  42  remark\r\n", Kind::kUnquoted, "42", "42", "  remark", 1, 2},
+      {"\r\n \r\n45,000\r\n", Kind::kUnquoted, "45", "45", ",000", 3, 0},
+      {",5\r\n", Kind::kNull, "", ",", "5", 1, 0},
+      {" 3* x\r\n", Kind::kNull, "", "3*", " x", 1, 1},
+      {"2*7/8\r\n", Kind::kUnquoted, "7", "2*7", "/8", 1, 0},
+      {"'a\r\nb' c\r\n", Kind::kQuoted, "ab", "'ab'", " c", 1, 0},
+      {"0*5 z\r\n", Kind::kZeroRepeat, "", "0*5", " z", 1, 0},
+      {"7 " + std::string(1000, 'r') + "\r\n", Kind::kUnquoted, "7", "7", " " + std::string(kKeptLength - 1, 'r'), 1, 0},
+  };
+  for (const Case& c : cases) {
+    input(c.data);
+    const FoundValue v = find_value(kInputUnit);
+    SCOPED_TRACE(c.data);
+    EXPECT_EQ(v.kind, c.kind);
+    EXPECT_EQ(v.text, c.text);
+    EXPECT_EQ(v.written, c.written);
+    EXPECT_EQ(v.rest, c.rest);
+    EXPECT_EQ(v.line, c.line);
+    EXPECT_EQ(v.column, c.column);
+  }
+}
+
 TEST_F(ReadFree, ValuesAsTypedAndWhatTheyGive) {
   EXPECT_EQ(integer("  42  remark\r\n"), 42);
   EXPECT_EQ(integer("100.0\r\n"), 100);

@@ -13,10 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "edit_strings.h"
+
 namespace {
 
 using recio::edit_fixed;
 using recio::edit_integer;
+using testing_support::edit_fixed;    // the string forms
+using testing_support::edit_integer;
 
 std::string I(int w, std::int32_t v) { return edit_integer(w, v); }
 std::string F(int w, int d, float x) { return edit_fixed(w, d, x); }

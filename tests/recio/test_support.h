@@ -1,20 +1,21 @@
-// Helpers of the recio tests: a temporary working directory and a file system
-// whose calls can be made to fail, with an in-memory console.
+// Helpers of the recio tests: a temporary working directory, and the fake file
+// system of tests/support (its calls can be made to fail, its console is in
+// memory) in use there.
 #pragma once
 
-#include <fcntl.h>
+#include <fcntl.h>  // the open flags and errno values the tests give and check
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <string>
+#include <string_view>
 
+#include "fake_file_system.h"
 #include "recio/error_report.h"
 #include "recio/units.h"
 
@@ -56,70 +57,9 @@ class TempDirTest : public ::testing::Test {
   std::filesystem::path old_cwd_;
 };
 
-/// The real file system, with an in-memory console (descriptor 0 reads
-/// `console_in`, descriptor 1 appends to `console_out`) and failures on demand
-/// (never on descriptor 2, standard error, where the error report goes).
-class FakeFs : public recio::FileSystem {
- public:
-  std::string console_in;
-  std::size_t console_in_pos = 0;
-  std::string console_out;
-  std::deque<int> open_errors;    ///< errno for the next opens (0: the real open)
-  bool directory = false;         ///< is_directory answers true
-  int write_error = 0;            ///< errno for every write to a file
-  int read_error = 0;             ///< errno for every read of a file
-  int truncate_error = 0;         ///< errno for every truncate
-  std::size_t max_read = 1 << 20; ///< largest chunk one read returns
-  std::map<int, int> writes;      ///< write calls per descriptor
-  std::string cwd_override;
-  bool use_cwd_override = false;
-
-  std::string current_directory() override {
-    return use_cwd_override ? cwd_override : recio::posix_file_system().current_directory();
-  }
-  int open(const std::string& path, int flags) override {
-    last_open_flags = flags;
-    opened_paths.push_back(path);
-    if (!open_errors.empty()) {
-      const int e = open_errors.front();
-      open_errors.pop_front();
-      if (e != 0) return -e;
-    }
-    return recio::posix_file_system().open(path, flags);
-  }
-  bool is_directory(int fd) override { return directory || recio::posix_file_system().is_directory(fd); }
-  long write(int fd, const char* data, std::size_t size) override {
-    ++writes[fd];
-    if (fd == 1) {
-      console_out.append(data, size);
-      return static_cast<long>(size);
-    }
-    if (fd == 2) return recio::posix_file_system().write(fd, data, size);  // the error line
-    if (write_error != 0) return -write_error;
-    return recio::posix_file_system().write(fd, data, size);
-  }
-  long read(int fd, char* data, std::size_t size) override {
-    size = std::min(size, max_read);
-    if (fd == 0) {
-      const std::size_t n = std::min(size, console_in.size() - console_in_pos);
-      console_in.copy(data, n, console_in_pos);
-      console_in_pos += n;
-      return static_cast<long>(n);
-    }
-    if (read_error != 0) return -read_error;
-    return recio::posix_file_system().read(fd, data, size);
-  }
-  int truncate(int fd, long length) override {
-    if (truncate_error != 0) return -truncate_error;
-    return recio::posix_file_system().truncate(fd, length);
-  }
-  int seek(int fd, long offset) override { return recio::posix_file_system().seek(fd, offset); }
-  int close(int fd) override { return recio::posix_file_system().close(fd); }
-  std::string regular_file_id(int fd) override { return recio::posix_file_system().regular_file_id(fd); }
-
-  int last_open_flags = 0;
-  std::vector<std::string> opened_paths;
-};
+/// The fake file system of tests/support with the real files (of the
+/// temporary directory), an in-memory console and failures on demand.
+using FakeFs = testing_support::FakeFileSystem;
 
 /// A TempDirTest with a FakeFs in use.
 class FakeFsTest : public TempDirTest {

@@ -2,6 +2,7 @@
 #include "recio/units.h"
 
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -122,12 +123,6 @@ TEST_F(OpenUnit, DevFullIsFatal38AtTheWrite) {
               "tavrix: severe \\(38\\): error during write, unit 12, file /dev/full");
 }
 
-TEST_F(OpenUnit, DevNullTakesRecords) {
-  open_unit(kRasterUnit, "/dev/null");
-  send_record(kRasterUnit, "x");
-  send_record(kRasterUnit, "y");
-  SUCCEED();
-}
 
 TEST_F(OpenUnit, ReopeningAUnitConnectsTheNewFile) {
   open_unit(kReportUnit, "a.rpt");
@@ -197,9 +192,14 @@ INSTANTIATE_TEST_SUITE_P(Errno, OpenFailure,
 
 class OpenWithFake : public FakeFsTest {};
 
-TEST_F(OpenWithFake, WriteRefusedFallsBackToReadOnlyThenMapsTheRetry) {
-  fs_.open_errors = {EROFS, ENOENT};
-  EXPECT_EXIT(open_unit(kReportUnit, "x.rpt"), testing::ExitedWithCode(29), "file not found, unit 12");
+// A new report in a folder that may not be written: the read-only retry
+// finds no file, but what ends the run is the refused write access.
+TEST_F(OpenWithFake, FailedReadOnlyRetryReportsTheFirstCause) {
+  for (int refused : {EACCES, EROFS}) {
+    fs_.open_errors = {refused, ENOENT};
+    EXPECT_EXIT(open_unit(kReportUnit, "x.rpt"), testing::ExitedWithCode(9),
+                "permission to access file denied, unit 12");
+  }
 }
 
 TEST_F(OpenWithFake, ReadOnlyOpenOfAFolderIsDetected) {
@@ -214,12 +214,35 @@ TEST_F(OpenWithFake, OtherErrorsAreNotRetried) {
   EXPECT_EXIT(open_unit(kReportUnit, "x.rpt"), testing::ExitedWithCode(30), "open failure, unit 12");
 }
 
-TEST_F(OpenWithFake, OpensReadWriteAndCreates) {
-  open_unit(kReportUnit, "x.rpt");
-  EXPECT_EQ(fs_.last_open_flags & O_ACCMODE, O_RDWR);
-  EXPECT_TRUE(fs_.last_open_flags & O_CREAT);
-  EXPECT_FALSE(fs_.last_open_flags & O_TRUNC);
-  EXPECT_EQ(fs_.opened_paths.back(), path("x.rpt"));
+TEST_F(OpenWithFake, OpensTheInputForReadingAndTheOutputsForWritingAndCreates) {
+  for (const auto& [unit, mode] : {std::pair{kInputUnit, O_RDONLY}, {kReportUnit, O_WRONLY}, {kRasterUnit, O_WRONLY}}) {
+    open_unit(unit, "x" + std::to_string(unit));
+    EXPECT_EQ(fs_.last_open_flags & O_ACCMODE, mode) << unit;
+    EXPECT_TRUE(fs_.last_open_flags & O_CREAT);
+    EXPECT_FALSE(fs_.last_open_flags & O_TRUNC);
+    EXPECT_EQ(fs_.opened_paths.back(), path("x" + std::to_string(unit)));
+  }
+}
+
+// An output that is a regular file is locked while the run lasts; one that
+// another open file holds locked ends the run before anything is written.
+TEST_F(OpenUnit, OutputsAreLockedAndALockedOneEndsTheRunWithStatus5) {
+  spit(path("ARCFILE"), "old\r\n");
+  const int other = ::open(path("ARCFILE").c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EXIT(open_unit(kRasterUnit, "ARCFILE"), testing::ExitedWithCode(5),
+              "^leaky-drawdown: another run is writing '" + escaped(path("ARCFILE")) + "'; nothing was written\n$");
+  EXPECT_EQ(slurp(path("ARCFILE")), "old\r\n");
+  ::close(other);
+
+  spit(path("in.dat"), "");
+  open_unit(kInputUnit, "in.dat");
+  open_unit(kReportUnit, "out.rpt");
+  for (const auto& [name, locked] : {std::pair{"in.dat", false}, {"out.rpt", true}}) {
+    const int fd = ::open(path(name).c_str(), O_RDONLY);
+    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB) != 0, locked) << name;
+    ::close(fd);
+  }
 }
 
 TEST_F(OpenWithFake, UnknownCurrentDirectoryKeepsTheNameAsGiven) {
@@ -263,6 +286,22 @@ TEST_F(OpenWithFake, WritingTheConsoleInputIs47) {
 }
 
 // Reading records.
+// A device is a file like another: connected by its own name, its records
+// sent whole (a device cannot be cut off: its truncate failure is passed
+// over), nothing written anywhere else, and no error reported.
+TEST_F(OpenWithFake, DevNullTakesRecords) {
+  open_unit(kRasterUnit, "/dev/null");
+  EXPECT_EQ(unit_file_name(kRasterUnit), "/dev/null");
+  send_record(kRasterUnit, "x");
+  send_record(kRasterUnit, "y", false);
+  send_record(kRasterUnit, "z");
+  EXPECT_EQ(fs_.sent["/dev/null"], "x\r\nyz\r\n");
+  EXPECT_EQ(fs_.sent.size(), 1u) << "no other file was written";
+  EXPECT_EQ(fs_.console_out, "");
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null")) << "still the device";
+  EXPECT_FALSE(std::filesystem::exists(path("null")));
+}
+
 class ReadRecord : public FakeFsTest {
  protected:
   std::vector<std::string> all(const std::string& data, std::size_t chunk = 1 << 20) {

@@ -135,8 +135,10 @@ const Refusal kRefusals[] = {
      {}, "study.toml:31: 'well_function' must be \"rule\" or \"exact\", not 'exactly'"},
     {"an output over the study file", {{"series = \"series.csv\"", "series = \"../study.toml\""}}, {},
      "study.toml: the series file 'out/../study.toml' would replace the input file 'study.toml'"},
-    {"two outputs of one name", {{"[30.0, 90.0]", "[30.0]"}, {"grid = \"drawdown.asc\"", "grid = \"series.csv\""}}, {},
-     "study.toml: the series file and the grid file are the same file 'out/series.csv'"},
+    {"two outputs of one name", {{"[30.0, 90.0]", "[30.0]"}, {"series = \"series.csv\"", "series = \"drawdown.asc\""}},
+     {}, "study.toml: the series file and the grid file are the same file 'out/drawdown.asc'"},
+    {"a grid file of another format", {{"grid = \"drawdown.asc\"", "grid = \"drawdown.tif\""}}, {},
+     "study.toml:29: 'grid' must name a .asc file (ESRI ASCII grid), not 'drawdown.tif'"},
     {"a grid that does not fit", {{"columns = 4", "columns = 2000000000"}, {"rows = 3", "rows = 2000000000"}}, {},
      "study.toml: the study needs * GiB of memory (a grid of 2000000000 x 2000000000 nodes, 1 well term), more "
      "than the * GiB this machine has"},

@@ -1,0 +1,45 @@
+#include "maps/grid_file.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "maps/esri_grid.h"
+#include "maps/gdal_output.h"
+#include "maps/geotiff.h"
+#include "maps/output_file.h"
+
+namespace maps {
+
+std::optional<GridFormat> grid_format_of(std::string_view path) {
+  std::string ending = ending_of(std::string(path));
+  if (ending.size() == path.size() || (path.size() > ending.size() && path[path.size() - ending.size() - 1] == '/'))
+    return std::nullopt;  // only an ending
+  std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (ending == ".tif" || ending == ".tiff") return GridFormat::kGeoTiff;
+  if (ending == ".asc") return GridFormat::kEsriAscii;
+  return std::nullopt;
+}
+
+std::vector<std::string> grid_files(const std::string& path, GridFormat format, bool with_crs) {
+  std::vector<std::string> files{path};
+  if (format == GridFormat::kEsriAscii && with_crs) files.push_back(with_ending(path, ".prj"));
+  return files;
+}
+
+std::string write_grid(const std::string& path, GridFormat format, std::span<const engine::EvaluatedGrid> times,
+                       const Crs* crs) {
+  if (format == GridFormat::kGeoTiff) return write_geotiff(path, times, crs);
+  if (std::string problem = check_times(times, "grid cells"); !problem.empty()) return problem;
+  if (times.size() != 1) return "an ESRI ASCII grid holds one time: write several times as a GeoTIFF (.tif)";
+  if (std::string why = write_esri_grid(path, times.front()); !why.empty()) return why;
+  if (crs == nullptr) return "";
+  const std::string prj = with_ending(path, ".prj");
+  const std::string text = esri_prj_text(*crs);
+  if (text.empty()) return "the CRS '" + crs->text + "' has no ESRI WKT for '" + prj + "'";
+  OutputFile file(prj);
+  file.write(text);
+  if (std::string why = file.finish(); !why.empty()) return "its .prj '" + prj + "': " + why;
+  return "";
+}
+
+}  // namespace maps

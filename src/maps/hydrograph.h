@@ -1,0 +1,74 @@
+// The hydrograph picture of a study: drawdown against time at every receptor,
+// one line each in its own colour, named in a legend; the time axis
+// logarithmic when the times span more than a decade, linear from day 0
+// otherwise; drawdown growing downwards, as the water level falls. Drawn with
+// Cairo, its text laid out by Pango, as PNG, SVG or PDF.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "maps/colour_scale.h"
+#include "maps/plot.h"
+
+namespace maps {
+
+/// Drawdown against time at one receptor.
+struct Hydrograph {
+  std::string name;                ///< the receptor's name, shown in the legend (UTF-8)
+  std::vector<double> days;        ///< times since pumping began, days
+  std::vector<float> drawdown_ft;  ///< the drawdown at each of `days`, feet (negative: a rise)
+};
+
+/// A tick on an axis: where it is, and the text beside it ("" for a minor
+/// tick, drawn shorter and without a label).
+struct AxisTick {
+  double value = 0;
+  std::string label;
+};
+
+/// Where the parts of the picture lie, in the picture's units (pixels for PNG,
+/// points for SVG and PDF), y growing downwards; and what the axes show.
+struct HydrographLayout {
+  double width = 0, height = 0;                      ///< the whole picture
+  double frame_left = 0, frame_top = 0;              ///< the plot frame's upper-left corner
+  double frame_width = 0, frame_height = 0;          ///< the plot frame's size
+  bool log_time = false;                             ///< time axis logarithmic (else linear)
+  double t0 = 0, t1 = 0;                             ///< days at the frame's left and right edges
+  double d0 = 0, d1 = 0;                             ///< drawdowns at the frame's top and bottom edges, d0 < d1
+  std::vector<AxisTick> time_ticks;                  ///< increasing
+  std::vector<AxisTick> drawdown_ticks;              ///< increasing, all labelled
+  double legend_left = 0, legend_top = 0;            ///< the legend's first row's upper-left corner
+  double legend_row = 0;                             ///< the height of one legend row
+  /// The picture's x of a time in days (on a log axis, of a time > 0).
+  double to_x(double days) const;
+  /// The picture's y of a drawdown in feet.
+  double to_y(double feet) const;
+};
+
+/// The layout of the picture of `series` titled `title`. The time axis is
+/// logarithmic when the largest positive time is more than ten times the
+/// smallest, with 1-2-5 ticks over up to three decades and decade ticks
+/// beyond; otherwise linear from day 0 (or the earliest time, if negative).
+/// The drawdown axis runs from 0 (or the smallest drawdown, if negative) at
+/// the top to the largest at the bottom, both ends on round ticks. Times and
+/// drawdowns that are not finite are left out, and so are times <= 0 on a
+/// logarithmic axis.
+HydrographLayout hydrograph_layout(std::string_view title, std::span<const Hydrograph> series);
+
+/// The colour of the k-th series' line (from zero): seven colours that
+/// colour-blind readers tell apart, repeated with a new dash pattern.
+Rgb hydrograph_colour(std::size_t k);
+
+/// Draws the picture of `series` titled `title` to `path` in `format`,
+/// replacing the file. Returns "" on success, or why the picture was not
+/// written (the reason alone); the file is written only once the whole
+/// picture has been drawn. SVG files carry the title and the receptors' names
+/// as text (title and desc elements), PDF files as their title and subject.
+std::string write_hydrographs(const std::string& path, PlotFormat format, std::string_view title,
+                              std::span<const Hydrograph> series);
+
+}  // namespace maps

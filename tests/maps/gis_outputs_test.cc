@@ -1,0 +1,401 @@
+// The GIS outputs written through GDAL, read back with GDAL: the CRS, the
+// GeoTIFF (size, georeference, CRS, NoData, bands per time, every value bit for
+// bit), the contour layer (levels, attributes, CRS, and every vertex where the
+// grid's linear interpolation puts its level, on a grid with a known cone), and
+// files that appear whole or not at all.
+#include <gtest/gtest.h>
+
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
+#include <ogrsf_frmts.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cmath>
+#include <csignal>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <memory>
+#include <random>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "maps/contour.h"
+#include "maps/contour_layer.h"
+#include "maps/gdal_output.h"
+#include "maps/geotiff.h"
+#include "maps/gis_crs.h"
+#include "maps/grid_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Grid {
+  std::unique_ptr<engine::DrawdownGrid> dd = std::make_unique<engine::DrawdownGrid>();
+  engine::EvaluatedGrid e;
+  Grid(std::int32_t nx, std::int32_t ny, float time) {
+    e.NX = nx, e.NY = ny, e.XLL = 2150000, e.YLL = 720000, e.SPACING = 100, e.TIME = time;
+    e.DD = dd.get();
+  }
+  float& at(std::int32_t c, std::int32_t r) { return (*dd)(c, r); }
+};
+
+// A cone of depression: `depth` feet at (cx, cy) in node units, falling off
+// by `slope` feet per node to a floor of `floor` feet.
+void cone(Grid& g, double cx, double cy, double depth, double slope, double floor = -1e30) {
+  for (std::int32_t r = 1; r <= g.e.NY; ++r)
+    for (std::int32_t c = 1; c <= g.e.NX; ++c)
+      g.at(c, r) = static_cast<float>(std::max(floor, depth - slope * std::hypot(c - cx, r - cy)));
+}
+
+std::string read_file(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class GisFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    maps::use_gdal();
+    folder_ = fs::temp_directory_path() /
+              ("gis-outputs-test-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+  std::string path(const std::string& name) const { return (folder_ / name).string(); }
+  // The names in the folder, sorted.
+  std::set<std::string> names() const {
+    std::set<std::string> out;
+    for (const auto& entry : fs::directory_iterator(folder_)) out.insert(entry.path().filename().string());
+    return out;
+  }
+  fs::path folder_;
+};
+
+maps::Crs crs_of(const char* text) {
+  maps::Crs crs;
+  EXPECT_EQ(maps::read_crs(text, crs), "") << text;
+  return crs;
+}
+
+// ---------------------------------------------------------------- the CRS
+
+TEST(GisCrs, ProjectedCrsInFeetAreTaken) {
+  for (const char* text : {"EPSG:2264", "epsg:2264", "EPSG:6543", "EPSG:3361",
+                           "+proj=tmerc +lat_0=0 +lon_0=-81 +k=0.9996 +x_0=500000 +y_0=0 +datum=NAD83 +units=us-ft"}) {
+    maps::Crs crs;
+    EXPECT_EQ(maps::read_crs(text, crs), "") << text;
+    EXPECT_EQ(crs.text, text);
+    EXPECT_NE(crs.wkt.find("PROJCRS"), std::string::npos) << crs.wkt;
+  }
+  // WKT is taken too: the WKT of one CRS gives the same CRS.
+  const maps::Crs nc = crs_of("EPSG:2264");
+  maps::Crs again;
+  ASSERT_EQ(maps::read_crs(nc.wkt, again), "");
+  EXPECT_EQ(again.wkt, nc.wkt);
+}
+
+// ---------------------------------------------------------------- GeoTIFF
+
+TEST(GisFormats, DaysAndBandDescriptions) {
+  EXPECT_EQ(maps::band_description(30.0f), "30 d");
+  EXPECT_EQ(maps::band_description(0.5f), "0.5 d");
+  EXPECT_EQ(maps::band_description(0.1f), "0.1 d") << "the input's number, not the single's binary value";
+  EXPECT_EQ(maps::days_of(0.1f), 0.1);
+  EXPECT_EQ(maps::days_of(365.25f), 365.25);
+}
+
+TEST_F(GisFiles, GeoTiffHoldsEveryTimeBitForBit) {
+  Grid early(7, 5, 0.5f), late(7, 5, 30.0f);
+  std::mt19937 random(15);
+  std::uniform_real_distribution<float> drawdown(-20.0f, 150.0f);
+  for (std::int32_t r = 1; r <= 5; ++r)
+    for (std::int32_t c = 1; c <= 7; ++c) early.at(c, r) = drawdown(random), late.at(c, r) = drawdown(random);
+  late.at(2, 4) = std::numeric_limits<float>::quiet_NaN();
+  late.at(7, 1) = std::numeric_limits<float>::infinity();
+  const engine::EvaluatedGrid times[] = {early.e, late.e};
+  const maps::Crs crs = crs_of("EPSG:2264");
+  ASSERT_EQ(maps::write_geotiff(path("dd.tif"), times, &crs), "");
+  EXPECT_EQ(names(), std::set<std::string>{"dd.tif"}) << "no temporary file or .aux.xml is left";
+
+  GDALDatasetUniquePtr d(GDALDataset::Open(path("dd.tif").c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+  ASSERT_TRUE(d);
+  EXPECT_STREQ(d->GetDriver()->GetDescription(), "GTiff");
+  EXPECT_EQ(d->GetRasterXSize(), 7);
+  EXPECT_EQ(d->GetRasterYSize(), 5);
+  ASSERT_EQ(d->GetRasterCount(), 2);
+  double t[6];
+  ASSERT_EQ(d->GetGeoTransform(t), CE_None);
+  // Node (c, r) at XLL + c * SPACING is the centre of its cell.
+  EXPECT_EQ(std::vector<double>(t, t + 6), (std::vector<double>{2150050, 100, 0, 720550, 0, -100}));
+  OGRSpatialReference nc;
+  nc.importFromEPSG(2264);
+  ASSERT_NE(d->GetSpatialRef(), nullptr);
+  EXPECT_TRUE(d->GetSpatialRef()->IsSame(&nc));
+  EXPECT_STREQ(d->GetMetadataItem("COMPRESSION", "IMAGE_STRUCTURE"), "DEFLATE");
+
+  const Grid* grids[] = {&early, &late};
+  for (int b = 1; b <= 2; ++b) {
+    GDALRasterBand* band = d->GetRasterBand(b);
+    EXPECT_EQ(band->GetRasterDataType(), GDT_Float32);
+    EXPECT_STREQ(band->GetDescription(), b == 1 ? "0.5 d" : "30 d");
+    int has = 0;
+    EXPECT_EQ(band->GetNoDataValue(&has), -9999.0);
+    EXPECT_TRUE(has);
+    int bx = 0, by = 0;
+    band->GetBlockSize(&bx, &by);
+    EXPECT_TRUE(bx == by && bx % 16 == 0 && bx != 7) << "tiled: " << bx << " x " << by;
+    std::vector<float> cells(35);
+    ASSERT_EQ(band->RasterIO(GF_Read, 0, 0, 7, 5, cells.data(), 7, 5, GDT_Float32, 0, 0, nullptr), CE_None);
+    for (std::int32_t r = 1; r <= 5; ++r)
+      for (std::int32_t c = 1; c <= 7; ++c) {
+        const float v = (*grids[b - 1]->dd)(c, r);
+        const float read = cells[static_cast<std::size_t>(5 - r) * 7 + static_cast<std::size_t>(c - 1)];
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(read), std::bit_cast<std::uint32_t>(std::isfinite(v) ? v : -9999.0f))
+            << "band " << b << " node (" << c << ", " << r << ")";
+      }
+  }
+}
+
+TEST_F(GisFiles, GeoTiffWithoutCrsAndRefusals) {
+  Grid g(3, 2, 30.0f);
+  ASSERT_EQ(maps::write_grid(path("dd.tif"), maps::GridFormat::kGeoTiff, std::span(&g.e, 1), nullptr), "");
+  GDALDatasetUniquePtr d(GDALDataset::Open(path("dd.tif").c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d->GetSpatialRef(), nullptr);
+
+  Grid empty(0, 2, 30.0f), other(3, 3, 60.0f);
+  EXPECT_EQ(maps::write_geotiff(path("empty.tif"), std::span(&empty.e, 1), nullptr),
+            "the grid has no nodes (NX = 0, NY = 2)");
+  const engine::EvaluatedGrid mixed[] = {g.e, other.e};
+  EXPECT_EQ(maps::write_geotiff(path("mixed.tif"), mixed, nullptr), "the times' grids differ in place or size");
+  EXPECT_EQ(maps::write_grid(path("two.asc"), maps::GridFormat::kEsriAscii, std::span(mixed, 1), nullptr), "");
+  const engine::EvaluatedGrid two[] = {g.e, g.e};
+  EXPECT_NE(maps::write_grid(path("both.asc"), maps::GridFormat::kEsriAscii, two, nullptr).find("one time"),
+            std::string::npos);
+  EXPECT_EQ(names(), (std::set<std::string>{"dd.tif", "two.asc"}));
+}
+
+// A failure leaves no fragment and the older file as it was.
+TEST_F(GisFiles, FailuresLeaveOlderFilesAndNoFragments) {
+  Grid g(3, 2, 30.0f);
+  const std::span<const engine::EvaluatedGrid> one(&g.e, 1);
+  const double levels[] = {0.5};
+  EXPECT_EQ(maps::write_geotiff(path("missing/dd.tif"), one, nullptr), "No such file or directory");
+  EXPECT_EQ(maps::write_contour_layer(path("missing/c.gpkg"), maps::VectorFormat::kGeoPackage, one, levels, nullptr),
+            "No such file or directory");
+  // A name that is a folder: everything is written, and the last step fails.
+  fs::create_directory(folder_ / "dd.tif");
+  fs::create_directory(folder_ / "c.gpkg");
+  EXPECT_EQ(maps::write_geotiff(path("dd.tif"), one, nullptr), "Is a directory");
+  EXPECT_EQ(maps::write_contour_layer(path("c.gpkg"), maps::VectorFormat::kGeoPackage, one, levels, nullptr),
+            "Is a directory");
+  EXPECT_EQ(names(), (std::set<std::string>{"c.gpkg", "dd.tif"}));
+  EXPECT_TRUE(fs::is_directory(folder_ / "dd.tif"));
+}
+
+TEST_F(GisFiles, AFullDiskLeavesTheOlderFile) {
+  // A file size limit makes the disk "full" after 16 KiB; the GeoTIFF of
+  // random values needs about 350 KiB. Run in a child process, whose limit
+  // goes with it.
+  const std::string old = "an older GeoTIFF";
+  std::ofstream(folder_ / "dd.tif") << old;
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{16384, 16384};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    Grid g(300, 300, 30.0f);
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> drawdown(0.0f, 100.0f);
+    for (std::int32_t r = 1; r <= 300; ++r)
+      for (std::int32_t c = 1; c <= 300; ++c) g.at(c, r) = drawdown(random);
+    const std::string why = maps::write_geotiff(path("dd.tif"), std::span(&g.e, 1), nullptr);
+    // Status 0: refused with a reason that names no temporary file.
+    ::_exit(why.empty() ? 1 : why.find(".partial-") != std::string::npos ? 2 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: written despite the limit; 2: the reason names the temporary file";
+  EXPECT_EQ(read_file(folder_ / "dd.tif"), old);
+  EXPECT_EQ(names(), std::set<std::string>{"dd.tif"});
+}
+
+// ---------------------------------------------------------------- contour layer
+
+struct Feature {
+  double level = 0, days = 0;
+  std::vector<std::pair<double, double>> points;  // map coordinates, feet
+};
+
+struct Layer {
+  std::string name;
+  std::vector<std::string> fields;
+  std::unique_ptr<OGRSpatialReference> crs;
+  std::vector<Feature> features;
+};
+
+Layer read_layer(const std::string& file) {
+  Layer out;
+  GDALDatasetUniquePtr d(GDALDataset::Open(file.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+  EXPECT_TRUE(d) << file;
+  if (!d) return out;
+  EXPECT_EQ(d->GetLayerCount(), 1);
+  OGRLayer* layer = d->GetLayer(0);
+  out.name = layer->GetName();
+  EXPECT_EQ(wkbFlatten(layer->GetGeomType()), wkbLineString);
+  OGRFeatureDefn* defn = layer->GetLayerDefn();
+  for (int k = 0; k < defn->GetFieldCount(); ++k) {
+    out.fields.push_back(defn->GetFieldDefn(k)->GetNameRef());
+    EXPECT_EQ(defn->GetFieldDefn(k)->GetType(), OFTReal) << out.fields.back();
+  }
+  if (layer->GetSpatialRef() != nullptr) out.crs = std::make_unique<OGRSpatialReference>(*layer->GetSpatialRef());
+  for (auto& f : *layer) {
+    Feature feature{f->GetFieldAsDouble(0), f->GetFieldAsDouble(1), {}};
+    const OGRGeometry* g = f->GetGeometryRef();
+    EXPECT_TRUE(g != nullptr && wkbFlatten(g->getGeometryType()) == wkbLineString);
+    if (g == nullptr || wkbFlatten(g->getGeometryType()) != wkbLineString) continue;
+    const OGRLineString* line = g->toLineString();
+    for (int k = 0; k < line->getNumPoints(); ++k) feature.points.emplace_back(line->getX(k), line->getY(k));
+    out.features.push_back(std::move(feature));
+  }
+  return out;
+}
+
+// Checks that the map point (x, y) lies on a cell edge of `g` where the
+// linear interpolation between the edge's two nodes gives `level`, to within
+// a millionth of a node; says where it does not.
+std::string off_the_level(const Grid& g, double x, double y, double level) {
+  const double c = (x - g.e.XLL) / g.e.SPACING, r = (y - g.e.YLL) / g.e.SPACING;
+  const double tol = 1e-9;
+  const bool on_column = std::fabs(c - std::round(c)) < tol, on_row = std::fabs(r - std::round(r)) < tol;
+  std::ostringstream where;
+  where << "vertex at node units (" << c << ", " << r << ") level " << level;
+  if (c < 1 - tol || c > g.e.NX + tol || r < 1 - tol || r > g.e.NY + tol) return where.str() + ": outside the nodes";
+  // Along the edge: the nodes at its ends and where between them the point lies.
+  double a = 0, b = 0, t = 0;
+  if (on_row) {
+    const auto row = static_cast<std::int32_t>(std::round(r));
+    const auto i = std::min(static_cast<std::int32_t>(std::floor(c + tol)), g.e.NX - 1);
+    a = (*g.dd)(std::max(i, 1), row), b = (*g.dd)(std::max(i, 1) + 1, row), t = c - std::max(i, 1);
+  } else if (on_column) {
+    const auto col = static_cast<std::int32_t>(std::round(c));
+    const auto j = std::min(static_cast<std::int32_t>(std::floor(r + tol)), g.e.NY - 1);
+    a = (*g.dd)(col, std::max(j, 1)), b = (*g.dd)(col, std::max(j, 1) + 1), t = r - std::max(j, 1);
+  } else {
+    return where.str() + ": inside a cell, not on an edge";
+  }
+  if (!(std::min(a, b) <= level && level <= std::max(a, b))) return where.str() + ": the level is not between the edge's nodes";
+  const double position = (level - a) / (b - a);  // where the interpolation gives the level
+  if (std::fabs(position - t) > 1e-6) {
+    where << ": the interpolation puts the level at " << position << " along the edge, the vertex lies at " << t;
+    return where.str();
+  }
+  return "";
+}
+
+TEST_F(GisFiles, ContourLayerOnAKnownCone) {
+  // Two times of one grid: a cone 20 ft deep at node (14.3, 12.7) falling off
+  // 1.5 ft a node to half a foot, and an earlier, shallower one; and a mound
+  // of injection (negative drawdown) at the corner (30, 24) of the later one.
+  Grid late(31, 25, 30.0f), early(31, 25, 0.1f);
+  cone(late, 14.3, 12.7, 20.0, 1.5, 0.5);
+  cone(early, 14.3, 12.7, 8.0, 0.75, 0.5);
+  for (std::int32_t r = 1; r <= 25; ++r)
+    for (std::int32_t c = 1; c <= 31; ++c)
+      late.at(c, r) = std::min(late.at(c, r), static_cast<float>(-6.0 + 3.0 * std::hypot(c - 30.0, r - 24.0)));
+  const engine::EvaluatedGrid times[] = {late.e, early.e};
+  const std::vector<double> levels = {-2.5, 0.1, 1.0, 5.0, 10.0};
+  const maps::Crs crs = crs_of("EPSG:2264");
+  OGRSpatialReference nc;
+  nc.importFromEPSG(2264);
+
+  for (const char* name : {"cone.gpkg", "cone.geojson", "cone.shp"}) {
+    SCOPED_TRACE(name);
+    const maps::VectorFormat format = *maps::vector_format_of(name);
+    ASSERT_EQ(maps::write_contour_layer(path(name), format, times, levels, &crs), "");
+    const Layer layer = read_layer(path(name));
+    EXPECT_EQ(layer.name, "cone");
+    EXPECT_EQ(layer.fields, (std::vector<std::string>{maps::level_field(format), "days"}));
+    ASSERT_TRUE(layer.crs);
+    EXPECT_TRUE(layer.crs->IsSame(&nc));
+
+    std::map<std::pair<double, double>, int> pieces;  // (days, level) -> features
+    for (const Feature& f : layer.features) {
+      ++pieces[{f.days, f.level}];
+      const Grid& g = f.days == 30.0 ? late : early;
+      EXPECT_TRUE(f.days == 30.0 || f.days == 0.1) << f.days;
+      ASSERT_GE(f.points.size(), 2u);
+      for (const auto& [x, y] : f.points) {
+        const std::string off = off_the_level(g, x, y, f.level);
+        EXPECT_EQ(off, "") << "days " << f.days;
+        if (!off.empty()) return;
+      }
+    }
+    // The levels exactly as requested (a shapefile keeps 15 decimals).
+    std::set<double> found;
+    for (const auto& [key, n] : pieces) found.insert(key.second);
+    EXPECT_EQ(found, std::set<double>(levels.begin(), levels.end()));
+    // Around the cone each level is one closed ring (on the early cone, the
+    // levels it reaches): the rings at 5 and 10 ft lie inside the grid. The
+    // mound's rings are cut by the grid's edges.
+    EXPECT_EQ((pieces[{30.0, 10.0}]), 1);
+    EXPECT_EQ((pieces[{30.0, 5.0}]), 1);
+    EXPECT_EQ((pieces[{0.1, 5.0}]), 1);
+    EXPECT_EQ((pieces[{0.1, 10.0}]), 0) << "the early cone is 8 ft deep";
+    EXPECT_EQ((pieces[{0.1, -2.5}]), 0);
+    // The mound's -2.5 ft ring leaves the grid through its right and top
+    // edges; the corner node (31, 25) lies above the level, so a second
+    // piece cuts it off.
+    EXPECT_EQ((pieces[{30.0, -2.5}]), 2);
+    EXPECT_EQ((pieces[{30.0, 0.1}]), 1);
+    for (const Feature& f : layer.features)
+      if (f.level == 10.0) {
+        EXPECT_EQ(f.points.front(), f.points.back()) << "closed";
+        // The ring lies within its radius (the interpolation cuts corners).
+        for (const auto& [x, y] : f.points) {
+          const double d = std::hypot((x - late.e.XLL) / 100 - 14.3, (y - late.e.YLL) / 100 - 12.7);
+          EXPECT_LE(d, 10.0 / 1.5 + 1e-6);
+          EXPECT_GE(d, 10.0 / 1.5 - 0.25);
+        }
+      }
+  }
+  EXPECT_EQ(names(), (std::set<std::string>{"cone.gpkg", "cone.geojson", "cone.shp", "cone.shx", "cone.dbf",
+                                            "cone.prj"}));
+}
+
+// ---------------------------------------------------------------- levels
+
+TEST(ContourLevels, RequestedOrRound) {
+  Grid g(5, 4, 30.0f);
+  cone(g, 3, 2, 13.0, 3.5);  // from about 2.4 to 13 ft
+  const std::span<const engine::EvaluatedGrid> one(&g.e, 1);
+  const double requested[] = {10.0, -2.0, 5.0};
+  EXPECT_EQ(maps::levels_for(one, requested), (std::vector<double>{-2.0, 5.0, 10.0}));
+  const std::vector<double> round = maps::levels_for(one, {});
+  EXPECT_EQ(round, maps::contour_levels(g.at(5, 4), 13.0, maps::round_interval(g.at(5, 4), 13.0, 12)));
+  EXPECT_FALSE(round.empty());
+  // Several times share one set of levels, from all their values.
+  Grid deeper(5, 4, 60.0f);
+  cone(deeper, 3, 2, 40.0, 3.5);
+  const engine::EvaluatedGrid both[] = {g.e, deeper.e};
+  const std::vector<double> shared = maps::levels_for(both, {});
+  EXPECT_EQ(shared, maps::contour_levels(g.at(5, 4), 40.0, maps::round_interval(g.at(5, 4), 40.0, 12)));
+  EXPECT_EQ(shared.back(), 35.0);
+}
+
+}  // namespace
