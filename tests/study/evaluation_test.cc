@@ -16,6 +16,7 @@
 
 #include "engine/evaluate.h"
 #include "model/drawdown.h"
+#include "study/plug_ins.h"
 #include "study_texts.h"
 
 namespace {
@@ -251,6 +252,33 @@ TEST(StudyEvaluation, TheExactWellFunctionIsSummedInDoubleAndRoundedOnce) {
   EXPECT_EQ(Bits(study::receptor_series(s, std::vector<double>{90.0}, how)[0][0]), Bits(DD(4, 3)));
   for (std::int32_t r = 1; r <= s.grid.rows; ++r)
     for (std::int32_t c = 1; c <= s.grid.columns; ++c) ASSERT_EQ(Bits(one_thread(c, r)), Bits(DD(c, r)));
+}
+
+TEST(StudyEvaluation, TheExactModeGivesThePublishedWellFunctionValues) {
+  // A receptor 100 feet from one well, the time and the leakance chosen so
+  // that u and r/B are the published arguments, and the rate so that the
+  // drawdown in feet is W itself: s = 114.59156 (Q / 1440) W / T.
+  struct Published {
+    double u, rb, W;
+  };
+  const Published published[] = {{0.01, 0.0, 4.03792957}, {0.01, 0.1, 3.81501652}, {0.5, 0.5, 0.52062191},
+                                 {0.1, 1.0, 0.81903450}};
+  const double T = 10000.0, S = 0.001, r = 100.0;
+  for (const Published& p : published) {
+    study::Study s = read_text(study_testing::kSmallStudy);
+    s.aquifer = {T, p.rb == 0.0 ? 0.0 : T * (p.rb / r) * (p.rb / r), S};
+    s.wells[0].steps = {{0.0, 1440.0 * T / 114.59156}};
+    s.receptors = {{"100 feet east", s.wells[0].x + r, s.wells[0].y}};
+    const double t = 1.87025 * r * r * S / (T * p.u);
+    study::Evaluation exact;
+    exact.well_function = study::WellFunction::exact;
+    exact.exact = study::exact_well_function();
+    const float W = study::receptor_series(s, std::vector<double>{t}, exact)[0][0];
+    EXPECT_NEAR(W, p.W, 1e-7 * p.W) << "u " << p.u << ", r/B " << p.rb;
+    // The rule differs by far more than that here.
+    const float rule = study::receptor_series(s, std::vector<double>{t}, study::Evaluation{})[0][0];
+    EXPECT_GT(std::fabs(rule - p.W), 1e-5 * p.W) << "u " << p.u << ", r/B " << p.rb;
+  }
 }
 
 TEST(StudyEvaluation, AStudyThatDoesNotFitSaysHowMuchItNeeds) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "base/exit_status.h"
 #include "program_run.h"
@@ -86,6 +87,29 @@ TEST(StudyRun, TheExampleStudyReproducesItsCommittedOutputs) {
     ASSERT_FALSE(expected.empty()) << name;
     EXPECT_EQ(folder.read(std::string("out/") + name), expected) << name;
   }
+  // The picture (its pixels depend on the fonts installed): a whole PNG.
+  const std::string picture = folder.read("out/hydrographs.png");
+  EXPECT_EQ(picture.substr(0, 8), "\x89PNG\r\n\x1a\n");
+  EXPECT_NE(picture.find("IEND"), std::string::npos);
+}
+
+TEST(StudyRun, TheExactWellFunctionRunsEndToEnd) {
+  // The same small study by the rule and by the exact well function: close,
+  // not the same (the rule overestimates W by about 2e-4 at these u).
+  std::vector<double> drawdowns;
+  for (const char* well_function : {"rule", "exact"}) {
+    ScratchFolder folder;
+    folder.write("study.toml", study_testing::kSmallStudy + "well_function = \"" + well_function + "\"\n");
+    const RunResult r = run_program(folder, "", {"--study", "study.toml"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string series = folder.read("out/series.csv");
+    const std::size_t last_comma = series.rfind(',');
+    ASSERT_NE(last_comma, std::string::npos) << series;
+    drawdowns.push_back(std::stod(series.substr(last_comma + 1)));
+  }
+  EXPECT_GT(drawdowns[0], 1.0);
+  EXPECT_NE(drawdowns[0], drawdowns[1]);
+  EXPECT_NEAR(drawdowns[0], drawdowns[1], 1e-3 * drawdowns[0]);
 }
 
 TEST(StudyRun, OutputsThatCannotBeWrittenAreSaidAndTheOthersWritten) {
