@@ -90,8 +90,8 @@ std::string summary_text(const Study& s, std::span<const double> series_times,
   return text;
 }
 
-Progress::Progress(std::FILE* out, bool terminal, std::string label, std::uint64_t total)
-    : out_(out), label_(std::move(label)), total_(total), start_(std::chrono::steady_clock::now()) {
+Progress::Progress(std::FILE* out, bool terminal, std::string label, std::uint64_t before, std::uint64_t total)
+    : out_(out), label_(std::move(label)), before_(before), total_(total), start_(std::chrono::steady_clock::now()) {
   if (terminal) ticker_ = std::thread([this] { tick(); });
 }
 
@@ -126,7 +126,7 @@ void Progress::tick() {
   while (!wake_.wait_for(lock, 200ms, [this] { return stop_; })) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     if (seconds < 1.0) continue;
-    std::fprintf(out_, "\r%s", bar(label_, done.load(), total_, seconds).c_str());
+    std::fprintf(out_, "\r%s", bar(label_, before_ + done.load(), total_, seconds).c_str());
     std::fflush(out_);
     drawn_ = true;
   }

@@ -35,13 +35,15 @@ GridLargest grid_largest(const engine::DrawdownGrid& DD, const Grid& g);
 std::string summary_text(const Study& s, std::span<const double> series_times,
                          const std::vector<std::vector<float>>& values, std::span<const GridLargest> largest);
 
-/// The count of a stage's work, shown as a bar on a terminal while the work
-/// takes more than a second.
+/// The count of a stage's work, shown as a bar on a terminal while the stage
+/// takes more than a second. The work is counted as it is reported: a grid's
+/// evaluation reports each engine pass when it ends.
 class Progress {
  public:
-  /// A bar for `total` units of work labelled `label`, drawn to `out` when
-  /// `terminal` is true; nothing is drawn otherwise.
-  Progress(std::FILE* out, bool terminal, std::string label, std::uint64_t total);
+  /// A bar labelled `label` for a stage whose work, `before` units of a whole
+  /// of `total` having been done earlier, is counted in `done`; drawn to `out`
+  /// when `terminal` is true, nothing is drawn otherwise.
+  Progress(std::FILE* out, bool terminal, std::string label, std::uint64_t before, std::uint64_t total);
   ~Progress();
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;
@@ -57,6 +59,7 @@ class Progress {
 
   std::FILE* out_;
   std::string label_;
+  std::uint64_t before_;
   std::uint64_t total_;
   std::chrono::steady_clock::time_point start_;
   std::mutex mutex_;

@@ -119,23 +119,26 @@ int run_study(const std::string& file, const engine::Options& engine) {
   };
 
   try {
-    stages.say("receptors at days " + days_list(s.output.series_times));
+    if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.output.series_times));
     const std::vector<std::vector<float>> series = receptor_series(s, s.output.series_times, p.how);
 
     engine::DrawdownGrid DD(s.grid.columns, s.grid.rows);
     std::vector<GridLargest> largest;
     const maps::EsriFrame frame = esri_frame_of(s);
+    // The bar counts node-term evaluations over all the study's grids.
+    const std::uint64_t nodes = static_cast<std::uint64_t>(s.grid.columns) * static_cast<std::uint64_t>(s.grid.rows);
+    std::uint64_t total = 0, before = 0;
+    for (double t : s.times) total += nodes * terms_at(s, t).size();
     for (double t : s.times) {
       const std::vector<Term> terms = terms_at(s, t);
-      const std::uint64_t total = static_cast<std::uint64_t>(s.grid.columns) * static_cast<std::uint64_t>(s.grid.rows) *
-                                  terms.size();
       const std::string label = "grid at day " + double_text(t);
       stages.say(label + ": " + plural(terms.size(), "well term", "well terms"));
       {
-        Progress progress(stdout, stages.terminal(), label, total);
+        Progress progress(stdout, stages.terminal(), label, before, total);
         engine::zero_grid(DD, s.grid.columns, s.grid.rows);
         add_terms(DD, s, terms, p.how, &progress.done);
       }
+      before += nodes * terms.size();
       largest.push_back(grid_largest(DD, s.grid));
       if (!s.output.grid.empty() && folder_ready) {
         const std::string path = output_path(s, grid_file_name(s, t));
