@@ -21,7 +21,11 @@
 namespace study {
 namespace {
 
-void complain(const std::string& line) {
+// One line on standard error; control characters (from a file name given on
+// the command line, say) are shown as '?'.
+void complain(std::string line) {
+  for (char& c : line)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
   std::fflush(stdout);
   std::fprintf(stderr, "%.*s%s\n", static_cast<int>(base::kMessagePrefix.size()), base::kMessagePrefix.data(),
                line.c_str());

@@ -192,6 +192,9 @@ TEST(StudyRefusals, AStudyFileThatCannotBeRead) {
   r = run_program(folder, "", {"--study", "."});
   EXPECT_EQ(r.status, base::kExitUsage);
   EXPECT_EQ(r.err, "leaky-drawdown: cannot read the study file '.': it is a folder\n");
+  r = run_program(folder, "", {"--study", "two\nlines.toml"});
+  EXPECT_EQ(r.status, base::kExitUsage);
+  EXPECT_EQ(r.err, "leaky-drawdown: cannot read the study file 'two?lines.toml': No such file or directory\n");
 }
 
 }  // namespace
