@@ -1,93 +1,13 @@
+// The contour layer's formats, files and attribute names. (The layer is
+// written by GDAL in the GIS module, src/maps/gdal.)
 #include "maps/contour_layer.h"
-
-#include <gdal_priv.h>
-#include <ogr_spatialref.h>
-#include <ogrsf_frmts.h>
 
 #include <algorithm>
 #include <cctype>
 
-#include "maps/contour.h"
-#include "maps/gdal_output.h"
-#include "maps/geotiff.h"
+#include "maps/staged_files.h"
 
 namespace maps {
-namespace {
-
-const char* driver_name(VectorFormat format) {
-  switch (format) {
-    case VectorFormat::kGeoPackage: return "GPKG";
-    case VectorFormat::kGeoJson: return "GeoJSON";
-    case VectorFormat::kShapefile: return "ESRI Shapefile";
-  }
-  return "";
-}
-
-const std::vector<std::string> kShapefileSidecars = {".shx", ".dbf", ".prj"};
-
-// The file's name without its folder and ending: the layer's name.
-std::string layer_name(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
-  const std::string stem = name.substr(0, name.size() - ending_of(name).size());
-  return stem.empty() ? "contours" : stem;
-}
-
-bool add_real_field(OGRLayer* layer, const std::string& name) {
-  OGRFieldDefn field(name.c_str(), OFTReal);
-  return layer->CreateField(&field) == OGRERR_NONE;
-}
-
-void create(const std::string& file, const std::string& name, VectorFormat format,
-            std::span<const engine::EvaluatedGrid> times, std::span<const double> levels, const Crs* crs,
-            GdalErrors& errors) {
-  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driver_name(format));
-  if (driver == nullptr) return errors.fail(std::string("GDAL has no ") + driver_name(format) + " driver");
-  GDALDatasetUniquePtr dataset(driver->Create(file.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
-  if (!dataset) return errors.fail("GDAL could not create the file");
-  OGRSpatialReference srs;
-  srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);  // x easting, y northing
-  if (crs != nullptr && srs.importFromWkt(crs->wkt.c_str()) != OGRERR_NONE)
-    return errors.fail("the CRS '" + crs->text + "' cannot be read back");
-  // GeoJSON: the coordinates in the CRS given (not reprojected to WGS 84), and
-  // every number with the digits that bring it back exactly.
-  const char* const geojson[] = {"RFC7946=NO", "WRITE_NAME=YES", nullptr};
-  OGRLayer* layer = dataset->CreateLayer(name.c_str(), crs != nullptr ? &srs : nullptr, wkbLineString,
-                                         format == VectorFormat::kGeoJson ? const_cast<char**>(geojson) : nullptr);
-  if (layer == nullptr) return errors.fail("GDAL could not create the layer");
-  if (!add_real_field(layer, level_field(format)) || !add_real_field(layer, "days"))
-    return errors.fail("GDAL could not create the attributes");
-
-  const engine::EvaluatedGrid& first = times.front();
-  std::vector<float> values;
-  values.reserve(static_cast<std::size_t>(first.NX) * static_cast<std::size_t>(first.NY));
-  if (layer->StartTransaction() != OGRERR_NONE) return errors.fail("GDAL could not start writing the layer");
-  for (const engine::EvaluatedGrid& e : times) {
-    values.clear();
-    for (std::int32_t r = 1; r <= e.NY; ++r)
-      for (std::int32_t c = 1; c <= e.NX; ++c) values.push_back((*e.DD)(c, r));
-    const double days = days_of(e.TIME);
-    for (double level : levels) {
-      for (const ContourLine& line : trace_contour(values, e.NX, e.NY, level)) {
-        OGRFeature feature(layer->GetLayerDefn());
-        feature.SetField(0, level);
-        feature.SetField(1, days);
-        OGRLineString geometry;
-        geometry.setNumPoints(static_cast<int>(line.size()), false);
-        for (std::size_t k = 0; k < line.size(); ++k)
-          geometry.setPoint(static_cast<int>(k), e.XLL + line[k].x * e.SPACING, e.YLL + line[k].y * e.SPACING);
-        feature.SetGeometry(&geometry);
-        if (layer->CreateFeature(&feature) != OGRERR_NONE) return errors.fail("GDAL could not write a contour line");
-      }
-    }
-  }
-  if (layer->CommitTransaction() != OGRERR_NONE) return errors.fail("GDAL could not finish writing the layer");
-  // Closing the dataset writes what is still buffered; failures are reported.
-  dataset.reset();
-}
-
-}  // namespace
-
 std::optional<VectorFormat> vector_format_of(std::string_view path) {
   std::string ending = ending_of(std::string(path));
   if (ending.size() == path.size() || (path.size() > ending.size() && path[path.size() - ending.size() - 1] == '/'))
@@ -103,28 +23,15 @@ std::string level_field(VectorFormat format) {
   return format == VectorFormat::kShapefile ? "drawdown_f" : "drawdown_ft";
 }
 
-std::vector<std::string> contour_files(const std::string& path, VectorFormat format) {
-  std::vector<std::string> files{path};
-  if (format == VectorFormat::kShapefile)
-    for (const std::string& e : kShapefileSidecars) files.push_back(with_ending(path, e));
-  return files;
+std::vector<std::string> sidecar_endings(VectorFormat format) {
+  if (format == VectorFormat::kShapefile) return {".shx", ".dbf", ".prj"};
+  return {};
 }
 
-std::string write_contour_layer(const std::string& path, VectorFormat format,
-                                std::span<const engine::EvaluatedGrid> times, std::span<const double> levels,
-                                const Crs* crs) {
-  if (std::string problem = check_times(times, "contour lines"); !problem.empty()) return problem;
-  use_gdal();
-  StagedFiles staged(path, format == VectorFormat::kShapefile ? kShapefileSidecars : std::vector<std::string>{});
-  if (std::string why = staged.check_folder(); !why.empty()) return why;
-  {
-    GdalErrors errors;
-    CPLSetThreadLocalConfigOption("GDAL_PAM_ENABLED", "NO");
-    create(staged.temporary(), layer_name(path), format, times, levels, crs, errors);
-    CPLSetThreadLocalConfigOption("GDAL_PAM_ENABLED", nullptr);
-    if (!errors.failure().empty()) return staged.in_final_names(errors.failure());
-  }
-  return staged.commit();
+std::vector<std::string> contour_files(const std::string& path, VectorFormat format) {
+  std::vector<std::string> files{path};
+  for (const std::string& e : sidecar_endings(format)) files.push_back(with_ending(path, e));
+  return files;
 }
 
 }  // namespace maps

@@ -30,6 +30,10 @@ inline constexpr std::string_view kVectorEndings = ".gpkg (GeoPackage), .geojson
 /// ten characters a shapefile's field names hold ("drawdown_f") there.
 std::string level_field(VectorFormat format);
 
+/// The endings of the files written beside the layer's file: a shapefile's
+/// .shx, .dbf and .prj; none for the other formats.
+std::vector<std::string> sidecar_endings(VectorFormat format);
+
 /// Every file the layer writes: `path`, and for a shapefile the .shx, .dbf,
 /// and .prj of the same name.
 std::vector<std::string> contour_files(const std::string& path, VectorFormat format);
@@ -37,7 +41,9 @@ std::vector<std::string> contour_files(const std::string& path, VectorFormat for
 /// Writes the contour lines of the grids of `times` (one or more times of the
 /// same grid) at `levels` to `path` in `format`, one layer named after the
 /// file, with `crs` when not null. The files appear whole or not at all.
-/// Returns "" on success, or why they were not written (the reason alone).
+/// Returns "" on success, or why they were not written (the reason alone;
+/// gdal_module_problem() when the GIS module, which writes them, cannot be
+/// loaded).
 std::string write_contour_layer(const std::string& path, VectorFormat format,
                                 std::span<const engine::EvaluatedGrid> times, std::span<const double> levels,
                                 const Crs* crs);

@@ -4,9 +4,10 @@
 #include <cctype>
 
 #include "maps/esri_grid.h"
-#include "maps/gdal_output.h"
+#include "maps/gdal_module.h"
 #include "maps/geotiff.h"
 #include "maps/output_file.h"
+#include "maps/staged_files.h"
 
 namespace maps {
 
@@ -35,7 +36,10 @@ std::string write_grid(const std::string& path, GridFormat format, std::span<con
   if (crs == nullptr) return "";
   const std::string prj = with_ending(path, ".prj");
   const std::string text = esri_prj_text(*crs);
-  if (text.empty()) return "the CRS '" + crs->text + "' has no ESRI WKT for '" + prj + "'";
+  if (text.empty()) {
+    if (std::string problem = gdal_module_problem(); !problem.empty()) return problem;
+    return "the CRS '" + crs->text + "' has no ESRI WKT for '" + prj + "'";
+  }
   OutputFile file(prj);
   file.write(text);
   if (std::string why = file.finish(); !why.empty()) return "its .prj '" + prj + "': " + why;

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "maps/gdal_module.h"
 #include "maps/output_file.h"
 #include "maps/plot_draw.h"
 #include "maps/plot_text.h"
@@ -89,6 +90,10 @@ std::string write_plot(const std::string& path, PlotFormat format, const engine:
   using picture::Surface;
   if (std::string problem = missing_cells(e, "map"); !problem.empty()) return problem;
   const PlotLayout l = plot_layout(e, options, format);
+  // The contour lines are traced by GDAL, in the GIS module: a picture
+  // without them is not the picture asked for.
+  if (!l.levels.empty() && e.NX >= 2 && e.NY >= 2)
+    if (std::string problem = gdal_module_problem(); !problem.empty()) return problem;
 
   OutputFile sink(path);
 

@@ -23,6 +23,15 @@ Options accepted(std::vector<std::string_view> arguments) {
   return std::holds_alternative<Options>(parsed) ? std::get<Options>(parsed) : Options{};
 }
 
+// Expects the command line refused with one line that holds `says`.
+void expect_refused(const std::vector<std::string_view>& arguments, std::string_view says) {
+  const auto parsed = parse(arguments);
+  ASSERT_TRUE(std::holds_alternative<UsageError>(parsed)) << says;
+  const std::string& message = std::get<UsageError>(parsed).message;
+  EXPECT_NE(message.find(says), std::string::npos) << message;
+  EXPECT_EQ(message.find('\n'), std::string::npos) << "one line";
+}
+
 TEST(CommandLine, NoArgumentsAskAtTheConsole) {
   const Options o = accepted({});
   EXPECT_FALSE(o.help || o.version);
@@ -119,13 +128,7 @@ TEST(CommandLine, RefusedLinesSayWhat) {
       {{"--study=s.toml", "--grid", "g.asc"}, "--study takes no INPUT REPORT and no other option of a run"},
       {{"--study=s.toml", "--crs", "EPSG:2264"}, "--study takes no INPUT REPORT and no other option of a run"},
   };
-  for (const Case& k : cases) {
-    const auto parsed = parse(k.arguments);
-    ASSERT_TRUE(std::holds_alternative<UsageError>(parsed)) << k.says;
-    const std::string& message = std::get<UsageError>(parsed).message;
-    EXPECT_NE(message.find(k.says), std::string::npos) << message;
-    EXPECT_EQ(message.find('\n'), std::string::npos) << "one line";
-  }
+  for (const Case& k : cases) expect_refused(k.arguments, k.says);
 }
 
 TEST(CommandLine, PictureSettings) {
@@ -169,13 +172,7 @@ TEST(CommandLine, PictureSettings) {
       {{"--page", "a4", "--plot", "m.svg"}, "option '--page' is for a .pdf plot, not 'm.svg'"},
       {{"--dpi", "100", "--plot", "m.pdf"}, "option '--dpi' is for a .png plot, not 'm.pdf'"},
   };
-  for (const Case& k : cases) {
-    const auto parsed = parse(k.arguments);
-    ASSERT_TRUE(std::holds_alternative<UsageError>(parsed)) << k.says;
-    const std::string& message = std::get<UsageError>(parsed).message;
-    EXPECT_NE(message.find(k.says), std::string::npos) << message;
-    EXPECT_EQ(message.find('\n'), std::string::npos) << "one line";
-  }
+  for (const Case& k : cases) expect_refused(k.arguments, k.says);
 }
 
 TEST(CommandLine, GisOptions) {

@@ -19,6 +19,8 @@
 #include "maps/colour_scale.h"
 #include "plot_scene.h"
 
+#include "picture_pixels.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -68,23 +70,9 @@ Png read_png(const std::string& file) {
   return Png(cairo_image_surface_create_from_png(file.c_str()), cairo_surface_destroy);
 }
 
-// The picture's colour at (x, y) pixels, as 0 .. 255 channels.
-struct Pixel {
-  int r, g, b;
-};
-Pixel pixel_at(cairo_surface_t* png, double x, double y) {
-  cairo_surface_flush(png);
-  const unsigned char* data = cairo_image_surface_get_data(png);
-  const int stride = cairo_image_surface_get_stride(png);
-  const auto word = *reinterpret_cast<const std::uint32_t*>(data + static_cast<int>(y) * stride + static_cast<int>(x) * 4);
-  return Pixel{static_cast<int>((word >> 16) & 0xff), static_cast<int>((word >> 8) & 0xff), static_cast<int>(word & 0xff)};
-}
-
-void expect_colour(const Pixel& p, const maps::Rgb& c, const std::string& where) {
-  EXPECT_NEAR(p.r, c.r * 255, 3.0) << where;
-  EXPECT_NEAR(p.g, c.g * 255, 3.0) << where;
-  EXPECT_NEAR(p.b, c.b * 255, 3.0) << where;
-}
+using picture_testing::expect_colour;
+using picture_testing::Pixel;
+using picture_testing::pixel_at;
 
 TEST_F(PlotFile, ColourMapRunsLowToHighWhereTheDrawdownDoes) {
   // Drawdown rising to the right (columns) and, in a second picture, upwards

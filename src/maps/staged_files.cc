@@ -1,7 +1,4 @@
-#include "maps/gdal_output.h"
-
-#include <cpl_error.h>
-#include <gdal.h>
+#include "maps/staged_files.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,16 +7,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 
 namespace maps {
 namespace {
-
-void CPL_STDCALL keep_error(CPLErr kind, CPLErrorNum, const char* message) {
-  if (kind < CE_Failure) return;  // warnings and debug output are not failures
-  auto* errors = static_cast<GdalErrors*>(CPLGetErrorHandlerUserData());
-  if (errors != nullptr) errors->fail(message != nullptr ? message : "");
-}
 
 std::size_t name_start(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -27,15 +17,6 @@ std::size_t name_start(const std::string& path) {
 }
 
 }  // namespace
-
-void use_gdal() {
-  static std::once_flag once;
-  std::call_once(once, [] { GDALAllRegister(); });
-}
-
-GdalErrors::GdalErrors() { CPLPushErrorHandlerEx(keep_error, this); }
-
-GdalErrors::~GdalErrors() { CPLPopErrorHandler(); }
 
 std::string ending_of(const std::string& path) {
   const std::size_t start = name_start(path);

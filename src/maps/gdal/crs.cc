@@ -1,4 +1,5 @@
-#include "maps/gis_crs.h"
+// The CRS, read and written by GDAL (OGRSpatialReference).
+#include "maps/gdal/gis_module.h"
 
 #include <cpl_conv.h>
 #include <ogr_spatialref.h>
@@ -6,9 +7,9 @@
 #include <cmath>
 #include <memory>
 
-#include "maps/gdal_output.h"
+#include "maps/gdal/gdal_errors.h"
 
-namespace maps {
+namespace maps::gdal {
 namespace {
 
 // Both feet GDAL knows (0.3048 m and the US survey foot, 1200/3937 m) and the
@@ -58,4 +59,4 @@ std::string esri_prj_text(const Crs& crs) {
   return exported(srs, "FORMAT=WKT1_ESRI");
 }
 
-}  // namespace maps
+}  // namespace maps::gdal

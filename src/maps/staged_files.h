@@ -1,37 +1,13 @@
-// What the GIS outputs written through GDAL share: GDAL's drivers registered
-// once, GDAL's error reports caught instead of printed, and a file (with the
-// files a format writes beside it) written under a temporary name in its own
-// folder and renamed into place only when complete.
+// The endings of file names, and a file written by a library (with the files a
+// format writes beside it) under a temporary name in its own folder and renamed
+// into place only when complete: what the GIS outputs written through GDAL
+// share, apart from GDAL itself (src/maps/gdal).
 #pragma once
 
 #include <string>
 #include <vector>
 
 namespace maps {
-
-/// Registers GDAL's drivers (once per process; any thread may call it).
-void use_gdal();
-
-/// While alive, GDAL's error reports of this thread are kept instead of
-/// printed; the first failure is the reason an output gives.
-class GdalErrors {
- public:
-  GdalErrors();
-  ~GdalErrors();
-  GdalErrors(const GdalErrors&) = delete;
-  GdalErrors& operator=(const GdalErrors&) = delete;
-
-  /// The first failure GDAL reported (its message), or "" when none.
-  const std::string& failure() const { return failure_; }
-
-  /// Keeps `message` as the failure unless one is kept already.
-  void fail(const std::string& message) {
-    if (failure_.empty()) failure_ = message.empty() ? "GDAL reported a failure" : message;
-  }
-
- private:
-  std::string failure_;
-};
 
 /// The endings of a file name: "dd.tif" -> ".tif", "a.b/dd" -> "". The part
 /// after the last dot of the last path component, dot included.

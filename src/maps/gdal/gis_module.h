@@ -1,0 +1,28 @@
+// The functions of the GIS module, under names of their own: the program
+// reaches them through the table the module exports (maps/gdal_module.h), by
+// the maps functions of the same names.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/drawdown_grid.h"
+#include "maps/contour.h"
+#include "maps/contour_layer.h"
+#include "maps/gis_crs.h"
+
+namespace maps::gdal {
+
+std::string read_crs(std::string_view text, Crs& crs);
+std::string esri_prj_text(const Crs& crs);
+std::string write_geotiff(const std::string& path, std::span<const engine::EvaluatedGrid> times, const Crs* crs);
+std::string write_contour_layer(const std::string& path, VectorFormat format,
+                                std::span<const engine::EvaluatedGrid> times, std::span<const double> levels,
+                                const Crs* crs);
+std::vector<ContourLine> trace_contour(std::span<const float> values, std::int32_t nx, std::int32_t ny,
+                                       double level);
+
+}  // namespace maps::gdal
