@@ -1,5 +1,6 @@
 # Two commands set everything up on a fresh machine:
 #   make run   - Release build, then a run on the bundled example
+#   make study - Release build, then the example study (examples/study)
 #   make test  - build and run every test
 # and, for hardening:
 #   make sanitize - every test again, built with AddressSanitizer and
@@ -8,18 +9,21 @@
 #                   folder build-fuzz)
 # and, for speed:
 #   make bench    - full-size runs, default against reference evaluation:
-#                   medians, ratios and peak memory (folder build-bench,
-#                   about 15 minutes)
+#                   medians, ratios and peak memory; then a full-size study
+#                   against the specified run (folder build-bench, about 20
+#                   minutes)
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 ASAN_BUILD   ?= build-asan
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= read_free numeric_edit whole_run
+FUZZ_TARGETS ?= read_free numeric_edit whole_run study_reader
 BENCH_BUILD  ?= build-bench
+# Targets may be named with or without their _fuzz ending.
+FUZZ_NAMES    = $(patsubst %_fuzz,%,$(FUZZ_TARGETS))
 
-.PHONY: all deps configure build run test bench sanitize fuzz clean
+.PHONY: all deps configure build run study test bench sanitize fuzz clean
 
 all: build
 
@@ -39,6 +43,12 @@ run: build
 	@echo "report:  run/wellfield.rpt"
 	@echo "raster:  run/ARCFILE"
 
+study: build
+	@rm -rf run/study && mkdir -p run/study && cp examples/study/wellfield.toml examples/study/receptors.csv run/study/
+	@$(BUILD)/leaky-drawdown --study run/study/wellfield.toml
+	@echo
+	@echo "outputs: run/study/out/"
+
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
@@ -51,14 +61,15 @@ sanitize: deps
 fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DLEAKY_SANITIZE=ON -DLEAKY_BUILD_FUZZ=ON -DLEAKY_BUILD_TESTS=OFF $(CMAKE_ARGS) >/dev/null
-	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addsuffix _fuzz,$(FUZZ_TARGETS))
-	@fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(addsuffix _fuzz,$(FUZZ_NAMES))
+	@fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_NAMES)
 
 bench: deps
 	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DLEAKY_BUILD_BENCH=ON \
 	  -DLEAKY_BUILD_TESTS=OFF $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@python3 bench/full_size_runs.py $(BENCH_BUILD)/leaky-drawdown
+	@python3 bench/full_size_study.py $(BENCH_BUILD)/leaky-drawdown
 
 clean:
 	rm -rf $(BUILD) build-* run

@@ -12,6 +12,7 @@
 #include "driver/run.h"
 #include "recio/error_report.h"
 #include "recio/units.h"
+#include "study/run_study.h"
 
 int main(int argc, char** argv) {
   // A console output that has gone away (a pipe whose reader has ended) is a
@@ -40,5 +41,6 @@ int main(int argc, char** argv) {
     recio::send_record(recio::kConsoleOut, std::string(base::kVersionLine) + "\n", false);
     return base::kExitSuccess;
   }
+  if (options.study) return study::run_study(*options.study, options.evaluation);
   return driver::run(options);
 }

@@ -145,6 +145,7 @@ constexpr Valued kValued[] = {
     {"--dpi", take_dpi, "a number of pixels per inch"},
     {"--arcfile", [](Options& o, const std::string& v) { return take_file(o.arcfile, "--arcfile", v); }},
     {"--check", [](Options& o, const std::string& v) { return take_file(o.check, "--check", v); }},
+    {"--study", [](Options& o, const std::string& v) { return take_file(o.study, "--study", v); }},
 };
 
 // Why the picture's settings do not fit the --plot file ("" when they do).
@@ -225,6 +226,9 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
   }
 
   if (o.help || o.version) return o;
+  if (o.study && (!names.empty() || o.grid || o.contours || o.plot || o.arcfile || o.check || o.quiet || o.crs ||
+                  !o.levels.empty()))
+    return UsageError{"--study takes no INPUT REPORT and no other option of a run: a study names its outputs"};
   if (o.check) {
     if (!names.empty()) return UsageError{"unexpected argument '" + names[0] + "' (--check reads INPUT only)"};
     if (o.grid || o.contours || o.plot || o.arcfile)
@@ -287,6 +291,9 @@ Options:
   --check INPUT read INPUT as a run would and write nothing: list each answer
                 (line, name, text as written, value taken), the wells a run
                 evaluates and the warnings
+  --study FILE  run the study file FILE (TOML) instead: wells in map
+                coordinates, several times, rate schedules, receptors; its
+                outputs are named in the file (see the README, "Studies")
   --help        show this text and stop
   --version     show the version and stop
 

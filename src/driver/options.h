@@ -35,6 +35,7 @@ struct Options {
   std::optional<std::string> plot;    ///< --plot FILE: the picture to write
   maps::PlotFormat plot_format = maps::PlotFormat::kPng;  ///< format of `plot`, from its ending
   maps::PlotOptions plot_options;     ///< --range, --page and --dpi for the picture
+  std::optional<std::string> study;   ///< --study FILE: run the study file instead
   engine::Options evaluation;         ///< how the grid is evaluated (from the environment)
 };
 

@@ -1,24 +1,39 @@
 // The drawdown grid, the wells and the aquifer of an evaluation.
 #pragma once
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <vector>
 
 namespace engine {
 
-/// Nodes the grid holds in each direction.
+/// Nodes the specified run's grid holds in each direction.
 inline constexpr std::int32_t kMaxNodes = 300;
 /// Slots of the well table, the end marker's included.
 inline constexpr std::int32_t kWellSlots = 1000;
 /// Wells the table holds: one slot is kept for the end marker.
 inline constexpr std::int32_t kMaxWells = kWellSlots - 1;
 
-/// The drawdown grid DD: 300 x 300 single cells addressed (column, row) from 1,
-/// the cells of one row adjacent in storage.
+/// The drawdown grid DD: single cells addressed (column, row) from 1, the cells
+/// of one row adjacent in storage. The specified run's grid is 300 x 300; a
+/// study's has its own number of columns and rows.
 class DrawdownGrid {
  public:
+  /// The specified run's grid: 300 x 300 cells, all 0.0.
+  DrawdownGrid() : DrawdownGrid(kMaxNodes, kMaxNodes) {}
+  /// A grid of `columns` x `rows` cells, all 0.0 (a count below 1 gives no
+  /// cells). Throws std::bad_alloc when the memory is not there.
+  DrawdownGrid(std::int32_t columns, std::int32_t rows)
+      : columns_(std::max<std::int32_t>(columns, 0)),
+        rows_(std::max<std::int32_t>(rows, 0)),
+        cells_(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_)) {}
+
+  /// Columns the grid holds.
+  std::int32_t columns() const { return columns_; }
+  /// Rows the grid holds.
+  std::int32_t rows() const { return rows_; }
+
   /// The cell of node (c, r), both counted from 1.
   float& operator()(std::int32_t c, std::int32_t r) { return cells_[index(c, r)]; }
   /// The cell of node (c, r), read-only.
@@ -30,10 +45,12 @@ class DrawdownGrid {
   }
 
  private:
-  static std::size_t index(std::int32_t c, std::int32_t r) {
-    return static_cast<std::size_t>(r - 1) * kMaxNodes + static_cast<std::size_t>(c - 1);
+  std::size_t index(std::int32_t c, std::int32_t r) const {
+    return static_cast<std::size_t>(r - 1) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(c - 1);
   }
-  std::array<float, kMaxNodes * kMaxNodes> cells_{};
+  std::int32_t columns_;
+  std::int32_t rows_;
+  std::vector<float> cells_;
 };
 
 /// One well of the table: position in node units and rate in gallons per day.

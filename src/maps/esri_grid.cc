@@ -41,29 +41,48 @@ std::string esri_value_text(float v) {
   return s;
 }
 
-std::string esri_grid_text(const engine::EvaluatedGrid& e) {
+EsriFrame esri_frame(const engine::EvaluatedGrid& e) {
   const double half = e.SPACING / 2.0;
+  return EsriFrame{e.NX, e.NY, e.XLL + half, e.YLL + half, e.SPACING};
+}
+
+std::string esri_grid_header(const EsriFrame& frame) {
   std::string s;
-  s += "ncols        " + std::to_string(e.NX) + "\n";
-  s += "nrows        " + std::to_string(e.NY) + "\n";
-  s += "xllcorner    " + shortest(e.XLL + half) + "\n";
-  s += "yllcorner    " + shortest(e.YLL + half) + "\n";
-  s += "cellsize     " + std::to_string(e.SPACING) + "\n";
+  s += "ncols        " + std::to_string(frame.columns) + "\n";
+  s += "nrows        " + std::to_string(frame.rows) + "\n";
+  s += "xllcorner    " + shortest(frame.xllcorner) + "\n";
+  s += "yllcorner    " + shortest(frame.yllcorner) + "\n";
+  s += "cellsize     " + std::to_string(frame.cellsize) + "\n";
   s += "NODATA_value " + std::to_string(kEsriNoData) + "\n";
-  for (std::int32_t r = e.NY; r >= 1; --r) {
-    for (std::int32_t c = 1; c <= e.NX; ++c) {
-      if (c > 1) s += ' ';
-      s += esri_value_text((*e.DD)(c, r));
-    }
-    s += '\n';
+  return s;
+}
+
+std::string esri_grid_row(const engine::DrawdownGrid& DD, std::int32_t r, std::int32_t columns) {
+  std::string s;
+  for (std::int32_t c = 1; c <= columns; ++c) {
+    if (c > 1) s += ' ';
+    s += esri_value_text(DD(c, r));
   }
+  s += '\n';
+  return s;
+}
+
+std::string esri_grid_text(const engine::EvaluatedGrid& e) {
+  std::string s = esri_grid_header(esri_frame(e));
+  for (std::int32_t r = e.NY; r >= 1; --r) s += esri_grid_row(*e.DD, r, e.NX);
   return s;
 }
 
 std::string write_esri_grid(const std::string& path, const engine::EvaluatedGrid& e) {
   if (std::string problem = missing_cells(e, "grid cells"); !problem.empty()) return problem;
+  return write_esri_grid(path, esri_frame(e), *e.DD);
+}
+
+std::string write_esri_grid(const std::string& path, const EsriFrame& frame, const engine::DrawdownGrid& DD) {
   OutputFile file(path);
-  file.write(esri_grid_text(e));
+  if (file.write(esri_grid_header(frame)))
+    for (std::int32_t r = frame.rows; r >= 1; --r)
+      if (!file.write(esri_grid_row(DD, r, frame.columns))) break;
   return file.finish();
 }
 

@@ -3,6 +3,7 @@
 // row first, values separated by blanks.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "engine/drawdown_grid.h"
@@ -19,14 +20,37 @@ inline constexpr int kEsriNoData = -9999;
 /// every digit of the exact value; "-9999" for a value that is not finite.
 std::string esri_value_text(float v);
 
-/// The whole grid file. Node (c, r) lies at (XLL + c * SPACING, YLL + r * SPACING)
-/// feet and is the centre of its cell, so the grid's lower-left corner is half a
-/// spacing below and left of node (1, 1). Lines end with LF.
-/// Requires missing_cells(e, ...) to be empty.
+/// Where a grid's cells lie on the map, and how many there are.
+struct EsriFrame {
+  std::int32_t columns = 0, rows = 0;   ///< ncols, nrows
+  double xllcorner = 0, yllcorner = 0;  ///< lower-left corner of the lower-left cell, feet
+  std::int32_t cellsize = 0;            ///< the side of a cell, feet
+};
+
+/// The frame of an evaluated grid of the specified run. Node (c, r) lies at
+/// (XLL + c * SPACING, YLL + r * SPACING) feet and is the centre of its cell, so
+/// the grid's lower-left corner is half a spacing below and left of node (1, 1).
+EsriFrame esri_frame(const engine::EvaluatedGrid& e);
+
+/// The six header lines, each ended by LF.
+std::string esri_grid_header(const EsriFrame& frame);
+
+/// The data line of row r: cells (1, r) .. (columns, r) separated by one blank,
+/// ended by LF.
+std::string esri_grid_row(const engine::DrawdownGrid& DD, std::int32_t r, std::int32_t columns);
+
+/// The whole grid file of `e`: the header of esri_frame(e), then one line per
+/// grid row, top row first. Lines end with LF. Requires missing_cells(e, ...)
+/// to be empty.
 std::string esri_grid_text(const engine::EvaluatedGrid& e);
 
 /// Writes the grid to `path`, replacing the file. Returns "" on success, or why
 /// the grid was not written (the reason alone, without the file's name).
 std::string write_esri_grid(const std::string& path, const engine::EvaluatedGrid& e);
+
+/// Writes cells (1..columns, 1..rows) of `DD` placed by `frame` to `path`, a
+/// row at a time, replacing the file: the same layout as esri_grid_text.
+/// Returns "" on success, or why the grid was not written (the reason alone).
+std::string write_esri_grid(const std::string& path, const EsriFrame& frame, const engine::DrawdownGrid& DD);
 
 }  // namespace maps

@@ -67,6 +67,14 @@ TEST(CommandLine, NamesAndOptionsInAnyOrder) {
   EXPECT_EQ(o.input, "a/folder/with/a-rather-long-input-name.dat");
 }
 
+TEST(CommandLine, AStudyFileInsteadOfTheRun) {
+  EXPECT_EQ(accepted({"--study", "permit.toml"}).study, "permit.toml");
+  const Options o = accepted({"--study=a folder/permit.toml"});
+  EXPECT_EQ(o.study, "a folder/permit.toml");
+  EXPECT_FALSE(o.input || o.grid || o.plot);
+  EXPECT_FALSE(accepted({"in.dat", "out.rpt"}).study);
+}
+
 TEST(CommandLine, HelpAndVersionWinOverNames) {
   EXPECT_TRUE(accepted({"--help"}).help);
   EXPECT_TRUE(accepted({"-h"}).help);
@@ -115,6 +123,10 @@ TEST(CommandLine, RefusedLinesSayWhat) {
       {{"--check=in.dat", "--grid", "dd.asc"}, "--check writes nothing"},
       {{"--quiet"}, "--quiet needs INPUT and REPORT"},
       {{"--arcfile"}, "option '--arcfile' needs a file name"},
+      {{"--study"}, "option '--study' needs a file name"},
+      {{"--study", "s.toml", "in.dat", "out.rpt"}, "--study takes no INPUT REPORT and no other option of a run"},
+      {{"--study=s.toml", "--grid", "g.asc"}, "--study takes no INPUT REPORT and no other option of a run"},
+      {{"--study=s.toml", "--crs", "EPSG:2264"}, "--study takes no INPUT REPORT and no other option of a run"},
   };
   for (const Case& k : cases) expect_refused(k.arguments, k.says);
 }
@@ -214,7 +226,7 @@ TEST(CommandLine, UsageNamesEveryOption) {
   for (const char* word : {"Usage: leaky-drawdown", "INPUT REPORT", "--grid FILE", "--plot FILE", "--range MIN,MAX",
                            "--page letter|a4", "--dpi N", "--contours FILE", "--levels L1,L2,...", "--crs CRS", ".tif",
                            ".asc", ".gpkg", ".geojson", ".shp", "--help", "--version", ".png", ".svg", ".pdf",
-                           "Exit status", "--check INPUT", "--quiet", "--arcfile FILE"})
+                           "Exit status", "--check INPUT", "--quiet", "--arcfile FILE", "--study FILE"})
     EXPECT_NE(usage.find(word), std::string::npos) << word;
 }
 

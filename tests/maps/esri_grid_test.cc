@@ -106,6 +106,20 @@ TEST(EsriGrid, HeaderPlacesNodesAtCellCentresAndRowsRunTopFirst) {
             "NODATA_value -9999\n0\n");
 }
 
+TEST(EsriGrid, AFrameInMapCoordinatesPlacesAnyGrid) {
+  // A grid wider than the specified run's, its corner on a fraction of a foot.
+  engine::DrawdownGrid dd(301, 2);
+  dd(1, 1) = 1.5f, dd(301, 1) = -2.25f, dd(1, 2) = 3.0f, dd(301, 2) = 7.25f;
+  const maps::EsriFrame frame{301, 2, 2150000.25, -720000.5, 100};
+  EXPECT_EQ(maps::esri_grid_header(frame),
+            "ncols        301\nnrows        2\nxllcorner    2150000.25\nyllcorner    -720000.5\ncellsize     100\n"
+            "NODATA_value -9999\n");
+  std::string top = "3", bottom = "1.5";
+  for (int c = 2; c < 301; ++c) top += " 0", bottom += " 0";
+  EXPECT_EQ(maps::esri_grid_row(dd, 2, 301), top + " 7.25\n");
+  EXPECT_EQ(maps::esri_grid_row(dd, 1, 301), bottom + " -2.25\n");
+}
+
 TEST(EsriGrid, GridsWithoutCellsAreRefused) {
   struct Case {
     std::int32_t nx, ny, spacing;
@@ -139,6 +153,18 @@ TEST_F(EsriGridFile, WritesTheTextAndReplacesAnOldFile) {
   std::ostringstream s;
   s << in.rdbuf();
   EXPECT_EQ(s.str(), maps::esri_grid_text(g.e));
+}
+
+TEST_F(EsriGridFile, TheFrameWriterGivesTheSpecifiedRunsBytes) {
+  Grid g(3, 2, 2150000, 720000, 100);
+  (*g.dd)(1, 1) = 1.5f, (*g.dd)(3, 2) = 18.592806f;
+  const std::string path = (folder_ / "framed.asc").string();
+  ASSERT_EQ(maps::write_esri_grid(path, maps::esri_frame(g.e), *g.dd), "");
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  EXPECT_EQ(s.str(), maps::esri_grid_text(g.e));
+  EXPECT_EQ(maps::esri_frame(g.e).xllcorner, 2150050.0);
 }
 
 TEST_F(EsriGridFile, FailuresSayWhy) {

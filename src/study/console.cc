@@ -1,0 +1,135 @@
+#include "study/console.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "study/outputs.h"
+
+namespace study {
+namespace {
+
+// Characters of UTF-8 text (bytes that do not continue a character).
+std::size_t width(const std::string& s) {
+  return static_cast<std::size_t>(
+      std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// Rows of cells as aligned columns two blanks apart; `left[j]` aligns column
+// j to the left, else to the right. Trailing blanks are dropped.
+std::string table(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& left) {
+  std::vector<std::size_t> widths(left.size(), 0);
+  for (const auto& row : rows)
+    for (std::size_t j = 0; j < row.size(); ++j) widths[j] = std::max(widths[j], width(row[j]));
+  std::string text;
+  for (const auto& row : rows) {
+    std::string line;
+    for (std::size_t j = 0; j < row.size(); ++j) {
+      if (j > 0) line += "  ";
+      const std::string pad(widths[j] - width(row[j]), ' ');
+      line += left[j] ? row[j] + pad : pad + row[j];
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    text += line + "\n";
+  }
+  return text;
+}
+
+// A name as one line of the table.
+std::string one_line(const std::string& s) {
+  std::string t = s;
+  for (char& c : t)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  return t;
+}
+
+}  // namespace
+
+GridLargest grid_largest(const engine::DrawdownGrid& DD, const Grid& g) {
+  GridLargest largest;
+  for (std::int32_t r = 1; r <= g.rows; ++r)
+    for (std::int32_t c = 1; c <= g.columns; ++c) {
+      const float v = DD(c, r);
+      if (std::isfinite(v) && (!largest.found || v > largest.value)) largest = GridLargest{true, v, c, r};
+    }
+  return largest;
+}
+
+std::string summary_text(const Study& s, std::span<const double> series_times,
+                         const std::vector<std::vector<float>>& values, std::span<const GridLargest> largest) {
+  std::string text;
+  if (!s.receptors.empty()) {
+    std::vector<std::vector<std::string>> rows{{"receptor", "largest drawdown (ft)", "at day"}};
+    for (std::size_t i = 0; i < s.receptors.size(); ++i) {
+      std::size_t best = series_times.size();
+      for (std::size_t k = 0; k < series_times.size(); ++k)
+        if (std::isfinite(values[i][k]) && (best == series_times.size() || values[i][k] > values[i][best])) best = k;
+      if (best == series_times.size())
+        rows.push_back({one_line(s.receptors[i].name), "none", "-"});
+      else
+        rows.push_back({one_line(s.receptors[i].name), single_text(values[i][best]), double_text(series_times[best])});
+    }
+    text += table(rows, {true, false, false}) + "\n";
+  }
+  std::vector<std::vector<std::string>> rows{{"day", "largest drawdown (ft)", "at x (ft)", "y (ft)", "node"}};
+  for (std::size_t k = 0; k < s.times.size() && k < largest.size(); ++k) {
+    const GridLargest& l = largest[k];
+    if (!l.found) {
+      rows.push_back({double_text(s.times[k]), "none", "-", "-", "-"});
+      continue;
+    }
+    const double x = s.grid.xll + (l.c - 0.5) * s.grid.spacing;
+    const double y = s.grid.yll + (l.r - 0.5) * s.grid.spacing;
+    std::string node = "(";
+    node += std::to_string(l.c);
+    node += ", ";
+    node += std::to_string(l.r);
+    node += ")";
+    rows.push_back({double_text(s.times[k]), single_text(l.value), double_text(x), double_text(y), node});
+  }
+  text += table(rows, {false, false, false, false, true});
+  return text;
+}
+
+Progress::Progress(std::FILE* out, bool terminal, std::string label, std::uint64_t before, std::uint64_t total)
+    : out_(out), label_(std::move(label)), before_(before), total_(total), start_(std::chrono::steady_clock::now()) {
+  if (terminal) ticker_ = std::thread([this] { tick(); });
+}
+
+Progress::~Progress() {
+  if (!ticker_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  ticker_.join();
+  if (drawn_) {
+    // Clear the bar's line; the stage's own line follows.
+    std::fprintf(out_, "\r\033[K");
+    std::fflush(out_);
+  }
+}
+
+std::string Progress::bar(const std::string& label, std::uint64_t done, std::uint64_t total, double seconds) {
+  constexpr int kWidth = 30;
+  const double fraction = total == 0 ? 1.0 : std::min(1.0, static_cast<double>(done) / static_cast<double>(total));
+  const int filled = static_cast<int>(fraction * kWidth);
+  char tail[48];
+  std::snprintf(tail, sizeof tail, "] %3d%%  %.0f s", static_cast<int>(fraction * 100.0), seconds);
+  return label + " [" + std::string(static_cast<std::size_t>(filled), '#') +
+         std::string(static_cast<std::size_t>(kWidth - filled), '.') + tail;
+}
+
+void Progress::tick() {
+  using namespace std::chrono_literals;
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!wake_.wait_for(lock, 200ms, [this] { return stop_; })) {
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    if (seconds < 1.0) continue;
+    std::fprintf(out_, "\r%s", bar(label_, before_ + done.load(), total_, seconds).c_str());
+    std::fflush(out_);
+    drawn_ = true;
+  }
+}
+
+}  // namespace study

@@ -1,0 +1,72 @@
+// What a study shows at the console: a line per stage and a progress bar on a
+// terminal, and the summary table at the end.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/drawdown_grid.h"
+#include "study/study.h"
+
+namespace study {
+
+/// The largest drawdown of a grid and the first node that has it.
+struct GridLargest {
+  bool found = false;     ///< false when no cell is finite
+  float value = 0.0f;     ///< the largest finite cell
+  std::int32_t c = 0, r = 0;  ///< its node (rows from the bottom, columns from the left)
+};
+
+/// The largest finite cell of the study's grid in `DD`, the first in the order
+/// of rows from the bottom and columns from the left.
+GridLargest grid_largest(const engine::DrawdownGrid& DD, const Grid& g);
+
+/// The summary table: each receptor's largest drawdown and the first time it
+/// has it (values[i][k] at series_times[k]), then each time's largest drawdown
+/// of the grid, with the node's map coordinates and indices. LF line ends.
+std::string summary_text(const Study& s, std::span<const double> series_times,
+                         const std::vector<std::vector<float>>& values, std::span<const GridLargest> largest);
+
+/// The count of a stage's work, shown as a bar on a terminal while the stage
+/// takes more than a second. The work is counted as it is reported: a grid's
+/// evaluation reports each engine pass when it ends.
+class Progress {
+ public:
+  /// A bar labelled `label` for a stage whose work, `before` units of a whole
+  /// of `total` having been done earlier, is counted in `done`; drawn to `out`
+  /// when `terminal` is true, nothing is drawn otherwise.
+  Progress(std::FILE* out, bool terminal, std::string label, std::uint64_t before, std::uint64_t total);
+  ~Progress();
+  Progress(const Progress&) = delete;
+  Progress& operator=(const Progress&) = delete;
+
+  /// The units done; workers add to it from any thread.
+  std::atomic<std::uint64_t> done{0};
+
+  /// The bar's text for `done` units of `total` after `seconds`.
+  static std::string bar(const std::string& label, std::uint64_t done, std::uint64_t total, double seconds);
+
+ private:
+  void tick();
+
+  std::FILE* out_;
+  std::string label_;
+  std::uint64_t before_;
+  std::uint64_t total_;
+  std::chrono::steady_clock::time_point start_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stop_ = false;
+  bool drawn_ = false;
+  std::thread ticker_;
+};
+
+}  // namespace study

@@ -1,0 +1,212 @@
+#include "study/evaluation.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <system_error>
+#include <thread>
+
+#include "model/drawdown.h"
+#include "model/point_distance.h"
+
+namespace study {
+namespace {
+
+// The drawdown formula's constants, for the exact well function in double.
+constexpr double kUCoefficient = 1.87025;
+constexpr double kMinutesPerDay = 1440.0;
+constexpr double kDrawdownCoefficient = 114.59156;
+constexpr double kLeastDistance = 1.0;
+
+std::size_t cells_of(const Grid& g) {
+  return static_cast<std::size_t>(g.columns) * static_cast<std::size_t>(g.rows);
+}
+
+// One term's drawdown in feet at distance r feet, all in double.
+double exact_term(const Study& s, const Term& term, double r, ExactWellFunction W) {
+  const double T = s.aquifer.transmissivity;
+  const double u = kUCoefficient * r * r * s.aquifer.storage / (T * term.elapsed_days);
+  const double B = std::sqrt(T / s.aquifer.leakance);  // +infinity without leakage
+  return kDrawdownCoefficient * (term.dq / kMinutesPerDay) * W(u, r / B) / T;
+}
+
+double exact_point(const Study& s, double x, double y, std::span<const Term> terms, ExactWellFunction W) {
+  double sum = 0.0;
+  for (const Term& term : terms) {
+    const double r = std::max(kLeastDistance, std::hypot(x - term.map_x, y - term.map_y));
+    sum += exact_term(s, term, r, W);
+  }
+  return sum;
+}
+
+// The exact drawdown of every node, rows shared out among threads.
+void add_terms_exact(engine::DrawdownGrid& DD, const Study& s, std::span<const Term> terms, ExactWellFunction W,
+                     int threads, std::atomic<std::uint64_t>* done) {
+  const Grid& g = s.grid;
+  std::atomic<std::int32_t> next{1};
+  auto work = [&] {
+    for (std::int32_t r; (r = next.fetch_add(1)) <= g.rows;) {
+      const double y = g.yll + (r - 0.5) * g.spacing;
+      for (std::int32_t c = 1; c <= g.columns; ++c) {
+        const double x = g.xll + (c - 0.5) * g.spacing;
+        DD(c, r) = model::accumulate(static_cast<float>(exact_point(s, x, y, terms, W)), DD(c, r));
+      }
+      if (done != nullptr) done->fetch_add(static_cast<std::uint64_t>(g.columns) * terms.size());
+    }
+  };
+  std::vector<std::thread> pool;
+  for (int t = 1; t < std::min(threads, g.rows); ++t) {
+    try {
+      pool.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // fewer threads share the same rows
+    }
+  }
+  work();
+  for (std::thread& t : pool) t.join();
+}
+
+}  // namespace
+
+std::vector<Term> terms_at(const Study& s, double t) {
+  std::vector<Term> terms;
+  for (const Well& w : s.wells) {
+    const float x = node_position(w.x, s.grid.xll, s.grid.spacing);
+    const float y = node_position(w.y, s.grid.yll, s.grid.spacing);
+    double before = 0.0;
+    for (const Step& step : w.steps) {
+      if (!(step.day < t)) break;
+      Term term;
+      term.x = x;
+      term.y = y;
+      term.q = static_cast<float>(step.rate - before);
+      term.elapsed = static_cast<float>(t - step.day);
+      term.map_x = w.x;
+      term.map_y = w.y;
+      term.dq = step.rate - before;
+      term.elapsed_days = t - step.day;
+      terms.push_back(term);
+      before = step.rate;
+    }
+  }
+  return terms;
+}
+
+std::vector<Pass> passes_of(std::span<const Term> terms) {
+  std::vector<Pass> passes;
+  for (std::size_t i = 0; i < terms.size(); ++i) {
+    if (passes.empty() ||
+        std::bit_cast<std::uint32_t>(terms[i].elapsed) != std::bit_cast<std::uint32_t>(terms[i - 1].elapsed))
+      passes.push_back(Pass{i, i});
+    passes.back().end = i + 1;
+  }
+  return passes;
+}
+
+engine::Aquifer pass_aquifer(const Study& s, float elapsed) {
+  return engine::Aquifer{static_cast<float>(s.aquifer.transmissivity), static_cast<float>(s.aquifer.storage),
+                         elapsed, static_cast<float>(s.aquifer.leakance), s.grid.spacing};
+}
+
+void add_terms(engine::DrawdownGrid& DD, const Study& s, std::span<const Term> terms, const Evaluation& how,
+               std::atomic<std::uint64_t>* done) {
+  if (how.well_function == WellFunction::exact) {
+    const int threads = how.engine.method == engine::Method::reference ? 1 : how.engine.fast.threads;
+    add_terms_exact(DD, s, terms, how.exact, threads, done);
+    return;
+  }
+  std::vector<engine::Well> wells;
+  wells.reserve(terms.size());
+  for (const Term& term : terms) wells.push_back(engine::Well{term.x, term.y, term.q});
+  for (const Pass& pass : passes_of(terms)) {
+    const std::span<const engine::Well> these(wells.data() + pass.begin, pass.end - pass.begin);
+    engine::evaluate(DD, s.grid.columns, s.grid.rows, pass_aquifer(s, terms[pass.begin].elapsed), these, how.engine);
+    if (done != nullptr) done->fetch_add(static_cast<std::uint64_t>(cells_of(s.grid)) * these.size());
+  }
+}
+
+void evaluate_grid(engine::DrawdownGrid& DD, const Study& s, double t, const Evaluation& how,
+                   std::atomic<std::uint64_t>* done) {
+  engine::zero_grid(DD, s.grid.columns, s.grid.rows);
+  add_terms(DD, s, terms_at(s, t), how, done);
+}
+
+float point_drawdown_rule(const Study& s, float px, float py, std::span<const Term> terms) {
+  const float T = static_cast<float>(s.aquifer.transmissivity);
+  const float S = static_cast<float>(s.aquifer.storage);
+  const float LEAK = static_cast<float>(s.aquifer.leakance);
+  float value = 0.0f;
+  for (const Term& term : terms) {
+    const float R = model::point_distance(s.grid.spacing, px, py, term.x, term.y);
+    model::DRAWDN(T, S, term.elapsed, LEAK, term.q, R, value);
+  }
+  return value;
+}
+
+float point_drawdown_exact(const Study& s, double x, double y, std::span<const Term> terms, ExactWellFunction W) {
+  return static_cast<float>(exact_point(s, x, y, terms, W));
+}
+
+std::vector<std::vector<float>> receptor_series(const Study& s, std::span<const double> times, const Evaluation& how) {
+  std::vector<std::vector<float>> values(s.receptors.size(), std::vector<float>(times.size()));
+  for (std::size_t k = 0; k < times.size(); ++k) {
+    const std::vector<Term> terms = terms_at(s, times[k]);
+    for (std::size_t i = 0; i < s.receptors.size(); ++i) {
+      const Receptor& r = s.receptors[i];
+      values[i][k] = how.well_function == WellFunction::exact
+                         ? point_drawdown_exact(s, r.x, r.y, terms, how.exact)
+                         : point_drawdown_rule(s, node_position(r.x, s.grid.xll, s.grid.spacing),
+                                               node_position(r.y, s.grid.yll, s.grid.spacing), terms);
+    }
+  }
+  return values;
+}
+
+std::size_t most_terms(const Study& s) {
+  std::size_t most = 0;
+  for (double t : s.times) most = std::max(most, terms_at(s, t).size());
+  return most;
+}
+
+double memory_needed(const Study& s, int threads) {
+  const double nx = s.grid.columns;
+  const double ny = s.grid.rows;
+  const double terms = static_cast<double>(most_terms(s));
+  const double grid = nx * ny * sizeof(float);
+  // Per term: the term, the engine's well, its squared offsets per column and
+  // row (4 bytes each) and their lattice indices (2 bytes each).
+  const double per_term = sizeof(Term) + sizeof(engine::Well) + (nx + ny) * (4.0 + 2.0);
+  // The engine's tables of well function values: at most 16 MiB (lattice)
+  // or 80 MiB (distances); per thread a stream of up to 128 wells' values for
+  // a row and the misses' buffers; one row of the grid file's text.
+  const double tables = 96.0 * 1024 * 1024;
+  const double per_thread = 128.0 * nx * sizeof(float) + 5.0 * 1024 * sizeof(float) + 4.0 * nx * sizeof(float);
+  const double row_text = nx * 16.0;
+  return grid + terms * per_term + tables + std::max(threads, 1) * per_thread + row_text;
+}
+
+std::optional<std::string> does_not_fit(const Study& s, int threads, double machine_bytes) {
+  const double needed = memory_needed(s, threads);
+  if (machine_bytes <= 0.0 || needed <= machine_bytes) return std::nullopt;
+  const std::size_t terms = most_terms(s);
+  auto gib = [](double bytes) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.1f GiB", bytes / (1024.0 * 1024.0 * 1024.0));
+    return std::string(text);
+  };
+  return "the study needs " + gib(needed) + " of memory (a grid of " + std::to_string(s.grid.columns) + " x " +
+         std::to_string(s.grid.rows) + " nodes, " + std::to_string(terms) + (terms == 1 ? " well term" : " well terms") +
+         "), more than the " +
+         gib(machine_bytes) + " this machine has";
+}
+
+double machine_memory() {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long page = sysconf(_SC_PAGE_SIZE);
+  return pages > 0 && page > 0 ? static_cast<double>(pages) * static_cast<double>(page) : 0.0;
+}
+
+}  // namespace study

@@ -1,0 +1,689 @@
+#include "study/reader.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <vector>
+
+#include <toml++/toml.h>
+
+#include "maps/grid_file.h"
+#include "maps/plot.h"
+#include "study/csv.h"
+
+namespace study {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kTopKeys[] = {"title", "crs",  "times",    "wells_file", "receptors_file",
+                                         "aquifer", "grid", "well", "receptor",   "output"};
+constexpr std::string_view kAquiferKeys[] = {"transmissivity", "leakance", "storage"};
+constexpr std::string_view kGridKeys[] = {"xll", "yll", "spacing", "columns", "rows"};
+constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule"};
+constexpr std::string_view kReceptorKeys[] = {"name", "x", "y"};
+constexpr std::string_view kOutputKeys[] = {"folder", "grid", "series", "series_times", "hydrographs",
+                                            "well_function"};
+
+// Where each table's keys go, for a key written in the wrong table.
+struct Section {
+  std::string_view place;
+  std::span<const std::string_view> keys;
+};
+constexpr Section kSections[] = {
+    {"at the top of the file, before the first table", kTopKeys},
+    {"in [aquifer]", kAquiferKeys},
+    {"in [grid]", kGridKeys},
+    {"in a [[well]] table", kWellKeys},
+    {"in a [[receptor]] table", kReceptorKeys},
+    {"in [output]", kOutputKeys},
+};
+
+// Wells and receptors this far from the grid, in nodes, are refused: beyond it
+// a single node-unit position holds no fraction of a node.
+constexpr double kFarthestPosition = 16777216.0;
+
+// The largest study or CSV file read.
+constexpr std::size_t kLargestInput = std::size_t{1} << 30;
+
+bool contains(std::span<const std::string_view> keys, std::string_view key) {
+  return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
+// User text as a message shows it: one line, control bytes as '?', long texts cut.
+std::string shown(std::string_view text) {
+  constexpr std::size_t kLongest = 80;
+  std::string s;
+  for (char c : text.substr(0, kLongest)) s += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
+  if (text.size() > kLongest) s += "...";
+  return s;
+}
+
+std::string in_quotes(std::string_view text) { return "'" + shown(text) + "'"; }
+
+std::string number_text(double v) {
+  char text[32];
+  const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
+  return std::string(text, end);
+}
+
+std::string kind(const toml::node& n) {
+  switch (n.type()) {
+    case toml::node_type::string: return "a string";
+    case toml::node_type::integer: return "a whole number";
+    case toml::node_type::floating_point: return "a number with a point";
+    case toml::node_type::boolean: return "true or false";
+    case toml::node_type::array: return "an array";
+    case toml::node_type::table: return "a table";
+    default: return "a date or time";
+  }
+}
+
+std::string trimmed(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return std::string(s);
+}
+
+std::string lower(std::string_view s) {
+  std::string l(s);
+  for (char& c : l) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return l;
+}
+
+// The TOML library (toml++ 3.3) tests characters beyond ASCII that it meets
+// outside strings for whitespace, with a table that misses part of the range
+// U+00A1 to U+FEFE (it then reaches a point marked unreachable). So it never
+// sees that range: before parsing, every such character becomes one of the
+// private-use characters from U+F0000 on, which it takes like any letter; the
+// texts it gives back are shifted back. A file that holds private-use
+// characters of its own there (or escapes for them) is refused instead.
+constexpr char32_t kShiftedFirst = 0xA0, kShiftedLast = 0xFEFF, kShiftBase = 0xF0000;
+
+void append_utf8(std::string& s, char32_t c) {
+  if (c < 0x80) {
+    s += static_cast<char>(c);
+  } else if (c < 0x800) {
+    s += static_cast<char>(0xC0 | (c >> 6));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    s += static_cast<char>(0xE0 | (c >> 12));
+    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    s += static_cast<char>(0xF0 | (c >> 18));
+    s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// The well-formed UTF-8 character at t[i], and its length; length 0 for a
+// byte that does not start one.
+std::pair<char32_t, std::size_t> utf8_at(std::string_view t, std::size_t i) {
+  auto byte = [&](std::size_t k) { return k < t.size() ? static_cast<unsigned char>(t[k]) : 0u; };
+  auto continuation = [&](std::size_t k) { return (byte(k) & 0xC0) == 0x80; };
+  const unsigned b = byte(i);
+  if (b >= 0xC2 && b <= 0xDF && continuation(i + 1)) return {((b & 0x1F) << 6) | (byte(i + 1) & 0x3F), 2};
+  if (b >= 0xE0 && b <= 0xEF && continuation(i + 1) && continuation(i + 2)) {
+    const char32_t c = ((b & 0x0F) << 12) | ((byte(i + 1) & 0x3F) << 6) | (byte(i + 2) & 0x3F);
+    if (c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) return {c, 3};
+  }
+  if (b >= 0xF0 && b <= 0xF4 && continuation(i + 1) && continuation(i + 2) && continuation(i + 3)) {
+    const char32_t c = ((b & 0x07) << 18) | ((byte(i + 1) & 0x3F) << 12) | ((byte(i + 2) & 0x3F) << 6) |
+                       (byte(i + 3) & 0x3F);
+    if (c >= 0x10000 && c <= 0x10FFFF) return {c, 4};
+  }
+  return {0, 0};
+}
+
+// `t` with each character of [from, from + count) moved by `to - from`.
+std::string shifted(std::string_view t, char32_t from, char32_t count, char32_t to) {
+  std::string s;
+  s.reserve(t.size() + t.size() / 2);
+  for (std::size_t i = 0; i < t.size();) {
+    const auto [c, length] = utf8_at(t, i);
+    if (length > 0 && c >= from && c - from < count) {
+      append_utf8(s, to + (c - from));
+      i += length;
+    } else {
+      s += t[i++];
+    }
+  }
+  return s;
+}
+
+constexpr char32_t kShiftCount = kShiftedLast - kShiftedFirst + 1;
+
+std::string shifted_for_toml(std::string_view t) { return shifted(t, kShiftedFirst, kShiftCount, kShiftBase); }
+std::string shifted_back(std::string_view t) { return shifted(t, kShiftBase, kShiftCount, kShiftedFirst); }
+
+// The byte offset of the first private-use character of the shifted range,
+// or of an escape that could give one, in `t`; npos when there is none.
+std::size_t private_use(std::string_view t) {
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    const auto [c, length] = utf8_at(t, i);
+    if (length > 0 && c >= kShiftBase && c - kShiftBase < kShiftCount) return i;
+    if (t[i] == '\\' && i + 6 <= t.size() && (t[i + 1] == 'U') && t.compare(i + 2, 3, "000") == 0 &&
+        (t[i + 5] == 'F' || t[i + 5] == 'f'))
+      return i;
+  }
+  return std::string_view::npos;
+}
+
+// Where a name was given, for the message about a second one.
+struct Named {
+  std::string name;
+  std::string origin;  // "file:line"
+};
+
+class Reader {
+ public:
+  Reader(const std::string& file, const ReadFile& read) : file_(file), folder_(fs::path(file).parent_path()), read_(read) {}
+
+  Study read(std::string_view text) {
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
+    if (const std::size_t at = private_use(text); at != std::string_view::npos) {
+      const std::string_view before = text.substr(0, at);
+      const std::size_t line = 1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
+      fail(line, "private-use characters from U+F0000 on are not read, nor escapes for them");
+    }
+    toml::table root;
+    try {
+      root = toml::parse(shifted_for_toml(text), file_);
+    } catch (const toml::parse_error& e) {
+      const auto& at = e.source().begin;
+      throw StudyError{file_ + ":" + std::to_string(at.line) + ":" + std::to_string(at.column) +
+                       ": not a valid TOML file: " + shown(shifted_back(e.description()))};
+    }
+    check_keys(root, kTopKeys, "at the top of the file");
+
+    Study s;
+    s.file = file_;
+    s.inputs.push_back(file_);
+    s.title = optional_string(root, "title").value_or(fs::path(file_).filename().string());
+    s.crs = optional_string(root, "crs").value_or("");
+    s.times = days(required(root, "times", "the file", 0), "times");
+    read_aquifer(table(required(root, "aquifer", "the file", 0), "aquifer"), s.aquifer);
+    read_grid(table(required(root, "grid", "the file", 0), "grid"), s.grid);
+
+    if (const toml::node* n = root.get("well"))
+      for (const auto& [t, where] : tables(*n, "well")) read_well(*t, where, s);
+    if (const toml::node* n = root.get("wells_file")) read_wells_file(csv_path(file_name(*n, "wells_file")), s);
+    if (const toml::node* n = root.get("receptor"))
+      for (const auto& [t, where] : tables(*n, "receptor")) read_receptor(*t, where, s);
+    if (const toml::node* n = root.get("receptors_file"))
+      read_receptors_file(csv_path(file_name(*n, "receptors_file")), s);
+    if (s.wells.empty())
+      throw StudyError{file_ + ": the study has no wells: give [[well]] tables or a wells_file"};
+
+    s.output.folder = folder_.empty() ? "." : folder_.string();
+    s.output.series_times = s.times;
+    if (const toml::node* n = root.get("output")) read_output(table(*n, "output"), s);
+    check_positions(s);
+    return s;
+  }
+
+ private:
+  [[noreturn]] void fail(std::size_t line, const std::string& what) const {
+    throw StudyError{file_ + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + what};
+  }
+  [[noreturn]] void fail(const toml::node& at, const std::string& what) const { fail(at.source().begin.line, what); }
+  [[noreturn]] static void fail_csv(const std::string& path, std::size_t line, const std::string& what) {
+    throw StudyError{path + ":" + std::to_string(line) + ": " + what};
+  }
+
+  std::string origin(std::size_t line) const { return file_ + ":" + std::to_string(line); }
+
+  // Every key of `t` must be one of `known`.
+  void check_keys(const toml::table& t, std::span<const std::string_view> known, const std::string& where) const {
+    for (const auto& [k, v] : t) {
+      const std::string key = shifted_back(k.str());
+      if (contains(known, key)) continue;
+      std::string hint;
+      for (const Section& section : kSections)
+        if (section.keys.data() != known.data() && contains(section.keys, key)) {
+          hint = in_quotes(key) + " belongs " + std::string(section.place);
+          break;
+        }
+      if (hint.empty()) hint = "did you mean " + in_quotes(nearest_key(key, known)) + "?";
+      fail(k.source().begin.line, "unknown key " + in_quotes(key) + " " + where + "; " + hint);
+    }
+  }
+
+  const toml::node& required(const toml::table& t, std::string_view key, const std::string& where,
+                             std::size_t line) const {
+    const toml::node* n = t.get(key);
+    if (n == nullptr) fail(line, where + " has no key " + in_quotes(key));
+    return *n;
+  }
+
+  const toml::table& table(const toml::node& n, std::string_view key) const {
+    const toml::table* t = n.as_table();
+    if (t == nullptr) fail(n, in_quotes(key) + " must be a table ([" + std::string(key) + "]), not " + kind(n));
+    return *t;
+  }
+
+  // The tables of an array of tables ([[key]]), each with how messages name it.
+  std::vector<std::pair<const toml::table*, std::string>> tables(const toml::node& n, std::string_view key) const {
+    const std::string form = "[[" + std::string(key) + "]]";
+    const toml::array* a = n.as_array();
+    if (a == nullptr) fail(n, in_quotes(key) + " must be given as " + form + " tables, not " + kind(n));
+    std::vector<std::pair<const toml::table*, std::string>> out;
+    for (std::size_t i = 0; i < a->size(); ++i) {
+      const toml::table* t = (*a)[i].as_table();
+      if (t == nullptr) fail((*a)[i], in_quotes(key) + " must be given as " + form + " tables, not " + kind((*a)[i]));
+      out.emplace_back(t, form + " " + std::to_string(i + 1));
+    }
+    return out;
+  }
+
+  std::string string(const toml::node& n, std::string_view key) const {
+    const auto* v = n.as_string();
+    if (v == nullptr) fail(n, in_quotes(key) + " must be a string in quotes, not " + kind(n));
+    return shifted_back(v->get());
+  }
+
+  std::optional<std::string> optional_string(const toml::table& t, std::string_view key) const {
+    const toml::node* n = t.get(key);
+    if (n == nullptr) return std::nullopt;
+    return string(*n, key);
+  }
+
+  // A file name: a non-empty string.
+  std::string file_name(const toml::node& n, std::string_view key) const {
+    std::string name = string(n, key);
+    if (name.empty()) fail(n, in_quotes(key) + " must name a file, not be empty");
+    for (char c : name)
+      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) fail(n, in_quotes(key) + " holds a control character");
+    return name;
+  }
+
+  double number(const toml::node& n, std::string_view key) const {
+    double v = 0.0;
+    if (const auto* i = n.as_integer())
+      v = static_cast<double>(i->get());
+    else if (const auto* f = n.as_floating_point())
+      v = f->get();
+    else
+      fail(n, in_quotes(key) + " must be a number, not " + kind(n));
+    if (!std::isfinite(v)) fail(n, in_quotes(key) + " must be a finite number, not " + number_text(v));
+    return v;
+  }
+
+  // A number the evaluation takes in single precision: within its range.
+  double single_number(const toml::node& n, std::string_view key) const {
+    const double v = number(n, key);
+    if (!std::isfinite(static_cast<float>(v)))
+      fail(n, in_quotes(key) + " = " + number_text(v) + " lies beyond single precision's range (3.4e38)");
+    return v;
+  }
+
+  std::int32_t whole(const toml::node& n, std::string_view key, std::int64_t least, const std::string& what) const {
+    std::int64_t v = 0;
+    if (const auto* i = n.as_integer()) {
+      v = i->get();
+    } else if (const auto* f = n.as_floating_point(); f != nullptr && std::trunc(f->get()) == f->get()) {
+      if (!(std::fabs(f->get()) < 1e18)) fail(n, in_quotes(key) + " must be " + what + ", not " + number_text(f->get()));
+      v = static_cast<std::int64_t>(f->get());
+    } else {
+      const std::string value = n.as_floating_point() != nullptr ? " " + number_text(n.as_floating_point()->get()) : "";
+      fail(n, in_quotes(key) + " must be a whole number, not " + kind(n) + value);
+    }
+    if (v < least || v > std::numeric_limits<std::int32_t>::max())
+      fail(n, in_quotes(key) + " must be " + what + ", not " + std::to_string(v));
+    return static_cast<std::int32_t>(v);
+  }
+
+  // Days: an array of increasing numbers above 0.
+  std::vector<double> days(const toml::node& n, std::string_view key) const {
+    const toml::array* a = n.as_array();
+    if (a == nullptr) fail(n, in_quotes(key) + " must be an array of days, like [30.0, 90.0], not " + kind(n));
+    if (a->empty()) fail(n, in_quotes(key) + " must hold at least one day");
+    std::vector<double> out;
+    for (const toml::node& e : *a) {
+      const double v = single_number(e, key);
+      if (v <= 0.0) fail(e, "the days of " + in_quotes(key) + " must be above 0, not " + number_text(v));
+      if (!out.empty() && v <= out.back())
+        fail(e, "the days of " + in_quotes(key) + " must increase: " + number_text(v) + " follows " + number_text(out.back()));
+      out.push_back(v);
+    }
+    return out;
+  }
+
+  void read_aquifer(const toml::table& t, Aquifer& a) const {
+    check_keys(t, kAquiferKeys, "in [aquifer]");
+    const std::size_t line = t.source().begin.line;
+    const toml::node& T = required(t, "transmissivity", "[aquifer]", line);
+    const toml::node& L = required(t, "leakance", "[aquifer]", line);
+    const toml::node& S = required(t, "storage", "[aquifer]", line);
+    a.transmissivity = single_number(T, "transmissivity");
+    if (!(a.transmissivity > 0.0)) fail(T, "'transmissivity' must be above 0, not " + number_text(a.transmissivity));
+    a.leakance = single_number(L, "leakance");
+    if (a.leakance < 0.0) fail(L, "'leakance' must be 0 (no leakage) or more, not " + number_text(a.leakance));
+    a.storage = single_number(S, "storage");
+    if (!(a.storage > 0.0)) fail(S, "'storage' must be above 0, not " + number_text(a.storage));
+  }
+
+  void read_grid(const toml::table& t, Grid& g) const {
+    check_keys(t, kGridKeys, "in [grid]");
+    const std::size_t line = t.source().begin.line;
+    g.xll = number(required(t, "xll", "[grid]", line), "xll");
+    g.yll = number(required(t, "yll", "[grid]", line), "yll");
+    g.spacing = whole(required(t, "spacing", "[grid]", line), "spacing", 1, "whole feet, 1 or more");
+    g.columns = whole(required(t, "columns", "[grid]", line), "columns", 1, "1 or more");
+    g.rows = whole(required(t, "rows", "[grid]", line), "rows", 1, "1 or more");
+  }
+
+  std::string name(const toml::table& t, const std::string& where) const {
+    const toml::node& n = required(t, "name", where, t.source().begin.line);
+    std::string v = trimmed(string(n, "name"));
+    if (v.empty()) fail(n, where + " has an empty 'name'");
+    return v;
+  }
+
+  void add_well(Study& s, Well w, const std::string& from) {
+    for (const Named& other : well_names_)
+      if (other.name == w.name)
+        throw StudyError{from + ": a second well named " + in_quotes(w.name) + " (the first: " + other.origin + ")"};
+    well_names_.push_back({w.name, from});
+    s.wells.push_back(std::move(w));
+  }
+
+  void add_receptor(Study& s, Receptor r, const std::string& from) {
+    for (const Named& other : receptor_names_)
+      if (other.name == r.name)
+        throw StudyError{from + ": a second receptor named " + in_quotes(r.name) + " (the first: " + other.origin + ")"};
+    receptor_names_.push_back({r.name, from});
+    s.receptors.push_back(std::move(r));
+  }
+
+  void read_well(const toml::table& t, const std::string& where, Study& s) {
+    check_keys(t, kWellKeys, "in " + where);
+    const std::size_t line = t.source().begin.line;
+    Well w;
+    w.name = name(t, where);
+    w.x = number(required(t, "x", where, line), "x");
+    w.y = number(required(t, "y", where, line), "y");
+    const toml::node* rate = t.get("rate");
+    const toml::node* schedule = t.get("schedule");
+    if (rate != nullptr && schedule != nullptr)
+      fail(*schedule, where + " (" + in_quotes(w.name) + ") has both 'rate' and 'schedule'; give one of them");
+    if (rate == nullptr && schedule == nullptr)
+      fail(line, where + " (" + in_quotes(w.name) + ") has neither 'rate' nor 'schedule'");
+    if (rate != nullptr) {
+      w.steps.push_back(Step{0.0, single_number(*rate, "rate")});
+    } else {
+      const toml::array* a = schedule->as_array();
+      if (a == nullptr || a->empty())
+        fail(*schedule, "'schedule' must be an array of [start day, rate] steps, like [[0.0, 250000.0], [60.0, 0.0]]");
+      for (const toml::node& e : *a) {
+        const toml::array* step = e.as_array();
+        if (step == nullptr || step->size() != 2)
+          fail(e, "each step of 'schedule' must be [start day, rate], not " +
+                      (step != nullptr ? "an array of " + std::to_string(step->size()) + " values" : kind(e)));
+        add_step(w, single_number((*step)[0], "start day"), single_number((*step)[1], "rate"),
+                 [&](const std::string& why) { fail(e, why); });
+      }
+    }
+    add_well(s, std::move(w), origin(line));
+  }
+
+  // Appends a step to w's schedule: days 0 or more and increasing, each rate
+  // change within single precision's range.
+  template <typename Fail>
+  static void add_step(Well& w, double day, double rate, Fail&& fail_here) {
+    if (day < 0.0) fail_here("the start day of a step must be 0 or more, not " + number_text(day));
+    if (!w.steps.empty() && day <= w.steps.back().day)
+      fail_here("the start days of the schedule of " + in_quotes(w.name) + " must increase: " + number_text(day) +
+                " follows " + number_text(w.steps.back().day));
+    const double before = w.steps.empty() ? 0.0 : w.steps.back().rate;
+    if (!std::isfinite(static_cast<float>(rate - before)))
+      fail_here("the rate change at day " + number_text(day) + " lies beyond single precision's range (3.4e38)");
+    w.steps.push_back(Step{day, rate});
+  }
+
+  void read_receptor(const toml::table& t, const std::string& where, Study& s) {
+    check_keys(t, kReceptorKeys, "in " + where);
+    const std::size_t line = t.source().begin.line;
+    Receptor r;
+    r.name = name(t, where);
+    r.x = number(required(t, "x", where, line), "x");
+    r.y = number(required(t, "y", where, line), "y");
+    add_receptor(s, std::move(r), origin(line));
+  }
+
+  std::string csv_path(const std::string& name) const { return (folder_ / name).string(); }
+
+  std::vector<CsvRecord> csv_records(const std::string& path, std::string_view what) const {
+    std::string why;
+    const std::optional<std::string> text = read_(path, why);
+    if (!text) throw StudyError{file_ + ": cannot read the " + std::string(what) + " " + in_quotes(path) + ": " + why};
+    try {
+      return parse_csv(*text);
+    } catch (const CsvError& e) {
+      fail_csv(path, e.line, e.what);
+    }
+  }
+
+  // The header, if the first record is one; the fields per record otherwise.
+  static std::size_t csv_form(std::vector<CsvRecord>& records, const std::string& path,
+                              std::span<const std::vector<std::string_view>> forms, const std::string& forms_text) {
+    if (records.empty()) return 0;
+    const CsvRecord& first = records.front();
+    if (lower(trimmed(first.fields[0])) == "name") {
+      for (const std::vector<std::string_view>& form : forms) {
+        bool same = form.size() == first.fields.size();
+        for (std::size_t i = 0; same && i < form.size(); ++i) same = lower(trimmed(first.fields[i])) == form[i];
+        if (same) {
+          records.erase(records.begin());
+          return form.size();
+        }
+      }
+      fail_csv(path, first.line, "the header must be " + forms_text);
+    }
+    for (const std::vector<std::string_view>& form : forms)
+      if (form.size() == first.fields.size()) return form.size();
+    fail_csv(path, first.line, "a row of " + std::to_string(first.fields.size()) + " fields; the rows must be " + forms_text);
+  }
+
+  static double csv_number(const CsvRecord& r, std::size_t i, std::string_view field, const std::string& path,
+                           bool single) {
+    const std::optional<double> v = parse_number(r.fields[i]);
+    if (!v) fail_csv(path, r.line, "the " + std::string(field) + " field is not a number: " + in_quotes(r.fields[i]));
+    if (single && !std::isfinite(static_cast<float>(*v)))
+      fail_csv(path, r.line, "the " + std::string(field) + " " + number_text(*v) +
+                                 " lies beyond single precision's range (3.4e38)");
+    return *v;
+  }
+
+  static void check_count(const CsvRecord& r, std::size_t fields, const std::string& path, const std::string& form) {
+    if (r.fields.size() != fields)
+      fail_csv(path, r.line, "a row of " + std::to_string(r.fields.size()) + " fields; the rows of this file have " +
+                                 std::to_string(fields) + " (" + form + ")");
+  }
+
+  static std::string csv_name(const CsvRecord& r, const std::string& path) {
+    std::string n = trimmed(r.fields[0]);
+    if (n.empty()) fail_csv(path, r.line, "the name field is empty");
+    return n;
+  }
+
+  void read_wells_file(const std::string& path, Study& s) {
+    s.inputs.push_back(path);
+    std::vector<CsvRecord> records = csv_records(path, "wells file");
+    static const std::vector<std::string_view> kForms[] = {{"name", "x", "y", "rate"},
+                                                           {"name", "x", "y", "start_day", "rate"}};
+    const std::string forms_text = "name,x,y,rate or name,x,y,start_day,rate";
+    const std::size_t fields = csv_form(records, path, kForms, forms_text);
+    const std::string form = fields == 4 ? "name,x,y,rate" : "name,x,y,start_day,rate";
+    std::map<std::string, std::size_t> scheduled;  // a name's well in s.wells (five-field rows)
+    for (const CsvRecord& r : records) {
+      check_count(r, fields, path, form);
+      Well w;
+      w.name = csv_name(r, path);
+      w.x = csv_number(r, 1, "x", path, false);
+      w.y = csv_number(r, 2, "y", path, false);
+      const std::string from = path + ":" + std::to_string(r.line);
+      auto fail_here = [&](const std::string& why) { fail_csv(path, r.line, why); };
+      if (fields == 4) {
+        add_step(w, 0.0, csv_number(r, 3, "rate", path, true), fail_here);
+        add_well(s, std::move(w), from);
+        continue;
+      }
+      const double day = csv_number(r, 3, "start_day", path, true);
+      const double rate = csv_number(r, 4, "rate", path, true);
+      const auto it = scheduled.find(w.name);
+      if (it == scheduled.end()) {
+        add_step(w, day, rate, fail_here);
+        scheduled.emplace(w.name, s.wells.size());
+        add_well(s, std::move(w), from);
+        continue;
+      }
+      Well& earlier = s.wells[it->second];
+      if (earlier.x != w.x || earlier.y != w.y)
+        fail_here("well " + in_quotes(w.name) + " is given at another place than in its first row (" +
+                  number_text(earlier.x) + ", " + number_text(earlier.y) + ")");
+      add_step(earlier, day, rate, fail_here);
+    }
+  }
+
+  void read_receptors_file(const std::string& path, Study& s) {
+    s.inputs.push_back(path);
+    std::vector<CsvRecord> records = csv_records(path, "receptors file");
+    static const std::vector<std::string_view> kForms[] = {{"name", "x", "y"}};
+    const std::size_t fields = csv_form(records, path, kForms, "name,x,y");
+    for (const CsvRecord& r : records) {
+      check_count(r, fields, path, "name,x,y");
+      Receptor receptor;
+      receptor.name = csv_name(r, path);
+      receptor.x = csv_number(r, 1, "x", path, false);
+      receptor.y = csv_number(r, 2, "y", path, false);
+      add_receptor(s, std::move(receptor), path + ":" + std::to_string(r.line));
+    }
+  }
+
+  void read_output(const toml::table& t, Study& s) const {
+    check_keys(t, kOutputKeys, "in [output]");
+    Output& o = s.output;
+    if (const toml::node* n = t.get("folder")) o.folder = (folder_ / file_name(*n, "folder")).string();
+    if (const toml::node* n = t.get("grid")) {
+      o.grid = file_name(*n, "grid");
+      if (maps::grid_format_of(o.grid) != maps::GridFormat::kEsriAscii)
+        fail(*n, "'grid' must name a .asc file (ESRI ASCII grid), not " + in_quotes(o.grid));
+    }
+    if (const toml::node* n = t.get("series")) o.series = file_name(*n, "series");
+    if (const toml::node* n = t.get("hydrographs")) {
+      o.hydrographs = file_name(*n, "hydrographs");
+      if (!maps::plot_format_of(o.hydrographs))
+        fail(*n, "'hydrographs' must name a .png, .svg or .pdf file, not " + in_quotes(o.hydrographs));
+    }
+    if (const toml::node* n = t.get("series_times")) o.series_times = days(*n, "series_times");
+    if (const toml::node* n = t.get("well_function")) {
+      const std::string v = string(*n, "well_function");
+      if (v == "rule")
+        o.well_function = WellFunction::rule;
+      else if (v == "exact")
+        o.well_function = WellFunction::exact;
+      else
+        fail(*n, "'well_function' must be \"rule\" or \"exact\", not " + in_quotes(v));
+    }
+    const bool receptors = !s.receptors.empty();
+    if (!o.series.empty() && !receptors) fail(*t.get("series"), "'series' needs receptors, and the study has none");
+    if (!o.hydrographs.empty() && !receptors)
+      fail(*t.get("hydrographs"), "'hydrographs' needs receptors, and the study has none");
+  }
+
+  // Every well and receptor must lie within kFarthestPosition nodes of the grid.
+  void check_positions(const Study& s) const {
+    const Grid& g = s.grid;
+    auto check = [&](const std::string& what, const std::string& name, double x, double y) {
+      const double px = node_position(x, g.xll, g.spacing);
+      const double py = node_position(y, g.yll, g.spacing);
+      if (!(std::fabs(px) < kFarthestPosition && std::fabs(py) < kFarthestPosition))
+        throw StudyError{file_ + ": " + what + " " + in_quotes(name) + " at (" + number_text(x) + ", " + number_text(y) +
+                         ") lies more than 16777216 nodes from the grid"};
+    };
+    for (const Well& w : s.wells) check("well", w.name, w.x, w.y);
+    for (const Receptor& r : s.receptors) check("receptor", r.name, r.x, r.y);
+  }
+
+  std::string file_;
+  fs::path folder_;
+  const ReadFile& read_;
+  std::vector<Named> well_names_;
+  std::vector<Named> receptor_names_;
+};
+
+}  // namespace
+
+std::string_view nearest_key(std::string_view key, std::span<const std::string_view> known) {
+  const std::string a = lower(key);
+  std::string_view best;
+  std::size_t best_distance = std::numeric_limits<std::size_t>::max();
+  for (std::string_view candidate : known) {
+    // Edit distance with adjacent transpositions (optimal string alignment).
+    const std::string b = lower(candidate);
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i)
+      for (std::size_t j = 1; j <= b.size(); ++j) {
+        const std::size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
+        d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+        if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+      }
+    if (d[a.size()][b.size()] < best_distance) {
+      best_distance = d[a.size()][b.size()];
+      best = candidate;
+    }
+  }
+  return best;
+}
+
+std::optional<std::string> read_file(const std::string& path, std::string& why) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) {
+    why = "it is a folder";
+    return std::nullopt;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    why = std::error_code(errno, std::generic_category()).message();
+    return std::nullopt;
+  }
+  // Read in blocks up to a bound, so that an endless device ends too.
+  std::string text;
+  char block[1 << 16];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    text.append(block, static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kLargestInput) {
+      why = "it is larger than 1 GiB";
+      return std::nullopt;
+    }
+  }
+  if (in.bad()) {
+    why = "a read failed";
+    return std::nullopt;
+  }
+  return text;
+}
+
+Study read_study(std::string_view text, const std::string& file, const ReadFile& read) {
+  return Reader(file, read).read(text);
+}
+
+Study read_study_file(const std::string& file) {
+  std::string why;
+  const std::optional<std::string> text = read_file(file, why);
+  if (!text) throw StudyError{"cannot read the study file " + in_quotes(file) + ": " + why};
+  return read_study(*text, file, read_file);
+}
+
+}  // namespace study

@@ -1,0 +1,45 @@
+// The study file reader: TOML (with toml++) and the CSV files it names, every
+// value checked, each refusal one line naming the file and the line.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "study/study.h"
+
+namespace study {
+
+/// Why a study cannot be run: one line, without the program's name, starting
+/// with the file and line it concerns ("study.toml:12: ...").
+struct StudyError {
+  std::string message;
+};
+
+/// Reads a file the study names (a CSV file): its bytes, or nothing with
+/// `why` set to the reason.
+using ReadFile = std::function<std::optional<std::string>(const std::string& path, std::string& why)>;
+
+/// The bytes of the file at `path`, or nothing with `why` set: ReadFile from
+/// the file system.
+std::optional<std::string> read_file(const std::string& path, std::string& why);
+
+/// The study that `text`, the contents of the study file `file`, states. Files
+/// it names (CSV inputs, the output folder) are relative to the study file's
+/// folder; CSV files are read through `read`. Throws StudyError for a TOML
+/// syntax error, an unknown key (naming the nearest known one), a missing key,
+/// a value of the wrong type or out of range, schedule days or times that do
+/// not increase, a CSV row with the wrong number of fields, a name used twice,
+/// a well or receptor too far from the grid, or no well at all.
+Study read_study(std::string_view text, const std::string& file, const ReadFile& read);
+
+/// read_study of the file `file`, read from the file system.
+Study read_study_file(const std::string& file);
+
+/// The known key nearest to `key` by edit distance (case ignored; the first of
+/// equally near ones).
+std::string_view nearest_key(std::string_view key, std::span<const std::string_view> known);
+
+}  // namespace study

@@ -1,0 +1,179 @@
+#include "study/run_study.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <new>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include "base/exit_status.h"
+#include "maps/esri_grid.h"
+#include "maps/output_file.h"
+#include "study/console.h"
+#include "study/evaluation.h"
+#include "study/outputs.h"
+#include "study/plug_ins.h"
+#include "study/reader.h"
+
+namespace study {
+namespace {
+
+// One line on standard error; control characters (from a file name given on
+// the command line, say) are shown as '?'.
+void complain(std::string line) {
+  for (char& c : line)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  std::fflush(stdout);
+  std::fprintf(stderr, "%.*s%s\n", static_cast<int>(base::kMessagePrefix.size()), base::kMessagePrefix.data(),
+               line.c_str());
+  std::fflush(stderr);
+}
+
+// A line on the terminal, nothing otherwise.
+class Stages {
+ public:
+  explicit Stages(bool terminal) : terminal_(terminal) {}
+  void say(const std::string& line) const {
+    if (!terminal_) return;
+    std::fprintf(stdout, "%s\n", line.c_str());
+    std::fflush(stdout);
+  }
+  bool terminal() const { return terminal_; }
+
+ private:
+  bool terminal_;
+};
+
+std::string plural(std::size_t n, const std::string& one, const std::string& many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string days_list(const std::vector<double>& days) {
+  std::string s;
+  for (double d : days) s += (s.empty() ? "" : ", ") + double_text(d);
+  return s;
+}
+
+// The study read and checked, with how it is evaluated; or the line that refuses it.
+struct Prepared {
+  Study study;
+  Evaluation how;
+};
+
+Prepared prepare(const std::string& file, const engine::Options& engine) {
+  Prepared p;
+  p.study = read_study_file(file);
+  p.how.well_function = p.study.output.well_function;
+  p.how.engine = engine;
+  if (p.how.well_function == WellFunction::exact) p.how.exact = exact_well_function();
+  if (std::optional<std::string> why = output_clash(p.study)) throw StudyError{*why};
+  const int threads = engine.method == engine::Method::reference ? 1 : engine.fast.threads;
+  if (std::optional<std::string> why = does_not_fit(p.study, threads, machine_memory()))
+    throw StudyError{file + ": " + *why};
+  return p;
+}
+
+}  // namespace
+
+int run_study(const std::string& file, const engine::Options& engine) {
+  Prepared p;
+  try {
+    p = prepare(file, engine);
+  } catch (const StudyError& e) {
+    complain(e.message);
+    return base::kExitUsage;
+  }
+  const Study& s = p.study;
+  const Stages stages(isatty(STDOUT_FILENO) == 1);
+  int status = base::kExitSuccess;
+
+  std::size_t steps = 0;
+  for (const Well& w : s.wells) steps += w.steps.size();
+  std::string title = s.title;
+  for (char& c : title)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  stages.say("study '" + title + "': " + plural(s.wells.size(), "well", "wells") + " (" +
+             plural(steps, "rate step", "rate steps") + "), " + plural(s.receptors.size(), "receptor", "receptors") +
+             ", " + std::to_string(s.grid.columns) + " x " + std::to_string(s.grid.rows) + " nodes, days " +
+             days_list(s.times) + ", " +
+             (p.how.well_function == WellFunction::exact ? "exact well function" : "the rule's well function"));
+
+  // Output folder: created when the study writes files.
+  const std::vector<OutputFileName> files = output_files(s);
+  bool folder_ready = true;
+  if (!files.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(s.output.folder, ec);
+    if (ec) {
+      complain("cannot create the output folder '" + s.output.folder + "': " + ec.message());
+      folder_ready = false;
+      status = base::kExitExtraOutput;
+    }
+  }
+  auto write = [&](const std::string& what, const std::string& path, const std::string& why) {
+    if (why.empty()) {
+      stages.say("wrote " + path);
+    } else {
+      complain("cannot write " + what + " '" + path + "': " + why);
+      status = base::kExitExtraOutput;
+    }
+  };
+
+  try {
+    if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.output.series_times));
+    const std::vector<std::vector<float>> series = receptor_series(s, s.output.series_times, p.how);
+
+    engine::DrawdownGrid DD(s.grid.columns, s.grid.rows);
+    std::vector<GridLargest> largest;
+    const maps::EsriFrame frame = esri_frame_of(s);
+    // The bar counts node-term evaluations over all the study's grids.
+    const std::uint64_t nodes = static_cast<std::uint64_t>(s.grid.columns) * static_cast<std::uint64_t>(s.grid.rows);
+    std::uint64_t total = 0, before = 0;
+    for (double t : s.times) total += nodes * terms_at(s, t).size();
+    for (double t : s.times) {
+      const std::vector<Term> terms = terms_at(s, t);
+      const std::string label = "grid at day " + double_text(t);
+      stages.say(label + ": " + plural(terms.size(), "well term", "well terms"));
+      {
+        Progress progress(stdout, stages.terminal(), label, before, total);
+        engine::zero_grid(DD, s.grid.columns, s.grid.rows);
+        add_terms(DD, s, terms, p.how, &progress.done);
+      }
+      before += nodes * terms.size();
+      largest.push_back(grid_largest(DD, s.grid));
+      if (!s.output.grid.empty() && folder_ready) {
+        const std::string path = output_path(s, grid_file_name(s, t));
+        write("the grid file", path, maps::write_esri_grid(path, frame, DD));
+      }
+    }
+
+    if (!s.output.series.empty() && folder_ready) {
+      const std::string path = output_path(s, s.output.series);
+      maps::OutputFile out(path);
+      out.write(series_text(s, s.output.series_times, series));
+      write("the series file", path, out.finish());
+    }
+    if (!s.output.hydrographs.empty() && folder_ready) {
+      const std::string path = output_path(s, s.output.hydrographs);
+      write("the hydrographs file", path, write_hydrographs(path, s, s.output.series_times, series));
+    }
+
+    if (stages.terminal()) std::fputc('\n', stdout);
+    const std::string summary = summary_text(s, s.output.series_times, series, largest);
+    std::fwrite(summary.data(), 1, summary.size(), stdout);
+    if (std::fflush(stdout) != 0) {
+      complain("cannot write the summary to standard output");
+      status = base::kExitExtraOutput;
+    }
+  } catch (const std::bad_alloc&) {
+    complain("the study ran out of memory (it needs about " +
+             std::to_string(static_cast<long long>(memory_needed(s, engine.fast.threads) / (1024 * 1024))) + " MiB)");
+    return base::kExitLimit;
+  }
+  return status;
+}
+
+}  // namespace study

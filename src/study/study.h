@@ -1,0 +1,86 @@
+// A study as its file states it: the aquifer, a grid in map coordinates, named
+// wells with rate schedules, receptors, the times of interest and the outputs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace study {
+
+/// One step of a well's schedule: from `day` on, the well pumps `rate`
+/// gallons per day (negative: injection).
+struct Step {
+  double day = 0.0;
+  double rate = 0.0;
+};
+
+/// A well: its name, its place in map coordinates (feet) and its schedule,
+/// whose days increase; a plain rate is one step at day 0.
+struct Well {
+  std::string name;
+  double x = 0.0, y = 0.0;
+  std::vector<Step> steps;
+};
+
+/// A point where the drawdown is followed over time.
+struct Receptor {
+  std::string name;
+  double x = 0.0, y = 0.0;
+};
+
+/// The aquifer, in the specified run's units.
+struct Aquifer {
+  double transmissivity = 0.0;  ///< gallons per day per foot, above 0
+  double leakance = 0.0;        ///< gallons per day per cubic foot, 0 or more (0: no leakage)
+  double storage = 0.0;         ///< storage coefficient, above 0
+};
+
+/// The grid in map coordinates: node (c, r), c = 1 .. columns, r = 1 .. rows,
+/// is the centre of its cell, at (xll + (c - 1/2) spacing, yll + (r - 1/2) spacing).
+struct Grid {
+  double xll = 0.0, yll = 0.0;  ///< lower-left corner of the lower-left cell, feet
+  std::int32_t spacing = 0;     ///< side of a cell, whole feet, 1 or more
+  std::int32_t columns = 0;     ///< nodes in x, 1 or more
+  std::int32_t rows = 0;        ///< nodes in y, 1 or more
+};
+
+/// Which well function a study evaluates.
+enum class WellFunction {
+  rule,   ///< the program's fixed integration rule, single precision, bit-exact
+  exact,  ///< the true integral in double, rounded to single at the output
+};
+
+/// What a study writes, and how it evaluates.
+struct Output {
+  std::string folder;   ///< where the files go: the folder given, below the study file's folder
+  std::string grid;     ///< ESRI ASCII grid name ("" : none); one per time, see grid_file_names
+  std::string series;   ///< receptor series CSV name ("" : none)
+  std::string hydrographs;  ///< picture name, .png/.svg/.pdf ("" : none)
+  std::vector<double> series_times;  ///< days of the series and the hydrographs, increasing
+  WellFunction well_function = WellFunction::rule;
+};
+
+/// A whole study, checked: every number finite, every name unique, the days of
+/// every schedule and of the times increasing.
+struct Study {
+  std::string file;   ///< the study file, as named on the command line
+  std::string title;  ///< the title, or the study file's name without its folder
+  std::string crs;    ///< the coordinate reference system as given ("" : none)
+  std::vector<double> times;  ///< days since pumping began, increasing, above 0
+  Aquifer aquifer;
+  Grid grid;
+  std::vector<Well> wells;          ///< [[well]] tables first, then the wells file's
+  std::vector<Receptor> receptors;  ///< [[receptor]] tables first, then the receptors file's
+  std::vector<std::string> inputs;  ///< the files read: the study file and its CSV files
+  Output output;
+};
+
+/// The node-unit position of map coordinate `coordinate` on a grid whose
+/// lower-left corner lies at `corner`: single((coordinate - corner) / spacing + 1/2),
+/// the division in double. A node centre gets its whole index.
+inline float node_position(double coordinate, double corner, std::int32_t spacing) {
+  return static_cast<float>((coordinate - corner) / static_cast<double>(spacing) + 0.5);
+}
+
+}  // namespace study

@@ -1,0 +1,200 @@
+// Bad study files, end to end: each is refused with one line on standard
+// error naming the file and line, status 2, and nothing written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/exit_status.h"
+#include "program_run.h"
+#include "study_texts.h"
+
+namespace {
+
+using study_testing::edited;
+using study_testing::kSmallStudy;
+using testing_support::run_program;
+using testing_support::ScratchFolder;
+
+struct Refusal {
+  const char* what;
+  std::vector<std::pair<std::string, std::string>> edits;  // applied to kSmallStudy in turn
+  std::map<std::string, std::string> files;                // CSV files beside the study
+  std::string says;  // the line after "leaky-drawdown: "; '*' stands for any text
+};
+
+const std::string kReceptorBlock = "[[receptor]]\nname = \"R-1\"\nx = 2150250.0\ny = 720150.0\n\n";
+const std::string kWellBlock = "[[well]]\nname = \"PW-1\"\nx = 2150150.0\ny = 720150.0\nrate = 250000.0\n\n";
+const std::pair<std::string, std::string> kWellsFile{"title = \"small\"\n",
+                                                     "title = \"small\"\nwells_file = \"wells.csv\"\n"};
+const std::pair<std::string, std::string> kReceptorsFile{"title = \"small\"\n",
+                                                         "title = \"small\"\nreceptors_file = \"r.csv\"\n"};
+
+const Refusal kRefusals[] = {
+    // The TOML itself.
+    {"TOML syntax", {{"rows = 3", "rows = 3 3"}}, {}, "study.toml:14:10: not a valid TOML file: *"},
+    {"a name without quotes", {{"name = \"PW-1\"", "name = Müller"}}, {},
+     "study.toml:17:8: not a valid TOML file: *"},
+    {"an escape of a letter beyond ASCII", {{"name = \"PW-1\"", "name = \"PW\\é\""}}, {},
+     "study.toml:17:*: not a valid TOML file: *unknown escape sequence '\\é'"},
+    {"a private-use character", {{"name = \"PW-1\"", "name = \"PW\\U000F0001\""}}, {},
+     "study.toml:17: private-use characters from U+F0000 on are not read, nor escapes for them"},
+    {"letters right after a number", {{"storage = 0.0002", "storage = 0.0002\"、ﻼ\""}}, {},
+     "study.toml:7:*: not a valid TOML file: *"},
+    // Unknown keys: the nearest known key, or the table a key belongs in.
+    {"typo", {{"transmissivity =", "transmisivity ="}}, {},
+     "study.toml:5: unknown key 'transmisivity' in [aquifer]; did you mean 'transmissivity'?"},
+    {"typo at the top", {{"title =", "titel ="}}, {},
+     "study.toml:1: unknown key 'titel' at the top of the file; did you mean 'title'?"},
+    {"typo in a well", {{"rate = 250000.0", "rat = 250000.0"}}, {},
+     "study.toml:20: unknown key 'rat' in [[well]] 1; did you mean 'rate'?"},
+    {"key of another table", {{"leakance = 0.001\n", "leakance = 0.001\nspacing = 100\n"}}, {},
+     "study.toml:7: unknown key 'spacing' in [aquifer]; 'spacing' belongs in [grid]"},
+    {"top-level key after the tables", {{"series = \"series.csv\"\n", "series = \"series.csv\"\ntimes = [1.0]\n"}}, {},
+     "study.toml:31: unknown key 'times' in [output]; 'times' belongs at the top of the file, before the first table"},
+    // Missing keys and wrong types.
+    {"missing key in a table", {{"storage = 0.0002\n", ""}}, {}, "study.toml:4: [aquifer] has no key 'storage'"},
+    {"missing top-level key", {{"times = [30.0, 90.0]\n", ""}}, {}, "study.toml: the file has no key 'times'"},
+    {"string for a count", {{"columns = 4", "columns = \"4\""}}, {},
+     "study.toml:13: 'columns' must be a whole number, not a string"},
+    {"number for a name", {{"folder = \"out\"", "folder = 3"}}, {},
+     "study.toml:28: 'folder' must be a string in quotes, not a whole number"},
+    {"[well] for [[well]]", {{"[[well]]", "[well]"}}, {},
+     "study.toml:16: 'well' must be given as [[well]] tables, not a table"},
+    {"empty name", {{"name = \"PW-1\"", "name = \"  \""}}, {}, "study.toml:17: [[well]] 1 has an empty 'name'"},
+    // Values out of range.
+    {"negative spacing", {{"spacing = 100", "spacing = -100"}}, {},
+     "study.toml:12: 'spacing' must be whole feet, 1 or more, not -100"},
+    {"fractional spacing", {{"spacing = 100", "spacing = 100.5"}}, {},
+     "study.toml:12: 'spacing' must be a whole number, not a number with a point 100.5"},
+    {"no columns", {{"columns = 4", "columns = 0"}}, {}, "study.toml:13: 'columns' must be 1 or more, not 0"},
+    {"zero transmissivity", {{"transmissivity = 50000.0", "transmissivity = 0"}}, {},
+     "study.toml:5: 'transmissivity' must be above 0, not 0"},
+    {"negative leakance", {{"leakance = 0.001", "leakance = -0.001"}}, {},
+     "study.toml:6: 'leakance' must be 0 (no leakage) or more, not -0.001"},
+    {"not a number", {{"storage = 0.0002", "storage = nan"}}, {},
+     "study.toml:7: 'storage' must be a finite number, not nan"},
+    {"rate beyond single", {{"rate = 250000.0", "rate = 1e39"}}, {},
+     "study.toml:20: 'rate' = 1e+39 lies beyond single precision's range (3.4e38)"},
+    {"well far from the grid", {{"x = 2150150.0", "x = 1e300"}}, {},
+     "study.toml: well 'PW-1' at (1e+300, 720150) lies more than 16777216 nodes from the grid"},
+    // Times and schedules.
+    {"times not increasing", {{"[30.0, 90.0]", "[90.0, 30.0]"}}, {},
+     "study.toml:2: the days of 'times' must increase: 30 follows 90"},
+    {"time 0", {{"[30.0, 90.0]", "[0.0, 90.0]"}}, {}, "study.toml:2: the days of 'times' must be above 0, not 0"},
+    {"no times", {{"[30.0, 90.0]", "[]"}}, {}, "study.toml:2: 'times' must hold at least one day"},
+    {"schedule days not increasing",
+     {{"rate = 250000.0", "schedule = [[0.0, 1.0], [60.0, 2.0], [60.0, 3.0]]"}}, {},
+     "study.toml:20: the start days of the schedule of 'PW-1' must increase: 60 follows 60"},
+    {"schedule step of three values", {{"rate = 250000.0", "schedule = [[0.0, 1.0, 2.0]]"}}, {},
+     "study.toml:20: each step of 'schedule' must be [start day, rate], not an array of 3 values"},
+    {"negative start day", {{"rate = 250000.0", "schedule = [[-1.0, 5.0]]"}}, {},
+     "study.toml:20: the start day of a step must be 0 or more, not -1"},
+    {"rate and schedule", {{"rate = 250000.0\n", "rate = 1.0\nschedule = [[0.0, 1.0]]\n"}}, {},
+     "study.toml:21: [[well]] 1 ('PW-1') has both 'rate' and 'schedule'; give one of them"},
+    {"neither rate nor schedule", {{"rate = 250000.0\n", ""}}, {},
+     "study.toml:16: [[well]] 1 ('PW-1') has neither 'rate' nor 'schedule'"},
+    // Names used twice.
+    {"two wells of one name", {{"[[receptor]]", "[[well]]\nname = \"PW-1\"\nx = 0\ny = 0\nrate = 1\n\n[[receptor]]"}},
+     {}, "study.toml:22: a second well named 'PW-1' (the first: study.toml:16)"},
+    {"two receptors of one name", {{"[output]", "[[receptor]]\nname = \"R-1\"\nx = 0\ny = 0\n\n[output]"}}, {},
+     "study.toml:27: a second receptor named 'R-1' (the first: study.toml:22)"},
+    {"a CSV well of a [[well]]'s name", {kWellsFile}, {{"wells.csv", "name,x,y,rate\nPW-1,0,0,5\n"}},
+     "wells.csv:2: a second well named 'PW-1' (the first: study.toml:17)"},
+    // CSV files.
+    {"CSV row with too few fields", {kWellsFile}, {{"wells.csv", "PW-2,0,0,5\nPW-3,0,0\n"}},
+     "wells.csv:2: a row of 3 fields; the rows of this file have 4 (name,x,y,rate)"},
+    {"CSV first row of neither form", {kWellsFile}, {{"wells.csv", "\nPW-2,0,0\n"}},
+     "wells.csv:2: a row of 3 fields; the rows must be name,x,y,rate or name,x,y,start_day,rate"},
+    {"CSV field not a number", {kWellsFile}, {{"wells.csv", "PW-2,0,zero,5\n"}},
+     "wells.csv:1: the y field is not a number: 'zero'"},
+    {"CSV header of neither form", {kWellsFile}, {{"wells.csv", "name,x,y,q\n"}},
+     "wells.csv:1: the header must be name,x,y,rate or name,x,y,start_day,rate"},
+    {"CSV quote not closed", {kReceptorsFile}, {{"r.csv", "R-2,0,0\n\"R-3,0,0\n"}},
+     "r.csv:2: a quoted field is not closed"},
+    {"CSV receptor row too long", {kReceptorsFile}, {{"r.csv", "name,x,y\nR-2,0,0,0\n"}},
+     "r.csv:2: a row of 4 fields; the rows of this file have 3 (name,x,y)"},
+    {"control character in a file name", {{"title = \"small\"\n", "wells_file = \"a\\nb.csv\"\n"}}, {},
+     "study.toml:1: 'wells_file' holds a control character"},
+    {"CSV file missing", {{"title = \"small\"\n", "wells_file = \"none.csv\"\n"}}, {},
+     "study.toml: cannot read the wells file 'none.csv': No such file or directory"},
+    {"CSV schedule well that moves", {kWellsFile}, {{"wells.csv", "A,0,0,0,5\nA,1,0,10,6\n"}},
+     "wells.csv:2: well 'A' is given at another place than in its first row (0, 0)"},
+    {"CSV schedule days not increasing", {kWellsFile}, {{"wells.csv", "A,0,0,10,5\nA,0,0,10,6\n"}},
+     "wells.csv:2: the start days of the schedule of 'A' must increase: 10 follows 10"},
+    // The study as a whole.
+    {"no wells", {{kWellBlock, ""}}, {}, "study.toml: the study has no wells: give [[well]] tables or a wells_file"},
+    {"series without receptors", {{kReceptorBlock, ""}}, {},
+     "study.toml:25: 'series' needs receptors, and the study has none"},
+    {"picture of another format", {{"series = \"series.csv\"\n", "series = \"series.csv\"\nhydrographs = \"h.jpg\"\n"}},
+     {}, "study.toml:31: 'hydrographs' must name a .png, .svg or .pdf file, not 'h.jpg'"},
+    {"unknown well function", {{"series = \"series.csv\"\n", "series = \"series.csv\"\nwell_function = \"exactly\"\n"}},
+     {}, "study.toml:31: 'well_function' must be \"rule\" or \"exact\", not 'exactly'"},
+    {"an output over the study file", {{"series = \"series.csv\"", "series = \"../study.toml\""}}, {},
+     "study.toml: the series file 'out/../study.toml' would replace the input file 'study.toml'"},
+    {"two outputs of one name", {{"[30.0, 90.0]", "[30.0]"}, {"series = \"series.csv\"", "series = \"drawdown.asc\""}},
+     {}, "study.toml: the series file and the grid file are the same file 'out/drawdown.asc'"},
+    {"a grid file of another format", {{"grid = \"drawdown.asc\"", "grid = \"drawdown.tif\""}}, {},
+     "study.toml:29: 'grid' must name a .asc file (ESRI ASCII grid), not 'drawdown.tif'"},
+    {"a grid that does not fit", {{"columns = 4", "columns = 2000000000"}, {"rows = 3", "rows = 2000000000"}}, {},
+     "study.toml: the study needs * GiB of memory (a grid of 2000000000 x 2000000000 nodes, 1 well term), more "
+     "than the * GiB this machine has"},
+};
+
+// True when `line` is `pattern`, each '*' of which stands for any text.
+bool matches(const std::string& line, const std::string& pattern) {
+  std::size_t at = 0, from = 0;
+  for (std::size_t star; (star = pattern.find('*', from)) != std::string::npos; from = star + 1) {
+    const std::string part = pattern.substr(from, star - from);
+    const std::size_t found = line.find(part, at);
+    if (found == std::string::npos || (from == 0 && found != 0)) return false;
+    at = found + part.size();
+  }
+  const std::string last = pattern.substr(from);
+  return line.size() >= at + last.size() && line.compare(line.size() - last.size(), last.size(), last) == 0 &&
+         (from > 0 || line == last);
+}
+
+std::set<std::string> folder_entries(const ScratchFolder& folder) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder.path()))
+    names.insert(std::filesystem::relative(e.path(), folder.path()).string());
+  return names;
+}
+
+TEST(StudyRefusals, EachBadFileGetsOneLineStatus2AndNothingIsWritten) {
+  for (const Refusal& k : kRefusals) {
+    SCOPED_TRACE(k.what);
+    std::string text = kSmallStudy;
+    for (const auto& [from, to] : k.edits) text = edited(text, from, to);
+    ScratchFolder folder;
+    folder.write("study.toml", text);
+    for (const auto& [name, bytes] : k.files) folder.write(name, bytes);
+    const std::set<std::string> before = folder_entries(folder);
+
+    const testing_support::RunResult r = run_program(folder, "", {"--study", "study.toml"});
+    EXPECT_EQ(r.status, base::kExitUsage);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(matches(r.err, "leaky-drawdown: " + k.says + "\n")) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
+    EXPECT_EQ(folder_entries(folder), before) << "nothing is written";
+  }
+}
+
+TEST(StudyRefusals, AStudyFileThatCannotBeRead) {
+  ScratchFolder folder;
+  testing_support::RunResult r = run_program(folder, "", {"--study", "missing.toml"});
+  EXPECT_EQ(r.status, base::kExitUsage);
+  EXPECT_EQ(r.err, "leaky-drawdown: cannot read the study file 'missing.toml': No such file or directory\n");
+  r = run_program(folder, "", {"--study", "."});
+  EXPECT_EQ(r.status, base::kExitUsage);
+  EXPECT_EQ(r.err, "leaky-drawdown: cannot read the study file '.': it is a folder\n");
+  r = run_program(folder, "", {"--study", "two\nlines.toml"});
+  EXPECT_EQ(r.status, base::kExitUsage);
+  EXPECT_EQ(r.err, "leaky-drawdown: cannot read the study file 'two?lines.toml': No such file or directory\n");
+}
+
+}  // namespace
