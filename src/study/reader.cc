@@ -388,29 +388,43 @@ class Reader {
     return v;
   }
 
+  // Registers `name` (a `what`, given at `from`) in `names`; a name given
+  // before is refused, naming where it was first given.
+  static void register_name(std::vector<Named>& names, const std::string& name, std::string_view what,
+                            const std::string& from) {
+    for (const Named& other : names)
+      if (other.name == name)
+        throw StudyError{from + ": a second " + std::string(what) + " named " + in_quotes(name) +
+                         " (the first: " + other.origin + ")"};
+    names.push_back({name, from});
+  }
+
   void add_well(Study& s, Well w, const std::string& from) {
-    for (const Named& other : well_names_)
-      if (other.name == w.name)
-        throw StudyError{from + ": a second well named " + in_quotes(w.name) + " (the first: " + other.origin + ")"};
-    well_names_.push_back({w.name, from});
+    register_name(well_names_, w.name, "well", from);
     s.wells.push_back(std::move(w));
   }
 
   void add_receptor(Study& s, Receptor r, const std::string& from) {
-    for (const Named& other : receptor_names_)
-      if (other.name == r.name)
-        throw StudyError{from + ": a second receptor named " + in_quotes(r.name) + " (the first: " + other.origin + ")"};
-    receptor_names_.push_back({r.name, from});
+    register_name(receptor_names_, r.name, "receptor", from);
     s.receptors.push_back(std::move(r));
   }
 
+  // The name and map position of a [[well]] or [[receptor]] table whose keys
+  // are checked against `keys`.
+  template <typename Point>
+  void read_named_point(const toml::table& t, std::span<const std::string_view> keys, const std::string& where,
+                        Point& p) const {
+    check_keys(t, keys, "in " + where);
+    const std::size_t line = t.source().begin.line;
+    p.name = name(t, where);
+    p.x = number(required(t, "x", where, line), "x");
+    p.y = number(required(t, "y", where, line), "y");
+  }
+
   void read_well(const toml::table& t, const std::string& where, Study& s) {
-    check_keys(t, kWellKeys, "in " + where);
     const std::size_t line = t.source().begin.line;
     Well w;
-    w.name = name(t, where);
-    w.x = number(required(t, "x", where, line), "x");
-    w.y = number(required(t, "y", where, line), "y");
+    read_named_point(t, kWellKeys, where, w);
     const toml::node* rate = t.get("rate");
     const toml::node* schedule = t.get("schedule");
     if (rate != nullptr && schedule != nullptr)
@@ -450,13 +464,9 @@ class Reader {
   }
 
   void read_receptor(const toml::table& t, const std::string& where, Study& s) {
-    check_keys(t, kReceptorKeys, "in " + where);
-    const std::size_t line = t.source().begin.line;
     Receptor r;
-    r.name = name(t, where);
-    r.x = number(required(t, "x", where, line), "x");
-    r.y = number(required(t, "y", where, line), "y");
-    add_receptor(s, std::move(r), origin(line));
+    read_named_point(t, kReceptorKeys, where, r);
+    add_receptor(s, std::move(r), origin(t.source().begin.line));
   }
 
   std::string csv_path(const std::string& name) const { return (folder_ / name).string(); }
