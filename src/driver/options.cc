@@ -80,12 +80,9 @@ std::string take_levels(Options& o, const std::string& value) {
   for (std::size_t start = 0; start <= value.size();) {
     std::size_t end = value.find(',', start);
     if (end == std::string::npos) end = value.size();
-    std::string_view item(value.data() + start, end - start);
-    if (item.starts_with('+')) item.remove_prefix(1);
-    double level = 0.0;
-    const auto [stop, ec] = std::from_chars(item.data(), item.data() + item.size(), level);
-    if (item.empty() || ec != std::errc() || stop != item.data() + item.size() || !std::isfinite(level))
-      return "option '--levels': '" + std::string(value, start, end - start) + "' is not a level" + hint;
+    const std::optional<double> read = number(std::string_view(value.data() + start, end - start));
+    if (!read) return "option '--levels': '" + std::string(value, start, end - start) + "' is not a level" + hint;
+    double level = *read;
     if (level == 0.0) level = 0.0;  // -0 is 0
     if (std::find(levels.begin(), levels.end(), level) != levels.end())
       return "option '--levels': the level " + std::string(value, start, end - start) + " is given twice";
