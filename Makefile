@@ -10,7 +10,7 @@
 # and, for speed:
 #   make bench    - full-size runs, default against reference evaluation:
 #                   medians, ratios and peak memory; then a full-size study
-#                   against the specified run (folder build-bench, about 20
+#                   against the input-file run (folder build-bench, about 20
 #                   minutes)
 BUILD      ?= build
 JOBS       ?= $(shell nproc)

@@ -1,15 +1,15 @@
 #!/usr/bin/env python3
-"""Whole-process timing of a full-size study against the specified run.
+"""Whole-process timing of a full-size study against the input-file run.
 
 Generates a study of 300 x 300 nodes and 999 wells at random map coordinates
 (rates 1e4 to 1e6 gpd, a fifth negative) evaluated at 30, 90 and 365 days,
-and the three specified runs of the same grid and wells at those times (each
+and the three input-file runs of the same grid and wells at those times (each
 well at the node-unit position the study gives it, written with the digits
 that bring back the same single). Runs the study and the three runs in turn
 several times, checks that each study grid file is byte for byte the --grid
-file of the specified run of its time, and prints the time per node-well-time
+file of the input-file run of its time, and prints the time per node-well-time
 evaluation of each, their ratio (target: the study within 1.3x of the
-specified runs) and the peak memory (maximum resident set).
+input-file runs) and the peak memory (maximum resident set).
 
 Usage: full_size_study.py PROGRAM [--runs N]
 """
@@ -28,7 +28,7 @@ T, LEAK, S, SPACING = 50000, 0.001, 0.0002, 100
 NX = NY = 300
 WELLS = 999
 TIMES = (30, 90, 365)
-XLL, YLL = 2150000.0, 730000.0  # the study's corner: the specified run's XLL, YLL plus half a spacing
+XLL, YLL = 2150000.0, 730000.0  # the study's corner: the input-file run's XLL, YLL plus half a spacing
 TARGET = 1.3
 
 
@@ -49,7 +49,7 @@ def make_wells(rng):
         q = round(rng.uniform(1e4, 1e6))
         if rng.random() < 0.2:
             q = -q
-        if node_position(x, XLL) == 0.0:  # a zero x would end the specified run's well list
+        if node_position(x, XLL) == 0.0:  # a zero x would end the input-file run's well list
             continue
         wells.append((x, y, q))
     return wells
@@ -123,7 +123,7 @@ def main():
             print(f"{line} study {elapsed:.2f} s", flush=True)
             for t in TIMES:
                 if read(os.path.join(folder, "study-out", f"drawdown_{t}d.asc")) != read(os.path.join(folder, f"run{t}.asc")):
-                    sys.exit(f"the study's grid at day {t} differs from the specified run's")
+                    sys.exit(f"the study's grid at day {t} differs from the input-file run's")
 
     evaluations = NX * NY * WELLS * len(TIMES)
     runs = sum(statistics.median(run_times[t]) for t in TIMES)
@@ -131,12 +131,12 @@ def main():
     ratio = study / runs
     print()
     print(f"{'':<44} {'median':>9} {'per evaluation':>15} {'peak memory':>12}")
-    print(f"{'three specified runs (days ' + ', '.join(map(str, TIMES)) + ')':<44} {runs:8.2f}s "
+    print(f"{'three input-file runs (days ' + ', '.join(map(str, TIMES)) + ')':<44} {runs:8.2f}s "
           f"{runs / evaluations * 1e9:12.2f} ns {max(run_memory):8.1f} MiB")
     print(f"{'one study of the three times':<44} {study:8.2f}s "
           f"{study / evaluations * 1e9:12.2f} ns {max(study_memory):8.1f} MiB")
     print()
-    print(f"study / specified runs: {ratio:.3f}x (target: within {TARGET}x); grids identical byte for byte; "
+    print(f"study / input-file runs: {ratio:.3f}x (target: within {TARGET}x); grids identical byte for byte; "
           + ("target met" if ratio <= TARGET else "target NOT met"))
     return 0
 

@@ -8,7 +8,7 @@
 
 namespace engine {
 
-/// Nodes the specified run's grid holds in each direction.
+/// Nodes the input-file run's grid holds in each direction.
 inline constexpr std::int32_t kMaxNodes = 300;
 /// Slots of the well table, the end marker's included.
 inline constexpr std::int32_t kWellSlots = 1000;
@@ -16,11 +16,11 @@ inline constexpr std::int32_t kWellSlots = 1000;
 inline constexpr std::int32_t kMaxWells = kWellSlots - 1;
 
 /// The drawdown grid DD: single cells addressed (column, row) from 1, the cells
-/// of one row adjacent in storage. The specified run's grid is 300 x 300; a
+/// of one row adjacent in storage. The input-file run's grid is 300 x 300; a
 /// study's has its own number of columns and rows.
 class DrawdownGrid {
  public:
-  /// The specified run's grid: 300 x 300 cells, all 0.0.
+  /// The input-file run's grid: 300 x 300 cells, all 0.0.
   DrawdownGrid() : DrawdownGrid(kMaxNodes, kMaxNodes) {}
   /// A grid of `columns` x `rows` cells, all 0.0 (a count below 1 gives no
   /// cells). Throws std::bad_alloc when the memory is not there.

@@ -1,4 +1,4 @@
-// The grid evaluation of the specified run: the rest of the dialogue, the
+// The grid evaluation of the input-file run: the rest of the dialogue, the
 // drawdown of every well at every node, and the report and raster outputs.
 #pragma once
 

@@ -27,7 +27,7 @@ struct EsriFrame {
   std::int32_t cellsize = 0;            ///< the side of a cell, feet
 };
 
-/// The frame of an evaluated grid of the specified run. Node (c, r) lies at
+/// The frame of an evaluated grid of the input-file run. Node (c, r) lies at
 /// (XLL + c * SPACING, YLL + r * SPACING) feet and is the centre of its cell, so
 /// the grid's lower-left corner is half a spacing below and left of node (1, 1).
 EsriFrame esri_frame(const engine::EvaluatedGrid& e);

@@ -29,7 +29,7 @@ struct Receptor {
   double x = 0.0, y = 0.0;
 };
 
-/// The aquifer, in the specified run's units.
+/// The aquifer, in the input-file run's units.
 struct Aquifer {
   double transmissivity = 0.0;  ///< gallons per day per foot, above 0
   double leakance = 0.0;        ///< gallons per day per cubic foot, 0 or more (0: no leakage)

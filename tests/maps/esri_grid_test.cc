@@ -107,7 +107,7 @@ TEST(EsriGrid, HeaderPlacesNodesAtCellCentresAndRowsRunTopFirst) {
 }
 
 TEST(EsriGrid, AFrameInMapCoordinatesPlacesAnyGrid) {
-  // A grid wider than the specified run's, its corner on a fraction of a foot.
+  // A grid wider than the input-file run's, its corner on a fraction of a foot.
   engine::DrawdownGrid dd(301, 2);
   dd(1, 1) = 1.5f, dd(301, 1) = -2.25f, dd(1, 2) = 3.0f, dd(301, 2) = 7.25f;
   const maps::EsriFrame frame{301, 2, 2150000.25, -720000.5, 100};
@@ -155,7 +155,7 @@ TEST_F(EsriGridFile, WritesTheTextAndReplacesAnOldFile) {
   EXPECT_EQ(s.str(), maps::esri_grid_text(g.e));
 }
 
-TEST_F(EsriGridFile, TheFrameWriterGivesTheSpecifiedRunsBytes) {
+TEST_F(EsriGridFile, TheFrameWriterGivesTheInputFileRunsBytes) {
   Grid g(3, 2, 2150000, 720000, 100);
   (*g.dd)(1, 1) = 1.5f, (*g.dd)(3, 2) = 18.592806f;
   const std::string path = (folder_ / "framed.asc").string();

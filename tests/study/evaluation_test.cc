@@ -1,4 +1,4 @@
-// What a study computes: the same bits as the specified run, receptors on
+// What a study computes: the same bits as the input-file run, receptors on
 // nodes equal to the nodes, schedules superposed term by term in well order,
 // no fixed limits, and the exact well function's arithmetic.
 #include "study/evaluation.h"
@@ -71,8 +71,8 @@ y = 5090.0
 schedule = [[10.0, 20000.0], [60.0, 0.0]]
 )";
 
-TEST(StudyEvaluation, AStudyOfTheBundledExampleIsTheSpecifiedRunBitForBit) {
-  // The specified run's grid: its input's wells in node units, evaluated in
+TEST(StudyEvaluation, AStudyOfTheBundledExampleIsTheInputFileRunBitForBit) {
+  // The input-file run's grid: its input's wells in node units, evaluated in
   // table order by the reference evaluation.
   const std::string input = study_testing::bundled_example();
   std::vector<std::string> a;
@@ -85,17 +85,17 @@ TEST(StudyEvaluation, AStudyOfTheBundledExampleIsTheSpecifiedRunBitForBit) {
   for (int k = 0; k < std::stoi(a[10]); ++k)
     wells.push_back({std::strtof(a[11 + 3 * k].c_str(), nullptr), std::strtof(a[12 + 3 * k].c_str(), nullptr),
                      std::strtof(a[13 + 3 * k].c_str(), nullptr)});
-  engine::DrawdownGrid specified;
-  engine::evaluate_reference(specified, NX, NY, aquifer, wells);
+  engine::DrawdownGrid input_file_run;
+  engine::evaluate_reference(input_file_run, NX, NY, aquifer, wells);
 
-  const study::Study s = read_text(study_testing::study_of_specified_run(input));
+  const study::Study s = read_text(study_testing::study_of_input_file_run(input));
   ASSERT_EQ(s.grid.columns, NX);
   ASSERT_EQ(s.times.size(), 1u);
   for (engine::Method method : kMethods) {
     const engine::DrawdownGrid DD = grid_at(s, s.times[0], rule(method));
     for (std::int32_t r = 1; r <= NY; ++r)
       for (std::int32_t c = 1; c <= NX; ++c)
-        ASSERT_EQ(Bits(DD(c, r)), Bits(specified(c, r)))
+        ASSERT_EQ(Bits(DD(c, r)), Bits(input_file_run(c, r)))
             << "node (" << c << ", " << r << "), " << (method == engine::Method::fast ? "fast" : "reference");
   }
 }
@@ -202,7 +202,7 @@ TEST(StudyEvaluation, AScheduleThatStepsBackTo0RecoversToward0) {
 }
 
 TEST(StudyEvaluation, NoLimitOfNodesOrWells) {
-  // More columns than the specified run's 300 and more wells than its 999.
+  // More columns than the input-file run's 300 and more wells than its 999.
   std::ostringstream text;
   text << "times = [30.0]\n[aquifer]\ntransmissivity = 50000.0\nleakance = 0.001\nstorage = 0.0002\n"
           "[grid]\nxll = 0.0\nyll = 0.0\nspacing = 100\ncolumns = 305\nrows = 2\n";

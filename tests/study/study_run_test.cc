@@ -1,4 +1,4 @@
-// Studies run end to end: the bundled example as a study gives the specified
+// Studies run end to end: the bundled example as a study gives the input-file
 // run's grid file byte for byte on both evaluations, the example study
 // reproduces its committed outputs, and outputs that cannot be written.
 #include <gtest/gtest.h>
@@ -39,22 +39,22 @@ class Environment {
   const char* name_;
 };
 
-TEST(StudyRun, TheBundledExampleAsAStudyWritesTheSpecifiedRunsGridByteForByte) {
+TEST(StudyRun, TheBundledExampleAsAStudyWritesTheInputFileRunsGridByteForByte) {
   const std::string input = study_testing::bundled_example();
   for (const char* evaluation : {static_cast<const char*>(nullptr), "reference"}) {
     SCOPED_TRACE(evaluation != nullptr ? evaluation : "fast");
     const Environment environment("LEAKY_EVALUATION", evaluation);
     ScratchFolder folder;
     folder.write("wellfield.dat", input);
-    folder.write("study.toml", study_testing::study_of_specified_run(
+    folder.write("study.toml", study_testing::study_of_input_file_run(
                                    input, "\n[[receptor]]\nname = \"node 11 12\"\nx = 2151100\ny = 721200\n"
                                           "[output]\ngrid = \"study.asc\"\nseries = \"series.csv\"\n"));
-    const RunResult specified = run_program(folder, "", {"--grid", "specified.asc", "wellfield.dat", "w.rpt"});
-    ASSERT_EQ(specified.status, 0) << specified.err;
+    const RunResult input_file_run = run_program(folder, "", {"--grid", "run.asc", "wellfield.dat", "w.rpt"});
+    ASSERT_EQ(input_file_run.status, 0) << input_file_run.err;
     const RunResult study = run_program(folder, "", {"--study", "study.toml"});
     ASSERT_EQ(study.status, 0) << study.err;
     EXPECT_EQ(study.err, "");
-    const std::string grid = folder.read("specified.asc");
+    const std::string grid = folder.read("run.asc");
     ASSERT_GT(grid.size(), 1000u);
     EXPECT_EQ(folder.read("study.asc"), grid);
 

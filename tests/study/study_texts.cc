@@ -34,7 +34,7 @@ std::string bundled_example() {
   return s.str();
 }
 
-std::string study_of_specified_run(const std::string& input, const std::string& extra) {
+std::string study_of_input_file_run(const std::string& input, const std::string& extra) {
   // The first word of each line is the answer.
   std::vector<std::string> a;
   std::istringstream lines(input);

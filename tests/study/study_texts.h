@@ -1,5 +1,5 @@
 // Study files for the tests: a small good one, and the study written from the
-// bundled example of the specified run.
+// bundled example of the input-file run.
 #pragma once
 
 #include <map>
@@ -55,9 +55,9 @@ study::Study read_text(const std::string& text, const std::map<std::string, std:
 /// The source folder's examples/wellfield.dat.
 std::string bundled_example();
 
-/// The study equivalent to a specified run's input file: its grid, aquifer and
+/// The study equivalent to a input-file run's input file: its grid, aquifer and
 /// time, each well at map (XLL + x SPACING, YLL + y SPACING) so that its
 /// node-unit position is the same, and no outputs. `extra` is appended.
-std::string study_of_specified_run(const std::string& input, const std::string& extra = "");
+std::string study_of_input_file_run(const std::string& input, const std::string& extra = "");
 
 }  // namespace study_testing
