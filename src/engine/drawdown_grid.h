@@ -72,13 +72,30 @@ struct Aquifer {
 /// An evaluated grid as the outputs made from it see it: the grid's place and
 /// size, the aquifer, the wells evaluated and the drawdowns. It refers to data
 /// its owner keeps.
+///
+/// Each node is the centre of its cell: node (c, r) lies at
+/// (xllcorner + (c - 1/2) SPACING, yllcorner + (r - 1/2) SPACING) feet, and a
+/// well of node-unit position (x, y) likewise. The input-file run's node (c, r)
+/// lies at (XLL + c SPACING, YLL + r SPACING), so its corner is half a spacing
+/// above and right of (XLL, YLL) (from_run_origin).
 struct EvaluatedGrid {
   std::int32_t NX = 0, NY = 0;      ///< grid counts
-  std::int32_t XLL = 0, YLL = 0;    ///< lower-left corner, feet
+  double xllcorner = 0, yllcorner = 0;  ///< lower-left corner of the lower-left cell, feet
   std::int32_t SPACING = 0;         ///< node spacing, feet
   float T = 0, LEAK = 0, S = 0, TIME = 0;  ///< aquifer parameters as read
   std::span<const Well> wells;      ///< the wells evaluated, in table order
   const DrawdownGrid* DD = nullptr; ///< the drawdown grid, cells (1..NX, 1..NY)
+
+  /// Feet east of the map's origin of node column `c` (fractional between nodes).
+  double map_x(double c) const { return xllcorner + (c - 0.5) * SPACING; }
+  /// Feet north of the map's origin of node row `r` (fractional between nodes).
+  double map_y(double r) const { return yllcorner + (r - 0.5) * SPACING; }
+  /// Sets the corner from the input-file run's XLL and YLL, whose node (c, r)
+  /// lies at (XLL + c SPACING, YLL + r SPACING); SPACING must be set.
+  void from_run_origin(std::int32_t XLL, std::int32_t YLL) {
+    xllcorner = XLL + SPACING / 2.0;
+    yllcorner = YLL + SPACING / 2.0;
+  }
 };
 
 }  // namespace engine

@@ -23,7 +23,13 @@ struct FinishedRun {
 
   /// The run as the outputs made from an evaluated grid take it.
   engine::EvaluatedGrid view() const {
-    return {NX, NY, XLL, YLL, SPACING, T, LEAK, S, TIME, wells, DD.get()};
+    engine::EvaluatedGrid e;
+    e.NX = NX, e.NY = NY, e.SPACING = SPACING;
+    e.from_run_origin(XLL, YLL);
+    e.T = T, e.LEAK = LEAK, e.S = S, e.TIME = TIME;
+    e.wells = wells;
+    e.DD = DD.get();
+    return e;
   }
 };
 

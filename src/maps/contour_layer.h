@@ -1,7 +1,7 @@
 // The contour lines as a vector layer a GIS overlays: one line feature per
 // contour piece, with the attributes drawdown_ft (the level, feet) and days
-// (the time of pumping), in map coordinates (feet; node (c, r) at
-// (XLL + c * SPACING, YLL + r * SPACING), as the --grid file), with the CRS.
+// (the time of pumping), in map coordinates (feet; each node the centre of
+// its cell, as in the grid file), with the CRS.
 // Written by GDAL as a GeoPackage, GeoJSON or a shapefile.
 #pragma once
 

@@ -42,8 +42,7 @@ std::string esri_value_text(float v) {
 }
 
 EsriFrame esri_frame(const engine::EvaluatedGrid& e) {
-  const double half = e.SPACING / 2.0;
-  return EsriFrame{e.NX, e.NY, e.XLL + half, e.YLL + half, e.SPACING};
+  return EsriFrame{e.NX, e.NY, e.xllcorner, e.yllcorner, e.SPACING};
 }
 
 std::string esri_grid_header(const EsriFrame& frame) {

@@ -27,9 +27,9 @@ struct EsriFrame {
   std::int32_t cellsize = 0;            ///< the side of a cell, feet
 };
 
-/// The frame of an evaluated grid of the input-file run. Node (c, r) lies at
-/// (XLL + c * SPACING, YLL + r * SPACING) feet and is the centre of its cell, so
-/// the grid's lower-left corner is half a spacing below and left of node (1, 1).
+/// The frame of an evaluated grid: its corner (the input-file run's node (1, 1)
+/// lies at (XLL + SPACING, YLL + SPACING) feet and is the centre of its cell, so
+/// the corner is half a spacing below and left of it).
 EsriFrame esri_frame(const engine::EvaluatedGrid& e);
 
 /// The six header lines, each ended by LF.

@@ -33,11 +33,10 @@ std::string band_description(float TIME) {
 }
 
 void grid_geotransform(const engine::EvaluatedGrid& e, double transform[6]) {
-  const double half = e.SPACING / 2.0;
-  transform[0] = e.XLL + half;
+  transform[0] = e.xllcorner;
   transform[1] = e.SPACING;
   transform[2] = 0.0;
-  transform[3] = e.YLL + static_cast<double>(e.NY) * e.SPACING + half;
+  transform[3] = e.yllcorner + static_cast<double>(e.NY) * e.SPACING;
   transform[4] = 0.0;
   transform[5] = -static_cast<double>(e.SPACING);
 }
@@ -47,7 +46,7 @@ std::string check_times(std::span<const engine::EvaluatedGrid> times, std::strin
   for (const engine::EvaluatedGrid& e : times) {
     if (std::string problem = missing_cells(e, what); !problem.empty()) return problem;
     const engine::EvaluatedGrid& f = times.front();
-    if (e.NX != f.NX || e.NY != f.NY || e.XLL != f.XLL || e.YLL != f.YLL || e.SPACING != f.SPACING)
+    if (e.NX != f.NX || e.NY != f.NY || e.xllcorner != f.xllcorner || e.yllcorner != f.yllcorner || e.SPACING != f.SPACING)
       return "the times' grids differ in place or size";
   }
   return "";

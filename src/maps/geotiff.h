@@ -2,7 +2,7 @@
 // description "<days> d"), NoData -9999 for cells without a finite drawdown,
 // tiled and DEFLATE-compressed, with the CRS when one is given. The
 // georeference is that of the ESRI ASCII grid: node (c, r) is the centre of
-// its cell at (XLL + c * SPACING, YLL + r * SPACING) feet.
+// its cell (engine::EvaluatedGrid::map_x, map_y).
 #pragma once
 
 #include <span>

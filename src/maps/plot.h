@@ -101,8 +101,8 @@ struct PlotLayout {
 };
 
 /// The layout of the picture of `e` in `format` (missing_cells(e, ...) must be
-/// empty). Node (c, r) lies at (XLL + c * SPACING, YLL + r * SPACING) feet, a
-/// well at (XLL + x * SPACING, YLL + y * SPACING); the map shows the nodes, every
+/// empty). Node (c, r) and a well of node-unit position (x, y) lie where
+/// e.map_x and e.map_y put them, in feet; the map shows the nodes, every
 /// well and every marker, with the same scale in x and y.
 ///
 /// The colour range is options.range, or else the range of the finite

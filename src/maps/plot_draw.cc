@@ -52,10 +52,10 @@ void draw_field(cairo_t* cr, const EvaluatedGrid& e, const PlotLayout& l, double
   for (int v = 0; v < h; ++v) {
     auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(v) * stride);
     const double y = l.y1 - (v + 0.5) / h * (l.y1 - l.y0);
-    const double r = (y - e.YLL) / e.SPACING;
+    const double r = (y - e.yllcorner) / e.SPACING + 0.5;
     for (int u = 0; u < w; ++u) {
       const double x = l.x0 + (u + 0.5) / w * (l.x1 - l.x0);
-      const double c = (x - e.XLL) / e.SPACING;
+      const double c = (x - e.xllcorner) / e.SPACING + 0.5;
       row[u] = 0;  // transparent
       if (c < c0 || c > c1 || r < r0 || r > r1) continue;
       const double value = field_at(e, c, r);

@@ -116,7 +116,7 @@ std::vector<PictureLine> picture_contours(const engine::EvaluatedGrid& e, const 
     for (const ContourLine& line : trace_contour(values, e.NX, e.NY, level)) {
       if (line.size() < 2) continue;
       PictureLine out{{}, level};
-      for (const NodePoint& p : line) out.points.emplace_back(l.to_x(node_x(e, p.x)), l.to_y(node_y(e, p.y)));
+      for (const NodePoint& p : line) out.points.emplace_back(l.to_x(e.map_x(p.x)), l.to_y(e.map_y(p.y)));
       lines.push_back(std::move(out));
     }
   return lines;
@@ -128,7 +128,7 @@ std::vector<Mark> well_marks(const engine::EvaluatedGrid& e, const PlotLayout& l
     const engine::Well& w = e.wells[k];
     if (!finite_well(w)) continue;
     const std::string name = k < o.well_names.size() ? o.well_names[k] : std::to_string(k + 1);
-    marks.push_back(Mark{{l.to_x(node_x(e, w.x)), l.to_y(node_y(e, w.y))}, name});
+    marks.push_back(Mark{{l.to_x(e.map_x(w.x)), l.to_y(e.map_y(w.y))}, name});
   }
   return marks;
 }

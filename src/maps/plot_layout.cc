@@ -163,13 +163,13 @@ namespace {
 void set_extent(const engine::EvaluatedGrid& e, const PlotOptions& o, PlotLayout& l) {
   const auto [c0, c1] = node_span(e.NX);
   const auto [r0, r1] = node_span(e.NY);
-  l.x0 = node_x(e, c0), l.x1 = node_x(e, c1), l.y0 = node_y(e, r0), l.y1 = node_y(e, r1);
+  l.x0 = e.map_x(c0), l.x1 = e.map_x(c1), l.y0 = e.map_y(r0), l.y1 = e.map_y(r1);
   double wx0 = l.x0, wx1 = l.x1, wy0 = l.y0, wy1 = l.y1;
   auto include = [&](double x, double y) {
     if (!std::isfinite(x) || !std::isfinite(y)) return;
     wx0 = std::min(wx0, x), wx1 = std::max(wx1, x), wy0 = std::min(wy0, y), wy1 = std::max(wy1, y);
   };
-  for (const engine::Well& w : e.wells) include(node_x(e, w.x), node_y(e, w.y));
+  for (const engine::Well& w : e.wells) include(e.map_x(w.x), e.map_y(w.y));
   for (const PlotMarker& m : o.markers) include(m.x, m.y);
   const double margin = 0.03 * std::max(wx1 - wx0, wy1 - wy0);
   if (wx0 < l.x0) l.x0 = wx0 - margin;

@@ -34,11 +34,6 @@ inline constexpr double kFeetPerMile = 5280.0;
 /// Points per inch.
 inline constexpr double kPointsPerInch = 72.0;
 
-/// Feet east of the origin of node column `c` (fractional for a well).
-inline double node_x(const engine::EvaluatedGrid& e, double c) { return e.XLL + c * e.SPACING; }
-/// Feet north of the origin of node row `r` (fractional for a well).
-inline double node_y(const engine::EvaluatedGrid& e, double r) { return e.YLL + r * e.SPACING; }
-
 /// Node units covered by the map in one direction: the nodes 1 .. n, or half a
 /// spacing either side of a single node.
 std::pair<double, double> node_span(std::int32_t n);

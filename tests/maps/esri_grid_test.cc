@@ -79,7 +79,8 @@ struct Grid {
   std::unique_ptr<engine::DrawdownGrid> dd = std::make_unique<engine::DrawdownGrid>();
   engine::EvaluatedGrid e;
   Grid(std::int32_t nx, std::int32_t ny, std::int32_t xll, std::int32_t yll, std::int32_t spacing) {
-    e.NX = nx, e.NY = ny, e.XLL = xll, e.YLL = yll, e.SPACING = spacing;
+    e.NX = nx, e.NY = ny, e.SPACING = spacing;
+    e.from_run_origin(xll, yll);
     e.DD = dd.get();
   }
 };

@@ -42,7 +42,8 @@ struct Grid {
   std::unique_ptr<engine::DrawdownGrid> dd = std::make_unique<engine::DrawdownGrid>();
   engine::EvaluatedGrid e;
   Grid() {
-    e.NX = 4, e.NY = 3, e.XLL = 2150000, e.YLL = 720000, e.SPACING = 100, e.TIME = 30;
+    e.NX = 4, e.NY = 3, e.SPACING = 100, e.TIME = 30;
+    e.from_run_origin(2150000, 720000);
     e.DD = dd.get();
     for (std::int32_t r = 1; r <= e.NY; ++r)
       for (std::int32_t c = 1; c <= e.NX; ++c) (*dd)(c, r) = static_cast<float>(c + r);

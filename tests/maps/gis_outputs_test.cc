@@ -41,7 +41,8 @@ struct Grid {
   std::unique_ptr<engine::DrawdownGrid> dd = std::make_unique<engine::DrawdownGrid>();
   engine::EvaluatedGrid e;
   Grid(std::int32_t nx, std::int32_t ny, float time) {
-    e.NX = nx, e.NY = ny, e.XLL = 2150000, e.YLL = 720000, e.SPACING = 100, e.TIME = time;
+    e.NX = nx, e.NY = ny, e.SPACING = 100, e.TIME = time;
+    e.from_run_origin(2150000, 720000);
     e.DD = dd.get();
   }
   float& at(std::int32_t c, std::int32_t r) { return (*dd)(c, r); }
@@ -279,7 +280,7 @@ Layer read_layer(const std::string& file) {
 // linear interpolation between the edge's two nodes gives `level`, to within
 // a millionth of a node; says where it does not.
 std::string off_the_level(const Grid& g, double x, double y, double level) {
-  const double c = (x - g.e.XLL) / g.e.SPACING, r = (y - g.e.YLL) / g.e.SPACING;
+  const double c = (x - g.e.xllcorner) / g.e.SPACING + 0.5, r = (y - g.e.yllcorner) / g.e.SPACING + 0.5;
   const double tol = 1e-9;
   const bool on_column = std::fabs(c - std::round(c)) < tol, on_row = std::fabs(r - std::round(r)) < tol;
   std::ostringstream where;
@@ -367,7 +368,7 @@ TEST_F(GisFiles, ContourLayerOnAKnownCone) {
         EXPECT_EQ(f.points.front(), f.points.back()) << "closed";
         // The ring lies within its radius (the interpolation cuts corners).
         for (const auto& [x, y] : f.points) {
-          const double d = std::hypot((x - late.e.XLL) / 100 - 14.3, (y - late.e.YLL) / 100 - 12.7);
+          const double d = std::hypot((x - late.e.xllcorner) / 100 + 0.5 - 14.3, (y - late.e.yllcorner) / 100 + 0.5 - 12.7);
           EXPECT_LE(d, 10.0 / 1.5 + 1e-6);
           EXPECT_GE(d, 10.0 / 1.5 - 0.25);
         }

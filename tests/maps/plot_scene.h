@@ -16,7 +16,8 @@ struct Scene {
   std::vector<engine::Well> wells;
   engine::EvaluatedGrid e;
   Scene(std::int32_t nx, std::int32_t ny, std::int32_t spacing) {
-    e.NX = nx, e.NY = ny, e.XLL = 2150000, e.YLL = 720000, e.SPACING = spacing;
+    e.NX = nx, e.NY = ny, e.SPACING = spacing;
+    e.from_run_origin(2150000, 720000);
     e.T = 50000, e.LEAK = 0.001f, e.S = 0.0002f, e.TIME = 30;
     e.DD = dd.get();
   }

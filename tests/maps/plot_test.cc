@@ -96,7 +96,7 @@ TEST_F(PlotFile, ColourMapRunsLowToHighWhereTheDrawdownDoes) {
     // in the middle of a line).
     for (double node : {2.25, 4.5, 6.75, 10.5}) {
       const double value = along_rows ? node - 4.0 : node;
-      const double feet = (along_rows ? s.e.YLL : s.e.XLL) + node * s.e.SPACING;
+      const double feet = along_rows ? s.e.map_y(node) : s.e.map_x(node);
       const double across = (along_rows ? l.to_y(feet) : l.to_x(feet)) * ppp;
       const double along = (along_rows ? l.map_left + l.map_width / 4 : l.map_top + l.map_height / 4) * ppp;
       const Pixel p = along_rows ? pixel_at(png.get(), along, across) : pixel_at(png.get(), across, along);
@@ -105,7 +105,7 @@ TEST_F(PlotFile, ColourMapRunsLowToHighWhereTheDrawdownDoes) {
     if (along_rows) {
       // No change is near-white, a rise blue and a drawdown red.
       const auto at_node = [&](double node) {
-        return pixel_at(png.get(), (l.map_left + l.map_width / 4) * ppp, l.to_y(s.e.YLL + node * s.e.SPACING) * ppp);
+        return pixel_at(png.get(), (l.map_left + l.map_width / 4) * ppp, l.to_y(s.e.map_y(node)) * ppp);
       };
       // (Off the 0-foot line, which is drawn at node 4.)
       const Pixel zero = at_node(4.3), rise = at_node(1.5), drawdown = at_node(10.5);

@@ -71,7 +71,7 @@ void create(const std::string& file, const std::string& name, VectorFormat forma
         OGRLineString geometry;
         geometry.setNumPoints(static_cast<int>(line.size()), false);
         for (std::size_t k = 0; k < line.size(); ++k)
-          geometry.setPoint(static_cast<int>(k), e.XLL + line[k].x * e.SPACING, e.YLL + line[k].y * e.SPACING);
+          geometry.setPoint(static_cast<int>(k), e.map_x(line[k].x), e.map_y(line[k].y));
         feature.SetGeometry(&geometry);
         if (layer->CreateFeature(&feature) != OGRERR_NONE) return errors.fail("GDAL could not write a contour line");
       }
