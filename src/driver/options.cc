@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "maps/contour.h"
+
 namespace driver {
 
 namespace {
@@ -73,7 +75,6 @@ std::string take_dpi(Options& o, const std::string& value) {
 // The contour levels of --levels: numbers of feet separated by commas, each
 // once, kept in increasing order.
 std::string take_levels(Options& o, const std::string& value) {
-  constexpr std::size_t kMostLevels = 1000;
   const std::string hint = " (feet, separated by commas, e.g. 1,5,10)";
   if (value.empty()) return "option '--levels' needs a list of levels" + hint;
   std::vector<double> levels;
@@ -87,8 +88,8 @@ std::string take_levels(Options& o, const std::string& value) {
     if (std::find(levels.begin(), levels.end(), level) != levels.end())
       return "option '--levels': the level " + std::string(value, start, end - start) + " is given twice";
     levels.push_back(level);
-    if (levels.size() > kMostLevels)
-      return "option '--levels': more than " + std::to_string(kMostLevels) + " levels";
+    if (levels.size() > maps::kMostLevels)
+      return "option '--levels': more than " + std::to_string(maps::kMostLevels) + " levels";
     start = end + 1;
   }
   std::sort(levels.begin(), levels.end());

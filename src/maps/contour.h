@@ -3,6 +3,7 @@
 // user, or round intervals.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -41,6 +42,9 @@ using ContourLine = std::vector<NodePoint>;
 /// tells apart by gdal_module_problem().
 std::vector<ContourLine> trace_contour(std::span<const float> values, std::int32_t nx, std::int32_t ny,
                                        double level);
+
+/// The most contour levels a user may ask for.
+inline constexpr std::size_t kMostLevels = 1000;
 
 /// The contour levels of the grids of `times` (one or more times): `requested`
 /// in increasing order when it holds any; otherwise the multiples of a round

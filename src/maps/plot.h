@@ -6,6 +6,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -62,6 +63,10 @@ struct PlotOptions {
   std::vector<std::string> well_names;
   /// Named points to mark.
   std::vector<PlotMarker> markers;
+  /// The grids whose drawdowns set the colour range and palette when no range
+  /// is given, so that pictures of several times share one scale (they must
+  /// outlive the options); empty: the grid drawn.
+  std::span<const engine::EvaluatedGrid> scale_from;
 };
 
 /// Where the parts of the picture lie, in points (1/72 inch), y growing
@@ -108,9 +113,11 @@ struct PlotLayout {
 /// The colour range is options.range, or else the range of the finite
 /// drawdowns less the single highest cell when it is a well node (a node within
 /// a foot of a well, whose drawdown is taken at the one-foot floor of the
-/// distance) and likewise the single lowest; drawdowns outside the range take
-/// the colour of its end. The palette is the diverging one when the range from
-/// the grid holds both drawdown and rise, viridis otherwise.
+/// distance) and likewise the single lowest, over the grids of
+/// options.scale_from (each grid less its own well nodes) or `e` alone;
+/// drawdowns outside the range take the colour of its end. The palette is the
+/// diverging one when that range from the grids holds both drawdown and rise,
+/// viridis otherwise.
 PlotLayout plot_layout(const engine::EvaluatedGrid& e, const PlotOptions& options = {},
                        PlotFormat format = PlotFormat::kSvg);
 

@@ -181,12 +181,21 @@ void set_extent(const engine::EvaluatedGrid& e, const PlotOptions& o, PlotLayout
 // The colour range, the palette and the contour levels.
 void set_colours(const engine::EvaluatedGrid& e, const PlotOptions& o, PlotLayout& l) {
   const Drawdowns d = drawdowns(e);
+  // The range from the grids that set the scale.
+  Drawdowns scale = o.scale_from.empty() ? d : Drawdowns{};
+  for (const engine::EvaluatedGrid& g : o.scale_from) {
+    const Drawdowns one = drawdowns(g);
+    if (!one.any) continue;
+    scale.lo_off_wells = scale.any ? std::min(scale.lo_off_wells, one.lo_off_wells) : one.lo_off_wells;
+    scale.hi_off_wells = scale.any ? std::max(scale.hi_off_wells, one.hi_off_wells) : one.hi_off_wells;
+    scale.any = true;
+  }
   double lo = 0, hi = 1;
-  if (d.any) {
-    lo = d.lo_off_wells, hi = d.hi_off_wells;
+  if (scale.any) {
+    lo = scale.lo_off_wells, hi = scale.hi_off_wells;
     if (lo == hi) lo -= 0.5, hi += 0.5;
   }
-  const bool both_signs = d.any && d.lo_off_wells < 0 && d.hi_off_wells > 0;
+  const bool both_signs = scale.any && scale.lo_off_wells < 0 && scale.hi_off_wells > 0;
   if (o.range && std::isfinite(o.range->first) && std::isfinite(o.range->second) && o.range->first < o.range->second)
     std::tie(lo, hi) = *o.range;
   l.colours = ColourScale{both_signs ? Palette::kDiverging : Palette::kViridis, lo, hi};

@@ -11,6 +11,7 @@
 
 #include "model/drawdown.h"
 #include "model/point_distance.h"
+#include "study/outputs.h"
 
 namespace study {
 namespace {
@@ -175,7 +176,8 @@ double memory_needed(const Study& s, int threads) {
   const double nx = s.grid.columns;
   const double ny = s.grid.rows;
   const double terms = static_cast<double>(most_terms(s));
-  const double grid = nx * ny * sizeof(float);
+  const double grids = keeps_every_grid(s) ? static_cast<double>(s.times.size()) : 1.0;
+  const double grid = grids * nx * ny * sizeof(float);
   // Per term: the term, the engine's well, its squared offsets per column and
   // row (4 bytes each) and their lattice indices (2 bytes each).
   const double per_term = sizeof(Term) + sizeof(engine::Well) + (nx + ny) * (4.0 + 2.0);
@@ -197,7 +199,9 @@ std::optional<std::string> does_not_fit(const Study& s, int threads, double mach
     std::snprintf(text, sizeof text, "%.1f GiB", bytes / (1024.0 * 1024.0 * 1024.0));
     return std::string(text);
   };
-  return "the study needs " + gib(needed) + " of memory (a grid of " + std::to_string(s.grid.columns) + " x " +
+  const std::size_t grids = keeps_every_grid(s) ? s.times.size() : 1;
+  const std::string grid_count = grids == 1 ? "a grid" : std::to_string(grids) + " grids (one per time)";
+  return "the study needs " + gib(needed) + " of memory (" + grid_count + " of " + std::to_string(s.grid.columns) + " x " +
          std::to_string(s.grid.rows) + " nodes, " + std::to_string(terms) + (terms == 1 ? " well term" : " well terms") +
          "), more than the " +
          gib(machine_bytes) + " this machine has";

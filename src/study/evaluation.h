@@ -93,7 +93,7 @@ std::vector<std::vector<float>> receptor_series(const Study& s, std::span<const 
 std::size_t most_terms(const Study& s);
 
 /// Bytes a study's evaluation needs at most with `threads` worker threads: the
-/// grid, the terms, the engine's per-term offsets, tables and buffers. A
+/// grid (a grid per time when keeps_every_grid), the terms, the engine's per-term offsets, tables and buffers. A
 /// double, so that any grid size can be stated.
 double memory_needed(const Study& s, int threads);
 

@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "maps/contour_layer.h"
+#include "maps/esri_grid.h"
+#include "maps/grid_file.h"
 #include "study/csv.h"
 
 namespace study {
@@ -40,11 +43,17 @@ std::string double_text(double v) {
   return std::string(text, end);
 }
 
-std::string grid_file_name(const Study& s, double t) {
-  if (s.times.size() < 2) return s.output.grid;
-  const fs::path name(s.output.grid);
-  fs::path renamed = name.parent_path() / (name.stem().string() + "_" + double_text(t) + "d" + name.extension().string());
+std::string time_file_name(const Study& s, const std::string& name, double t) {
+  if (s.times.size() < 2) return name;
+  const fs::path path(name);
+  fs::path renamed = path.parent_path() / (path.stem().string() + "_" + double_text(t) + "d" + path.extension().string());
   return renamed.string();
+}
+
+bool grid_per_time(const Study& s) { return maps::grid_format_of(s.output.grid) != maps::GridFormat::kGeoTiff; }
+
+std::string grid_file_name(const Study& s, double t) {
+  return grid_per_time(s) ? time_file_name(s, s.output.grid, t) : s.output.grid;
 }
 
 std::string output_path(const Study& s, const std::string& name) {
@@ -53,8 +62,20 @@ std::string output_path(const Study& s, const std::string& name) {
 
 std::vector<OutputFileName> output_files(const Study& s) {
   std::vector<OutputFileName> files;
-  if (!s.output.grid.empty())
-    for (double t : s.times) files.push_back({"the grid file", output_path(s, grid_file_name(s, t))});
+  auto add = [&](const std::string& what, const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) files.push_back({what, path});
+  };
+  const Output& o = s.output;
+  if (const std::optional<maps::GridFormat> format = maps::grid_format_of(o.grid)) {
+    for (double t : s.times) {
+      if (t != s.times.front() && !grid_per_time(s)) break;
+      add("the grid file", maps::grid_files(output_path(s, grid_file_name(s, t)), *format, !s.crs.empty()));
+    }
+  }
+  if (const std::optional<maps::VectorFormat> format = maps::vector_format_of(o.contours))
+    add("the contours file", maps::contour_files(output_path(s, o.contours), *format));
+  if (!o.plot.empty())
+    for (double t : s.times) files.push_back({"the plot file", output_path(s, time_file_name(s, o.plot, t))});
   if (!s.output.series.empty()) files.push_back({"the series file", output_path(s, s.output.series)});
   if (!s.output.hydrographs.empty()) files.push_back({"the hydrographs file", output_path(s, s.output.hydrographs)});
   return files;
@@ -73,8 +94,48 @@ std::optional<std::string> output_clash(const Study& s) {
   return std::nullopt;
 }
 
-maps::EsriFrame esri_frame_of(const Study& s) {
-  return maps::EsriFrame{s.grid.columns, s.grid.rows, s.grid.xll, s.grid.yll, s.grid.spacing};
+bool keeps_every_grid(const Study& s) {
+  return (!s.output.grid.empty() && !grid_per_time(s)) || !s.output.contours.empty() || !s.output.plot.empty();
+}
+
+std::vector<engine::Well> wells_at(const Study& s, double t) {
+  std::vector<engine::Well> wells;
+  for (const Well& w : s.wells) {
+    double rate = 0.0;
+    for (const Step& step : w.steps)
+      if (step.day < t) rate = step.rate;
+    wells.push_back(engine::Well{node_position(w.x, s.grid.xll, s.grid.spacing),
+                                 node_position(w.y, s.grid.yll, s.grid.spacing), static_cast<float>(rate)});
+  }
+  return wells;
+}
+
+engine::EvaluatedGrid evaluated_grid(const Study& s, double t, const engine::DrawdownGrid& DD,
+                                     std::span<const engine::Well> wells) {
+  engine::EvaluatedGrid e;
+  e.NX = s.grid.columns, e.NY = s.grid.rows;
+  e.xllcorner = s.grid.xll, e.yllcorner = s.grid.yll;
+  e.SPACING = s.grid.spacing;
+  e.T = static_cast<float>(s.aquifer.transmissivity);
+  e.LEAK = static_cast<float>(s.aquifer.leakance);
+  e.S = static_cast<float>(s.aquifer.storage);
+  e.TIME = static_cast<float>(t);
+  e.wells = wells;
+  e.DD = &DD;
+  return e;
+}
+
+maps::PlotOptions plot_options(const Study& s, std::span<const engine::EvaluatedGrid> times) {
+  maps::PlotOptions o;
+  o.levels = s.output.levels;
+  o.range = s.output.range;
+  o.page = s.output.page;
+  o.dpi = s.output.dpi;
+  o.input_name = s.title;
+  for (const Well& w : s.wells) o.well_names.push_back(w.name);
+  for (const Receptor& r : s.receptors) o.markers.push_back(maps::PlotMarker{r.x, r.y, r.name});
+  o.scale_from = times;
+  return o;
 }
 
 std::string series_text(const Study& s, std::span<const double> times,

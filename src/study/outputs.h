@@ -1,5 +1,6 @@
-// The files a study writes: their names and places, the receptor series CSV,
-// and the check that no output replaces an input or another output.
+// The files a study writes: their names and places, the grids of its times as
+// the map outputs take them, the receptor series CSV, and the check that no
+// output replaces an input or another output.
 #pragma once
 
 #include <optional>
@@ -7,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "maps/esri_grid.h"
+#include "engine/drawdown_grid.h"
+#include "maps/plot.h"
 #include "study/study.h"
 
 namespace study {
@@ -20,9 +22,17 @@ std::string single_text(float v);
 /// The shortest text that reads back as exactly `v` ("30", "0.5", "2151050.25").
 std::string double_text(double v);
 
-/// The name of the grid file of time t: the [output] grid name, with
-/// "_<days>d" before its ending when the study has several times
+/// The name of the file of time t of a file written once per time: `name`,
+/// with "_<days>d" before its ending when the study has several times
 /// ("drawdown.asc" at 30 days: "drawdown_30d.asc").
+std::string time_file_name(const Study& s, const std::string& name, double t);
+
+/// Whether the grid is one ESRI ASCII grid per time (else one GeoTIFF, a band
+/// per time).
+bool grid_per_time(const Study& s);
+
+/// The name of the grid file of time t: time_file_name of the [output] grid
+/// name for an ESRI ASCII grid; a GeoTIFF's name as given, whatever the time.
 std::string grid_file_name(const Study& s, double t);
 
 /// `name` in the output folder.
@@ -35,15 +45,35 @@ struct OutputFileName {
 };
 
 /// Every file the study writes, in the order it writes them: the grid file of
-/// each time, the series, the hydrographs.
+/// each time (with its .prj when the study has a CRS) or the one GeoTIFF, the
+/// contour layer's files, the picture of each time, the series, the
+/// hydrographs.
 std::vector<OutputFileName> output_files(const Study& s);
 
 /// Why the outputs cannot be written as named (one line: an output that is an
 /// input file or names the same file as another output), or nothing.
 std::optional<std::string> output_clash(const Study& s);
 
-/// Where the study's grid lies on the map, for its ESRI ASCII grid files.
-maps::EsriFrame esri_frame_of(const Study& s);
+/// Whether an output takes the grids of all times together (a GeoTIFF, the
+/// contour layer, the pictures, which share one colour scale), so that the
+/// study keeps a grid per time rather than one.
+bool keeps_every_grid(const Study& s);
+
+/// The wells as the outputs made from a grid show them at time t, in study
+/// order: each at its node-unit position, with the rate its schedule gives
+/// from the last step before t on (0 before its first step).
+std::vector<engine::Well> wells_at(const Study& s, double t);
+
+/// The grid `DD` of time t as the outputs take it: the study's frame, the
+/// aquifer in single precision, TIME single(t), and `wells` (wells_at(s, t)),
+/// which the caller keeps.
+engine::EvaluatedGrid evaluated_grid(const Study& s, double t, const engine::DrawdownGrid& DD,
+                                     std::span<const engine::Well> wells);
+
+/// The pictures' settings: the [output] levels, range, page and dpi, the
+/// study's title as the input's name, the wells' names, the receptors as
+/// named markers, and one colour scale for all `times` (the study's grids).
+maps::PlotOptions plot_options(const Study& s, std::span<const engine::EvaluatedGrid> times);
 
 /// The series CSV: the header name,x,y,days,drawdown_ft, then one row per
 /// receptor and time (receptor by receptor, times in order); values[i][k] is

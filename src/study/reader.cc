@@ -13,6 +13,8 @@
 
 #include <toml++/toml.h>
 
+#include "maps/contour.h"
+#include "maps/contour_layer.h"
 #include "maps/grid_file.h"
 #include "maps/plot.h"
 #include "study/csv.h"
@@ -28,8 +30,9 @@ constexpr std::string_view kAquiferKeys[] = {"transmissivity", "leakance", "stor
 constexpr std::string_view kGridKeys[] = {"xll", "yll", "spacing", "columns", "rows"};
 constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule"};
 constexpr std::string_view kReceptorKeys[] = {"name", "x", "y"};
-constexpr std::string_view kOutputKeys[] = {"folder", "grid", "series", "series_times", "hydrographs",
-                                            "well_function"};
+constexpr std::string_view kOutputKeys[] = {"folder", "grid",   "contours", "levels",      "plot",
+                                            "range",  "page",   "dpi",      "series",      "series_times",
+                                            "hydrographs", "well_function"};
 
 // Where each table's keys go, for a key written in the wrong table.
 struct Section {
@@ -585,9 +588,24 @@ class Reader {
     if (const toml::node* n = t.get("folder")) o.folder = (folder_ / file_name(*n, "folder")).string();
     if (const toml::node* n = t.get("grid")) {
       o.grid = file_name(*n, "grid");
-      if (maps::grid_format_of(o.grid) != maps::GridFormat::kEsriAscii)
-        fail(*n, "'grid' must name a .asc file (ESRI ASCII grid), not " + in_quotes(o.grid));
+      if (!maps::grid_format_of(o.grid))
+        fail(*n, "'grid' must name a " + std::string(maps::kGridEndings) + " file, not " + in_quotes(o.grid));
     }
+    if (const toml::node* n = t.get("contours")) {
+      o.contours = file_name(*n, "contours");
+      if (!maps::vector_format_of(o.contours))
+        fail(*n, "'contours' must name a " + std::string(maps::kVectorEndings) + " file, not " + in_quotes(o.contours));
+    }
+    if (const toml::node* n = t.get("plot")) {
+      o.plot = file_name(*n, "plot");
+      if (!maps::plot_format_of(o.plot))
+        fail(*n, "'plot' must name a .png, .svg or .pdf file, not " + in_quotes(o.plot));
+    }
+    if (const toml::node* n = t.get("levels")) {
+      if (o.contours.empty() && o.plot.empty()) fail(*n, "'levels' are for 'contours' and 'plot', and neither is given");
+      o.levels = levels(*n);
+    }
+    read_picture_settings(t, o);
     if (const toml::node* n = t.get("series")) o.series = file_name(*n, "series");
     if (const toml::node* n = t.get("hydrographs")) {
       o.hydrographs = file_name(*n, "hydrographs");
@@ -608,6 +626,61 @@ class Reader {
     if (!o.series.empty() && !receptors) fail(*t.get("series"), "'series' needs receptors, and the study has none");
     if (!o.hydrographs.empty() && !receptors)
       fail(*t.get("hydrographs"), "'hydrographs' needs receptors, and the study has none");
+  }
+
+  // Contour levels: an array of distinct numbers of feet, kept in increasing order.
+  std::vector<double> levels(const toml::node& n) const {
+    const toml::array* a = n.as_array();
+    if (a == nullptr || a->empty())
+      fail(n, "'levels' must be an array of levels in feet, like [1.0, 5.0, 10.0], not " +
+                  (a == nullptr ? kind(n) : std::string("an empty one")));
+    if (a->size() > maps::kMostLevels) fail(n, "'levels' holds more than " + std::to_string(maps::kMostLevels) + " levels");
+    std::vector<double> out;
+    for (const toml::node& e : *a) {
+      double v = number(e, "levels");
+      if (v == 0.0) v = 0.0;  // -0 is 0
+      if (std::find(out.begin(), out.end(), v) != out.end())
+        fail(e, "the level " + number_text(v) + " is given twice in 'levels'");
+      out.push_back(v);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+  }
+
+  // The picture's range, page and dpi, each only with a picture of its kind.
+  void read_picture_settings(const toml::table& t, Output& o) const {
+    const std::optional<maps::PlotFormat> format = maps::plot_format_of(o.plot);
+    auto needs_plot = [&](const toml::node& n, std::string_view key, std::optional<maps::PlotFormat> kind,
+                          std::string_view ending) {
+      if (o.plot.empty()) fail(n, in_quotes(key) + " is for 'plot', which is not given");
+      if (kind && format != kind)
+        fail(n, in_quotes(key) + " is for a " + std::string(ending) + " plot, not " + in_quotes(o.plot));
+    };
+    if (const toml::node* n = t.get("range")) {
+      needs_plot(*n, "range", std::nullopt, "");
+      const toml::array* a = n->as_array();
+      if (a == nullptr || a->size() != 2)
+        fail(*n, "'range' must be [MIN, MAX] in feet, like [0.0, 20.0], not " +
+                     (a == nullptr ? kind(*n) : "an array of " + std::to_string(a->size())));
+      const double lo = number((*a)[0], "range"), hi = number((*a)[1], "range");
+      if (!(lo < hi)) fail(*n, "'range' must have MIN below MAX, not [" + number_text(lo) + ", " + number_text(hi) + "]");
+      o.range = std::pair{lo, hi};
+    }
+    if (const toml::node* n = t.get("page")) {
+      needs_plot(*n, "page", maps::PlotFormat::kPdf, ".pdf");
+      const std::string v = string(*n, "page");
+      const std::optional<maps::PlotPage> page = maps::plot_page_of(v);
+      if (!page) fail(*n, "'page' must be \"letter\" or \"a4\", not " + in_quotes(v));
+      o.page = *page;
+    }
+    if (const toml::node* n = t.get("dpi")) {
+      needs_plot(*n, "dpi", maps::PlotFormat::kPng, ".png");
+      o.dpi = whole(*n, "dpi", maps::kMinDpi,
+                    "from " + std::to_string(maps::kMinDpi) + " to " + std::to_string(maps::kMaxDpi));
+      if (o.dpi > maps::kMaxDpi)
+        fail(*n, "'dpi' must be from " + std::to_string(maps::kMinDpi) + " to " + std::to_string(maps::kMaxDpi) +
+                     ", not " + std::to_string(o.dpi));
+    }
   }
 
   // Every well and receptor must lie within kFarthestPosition nodes of the grid.

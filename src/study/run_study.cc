@@ -10,7 +10,11 @@
 #include <vector>
 
 #include "base/exit_status.h"
-#include "maps/esri_grid.h"
+#include "maps/contour.h"
+#include "maps/contour_layer.h"
+#include "maps/gis_crs.h"
+#include "maps/grid_file.h"
+#include "maps/plot.h"
 #include "maps/output_file.h"
 #include "study/console.h"
 #include "study/evaluation.h"
@@ -61,6 +65,7 @@ std::string days_list(const std::vector<double>& days) {
 struct Prepared {
   Study study;
   Evaluation how;
+  std::optional<maps::Crs> crs;  // the study's CRS as GDAL reads it
 };
 
 Prepared prepare(const std::string& file, const engine::Options& engine) {
@@ -69,11 +74,41 @@ Prepared prepare(const std::string& file, const engine::Options& engine) {
   p.how.well_function = p.study.output.well_function;
   p.how.engine = engine;
   if (p.how.well_function == WellFunction::exact) p.how.exact = exact_well_function();
+  if (!p.study.crs.empty()) {
+    maps::Crs crs;
+    if (std::string why = maps::read_crs(p.study.crs, crs); !why.empty()) throw StudyError{file + ": 'crs': " + why};
+    p.crs = std::move(crs);
+  }
   if (std::optional<std::string> why = output_clash(p.study)) throw StudyError{*why};
   const int threads = engine.method == engine::Method::reference ? 1 : engine.fast.threads;
   if (std::optional<std::string> why = does_not_fit(p.study, threads, machine_memory()))
     throw StudyError{file + ": " + *why};
   return p;
+}
+
+// The outputs made from the grids of all times: the GeoTIFF, the contour
+// layer, a picture per time.
+template <typename Write>
+void write_maps(const Study& s, std::span<const engine::EvaluatedGrid> evaluated, const maps::Crs* crs,
+                bool folder_ready, const Write& write) {
+  if (!folder_ready) return;
+  const Output& o = s.output;
+  if (!o.grid.empty() && !grid_per_time(s)) {
+    const std::string path = output_path(s, o.grid);
+    write("the grid file", path, maps::write_grid(path, maps::GridFormat::kGeoTiff, evaluated, crs));
+  }
+  if (const std::optional<maps::VectorFormat> format = maps::vector_format_of(o.contours)) {
+    const std::string path = output_path(s, o.contours);
+    const std::vector<double> levels = maps::levels_for(evaluated, o.levels);
+    write("the contours file", path, maps::write_contour_layer(path, *format, evaluated, levels, crs));
+  }
+  if (const std::optional<maps::PlotFormat> format = maps::plot_format_of(o.plot)) {
+    const maps::PlotOptions options = plot_options(s, evaluated);
+    for (std::size_t k = 0; k < s.times.size(); ++k) {
+      const std::string path = output_path(s, time_file_name(s, o.plot, s.times[k]));
+      write("the plot file", path, maps::write_plot(path, *format, evaluated[k], options));
+    }
+  }
 }
 
 }  // namespace
@@ -126,14 +161,21 @@ int run_study(const std::string& file, const engine::Options& engine) {
     if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.output.series_times));
     const std::vector<std::vector<float>> series = receptor_series(s, s.output.series_times, p.how);
 
-    engine::DrawdownGrid DD(s.grid.columns, s.grid.rows);
+    // One grid serves every time, unless an output takes all times together.
+    const std::size_t kept = keeps_every_grid(s) ? s.times.size() : 1;
+    std::vector<engine::DrawdownGrid> grids;
+    for (std::size_t k = 0; k < kept; ++k) grids.emplace_back(s.grid.columns, s.grid.rows);
+    std::vector<std::vector<engine::Well>> wells;
+    std::vector<engine::EvaluatedGrid> evaluated;
     std::vector<GridLargest> largest;
-    const maps::EsriFrame frame = esri_frame_of(s);
+    const maps::Crs* crs = p.crs ? &*p.crs : nullptr;
     // The bar counts node-term evaluations over all the study's grids.
     const std::uint64_t nodes = static_cast<std::uint64_t>(s.grid.columns) * static_cast<std::uint64_t>(s.grid.rows);
     std::uint64_t total = 0, before = 0;
     for (double t : s.times) total += nodes * terms_at(s, t).size();
-    for (double t : s.times) {
+    for (std::size_t k = 0; k < s.times.size(); ++k) {
+      const double t = s.times[k];
+      engine::DrawdownGrid& DD = grids[kept == 1 ? 0 : k];
       const std::vector<Term> terms = terms_at(s, t);
       const std::string label = "grid at day " + double_text(t);
       stages.say(label + ": " + plural(terms.size(), "well term", "well terms"));
@@ -144,11 +186,14 @@ int run_study(const std::string& file, const engine::Options& engine) {
       }
       before += nodes * terms.size();
       largest.push_back(grid_largest(DD, s.grid));
-      if (!s.output.grid.empty() && folder_ready) {
+      wells.push_back(wells_at(s, t));
+      evaluated.push_back(evaluated_grid(s, t, DD, wells.back()));
+      if (!s.output.grid.empty() && grid_per_time(s) && folder_ready) {
         const std::string path = output_path(s, grid_file_name(s, t));
-        write("the grid file", path, maps::write_esri_grid(path, frame, DD));
+        write("the grid file", path, maps::write_grid(path, maps::GridFormat::kEsriAscii, {&evaluated.back(), 1}, crs));
       }
     }
+    write_maps(s, evaluated, crs, folder_ready, write);
 
     if (!s.output.series.empty() && folder_ready) {
       const std::string path = output_path(s, s.output.series);

@@ -3,8 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "maps/plot.h"
 
 namespace study {
 
@@ -54,7 +58,13 @@ enum class WellFunction {
 /// What a study writes, and how it evaluates.
 struct Output {
   std::string folder;   ///< where the files go: the folder given, below the study file's folder
-  std::string grid;     ///< ESRI ASCII grid name ("" : none); one per time, see grid_file_names
+  std::string grid;     ///< grid name ("" : none): a .tif holds every time, a .asc one (see time_file_name)
+  std::string contours; ///< contour layer name, .gpkg/.geojson/.shp, every time in one layer ("" : none)
+  std::string plot;     ///< map picture name, .png/.svg/.pdf, one per time ("" : none)
+  std::vector<double> levels;  ///< contour levels in feet, increasing (empty: round ones)
+  std::optional<std::pair<double, double>> range;  ///< the pictures' colour range (none: from the grids)
+  maps::PlotPage page = maps::PlotPage::kOwnSize;  ///< the page of a .pdf picture
+  int dpi = maps::kDefaultDpi;                     ///< pixels per inch of a .png picture
   std::string series;   ///< receptor series CSV name ("" : none)
   std::string hydrographs;  ///< picture name, .png/.svg/.pdf ("" : none)
   std::vector<double> series_times;  ///< days of the series and the hydrographs, increasing
