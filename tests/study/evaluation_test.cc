@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -15,7 +16,10 @@
 #include <vector>
 
 #include "engine/evaluate.h"
+#include "maps/esri_grid.h"
+#include "maps/geotiff.h"
 #include "model/drawdown.h"
+#include "study/outputs.h"
 #include "study/plug_ins.h"
 #include "study_texts.h"
 
@@ -97,6 +101,27 @@ TEST(StudyEvaluation, AStudyOfTheBundledExampleIsTheInputFileRunBitForBit) {
       for (std::int32_t c = 1; c <= NX; ++c)
         ASSERT_EQ(Bits(DD(c, r)), Bits(input_file_run(c, r)))
             << "node (" << c << ", " << r << "), " << (method == engine::Method::fast ? "fast" : "reference");
+  }
+
+  // The map outputs see the same grid: the same frame, and the same wells.
+  engine::EvaluatedGrid run;
+  run.NX = NX, run.NY = NY, run.SPACING = aquifer.SPACING;
+  run.from_run_origin(std::stoi(a[2]), std::stoi(a[3]));
+  run.wells = wells;
+  run.DD = &input_file_run;
+  const std::vector<engine::Well> study_wells = study::wells_at(s, s.times[0]);
+  const engine::DrawdownGrid DD = grid_at(s, s.times[0], rule(engine::Method::fast));
+  const engine::EvaluatedGrid view = study::evaluated_grid(s, s.times[0], DD, study_wells);
+  EXPECT_EQ(maps::esri_grid_text(view), maps::esri_grid_text(run));
+  double study_transform[6], run_transform[6];
+  maps::grid_geotransform(view, study_transform);
+  maps::grid_geotransform(run, run_transform);
+  EXPECT_TRUE(std::equal(study_transform, study_transform + 6, run_transform));
+  ASSERT_EQ(study_wells.size(), wells.size());
+  for (std::size_t k = 0; k < wells.size(); ++k) {
+    EXPECT_EQ(Bits(study_wells[k].x), Bits(wells[k].x)) << "well " << k + 1;
+    EXPECT_EQ(Bits(study_wells[k].y), Bits(wells[k].y)) << "well " << k + 1;
+    EXPECT_EQ(Bits(study_wells[k].q), Bits(wells[k].q)) << "well " << k + 1;
   }
 }
 
@@ -291,6 +316,11 @@ TEST(StudyEvaluation, AStudyThatDoesNotFitSaysHowMuchItNeeds) {
   EXPECT_EQ(study::does_not_fit(s, 2, 8 * kGiB).value_or(""),
             "the study needs 37.4 GiB of memory (a grid of 100000 x 100000 nodes, 1 well term), more than the 8.0 GiB "
             "this machine has");
+  // A picture of each time keeps a grid per time.
+  s.output.plot = "map.png";
+  EXPECT_EQ(study::does_not_fit(s, 2, 8 * kGiB).value_or(""),
+            "the study needs 74.7 GiB of memory (2 grids (one per time) of 100000 x 100000 nodes, 1 well term), more "
+            "than the 8.0 GiB this machine has");
 }
 
 }  // namespace

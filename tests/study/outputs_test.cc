@@ -1,5 +1,7 @@
 // The files and the console text of a study: names per time, the series CSV,
-// outputs that would replace inputs, and the summary table.
+// outputs that would replace inputs, the grids as the map outputs see them
+// (wells at their rates of the time, one colour scale for all pictures), and
+// the summary table.
 #include "study/outputs.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "maps/plot.h"
 #include "study/console.h"
 #include "study_texts.h"
 
@@ -34,6 +37,97 @@ TEST(StudyOutputs, GridFilesAreNamedByTheirDayWhenThereAreSeveral) {
   EXPECT_EQ(files[2].what, "the series file");
   EXPECT_EQ(files[2].path, "out/series.csv");
   EXPECT_FALSE(study::output_clash(s));
+}
+
+TEST(StudyOutputs, EachOutputListsEveryFileItWrites) {
+  struct Case {
+    const char* what;
+    void (*set)(study::Study&);
+    std::vector<std::string> paths;  // after the series file's
+  };
+  const Case kCases[] = {
+      {"one GeoTIFF for every time", [](study::Study& s) { s.output.grid = "dd.tif"; }, {"out/dd.tif"}},
+      {"a .prj beside each ESRI grid with a CRS", [](study::Study& s) { s.crs = "EPSG:2264"; },
+       {"out/drawdown_30d.asc", "out/drawdown_30d.prj", "out/drawdown_90d.asc", "out/drawdown_90d.prj"}},
+      {"no .prj beside a GeoTIFF",
+       [](study::Study& s) { s.crs = "EPSG:2264", s.output.grid = "dd.TIFF"; }, {"out/dd.TIFF"}},
+      {"a shapefile's four files",
+       [](study::Study& s) { s.output.grid.clear(), s.output.contours = "c/lines.shp"; },
+       {"out/c/lines.shp", "out/c/lines.shx", "out/c/lines.dbf", "out/c/lines.prj"}},
+      {"a picture per time",
+       [](study::Study& s) { s.output.grid.clear(), s.output.plot = "map.pdf"; }, {"out/map_30d.pdf", "out/map_90d.pdf"}},
+      {"one picture for one time",
+       [](study::Study& s) { s.times = {30.0}, s.output.grid.clear(), s.output.plot = "map.png"; }, {"out/map.png"}},
+  };
+  for (const Case& k : kCases) {
+    SCOPED_TRACE(k.what);
+    study::Study s = read_text(study_testing::kSmallStudy);
+    k.set(s);
+    std::vector<std::string> paths;
+    for (const study::OutputFileName& f : study::output_files(s))
+      if (f.what != "the series file") paths.push_back(f.path);
+    EXPECT_EQ(paths, k.paths);
+  }
+}
+
+TEST(StudyOutputs, TheMapOutputsShowEachWellAtItsRateOfTheTime) {
+  study::Study s = read_text(study_testing::kSmallStudy);
+  s.wells[0].steps = {{0.0, 250000.0}, {60.0, 400000.0}, {200.0, 0.0}};
+  s.wells.push_back({"IW-1", 2150350.0, 720250.0, {{0.0, -150000.0}}});
+  s.wells.push_back({"late", 2150000.0, 720000.0, {{100.0, 50000.0}}});
+  struct Case {
+    double t;
+    std::vector<float> rates;
+  };
+  // A step counts from the first time after its day, as in the evaluation.
+  for (const Case& k : {Case{30.0, {250000.0f, -150000.0f, 0.0f}}, Case{60.0, {250000.0f, -150000.0f, 0.0f}},
+                        Case{90.0, {400000.0f, -150000.0f, 0.0f}}, Case{365.0, {0.0f, -150000.0f, 50000.0f}}}) {
+    const std::vector<engine::Well> wells = study::wells_at(s, k.t);
+    ASSERT_EQ(wells.size(), 3u);
+    for (std::size_t i = 0; i < wells.size(); ++i) EXPECT_EQ(wells[i].q, k.rates[i]) << "day " << k.t << ", well " << i;
+  }
+  // Node-unit places on the grid whose corner is (2150000, 720000), 100 ft cells.
+  const std::vector<engine::Well> wells = study::wells_at(s, 30.0);
+  EXPECT_EQ(wells[0].x, 2.0f);
+  EXPECT_EQ(wells[0].y, 2.0f);
+  EXPECT_EQ(wells[1].x, 4.0f);
+  EXPECT_EQ(wells[2].y, 0.5f);
+}
+
+TEST(StudyOutputs, ThePicturesOfAllTimesShareOneColourScale) {
+  study::Study s = read_text(study_testing::kSmallStudy);
+  s.receptors.push_back({"Creek", 2150000.5, 720100.0});
+  // An early grid of drawdowns 0 .. 2 and a late one of -1 .. 5; each has its
+  // well node (2, 2) far above the rest, which neither scale takes.
+  engine::DrawdownGrid early(4, 3), late(4, 3);
+  for (std::int32_t r = 1; r <= 3; ++r)
+    for (std::int32_t c = 1; c <= 4; ++c) {
+      early(c, r) = static_cast<float>(c + r - 2) * 0.4f;
+      late(c, r) = static_cast<float>(c + r) - 3.0f;
+    }
+  early(2, 2) = 50.0f, late(2, 2) = 90.0f;
+  const std::vector<engine::Well> wells_early = study::wells_at(s, 30.0), wells_late = study::wells_at(s, 90.0);
+  const std::vector<engine::EvaluatedGrid> times{study::evaluated_grid(s, 30.0, early, wells_early),
+                                                 study::evaluated_grid(s, 90.0, late, wells_late)};
+  const maps::PlotOptions options = study::plot_options(s, times);
+  EXPECT_EQ(options.well_names, std::vector<std::string>{"PW-1"});
+  ASSERT_EQ(options.markers.size(), 2u);
+  EXPECT_EQ(options.markers[1].name, "Creek");
+  EXPECT_EQ(options.markers[1].x, 2150000.5);
+  EXPECT_EQ(options.input_name, "small");
+
+  for (const engine::EvaluatedGrid& e : times) {
+    const maps::PlotLayout shared = maps::plot_layout(e, options);
+    EXPECT_EQ(shared.colours.lo, -1.0) << "day " << e.TIME;
+    EXPECT_EQ(shared.colours.hi, 4.0f) << "day " << e.TIME << ": the late grid's highest cell off the well";
+    EXPECT_EQ(shared.colours.palette, maps::Palette::kDiverging) << "the late grid holds a rise";
+    EXPECT_EQ(shared.levels, maps::plot_layout(times[1], options).levels);
+  }
+  maps::PlotOptions alone = options;
+  alone.scale_from = {};
+  const maps::PlotLayout early_alone = maps::plot_layout(times[0], alone);
+  EXPECT_EQ(early_alone.colours.hi, 2.0f);
+  EXPECT_EQ(early_alone.colours.palette, maps::Palette::kViridis);
 }
 
 TEST(StudyOutputs, NoOutputReplacesAnInputOrAnotherOutput) {

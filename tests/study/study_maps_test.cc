@@ -1,0 +1,168 @@
+// A study's map outputs read back with GDAL: the GeoTIFF holds a band per time
+// equal bit for bit to the study's ESRI grids, on the study's own frame (a
+// corner that is no whole number of feet stays exact) with its CRS; the
+// contour layer holds every time at the study's levels, its vertices on the
+// grid's cell edges; a picture per time; and a write failure of one output
+// leaves the others whole.
+#include <gtest/gtest.h>
+
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
+#include <ogrsf_frmts.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/exit_status.h"
+#include "program_run.h"
+#include "study_texts.h"
+
+namespace {
+
+using study_testing::edited;
+using testing_support::run_program;
+using testing_support::RunResult;
+using testing_support::ScratchFolder;
+
+constexpr double kXll = 2150000.3;  // the corner of the study below, not a whole number of feet
+
+// The small study with an injection well, a fractional corner, the CRS and
+// the [output] lines `outputs`.
+std::string study_with(const std::string& outputs) {
+  std::string text = edited(study_testing::kSmallStudy, "xll = 2150000.0", "xll = 2150000.3");
+  text = edited(text, "times = ", "crs = \"EPSG:2264\"\ntimes = ");
+  text = edited(text, "columns = 4", "columns = 12");
+  text = edited(text, "rows = 3", "rows = 9");
+  text = edited(text, "[[receptor]]",
+                "[[well]]\nname = \"IW-1\"\nx = 2150850.3\ny = 720550.0\nrate = -300000.0\n\n[[receptor]]");
+  return edited(text, "grid = \"drawdown.asc\"\nseries = \"series.csv\"\n", outputs);
+}
+
+struct DatasetClose {
+  void operator()(GDALDataset* d) const { GDALClose(d); }
+};
+using Dataset = std::unique_ptr<GDALDataset, DatasetClose>;
+
+Dataset open(const std::string& path, unsigned kind) {
+  GDALAllRegister();
+  return Dataset(static_cast<GDALDataset*>(GDALOpenEx(path.c_str(), kind | GDAL_OF_READONLY, nullptr, nullptr, nullptr)));
+}
+
+bool is_crs(const OGRSpatialReference* srs, const char* crs) {
+  OGRSpatialReference expected;
+  expected.SetFromUserInput(crs);
+  return srs != nullptr && srs->IsSame(&expected);
+}
+
+// The values of an ESRI ASCII grid's rows, top row first.
+std::vector<float> esri_values(const std::string& text) {
+  std::istringstream in(text);
+  std::string line;
+  for (int k = 0; k < 6; ++k) std::getline(in, line);
+  std::vector<float> values;
+  for (std::string v; in >> v;) values.push_back(std::strtof(v.c_str(), nullptr));
+  return values;
+}
+
+TEST(StudyMaps, TheGeoTiffHoldsEachTimesAsciiGridBitForBitOnTheStudysFrame) {
+  ScratchFolder ascii, tiff;
+  ascii.write("study.toml", study_with("grid = \"drawdown.asc\"\n"));
+  tiff.write("study.toml", study_with("grid = \"drawdown.tif\"\n"));
+  for (const ScratchFolder* folder : {&ascii, &tiff}) {
+    const RunResult r = run_program(*folder, "", {"--study", "study.toml"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+  }
+  EXPECT_FALSE(std::filesystem::exists(tiff.path() + "/out/drawdown_30d.tif")) << "one GeoTIFF for every time";
+
+  const Dataset d = open(tiff.path() + "/out/drawdown.tif", GDAL_OF_RASTER);
+  ASSERT_TRUE(d);
+  ASSERT_EQ(d->GetRasterCount(), 2);
+  EXPECT_EQ(d->GetRasterXSize(), 12);
+  EXPECT_EQ(d->GetRasterYSize(), 9);
+  double transform[6];
+  ASSERT_EQ(d->GetGeoTransform(transform), CE_None);
+  EXPECT_EQ(transform[0], kXll) << "the corner as the study gives it, to the last bit";
+  EXPECT_EQ(transform[3], 720000.0 + 9 * 100);
+  EXPECT_EQ(transform[1], 100.0);
+  EXPECT_EQ(transform[5], -100.0);
+  EXPECT_TRUE(is_crs(d->GetSpatialRef(), "EPSG:2264"));
+
+  const char* days[] = {"30", "90"};
+  for (int band = 1; band <= 2; ++band) {
+    SCOPED_TRACE(days[band - 1]);
+    const std::string asc = ascii.read(std::string("out/drawdown_") + days[band - 1] + "d.asc");
+    EXPECT_NE(asc.find("xllcorner    2150000.3\n"), std::string::npos) << asc.substr(0, 120);
+    EXPECT_EQ(ascii.read(std::string("out/drawdown_") + days[band - 1] + "d.prj").substr(0, 7), "PROJCS[")
+        << "a .prj beside each grid";
+    GDALRasterBand* b = d->GetRasterBand(band);
+    EXPECT_EQ(std::string(b->GetDescription()), std::string(days[band - 1]) + " d");
+    std::vector<float> cells(12 * 9);
+    ASSERT_EQ(b->RasterIO(GF_Read, 0, 0, 12, 9, cells.data(), 12, 9, GDT_Float32, 0, 0), CE_None);
+    const std::vector<float> expected = esri_values(asc);
+    ASSERT_EQ(expected.size(), cells.size());
+    bool rise = false;
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(cells[k]), std::bit_cast<std::uint32_t>(expected[k])) << "cell " << k;
+      rise = rise || cells[k] < 0;
+    }
+    EXPECT_TRUE(rise) << "the injection well's mound is in the grid";
+  }
+}
+
+TEST(StudyMaps, OneContourLayerHoldsEveryTimeAtTheStudysLevelsOnItsFrame) {
+  ScratchFolder folder;
+  folder.write("study.toml", study_with("contours = \"lines.gpkg\"\nlevels = [2.0, -0.5, 1.0]\n"));
+  const RunResult r = run_program(folder, "", {"--study", "study.toml"});
+  ASSERT_EQ(r.status, 0) << r.err;
+
+  const Dataset d = open(folder.path() + "/out/lines.gpkg", GDAL_OF_VECTOR);
+  ASSERT_TRUE(d);
+  ASSERT_EQ(d->GetLayerCount(), 1);
+  OGRLayer* layer = d->GetLayer(0);
+  EXPECT_TRUE(is_crs(layer->GetSpatialRef(), "EPSG:2264"));
+  std::map<double, std::set<double>> levels_by_day;
+  for (auto& feature : *layer) {
+    const double level = feature->GetFieldAsDouble("drawdown_ft");
+    levels_by_day[feature->GetFieldAsDouble("days")].insert(level);
+    const auto* line = feature->GetGeometryRef()->toLineString();
+    for (int k = 0; k < line->getNumPoints(); ++k) {
+      // In node units every vertex lies on a row or a column of nodes,
+      // within the nodes (x = 1 .. 12, y = 1 .. 9).
+      const double c = (line->getX(k) - kXll) / 100 + 0.5, rr = (line->getY(k) - 720000.0) / 100 + 0.5;
+      EXPECT_TRUE(std::fabs(c - std::round(c)) < 1e-6 || std::fabs(rr - std::round(rr)) < 1e-6) << c << ", " << rr;
+      EXPECT_TRUE(c >= 1 - 1e-9 && c <= 12 + 1e-9 && rr >= 1 - 1e-9 && rr <= 9 + 1e-9) << c << ", " << rr;
+    }
+  }
+  const std::set<double> all{-0.5, 1.0, 2.0};
+  EXPECT_EQ(levels_by_day, (std::map<double, std::set<double>>{{30.0, all}, {90.0, all}}));
+}
+
+TEST(StudyMaps, APicturePerTimeAndAFailedOutputLeavesTheOthersWhole) {
+  ScratchFolder folder;
+  folder.write("study.toml",
+               study_with("grid = \"drawdown.tif\"\nplot = \"map.svg\"\ncontours = \"no/such/folder/c.geojson\"\n"
+                          "series = \"series.csv\"\n"));
+  const RunResult r = run_program(folder, "", {"--study", "study.toml"});
+  EXPECT_EQ(r.status, base::kExitExtraOutput);
+  EXPECT_EQ(r.err.find("leaky-drawdown: cannot write the contours file 'out/no/such/folder/c.geojson': "), 0u) << r.err;
+  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
+  for (const char* day : {"30", "90"}) {
+    const std::string svg = folder.read(std::string("out/map_") + day + "d.svg");
+    EXPECT_NE(svg.find("</svg>"), std::string::npos) << day << ": a whole picture";
+  }
+  EXPECT_FALSE(folder.read("out/drawdown.tif").empty());
+  EXPECT_EQ(folder.read("out/series.csv").substr(0, 26), "name,x,y,days,drawdown_ft\n");
+  EXPECT_NE(r.out.find("day  largest drawdown (ft)"), std::string::npos) << "the summary still comes";
+}
+
+}  // namespace
