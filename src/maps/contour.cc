@@ -8,26 +8,77 @@
 
 namespace maps {
 
-std::vector<double> levels_for(std::span<const engine::EvaluatedGrid> times, std::span<const double> requested) {
-  if (!requested.empty()) {
-    std::vector<double> levels(requested.begin(), requested.end());
-    std::sort(levels.begin(), levels.end());
-    return levels;
-  }
-  double lo = std::numeric_limits<double>::infinity(), hi = -lo;
+bool is_well_node(const engine::EvaluatedGrid& e, std::int32_t c, std::int32_t r) {
+  for (const engine::Well& w : e.wells)
+    if (std::isfinite(w.x) && std::isfinite(w.y) &&
+        std::hypot((c - static_cast<double>(w.x)) * e.SPACING, (r - static_cast<double>(w.y)) * e.SPACING) <= 1.0)
+      return true;
+  return false;
+}
+
+Drawdowns drawdowns(const engine::EvaluatedGrid& e) {
+  // The two highest and two lowest cells.
+  struct Cell {
+    double v;
+    std::int32_t c, r;
+  };
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  Cell top{-kInf, 0, 0}, bottom{kInf, 0, 0};
+  double second_top = -kInf, second_bottom = kInf;
+  std::size_t count = 0;
+  if (e.DD == nullptr) return Drawdowns{};
+  for (std::int32_t r = 1; r <= e.NY; ++r)
+    for (std::int32_t c = 1; c <= e.NX; ++c) {
+      const double v = (*e.DD)(c, r);
+      if (!std::isfinite(v)) continue;
+      ++count;
+      if (v > top.v) second_top = top.v, top = Cell{v, c, r};
+      else second_top = std::max(second_top, v);
+      if (v < bottom.v) second_bottom = bottom.v, bottom = Cell{v, c, r};
+      else second_bottom = std::min(second_bottom, v);
+    }
+  Drawdowns d;
+  if (count == 0) return d;
+  d.any = true;
+  d.lo = d.lo_off_wells = bottom.v;
+  d.hi = d.hi_off_wells = top.v;
+  if (count > 1 && is_well_node(e, top.c, top.r)) d.hi_off_wells = second_top;
+  if (count > 1 && is_well_node(e, bottom.c, bottom.r)) d.lo_off_wells = second_bottom;
+  return d;
+}
+
+Drawdowns drawdowns(std::span<const engine::EvaluatedGrid> times) {
+  Drawdowns all;
   for (const engine::EvaluatedGrid& e : times) {
-    if (e.DD == nullptr) continue;
-    for (std::int32_t r = 1; r <= e.NY; ++r)
-      for (std::int32_t c = 1; c <= e.NX; ++c) {
-        const float v = (*e.DD)(c, r);
-        if (!std::isfinite(v)) continue;
-        lo = std::min(lo, static_cast<double>(v));
-        hi = std::max(hi, static_cast<double>(v));
-      }
+    const Drawdowns d = drawdowns(e);
+    if (!d.any) continue;
+    if (!all.any) {
+      all = d;
+      continue;
+    }
+    all.lo = std::min(all.lo, d.lo), all.hi = std::max(all.hi, d.hi);
+    all.lo_off_wells = std::min(all.lo_off_wells, d.lo_off_wells);
+    all.hi_off_wells = std::max(all.hi_off_wells, d.hi_off_wells);
   }
-  if (lo > hi) lo = 0.0, hi = 1.0;
+  return all;
+}
+
+RoundLevels round_levels(std::span<const engine::EvaluatedGrid> times) {
+  const Drawdowns d = drawdowns(times);
+  double lo = 0.0, hi = 1.0;
+  if (d.any) lo = d.lo_off_wells, hi = d.hi_off_wells;
   if (lo == hi) lo -= 0.5, hi += 0.5;
-  return contour_levels(lo, hi, round_interval(lo, hi, 12));
+  RoundLevels r;
+  r.interval = round_interval(lo, hi, 12);
+  r.levels = contour_levels(lo, hi, r.interval);
+  return r;
+}
+
+std::vector<double> levels_for(std::span<const engine::EvaluatedGrid> times, std::span<const double> requested) {
+  if (requested.empty()) return round_levels(times).levels;
+  std::vector<double> levels(requested.begin(), requested.end());
+  std::sort(levels.begin(), levels.end());
+  return levels;
 }
 
 double round_interval(double lo, double hi, int intervals) {

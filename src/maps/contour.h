@@ -43,14 +43,44 @@ using ContourLine = std::vector<NodePoint>;
 std::vector<ContourLine> trace_contour(std::span<const float> values, std::int32_t nx, std::int32_t ny,
                                        double level);
 
+/// Whether node (c, r) lies within one foot of a well with a finite position:
+/// its drawdown from that well is taken at the one-foot floor of the distance.
+bool is_well_node(const engine::EvaluatedGrid& e, std::int32_t c, std::int32_t r);
+
+/// The finite drawdowns of one or more grids: their extremes, and the
+/// extremes less, in each grid, the single highest (lowest) cell when it is a
+/// well node (whose drawdown, at a foot from the well, would set the whole
+/// scale).
+struct Drawdowns {
+  bool any = false;  ///< some cell holds a finite drawdown
+  double lo = 0, hi = 0;
+  double lo_off_wells = 0, hi_off_wells = 0;
+};
+
+/// The finite drawdowns of `e`.
+Drawdowns drawdowns(const engine::EvaluatedGrid& e);
+
+/// The finite drawdowns of all the grids of `times`.
+Drawdowns drawdowns(std::span<const engine::EvaluatedGrid> times);
+
+/// Round contour levels and the interval between them.
+struct RoundLevels {
+  std::vector<double> levels;  ///< increasing
+  double interval = 0;         ///< feet between levels (0: none)
+};
+
+/// The multiples of a round interval (round_interval, about a dozen) strictly
+/// between the lowest and highest drawdowns of `times` off the wells
+/// (Drawdowns::lo_off_wells .. hi_off_wells; a flat field: within half a foot
+/// of its value; no drawdown at all: 0 .. 1).
+RoundLevels round_levels(std::span<const engine::EvaluatedGrid> times);
+
 /// The most contour levels a user may ask for.
 inline constexpr std::size_t kMostLevels = 1000;
 
-/// The contour levels of the grids of `times` (one or more times): `requested`
-/// in increasing order when it holds any; otherwise the multiples of a round
-/// interval (round_interval, about a dozen) strictly between the lowest and
-/// highest finite drawdown of all times (a flat field: within half a foot of
-/// its value).
+/// The contour levels of the grids of `times` (one or more times), for the
+/// contour layer and the picture alike: `requested` in increasing order when
+/// it holds any; otherwise round_levels(times).
 std::vector<double> levels_for(std::span<const engine::EvaluatedGrid> times, std::span<const double> requested);
 
 /// A round interval (1, 2, 2.5 or 5 times a power of ten) that splits [lo, hi]

@@ -44,7 +44,8 @@ struct PlotMarker {
 
 /// What the caller chooses about a picture; every member has a default.
 struct PlotOptions {
-  /// Contour levels in feet; empty: round levels over the colour range.
+  /// Contour levels in feet; empty: the round levels of the grids that set the
+  /// scale (round_levels, as the contour layer has them), whatever the range.
   std::vector<double> levels;
   /// The colour range (low, high); none, or not finite with low < high: from
   /// the grid (see plot_layout).

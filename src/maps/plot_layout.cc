@@ -26,44 +26,6 @@ std::vector<double> ticks(double lo, double hi, double step) {
 
 bool finite_well(const engine::Well& w) { return std::isfinite(w.x) && std::isfinite(w.y); }
 
-bool is_well_node(const engine::EvaluatedGrid& e, std::int32_t c, std::int32_t r) {
-  for (const engine::Well& w : e.wells)
-    if (finite_well(w) && std::hypot((c - static_cast<double>(w.x)) * e.SPACING,
-                                     (r - static_cast<double>(w.y)) * e.SPACING) <= 1.0)
-      return true;
-  return false;
-}
-
-Drawdowns drawdowns(const engine::EvaluatedGrid& e) {
-  // The two highest and two lowest cells.
-  struct Cell {
-    double v;
-    std::int32_t c, r;
-  };
-  constexpr double kInf = std::numeric_limits<double>::infinity();
-  Cell top{-kInf, 0, 0}, bottom{kInf, 0, 0};
-  double second_top = -kInf, second_bottom = kInf;
-  std::size_t count = 0;
-  for (std::int32_t r = 1; r <= e.NY; ++r)
-    for (std::int32_t c = 1; c <= e.NX; ++c) {
-      const double v = (*e.DD)(c, r);
-      if (!std::isfinite(v)) continue;
-      ++count;
-      if (v > top.v) second_top = top.v, top = Cell{v, c, r};
-      else second_top = std::max(second_top, v);
-      if (v < bottom.v) second_bottom = bottom.v, bottom = Cell{v, c, r};
-      else second_bottom = std::min(second_bottom, v);
-    }
-  Drawdowns d;
-  if (count == 0) return d;
-  d.any = true;
-  d.lo = d.lo_off_wells = bottom.v;
-  d.hi = d.hi_off_wells = top.v;
-  if (count > 1 && is_well_node(e, top.c, top.r)) d.hi_off_wells = second_top;
-  if (count > 1 && is_well_node(e, bottom.c, bottom.r)) d.lo_off_wells = second_bottom;
-  return d;
-}
-
 double round_length(double limit) {
   const double power = std::pow(10.0, std::floor(std::log10(limit)));
   for (double m : {5.0, 2.0, 1.0})
@@ -181,15 +143,9 @@ void set_extent(const engine::EvaluatedGrid& e, const PlotOptions& o, PlotLayout
 // The colour range, the palette and the contour levels.
 void set_colours(const engine::EvaluatedGrid& e, const PlotOptions& o, PlotLayout& l) {
   const Drawdowns d = drawdowns(e);
-  // The range from the grids that set the scale.
-  Drawdowns scale = o.scale_from.empty() ? d : Drawdowns{};
-  for (const engine::EvaluatedGrid& g : o.scale_from) {
-    const Drawdowns one = drawdowns(g);
-    if (!one.any) continue;
-    scale.lo_off_wells = scale.any ? std::min(scale.lo_off_wells, one.lo_off_wells) : one.lo_off_wells;
-    scale.hi_off_wells = scale.any ? std::max(scale.hi_off_wells, one.hi_off_wells) : one.hi_off_wells;
-    scale.any = true;
-  }
+  // The grids that set the scale and the round levels.
+  const std::span<const engine::EvaluatedGrid> scale_grids = o.scale_from.empty() ? std::span(&e, 1) : o.scale_from;
+  const Drawdowns scale = drawdowns(scale_grids);
   double lo = 0, hi = 1;
   if (scale.any) {
     lo = scale.lo_off_wells, hi = scale.hi_off_wells;
@@ -212,8 +168,10 @@ void set_colours(const engine::EvaluatedGrid& e, const PlotOptions& o, PlotLayou
     l.interval = 0;
     for (double v : l.levels) l.level_decimals = std::max(l.level_decimals, std::min(decimals_for(std::fabs(v)), 6));
   } else {
-    l.interval = round_interval(lo, hi, 12);
-    l.levels = contour_levels(lo, hi, l.interval);
+    // The contour layer's levels (levels_for), whatever the colour range.
+    RoundLevels round = round_levels(scale_grids);
+    l.levels = std::move(round.levels);
+    l.interval = round.interval;
     l.level_decimals = decimals_for(l.interval);
   }
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/drawdown_grid.h"
+#include "maps/contour.h"
 #include "maps/plot.h"
 
 namespace maps::picture {
@@ -43,21 +44,6 @@ std::vector<double> ticks(double lo, double hi, double step);
 
 /// Whether the well's position is finite (it can be drawn).
 bool finite_well(const engine::Well& w);
-
-/// Whether node (c, r) lies within one foot of a well with a finite position:
-/// its drawdown from that well is taken at the one-foot floor of the distance.
-bool is_well_node(const engine::EvaluatedGrid& e, std::int32_t c, std::int32_t r);
-
-/// The finite drawdowns of a grid: their extremes, and the extremes less the
-/// single highest (lowest) cell when it is a well node.
-struct Drawdowns {
-  bool any = false;  ///< some cell holds a finite drawdown
-  double lo = 0, hi = 0;
-  double lo_off_wells = 0, hi_off_wells = 0;
-};
-
-/// The finite drawdowns of `e`.
-Drawdowns drawdowns(const engine::EvaluatedGrid& e);
 
 /// The largest of 1, 2 or 5 times a power of ten that is at most `limit` (> 0).
 double round_length(double limit);

@@ -186,6 +186,8 @@ int run_study(const std::string& file, const engine::Options& engine) {
       }
       before += nodes * terms.size();
       largest.push_back(grid_largest(DD, s.grid));
+      // (With one grid kept, the earlier times' views see the last time's
+      // cells; only outputs of all times read them, and those keep a grid each.)
       wells.push_back(wells_at(s, t));
       evaluated.push_back(evaluated_grid(s, t, DD, wells.back()));
       if (!s.output.grid.empty() && grid_per_time(s) && folder_ready) {

@@ -32,6 +32,7 @@
 #include "maps/geotiff.h"
 #include "maps/gis_crs.h"
 #include "maps/grid_file.h"
+#include "maps/plot.h"
 
 namespace {
 
@@ -396,6 +397,21 @@ TEST(ContourLevels, RequestedOrRound) {
   const std::vector<double> shared = maps::levels_for(both, {});
   EXPECT_EQ(shared, maps::contour_levels(g.at(5, 4), 40.0, maps::round_interval(g.at(5, 4), 40.0, 12)));
   EXPECT_EQ(shared.back(), 35.0);
+}
+
+TEST(ContourLevels, TheLayerAndThePictureShareRoundLevelsThatLeaveOutAWellNode) {
+  Grid g(5, 4, 30.0f);
+  cone(g, 3, 2, 13.0, 3.5);
+  g.at(3, 2) = 400.0f;  // the well's own node, its drawdown at a foot from it
+  const std::vector<engine::Well> wells{{3.0f, 2.0f, 100000.0f}};
+  g.e.wells = wells;
+  const std::vector<double> levels = maps::levels_for(std::span(&g.e, 1), {});
+  ASSERT_FALSE(levels.empty());
+  EXPECT_LT(levels.back(), 9.5) << "the well node's 400 ft sets no level: the rest reach 9.5";
+  maps::PlotOptions fixed_range;
+  fixed_range.range = std::pair{0.0, 100.0};
+  EXPECT_EQ(maps::plot_layout(g.e, fixed_range).levels, levels) << "the picture draws the layer's lines";
+  EXPECT_EQ(maps::plot_layout(g.e).levels, levels);
 }
 
 }  // namespace
