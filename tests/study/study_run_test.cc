@@ -87,10 +87,20 @@ TEST(StudyRun, TheExampleStudyReproducesItsCommittedOutputs) {
     ASSERT_FALSE(expected.empty()) << name;
     EXPECT_EQ(folder.read(std::string("out/") + name), expected) << name;
   }
-  // The picture (its pixels depend on the fonts installed): a whole PNG.
-  const std::string picture = folder.read("out/hydrographs.png");
-  EXPECT_EQ(picture.substr(0, 8), "\x89PNG\r\n\x1a\n");
-  EXPECT_NE(picture.find("IEND"), std::string::npos);
+  // The CRS beside each grid (GDAL's ESRI text, whose wording varies with its
+  // version): the same for all three, NAD83 North Carolina in US survey feet.
+  const std::string prj = folder.read("out/drawdown_30d.prj");
+  EXPECT_EQ(prj.rfind("PROJCS[\"NAD_1983_StatePlane_North_Carolina_FIPS_3200", 0), 0u) << prj;
+  EXPECT_NE(prj.find("0.3048006096"), std::string::npos) << prj;
+  EXPECT_EQ(folder.read("out/drawdown_90d.prj"), prj);
+  EXPECT_EQ(folder.read("out/drawdown_365d.prj"), prj);
+  EXPECT_EQ(folder.read("out/contours.gpkg").substr(0, 16), std::string("SQLite format 3\0", 16));
+  // The pictures (their pixels depend on the fonts installed): whole PNGs.
+  for (const char* name : {"hydrographs.png", "drawdown_30d.png", "drawdown_90d.png", "drawdown_365d.png"}) {
+    const std::string picture = folder.read(std::string("out/") + name);
+    EXPECT_EQ(picture.substr(0, 8), "\x89PNG\r\n\x1a\n") << name;
+    EXPECT_TRUE(picture.ends_with(std::string("\0\0\0\0IEND\xae\x42\x60\x82", 12))) << name;
+  }
 }
 
 TEST(StudyRun, TheExactWellFunctionRunsEndToEnd) {
