@@ -53,8 +53,8 @@ bool is_well_node(const engine::EvaluatedGrid& e, std::int32_t c, std::int32_t r
 /// scale).
 struct Drawdowns {
   bool any = false;  ///< some cell holds a finite drawdown
-  double lo = 0, hi = 0;
-  double lo_off_wells = 0, hi_off_wells = 0;
+  double lo = 0, hi = 0;                      ///< the lowest and highest finite drawdowns
+  double lo_off_wells = 0, hi_off_wells = 0;  ///< the same less a single extreme well node
 };
 
 /// The finite drawdowns of `e`.
