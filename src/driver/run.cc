@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/exit_status.h"
+#include "base/message.h"
 #include "grid/comp.h"
 #include "maps/contour.h"
 #include "maps/contour_layer.h"
@@ -46,13 +47,6 @@ constexpr std::string_view kBanner[] = {
     "    ",
 };
 
-void complain(const std::string& line) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "%.*s%s\n", static_cast<int>(base::kMessagePrefix.size()), base::kMessagePrefix.data(),
-               line.c_str());
-  std::fflush(stderr);
-}
-
 // True when `path` names an existing file that is also `other`.
 bool same_file(const std::string& path, const std::string& other) {
   std::error_code ec;
@@ -87,7 +81,7 @@ int write_output(std::string_view what, const std::vector<std::string>& files, s
   std::string why = clash(files, written);
   if (why.empty()) why = write();
   if (!why.empty()) {
-    complain("cannot write the " + std::string(what) + " '" + recio::printable_name(files.front()) + "': " + why);
+    base::complain("cannot write the " + std::string(what) + " '" + recio::printable_name(files.front()) + "': " + why);
     return base::kExitExtraOutput;
   }
   for (const std::string& f : files) written.push_back({f, "the " + std::string(what)});

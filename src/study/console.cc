@@ -34,15 +34,14 @@ std::string table(const std::vector<std::vector<std::string>>& rows, const std::
   return text;
 }
 
-// A name as one line of the table.
-std::string one_line(const std::string& s) {
-  std::string t = s;
+}  // namespace
+
+std::string one_line(std::string_view s, char replacement) {
+  std::string t(s);
   for (char& c : t)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = replacement;
   return t;
 }
-
-}  // namespace
 
 GridLargest grid_largest(const engine::DrawdownGrid& DD, const Grid& g) {
   GridLargest largest;

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <span>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -17,6 +18,10 @@
 #include "study/study.h"
 
 namespace study {
+
+/// `s` as one line of the console: each control character (a line end, a
+/// tab, DEL) replaced by `replacement`.
+std::string one_line(std::string_view s, char replacement = ' ');
 
 /// The largest drawdown of a grid and the first node that has it.
 struct GridLargest {

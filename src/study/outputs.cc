@@ -67,10 +67,9 @@ std::vector<OutputFileName> output_files(const Study& s) {
   };
   const Output& o = s.output;
   if (const std::optional<maps::GridFormat> format = maps::grid_format_of(o.grid)) {
-    for (double t : s.times) {
-      if (t != s.times.front() && !grid_per_time(s)) break;
-      add("the grid file", maps::grid_files(output_path(s, grid_file_name(s, t)), *format, !s.crs.empty()));
-    }
+    const std::size_t grids = grid_per_time(s) ? s.times.size() : 1;
+    for (std::size_t k = 0; k < grids; ++k)
+      add("the grid file", maps::grid_files(output_path(s, grid_file_name(s, s.times[k])), *format, !s.crs.empty()));
   }
   if (const std::optional<maps::VectorFormat> format = maps::vector_format_of(o.contours))
     add("the contours file", maps::contour_files(output_path(s, o.contours), *format));

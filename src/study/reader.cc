@@ -17,6 +17,7 @@
 #include "maps/contour_layer.h"
 #include "maps/grid_file.h"
 #include "maps/plot.h"
+#include "study/console.h"
 #include "study/csv.h"
 
 namespace study {
@@ -62,8 +63,7 @@ bool contains(std::span<const std::string_view> keys, std::string_view key) {
 // User text as a message shows it: one line, control bytes as '?', long texts cut.
 std::string shown(std::string_view text) {
   constexpr std::size_t kLongest = 80;
-  std::string s;
-  for (char c : text.substr(0, kLongest)) s += (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) ? '?' : c;
+  std::string s = one_line(text.substr(0, kLongest), '?');
   if (text.size() > kLongest) s += "...";
   return s;
 }

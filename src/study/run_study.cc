@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/exit_status.h"
+#include "base/message.h"
 #include "maps/contour.h"
 #include "maps/contour_layer.h"
 #include "maps/gis_crs.h"
@@ -27,14 +28,7 @@ namespace {
 
 // One line on standard error; control characters (from a file name given on
 // the command line, say) are shown as '?'.
-void complain(std::string line) {
-  for (char& c : line)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  std::fflush(stdout);
-  std::fprintf(stderr, "%.*s%s\n", static_cast<int>(base::kMessagePrefix.size()), base::kMessagePrefix.data(),
-               line.c_str());
-  std::fflush(stderr);
-}
+void complain(const std::string& line) { base::complain(one_line(line, '?')); }
 
 // A line on the terminal, nothing otherwise.
 class Stages {
@@ -127,9 +121,7 @@ int run_study(const std::string& file, const engine::Options& engine) {
 
   std::size_t steps = 0;
   for (const Well& w : s.wells) steps += w.steps.size();
-  std::string title = s.title;
-  for (char& c : title)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  const std::string title = one_line(s.title);
   stages.say("study '" + title + "': " + plural(s.wells.size(), "well", "wells") + " (" +
              plural(steps, "rate step", "rate steps") + "), " + plural(s.receptors.size(), "receptor", "receptors") +
              ", " + std::to_string(s.grid.columns) + " x " + std::to_string(s.grid.rows) + " nodes, days " +
