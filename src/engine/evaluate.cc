@@ -1,7 +1,9 @@
 #include "engine/evaluate.h"
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 #include "model/drawdown.h"
 
@@ -23,6 +25,19 @@ void evaluate_reference(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, cons
 }
 
 int hardware_threads() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
+
+void run_on_threads(int threads, const std::function<void()>& work) {
+  std::vector<std::thread> pool;
+  for (int t = 1; t < threads; ++t) {
+    try {
+      pool.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // fewer threads share the same tasks
+    }
+  }
+  work();
+  for (std::thread& t : pool) t.join();
+}
 
 void evaluate(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
               std::span<const Well> wells, const Options& options) {

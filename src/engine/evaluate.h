@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "engine/drawdown_grid.h"
@@ -49,6 +50,11 @@ void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aqu
 
 /// The processor's hardware threads, at least 1.
 int hardware_threads();
+
+/// Runs `work` on `threads` threads at once, the caller's among them, and
+/// returns when all have ended; fewer when the system refuses a thread (the
+/// caller's always runs), so `work` must share its tasks out itself.
+void run_on_threads(int threads, const std::function<void()>& work);
 
 /// How the program evaluates a grid.
 enum class Method {

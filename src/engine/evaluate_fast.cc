@@ -390,16 +390,7 @@ void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aqu
                              scratch);
     }
   };
-  std::vector<std::thread> pool;
-  for (int t = 1; t < threads; ++t) {
-    try {
-      pool.emplace_back(work);
-    } catch (const std::system_error&) {
-      break;  // fewer threads share the same chunks
-    }
-  }
-  work();
-  for (std::thread& t : pool) t.join();
+  run_on_threads(threads, work);
 }
 
 }  // namespace engine

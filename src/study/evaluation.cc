@@ -58,16 +58,7 @@ void add_terms_exact(engine::DrawdownGrid& DD, const Study& s, std::span<const T
       if (done != nullptr) done->fetch_add(static_cast<std::uint64_t>(g.columns) * terms.size());
     }
   };
-  std::vector<std::thread> pool;
-  for (int t = 1; t < std::min(threads, g.rows); ++t) {
-    try {
-      pool.emplace_back(work);
-    } catch (const std::system_error&) {
-      break;  // fewer threads share the same rows
-    }
-  }
-  work();
-  for (std::thread& t : pool) t.join();
+  engine::run_on_threads(std::min(threads, g.rows), work);
 }
 
 }  // namespace
