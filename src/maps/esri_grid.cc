@@ -1,9 +1,9 @@
 #include "maps/esri_grid.h"
 
 #include "maps/output_file.h"
+#include "maps/shortest_text.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -11,12 +11,6 @@
 
 namespace maps {
 namespace {
-
-std::string shortest(double v) {
-  char text[32];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
-  return std::string(text, end);
-}
 
 // The exact decimal value of a single that needs it: every single is a double,
 // and 17 significant digits bring any double back unchanged.
@@ -30,9 +24,7 @@ std::string exact(float v) {
 
 std::string esri_value_text(float v) {
   if (!std::isfinite(v)) return std::to_string(kEsriNoData);
-  char text[32];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
-  std::string s(text, end);
+  std::string s = shortest_text(v);
   // The shortest text brings v back when read as a single; a reader that goes
   // through a double and rounds once more can land on a neighbour when the
   // double falls on a halfway point between two singles. Such rare values are
@@ -49,8 +41,8 @@ std::string esri_grid_header(const EsriFrame& frame) {
   std::string s;
   s += "ncols        " + std::to_string(frame.columns) + "\n";
   s += "nrows        " + std::to_string(frame.rows) + "\n";
-  s += "xllcorner    " + shortest(frame.xllcorner) + "\n";
-  s += "yllcorner    " + shortest(frame.yllcorner) + "\n";
+  s += "xllcorner    " + shortest_text(frame.xllcorner) + "\n";
+  s += "yllcorner    " + shortest_text(frame.yllcorner) + "\n";
   s += "cellsize     " + std::to_string(frame.cellsize) + "\n";
   s += "NODATA_value " + std::to_string(kEsriNoData) + "\n";
   return s;

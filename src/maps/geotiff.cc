@@ -3,33 +3,21 @@
 // by the GIS module, src/maps/gdal.)
 #include "maps/geotiff.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
 #include "maps/output_file.h"
+#include "maps/shortest_text.h"
 
 namespace maps {
 namespace {
 
-std::string shortest(float v) {
-  char text[32];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
-  return std::string(text, end);
-}
-
-std::string shortest(double v) {
-  char text[32];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
-  return std::string(text, end);
-}
-
 }  // namespace
 
-double days_of(float TIME) { return std::strtod(shortest(TIME).c_str(), nullptr); }
+double days_of(float TIME) { return std::strtod(shortest_text(TIME).c_str(), nullptr); }
 
 std::string band_description(float TIME) {
-  return (std::isfinite(TIME) ? shortest(days_of(TIME)) : shortest(TIME)) + " d";
+  return (std::isfinite(TIME) ? shortest_text(days_of(TIME)) : shortest_text(TIME)) + " d";
 }
 
 void grid_geotransform(const engine::EvaluatedGrid& e, double transform[6]) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "maps/shortest_text.h"
 #include "study/outputs.h"
 
 namespace study {
@@ -65,7 +66,7 @@ std::string summary_text(const Study& s, std::span<const double> series_times,
       if (best == series_times.size())
         rows.push_back({one_line(s.receptors[i].name), "none", "-"});
       else
-        rows.push_back({one_line(s.receptors[i].name), single_text(values[i][best]), double_text(series_times[best])});
+        rows.push_back({one_line(s.receptors[i].name), single_text(values[i][best]), maps::shortest_text(series_times[best])});
     }
     text += table(rows, {true, false, false}) + "\n";
   }
@@ -73,7 +74,7 @@ std::string summary_text(const Study& s, std::span<const double> series_times,
   for (std::size_t k = 0; k < s.times.size() && k < largest.size(); ++k) {
     const GridLargest& l = largest[k];
     if (!l.found) {
-      rows.push_back({double_text(s.times[k]), "none", "-", "-", "-"});
+      rows.push_back({maps::shortest_text(s.times[k]), "none", "-", "-", "-"});
       continue;
     }
     const double x = s.grid.xll + (l.c - 0.5) * s.grid.spacing;
@@ -83,7 +84,7 @@ std::string summary_text(const Study& s, std::span<const double> series_times,
     node += ", ";
     node += std::to_string(l.r);
     node += ")";
-    rows.push_back({double_text(s.times[k]), single_text(l.value), double_text(x), double_text(y), node});
+    rows.push_back({maps::shortest_text(s.times[k]), single_text(l.value), maps::shortest_text(x), maps::shortest_text(y), node});
   }
   text += table(rows, {false, false, false, false, true});
   return text;

@@ -1,6 +1,5 @@
 #include "study/outputs.h"
 
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -8,6 +7,7 @@
 #include "maps/contour_layer.h"
 #include "maps/esri_grid.h"
 #include "maps/grid_file.h"
+#include "maps/shortest_text.h"
 #include "study/csv.h"
 
 namespace study {
@@ -37,16 +37,10 @@ std::string single_text(float v) {
   return maps::esri_value_text(v);
 }
 
-std::string double_text(double v) {
-  char text[32];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
-  return std::string(text, end);
-}
-
 std::string time_file_name(const Study& s, const std::string& name, double t) {
   if (s.times.size() < 2) return name;
   const fs::path path(name);
-  fs::path renamed = path.parent_path() / (path.stem().string() + "_" + double_text(t) + "d" + path.extension().string());
+  fs::path renamed = path.parent_path() / (path.stem().string() + "_" + maps::shortest_text(t) + "d" + path.extension().string());
   return renamed.string();
 }
 
@@ -142,9 +136,9 @@ std::string series_text(const Study& s, std::span<const double> times,
   std::string text = "name,x,y,days,drawdown_ft\n";
   for (std::size_t i = 0; i < s.receptors.size(); ++i) {
     const Receptor& r = s.receptors[i];
-    const std::string place = csv_field(r.name) + "," + double_text(r.x) + "," + double_text(r.y) + ",";
+    const std::string place = csv_field(r.name) + "," + maps::shortest_text(r.x) + "," + maps::shortest_text(r.y) + ",";
     for (std::size_t k = 0; k < times.size(); ++k)
-      text += place + double_text(times[k]) + "," + single_text(values[i][k]) + "\n";
+      text += place + maps::shortest_text(times[k]) + "," + single_text(values[i][k]) + "\n";
   }
   return text;
 }

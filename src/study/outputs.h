@@ -19,9 +19,6 @@ namespace study {
 /// a value that is not finite.
 std::string single_text(float v);
 
-/// The shortest text that reads back as exactly `v` ("30", "0.5", "2151050.25").
-std::string double_text(double v);
-
 /// The name of the file of time t of a file written once per time: `name`,
 /// with "_<days>d" before its ending when the study has several times
 /// ("drawdown.asc" at 30 days: "drawdown_30d.asc").

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -17,6 +16,7 @@
 #include "maps/contour_layer.h"
 #include "maps/grid_file.h"
 #include "maps/plot.h"
+#include "maps/shortest_text.h"
 #include "study/console.h"
 #include "study/csv.h"
 
@@ -69,12 +69,6 @@ std::string shown(std::string_view text) {
 }
 
 std::string in_quotes(std::string_view text) { return "'" + shown(text) + "'"; }
-
-std::string number_text(double v) {
-  char text[32];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, v);
-  return std::string(text, end);
-}
 
 std::string kind(const toml::node& n) {
   switch (n.type()) {
@@ -316,7 +310,7 @@ class Reader {
       v = f->get();
     else
       fail(n, in_quotes(key) + " must be a number, not " + kind(n));
-    if (!std::isfinite(v)) fail(n, in_quotes(key) + " must be a finite number, not " + number_text(v));
+    if (!std::isfinite(v)) fail(n, in_quotes(key) + " must be a finite number, not " + maps::shortest_text(v));
     return v;
   }
 
@@ -324,7 +318,7 @@ class Reader {
   double single_number(const toml::node& n, std::string_view key) const {
     const double v = number(n, key);
     if (!std::isfinite(static_cast<float>(v)))
-      fail(n, in_quotes(key) + " = " + number_text(v) + " lies beyond single precision's range (3.4e38)");
+      fail(n, in_quotes(key) + " = " + maps::shortest_text(v) + " lies beyond single precision's range (3.4e38)");
     return v;
   }
 
@@ -333,10 +327,10 @@ class Reader {
     if (const auto* i = n.as_integer()) {
       v = i->get();
     } else if (const auto* f = n.as_floating_point(); f != nullptr && std::trunc(f->get()) == f->get()) {
-      if (!(std::fabs(f->get()) < 1e18)) fail(n, in_quotes(key) + " must be " + what + ", not " + number_text(f->get()));
+      if (!(std::fabs(f->get()) < 1e18)) fail(n, in_quotes(key) + " must be " + what + ", not " + maps::shortest_text(f->get()));
       v = static_cast<std::int64_t>(f->get());
     } else {
-      const std::string value = n.as_floating_point() != nullptr ? " " + number_text(n.as_floating_point()->get()) : "";
+      const std::string value = n.as_floating_point() != nullptr ? " " + maps::shortest_text(n.as_floating_point()->get()) : "";
       fail(n, in_quotes(key) + " must be a whole number, not " + kind(n) + value);
     }
     if (v < least || v > std::numeric_limits<std::int32_t>::max())
@@ -352,9 +346,9 @@ class Reader {
     std::vector<double> out;
     for (const toml::node& e : *a) {
       const double v = single_number(e, key);
-      if (v <= 0.0) fail(e, "the days of " + in_quotes(key) + " must be above 0, not " + number_text(v));
+      if (v <= 0.0) fail(e, "the days of " + in_quotes(key) + " must be above 0, not " + maps::shortest_text(v));
       if (!out.empty() && v <= out.back())
-        fail(e, "the days of " + in_quotes(key) + " must increase: " + number_text(v) + " follows " + number_text(out.back()));
+        fail(e, "the days of " + in_quotes(key) + " must increase: " + maps::shortest_text(v) + " follows " + maps::shortest_text(out.back()));
       out.push_back(v);
     }
     return out;
@@ -367,11 +361,11 @@ class Reader {
     const toml::node& L = required(t, "leakance", "[aquifer]", line);
     const toml::node& S = required(t, "storage", "[aquifer]", line);
     a.transmissivity = single_number(T, "transmissivity");
-    if (!(a.transmissivity > 0.0)) fail(T, "'transmissivity' must be above 0, not " + number_text(a.transmissivity));
+    if (!(a.transmissivity > 0.0)) fail(T, "'transmissivity' must be above 0, not " + maps::shortest_text(a.transmissivity));
     a.leakance = single_number(L, "leakance");
-    if (a.leakance < 0.0) fail(L, "'leakance' must be 0 (no leakage) or more, not " + number_text(a.leakance));
+    if (a.leakance < 0.0) fail(L, "'leakance' must be 0 (no leakage) or more, not " + maps::shortest_text(a.leakance));
     a.storage = single_number(S, "storage");
-    if (!(a.storage > 0.0)) fail(S, "'storage' must be above 0, not " + number_text(a.storage));
+    if (!(a.storage > 0.0)) fail(S, "'storage' must be above 0, not " + maps::shortest_text(a.storage));
   }
 
   void read_grid(const toml::table& t, Grid& g) const {
@@ -456,13 +450,13 @@ class Reader {
   // change within single precision's range.
   template <typename Fail>
   static void add_step(Well& w, double day, double rate, Fail&& fail_here) {
-    if (day < 0.0) fail_here("the start day of a step must be 0 or more, not " + number_text(day));
+    if (day < 0.0) fail_here("the start day of a step must be 0 or more, not " + maps::shortest_text(day));
     if (!w.steps.empty() && day <= w.steps.back().day)
-      fail_here("the start days of the schedule of " + in_quotes(w.name) + " must increase: " + number_text(day) +
-                " follows " + number_text(w.steps.back().day));
+      fail_here("the start days of the schedule of " + in_quotes(w.name) + " must increase: " + maps::shortest_text(day) +
+                " follows " + maps::shortest_text(w.steps.back().day));
     const double before = w.steps.empty() ? 0.0 : w.steps.back().rate;
     if (!std::isfinite(static_cast<float>(rate - before)))
-      fail_here("the rate change at day " + number_text(day) + " lies beyond single precision's range (3.4e38)");
+      fail_here("the rate change at day " + maps::shortest_text(day) + " lies beyond single precision's range (3.4e38)");
     w.steps.push_back(Step{day, rate});
   }
 
@@ -511,7 +505,7 @@ class Reader {
     const std::optional<double> v = parse_number(r.fields[i]);
     if (!v) fail_csv(path, r.line, "the " + std::string(field) + " field is not a number: " + in_quotes(r.fields[i]));
     if (single && !std::isfinite(static_cast<float>(*v)))
-      fail_csv(path, r.line, "the " + std::string(field) + " " + number_text(*v) +
+      fail_csv(path, r.line, "the " + std::string(field) + " " + maps::shortest_text(*v) +
                                  " lies beyond single precision's range (3.4e38)");
     return *v;
   }
@@ -562,7 +556,7 @@ class Reader {
       Well& earlier = s.wells[it->second];
       if (earlier.x != w.x || earlier.y != w.y)
         fail_here("well " + in_quotes(w.name) + " is given at another place than in its first row (" +
-                  number_text(earlier.x) + ", " + number_text(earlier.y) + ")");
+                  maps::shortest_text(earlier.x) + ", " + maps::shortest_text(earlier.y) + ")");
       add_step(earlier, day, rate, fail_here);
     }
   }
@@ -640,7 +634,7 @@ class Reader {
       double v = number(e, "levels");
       if (v == 0.0) v = 0.0;  // -0 is 0
       if (std::find(out.begin(), out.end(), v) != out.end())
-        fail(e, "the level " + number_text(v) + " is given twice in 'levels'");
+        fail(e, "the level " + maps::shortest_text(v) + " is given twice in 'levels'");
       out.push_back(v);
     }
     std::sort(out.begin(), out.end());
@@ -663,7 +657,8 @@ class Reader {
         fail(*n, "'range' must be [MIN, MAX] in feet, like [0.0, 20.0], not " +
                      (a == nullptr ? kind(*n) : "an array of " + std::to_string(a->size())));
       const double lo = number((*a)[0], "range"), hi = number((*a)[1], "range");
-      if (!(lo < hi)) fail(*n, "'range' must have MIN below MAX, not [" + number_text(lo) + ", " + number_text(hi) + "]");
+      if (!(lo < hi))
+        fail(*n, "'range' must have MIN below MAX, not [" + maps::shortest_text(lo) + ", " + maps::shortest_text(hi) + "]");
       o.range = std::pair{lo, hi};
     }
     if (const toml::node* n = t.get("page")) {
@@ -690,7 +685,7 @@ class Reader {
       const double px = node_position(x, g.xll, g.spacing);
       const double py = node_position(y, g.yll, g.spacing);
       if (!(std::fabs(px) < kFarthestPosition && std::fabs(py) < kFarthestPosition))
-        throw StudyError{file_ + ": " + what + " " + in_quotes(name) + " at (" + number_text(x) + ", " + number_text(y) +
+        throw StudyError{file_ + ": " + what + " " + in_quotes(name) + " at (" + maps::shortest_text(x) + ", " + maps::shortest_text(y) +
                          ") lies more than 16777216 nodes from the grid"};
     };
     for (const Well& w : s.wells) check("well", w.name, w.x, w.y);

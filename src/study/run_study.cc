@@ -17,6 +17,7 @@
 #include "maps/grid_file.h"
 #include "maps/plot.h"
 #include "maps/output_file.h"
+#include "maps/shortest_text.h"
 #include "study/console.h"
 #include "study/evaluation.h"
 #include "study/outputs.h"
@@ -51,7 +52,7 @@ std::string plural(std::size_t n, const std::string& one, const std::string& man
 
 std::string days_list(const std::vector<double>& days) {
   std::string s;
-  for (double d : days) s += (s.empty() ? "" : ", ") + double_text(d);
+  for (double d : days) s += (s.empty() ? "" : ", ") + maps::shortest_text(d);
   return s;
 }
 
@@ -169,7 +170,7 @@ int run_study(const std::string& file, const engine::Options& engine) {
       const double t = s.times[k];
       engine::DrawdownGrid& DD = grids[kept == 1 ? 0 : k];
       const std::vector<Term> terms = terms_at(s, t);
-      const std::string label = "grid at day " + double_text(t);
+      const std::string label = "grid at day " + maps::shortest_text(t);
       stages.say(label + ": " + plural(terms.size(), "well term", "well terms"));
       {
         Progress progress(stdout, stages.terminal(), label, before, total);
