@@ -55,5 +55,14 @@ TEST(PointDistance, BetweenNodesItRoundsAtDistsPoints) {
             Bits(static_cast<float>(std::sqrt(static_cast<double>(dx2)))));
 }
 
+TEST(PointDistance, TheOffsetIsRoundedToSingleBeforeItIsSquared) {
+  // 6.37 nodes is 637 feet and 2.35 nodes 234.99998 feet in single: the offset
+  // 402.0000153 rounds to 402, whose square and root are exact. Kept in double,
+  // the square would round to 161604.016 and the distance to 402.00003.
+  EXPECT_EQ(Bits(point_squared_offset(100, 6.37f, 2.35f)), Bits(161604.0f));
+  EXPECT_EQ(Bits(point_distance(100, 6.37f, 2.0f, 2.35f, 2.0f)), Bits(402.0f));
+  EXPECT_EQ(Bits(point_distance(100, 2.0f, 6.37f, 2.0f, 2.35f)), Bits(402.0f));
+}
+
 }  // namespace
 }  // namespace model
