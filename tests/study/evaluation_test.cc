@@ -19,6 +19,7 @@
 #include "maps/esri_grid.h"
 #include "maps/geotiff.h"
 #include "model/drawdown.h"
+#include "model/exact_well_function.h"
 #include "study/outputs.h"
 #include "study/plug_ins.h"
 #include "study_texts.h"
@@ -304,6 +305,45 @@ TEST(StudyEvaluation, TheExactModeGivesThePublishedWellFunctionValues) {
     const float rule = study::receptor_series(s, std::vector<double>{t}, study::Evaluation{})[0][0];
     EXPECT_GT(std::fabs(rule - p.W), 1e-5 * p.W) << "u " << p.u << ", r/B " << p.rb;
   }
+}
+
+TEST(StudyEvaluation, TheExactModeSuperposesEachStepsChangeOfRateFromOneFoot) {
+  // One well whose schedule rises, falls and stops, and receptors at the well,
+  // half a foot from it and 200 feet east. Each value is built here from the
+  // true well function alone: the change of rate of each step that began
+  // before t, at its elapsed time, at a distance of at least 1 foot.
+  const double T = 20000.0, S = 0.0003, leakance = 0.0005;
+  const std::vector<std::pair<double, double>> schedule = {{0.0, 100000.0}, {10.0, 300000.0}, {20.0, 50000.0}, {40.0, 0.0}};
+  study::Study s = read_text(study_testing::kSmallStudy);
+  s.aquifer = {T, leakance, S};
+  s.wells[0].steps.clear();
+  for (const auto& [day, rate] : schedule) s.wells[0].steps.push_back({day, rate});
+  const double x = s.wells[0].x, y = s.wells[0].y;
+  s.receptors = {{"at the well", x, y}, {"half a foot off", x, y + 0.5}, {"200 feet east", x + 200.0, y}};
+  const std::vector<double> times = {5.0, 15.0, 30.0, 45.0, 400.0};
+  study::Evaluation exact;
+  exact.well_function = study::WellFunction::exact;
+  exact.exact = study::exact_well_function();
+  const std::vector<std::vector<float>> values = study::receptor_series(s, times, exact);
+
+  const double distances[] = {1.0, 1.0, 200.0};
+  for (std::size_t i = 0; i < 3; ++i)
+    for (std::size_t k = 0; k < times.size(); ++k) {
+      double expected = 0.0, before = 0.0;
+      for (const auto& [day, rate] : schedule) {
+        if (!(day < times[k])) break;
+        const double r = distances[i];
+        const double u = 1.87025 * r * r * S / (T * (times[k] - day));
+        const double W = model::exact_well_function(u, r / std::sqrt(T / leakance));
+        expected += 114.59156 * ((rate - before) / 1440.0) * W / T;
+        before = rate;
+      }
+      EXPECT_NEAR(values[i][k], expected, 2e-7 * std::fabs(expected) + 1e-9)
+          << s.receptors[i].name << " at day " << times[k];
+    }
+  // Long after the well stopped the head has come back (within the rounding).
+  EXPECT_LT(std::fabs(values[0][4]), 1e-3);
+  EXPECT_GT(values[0][2], 10.0 * std::fabs(values[0][4]));
 }
 
 TEST(StudyEvaluation, AStudyThatDoesNotFitSaysHowMuchItNeeds) {
