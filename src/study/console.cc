@@ -55,7 +55,8 @@ GridLargest grid_largest(const engine::DrawdownGrid& DD, const Grid& g) {
 }
 
 std::string summary_text(const Study& s, std::span<const double> series_times,
-                         const std::vector<std::vector<float>>& values, std::span<const GridLargest> largest) {
+                         const std::vector<std::vector<float>>& values, std::span<const GridLargest> largest,
+                         std::span<const std::string> warnings) {
   std::string text;
   if (!s.receptors.empty()) {
     std::vector<std::vector<std::string>> rows{{"receptor", "largest drawdown (ft)", "at day"}};
@@ -87,6 +88,8 @@ std::string summary_text(const Study& s, std::span<const double> series_times,
     rows.push_back({maps::shortest_text(s.times[k]), single_text(l.value), maps::shortest_text(x), maps::shortest_text(y), node});
   }
   text += table(rows, {false, false, false, false, true});
+  if (!warnings.empty()) text += "\n";
+  for (const std::string& w : warnings) text += "warning: " + one_line(w) + "\n";
   return text;
 }
 

@@ -36,9 +36,11 @@ GridLargest grid_largest(const engine::DrawdownGrid& DD, const Grid& g);
 
 /// The summary table: each receptor's largest drawdown and the first time it
 /// has it (values[i][k] at series_times[k]), then each time's largest drawdown
-/// of the grid, with the node's map coordinates and indices. LF line ends.
+/// of the grid, with the node's map coordinates and indices; then a line
+/// "warning: ..." per warning. LF line ends.
 std::string summary_text(const Study& s, std::span<const double> series_times,
-                         const std::vector<std::vector<float>>& values, std::span<const GridLargest> largest);
+                         const std::vector<std::vector<float>>& values, std::span<const GridLargest> largest,
+                         std::span<const std::string> warnings = {});
 
 /// The count of a stage's work, shown as a bar on a terminal while the stage
 /// takes more than a second. The work is counted as it is reported: a grid's

@@ -23,6 +23,7 @@
 #include "study/outputs.h"
 #include "study/plug_ins.h"
 #include "study/reader.h"
+#include "study/rule_check.h"
 
 namespace study {
 namespace {
@@ -68,7 +69,7 @@ Prepared prepare(const std::string& file, const engine::Options& engine) {
   p.study = read_study_file(file);
   p.how.well_function = p.study.output.well_function;
   p.how.engine = engine;
-  if (p.how.well_function == WellFunction::exact) p.how.exact = exact_well_function();
+  p.how.exact = exact_well_function();  // by the rule too: its values are checked at a few places
   if (!p.study.crs.empty()) {
     maps::Crs crs;
     if (std::string why = maps::read_crs(p.study.crs, crs); !why.empty()) throw StudyError{file + ": 'crs': " + why};
@@ -161,6 +162,10 @@ int run_study(const std::string& file, const engine::Options& engine) {
     std::vector<std::vector<engine::Well>> wells;
     std::vector<engine::EvaluatedGrid> evaluated;
     std::vector<GridLargest> largest;
+    // By the rule: each well's nearest node at each time, checked against the
+    // true well function at the end.
+    const bool by_rule = p.how.well_function == WellFunction::rule;
+    std::vector<std::vector<float>> well_nodes(by_rule ? s.wells.size() : 0);
     const maps::Crs* crs = p.crs ? &*p.crs : nullptr;
     // The bar counts node-term evaluations over all the study's grids.
     const std::uint64_t nodes = static_cast<std::uint64_t>(s.grid.columns) * static_cast<std::uint64_t>(s.grid.rows);
@@ -179,6 +184,10 @@ int run_study(const std::string& file, const engine::Options& engine) {
       }
       before += nodes * terms.size();
       largest.push_back(grid_largest(DD, s.grid));
+      for (std::size_t j = 0; j < well_nodes.size(); ++j) {
+        const Node n = nearest_node(s.grid, s.wells[j].x, s.wells[j].y);
+        well_nodes[j].push_back(DD(n.c, n.r));
+      }
       // (With one grid kept, the earlier times' views see the last time's
       // cells; only outputs of all times read them, and those keep a grid each.)
       wells.push_back(wells_at(s, t));
@@ -201,8 +210,12 @@ int run_study(const std::string& file, const engine::Options& engine) {
       write("the hydrographs file", path, write_hydrographs(path, s, s.output.series_times, series));
     }
 
+    std::vector<std::string> warnings;
+    if (by_rule) warnings = rule_warnings(s, s.output.series_times, series, well_nodes, p.how.exact);
+    for (const std::string& w : warnings) complain("warning: " + w);
+
     if (stages.terminal()) std::fputc('\n', stdout);
-    const std::string summary = summary_text(s, s.output.series_times, series, largest);
+    const std::string summary = summary_text(s, s.output.series_times, series, largest, warnings);
     std::fwrite(summary.data(), 1, summary.size(), stdout);
     if (std::fflush(stdout) != 0) {
       complain("cannot write the summary to standard output");

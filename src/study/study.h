@@ -51,8 +51,8 @@ struct Grid {
 
 /// Which well function a study evaluates.
 enum class WellFunction {
-  rule,   ///< the program's fixed integration rule, single precision, bit-exact
-  exact,  ///< the true integral in double, rounded to single at the output
+  rule,   ///< the program's fixed integration rule: the input-file run's numbers, bit for bit
+  exact,  ///< the true integral, each node's terms summed in double and rounded to single once (default)
 };
 
 /// What a study writes, and how it evaluates.
@@ -68,7 +68,7 @@ struct Output {
   std::string series;   ///< receptor series CSV name ("" : none)
   std::string hydrographs;  ///< picture name, .png/.svg/.pdf ("" : none)
   std::vector<double> series_times;  ///< days of the series and the hydrographs, increasing
-  WellFunction well_function = WellFunction::rule;
+  WellFunction well_function = WellFunction::exact;
 };
 
 /// A whole study, checked: every number finite, every name unique, the days of

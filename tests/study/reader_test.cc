@@ -35,14 +35,14 @@ TEST(StudyReader, ASmallStudyGivesEveryValue) {
   EXPECT_EQ(s.receptors[0].x, 2150250.0);
   EXPECT_EQ(s.output.folder, "out") << "relative to the study file's folder, which is the current one here";
   EXPECT_EQ(s.output.series_times, s.times) << "the series defaults to the grid's times";
-  EXPECT_EQ(s.output.well_function, study::WellFunction::rule);
+  EXPECT_EQ(s.output.well_function, study::WellFunction::exact) << "the true well function unless the rule is asked for";
   EXPECT_EQ(s.inputs, (std::vector<std::string>{"study.toml"}));
 }
 
 TEST(StudyReader, DefaultsAndOptionalKeys) {
   std::string text = edited(kSmallStudy, "title = \"small\"\n", "crs = \"EPSG:2264\"\n");
   text = edited(text, "[output]\nfolder = \"out\"\ngrid = \"drawdown.asc\"\nseries = \"series.csv\"\n",
-                "[output]\nseries_times = [1, 2.5, 365]\nwell_function = \"exact\"\n");
+                "[output]\nseries_times = [1, 2.5, 365]\nwell_function = \"rule\"\n");
   const study::Study s = study::read_study(text, "studies/a/permit.toml", [](const std::string&, std::string& why) {
     why = "none";
     return std::optional<std::string>();
@@ -52,7 +52,7 @@ TEST(StudyReader, DefaultsAndOptionalKeys) {
   EXPECT_EQ(s.output.folder, "studies/a") << "without a folder, the study file's own";
   EXPECT_EQ(s.output.grid, "");
   EXPECT_EQ(s.output.series_times, (std::vector<double>{1.0, 2.5, 365.0})) << "whole numbers are days too";
-  EXPECT_EQ(s.output.well_function, study::WellFunction::exact);
+  EXPECT_EQ(s.output.well_function, study::WellFunction::rule);
 }
 
 TEST(StudyReader, LettersBeyondAsciiInQuotesAndComments) {

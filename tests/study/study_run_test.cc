@@ -48,12 +48,18 @@ TEST(StudyRun, TheBundledExampleAsAStudyWritesTheInputFileRunsGridByteForByte) {
     folder.write("wellfield.dat", input);
     folder.write("study.toml", study_testing::study_of_input_file_run(
                                    input, "\n[[receptor]]\nname = \"node 11 12\"\nx = 2151100\ny = 721200\n"
-                                          "[output]\ngrid = \"study.asc\"\nseries = \"series.csv\"\n"));
+                                          "[output]\ngrid = \"study.asc\"\nseries = \"series.csv\"\nwell_function = \"rule\"\n"));
     const RunResult input_file_run = run_program(folder, "", {"--grid", "run.asc", "wellfield.dat", "w.rpt"});
     ASSERT_EQ(input_file_run.status, 0) << input_file_run.err;
     const RunResult study = run_program(folder, "", {"--study", "study.toml"});
     ASSERT_EQ(study.status, 0) << study.err;
-    EXPECT_EQ(study.err, "");
+    // The rule's W is 1.2% high at the injection well's node at 30 days.
+    EXPECT_EQ(study.err.rfind("leaky-drawdown: warning: the rule's drawdown at the node (15, 24) nearest well 'W4' is "
+                              "off the true well function's: at day 30 the rule gives 2.5993812 ft, the true value is ",
+                              0),
+              0u)
+        << study.err;
+    EXPECT_EQ(study.err.find('\n'), study.err.size() - 1) << study.err;
     const std::string grid = folder.read("run.asc");
     ASSERT_GT(grid.size(), 1000u);
     EXPECT_EQ(folder.read("study.asc"), grid);
@@ -120,6 +126,30 @@ TEST(StudyRun, TheExactWellFunctionRunsEndToEnd) {
   EXPECT_GT(drawdowns[0], 1.0);
   EXPECT_NE(drawdowns[0], drawdowns[1]);
   EXPECT_NEAR(drawdowns[0], drawdowns[1], 1e-3 * drawdowns[0]);
+}
+
+TEST(StudyRun, ByTheRuleAStudySaysWhereTheRuleIsOffTheTrueWellFunction) {
+  // Without leakage, at the well's own node after 30 days, the rule's W is far
+  // too high: one warning on standard error and the same line in the summary;
+  // the status stays 0.
+  ScratchFolder folder;
+  folder.write("study.toml", study_testing::edited(study_testing::kSmallStudy, "leakance = 0.001", "leakance = 0.0") +
+                                 "well_function = \"rule\"\n");
+  const RunResult r = run_program(folder, "", {"--study", "study.toml"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string start = "warning: the rule's drawdown at the node (2, 2) nearest well 'PW-1' is off the true well "
+                            "function's: at day ";
+  EXPECT_EQ(r.err.rfind("leaky-drawdown: " + start, 0), 0u) << r.err;
+  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+  const std::string line = r.err.substr(std::string("leaky-drawdown: ").size());
+  EXPECT_TRUE(r.out.ends_with("\n\n" + line)) << r.out;
+
+  // By the true well function: no warning.
+  folder.write("study.toml", study_testing::edited(study_testing::kSmallStudy, "leakance = 0.001", "leakance = 0.0"));
+  const RunResult exact = run_program(folder, "", {"--study", "study.toml"});
+  ASSERT_EQ(exact.status, 0) << exact.err;
+  EXPECT_EQ(exact.err, "");
+  EXPECT_EQ(exact.out.find("warning"), std::string::npos) << exact.out;
 }
 
 TEST(StudyRun, OutputsThatCannotBeWrittenAreSaidAndTheOthersWritten) {
