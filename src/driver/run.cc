@@ -13,6 +13,7 @@
 #include "base/exit_status.h"
 #include "base/message.h"
 #include "grid/comp.h"
+#include "grid/rule_accuracy.h"
 #include "maps/contour.h"
 #include "maps/contour_layer.h"
 #include "maps/grid_file.h"
@@ -135,6 +136,7 @@ int check_input(const std::string& name) {
   grid::read_input(dialogue, in);
 
   const std::vector<engine::Well> wells = grid::wells_evaluated(in.table);
+  if (const std::string w = grid::rule_accuracy_warning(in, wells); !w.empty()) dialogue.warn(w);
   std::printf("\nthe run evaluates %zu well%s:\n", wells.size(), wells.size() == 1 ? "" : "s");
   std::printf(" well  %14s  %14s  %14s\n", "x", "y", "rate");
   for (std::size_t k = 0; k < wells.size(); ++k)

@@ -183,6 +183,29 @@ TEST(CheckMode, MistakesAreListedWarnedAndEndWithStatus4) {
   for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(lines[24 + i], "warning: " + warnings[i]);
 }
 
+TEST(CheckMode, NodesWhereTheRulesWellFunctionIsOffAreWarnedOf) {
+  // Without leakage, after ten years, every node of the 3 x 2 grid of 1-foot
+  // spacing lies within 1.5 feet of the well, where u is tiny and the rule's
+  // W far too high (it is off up to about 26 feet).
+  Answers a;
+  a.LEAK = "0";
+  a.TIME = "3650";
+  a.SPACING = "1";
+  ScratchFolder folder;
+  folder.write("in.dat", a.text());
+  const RunResult r = run_program(folder, "", {"--check", "in.dat"});
+  EXPECT_EQ(r.status, 4);
+  const std::vector<std::string> warnings = warnings_in(r.err);
+  ASSERT_EQ(warnings.size(), 1u) << r.err;
+  EXPECT_EQ(warnings[0].rfind("6 nodes lie closer than ", 0), 0u) << warnings[0];
+  EXPECT_NE(warnings[0].find(" ft to well 1 at (2, 1), where u is below "), std::string::npos) << warnings[0];
+  EXPECT_TRUE(warnings[0].ends_with("; the run's drawdowns there are the rule's")) << warnings[0];
+
+  // The same input with its leakance: no warning.
+  folder.write("in.dat", Answers{}.text());
+  EXPECT_EQ(run_program(folder, "", {"--check", "in.dat"}).status, 0);
+}
+
 TEST(CheckMode, FailedReadEndsWithItsReport) {
   ScratchFolder folder;
   folder.write("in.dat", "3\nabc\n");
