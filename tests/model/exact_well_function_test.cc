@@ -265,8 +265,8 @@ std::string rule_vs_exact_table() {
   std::string table =
       "| u | r/B | rule (WUB) | exact W | rule − exact, relative |\n"
       "| ---: | ---: | ---: | ---: | ---: |\n";
-  for (double u : {1e-4, 1e-2, 0.5, 2.0, 5.0, 6.0, 8.0})
-    for (double rb : {0.0, 0.1, 1.0}) {
+  for (double u : {1e-12, 1e-10, 3.5e-9, 1e-8, 1e-6, 1e-4, 1e-2, 0.5, 2.0, 3.761, 5.0, 6.0, 8.0})
+    for (double rb : {0.0, 1e-4, 0.1, 1.0}) {
       const float rule = WUB(static_cast<float>(u), static_cast<float>(rb));
       const double exact = exact_well_function(u, rb);
       char line[200];
@@ -284,6 +284,27 @@ TEST(RuleVsExact, TableInTheDocsIsCurrent) {
   ASSERT_TRUE(doc) << "docs/rule_vs_exact.md is missing";
   const std::string text((std::istreambuf_iterator<char>(doc)), std::istreambuf_iterator<char>());
   EXPECT_NE(text.find(table), std::string::npos) << "docs/rule_vs_exact.md should hold this table:\n" << table;
+}
+
+TEST(RuleVsExact, FarTooHighForTinyUWithoutLeakage) {
+  // The rule's first panels are 2e-8 wide whatever u is: once u is far below
+  // that, Simpson's rule over [u, u + 2e-8] overshoots 1/y by about
+  // 1e-8 / (3u). Without leakage that is more than 1% below u = 3.5e-9 and
+  // more than 10% below 8.8e-10; at u = 1e-12 W is 3352 against 27.05.
+  struct Case {
+    double u, more_than, less_than;
+  };
+  const Case cases[] = {{1e-12, 100.0, 150.0}, {8e-10, 0.10, 0.20}, {3.3e-9, 0.01, 0.05}, {1e-8, 0.0, 0.01}};
+  for (const Case& c : cases) {
+    const double e = relative_error(WUB(static_cast<float>(c.u), 0.0f), exact_well_function(c.u, 0.0));
+    EXPECT_GT(e, c.more_than) << "u = " << c.u;
+    EXPECT_LT(e, c.less_than) << "u = " << c.u;
+  }
+  EXPECT_NEAR(exact_well_function(1e-12, 0.0), 27.0538, 1e-4);
+  EXPECT_NEAR(WUB(1e-12f, 0.0f), 3352.0, 1.0);
+  // Leakage hides it: where r/B^2 / 4 is far above u, the integrand is 0 over
+  // the first panels.
+  EXPECT_LT(relative_error(WUB(1e-12f, 1e-3f), exact_well_function(1e-12, 1e-3)), 3e-4);
 }
 
 TEST(RuleVsExact, CloseForSmallUCutOffTowardSix) {
