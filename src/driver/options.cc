@@ -144,6 +144,7 @@ constexpr Valued kValued[] = {
     {"--arcfile", [](Options& o, const std::string& v) { return take_file(o.arcfile, "--arcfile", v); }},
     {"--check", [](Options& o, const std::string& v) { return take_file(o.check, "--check", v); }},
     {"--study", [](Options& o, const std::string& v) { return take_file(o.study, "--study", v); }},
+    {"--fit", [](Options& o, const std::string& v) { return take_file(o.fit, "--fit", v); }},
 };
 
 // Why the picture's settings do not fit the --plot file ("" when they do).
@@ -224,9 +225,12 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
   }
 
   if (o.help || o.version) return o;
-  if (o.study && (!names.empty() || o.grid || o.contours || o.plot || o.arcfile || o.check || o.quiet || o.crs ||
-                  !o.levels.empty()))
+  const bool run_options = !names.empty() || o.grid || o.contours || o.plot || o.arcfile || o.check || o.quiet || o.crs ||
+                           !o.levels.empty();
+  if (o.study && (run_options || o.fit))
     return UsageError{"--study takes no INPUT REPORT and no other option of a run: a study names its outputs"};
+  if (o.fit && run_options)
+    return UsageError{"--fit takes no INPUT REPORT and no other option of a run: a test file names its outputs"};
   if (o.check) {
     if (!names.empty()) return UsageError{"unexpected argument '" + names[0] + "' (--check reads INPUT only)"};
     if (o.grid || o.contours || o.plot || o.arcfile)
@@ -292,6 +296,9 @@ Options:
   --study FILE  run the study file FILE (TOML) instead: wells in map
                 coordinates, several times, rate schedules, receptors; its
                 outputs are named in the file (see the README, "Studies")
+  --fit FILE    fit transmissivity, storage and leakance to the pumping test
+                of FILE (TOML): its wells, observation files and outputs (see
+                the README, "Aquifer tests")
   --help        show this text and stop
   --version     show the version and stop
 

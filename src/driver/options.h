@@ -36,6 +36,7 @@ struct Options {
   maps::PlotFormat plot_format = maps::PlotFormat::kPng;  ///< format of `plot`, from its ending
   maps::PlotOptions plot_options;     ///< --range, --page and --dpi for the picture
   std::optional<std::string> study;   ///< --study FILE: run the study file instead
+  std::optional<std::string> fit;     ///< --fit FILE: fit the pumping-test file instead
   engine::Options evaluation;         ///< how the grid is evaluated (from the environment)
 };
 

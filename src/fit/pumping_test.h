@@ -31,6 +31,8 @@ struct Reading {
   double day = 0.0;
   double drawdown = 0.0;
   std::size_t line = 0;  ///< its line in the observation file (for messages)
+  double time_given = 0.0;      ///< the time as the file gives it, in the test's unit
+  double drawdown_given = 0.0;  ///< the drawdown as the file gives it, in the test's unit
 };
 
 /// An observation point (a piezometer) at (x, y) feet with its readings.
@@ -58,12 +60,14 @@ struct FitSettings {
   Parameters fixed = {0.0, 0.0, 0.0};                              ///< values of the parameters not fitted
 };
 
-/// The outputs of a fit.
+/// The outputs of a fit, written to `folder`: aquifer.toml and residuals.csv
+/// always, and the two pictures unless their names are empty.
 struct FitOutput {
-  std::string folder;                 ///< the output folder ("" : none)
-  std::vector<std::string> pictures;  ///< the type-curve and residual pictures' ending: ".png", ".svg", ".pdf"
-  int dpi = 200;                      ///< pixels per inch of a .png picture
-  std::string page;                   ///< the page of a .pdf picture ("" : its own size)
+  std::string folder;                           ///< the output folder, below the test file's
+  std::string type_curves = "type_curves.png";  ///< drawdown against time, log-log, observed and fitted
+  std::string residual_plot = "residuals.png";  ///< residual against time
+  int dpi = 200;                                ///< pixels per inch of a .png picture
+  std::string page;                             ///< the page of a .pdf picture ("" : its own size)
 };
 
 /// A whole pumping test, checked.

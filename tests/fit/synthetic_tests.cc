@@ -25,7 +25,7 @@ fit::PumpingTest synthetic_test(const fit::Parameters& truth, std::initializer_l
       const double day = first_day * std::pow(last_day / first_day, k / (count - 1.0));
       double s = fit::modelled_drawdown(test, o.x, o.y, day, truth, W, false).drawdown;
       if (noise > 0.0) s += error(random);
-      o.readings.push_back({day, s, static_cast<std::size_t>(k + 2)});
+      o.readings.push_back({day, s, static_cast<std::size_t>(k + 2), day, s});
     }
     test.observations.push_back(o);
   }

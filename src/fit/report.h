@@ -1,0 +1,28 @@
+// What a fit reports: the table of estimates on the console, the fitted
+// [aquifer] table ready for a study (aquifer.toml) and the residuals CSV.
+#pragma once
+
+#include <string>
+
+#include "fit/pumping_test.h"
+#include "fit/solve.h"
+
+namespace fit {
+
+/// The console's table: each parameter's estimate, standard error and 95%
+/// interval in the program's units, the same in the test's units (and SI for
+/// a metric test: T in m^2/d, the leakance as the confining bed's resistance
+/// in days), the correlations, the RMSE and the count of readings; then a
+/// line "warning: ..." per warning. LF line ends.
+std::string estimates_text(const PumpingTest& test, const Estimate& e);
+
+/// aquifer.toml: the [aquifer] table of the estimates in the program's units,
+/// each with its standard error as a comment, and a [fit] table with rmse
+/// (feet), standard_error and observations.
+std::string aquifer_toml(const PumpingTest& test, const Estimate& e);
+
+/// residuals.csv: observation,time,observed,fitted,residual, one row per
+/// reading, in the test's units (time, length). LF line ends.
+std::string residuals_csv(const PumpingTest& test, const Estimate& e);
+
+}  // namespace fit

@@ -1,0 +1,60 @@
+// --fit end to end: the example test file's table, files and warning; a bad
+// test file refused with one line and nothing written.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "program_run.h"
+
+namespace {
+
+using testing_support::run_program;
+using testing_support::RunResult;
+using testing_support::ScratchFolder;
+
+std::string source_file(const std::string& name) {
+  std::ifstream in(std::string(LEAKY_SOURCE_DIR) + "/" + name, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+TEST(FitRun, TheExampleWritesItsTableAquiferAndResiduals) {
+  ScratchFolder folder;
+  for (const char* name : {"oude-korendijk.toml", "piezometer_30m.csv", "piezometer_90m.csv"})
+    folder.write(name, source_file(std::string("examples/fit/") + name));
+  const RunResult r = run_program(folder, "", {"--fit", "oude-korendijk.toml"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("pumping test 'Oude Korendijk pumping test': 1 pumped well, 2 observations, 69 readings "
+                        "(units m, min, m3/d)\n",
+                        0),
+            0u)
+      << r.out;
+  EXPECT_NE(r.out.find("\n                462.6"), std::string::npos) << "T in m2/d:\n" << r.out;
+  EXPECT_EQ(r.err.rfind("leaky-drawdown: warning: the residuals show a trend", 0), 0u) << r.err;
+  const std::string aquifer = folder.read("fit/aquifer.toml");
+  EXPECT_NE(aquifer.find("\n[aquifer]\ntransmissivity = 372"), std::string::npos) << aquifer;
+  EXPECT_NE(aquifer.find("\nleakance = 0.0   # held, not fitted\n"), std::string::npos) << aquifer;
+  EXPECT_NE(aquifer.find("\nobservations = 69\n"), std::string::npos) << aquifer;
+  const std::string residuals = folder.read("fit/residuals.csv");
+  EXPECT_EQ(residuals.rfind("observation,time,observed,fitted,residual\nP30,0.1,0.04,", 0), 0u) << residuals;
+  EXPECT_EQ(std::count(residuals.begin(), residuals.end(), '\n'), 70);
+}
+
+TEST(FitRun, ABadTestFileIsRefusedWithOneLineAndNothingWritten) {
+  ScratchFolder folder;
+  folder.write("t.toml", "title = \"t\"\n[[well]]\nname = \"PW\"\nx = 0\ny = 0\nrate = 1\n[output]\nfolder = \"o\"\n");
+  const RunResult r = run_program(folder, "", {"--fit", "t.toml"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "leaky-drawdown: t.toml: the test has no observations: give [[observation]] tables\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_FALSE(folder.exists("o"));
+  const RunResult options = run_program(folder, "", {"--fit", "t.toml", "--grid", "g.asc"});
+  EXPECT_EQ(options.status, 2);
+  EXPECT_NE(options.err.find("--fit takes no INPUT REPORT and no other option of a run"), std::string::npos)
+      << options.err;
+}
+
+}  // namespace
