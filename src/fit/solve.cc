@@ -16,6 +16,8 @@ namespace fit {
 namespace {
 
 constexpr double kEulerGamma = 0.57721566490153286;
+// The starting points solved from, of those tried.
+constexpr std::size_t kSolvedStarts = 3;
 // A residual trend is warned of below this z score of the runs test.
 constexpr double kTrendZ = -2.58;
 
@@ -145,6 +147,29 @@ void add_uncertainty(Estimate& e, const Residuals& residuals, const std::vector<
   }
 }
 
+// The kSolvedStarts starting points of least cost: the fit is solved from
+// each of them.
+std::vector<Parameters> screened(const Residuals& residuals, const std::vector<std::size_t>& fitted,
+                                 std::vector<Parameters> starts) {
+  std::vector<std::pair<double, std::size_t>> costs;
+  std::vector<double> r(static_cast<std::size_t>(residuals.num_residuals()));
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    std::vector<double> logs;
+    for (std::size_t j : fitted) logs.push_back(std::log(starts[i][j]));
+    const double* parameters[] = {logs.data()};
+    double cost = std::numeric_limits<double>::infinity();
+    if (residuals.Evaluate(parameters, r.data(), nullptr)) {
+      cost = 0.0;
+      for (double v : r) cost += v * v;
+    }
+    costs.emplace_back(cost, i);
+  }
+  std::sort(costs.begin(), costs.end());
+  std::vector<Parameters> best;
+  for (std::size_t k = 0; k < costs.size() && k < kSolvedStarts; ++k) best.push_back(starts[costs[k].second]);
+  return best;
+}
+
 std::string shown(double v) {
   char text[32];
   std::snprintf(text, sizeof text, "%.4g", v);
@@ -234,7 +259,7 @@ Estimate fit_test(const PumpingTest& test, WellFunction W) {
   Estimate e;
   std::vector<double> best;
   double best_cost = std::numeric_limits<double>::infinity();
-  for (const Parameters& start : starting_points(test)) {
+  for (const Parameters& start : screened(residuals, fitted, starting_points(test))) {
     auto [logs, cost] = solve_from(&residuals, fitted, start);
     ++e.starts;
     if (cost < best_cost) best = std::move(logs), best_cost = cost;

@@ -31,7 +31,7 @@ struct Estimate {
   std::array<std::array<double, kParameterCount>, kParameterCount> correlation = {};  ///< of the fitted ones
   double rmse = 0.0;              ///< root mean square of observed - fitted, feet
   std::size_t readings = 0;       ///< the number of readings fitted
-  std::size_t starts = 0;         ///< the starting points tried
+  std::size_t starts = 0;         ///< the starting points solved from (the best of those tried)
   std::vector<double> fitted;     ///< the fitted drawdown of each reading, observation by observation, feet
   std::vector<std::string> warnings;
 };
