@@ -1,7 +1,8 @@
 # Two commands set everything up on a fresh machine:
-#   make run   - Release build, then a run on the bundled example
-#   make study - Release build, then the example study (examples/study)
-#   make test  - build and run every test
+#   make run   - Release build of the program, then a run on the bundled example
+#   make study - Release build of the program, then the example study (examples/study)
+#   make fit   - Release build of the program, then the example aquifer test (examples/fit)
+#   make test  - build the program and every test, and run the tests
 # and, for hardening:
 #   make sanitize - every test again, built with AddressSanitizer and
 #                   UndefinedBehaviorSanitizer (folder build-asan)
@@ -23,7 +24,7 @@ BENCH_BUILD  ?= build-bench
 # Targets may be named with or without their _fuzz ending.
 FUZZ_NAMES    = $(patsubst %_fuzz,%,$(FUZZ_TARGETS))
 
-.PHONY: all deps configure build run study test bench sanitize fuzz clean
+.PHONY: all deps configure build program run study fit test bench sanitize fuzz clean
 
 all: build
 
@@ -36,18 +37,28 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The program alone (with its GIS module), not the tests.
+program: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target leaky-drawdown
+
+run: program
 	@rm -rf run && mkdir -p run && cp examples/wellfield.dat run/
 	@cd run && printf 'wellfield.dat\nwellfield.rpt\n' | ../$(BUILD)/leaky-drawdown
 	@echo
 	@echo "report:  run/wellfield.rpt"
 	@echo "raster:  run/ARCFILE"
 
-study: build
+study: program
 	@rm -rf run/study && mkdir -p run/study && cp examples/study/wellfield.toml examples/study/receptors.csv run/study/
 	@$(BUILD)/leaky-drawdown --study run/study/wellfield.toml
 	@echo
 	@echo "outputs: run/study/out/"
+
+fit: program
+	@rm -rf run/fit && mkdir -p run/fit && cp examples/fit/oude-korendijk.toml examples/fit/piezometer_*.csv run/fit/
+	@$(BUILD)/leaky-drawdown --fit run/fit/oude-korendijk.toml
+	@echo
+	@echo "outputs: run/fit/fit/"
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
