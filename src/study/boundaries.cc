@@ -1,0 +1,71 @@
+#include "study/boundaries.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "model/true_drawdown.h"
+
+namespace study {
+namespace {
+
+// (x, y) mirrored across `line`.
+Image mirrored(const Image& p, const Line& line, double sign) {
+  const double d = line.distance(p.x, p.y);
+  return Image{p.x - 2.0 * d * line.nx, p.y - 2.0 * d * line.ny, p.sign * sign};
+}
+
+}  // namespace
+
+std::optional<Line> line_toward(const Boundary& b, double x, double y) {
+  const double dx = b.x1 - b.x0, dy = b.y1 - b.y0;
+  const double length = std::hypot(dx, dy);
+  if (!(length > 0.0) || !std::isfinite(length)) return std::nullopt;
+  Line l{-dy / length, dx / length, 0.0};
+  l.c = l.nx * b.x0 + l.ny * b.y0;
+  if (l.distance(x, y) < 0.0) l = Line{-l.nx, -l.ny, -l.c};
+  return l;
+}
+
+std::vector<Image> images_of(double x, double y, const ImagePlan& plan) {
+  const Image well{x, y, 1.0};
+  std::vector<Image> images;
+  if (plan.lines.empty()) return images;
+  const Line& a = plan.lines[0];
+  if (plan.lines.size() == 1) return {mirrored(well, a, plan.sign[0])};
+  const Line& b = plan.lines[1];
+  if (!plan.strip) {
+    const Image across_a = mirrored(well, a, plan.sign[0]);
+    return {across_a, mirrored(well, b, plan.sign[1]), mirrored(across_a, b, plan.sign[1])};
+  }
+  // A strip of width w between a and b, a's normal pointing into it: the
+  // translations by 2kw along the normal take the sign (sa sb)^|k|, the
+  // reflections across a moved likewise sa (sa sb)^|k|.
+  const double w = -b.c - a.c;  // b's normal is -a's, so b.c = -(a.c + w)
+  const Image reflected = mirrored(well, a, plan.sign[0]);
+  const double step_sign = plan.sign[0] * plan.sign[1];
+  const auto n = static_cast<long>(plan.pairs);
+  for (long k = -n; k <= n + 1; ++k) {
+    const double shift = 2.0 * static_cast<double>(k) * w;
+    const double power = (std::labs(k) % 2 == 1) ? step_sign : 1.0;
+    if (k != 0 && k <= n) images.push_back({x + shift * a.nx, y + shift * a.ny, power});
+    images.push_back({reflected.x + shift * a.nx, reflected.y + shift * a.ny, reflected.sign * power});
+  }
+  return images;
+}
+
+std::size_t strip_pairs(double width, double reach) {
+  // The first images left out lie (2N + 1) w or more from every point of the strip.
+  const double n = std::ceil((reach / width - 1.0) / 2.0);
+  return static_cast<std::size_t>(std::clamp(n, 1.0, 1e7));
+}
+
+double negligible_distance(double transmissivity, double storage, double leakance, double longest_days) {
+  // u >= kImageCut: E1(u) < e^-u. r/B >= kImageCut: 2 K0(r/B) < e^-(r/B).
+  const double by_time =
+      std::sqrt(kImageCut * transmissivity * longest_days / (model::kTrueUCoefficient * storage));
+  const double by_leakage = kImageCut * model::leakage_factor(transmissivity, leakance);
+  return std::min(by_time, by_leakage);
+}
+
+}  // namespace study
