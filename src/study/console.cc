@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/printable.h"
 #include "maps/shortest_text.h"
 #include "study/outputs.h"
 
@@ -37,12 +38,7 @@ std::string table(const std::vector<std::vector<std::string>>& rows, const std::
 
 }  // namespace
 
-std::string one_line(std::string_view s, char replacement) {
-  std::string t(s);
-  for (char& c : t)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = replacement;
-  return t;
-}
+std::string one_line(std::string_view s) { return base::printable_name(s); }
 
 GridLargest grid_largest(const engine::DrawdownGrid& DD, const Grid& g) {
   GridLargest largest;

@@ -19,9 +19,9 @@
 
 namespace study {
 
-/// `s` as one line of the console: each control character (a line end, a
-/// tab, DEL) replaced by `replacement`.
-std::string one_line(std::string_view s, char replacement = ' ');
+/// `s` as one line of the console: base::printable_name, every control
+/// character shown as an escape.
+std::string one_line(std::string_view s);
 
 /// The largest drawdown of a grid and the first node that has it.
 struct GridLargest {

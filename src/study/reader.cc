@@ -12,6 +12,7 @@
 
 #include <toml++/toml.h>
 
+#include "base/printable.h"
 #include "maps/contour.h"
 #include "maps/contour_layer.h"
 #include "maps/grid_file.h"
@@ -60,12 +61,11 @@ bool contains(std::span<const std::string_view> keys, std::string_view key) {
   return std::find(keys.begin(), keys.end(), key) != keys.end();
 }
 
-// User text as a message shows it: one line, control bytes as '?', long texts cut.
+// User text as a message shows it: printable (base::printable_name), long
+// texts cut.
 std::string shown(std::string_view text) {
   constexpr std::size_t kLongest = 80;
-  std::string s = one_line(text.substr(0, kLongest), '?');
-  if (text.size() > kLongest) s += "...";
-  return s;
+  return base::printable_cut(text, kLongest);
 }
 
 std::string in_quotes(std::string_view text) { return "'" + shown(text) + "'"; }

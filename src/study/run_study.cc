@@ -28,8 +28,8 @@ namespace study {
 namespace {
 
 // One line on standard error; control characters (from a file name given on
-// the command line, say) are shown as '?'.
-void complain(const std::string& line) { base::complain(one_line(line, '?')); }
+// the command line, say) are shown as escapes.
+void complain(const std::string& line) { base::complain(line); }
 
 // A line on the terminal, nothing otherwise.
 class Stages {
@@ -37,7 +37,7 @@ class Stages {
   explicit Stages(bool terminal) : terminal_(terminal) {}
   void say(const std::string& line) const {
     if (!terminal_) return;
-    std::fprintf(stdout, "%s\n", line.c_str());
+    std::fprintf(stdout, "%s\n", one_line(line).c_str());
     std::fflush(stdout);
   }
   bool terminal() const { return terminal_; }

@@ -229,7 +229,7 @@ TEST(StudyRefusals, AStudyFileThatCannotBeRead) {
   EXPECT_EQ(r.err, "leaky-drawdown: cannot read the study file '.': it is a folder\n");
   r = run_program(folder, "", {"--study", "two\nlines.toml"});
   EXPECT_EQ(r.status, base::kExitUsage);
-  EXPECT_EQ(r.err, "leaky-drawdown: cannot read the study file 'two?lines.toml': No such file or directory\n");
+  EXPECT_EQ(r.err, "leaky-drawdown: cannot read the study file 'two\\nlines.toml': No such file or directory\n");
 }
 
 }  // namespace
