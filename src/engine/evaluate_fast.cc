@@ -355,7 +355,120 @@ void row_with_distances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std
     accumulate_drawdowns(W + (k - k0) * nx, run.K[k], run.T, &DD(1, r), nx);
 }
 
+// Several passes into one grid (evaluate_fast_passes): a pass of at least
+// this many node evaluations runs on its own; smaller ones run together.
+constexpr std::uint64_t kOwnPass = std::uint64_t{1} << 22;
+// Rows of a chunk of the passes run together, whichever table a pass keeps.
+constexpr std::int32_t kPassChunkRows = 4;
+// Most distinct squared offsets of a lattice table of a pass run together
+// (a table of 4 MiB; several such passes are in flight at once).
+constexpr std::size_t kPassLatticeMaxValues = 1024;
+
+// What the chunks of one small pass share: its quantities and its table.
+struct PassSetup {
+  Run run;
+  std::unique_ptr<Lattice> lattice;
+};
+
+std::unique_ptr<PassSetup> set_up_pass(std::int32_t nx, std::int32_t ny, Aquifer a, const TimedWells& pass,
+                                       Reuse reuse) {
+  a.TIME = pass.TIME;
+  auto setup = std::make_unique<PassSetup>();
+  setup->run = prepare(nx, ny, a, pass.wells);
+  const bool lattice = reuse == Reuse::automatic || reuse == Reuse::lattice;
+  if (lattice && setup->run.dx2.size() + setup->run.dy2.size() <= 2 * kPassLatticeMaxValues) {
+    setup->lattice = make_lattice(setup->run);
+    if (setup->lattice && setup->lattice->values.size() > kPassLatticeMaxValues) setup->lattice.reset();
+  }
+  return setup;
+}
+
+// Waits until `value` holds at least `least`: spinning a little, then giving
+// the processor away between looks.
+void wait_for(const std::atomic<std::size_t>& value, std::size_t least) {
+  for (int spins = 0; value.load(std::memory_order_acquire) < least; ++spins)
+    if (spins > 64) std::this_thread::yield();
+}
+
+// The small passes [passes) evaluated together: chunk c of pass p is one
+// task, the tasks taken in the order (p, c); a task waits until pass p is set
+// up (by the task (p, 0)) and chunk c has taken pass p - 1, so every cell
+// receives the passes in order. The smallest unfinished task never waits on
+// another, so the tasks always move on.
+void evaluate_small_passes(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
+                           std::span<const TimedWells> passes, const FastOptions& options,
+                           std::atomic<std::uint64_t>* done) {
+  const std::int32_t chunks = (ny + kPassChunkRows - 1) / kPassChunkRows;
+  const std::size_t n = passes.size();
+  std::size_t most_wells = 1;
+  for (const TimedWells& p : passes) most_wells = std::max(most_wells, p.wells.size());
+  const std::size_t stream_wells = std::min(most_wells, kStreamWells);
+  const std::size_t chunk_nodes = static_cast<std::size_t>(kPassChunkRows) * static_cast<std::size_t>(nx);
+  const std::size_t scratch_values = std::max(chunk_nodes, stream_wells * static_cast<std::size_t>(nx));
+  const std::size_t scratch_misses = std::max(chunk_nodes, kMissBlock);
+  const int threads = worker_count(options.threads, chunks, Scratch::bytes(scratch_values, scratch_misses));
+
+  std::vector<std::unique_ptr<PassSetup>> setups(n);
+  std::vector<std::atomic<std::size_t>> ready(n);         // 1 once the pass is set up
+  std::vector<std::atomic<std::int32_t>> unfinished(n);   // its chunks still to end
+  std::vector<std::atomic<std::size_t>> taken(static_cast<std::size_t>(chunks));  // passes a chunk has ended
+  for (auto& u : unfinished) u.store(chunks, std::memory_order_relaxed);
+  const std::size_t tasks = n * static_cast<std::size_t>(chunks);
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    Scratch scratch(scratch_values, scratch_misses);
+    for (std::size_t task; (task = next.fetch_add(1)) < tasks;) {
+      const std::size_t p = task / static_cast<std::size_t>(chunks);
+      const std::int32_t c = static_cast<std::int32_t>(task % static_cast<std::size_t>(chunks));
+      if (c == 0) {
+        setups[p] = set_up_pass(nx, ny, aquifer, passes[p], options.reuse);
+        ready[p].store(1, std::memory_order_release);
+      } else {
+        wait_for(ready[p], 1);
+      }
+      wait_for(taken[c], p);
+      PassSetup& setup = *setups[p];
+      const std::int32_t r0 = 1 + c * kPassChunkRows;
+      const std::int32_t r1 = std::min(ny + 1, r0 + kPassChunkRows);
+      if (setup.lattice)
+        lattice_chunk(setup.run, *setup.lattice, DD, r0, r1, scratch);
+      else
+        for (std::int32_t r = r0; r < r1; ++r)
+          for (std::size_t k0 = 0; k0 < setup.run.wells; k0 += stream_wells)
+            row_with_distances(setup.run, nullptr, DD, r, k0, std::min(setup.run.wells, k0 + stream_wells), scratch);
+      taken[c].store(p + 1, std::memory_order_release);
+      if (done != nullptr)
+        done->fetch_add(static_cast<std::uint64_t>(r1 - r0) * static_cast<std::uint64_t>(nx) * setup.run.wells);
+      if (unfinished[p].fetch_sub(1, std::memory_order_acq_rel) == 1) setups[p].reset();
+    }
+  };
+  run_on_threads(threads, work);
+}
+
 }  // namespace
+
+void evaluate_fast_passes(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
+                          std::span<const TimedWells> passes, const FastOptions& options,
+                          std::atomic<std::uint64_t>* done) {
+  if (nx <= 0 || ny <= 0) return;
+  const std::uint64_t cells = static_cast<std::uint64_t>(nx) * static_cast<std::uint64_t>(ny);
+  // Runs of small passes together, each large pass on its own, in order.
+  std::size_t first_small = 0;
+  auto flush_small = [&](std::size_t end) {
+    if (end > first_small) evaluate_small_passes(DD, nx, ny, aquifer, passes.subspan(first_small, end - first_small), options, done);
+  };
+  for (std::size_t p = 0; p < passes.size(); ++p) {
+    const std::uint64_t work = cells * passes[p].wells.size();
+    if (work < kOwnPass) continue;
+    flush_small(p);
+    first_small = p + 1;
+    Aquifer a = aquifer;
+    a.TIME = passes[p].TIME;
+    evaluate_fast(DD, nx, ny, a, passes[p].wells, options);
+    if (done != nullptr) done->fetch_add(work);
+  }
+  flush_small(passes.size());
+}
 
 void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
                    std::span<const Well> wells, const FastOptions& options) {

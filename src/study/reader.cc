@@ -5,10 +5,14 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <map>
+#include <unordered_map>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <toml++/toml.h>
 
@@ -54,8 +58,8 @@ constexpr Section kSections[] = {
 // a single node-unit position holds no fraction of a node.
 constexpr double kFarthestPosition = 16777216.0;
 
-// The largest study or CSV file read.
-constexpr std::size_t kLargestInput = std::size_t{1} << 30;
+// The longest name of a well or receptor, and the longest title, in characters.
+constexpr std::size_t kLongestName = 200;
 
 bool contains(std::span<const std::string_view> keys, std::string_view key) {
   return std::find(keys.begin(), keys.end(), key) != keys.end();
@@ -174,15 +178,27 @@ std::size_t private_use(std::string_view t) {
   return std::string_view::npos;
 }
 
-// Where a name was given, for the message about a second one.
-struct Named {
-  std::string name;
-  std::string origin;  // "file:line"
-};
+// Why `text`, a name or a title, cannot be one: it is not UTF-8 text, holds a
+// control character (base::is_control) or is longer than kLongestName
+// characters; "" when it can.
+std::string name_fault(std::string_view text) {
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < text.size(); ++characters) {
+    const base::Utf8Character u = base::utf8_character(text.substr(i));
+    if (u.length == 0) return "is not UTF-8 text (byte " + base::printable_name(text.substr(i, 1)) + ")";
+    if (base::is_control(u.code))
+      return "holds a control character (" + base::printable_name(text.substr(i, u.length)) + ")";
+    i += u.length;
+  }
+  if (characters > kLongestName)
+    return "is longer than " + std::to_string(kLongestName) + " characters (" + std::to_string(characters) + ")";
+  return "";
+}
 
 class Reader {
  public:
-  Reader(const std::string& file, const ReadFile& read) : file_(file), folder_(fs::path(file).parent_path()), read_(read) {}
+  Reader(const std::string& file, const ReadFile& read, std::atomic<std::uint64_t>* rows)
+      : file_(file), folder_(fs::path(file).parent_path()), read_(read), rows_(rows) {}
 
   Study read(std::string_view text) {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
@@ -204,7 +220,12 @@ class Reader {
     Study s;
     s.file = file_;
     s.inputs.push_back(file_);
-    s.title = optional_string(root, "title").value_or(fs::path(file_).filename().string());
+    if (const toml::node* n = root.get("title")) {
+      s.title = string(*n, "title");
+      if (const std::string why = name_fault(s.title); !why.empty()) fail(*n, "'title' " + why);
+    } else {
+      s.title = fs::path(file_).filename().string();
+    }
     s.crs = optional_string(root, "crs").value_or("");
     s.times = days(required(root, "times", "the file", 0), "times");
     read_aquifer(table(required(root, "aquifer", "the file", 0), "aquifer"), s.aquifer);
@@ -382,18 +403,19 @@ class Reader {
     const toml::node& n = required(t, "name", where, t.source().begin.line);
     std::string v = trimmed(string(n, "name"));
     if (v.empty()) fail(n, where + " has an empty 'name'");
+    if (const std::string why = name_fault(v); !why.empty()) fail(n, "'name' of " + where + " " + why);
     return v;
   }
 
   // Registers `name` (a `what`, given at `from`) in `names`; a name given
   // before is refused, naming where it was first given.
-  static void register_name(std::vector<Named>& names, const std::string& name, std::string_view what,
-                            const std::string& from) {
-    for (const Named& other : names)
-      if (other.name == name)
-        throw StudyError{from + ": a second " + std::string(what) + " named " + in_quotes(name) +
-                         " (the first: " + other.origin + ")"};
-    names.push_back({name, from});
+  void register_name(std::unordered_map<std::string, std::string>& names, const std::string& name,
+                     std::string_view what, const std::string& from) const {
+    const auto [it, fresh] = names.try_emplace(name, from);
+    if (!fresh)
+      throw StudyError{from + ": a second " + std::string(what) + " named " + in_quotes(name) + " (the first: " +
+                       it->second + ")"};
+    if (rows_ != nullptr) rows_->fetch_add(1, std::memory_order_relaxed);
   }
 
   void add_well(Study& s, Well w, const std::string& from) {
@@ -519,6 +541,7 @@ class Reader {
   static std::string csv_name(const CsvRecord& r, const std::string& path) {
     std::string n = trimmed(r.fields[0]);
     if (n.empty()) fail_csv(path, r.line, "the name field is empty");
+    if (const std::string why = name_fault(n); !why.empty()) fail_csv(path, r.line, "the name field " + why);
     return n;
   }
 
@@ -558,6 +581,7 @@ class Reader {
         fail_here("well " + in_quotes(w.name) + " is given at another place than in its first row (" +
                   maps::shortest_text(earlier.x) + ", " + maps::shortest_text(earlier.y) + ")");
       add_step(earlier, day, rate, fail_here);
+      if (rows_ != nullptr) rows_->fetch_add(1, std::memory_order_relaxed);
     }
   }
 
@@ -695,8 +719,9 @@ class Reader {
   std::string file_;
   fs::path folder_;
   const ReadFile& read_;
-  std::vector<Named> well_names_;
-  std::vector<Named> receptor_names_;
+  std::atomic<std::uint64_t>* rows_;
+  std::unordered_map<std::string, std::string> well_names_;      // name: where it was given
+  std::unordered_map<std::string, std::string> receptor_names_;  // likewise
 };
 
 }  // namespace
@@ -725,43 +750,67 @@ std::string_view nearest_key(std::string_view key, std::span<const std::string_v
   return best;
 }
 
-std::optional<std::string> read_file(const std::string& path, std::string& why) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) {
-    why = "it is a folder";
-    return std::nullopt;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+std::optional<std::string> read_file(const std::string& path, std::string& why, std::size_t limit) {
+  const std::string too_large = "it is larger than " + (limit % (std::size_t{1} << 30) == 0
+                                                             ? std::to_string(limit >> 30) + " GiB"
+                                                             : std::to_string(limit >> 20) + " MiB");
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     why = std::error_code(errno, std::generic_category()).message();
     return std::nullopt;
   }
-  // Read in blocks up to a bound, so that an endless device ends too.
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  const bool known = ::fstat(fd, &st) == 0;
+  if (known && S_ISDIR(st.st_mode)) {
+    why = "it is a folder";
+    return std::nullopt;
+  }
+  const bool regular = known && S_ISREG(st.st_mode);
+  // A regular file is refused by its size, before it is read.
+  if (regular && static_cast<std::uint64_t>(st.st_size) > limit) {
+    why = too_large + " (" + std::to_string(st.st_size) + " bytes)";
+    return std::nullopt;
+  }
   std::string text;
+  if (regular) text.reserve(static_cast<std::size_t>(st.st_size));
+  // Devices and pipes, and a file that grows, are read up to the limit.
   char block[1 << 16];
-  while (in.read(block, sizeof block) || in.gcount() > 0) {
-    text.append(block, static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kLargestInput) {
-      why = "it is larger than 1 GiB";
+  for (;;) {
+    const ssize_t n = ::read(fd, block, sizeof block);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      why = "a read failed: " + std::error_code(errno, std::generic_category()).message();
       return std::nullopt;
     }
-  }
-  if (in.bad()) {
-    why = "a read failed";
-    return std::nullopt;
+    if (n == 0) break;
+    text.append(block, static_cast<std::size_t>(n));
+    if (text.size() > limit) {
+      why = too_large;
+      return std::nullopt;
+    }
   }
   return text;
 }
 
-Study read_study(std::string_view text, const std::string& file, const ReadFile& read) {
-  return Reader(file, read).read(text);
+std::optional<std::string> read_file(const std::string& path, std::string& why) {
+  return read_file(path, why, kLargestCsvFile);
 }
 
-Study read_study_file(const std::string& file) {
+Study read_study(std::string_view text, const std::string& file, const ReadFile& read,
+                 std::atomic<std::uint64_t>* rows) {
+  return Reader(file, read, rows).read(text);
+}
+
+Study read_study_file(const std::string& file, std::atomic<std::uint64_t>* rows) {
   std::string why;
-  const std::optional<std::string> text = read_file(file, why);
+  const std::optional<std::string> text = read_file(file, why, kLargestStudyFile);
   if (!text) throw StudyError{"cannot read the study file " + in_quotes(file) + ": " + why};
-  return read_study(*text, file, read_file);
+  const ReadFile csv = [](const std::string& path, std::string& csv_why) { return read_file(path, csv_why); };
+  return read_study(*text, file, csv, rows);
 }
 
 }  // namespace study

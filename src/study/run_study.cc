@@ -65,7 +65,11 @@ struct Prepared {
 
 Prepared prepare(const std::string& file, const engine::Options& engine) {
   Prepared p;
-  p.study = read_study_file(file);
+  {
+    // A study that takes more than a second to read shows its rows so far.
+    Progress progress(stdout, isatty(STDOUT_FILENO) == 1, "reading " + one_line(file), 0, 0);
+    p.study = read_study_file(file, &progress.done);
+  }
   p.how.well_function = p.study.output.well_function;
   p.how.engine = engine;
   if (p.how.well_function == WellFunction::exact) p.how.exact = exact_well_function();
