@@ -355,32 +355,114 @@ void row_with_distances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std
     accumulate_drawdowns(W + (k - k0) * nx, run.K[k], run.T, &DD(1, r), nx);
 }
 
-// Several passes into one grid (evaluate_fast_passes): a pass of at least
-// this many node evaluations runs on its own; smaller ones run together.
-constexpr std::uint64_t kOwnPass = std::uint64_t{1} << 22;
-// Rows of a chunk of the passes run together, whichever table a pass keeps.
+// Several passes into one grid (evaluate_fast_passes). Passes of fewer than
+// kOwnPass node evaluations run together, in blocks of at most kOwnPass node
+// evaluations: first the well function values of every pass of a block, the
+// passes shared out among the workers (each pass on one worker, its misses
+// evaluated together), into one buffer; then the block's drawdowns, chunks of
+// rows shared out, each chunk adding the passes in order. A pass of kOwnPass
+// or more runs on its own, as evaluate_fast.
+constexpr std::size_t kOwnPass = std::size_t{1} << 20;
+// Rows of a chunk when a block's drawdowns are added.
 constexpr std::int32_t kPassChunkRows = 4;
-// Most distinct squared offsets of a lattice table of a pass run together
-// (a table of 4 MiB; several such passes are in flight at once).
+// Most distinct squared offsets of a pass's lattice in a block (its table of
+// values and of pending misses then takes at most 8 MiB per worker).
 constexpr std::size_t kPassLatticeMaxValues = 1024;
+// Misses a worker evaluates at once without a lattice.
+constexpr std::size_t kPassMissBlock = 4096;
 
-// What the chunks of one small pass share: its quantities and its table.
-struct PassSetup {
-  Run run;
-  std::unique_ptr<Lattice> lattice;
+// A block of passes: [first, end), and where each pass's values and
+// drawdown factors start in the block's buffers.
+struct Block {
+  std::size_t first = 0, end = 0;
+  std::vector<std::size_t> offset;  // per pass: its first value (well k, node i at offset + k * cells + i)
+  std::vector<std::size_t> factor;  // per pass: its first well's drawdown factor
 };
 
-std::unique_ptr<PassSetup> set_up_pass(std::int32_t nx, std::int32_t ny, Aquifer a, const TimedWells& pass,
-                                       Reuse reuse) {
-  a.TIME = pass.TIME;
-  auto setup = std::make_unique<PassSetup>();
-  setup->run = prepare(nx, ny, a, pass.wells);
-  const bool lattice = reuse == Reuse::automatic || reuse == Reuse::lattice;
-  if (lattice && setup->run.dx2.size() + setup->run.dy2.size() <= 2 * kPassLatticeMaxValues) {
-    setup->lattice = make_lattice(setup->run);
-    if (setup->lattice && setup->lattice->values.size() > kPassLatticeMaxValues) setup->lattice.reset();
+std::vector<Block> plan_blocks(std::span<const TimedWells> passes, std::size_t cells) {
+  std::vector<Block> blocks;
+  std::size_t values = kOwnPass, factors = 0;
+  for (std::size_t p = 0; p < passes.size(); ++p) {
+    const std::size_t need = cells * passes[p].wells.size();
+    if (values + need > kOwnPass) {
+      blocks.push_back(Block{p, p, {}, {}});
+      values = factors = 0;
+    }
+    blocks.back().end = p + 1;
+    blocks.back().offset.push_back(values);
+    blocks.back().factor.push_back(factors);
+    values += need;
+    factors += passes[p].wells.size();
   }
-  return setup;
+  return blocks;
+}
+
+// A worker's buffers for the values of a pass.
+struct PassScratch {
+  std::vector<std::uint32_t> pending;  // lattice pair: 1 + its miss, 0 when none yet
+  std::vector<float> R, u, rb, Wm;
+  void misses(std::size_t n) {
+    if (R.size() < n) R.resize(n), u.resize(n), rb.resize(n), Wm.resize(n);
+  }
+};
+
+// W of every well and node of a pass whose squared offsets form `lat`: each
+// distinct pair of offsets evaluated once, all together.
+void pass_values_lattice(const Run& run, const Lattice& lat, float* W, PassScratch& s) {
+  const std::size_t nx = static_cast<std::size_t>(run.nx), ny = static_cast<std::size_t>(run.ny);
+  const std::size_t L = lat.values.size();
+  s.pending.assign(L * L, 0);
+  std::size_t m = 0;
+  // W[i] holds the bits of node i's miss until it is replaced by the value.
+  for (std::size_t k = 0; k < run.wells; ++k)
+    for (std::size_t r = 0; r < ny; ++r) {
+      const std::size_t iy = lat.iy[k * ny + r];
+      for (std::size_t c = 0; c < nx; ++c) {
+        const std::size_t ix = lat.ix[k * nx + c];
+        std::uint32_t& p = s.pending[iy * L + ix];
+        if (p == 0) {
+          s.misses(m + 1);
+          s.R[m] = model::distance_from_squares(lat.values[ix], lat.values[iy]);
+          p = s.pending[ix * L + iy] = static_cast<std::uint32_t>(++m);  // R is symmetric in dx2 and dy2
+        }
+        W[(k * ny + r) * nx + c] = std::bit_cast<float>(p - 1);
+      }
+    }
+  well_function_arguments(s.R.data(), run.u_factor, run.B, s.u.data(), s.rb.data(), m);
+  WUB_lanes(std::span<const float>(s.u.data(), m), std::span<const float>(s.rb.data(), m), std::span<float>(s.Wm.data(), m));
+  for (std::size_t i = 0, n = run.wells * nx * ny; i < n; ++i) W[i] = s.Wm[std::bit_cast<std::uint32_t>(W[i])];
+}
+
+// W of every well and node of a pass, each evaluated afresh.
+void pass_values_plain(const Run& run, float* W, PassScratch& s) {
+  const std::size_t nx = static_cast<std::size_t>(run.nx), ny = static_cast<std::size_t>(run.ny);
+  const std::size_t rows = std::max<std::size_t>(1, kPassMissBlock / nx);
+  s.misses(rows * nx);
+  for (std::size_t k = 0; k < run.wells; ++k)
+    for (std::size_t r0 = 0; r0 < ny; r0 += rows) {
+      const std::size_t r1 = std::min(ny, r0 + rows), n = (r1 - r0) * nx;
+      for (std::size_t r = r0; r < r1; ++r) row_distances(&run.dx2[k * nx], run.dy2[k * ny + r], &s.R[(r - r0) * nx], nx);
+      well_function_arguments(s.R.data(), run.u_factor, run.B, s.u.data(), s.rb.data(), n);
+      WUB_lanes(std::span<const float>(s.u.data(), n), std::span<const float>(s.rb.data(), n),
+                std::span<float>(W + (k * ny + r0) * nx, n));
+    }
+}
+
+// The values of pass `pass` into W and its wells' drawdown factors into K.
+void pass_values(std::int32_t nx, std::int32_t ny, Aquifer a, const TimedWells& pass, Reuse reuse, float* W,
+                 double* K, PassScratch& s) {
+  a.TIME = pass.TIME;
+  const Run run = prepare(nx, ny, a, pass.wells);
+  std::copy(run.K.begin(), run.K.end(), K);
+  std::unique_ptr<Lattice> lattice;
+  if ((reuse == Reuse::automatic || reuse == Reuse::lattice) && run.dx2.size() + run.dy2.size() <= 2 * kPassLatticeMaxValues) {
+    lattice = make_lattice(run);
+    if (lattice && lattice->values.size() > kPassLatticeMaxValues) lattice.reset();
+  }
+  if (lattice)
+    pass_values_lattice(run, *lattice, W, s);
+  else
+    pass_values_plain(run, W, s);
 }
 
 // Waits until `value` holds at least `least`: spinning a little, then giving
@@ -390,56 +472,59 @@ void wait_for(const std::atomic<std::size_t>& value, std::size_t least) {
     if (spins > 64) std::this_thread::yield();
 }
 
-// The small passes [passes) evaluated together: chunk c of pass p is one
-// task, the tasks taken in the order (p, c); a task waits until pass p is set
-// up (by the task (p, 0)) and chunk c has taken pass p - 1, so every cell
-// receives the passes in order. The smallest unfinished task never waits on
-// another, so the tasks always move on.
+// The small passes run in blocks. The tasks (a block's passes, then its
+// chunks of rows, then the next block's passes ...) are taken in order; a
+// task waits until every task of the stage before its own has ended.
 void evaluate_small_passes(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
                            std::span<const TimedWells> passes, const FastOptions& options,
                            std::atomic<std::uint64_t>* done) {
+  const std::size_t cells = static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny);
   const std::int32_t chunks = (ny + kPassChunkRows - 1) / kPassChunkRows;
-  const std::size_t n = passes.size();
-  std::size_t most_wells = 1;
-  for (const TimedWells& p : passes) most_wells = std::max(most_wells, p.wells.size());
-  const std::size_t stream_wells = std::min(most_wells, kStreamWells);
-  const std::size_t chunk_nodes = static_cast<std::size_t>(kPassChunkRows) * static_cast<std::size_t>(nx);
-  const std::size_t scratch_values = std::max(chunk_nodes, stream_wells * static_cast<std::size_t>(nx));
-  const std::size_t scratch_misses = std::max(chunk_nodes, kMissBlock);
-  const int threads = worker_count(options.threads, chunks, Scratch::bytes(scratch_values, scratch_misses));
-
-  std::vector<std::unique_ptr<PassSetup>> setups(n);
-  std::vector<std::atomic<std::size_t>> ready(n);         // 1 once the pass is set up
-  std::vector<std::atomic<std::int32_t>> unfinished(n);   // its chunks still to end
-  std::vector<std::atomic<std::size_t>> taken(static_cast<std::size_t>(chunks));  // passes a chunk has ended
-  for (auto& u : unfinished) u.store(chunks, std::memory_order_relaxed);
-  const std::size_t tasks = n * static_cast<std::size_t>(chunks);
+  const std::vector<Block> blocks = plan_blocks(passes, cells);
+  // Stage 2b computes block b's values, stage 2b + 1 adds its drawdowns.
+  std::vector<std::size_t> stage_end;
+  for (const Block& b : blocks) {
+    stage_end.push_back((stage_end.empty() ? 0 : stage_end.back()) + (b.end - b.first));
+    stage_end.push_back(stage_end.back() + static_cast<std::size_t>(chunks));
+  }
+  std::vector<std::atomic<std::size_t>> ended(stage_end.size());
+  std::size_t most_values = 0, most_wells = 0;
+  for (const Block& b : blocks) {
+    std::size_t wells = 0;
+    for (std::size_t p = b.first; p < b.end; ++p) wells += passes[p].wells.size();
+    most_values = std::max(most_values, wells * cells);
+    most_wells = std::max(most_wells, wells);
+  }
+  std::vector<float> W(most_values);
+  std::vector<double> K(most_wells);
+  const int threads = worker_count(options.threads, chunks, Scratch::bytes(kPassMissBlock, kPassMissBlock));
   std::atomic<std::size_t> next{0};
   auto work = [&] {
-    Scratch scratch(scratch_values, scratch_misses);
-    for (std::size_t task; (task = next.fetch_add(1)) < tasks;) {
-      const std::size_t p = task / static_cast<std::size_t>(chunks);
-      const std::int32_t c = static_cast<std::int32_t>(task % static_cast<std::size_t>(chunks));
-      if (c == 0) {
-        setups[p] = set_up_pass(nx, ny, aquifer, passes[p], options.reuse);
-        ready[p].store(1, std::memory_order_release);
+    PassScratch scratch;
+    std::size_t stage = 0;
+    for (std::size_t task; (task = next.fetch_add(1)) < stage_end.back();) {
+      while (task >= stage_end[stage]) ++stage;
+      const std::size_t first = stage == 0 ? 0 : stage_end[stage - 1];
+      if (stage > 0) wait_for(ended[stage - 1], stage_end[stage - 1] - (stage > 1 ? stage_end[stage - 2] : 0));
+      const Block& b = blocks[stage / 2];
+      if (stage % 2 == 0) {
+        const std::size_t i = task - first;
+        pass_values(nx, ny, aquifer, passes[b.first + i], options.reuse, &W[b.offset[i]], &K[b.factor[i]], scratch);
       } else {
-        wait_for(ready[p], 1);
+        const std::int32_t r0 = 1 + static_cast<std::int32_t>(task - first) * kPassChunkRows;
+        const std::int32_t r1 = std::min(ny + 1, r0 + kPassChunkRows);
+        std::uint64_t evaluated = 0;
+        for (std::size_t i = 0; i < b.end - b.first; ++i) {
+          const std::size_t wells = passes[b.first + i].wells.size();
+          for (std::size_t k = 0; k < wells; ++k)
+            for (std::int32_t r = r0; r < r1; ++r)
+              accumulate_drawdowns(&W[b.offset[i] + k * cells + static_cast<std::size_t>(r - 1) * nx], K[b.factor[i] + k],
+                                   aquifer.T, &DD(1, r), static_cast<std::size_t>(nx));
+          evaluated += static_cast<std::uint64_t>(r1 - r0) * static_cast<std::uint64_t>(nx) * wells;
+        }
+        if (done != nullptr) done->fetch_add(evaluated);
       }
-      wait_for(taken[c], p);
-      PassSetup& setup = *setups[p];
-      const std::int32_t r0 = 1 + c * kPassChunkRows;
-      const std::int32_t r1 = std::min(ny + 1, r0 + kPassChunkRows);
-      if (setup.lattice)
-        lattice_chunk(setup.run, *setup.lattice, DD, r0, r1, scratch);
-      else
-        for (std::int32_t r = r0; r < r1; ++r)
-          for (std::size_t k0 = 0; k0 < setup.run.wells; k0 += stream_wells)
-            row_with_distances(setup.run, nullptr, DD, r, k0, std::min(setup.run.wells, k0 + stream_wells), scratch);
-      taken[c].store(p + 1, std::memory_order_release);
-      if (done != nullptr)
-        done->fetch_add(static_cast<std::uint64_t>(r1 - r0) * static_cast<std::uint64_t>(nx) * setup.run.wells);
-      if (unfinished[p].fetch_sub(1, std::memory_order_acq_rel) == 1) setups[p].reset();
+      ended[stage].fetch_add(1, std::memory_order_acq_rel);
     }
   };
   run_on_threads(threads, work);
