@@ -198,7 +198,7 @@ std::string name_fault(std::string_view text) {
 class Reader {
  public:
   Reader(const std::string& file, const ReadFile& read, std::atomic<std::uint64_t>* rows)
-      : file_(file), folder_(fs::path(file).parent_path()), read_(read), rows_(rows) {}
+      : file_(file), folder_(fs::path(file).parent_path()), read_(read), rows_(rows), files_{file} {}
 
   Study read(std::string_view text) {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
@@ -257,7 +257,13 @@ class Reader {
     throw StudyError{path + ":" + std::to_string(line) + ": " + what};
   }
 
-  std::string origin(std::size_t line) const { return file_ + ":" + std::to_string(line); }
+  // Where a name was given: a file of files_ and a line.
+  struct Origin {
+    std::size_t file = 0;
+    std::size_t line = 0;
+  };
+  Origin origin(std::size_t line) const { return {0, line}; }
+  std::string where(const Origin& o) const { return files_[o.file] + ":" + std::to_string(o.line); }
 
   // Every key of `t` must be one of `known`.
   void check_keys(const toml::table& t, std::span<const std::string_view> known, const std::string& where) const {
@@ -409,21 +415,21 @@ class Reader {
 
   // Registers `name` (a `what`, given at `from`) in `names`; a name given
   // before is refused, naming where it was first given.
-  void register_name(std::unordered_map<std::string, std::string>& names, const std::string& name,
-                     std::string_view what, const std::string& from) const {
+  void register_name(std::unordered_map<std::string, Origin>& names, const std::string& name,
+                     std::string_view what, const Origin& from) const {
     const auto [it, fresh] = names.try_emplace(name, from);
     if (!fresh)
-      throw StudyError{from + ": a second " + std::string(what) + " named " + in_quotes(name) + " (the first: " +
-                       it->second + ")"};
+      throw StudyError{where(from) + ": a second " + std::string(what) + " named " + in_quotes(name) + " (the first: " +
+                       where(it->second) + ")"};
     if (rows_ != nullptr) rows_->fetch_add(1, std::memory_order_relaxed);
   }
 
-  void add_well(Study& s, Well w, const std::string& from) {
+  void add_well(Study& s, Well w, const Origin& from) {
     register_name(well_names_, w.name, "well", from);
     s.wells.push_back(std::move(w));
   }
 
-  void add_receptor(Study& s, Receptor r, const std::string& from) {
+  void add_receptor(Study& s, Receptor r, const Origin& from) {
     register_name(receptor_names_, r.name, "receptor", from);
     s.receptors.push_back(std::move(r));
   }
@@ -547,7 +553,9 @@ class Reader {
 
   void read_wells_file(const std::string& path, Study& s) {
     s.inputs.push_back(path);
+    files_.push_back(path);
     std::vector<CsvRecord> records = csv_records(path, "wells file");
+    well_names_.reserve(well_names_.size() + records.size());
     static const std::vector<std::string_view> kForms[] = {{"name", "x", "y", "rate"},
                                                            {"name", "x", "y", "start_day", "rate"}};
     const std::string forms_text = "name,x,y,rate or name,x,y,start_day,rate";
@@ -560,7 +568,7 @@ class Reader {
       w.name = csv_name(r, path);
       w.x = csv_number(r, 1, "x", path, false);
       w.y = csv_number(r, 2, "y", path, false);
-      const std::string from = path + ":" + std::to_string(r.line);
+      const Origin from{files_.size() - 1, r.line};
       auto fail_here = [&](const std::string& why) { fail_csv(path, r.line, why); };
       if (fields == 4) {
         add_step(w, 0.0, csv_number(r, 3, "rate", path, true), fail_here);
@@ -587,7 +595,10 @@ class Reader {
 
   void read_receptors_file(const std::string& path, Study& s) {
     s.inputs.push_back(path);
+    files_.push_back(path);
     std::vector<CsvRecord> records = csv_records(path, "receptors file");
+    receptor_names_.reserve(receptor_names_.size() + records.size());
+    s.receptors.reserve(s.receptors.size() + records.size());
     static const std::vector<std::string_view> kForms[] = {{"name", "x", "y"}};
     const std::size_t fields = csv_form(records, path, kForms, "name,x,y");
     for (const CsvRecord& r : records) {
@@ -596,7 +607,7 @@ class Reader {
       receptor.name = csv_name(r, path);
       receptor.x = csv_number(r, 1, "x", path, false);
       receptor.y = csv_number(r, 2, "y", path, false);
-      add_receptor(s, std::move(receptor), path + ":" + std::to_string(r.line));
+      add_receptor(s, std::move(receptor), Origin{files_.size() - 1, r.line});
     }
   }
 
@@ -720,8 +731,9 @@ class Reader {
   fs::path folder_;
   const ReadFile& read_;
   std::atomic<std::uint64_t>* rows_;
-  std::unordered_map<std::string, std::string> well_names_;      // name: where it was given
-  std::unordered_map<std::string, std::string> receptor_names_;  // likewise
+  std::vector<std::string> files_;  // the study file, then each CSV file read
+  std::unordered_map<std::string, Origin> well_names_;      // name: where it was given
+  std::unordered_map<std::string, Origin> receptor_names_;  // likewise
 };
 
 }  // namespace
