@@ -160,9 +160,10 @@ struct Lattice {
   std::unique_ptr<ZeroedTable> table;
 };
 
-// The lattice of the run, or nothing when it has more than kLatticeMaxValues
-// distinct squared offsets.
-std::unique_ptr<Lattice> make_lattice(const Run& run) {
+// The lattice of the run, or nothing when it has more than `most_values`
+// distinct squared offsets; without its table of values unless `with_table`.
+std::unique_ptr<Lattice> make_lattice(const Run& run, std::size_t most_values = kLatticeMaxValues,
+                                      bool with_table = true) {
   std::unordered_map<std::uint32_t, std::uint16_t> index;
   auto lattice = std::make_unique<Lattice>();
   auto add = [&](const std::vector<float>& from, std::vector<std::uint16_t>& to) {
@@ -171,7 +172,7 @@ std::unique_ptr<Lattice> make_lattice(const Run& run) {
       const auto [it, fresh] =
           index.try_emplace(bits(from[i]), static_cast<std::uint16_t>(lattice->values.size()));
       if (fresh) {
-        if (lattice->values.size() >= kLatticeMaxValues) return false;
+        if (lattice->values.size() >= most_values) return false;
         lattice->values.push_back(from[i]);
       }
       to[i] = it->second;
@@ -180,7 +181,7 @@ std::unique_ptr<Lattice> make_lattice(const Run& run) {
   };
   if (!add(run.dx2, lattice->ix) || !add(run.dy2, lattice->iy)) return nullptr;
   const std::size_t n = lattice->values.size();
-  lattice->table = std::make_unique<ZeroedTable>(std::max<std::size_t>(n * n, 1));
+  if (with_table) lattice->table = std::make_unique<ZeroedTable>(std::max<std::size_t>(n * n, 1));
   return lattice;
 }
 
@@ -366,8 +367,8 @@ constexpr std::size_t kOwnPass = std::size_t{1} << 20;
 // Rows of a chunk when a block's drawdowns are added.
 constexpr std::int32_t kPassChunkRows = 4;
 // Most distinct squared offsets of a pass's lattice in a block (its table of
-// values and of pending misses then takes at most 8 MiB per worker).
-constexpr std::size_t kPassLatticeMaxValues = 1024;
+// pending misses and its misses then take at most 1.3 MiB of a worker).
+constexpr std::size_t kPassLatticeMaxValues = 256;
 // Misses a worker evaluates at once without a lattice.
 constexpr std::size_t kPassMissBlock = 4096;
 
@@ -455,14 +456,24 @@ void pass_values(std::int32_t nx, std::int32_t ny, Aquifer a, const TimedWells& 
   const Run run = prepare(nx, ny, a, pass.wells);
   std::copy(run.K.begin(), run.K.end(), K);
   std::unique_ptr<Lattice> lattice;
-  if ((reuse == Reuse::automatic || reuse == Reuse::lattice) && run.dx2.size() + run.dy2.size() <= 2 * kPassLatticeMaxValues) {
-    lattice = make_lattice(run);
-    if (lattice && lattice->values.size() > kPassLatticeMaxValues) lattice.reset();
-  }
+  if (reuse == Reuse::automatic || reuse == Reuse::lattice) lattice = make_lattice(run, kPassLatticeMaxValues, false);
   if (lattice)
     pass_values_lattice(run, *lattice, W, s);
   else
     pass_values_plain(run, W, s);
+}
+
+// The most memory a worker's PassScratch takes for any of `passes`.
+std::size_t pass_scratch_bytes(std::span<const TimedWells> passes, std::int32_t nx, std::int32_t ny) {
+  const std::size_t cells = static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny);
+  const std::size_t per_miss = 4 * sizeof(float);
+  std::size_t most = std::max(static_cast<std::size_t>(nx), kPassMissBlock) * per_miss;  // without a lattice
+  for (const TimedWells& p : passes) {
+    const std::size_t values = std::min(kPassLatticeMaxValues, p.wells.size() * static_cast<std::size_t>(nx + ny));
+    const std::size_t pairs = values * values;
+    most = std::max(most, pairs * sizeof(std::uint32_t) + std::min(pairs, p.wells.size() * cells) * per_miss);
+  }
+  return most;
 }
 
 // Waits until `value` holds at least `least`: spinning a little, then giving
@@ -497,7 +508,7 @@ void evaluate_small_passes(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, c
   }
   std::vector<float> W(most_values);
   std::vector<double> K(most_wells);
-  const int threads = worker_count(options.threads, chunks, Scratch::bytes(kPassMissBlock, kPassMissBlock));
+  const int threads = worker_count(options.threads, chunks, pass_scratch_bytes(passes, nx, ny));
   std::atomic<std::size_t> next{0};
   auto work = [&] {
     PassScratch scratch;
