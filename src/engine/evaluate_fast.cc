@@ -382,10 +382,10 @@ struct Block {
 
 std::vector<Block> plan_blocks(std::span<const TimedWells> passes, std::size_t cells) {
   std::vector<Block> blocks;
-  std::size_t values = kOwnPass, factors = 0;
+  std::size_t values = 0, factors = 0;
   for (std::size_t p = 0; p < passes.size(); ++p) {
     const std::size_t need = cells * passes[p].wells.size();
-    if (values + need > kOwnPass) {
+    if (blocks.empty() || values + need > kOwnPass) {
       blocks.push_back(Block{p, p, {}, {}});
       values = factors = 0;
     }

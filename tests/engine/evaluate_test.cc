@@ -156,6 +156,7 @@ TEST(EvaluateFastPasses, SameCellsAsOnePassAfterAnother) {
       {"a large pass among small ones", 300, 35, {1, 2, 100, 1, 1}, Layout::fractional},
       {"blocks of many small passes", 40, 30, std::vector<int>(900, 1), Layout::half_nodes},
       {"a single row", 31, 1, {1, 1, 1}, Layout::fractional},
+      {"passes without wells", 5, 6, {0, 2, 0, 0, 1, 0}, Layout::fractional},
   };
   const Aquifer aquifer{50000.0f, 0.0002f, 30.0f, 0.001f, 100};
   unsigned seed = 7;
