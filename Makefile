@@ -11,8 +11,9 @@
 # and, for speed:
 #   make bench    - full-size runs, default against reference evaluation:
 #                   medians, ratios and peak memory; then a full-size study
-#                   against the input-file run (folder build-bench, about 20
-#                   minutes)
+#                   against the input-file run; then large study inputs (a
+#                   million receptors, schedules of many steps) (folder
+#                   build-bench, about 40 minutes)
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
@@ -81,6 +82,7 @@ bench: deps
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@python3 bench/full_size_runs.py $(BENCH_BUILD)/leaky-drawdown
 	@python3 bench/full_size_study.py $(BENCH_BUILD)/leaky-drawdown
+	@python3 bench/study_inputs.py $(BENCH_BUILD)/leaky-drawdown $(BENCH_BUILD)/bench/study_read_bench
 
 clean:
 	rm -rf $(BUILD) build-* run

@@ -19,6 +19,7 @@
 #include <set>
 #include <string>
 
+#include "base/printable.h"
 #include "fuzz_support.h"
 #include "study/evaluation.h"
 #include "study/outputs.h"
@@ -32,7 +33,16 @@ constexpr const char* kStudyFile = "fuzz/study.toml";
 // Terms beyond this many are not evaluated at a receptor, to keep runs quick.
 constexpr std::size_t kMostTermsEvaluated = 64;
 
+// A name or title as read: UTF-8 text without controls (so that showing it
+// changes nothing), of 200 characters at most.
+bool plain_text(const std::string& name) {
+  std::size_t characters = 0;
+  for (unsigned char c : name) characters += (c & 0xC0) != 0x80;
+  return base::printable_name(name) == name && characters <= 200;
+}
+
 void check_study(const study::Study& s) {
+  check(plain_text(s.title), "a title with controls or too long was read", s.title);
   check(!s.wells.empty(), "a study without wells was read");
   check(!s.times.empty(), "a study without times was read");
   for (std::size_t k = 0; k < s.times.size(); ++k) {
@@ -48,6 +58,7 @@ void check_study(const study::Study& s) {
   std::set<std::string> names;
   for (const study::Well& w : s.wells) {
     check(!w.name.empty() && names.insert(w.name).second, "a well name is empty or used twice", w.name);
+    check(plain_text(w.name), "a well name with controls or too long was read", w.name);
     check(!w.steps.empty(), "a well without steps", w.name);
     for (std::size_t k = 0; k < w.steps.size(); ++k) {
       check(w.steps[k].day >= 0.0 && (k == 0 || w.steps[k].day > w.steps[k - 1].day),
@@ -59,8 +70,10 @@ void check_study(const study::Study& s) {
           "a well far beyond the grid was read", w.name);
   }
   names.clear();
-  for (const study::Receptor& r : s.receptors)
+  for (const study::Receptor& r : s.receptors) {
     check(!r.name.empty() && names.insert(r.name).second, "a receptor name is empty or used twice", r.name);
+    check(plain_text(r.name), "a receptor name with controls or too long was read", r.name);
+  }
   check(s.output.series.empty() || !s.receptors.empty(), "a series without receptors was read");
 
   for (double t : s.times) {

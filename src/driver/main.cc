@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/exit_status.h"
+#include "base/message.h"
 #include "driver/options.h"
 #include "driver/run.h"
 #include "recio/error_report.h"
@@ -32,7 +33,14 @@ int main(int argc, char** argv) {
     return base::kExitUsage;
   }
   driver::Options options = std::get<driver::Options>(parsed);
-  options.evaluation = driver::evaluation_options_from_environment();
+  // The environment's settings, checked before anything is opened: a bad
+  // value is one line, without the hint to --help.
+  const auto evaluation = driver::evaluation_options_from_environment();
+  if (const auto* error = std::get_if<driver::UsageError>(&evaluation)) {
+    base::complain(error->message);
+    return base::kExitUsage;
+  }
+  options.evaluation = std::get<engine::Options>(evaluation);
   // The usage and the version go to the console output unit like the run's
   // own console lines: output that cannot be written ends with message 38.
   if (options.help) {

@@ -317,20 +317,30 @@ error reported on standard error (29: INPUT does not exist).
 )";
 }
 
-engine::Options evaluation_options(const char* LEAKY_EVALUATION, const char* LEAKY_THREADS) {
+std::variant<engine::Options, UsageError> evaluation_options(const char* LEAKY_EVALUATION,
+                                                             const char* LEAKY_THREADS) {
   engine::Options o;
-  if (LEAKY_EVALUATION != nullptr && std::strcmp(LEAKY_EVALUATION, "reference") == 0)
+  const std::string_view method = LEAKY_EVALUATION != nullptr ? LEAKY_EVALUATION : "";
+  if (method == "reference")
     o.method = engine::Method::reference;
-  if (LEAKY_THREADS != nullptr) {
-    char* end = nullptr;
-    const long n = std::strtol(LEAKY_THREADS, &end, 10);
-    if (end != LEAKY_THREADS && *end == '\0' && n > 0)
-      o.fast.threads = static_cast<int>(std::min<long>(n, engine::kMaxThreads));
-  }
+  else if (!method.empty() && method != "fast")
+    return UsageError{"LEAKY_EVALUATION must be \"fast\" or \"reference\" (or unset), not '" + std::string(method) + "'"};
+  const std::string_view threads = LEAKY_THREADS != nullptr ? LEAKY_THREADS : "";
+  if (threads.empty()) return o;
+  const bool digits = std::all_of(threads.begin(), threads.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const std::size_t first = threads.find_first_not_of('0');
+  if (!digits || first == std::string_view::npos)
+    return UsageError{"LEAKY_THREADS must be a whole number of worker threads, 1 or more (or unset), not '" +
+                      std::string(threads) + "'"};
+  // More digits than the largest count can have: that count.
+  const std::string_view significant = threads.substr(first);
+  long n = engine::kMaxThreads;
+  if (significant.size() < 6) n = std::min<long>(std::stol(std::string(significant)), engine::kMaxThreads);
+  o.fast.threads = static_cast<int>(n);
   return o;
 }
 
-engine::Options evaluation_options_from_environment() {
+std::variant<engine::Options, UsageError> evaluation_options_from_environment() {
   return evaluation_options(std::getenv("LEAKY_EVALUATION"), std::getenv("LEAKY_THREADS"));
 }
 

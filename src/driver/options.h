@@ -55,14 +55,16 @@ struct UsageError {
 /// writes nothing.
 std::variant<Options, UsageError> parse_command_line(std::span<const std::string_view> arguments);
 
-/// The evaluation the environment asks for: the reference evaluation when
-/// LEAKY_EVALUATION is "reference"; `threads` worker threads, which
-/// LEAKY_THREADS sets to a positive count (at most engine::kMaxThreads) and
-/// which otherwise are the processor's hardware threads.
-engine::Options evaluation_options(const char* LEAKY_EVALUATION, const char* LEAKY_THREADS);
+/// The evaluation the environment asks for. LEAKY_EVALUATION: "fast" (the
+/// default) or "reference". LEAKY_THREADS: the worker threads, a whole number
+/// of decimal digits, 1 or more, taken as engine::kMaxThreads above it; the
+/// processor's hardware threads by default. Unset and empty are the default;
+/// any other value is refused, with the message naming the variable and value.
+std::variant<engine::Options, UsageError> evaluation_options(const char* LEAKY_EVALUATION,
+                                                             const char* LEAKY_THREADS);
 
 /// evaluation_options of this process's environment.
-engine::Options evaluation_options_from_environment();
+std::variant<engine::Options, UsageError> evaluation_options_from_environment();
 
 /// The text printed by --help.
 std::string usage_text();

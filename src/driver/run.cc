@@ -120,7 +120,7 @@ int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) 
 void refuse_missing_input(const std::string& name) {
   std::error_code ec;
   if (std::filesystem::status(name, ec).type() == std::filesystem::file_type::not_found)
-    recio::end_run_after(std::string(base::kMessagePrefix) + "cannot read the input file '" + name +
+    recio::end_run_after(std::string(base::kMessagePrefix) + "cannot read the input file '" + recio::printable_name(name) +
                              "': no such file\n",
                          recio::kFileNotFound);
 }

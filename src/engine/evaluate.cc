@@ -47,4 +47,19 @@ void evaluate(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer&
     evaluate_fast(DD, nx, ny, aquifer, wells, options.fast);
 }
 
+void evaluate_passes(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
+                     std::span<const TimedWells> passes, const Options& options, std::atomic<std::uint64_t>* done) {
+  if (options.method == Method::fast) {
+    evaluate_fast_passes(DD, nx, ny, aquifer, passes, options.fast, done);
+    return;
+  }
+  const std::uint64_t cells = nx > 0 && ny > 0 ? static_cast<std::uint64_t>(nx) * static_cast<std::uint64_t>(ny) : 0;
+  for (const TimedWells& pass : passes) {
+    Aquifer a = aquifer;
+    a.TIME = pass.TIME;
+    evaluate_reference(DD, nx, ny, a, pass.wells);
+    if (done != nullptr) done->fetch_add(cells * pass.wells.size());
+  }
+}
+
 }  // namespace engine

@@ -1,6 +1,7 @@
 // Evaluation of every well at every node into the drawdown grid.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -48,6 +49,25 @@ struct FastOptions {
 void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
                    std::span<const Well> wells, const FastOptions& options);
 
+/// One pass of a grid evaluated in several: wells that pump for the same time.
+struct TimedWells {
+  float TIME = 0.0f;              ///< days since these wells began pumping
+  std::span<const Well> wells;    ///< in table order
+};
+
+/// evaluate_fast of each pass in turn into the same grid, aquifer.TIME taken
+/// from each pass: every cell receives the drawdowns of the first pass's
+/// wells in table order, then of the second's, and so on, bit for bit as that
+/// sequence of evaluate_fast calls gives them. Reached faster when passes are
+/// many and small: the workers start once for all the small passes and share
+/// their rows out pass after pass (a chunk of rows takes a pass as soon as it
+/// has taken the pass before), instead of once per pass. A pass of many node
+/// evaluations is evaluated on its own, as evaluate_fast does. `done`, when
+/// given, counts the node-well evaluations as they end (from any thread).
+void evaluate_fast_passes(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
+                          std::span<const TimedWells> passes, const FastOptions& options,
+                          std::atomic<std::uint64_t>* done = nullptr);
+
 /// The processor's hardware threads, at least 1.
 int hardware_threads();
 
@@ -76,5 +96,13 @@ inline constexpr int kMaxThreads = 256;
 /// say. The cells are the same either way.
 void evaluate(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
               std::span<const Well> wells, const Options& options);
+
+/// The program's evaluation of several passes into one grid: evaluate of each
+/// pass in turn (aquifer.TIME taken from the pass), by evaluate_reference or
+/// evaluate_fast_passes as `options` say. The cells are the same either way.
+/// `done`, when given, counts the node-well evaluations as they end.
+void evaluate_passes(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
+                     std::span<const TimedWells> passes, const Options& options,
+                     std::atomic<std::uint64_t>* done = nullptr);
 
 }  // namespace engine

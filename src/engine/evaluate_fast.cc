@@ -160,9 +160,10 @@ struct Lattice {
   std::unique_ptr<ZeroedTable> table;
 };
 
-// The lattice of the run, or nothing when it has more than kLatticeMaxValues
-// distinct squared offsets.
-std::unique_ptr<Lattice> make_lattice(const Run& run) {
+// The lattice of the run, or nothing when it has more than `most_values`
+// distinct squared offsets; without its table of values unless `with_table`.
+std::unique_ptr<Lattice> make_lattice(const Run& run, std::size_t most_values = kLatticeMaxValues,
+                                      bool with_table = true) {
   std::unordered_map<std::uint32_t, std::uint16_t> index;
   auto lattice = std::make_unique<Lattice>();
   auto add = [&](const std::vector<float>& from, std::vector<std::uint16_t>& to) {
@@ -171,7 +172,7 @@ std::unique_ptr<Lattice> make_lattice(const Run& run) {
       const auto [it, fresh] =
           index.try_emplace(bits(from[i]), static_cast<std::uint16_t>(lattice->values.size()));
       if (fresh) {
-        if (lattice->values.size() >= kLatticeMaxValues) return false;
+        if (lattice->values.size() >= most_values) return false;
         lattice->values.push_back(from[i]);
       }
       to[i] = it->second;
@@ -180,7 +181,7 @@ std::unique_ptr<Lattice> make_lattice(const Run& run) {
   };
   if (!add(run.dx2, lattice->ix) || !add(run.dy2, lattice->iy)) return nullptr;
   const std::size_t n = lattice->values.size();
-  lattice->table = std::make_unique<ZeroedTable>(std::max<std::size_t>(n * n, 1));
+  if (with_table) lattice->table = std::make_unique<ZeroedTable>(std::max<std::size_t>(n * n, 1));
   return lattice;
 }
 
@@ -355,7 +356,215 @@ void row_with_distances(const Run& run, DistanceTable* dt, DrawdownGrid& DD, std
     accumulate_drawdowns(W + (k - k0) * nx, run.K[k], run.T, &DD(1, r), nx);
 }
 
+// Several passes into one grid (evaluate_fast_passes). Passes of fewer than
+// kOwnPass node evaluations run together, in blocks of at most kOwnPass node
+// evaluations: first the well function values of every pass of a block, the
+// passes shared out among the workers (each pass on one worker, its misses
+// evaluated together), into one buffer; then the block's drawdowns, chunks of
+// rows shared out, each chunk adding the passes in order. A pass of kOwnPass
+// or more runs on its own, as evaluate_fast.
+constexpr std::size_t kOwnPass = std::size_t{1} << 20;
+// Rows of a chunk when a block's drawdowns are added.
+constexpr std::int32_t kPassChunkRows = 4;
+// Most distinct squared offsets of a pass's lattice in a block (its table of
+// pending misses and its misses then take at most 1.3 MiB of a worker).
+constexpr std::size_t kPassLatticeMaxValues = 256;
+// Misses a worker evaluates at once without a lattice.
+constexpr std::size_t kPassMissBlock = 4096;
+
+// A block of passes: [first, end), and where each pass's values and
+// drawdown factors start in the block's buffers.
+struct Block {
+  std::size_t first = 0, end = 0;
+  std::vector<std::size_t> offset;  // per pass: its first value (well k, node i at offset + k * cells + i)
+  std::vector<std::size_t> factor;  // per pass: its first well's drawdown factor
+};
+
+std::vector<Block> plan_blocks(std::span<const TimedWells> passes, std::size_t cells) {
+  std::vector<Block> blocks;
+  std::size_t values = 0, factors = 0;
+  for (std::size_t p = 0; p < passes.size(); ++p) {
+    const std::size_t need = cells * passes[p].wells.size();
+    if (blocks.empty() || values + need > kOwnPass) {
+      blocks.push_back(Block{p, p, {}, {}});
+      values = factors = 0;
+    }
+    blocks.back().end = p + 1;
+    blocks.back().offset.push_back(values);
+    blocks.back().factor.push_back(factors);
+    values += need;
+    factors += passes[p].wells.size();
+  }
+  return blocks;
+}
+
+// A worker's buffers for the values of a pass.
+struct PassScratch {
+  std::vector<std::uint32_t> pending;  // lattice pair: 1 + its miss, 0 when none yet
+  std::vector<float> R, u, rb, Wm;
+  void misses(std::size_t n) {
+    if (R.size() < n) R.resize(n), u.resize(n), rb.resize(n), Wm.resize(n);
+  }
+};
+
+// W of every well and node of a pass whose squared offsets form `lat`: each
+// distinct pair of offsets evaluated once, all together.
+void pass_values_lattice(const Run& run, const Lattice& lat, float* W, PassScratch& s) {
+  const std::size_t nx = static_cast<std::size_t>(run.nx), ny = static_cast<std::size_t>(run.ny);
+  const std::size_t L = lat.values.size();
+  s.pending.assign(L * L, 0);
+  std::size_t m = 0;
+  // W[i] holds the bits of node i's miss until it is replaced by the value.
+  for (std::size_t k = 0; k < run.wells; ++k)
+    for (std::size_t r = 0; r < ny; ++r) {
+      const std::size_t iy = lat.iy[k * ny + r];
+      for (std::size_t c = 0; c < nx; ++c) {
+        const std::size_t ix = lat.ix[k * nx + c];
+        std::uint32_t& p = s.pending[iy * L + ix];
+        if (p == 0) {
+          s.misses(m + 1);
+          s.R[m] = model::distance_from_squares(lat.values[ix], lat.values[iy]);
+          p = s.pending[ix * L + iy] = static_cast<std::uint32_t>(++m);  // R is symmetric in dx2 and dy2
+        }
+        W[(k * ny + r) * nx + c] = std::bit_cast<float>(p - 1);
+      }
+    }
+  well_function_arguments(s.R.data(), run.u_factor, run.B, s.u.data(), s.rb.data(), m);
+  WUB_lanes(std::span<const float>(s.u.data(), m), std::span<const float>(s.rb.data(), m), std::span<float>(s.Wm.data(), m));
+  for (std::size_t i = 0, n = run.wells * nx * ny; i < n; ++i) W[i] = s.Wm[std::bit_cast<std::uint32_t>(W[i])];
+}
+
+// W of every well and node of a pass, each evaluated afresh.
+void pass_values_plain(const Run& run, float* W, PassScratch& s) {
+  const std::size_t nx = static_cast<std::size_t>(run.nx), ny = static_cast<std::size_t>(run.ny);
+  const std::size_t rows = std::max<std::size_t>(1, kPassMissBlock / nx);
+  s.misses(rows * nx);
+  for (std::size_t k = 0; k < run.wells; ++k)
+    for (std::size_t r0 = 0; r0 < ny; r0 += rows) {
+      const std::size_t r1 = std::min(ny, r0 + rows), n = (r1 - r0) * nx;
+      for (std::size_t r = r0; r < r1; ++r) row_distances(&run.dx2[k * nx], run.dy2[k * ny + r], &s.R[(r - r0) * nx], nx);
+      well_function_arguments(s.R.data(), run.u_factor, run.B, s.u.data(), s.rb.data(), n);
+      WUB_lanes(std::span<const float>(s.u.data(), n), std::span<const float>(s.rb.data(), n),
+                std::span<float>(W + (k * ny + r0) * nx, n));
+    }
+}
+
+// The values of pass `pass` into W and its wells' drawdown factors into K.
+void pass_values(std::int32_t nx, std::int32_t ny, Aquifer a, const TimedWells& pass, Reuse reuse, float* W,
+                 double* K, PassScratch& s) {
+  a.TIME = pass.TIME;
+  const Run run = prepare(nx, ny, a, pass.wells);
+  std::copy(run.K.begin(), run.K.end(), K);
+  std::unique_ptr<Lattice> lattice;
+  if (reuse == Reuse::automatic || reuse == Reuse::lattice) lattice = make_lattice(run, kPassLatticeMaxValues, false);
+  if (lattice)
+    pass_values_lattice(run, *lattice, W, s);
+  else
+    pass_values_plain(run, W, s);
+}
+
+// The most memory a worker's PassScratch takes for any of `passes`.
+std::size_t pass_scratch_bytes(std::span<const TimedWells> passes, std::int32_t nx, std::int32_t ny) {
+  const std::size_t cells = static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny);
+  const std::size_t per_miss = 4 * sizeof(float);
+  std::size_t most = std::max(static_cast<std::size_t>(nx), kPassMissBlock) * per_miss;  // without a lattice
+  for (const TimedWells& p : passes) {
+    const std::size_t values = std::min(kPassLatticeMaxValues, p.wells.size() * static_cast<std::size_t>(nx + ny));
+    const std::size_t pairs = values * values;
+    most = std::max(most, pairs * sizeof(std::uint32_t) + std::min(pairs, p.wells.size() * cells) * per_miss);
+  }
+  return most;
+}
+
+// Waits until `value` holds at least `least`: spinning a little, then giving
+// the processor away between looks.
+void wait_for(const std::atomic<std::size_t>& value, std::size_t least) {
+  for (int spins = 0; value.load(std::memory_order_acquire) < least; ++spins)
+    if (spins > 64) std::this_thread::yield();
+}
+
+// The small passes run in blocks. The tasks (a block's passes, then its
+// chunks of rows, then the next block's passes ...) are taken in order; a
+// task waits until every task of the stage before its own has ended.
+void evaluate_small_passes(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
+                           std::span<const TimedWells> passes, const FastOptions& options,
+                           std::atomic<std::uint64_t>* done) {
+  const std::size_t cells = static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny);
+  const std::int32_t chunks = (ny + kPassChunkRows - 1) / kPassChunkRows;
+  const std::vector<Block> blocks = plan_blocks(passes, cells);
+  // Stage 2b computes block b's values, stage 2b + 1 adds its drawdowns.
+  std::vector<std::size_t> stage_end;
+  for (const Block& b : blocks) {
+    stage_end.push_back((stage_end.empty() ? 0 : stage_end.back()) + (b.end - b.first));
+    stage_end.push_back(stage_end.back() + static_cast<std::size_t>(chunks));
+  }
+  std::vector<std::atomic<std::size_t>> ended(stage_end.size());
+  std::size_t most_values = 0, most_wells = 0;
+  for (const Block& b : blocks) {
+    std::size_t wells = 0;
+    for (std::size_t p = b.first; p < b.end; ++p) wells += passes[p].wells.size();
+    most_values = std::max(most_values, wells * cells);
+    most_wells = std::max(most_wells, wells);
+  }
+  std::vector<float> W(most_values);
+  std::vector<double> K(most_wells);
+  const int threads = worker_count(options.threads, chunks, pass_scratch_bytes(passes, nx, ny));
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    PassScratch scratch;
+    std::size_t stage = 0;
+    for (std::size_t task; (task = next.fetch_add(1)) < stage_end.back();) {
+      while (task >= stage_end[stage]) ++stage;
+      const std::size_t first = stage == 0 ? 0 : stage_end[stage - 1];
+      if (stage > 0) wait_for(ended[stage - 1], stage_end[stage - 1] - (stage > 1 ? stage_end[stage - 2] : 0));
+      const Block& b = blocks[stage / 2];
+      if (stage % 2 == 0) {
+        const std::size_t i = task - first;
+        pass_values(nx, ny, aquifer, passes[b.first + i], options.reuse, &W[b.offset[i]], &K[b.factor[i]], scratch);
+      } else {
+        const std::int32_t r0 = 1 + static_cast<std::int32_t>(task - first) * kPassChunkRows;
+        const std::int32_t r1 = std::min(ny + 1, r0 + kPassChunkRows);
+        std::uint64_t evaluated = 0;
+        for (std::size_t i = 0; i < b.end - b.first; ++i) {
+          const std::size_t wells = passes[b.first + i].wells.size();
+          for (std::size_t k = 0; k < wells; ++k)
+            for (std::int32_t r = r0; r < r1; ++r)
+              accumulate_drawdowns(&W[b.offset[i] + k * cells + static_cast<std::size_t>(r - 1) * nx], K[b.factor[i] + k],
+                                   aquifer.T, &DD(1, r), static_cast<std::size_t>(nx));
+          evaluated += static_cast<std::uint64_t>(r1 - r0) * static_cast<std::uint64_t>(nx) * wells;
+        }
+        if (done != nullptr) done->fetch_add(evaluated);
+      }
+      ended[stage].fetch_add(1, std::memory_order_acq_rel);
+    }
+  };
+  run_on_threads(threads, work);
+}
+
 }  // namespace
+
+void evaluate_fast_passes(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
+                          std::span<const TimedWells> passes, const FastOptions& options,
+                          std::atomic<std::uint64_t>* done) {
+  if (nx <= 0 || ny <= 0) return;
+  const std::uint64_t cells = static_cast<std::uint64_t>(nx) * static_cast<std::uint64_t>(ny);
+  // Runs of small passes together, each large pass on its own, in order.
+  std::size_t first_small = 0;
+  auto flush_small = [&](std::size_t end) {
+    if (end > first_small) evaluate_small_passes(DD, nx, ny, aquifer, passes.subspan(first_small, end - first_small), options, done);
+  };
+  for (std::size_t p = 0; p < passes.size(); ++p) {
+    const std::uint64_t work = cells * passes[p].wells.size();
+    if (work < kOwnPass) continue;
+    flush_small(p);
+    first_small = p + 1;
+    Aquifer a = aquifer;
+    a.TIME = passes[p].TIME;
+    evaluate_fast(DD, nx, ny, a, passes[p].wells, options);
+    if (done != nullptr) done->fetch_add(work);
+  }
+  flush_small(passes.size());
+}
 
 void evaluate_fast(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,
                    std::span<const Well> wells, const FastOptions& options) {

@@ -29,8 +29,7 @@ constexpr std::string_view kOutputKeys[] = {"folder", "type_curves", "residual_p
 
 std::string in_quotes(std::string_view text) {
   constexpr std::size_t kLongest = 80;
-  std::string s = study::one_line(text.substr(0, kLongest), '?');
-  return "'" + s + (text.size() > kLongest ? "..." : "") + "'";
+  return "'" + study::one_line(text.substr(0, kLongest)) + (text.size() > kLongest ? "..." : "") + "'";
 }
 
 std::string text(double v) { return maps::shortest_text(v); }
@@ -46,7 +45,11 @@ class TestReader {
     PumpingTest t;
     t.file = file_;
     t.inputs.push_back(file_);
-    t.title = root.get("title") ? string(*root.get("title"), "title") : fs::path(file_).filename().string();
+    t.title = fs::path(file_).filename().string();
+    if (const toml::node* n = root.get("title")) {
+      t.title = string(*n, "title");
+      if (const std::string why = study::name_fault(t.title); !why.empty()) fail(*n, "'title' " + why);
+    }
     if (const toml::node* n = root.get("units")) t.units = units(table(*n, "units"));
     if (const toml::node* n = root.get("well"))
       for (const toml::table* w : tables(*n, "well")) t.wells.push_back(well(*w, t.units));
@@ -158,7 +161,8 @@ class TestReader {
   std::string name(const toml::table& t, const std::string& where, std::set<std::string>& names) const {
     const toml::node& n = required(t, "name", where);
     const std::string v = string(n, "name");
-    if (v.empty() || v.size() > 200) fail(n, where + " must have a name of 1 to 200 characters");
+    if (v.empty()) fail(n, where + " has an empty 'name'");
+    if (const std::string why = study::name_fault(v); !why.empty()) fail(n, "'name' of " + where + " " + why);
     if (!names.insert(v).second) fail(n, "a second " + where + " named " + in_quotes(v));
     return v;
   }
@@ -331,9 +335,11 @@ PumpingTest read_test(std::string_view text, const std::string& file, const stud
 
 PumpingTest read_test_file(const std::string& file) {
   std::string why;
-  const std::optional<std::string> text = study::read_file(file, why);
+  const std::optional<std::string> text = study::read_file(file, why, study::kLargestStudyFile);
   if (!text) throw TestFileError{"cannot read the test file " + in_quotes(file) + ": " + why};
-  return read_test(*text, file, study::read_file);
+  return read_test(*text, file, [](const std::string& path, std::string& why_not) {
+    return study::read_file(path, why_not);
+  });
 }
 
 }  // namespace fit

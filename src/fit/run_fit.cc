@@ -15,7 +15,7 @@
 namespace fit {
 namespace {
 
-void complain(const std::string& line) { base::complain(study::one_line(line, '?')); }
+void complain(const std::string& line) { base::complain(line); }
 
 std::string plural(std::size_t n, const std::string& one, const std::string& many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);

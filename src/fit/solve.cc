@@ -21,6 +21,11 @@ constexpr std::size_t kSolvedStarts = 3;
 // A residual trend is warned of below this z score of the runs test.
 constexpr double kTrendZ = -2.58;
 
+// Whether the leakance is among the fitted parameters.
+bool residuals_fit_leakance(const std::vector<std::size_t>& fitted) {
+  return std::find(fitted.begin(), fitted.end(), kLeakance) != fitted.end();
+}
+
 // The fitted parameters' indices, in Parameters order.
 std::vector<std::size_t> fitted_indices(const FitSettings& s) {
   std::vector<std::size_t> k;
@@ -72,22 +77,28 @@ class Residuals final : public ceres::CostFunction {
 };
 
 // The type-curve estimate of T and S from one observation: the straight line
-// s = m ln t + c of its later half on a log time axis gives T = k (Q / 1440) / m
-// and, where the line crosses 0 at t0, S = T t0 e^-gamma / (a r^2).
+// s = m ln t + c through its steepest third of readings on a log time axis
+// (the late readings of a confined aquifer, those around the inflection of a
+// leaky one) gives T = k (Q / 1440) / m and, where the line crosses 0 at t0,
+// S = T t0 e^-gamma / (a r^2).
 bool straight_line_estimate(const PumpingTest& test, const Observation& o, double& T, double& S) {
-  if (o.readings.size() < 4 || test.wells.empty()) return false;
+  const std::size_t n = o.readings.size(), window = std::max<std::size_t>(4, n / 3);
+  if (n < window || test.wells.empty()) return false;
   double Q = 0.0, r = std::numeric_limits<double>::infinity();
   for (const Well& w : test.wells) {
     if (!w.steps.empty()) Q += w.steps.front().rate;
     r = std::min(r, model::true_distance(o.x - w.x, o.y - w.y));
   }
-  double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-  for (std::size_t i = o.readings.size() / 2; i < o.readings.size(); ++i) {
-    const double x = std::log(o.readings[i].day), y = o.readings[i].drawdown;
-    n += 1, sx += x, sy += y, sxx += x * x, sxy += x * y;
+  double m = 0.0, c = 0.0;
+  for (std::size_t first = 0; first + window <= n; ++first) {
+    double k = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+    for (std::size_t i = first; i < first + window; ++i) {
+      const double x = std::log(o.readings[i].day), y = o.readings[i].drawdown;
+      k += 1, sx += x, sy += y, sxx += x * x, sxy += x * y;
+    }
+    const double slope = (k * sxy - sx * sy) / (k * sxx - sx * sx);
+    if (slope > m) m = slope, c = (sy - slope * sx) / k;
   }
-  const double m = (n * sxy - sx * sy) / (n * sxx - sx * sx);
-  const double c = (sy - m * sx) / n;
   T = model::kTrueDrawdownCoefficient * (Q / 1440.0) / m;
   S = T * std::exp(-c / m) * std::exp(-kEulerGamma) / (model::kTrueUCoefficient * r * r);
   return std::isfinite(T) && std::isfinite(S) && T > 0.0 && S > 0.0;
@@ -147,8 +158,8 @@ void add_uncertainty(Estimate& e, const Residuals& residuals, const std::vector<
   }
 }
 
-// The kSolvedStarts starting points of least cost: the fit is solved from
-// each of them.
+// The starting points solved from: of those with the same leakance, the one
+// of least cost; at most kSolvedStarts of them, the cheapest first.
 std::vector<Parameters> screened(const Residuals& residuals, const std::vector<std::size_t>& fitted,
                                  std::vector<Parameters> starts) {
   std::vector<std::pair<double, std::size_t>> costs;
@@ -166,7 +177,12 @@ std::vector<Parameters> screened(const Residuals& residuals, const std::vector<s
   }
   std::sort(costs.begin(), costs.end());
   std::vector<Parameters> best;
-  for (std::size_t k = 0; k < costs.size() && k < kSolvedStarts; ++k) best.push_back(starts[costs[k].second]);
+  for (const auto& [cost, i] : costs) {
+    const bool leakance_taken = std::any_of(best.begin(), best.end(), [&](const Parameters& p) {
+      return p[kLeakance] / starts[i][kLeakance] > 0.999 && p[kLeakance] / starts[i][kLeakance] < 1.001;
+    });
+    if (best.size() < kSolvedStarts && (!leakance_taken || !residuals_fit_leakance(fitted))) best.push_back(starts[i]);
+  }
   return best;
 }
 
@@ -218,16 +234,18 @@ std::vector<Parameters> starting_points(const PumpingTest& test) {
   for (const auto& [t, s] : {std::pair{1.0, 1.0}, {4.0, 0.03}, {0.25, 30.0}})
     for (double b : {0.03, 0.3, 1.5}) {
       Parameters p = f.fixed;
-      p[kTransmissivity] = f.start[kTransmissivity].value_or(T0 * t);
-      p[kStorage] = f.start[kStorage].value_or(S0 * s);
+      p[kTransmissivity] = T0 * t;
+      p[kStorage] = S0 * s;
       // r/B = b at the observations' mean distance: L = T (b / r)^2.
-      p[kLeakance] = f.start[kLeakance].value_or(p[kTransmissivity] * (b / r_mean) * (b / r_mean));
-      for (std::size_t j = 0; j < kParameterCount; ++j)
-        if (f.fitted[j]) p[j] = clamped(j, p[j]);
+      p[kLeakance] = p[kTransmissivity] * (b / r_mean) * (b / r_mean);
       starts.push_back(p);
-      if (!f.fitted[kLeakance] || f.start[kLeakance]) break;  // one leakance only
     }
-  if (f.start[kTransmissivity] && f.start[kStorage]) starts.resize(f.fitted[kLeakance] && !f.start[kLeakance] ? 3 : 1);
+  // The values the test gives, where given, as one more start.
+  Parameters given = starts.front();
+  for (std::size_t j = 0; j < kParameterCount; ++j) given[j] = f.start[j].value_or(given[j]);
+  starts.push_back(given);
+  for (Parameters& p : starts)
+    for (std::size_t j = 0; j < kParameterCount; ++j) p[j] = f.fitted[j] ? clamped(j, p[j]) : f.fixed[j];
   return starts;
 }
 

@@ -37,8 +37,8 @@ struct Estimate {
 };
 
 /// The starting values the fit tries: the type-curve estimate (the straight
-/// line of the late readings on a log time axis, as in Cooper and Jacob's
-/// method) and points around it, or the values the test gives.
+/// line of the steepest readings on a log time axis, as in Cooper and Jacob's
+/// method) and points around it, and the values the test gives.
 std::vector<Parameters> starting_points(const PumpingTest& test);
 
 /// Fits the test's readings with the well function `W`.

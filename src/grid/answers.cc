@@ -97,8 +97,11 @@ void add_read_context(int number, int unit) {
   recio::write_all(2, line.data(), line.size());
 }
 
-// The input file as messages name it: its name without the folder.
-std::string input_file() { return std::filesystem::path(recio::unit_file_name(kInputUnit)).filename().string(); }
+// The input file as messages name it: its name without the folder, shown
+// printable.
+std::string input_file() {
+  return recio::printable_name(std::filesystem::path(recio::unit_file_name(kInputUnit)).filename().string());
+}
 
 // `text` in quotes, control and other non-ASCII bytes escaped, cut after 40.
 std::string in_quotes(std::string_view text) {

@@ -55,35 +55,6 @@ void deliver_console_output() { std::fflush(stdout); }
   std::exit(status);
 }
 
-// The length of the UTF-8 character at the start of `s` when it is a whole,
-// well-formed one (RFC 3629) other than a C1 control (U+0080 to U+009F), else 0.
-std::size_t printable_utf8_length(std::string_view s) {
-  const auto byte = [&](std::size_t i) { return i < s.size() ? static_cast<unsigned char>(s[i]) : 0u; };
-  const unsigned lead = byte(0);
-  std::size_t length = 0;
-  unsigned low = 0x80;  // the range of the second byte
-  unsigned high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    if (lead == 0xC2) low = 0xA0;  // C2 80 to C2 9F are the C1 controls
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;   // no overlong forms
-    if (lead == 0xED) high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;  // nothing beyond U+10FFFF
-  } else {
-    return 0;
-  }
-  if (byte(1) < low || byte(1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-  }
-  return length;
-}
-
 std::string format_text(const char* text, int unit) {
   std::string out;
   for (const char* p = text; *p; ++p) {
@@ -101,37 +72,6 @@ std::string format_text(const char* text, int unit) {
 }
 
 }  // namespace
-
-std::string printable_name(std::string_view name) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  static constexpr char kShort[] = "abtnvfr";  // the escapes of bytes 7 to 13
-  std::string out;
-  out.reserve(name.size());
-  for (std::size_t i = 0; i < name.size();) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c >= 0x20 && c < 0x7F) {
-      out += name[i++];
-      continue;
-    }
-    if (c >= 0x80) {
-      if (const std::size_t n = printable_utf8_length(name.substr(i)); n != 0) {
-        out.append(name.substr(i, n));
-        i += n;
-        continue;
-      }
-    }
-    if (c >= 7 && c <= 13) {
-      out += '\\';
-      out += kShort[c - 7u];
-    } else {
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-    ++i;
-  }
-  return out;
-}
 
 void report_io_error(int number, int unit) {
   const Entry* entry = nullptr;

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/printable.h"
+
 namespace recio {
 
 /// Message numbers of the run-time message catalogue.
@@ -26,12 +28,8 @@ enum Message : int {
   kRecordOverflow = 66,
 };
 
-/// `name` as every message shows a file name: printable characters (UTF-8
-/// text included) exactly as they are, each control character as an escape
-/// (\t, \n, \r and the like; \x1b and the like for the rest, C1 controls
-/// and bytes that are not UTF-8 text included), so that a name can neither
-/// add a line to a message nor reach the terminal as a control sequence.
-std::string printable_name(std::string_view name);
+/// A file name as every message shows it: base::printable_name.
+using base::printable_name;
 
 /// Writes the report line of message `number` for `unit` to standard error,
 /// "tavrix: severe (N): text" or "tavrix: error (63): text" with the file name

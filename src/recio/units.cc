@@ -59,6 +59,7 @@ class PosixFileSystem final : public FileSystem {
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return {};
     return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
   }
+  int remove(const std::string& path) override { return ::unlink(path.c_str()) < 0 ? -errno : 0; }
   int lock(int fd) override {
     int r;
     do {
@@ -88,6 +89,8 @@ struct Unit {
   bool written = false;     // a record has been sent since the open
   long records = 0;         // records read since the open
   std::string file_id;      // FileSystem::regular_file_id of the open file
+  bool created = false;     // the open created the file
+  bool locked = false;      // the run holds the file's lock
   InputBuffer input;
 };
 
@@ -167,6 +170,29 @@ void use_file_system(FileSystem* file_system) { g_file_system = file_system; }
 
 FileSystem& current_file_system() { return fs(); }
 
+namespace {
+
+// Ends a run that found unit's file locked by another run. The files this run
+// created and holds locked are removed first (while still locked, so that no
+// other run is writing them), so that the refused run leaves no file behind.
+[[noreturn]] void refuse_busy(int unit) {
+  auto& table = units();
+  Unit& u = table[unit];
+  fs().close(u.fd);
+  u.fd = -1;
+  for (auto& [number, other] : table) {
+    if (number == unit || !other.created || !other.locked || other.fd < 0) continue;
+    fs().remove(other.name);
+    fs().close(other.fd);
+    other.fd = -1;
+  }
+  end_run_after(std::string(base::kMessagePrefix) + "another run is writing '" + printable_name(u.name) +
+                    "'; nothing was written\n",
+                base::kExitBusy);
+}
+
+}  // namespace
+
 void open_unit(int unit, std::string_view name, bool reading_only) {
   if (unit == kConsoleIn || unit == kConsoleOut || unit <= 0) fatal_io_error(kNoSuchDevice, unit);
   auto& table = units();
@@ -190,7 +216,16 @@ void open_unit(int unit, std::string_view name, bool reading_only) {
   // When the retry fails too, the first open's cause is the one reported.
   // Reading only, a file is neither created nor written.
   const bool output = unit != kInputUnit && !reading_only;
-  int fd = fs().open(u.name, (output ? O_WRONLY : O_RDONLY) | (reading_only ? 0 : O_CREAT) | O_CLOEXEC);
+  const int access = (output ? O_WRONLY : O_RDONLY) | O_CLOEXEC;
+  // A missing file is created exclusively, so that the run knows the file is
+  // its own (a run refused later removes what it created). A name that exists
+  // all the same (a link to a missing file) is opened as before, creating.
+  int fd = fs().open(u.name, access);
+  if (fd == -ENOENT && !reading_only) {
+    fd = fs().open(u.name, access | O_CREAT | O_EXCL);
+    if (fd >= 0) u.created = true;
+    if (fd == -EEXIST) fd = fs().open(u.name, access | O_CREAT);
+  }
   bool writable = output;
   if (fd < 0 && write_access_refused(-fd)) {
     const int retry = fs().open(u.name, O_RDONLY | O_CLOEXEC);
@@ -221,12 +256,10 @@ void open_unit(int unit, std::string_view name, bool reading_only) {
   // locked while the run lasts, and a run that finds it locked ends before
   // writing anything. Devices and pipes are not locked (two runs may well
   // both write to /dev/null); a file system without locks is written unlocked.
-  if (writable && !u.file_id.empty() && fs().lock(fd) == -EWOULDBLOCK) {
-    fs().close(fd);
-    u.fd = -1;
-    end_run_after(std::string(base::kMessagePrefix) + "another run is writing '" + printable_name(u.name) +
-                      "'; nothing was written\n",
-                  base::kExitBusy);
+  if (writable && !u.file_id.empty()) {
+    const int locked = fs().lock(fd);
+    u.locked = locked == 0;
+    if (locked == -EWOULDBLOCK) refuse_busy(unit);
   }
 }
 

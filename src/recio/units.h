@@ -63,6 +63,12 @@ class FileSystem {
     (void)fd;
     return 0;
   }
+  /// Removes the name `path` (unlink(2)); 0 or -errno. The default removes
+  /// nothing and answers 0 (fakes).
+  virtual int remove(const std::string& path) {
+    (void)path;
+    return 0;
+  }
 };
 
 /// The real file system (POSIX calls).

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/printable.h"
 #include "maps/shortest_text.h"
 #include "study/outputs.h"
 
@@ -37,12 +38,7 @@ std::string table(const std::vector<std::vector<std::string>>& rows, const std::
 
 }  // namespace
 
-std::string one_line(std::string_view s, char replacement) {
-  std::string t(s);
-  for (char& c : t)
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = replacement;
-  return t;
-}
+std::string one_line(std::string_view s) { return base::printable_name(s); }
 
 GridLargest grid_largest(const engine::DrawdownGrid& DD, const Grid& g) {
   GridLargest largest;
@@ -123,13 +119,21 @@ std::string Progress::bar(const std::string& label, std::uint64_t done, std::uin
          std::string(static_cast<std::size_t>(kWidth - filled), '.') + tail;
 }
 
+std::string Progress::count(const std::string& label, std::uint64_t done, double seconds) {
+  char tail[64];
+  std::snprintf(tail, sizeof tail, ": %llu rows  %.0f s", static_cast<unsigned long long>(done), seconds);
+  return label + tail;
+}
+
 void Progress::tick() {
   using namespace std::chrono_literals;
   std::unique_lock<std::mutex> lock(mutex_);
   while (!wake_.wait_for(lock, 200ms, [this] { return stop_; })) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     if (seconds < 1.0) continue;
-    std::fprintf(out_, "\r%s", bar(label_, before_ + done.load(), total_, seconds).c_str());
+    const std::string line = total_ == 0 ? count(label_, done.load(), seconds)
+                                         : bar(label_, before_ + done.load(), total_, seconds);
+    std::fprintf(out_, "\r%s", line.c_str());
     std::fflush(out_);
     drawn_ = true;
   }

@@ -19,9 +19,9 @@
 
 namespace study {
 
-/// `s` as one line of the console: each control character (a line end, a
-/// tab, DEL) replaced by `replacement`.
-std::string one_line(std::string_view s, char replacement = ' ');
+/// `s` as one line of the console: base::printable_name, every control
+/// character shown as an escape.
+std::string one_line(std::string_view s);
 
 /// The largest drawdown of a grid and the first node that has it.
 struct GridLargest {
@@ -49,7 +49,9 @@ class Progress {
  public:
   /// A bar labelled `label` for a stage whose work, `before` units of a whole
   /// of `total` having been done earlier, is counted in `done`; drawn to `out`
-  /// when `terminal` is true, nothing is drawn otherwise.
+  /// when `terminal` is true, nothing is drawn otherwise. With a `total` of 0
+  /// (a stage whose work is not known beforehand, such as reading the study)
+  /// the line shows the count of `done` instead of a bar.
   Progress(std::FILE* out, bool terminal, std::string label, std::uint64_t before, std::uint64_t total);
   ~Progress();
   Progress(const Progress&) = delete;
@@ -60,6 +62,9 @@ class Progress {
 
   /// The bar's text for `done` units of `total` after `seconds`.
   static std::string bar(const std::string& label, std::uint64_t done, std::uint64_t total, double seconds);
+
+  /// The line of a stage without a total: `done` rows after `seconds`.
+  static std::string count(const std::string& label, std::uint64_t done, double seconds);
 
  private:
   void tick();

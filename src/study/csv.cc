@@ -51,11 +51,13 @@ std::vector<CsvRecord> parse_csv(std::string_view text) {
             !(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') && !(text[i] == '\r' && i + 1 == text.size()))
           throw CsvError{line, "text after the closing quote of a field"};
       } else {
+        const std::size_t start = i;
         while (i < text.size() && text[i] != ',' && text[i] != '\n') {
           if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] == '\n')) break;
           if (text[i] == '"') throw CsvError{line, "a quote inside an unquoted field"};
-          field += text[i++];
+          ++i;
         }
+        field.assign(text.substr(start, i - start));
       }
       record.fields.push_back(std::move(field));
       field.clear();

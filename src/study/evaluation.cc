@@ -22,10 +22,6 @@ constexpr double kMinutesPerDay = 1440.0;
 constexpr double kDrawdownCoefficient = 114.59156;
 constexpr double kLeastDistance = 1.0;
 
-std::size_t cells_of(const Grid& g) {
-  return static_cast<std::size_t>(g.columns) * static_cast<std::size_t>(g.rows);
-}
-
 // One term's drawdown in feet at distance r feet, all in double.
 double exact_term(const Study& s, const Term& term, double r, ExactWellFunction W) {
   const double T = s.aquifer.transmissivity;
@@ -110,14 +106,15 @@ void add_terms(engine::DrawdownGrid& DD, const Study& s, std::span<const Term> t
     add_terms_exact(DD, s, terms, how.exact, threads, done);
     return;
   }
+  // By the rule: the passes one after the other into the grid, the engine's
+  // workers started once for all of them.
   std::vector<engine::Well> wells;
   wells.reserve(terms.size());
   for (const Term& term : terms) wells.push_back(engine::Well{term.x, term.y, term.q});
-  for (const Pass& pass : passes_of(terms)) {
-    const std::span<const engine::Well> these(wells.data() + pass.begin, pass.end - pass.begin);
-    engine::evaluate(DD, s.grid.columns, s.grid.rows, pass_aquifer(s, terms[pass.begin].elapsed), these, how.engine);
-    if (done != nullptr) done->fetch_add(static_cast<std::uint64_t>(cells_of(s.grid)) * these.size());
-  }
+  std::vector<engine::TimedWells> passes;
+  for (const Pass& pass : passes_of(terms))
+    passes.push_back({terms[pass.begin].elapsed, std::span<const engine::Well>(wells.data() + pass.begin, pass.end - pass.begin)});
+  engine::evaluate_passes(DD, s.grid.columns, s.grid.rows, pass_aquifer(s, 0.0f), passes, how.engine, done);
 }
 
 void evaluate_grid(engine::DrawdownGrid& DD, const Study& s, double t, const Evaluation& how,

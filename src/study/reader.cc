@@ -5,13 +5,18 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <map>
+#include <unordered_map>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <toml++/toml.h>
 
+#include "base/printable.h"
 #include "maps/contour.h"
 #include "maps/contour_layer.h"
 #include "maps/grid_file.h"
@@ -54,19 +59,17 @@ constexpr Section kSections[] = {
 // a single node-unit position holds no fraction of a node.
 constexpr double kFarthestPosition = 16777216.0;
 
-// The largest study or CSV file read.
-constexpr std::size_t kLargestInput = std::size_t{1} << 30;
+// The longest name of a well or receptor, and the longest title, in characters.
 
 bool contains(std::span<const std::string_view> keys, std::string_view key) {
   return std::find(keys.begin(), keys.end(), key) != keys.end();
 }
 
-// User text as a message shows it: one line, control bytes as '?', long texts cut.
+// User text as a message shows it: printable (base::printable_name), long
+// texts cut.
 std::string shown(std::string_view text) {
   constexpr std::size_t kLongest = 80;
-  std::string s = one_line(text.substr(0, kLongest), '?');
-  if (text.size() > kLongest) s += "...";
-  return s;
+  return base::printable_cut(text, kLongest);
 }
 
 std::string in_quotes(std::string_view text) { return "'" + shown(text) + "'"; }
@@ -95,15 +98,11 @@ std::string lower(std::string_view s) {
   return l;
 }
 
-// Where a name was given, for the message about a second one.
-struct Named {
-  std::string name;
-  std::string origin;  // "file:line"
-};
 
 class Reader {
  public:
-  Reader(const std::string& file, const ReadFile& read) : file_(file), folder_(fs::path(file).parent_path()), read_(read) {}
+  Reader(const std::string& file, const ReadFile& read, std::atomic<std::uint64_t>* rows)
+      : file_(file), folder_(fs::path(file).parent_path()), read_(read), rows_(rows), files_{file} {}
 
   Study read(std::string_view text) {
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
@@ -125,7 +124,12 @@ class Reader {
     Study s;
     s.file = file_;
     s.inputs.push_back(file_);
-    s.title = optional_string(root, "title").value_or(fs::path(file_).filename().string());
+    if (const toml::node* n = root.get("title")) {
+      s.title = string(*n, "title");
+      if (const std::string why = name_fault(s.title); !why.empty()) fail(*n, "'title' " + why);
+    } else {
+      s.title = fs::path(file_).filename().string();
+    }
     s.crs = optional_string(root, "crs").value_or("");
     s.times = days(required(root, "times", "the file", 0), "times");
     read_aquifer(table(required(root, "aquifer", "the file", 0), "aquifer"), s.aquifer);
@@ -157,7 +161,13 @@ class Reader {
     throw StudyError{path + ":" + std::to_string(line) + ": " + what};
   }
 
-  std::string origin(std::size_t line) const { return file_ + ":" + std::to_string(line); }
+  // Where a name was given: a file of files_ and a line.
+  struct Origin {
+    std::size_t file = 0;
+    std::size_t line = 0;
+  };
+  Origin origin(std::size_t line) const { return {0, line}; }
+  std::string where(const Origin& o) const { return files_[o.file] + ":" + std::to_string(o.line); }
 
   // Every key of `t` must be one of `known`.
   void check_keys(const toml::table& t, std::span<const std::string_view> known, const std::string& where) const {
@@ -303,26 +313,27 @@ class Reader {
     const toml::node& n = required(t, "name", where, t.source().begin.line);
     std::string v = trimmed(string(n, "name"));
     if (v.empty()) fail(n, where + " has an empty 'name'");
+    if (const std::string why = name_fault(v); !why.empty()) fail(n, "'name' of " + where + " " + why);
     return v;
   }
 
   // Registers `name` (a `what`, given at `from`) in `names`; a name given
   // before is refused, naming where it was first given.
-  static void register_name(std::vector<Named>& names, const std::string& name, std::string_view what,
-                            const std::string& from) {
-    for (const Named& other : names)
-      if (other.name == name)
-        throw StudyError{from + ": a second " + std::string(what) + " named " + in_quotes(name) +
-                         " (the first: " + other.origin + ")"};
-    names.push_back({name, from});
+  void register_name(std::unordered_map<std::string, Origin>& names, const std::string& name,
+                     std::string_view what, const Origin& from) const {
+    const auto [it, fresh] = names.try_emplace(name, from);
+    if (!fresh)
+      throw StudyError{where(from) + ": a second " + std::string(what) + " named " + in_quotes(name) + " (the first: " +
+                       where(it->second) + ")"};
+    if (rows_ != nullptr) rows_->fetch_add(1, std::memory_order_relaxed);
   }
 
-  void add_well(Study& s, Well w, const std::string& from) {
+  void add_well(Study& s, Well w, const Origin& from) {
     register_name(well_names_, w.name, "well", from);
     s.wells.push_back(std::move(w));
   }
 
-  void add_receptor(Study& s, Receptor r, const std::string& from) {
+  void add_receptor(Study& s, Receptor r, const Origin& from) {
     register_name(receptor_names_, r.name, "receptor", from);
     s.receptors.push_back(std::move(r));
   }
@@ -440,12 +451,15 @@ class Reader {
   static std::string csv_name(const CsvRecord& r, const std::string& path) {
     std::string n = trimmed(r.fields[0]);
     if (n.empty()) fail_csv(path, r.line, "the name field is empty");
+    if (const std::string why = name_fault(n); !why.empty()) fail_csv(path, r.line, "the name field " + why);
     return n;
   }
 
   void read_wells_file(const std::string& path, Study& s) {
     s.inputs.push_back(path);
+    files_.push_back(path);
     std::vector<CsvRecord> records = csv_records(path, "wells file");
+    well_names_.reserve(well_names_.size() + records.size());
     static const std::vector<std::string_view> kForms[] = {{"name", "x", "y", "rate"},
                                                            {"name", "x", "y", "start_day", "rate"}};
     const std::string forms_text = "name,x,y,rate or name,x,y,start_day,rate";
@@ -458,7 +472,7 @@ class Reader {
       w.name = csv_name(r, path);
       w.x = csv_number(r, 1, "x", path, false);
       w.y = csv_number(r, 2, "y", path, false);
-      const std::string from = path + ":" + std::to_string(r.line);
+      const Origin from{files_.size() - 1, r.line};
       auto fail_here = [&](const std::string& why) { fail_csv(path, r.line, why); };
       if (fields == 4) {
         add_step(w, 0.0, csv_number(r, 3, "rate", path, true), fail_here);
@@ -479,12 +493,16 @@ class Reader {
         fail_here("well " + in_quotes(w.name) + " is given at another place than in its first row (" +
                   maps::shortest_text(earlier.x) + ", " + maps::shortest_text(earlier.y) + ")");
       add_step(earlier, day, rate, fail_here);
+      if (rows_ != nullptr) rows_->fetch_add(1, std::memory_order_relaxed);
     }
   }
 
   void read_receptors_file(const std::string& path, Study& s) {
     s.inputs.push_back(path);
+    files_.push_back(path);
     std::vector<CsvRecord> records = csv_records(path, "receptors file");
+    receptor_names_.reserve(receptor_names_.size() + records.size());
+    s.receptors.reserve(s.receptors.size() + records.size());
     static const std::vector<std::string_view> kForms[] = {{"name", "x", "y"}};
     const std::size_t fields = csv_form(records, path, kForms, "name,x,y");
     for (const CsvRecord& r : records) {
@@ -493,7 +511,7 @@ class Reader {
       receptor.name = csv_name(r, path);
       receptor.x = csv_number(r, 1, "x", path, false);
       receptor.y = csv_number(r, 2, "y", path, false);
-      add_receptor(s, std::move(receptor), path + ":" + std::to_string(r.line));
+      add_receptor(s, std::move(receptor), Origin{files_.size() - 1, r.line});
     }
   }
 
@@ -616,11 +634,27 @@ class Reader {
   std::string file_;
   fs::path folder_;
   const ReadFile& read_;
-  std::vector<Named> well_names_;
-  std::vector<Named> receptor_names_;
+  std::atomic<std::uint64_t>* rows_;
+  std::vector<std::string> files_;  // the study file, then each CSV file read
+  std::unordered_map<std::string, Origin> well_names_;      // name: where it was given
+  std::unordered_map<std::string, Origin> receptor_names_;  // likewise
 };
 
 }  // namespace
+
+std::string name_fault(std::string_view text) {
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < text.size(); ++characters) {
+    const base::Utf8Character u = base::utf8_character(text.substr(i));
+    if (u.length == 0) return "is not UTF-8 text (byte " + base::printable_name(text.substr(i, 1)) + ")";
+    if (base::is_control(u.code))
+      return "holds a control character (" + base::printable_name(text.substr(i, u.length)) + ")";
+    i += u.length;
+  }
+  if (characters > kLongestName)
+    return "is longer than " + std::to_string(kLongestName) + " characters (" + std::to_string(characters) + ")";
+  return "";
+}
 
 std::string_view nearest_key(std::string_view key, std::span<const std::string_view> known) {
   const std::string a = lower(key);
@@ -646,43 +680,67 @@ std::string_view nearest_key(std::string_view key, std::span<const std::string_v
   return best;
 }
 
-std::optional<std::string> read_file(const std::string& path, std::string& why) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) {
-    why = "it is a folder";
-    return std::nullopt;
-  }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+std::optional<std::string> read_file(const std::string& path, std::string& why, std::size_t limit) {
+  const std::string too_large = "it is larger than " + (limit % (std::size_t{1} << 30) == 0
+                                                             ? std::to_string(limit >> 30) + " GiB"
+                                                             : std::to_string(limit >> 20) + " MiB");
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     why = std::error_code(errno, std::generic_category()).message();
     return std::nullopt;
   }
-  // Read in blocks up to a bound, so that an endless device ends too.
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  const bool known = ::fstat(fd, &st) == 0;
+  if (known && S_ISDIR(st.st_mode)) {
+    why = "it is a folder";
+    return std::nullopt;
+  }
+  const bool regular = known && S_ISREG(st.st_mode);
+  // A regular file is refused by its size, before it is read.
+  if (regular && static_cast<std::uint64_t>(st.st_size) > limit) {
+    why = too_large + " (" + std::to_string(st.st_size) + " bytes)";
+    return std::nullopt;
+  }
   std::string text;
+  if (regular) text.reserve(static_cast<std::size_t>(st.st_size));
+  // Devices and pipes, and a file that grows, are read up to the limit.
   char block[1 << 16];
-  while (in.read(block, sizeof block) || in.gcount() > 0) {
-    text.append(block, static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kLargestInput) {
-      why = "it is larger than 1 GiB";
+  for (;;) {
+    const ssize_t n = ::read(fd, block, sizeof block);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      why = "a read failed: " + std::error_code(errno, std::generic_category()).message();
       return std::nullopt;
     }
-  }
-  if (in.bad()) {
-    why = "a read failed";
-    return std::nullopt;
+    if (n == 0) break;
+    text.append(block, static_cast<std::size_t>(n));
+    if (text.size() > limit) {
+      why = too_large;
+      return std::nullopt;
+    }
   }
   return text;
 }
 
-Study read_study(std::string_view text, const std::string& file, const ReadFile& read) {
-  return Reader(file, read).read(text);
+std::optional<std::string> read_file(const std::string& path, std::string& why) {
+  return read_file(path, why, kLargestCsvFile);
 }
 
-Study read_study_file(const std::string& file) {
+Study read_study(std::string_view text, const std::string& file, const ReadFile& read,
+                 std::atomic<std::uint64_t>* rows) {
+  return Reader(file, read, rows).read(text);
+}
+
+Study read_study_file(const std::string& file, std::atomic<std::uint64_t>* rows) {
   std::string why;
-  const std::optional<std::string> text = read_file(file, why);
+  const std::optional<std::string> text = read_file(file, why, kLargestStudyFile);
   if (!text) throw StudyError{"cannot read the study file " + in_quotes(file) + ": " + why};
-  return read_study(*text, file, read_file);
+  const ReadFile csv = [](const std::string& path, std::string& csv_why) { return read_file(path, csv_why); };
+  return read_study(*text, file, csv, rows);
 }
 
 }  // namespace study

@@ -2,6 +2,9 @@
 // value checked, each refusal one line naming the file and the line.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -22,8 +25,19 @@ struct StudyError {
 /// `why` set to the reason.
 using ReadFile = std::function<std::optional<std::string>(const std::string& path, std::string& why)>;
 
-/// The bytes of the file at `path`, or nothing with `why` set: ReadFile from
-/// the file system.
+/// The largest study file read: 64 MiB.
+inline constexpr std::size_t kLargestStudyFile = std::size_t{64} << 20;
+/// The largest CSV file read: 1 GiB.
+inline constexpr std::size_t kLargestCsvFile = std::size_t{1} << 30;
+
+/// The bytes of the file at `path`, or nothing with `why` set (a folder, a
+/// failed open or read, more than `limit` bytes). A regular file larger than
+/// `limit` is refused by its size before anything is read; a device or a pipe
+/// is read up to `limit` bytes and then refused.
+std::optional<std::string> read_file(const std::string& path, std::string& why, std::size_t limit);
+
+/// read_file of a CSV file (at most kLargestCsvFile bytes): ReadFile from the
+/// file system.
 std::optional<std::string> read_file(const std::string& path, std::string& why);
 
 /// The study that `text`, the contents of the study file `file`, states. Files
@@ -32,11 +46,25 @@ std::optional<std::string> read_file(const std::string& path, std::string& why);
 /// syntax error, an unknown key (naming the nearest known one), a missing key,
 /// a value of the wrong type or out of range, schedule days or times that do
 /// not increase, a CSV row with the wrong number of fields, a name used twice,
-/// a well or receptor too far from the grid, or no well at all.
-Study read_study(std::string_view text, const std::string& file, const ReadFile& read);
+/// a name or title that is not UTF-8 text, holds a control character or is
+/// longer than 200 characters, a well or receptor too far from the grid, or no
+/// well at all. Names are checked in time linear in their number. `rows`, when
+/// given, counts the wells, receptors and CSV rows read so far (for a progress
+/// line on the console).
+Study read_study(std::string_view text, const std::string& file, const ReadFile& read,
+                 std::atomic<std::uint64_t>* rows = nullptr);
 
-/// read_study of the file `file`, read from the file system.
-Study read_study_file(const std::string& file);
+/// read_study of the file `file` (at most kLargestStudyFile bytes), its CSV
+/// files read from the file system.
+Study read_study_file(const std::string& file, std::atomic<std::uint64_t>* rows = nullptr);
+
+/// The most characters a name or a title may have.
+inline constexpr std::size_t kLongestName = 200;
+
+/// Why `text`, a name or a title, cannot be one: it is not UTF-8 text, holds
+/// a control character (base::is_control) or is longer than kLongestName
+/// characters ("is longer than 200 characters (214)"); "" when it can.
+std::string name_fault(std::string_view text);
 
 /// The known key nearest to `key` by edit distance (case ignored; the first of
 /// equally near ones).

@@ -29,8 +29,8 @@ namespace study {
 namespace {
 
 // One line on standard error; control characters (from a file name given on
-// the command line, say) are shown as '?'.
-void complain(const std::string& line) { base::complain(one_line(line, '?')); }
+// the command line, say) are shown as escapes.
+void complain(const std::string& line) { base::complain(line); }
 
 // A line on the terminal, nothing otherwise.
 class Stages {
@@ -38,7 +38,7 @@ class Stages {
   explicit Stages(bool terminal) : terminal_(terminal) {}
   void say(const std::string& line) const {
     if (!terminal_) return;
-    std::fprintf(stdout, "%s\n", line.c_str());
+    std::fprintf(stdout, "%s\n", one_line(line).c_str());
     std::fflush(stdout);
   }
   bool terminal() const { return terminal_; }
@@ -66,7 +66,11 @@ struct Prepared {
 
 Prepared prepare(const std::string& file, const engine::Options& engine) {
   Prepared p;
-  p.study = read_study_file(file);
+  {
+    // A study that takes more than a second to read shows its rows so far.
+    Progress progress(stdout, isatty(STDOUT_FILENO) == 1, "reading " + one_line(file), 0, 0);
+    p.study = read_study_file(file, &progress.done);
+  }
   p.how.well_function = p.study.output.well_function;
   p.how.engine = engine;
   p.how.exact = exact_well_function();  // by the rule too: its values are checked at a few places

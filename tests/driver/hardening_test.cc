@@ -750,6 +750,44 @@ TEST(TwoRuns, AnOutputAnotherRunIsWritingEndsTheRunBeforeAnythingIsWritten) {
   }
 }
 
+// A run refused because another run holds ARCFILE leaves no file it did not
+// find: a report it created for the run is removed again. (Here the other run
+// is this test, holding ARCFILE's lock as a run does.)
+TEST(TwoRuns, ARefusedRunCreatesNoFile) {
+  struct Case {
+    const char* what;
+    bool report_exists;
+    const char* arcfile;  // the --arcfile name, held locked
+  };
+  const Case cases[] = {{"new report", false, "ARCFILE"},
+                        {"old report", true, "ARCFILE"},
+                        {"new report, raster by --arcfile", false, "b.asc"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder folder;
+    folder.write("in.dat", Answers{}.text());
+    if (c.report_exists) folder.write("out.rpt", kOldReport);
+    folder.write(c.arcfile, kOldRaster);
+    const int other_run = ::open((folder.path() + "/" + c.arcfile).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(other_run, LOCK_EX | LOCK_NB), 0);
+    const RunResult r = run_program(folder, "", {"--arcfile", c.arcfile, "in.dat", "out.rpt"});
+    ::close(other_run);
+    EXPECT_EQ(r.status, 5);
+    EXPECT_EQ(folder.exists("out.rpt"), c.report_exists);
+    if (c.report_exists) {
+      EXPECT_EQ(folder.read("out.rpt"), kOldReport);
+    }
+    EXPECT_EQ(folder.read(c.arcfile), kOldRaster);
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder.path())) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected = {"in.dat", c.arcfile};
+    if (c.report_exists) expected.push_back("out.rpt");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(names, expected);
+  }
+}
+
 // A name with control characters cannot forge lines or reach the terminal
 // raw, whichever message quotes it.
 TEST(ForgedNames, ControlCharactersInNamesAreShownAsEscapes) {

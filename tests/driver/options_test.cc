@@ -231,15 +231,34 @@ TEST(CommandLine, UsageNamesEveryOption) {
 }
 
 TEST(CommandLine, EvaluationFromTheEnvironment) {
-  EXPECT_EQ(driver::evaluation_options(nullptr, "3").fast.threads, 3);
-  EXPECT_EQ(driver::evaluation_options(nullptr, "100000").fast.threads, engine::kMaxThreads);
-  for (const char* bad : {"0", "-2", "two", "", "4x"}) {
-    EXPECT_EQ(driver::evaluation_options(nullptr, bad).fast.threads, engine::hardware_threads()) << bad;
+  auto threads = [](const char* value) {
+    const auto o = driver::evaluation_options(nullptr, value);
+    return std::holds_alternative<engine::Options>(o) ? std::get<engine::Options>(o).fast.threads : -1;
+  };
+  auto method = [](const char* value) {
+    const auto o = driver::evaluation_options(value, nullptr);
+    return std::holds_alternative<engine::Options>(o) ? std::get<engine::Options>(o).method : engine::Method{-1};
+  };
+  const std::pair<const char*, int> counts[] = {
+      {"3", 3}, {"007", 7}, {"256", 256}, {"257", 256}, {"100000", 256}, {"99999999999999999999999", 256},
+      {nullptr, engine::hardware_threads()}, {"", engine::hardware_threads()}};
+  for (const auto& [value, taken] : counts) EXPECT_EQ(threads(value), taken) << (value ? value : "unset");
+  for (const char* bad : {"0", "000", "-1", "+2", " 2", "2 ", "abc", "4x", "0x10", "2.0"}) {
+    const auto o = driver::evaluation_options(nullptr, bad);
+    ASSERT_TRUE(std::holds_alternative<UsageError>(o)) << bad;
+    EXPECT_EQ(std::get<UsageError>(o).message,
+              "LEAKY_THREADS must be a whole number of worker threads, 1 or more (or unset), not '" + std::string(bad) +
+                  "'");
   }
-  EXPECT_EQ(driver::evaluation_options(nullptr, nullptr).fast.threads, engine::hardware_threads());
-  EXPECT_EQ(driver::evaluation_options("reference", nullptr).method, engine::Method::reference);
-  for (const char* other : {"fast", "", "Reference"}) {
-    EXPECT_EQ(driver::evaluation_options(other, nullptr).method, engine::Method::fast) << other;
+  EXPECT_EQ(method(nullptr), engine::Method::fast);
+  EXPECT_EQ(method(""), engine::Method::fast);
+  EXPECT_EQ(method("fast"), engine::Method::fast);
+  EXPECT_EQ(method("reference"), engine::Method::reference);
+  for (const char* bad : {"bogus", "Reference", "reference ", "FAST"}) {
+    const auto o = driver::evaluation_options(bad, nullptr);
+    ASSERT_TRUE(std::holds_alternative<UsageError>(o)) << bad;
+    EXPECT_EQ(std::get<UsageError>(o).message,
+              "LEAKY_EVALUATION must be \"fast\" or \"reference\" (or unset), not '" + std::string(bad) + "'");
   }
 }
 

@@ -137,6 +137,70 @@ TEST(EvaluateFast, ManyWellsAreAddedInTableOrderAcrossStreams) {
     for (int threads : {1, 2}) ExpectSameCells(c, wells, FastOptions{threads, reuse});
 }
 
+// Several passes into one grid: the cells of evaluate_fast of each pass in
+// turn, bit for bit, whatever the passes' sizes (blocks of small passes, a
+// pass large enough to run on its own between them), layouts, reuse and
+// thread count; the counter ends at every node-well evaluation.
+TEST(EvaluateFastPasses, SameCellsAsOnePassAfterAnother) {
+  struct PassesCase {
+    const char* name;
+    std::int32_t nx, ny;
+    std::vector<int> wells;  // per pass
+    Layout layout;
+  };
+  const PassesCase cases[] = {
+      {"a schedule of one well on a node", 9, 7, std::vector<int>(60, 1), Layout::on_nodes},
+      {"one well between nodes", 9, 6, std::vector<int>(40, 1), Layout::fractional},
+      {"alternating wells, half nodes", 11, 5, {1, 2, 1, 3, 1, 2, 1, 3, 2, 2}, Layout::half_nodes},
+      {"stacked wells", 6, 9, {4, 1, 4, 1, 4}, Layout::stacked},
+      {"a large pass among small ones", 300, 35, {1, 2, 100, 1, 1}, Layout::fractional},
+      {"blocks of many small passes", 40, 30, std::vector<int>(900, 1), Layout::half_nodes},
+      {"a single row", 31, 1, {1, 1, 1}, Layout::fractional},
+      {"passes without wells", 5, 6, {0, 2, 0, 0, 1, 0}, Layout::fractional},
+  };
+  const Aquifer aquifer{50000.0f, 0.0002f, 30.0f, 0.001f, 100};
+  unsigned seed = 7;
+  for (const PassesCase& c : cases) {
+    std::vector<std::vector<Well>> wells;
+    std::vector<TimedWells> passes;
+    for (std::size_t p = 0; p < c.wells.size(); ++p)
+      wells.push_back(MakeWells(c.layout, c.nx, c.ny, c.wells[p], seed++));
+    std::uint64_t evaluations = 0;
+    for (std::size_t p = 0; p < c.wells.size(); ++p) {
+      passes.push_back(TimedWells{30.0f - 0.37f * static_cast<float>(p), wells[p]});
+      evaluations += static_cast<std::uint64_t>(c.nx) * c.ny * wells[p].size();
+    }
+    auto expected = std::make_unique<DrawdownGrid>(c.nx, c.ny);
+    for (const TimedWells& pass : passes) {
+      Aquifer a = aquifer;
+      a.TIME = pass.TIME;
+      evaluate_fast(*expected, c.nx, c.ny, a, pass.wells, FastOptions{1, Reuse::none});
+    }
+    for (Reuse reuse : {Reuse::automatic, Reuse::none})
+      for (int threads : {1, 3}) {
+        SCOPED_TRACE(std::string(c.name) + ", reuse " + std::to_string(static_cast<int>(reuse)) + ", threads " +
+                     std::to_string(threads));
+        auto actual = std::make_unique<DrawdownGrid>(c.nx, c.ny);
+        std::atomic<std::uint64_t> done{0};
+        evaluate_fast_passes(*actual, c.nx, c.ny, aquifer, passes, FastOptions{threads, reuse}, &done);
+        EXPECT_EQ(done.load(), evaluations);
+        int wrong = 0;
+        for (std::int32_t r = 1; r <= c.ny; ++r)
+          for (std::int32_t col = 1; col <= c.nx; ++col)
+            if (Bits((*actual)(col, r)) != Bits((*expected)(col, r)) && wrong++ < 3)
+              ADD_FAILURE() << "cell (" << col << ", " << r << "): " << std::hexfloat << (*actual)(col, r)
+                            << ", one pass after another " << (*expected)(col, r);
+      }
+    // The reference evaluation of the passes (one scalar call per node and
+    // well, so on the smaller cases only): the same cells again.
+    if (evaluations > 200000) continue;
+    auto reference = std::make_unique<DrawdownGrid>(c.nx, c.ny);
+    evaluate_passes(*reference, c.nx, c.ny, aquifer, passes, Options{Method::reference, {}});
+    for (std::int32_t r = 1; r <= c.ny; ++r)
+      for (std::int32_t col = 1; col <= c.nx; ++col) ASSERT_EQ(Bits((*reference)(col, r)), Bits((*expected)(col, r)));
+  }
+}
+
 TEST(EvaluateFast, TheMostThreadsGiveTheSameCells) {
   // 256 threads asked for (the most, kMaxThreads) on 300 rows: fewer workers
   // are started, as kWorkerMemory allows, and they share every row.

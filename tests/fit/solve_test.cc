@@ -65,6 +65,18 @@ TEST(Fit, WithNoiseTheTruthLiesWithinTheIntervals) {
   EXPECT_LE(outside, total / 10) << "of " << total;
 }
 
+TEST(Fit, TheResultDoesNotDependOnTheFirstGuess) {
+  // Starting values given a hundred times off, either way: the same optimum.
+  const Case& c = kCases[1];
+  for (double off : {100.0, 0.01}) {
+    fit::PumpingTest t = made(c, 0.0, 0);
+    for (std::size_t j = 0; j < fit::kParameterCount; ++j) t.fit.start[j] = c.truth[j] * off;
+    const fit::Estimate e = fit::fit_test(t, model::exact_well_function);
+    for (std::size_t j = 0; j < fit::kParameterCount; ++j)
+      EXPECT_NEAR(e.value[j], c.truth[j], 1e-6 * c.truth[j]) << "start x" << off << ": " << fit::kParameterNames[j];
+  }
+}
+
 TEST(Fit, LeakanceFromEarlyReadingsAloneIsWarnedOfAsPoorlyDetermined) {
   // Readings end long before leakage shows (r/B small, t short): the
   // leakance's standard error is far above half its value.

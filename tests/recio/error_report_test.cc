@@ -81,11 +81,15 @@ TEST_F(ErrorReport, NamesAreShownWithControlCharactersEscaped) {
       {"no\ndir/x\ntavrix: severe (0): fake", "no\\ndir/x\\ntavrix: severe (0): fake"},
       {"\x1b[2J\a\b\t\v\f\r", "\\x1b[2J\\a\\b\\t\\v\\f\\r"},
       {std::string("\0\x01\x7f", 3), "\\x00\\x01\\x7f"},
-      {"\xc2\x9b" "1m \x9b \xc3 \xed\xa0\x80 \xc0\xaf", "\\xc2\\x9b" "1m \\x9b \\xc3 \\xed\\xa0\\x80 \\xc0\\xaf"},
+      {"\xc2\x9b" "1m \x9b \xc3 \xed\xa0\x80 \xc0\xaf", "\\u009b" "1m \\x9b \\xc3 \\xed\\xa0\\x80 \\xc0\\xaf"},
+      {"\xc2\x80\xc2\x9f \xe2\x80\xa8 \xe2\x80\xae \xe2\x81\xa6", "\\u0080\\u009f \\u2028 \\u202e \\u2066"},
       {"my data's \\ \"x\" ~ \xc2\xa0 \xc3\xa9 \xe4\xb8\xad \xf0\x9f\x98\x80.rpt",
        "my data's \\ \"x\" ~ \xc2\xa0 \xc3\xa9 \xe4\xb8\xad \xf0\x9f\x98\x80.rpt"},
   };
-  for (const auto& [name, shown] : cases) EXPECT_EQ(printable_name(name), shown);
+  for (const auto& [name, shown] : cases) {
+    EXPECT_EQ(printable_name(name), shown);
+    EXPECT_EQ(printable_name(shown), shown) << "shown again, it stays the same";
+  }
   open_unit(kReportUnit, "a\nb\x1b.rpt");
   testing::internal::CaptureStderr();
   report_io_error(kOutputConversion, kReportUnit);

@@ -186,6 +186,8 @@ TEST(StudyConsole, TheProgressBar) {
   EXPECT_EQ(study::Progress::bar("grid at day 30", 45, 100, 3.2),
             "grid at day 30 [#############.................]  45%  3 s");
   EXPECT_EQ(study::Progress::bar("x", 7, 0, 0.0), "x [##############################] 100%  0 s");
+  // Reading, whose total is not known beforehand: the rows so far.
+  EXPECT_EQ(study::Progress::count("reading study.toml", 523000, 2.4), "reading study.toml: 523000 rows  2 s");
 }
 
 }  // namespace

@@ -58,10 +58,15 @@ TEST(StudyReader, DefaultsAndOptionalKeys) {
 TEST(StudyReader, LettersBeyondAsciiInQuotesAndComments) {
   // Latin, Greek, CJK punctuation and an Arabic ligature, raw and escaped.
   std::string text = edited(kSmallStudy, "name = \"PW-1\"", "name = \"Brunnen Müller、第一。\"  # Förderbrunnen ﻼ");
-  text = edited(text, "title = \"small\"", "title = '''Île\n«Ω» ﻼ'''\ncrs = \"\\u00e9 \\\\ é \\u3001\"");
+  text = edited(text, "title = \"small\"", "title = '''\nÎle «Ω» ﻼ'''\ncrs = \"\\u00e9 \\\\ é \\u3001\"");
+  // A name of 200 characters, each of two bytes, is not too long.
+  std::string longest;
+  for (int i = 0; i < 200; ++i) longest += "é";
+  text = edited(text, "name = \"R-1\"", "name = \"" + longest + "\"");
   const study::Study s = read_text(text);
   EXPECT_EQ(s.wells[0].name, "Brunnen Müller、第一。");
-  EXPECT_EQ(s.title, "Île\n«Ω» ﻼ");
+  EXPECT_EQ(s.title, "Île «Ω» ﻼ");
+  EXPECT_EQ(s.receptors[0].name, longest);
   EXPECT_EQ(s.crs, "é \\ é 、");
 }
 

@@ -68,6 +68,25 @@ const Refusal kRefusals[] = {
     {"[well] for [[well]]", {{"[[well]]", "[well]"}}, {},
      "study.toml:16: 'well' must be given as [[well]] tables, not a table"},
     {"empty name", {{"name = \"PW-1\"", "name = \"  \""}}, {}, "study.toml:17: [[well]] 1 has an empty 'name'"},
+    // Names and the title: UTF-8 text without controls, 200 characters at most.
+    {"a NUL in a name", {{"name = \"PW-1\"", "name = \"PW\\u0000\""}}, {},
+     "study.toml:17: 'name' of [[well]] 1 holds a control character (\\x00)"},
+    {"an escape sequence in a receptor's name", {{"name = \"R-1\"", "name = \"R\\u001b[31m\""}}, {},
+     "study.toml:23: 'name' of [[receptor]] 1 holds a control character (\\x1b)"},
+    {"a C1 control in a name", {{"name = \"PW-1\"", "name = \"PW\\u0085\""}}, {},
+     "study.toml:17: 'name' of [[well]] 1 holds a control character (\\u0085)"},
+    {"a tab in the title", {{"title = \"small\"", "title = \"a\\tb\""}}, {},
+     "study.toml:1: 'title' holds a control character (\\t)"},
+    {"a name of 201 characters", {{"name = \"PW-1\"", "name = \"" + std::string(200, 'A') + "\u00e9\""}}, {},
+     "study.toml:17: 'name' of [[well]] 1 is longer than 200 characters (201)"},
+    {"a title of 201 characters", {{"title = \"small\"", "title = \"" + std::string(201, 't') + "\""}}, {},
+     "study.toml:1: 'title' is longer than 200 characters (201)"},
+    {"a CSV name with a tab", {kWellsFile}, {{"wells.csv", "PW-2,0,0,5\n\"P\tW\",0,0,5\n"}},
+     "wells.csv:2: the name field holds a control character (\\t)"},
+    {"a CSV name that is not UTF-8", {kReceptorsFile}, {{"r.csv", "R-\xe9,0,0\n"}},
+     "r.csv:1: the name field is not UTF-8 text (byte \\xe9)"},
+    {"a CSV name of 201 characters", {kReceptorsFile}, {{"r.csv", std::string(201, 'R') + ",0,0\n"}},
+     "r.csv:1: the name field is longer than 200 characters (201)"},
     // Values out of range.
     {"negative spacing", {{"spacing = 100", "spacing = -100"}}, {},
      "study.toml:12: 'spacing' must be whole feet, 1 or more, not -100"},
@@ -87,6 +106,10 @@ const Refusal kRefusals[] = {
     // Times and schedules.
     {"times not increasing", {{"[30.0, 90.0]", "[90.0, 30.0]"}}, {},
      "study.toml:2: the days of 'times' must increase: 30 follows 90"},
+    {"times repeated", {{"[30.0, 90.0]", "[30.0, 30.0]"}}, {},
+     "study.toml:2: the days of 'times' must increase: 30 follows 30"},
+    {"series times repeated", {{kSeries, kSeries + "series_times = [1.0, 5.0, 5.0]\n"}}, {},
+     "study.toml:31: the days of 'series_times' must increase: 5 follows 5"},
     {"time 0", {{"[30.0, 90.0]", "[0.0, 90.0]"}}, {}, "study.toml:2: the days of 'times' must be above 0, not 0"},
     {"no times", {{"[30.0, 90.0]", "[]"}}, {}, "study.toml:2: 'times' must hold at least one day"},
     {"schedule days not increasing",
@@ -229,7 +252,32 @@ TEST(StudyRefusals, AStudyFileThatCannotBeRead) {
   EXPECT_EQ(r.err, "leaky-drawdown: cannot read the study file '.': it is a folder\n");
   r = run_program(folder, "", {"--study", "two\nlines.toml"});
   EXPECT_EQ(r.status, base::kExitUsage);
-  EXPECT_EQ(r.err, "leaky-drawdown: cannot read the study file 'two?lines.toml': No such file or directory\n");
+  EXPECT_EQ(r.err, "leaky-drawdown: cannot read the study file 'two\\nlines.toml': No such file or directory\n");
+}
+
+// Files beyond their limit are refused: a regular file by its size, before
+// it is read (the files here are sparse: reading them would take gigabytes of
+// memory), a device after the limit has been read.
+TEST(StudyRefusals, FilesBeyondTheirLimit) {
+  ScratchFolder folder;
+  const std::filesystem::path big = std::filesystem::path(folder.path()) / "big.toml";
+  folder.write("big.toml", "");
+  std::filesystem::resize_file(big, (std::uintmax_t{64} << 20) + 1);
+  testing_support::RunResult r = run_program(folder, "", {"--study", "big.toml"});
+  EXPECT_EQ(r.status, base::kExitUsage);
+  EXPECT_EQ(r.err, "leaky-drawdown: cannot read the study file 'big.toml': it is larger than 64 MiB (67108865 bytes)\n");
+
+  r = run_program(folder, "", {"--study", "/dev/zero"});
+  EXPECT_EQ(r.status, base::kExitUsage);
+  EXPECT_EQ(r.err, "leaky-drawdown: cannot read the study file '/dev/zero': it is larger than 64 MiB\n");
+
+  folder.write("study.toml", edited(kSmallStudy, "title = \"small\"\n", "title = \"small\"\nwells_file = \"w.csv\"\n"));
+  folder.write("w.csv", "");
+  std::filesystem::resize_file(std::filesystem::path(folder.path()) / "w.csv", (std::uintmax_t{1} << 30) + 1);
+  r = run_program(folder, "", {"--study", "study.toml"});
+  EXPECT_EQ(r.status, base::kExitUsage);
+  EXPECT_EQ(r.err,
+            "leaky-drawdown: study.toml: cannot read the wells file 'w.csv': it is larger than 1 GiB (1073741825 bytes)\n");
 }
 
 }  // namespace
