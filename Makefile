@@ -10,7 +10,9 @@
 # and, for speed:
 #   make bench    - full-size runs, default against reference evaluation:
 #                   medians, ratios and peak memory; then a full-size study
-#                   against the input-file run (folder build-bench, about 20
+#                   against the input-file run; then the true well function
+#                   per evaluation and the exact grid against the rule's fast
+#                   evaluation per node-term (folder build-bench, about 25
 #                   minutes)
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
@@ -70,6 +72,8 @@ bench: deps
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@python3 bench/full_size_runs.py $(BENCH_BUILD)/leaky-drawdown
 	@python3 bench/full_size_study.py $(BENCH_BUILD)/leaky-drawdown
+	@$(BENCH_BUILD)/bench/true_well_function_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	@$(BENCH_BUILD)/bench/exact_grid_bench 5
 
 clean:
 	rm -rf $(BUILD) build-* run
