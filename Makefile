@@ -12,8 +12,10 @@
 #   make bench    - full-size runs, default against reference evaluation:
 #                   medians, ratios and peak memory; then a full-size study
 #                   against the input-file run; then large study inputs (a
-#                   million receptors, schedules of many steps) (folder
-#                   build-bench, about 40 minutes)
+#                   million receptors, schedules of many steps); then the true
+#                   well function per evaluation, the exact grid against the
+#                   rule's fast evaluation per node-term, and an aquifer-test
+#                   fit (folder build-bench, about 45 minutes)
 BUILD      ?= build
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
@@ -83,6 +85,9 @@ bench: deps
 	@python3 bench/full_size_runs.py $(BENCH_BUILD)/leaky-drawdown
 	@python3 bench/full_size_study.py $(BENCH_BUILD)/leaky-drawdown
 	@python3 bench/study_inputs.py $(BENCH_BUILD)/leaky-drawdown $(BENCH_BUILD)/bench/study_read_bench
+	@$(BENCH_BUILD)/bench/true_well_function_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	@$(BENCH_BUILD)/bench/exact_grid_bench 5
+	@$(BENCH_BUILD)/bench/fit_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
 	rm -rf $(BUILD) build-* run

@@ -11,7 +11,8 @@
 //
 // Three pieces, each a shape double-exponential rules integrate to full
 // precision within a few levels:
-//   [0, t_min]    tanh-sinh: the rise to the peak (empty when u >= b/2);
+//   [t_0, t_min]  tanh-sinh: the rise to the peak (empty when u >= b/2),
+//                 from where the integrand passes e^-800 of its peak;
 //   [t_min, t_1]  tanh-sinh: the plateau up to y = max(1, y_min), where
 //                 exp(-y) starts to fall (the long stretch when u is small
 //                 and b is 0: about ln(1/u));
@@ -58,6 +59,12 @@ double exact_well_function(double u, double rb) {
     return std::exp(-std::max(e, 0.0));
   };
   const double t_min = std::log(y_min) - ln_u;  // no overflow for the smallest u
+  // Below u_lo = c / (f_min + 800) the integrand lies below e^-800 of its
+  // peak (there f > c/y >= f_min + 800): the rise starts at u_lo, not at u.
+  // Far below b/2 (u = 1e-30 with b = 1e-3, say) the rise from u would span
+  // dozens of units of t with the whole integral in its last one, and the
+  // rule could stop before it saw the peak.
+  const double t_0 = u < b / 2.0 ? std::clamp(std::log(c / (f_min + 800.0)) - ln_u, 0.0, t_min) : 0.0;
   const double t_1 = std::max(t_min, std::log(std::max(1.0, y_min)) - ln_u);
 
   // Built once (their tables of abscissae and weights); Boost extends the
@@ -69,7 +76,7 @@ double exact_well_function(double u, double rb) {
   // round onto an end, which a smooth integrand like this one does not mind.
   auto g2 = [&g](double t, double) { return g(t); };
   double sum = 0.0;
-  if (t_min > 0.0) sum += finite.integrate(g2, 0.0, t_min, kTolerance);
+  if (t_min > t_0) sum += finite.integrate(g2, t_0, t_min, kTolerance);
   if (t_1 > t_min) sum += finite.integrate(g2, t_min, t_1, kTolerance);
   sum += infinite.integrate([&](double s) { return g(t_1 + s); }, 0.0, kInf, kTolerance);
   return sum * std::exp(-f_min);

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <thread>
 
+#include "engine/true_grid.h"
 #include "model/drawdown.h"
 #include "model/point_distance.h"
 #include "study/outputs.h"
@@ -16,45 +17,31 @@
 namespace study {
 namespace {
 
-// The drawdown formula's constants, for the exact well function in double.
-constexpr double kUCoefficient = 1.87025;
-constexpr double kMinutesPerDay = 1440.0;
-constexpr double kDrawdownCoefficient = 114.59156;
-constexpr double kLeastDistance = 1.0;
-
-// One term's drawdown in feet at distance r feet, all in double.
-double exact_term(const Study& s, const Term& term, double r, ExactWellFunction W) {
-  const double T = s.aquifer.transmissivity;
-  const double u = kUCoefficient * r * r * s.aquifer.storage / (T * term.elapsed_days);
-  const double B = std::sqrt(T / s.aquifer.leakance);  // +infinity without leakage
-  return kDrawdownCoefficient * (term.dq / kMinutesPerDay) * W(u, r / B) / T;
+std::size_t cells_of(const Grid& g) {
+  return static_cast<std::size_t>(g.columns) * static_cast<std::size_t>(g.rows);
 }
 
-double exact_point(const Study& s, double x, double y, std::span<const Term> terms, ExactWellFunction W) {
-  double sum = 0.0;
-  for (const Term& term : terms) {
-    const double r = std::max(kLeastDistance, std::hypot(x - term.map_x, y - term.map_y));
-    sum += exact_term(s, term, r, W);
-  }
-  return sum;
+// The exact mode's aquifer and terms as the engine takes them.
+engine::TrueAquifer true_aquifer(const Study& s) {
+  return engine::TrueAquifer{s.aquifer.transmissivity, s.aquifer.storage, s.aquifer.leakance};
 }
 
-// The exact drawdown of every node, rows shared out among threads.
+std::vector<engine::TrueTerm> true_terms(std::span<const Term> terms) {
+  std::vector<engine::TrueTerm> out;
+  out.reserve(terms.size());
+  for (const Term& t : terms) out.push_back(engine::TrueTerm{t.map_x, t.map_y, t.dq, t.elapsed_days});
+  return out;
+}
+
+// The exact drawdown of every node (the engine's exact grid), rows shared out
+// among threads.
 void add_terms_exact(engine::DrawdownGrid& DD, const Study& s, std::span<const Term> terms, ExactWellFunction W,
                      int threads, std::atomic<std::uint64_t>* done) {
   const Grid& g = s.grid;
-  std::atomic<std::int32_t> next{1};
-  auto work = [&] {
-    for (std::int32_t r; (r = next.fetch_add(1)) <= g.rows;) {
-      const double y = g.yll + (r - 0.5) * g.spacing;
-      for (std::int32_t c = 1; c <= g.columns; ++c) {
-        const double x = g.xll + (c - 0.5) * g.spacing;
-        DD(c, r) = model::accumulate(static_cast<float>(exact_point(s, x, y, terms, W)), DD(c, r));
-      }
-      if (done != nullptr) done->fetch_add(static_cast<std::uint64_t>(g.columns) * terms.size());
-    }
-  };
-  engine::run_on_threads(std::min(threads, g.rows), work);
+  std::vector<double> xs, ys;
+  for (std::int32_t c = 1; c <= g.columns; ++c) xs.push_back(g.xll + (c - 0.5) * g.spacing);
+  for (std::int32_t r = 1; r <= g.rows; ++r) ys.push_back(g.yll + (r - 0.5) * g.spacing);
+  engine::evaluate_true(DD, xs, ys, true_aquifer(s), true_terms(terms), engine::TrueOptions{threads, done, W});
 }
 
 }  // namespace
@@ -136,7 +123,7 @@ float point_drawdown_rule(const Study& s, float px, float py, std::span<const Te
 }
 
 float point_drawdown_exact(const Study& s, double x, double y, std::span<const Term> terms, ExactWellFunction W) {
-  return static_cast<float>(exact_point(s, x, y, terms, W));
+  return static_cast<float>(engine::true_point_drawdown(x, y, true_aquifer(s), true_terms(terms), W));
 }
 
 std::vector<std::vector<float>> receptor_series(const Study& s, std::span<const double> times, const Evaluation& how) {

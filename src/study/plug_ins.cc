@@ -4,11 +4,11 @@
 
 #include "maps/hydrograph.h"
 #include "maps/plot.h"
-#include "model/exact_well_function.h"
+#include "engine/true_well_function.h"
 
 namespace study {
 
-ExactWellFunction exact_well_function() { return model::exact_well_function; }
+ExactWellFunction exact_well_function() { return engine::true_well_function; }
 
 std::string write_hydrographs(const std::string& path, const Study& s, const std::vector<double>& times,
                               const std::vector<std::vector<float>>& values) {

@@ -11,7 +11,8 @@
 
 namespace study {
 
-/// The exact well function W(u, r/B): model::exact_well_function.
+/// The exact well function W(u, r/B): engine::true_well_function (which the
+/// exact grid runs in SIMD lanes, with the same bits).
 ExactWellFunction exact_well_function();
 
 /// Draws the drawdown against time at every receptor to `path` (.png, .svg or

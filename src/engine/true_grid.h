@@ -1,0 +1,52 @@
+// The exact grid: every well term at every node in map coordinates, by the
+// true well function and the formula of model/true_drawdown.h.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <span>
+
+#include "engine/drawdown_grid.h"
+
+namespace engine {
+
+/// The aquifer of an exact evaluation, in double.
+struct TrueAquifer {
+  double T = 0.0;         ///< transmissivity, gallons per day per foot
+  double S = 0.0;         ///< storage coefficient
+  double leakance = 0.0;  ///< gallons per day per cubic foot; 0 without leakage
+};
+
+/// One term of an exact evaluation: a rate change at a well, and how long ago.
+struct TrueTerm {
+  double x = 0.0, y = 0.0;     ///< the well's map position, feet
+  double dq = 0.0;             ///< the rate change, gallons per day
+  double elapsed_days = 0.0;   ///< days since it began, above 0
+};
+
+/// A well function W(u, r/B) in double.
+using TrueWellFunction = double (*)(double u, double rb);
+
+/// Settings of the exact evaluation.
+struct TrueOptions {
+  int threads = 1;                                   ///< worker threads, 1 or more (no more than rows run)
+  std::atomic<std::uint64_t>* done = nullptr;        ///< when given, counts node-terms as rows finish
+  TrueWellFunction well_function = nullptr;          ///< nullptr: true_well_function, in SIMD lanes
+};
+
+/// The drawdown at map point (x, y) in feet: for each term in order,
+/// model::true_drawdown of `W` (true_well_function when nullptr) at
+/// u = model::true_u and r/B, r = model::true_distance, summed in double.
+double true_point_drawdown(double x, double y, const TrueAquifer& aquifer, std::span<const TrueTerm> terms,
+                           TrueWellFunction W = nullptr);
+
+/// Adds to each cell (c, r), c <= xs.size(), r <= ys.size(), the drawdown of
+/// `terms` at node (xs[c-1], ys[r-1]): true_point_drawdown there, rounded to
+/// single once, added in single (model::accumulate). Rows are shared out among
+/// options.threads threads; the cells are the same for any count. With the
+/// default well function the terms of several nodes run at once in SIMD
+/// lanes, with the same bits.
+void evaluate_true(DrawdownGrid& DD, std::span<const double> xs, std::span<const double> ys,
+                   const TrueAquifer& aquifer, std::span<const TrueTerm> terms, const TrueOptions& options);
+
+}  // namespace engine
