@@ -15,7 +15,7 @@
 #include "recio/units.h"
 #include "study/run_study.h"
 #include "fit/run_fit.h"
-#include "model/exact_well_function.h"
+#include "engine/true_well_function.h"
 
 int main(int argc, char** argv) {
   // A console output that has gone away (a pipe whose reader has ended) is a
@@ -52,6 +52,6 @@ int main(int argc, char** argv) {
     return base::kExitSuccess;
   }
   if (options.study) return study::run_study(*options.study, options.evaluation);
-  if (options.fit) return fit::run_fit(*options.fit, model::exact_well_function);
+  if (options.fit) return fit::run_fit(*options.fit, engine::true_well_function);
   return driver::run(options);
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "model/drawdown.h"
-#include "model/exact_well_function.h"
+#include "engine/true_well_function.h"
 #include "model/well_function.h"
 
 namespace grid {
@@ -17,7 +17,7 @@ namespace {
 bool rule_off_at(double factor, float B, float R) {
   const float u = model::u_of(factor, R);
   const float rb = model::rb_of(R, B);
-  const double exact = model::exact_well_function(u, rb);
+  const double exact = engine::true_well_function(u, rb);
   return std::fabs(model::WUB(u, rb) - exact) > kRuleOffFraction * exact;
 }
 
