@@ -41,6 +41,6 @@ int main(int argc, char** argv) {
     recio::send_record(recio::kConsoleOut, std::string(base::kVersionLine) + "\n", false);
     return base::kExitSuccess;
   }
-  if (options.study) return study::run_study(*options.study, options.evaluation);
+  if (options.study) return study::run_study(*options.study, options.evaluation, options.output_folder);
   return driver::run(options);
 }

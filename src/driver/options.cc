@@ -144,6 +144,7 @@ constexpr Valued kValued[] = {
     {"--arcfile", [](Options& o, const std::string& v) { return take_file(o.arcfile, "--arcfile", v); }},
     {"--check", [](Options& o, const std::string& v) { return take_file(o.check, "--check", v); }},
     {"--study", [](Options& o, const std::string& v) { return take_file(o.study, "--study", v); }},
+    {"--output-folder", [](Options& o, const std::string& v) { return take_file(o.output_folder, "--output-folder", v); }},
 };
 
 // Why the picture's settings do not fit the --plot file ("" when they do).
@@ -224,6 +225,7 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
   }
 
   if (o.help || o.version) return o;
+  if (o.output_folder && !o.study) return UsageError{"option '--output-folder' is for --study"};
   if (o.study && (!names.empty() || o.grid || o.contours || o.plot || o.arcfile || o.check || o.quiet || o.crs ||
                   !o.levels.empty()))
     return UsageError{"--study takes no INPUT REPORT and no other option of a run: a study names its outputs"};
@@ -292,6 +294,9 @@ Options:
   --study FILE  run the study file FILE (TOML) instead: wells in map
                 coordinates, several times, rate schedules, receptors; its
                 outputs are named in the file (see the README, "Studies")
+  --output-folder DIR
+                with --study: write the study's outputs to DIR instead of the
+                folder the study file names
   --help        show this text and stop
   --version     show the version and stop
 

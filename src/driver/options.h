@@ -36,6 +36,7 @@ struct Options {
   maps::PlotFormat plot_format = maps::PlotFormat::kPng;  ///< format of `plot`, from its ending
   maps::PlotOptions plot_options;     ///< --range, --page and --dpi for the picture
   std::optional<std::string> study;   ///< --study FILE: run the study file instead
+  std::optional<std::string> output_folder;  ///< --output-folder DIR: the study's outputs go there
   engine::Options evaluation;         ///< how the grid is evaluated (from the environment)
 };
 
@@ -48,7 +49,7 @@ struct UsageError {
 /// Reads the arguments after the program's name. Options and positional names
 /// may come in any order; "--" ends the options; an option with a value (--grid,
 /// --plot, --contours, --crs, --levels, --range, --page, --dpi, --arcfile,
-/// --check) takes it as the next argument or after "="; --range needs --plot,
+/// --check, --study, --output-folder) takes it as the next argument or after "="; --range needs --plot,
 /// --page a .pdf plot and --dpi a .png plot. Every value is checked here (file
 /// endings, the CRS with GDAL, the levels), so that a refused line opens and
 /// writes nothing.

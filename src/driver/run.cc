@@ -16,6 +16,7 @@
 #include "maps/contour.h"
 #include "maps/contour_layer.h"
 #include "maps/grid_file.h"
+#include "maps/output_folder.h"
 #include "maps/plot.h"
 #include "recio/edit_descriptors.h"
 #include "recio/error_report.h"
@@ -152,6 +153,16 @@ int check_input(const std::string& name) {
 
 int run(const Options& options) {
   if (options.check) return check_input(*options.check);
+  // The folders of the extra outputs are shared with other runs, not with a
+  // study writing there: then nothing is opened or written.
+  maps::SharedFolderLocks folders;
+  std::vector<std::string> extra;
+  for (const std::optional<std::string>& file : {options.grid, options.contours, options.plot})
+    if (file) extra.push_back(*file);
+  if (const std::string busy = folders.take(extra); !busy.empty()) {
+    base::complain("a study is writing into the folder '" + recio::printable_name(busy) + "'; nothing was written");
+    return base::kExitBusy;
+  }
   if (options.input && options.report) {
     // The names from the command line, whole: no prompt, no console read.
     refuse_missing_input(*options.input);

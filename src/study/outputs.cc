@@ -9,6 +9,7 @@
 #include "maps/grid_file.h"
 #include "maps/shortest_text.h"
 #include "study/csv.h"
+#include "study/manifest.h"
 
 namespace study {
 namespace {
@@ -51,32 +52,35 @@ std::string grid_file_name(const Study& s, double t) {
 }
 
 std::string output_path(const Study& s, const std::string& name) {
+  if (s.output.folder.empty() || s.output.folder == ".") return name;
   return (fs::path(s.output.folder) / name).string();
 }
 
 std::vector<OutputFileName> output_files(const Study& s) {
   std::vector<OutputFileName> files;
-  auto add = [&](const std::string& what, const std::vector<std::string>& paths) {
-    for (const std::string& path : paths) files.push_back({what, path});
+  auto add = [&](const std::string& what, const std::vector<std::string>& names) {
+    for (const std::string& name : names) files.push_back({what, name, output_path(s, name)});
   };
   const Output& o = s.output;
   if (const std::optional<maps::GridFormat> format = maps::grid_format_of(o.grid)) {
     const std::size_t grids = grid_per_time(s) ? s.times.size() : 1;
     for (std::size_t k = 0; k < grids; ++k)
-      add("the grid file", maps::grid_files(output_path(s, grid_file_name(s, s.times[k])), *format, !s.crs.empty()));
+      add("the grid file", maps::grid_files(grid_file_name(s, s.times[k]), *format, !s.crs.empty()));
   }
   if (const std::optional<maps::VectorFormat> format = maps::vector_format_of(o.contours))
-    add("the contours file", maps::contour_files(output_path(s, o.contours), *format));
+    add("the contours file", maps::contour_files(o.contours, *format));
   if (!o.plot.empty())
-    for (double t : s.times) files.push_back({"the plot file", output_path(s, time_file_name(s, o.plot, t))});
-  if (!s.output.series.empty()) files.push_back({"the series file", output_path(s, s.output.series)});
-  if (!s.output.hydrographs.empty()) files.push_back({"the hydrographs file", output_path(s, s.output.hydrographs)});
+    for (double t : s.times) add("the plot file", {time_file_name(s, o.plot, t)});
+  if (!s.output.series.empty()) add("the series file", {s.output.series});
+  if (!s.output.hydrographs.empty()) add("the hydrographs file", {s.output.hydrographs});
   return files;
 }
 
 std::optional<std::string> output_clash(const Study& s) {
   const std::vector<OutputFileName> files = output_files(s);
   for (std::size_t i = 0; i < files.size(); ++i) {
+    if (files[i].name == kManifestName)
+      return s.file + ": " + files[i].what + " '" + files[i].path + "' would replace the output folder's manifest";
     for (const std::string& input : s.inputs)
       if (same_file(files[i].path, input))
         return s.file + ": " + files[i].what + " '" + files[i].path + "' would replace the input file '" + input + "'";

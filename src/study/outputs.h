@@ -35,9 +35,11 @@ std::string grid_file_name(const Study& s, double t);
 /// `name` in the output folder.
 std::string output_path(const Study& s, const std::string& name);
 
-/// One file the study writes: what it is ("the grid file", ...) and its path.
+/// One file the study writes: what it is ("the grid file", ...), its name in
+/// the output folder, and its path (output_path of the name).
 struct OutputFileName {
   std::string what;
+  std::string name;
   std::string path;
 };
 

@@ -139,7 +139,7 @@ TEST(StudyRun, OutputsThatCannotBeWrittenAreSaidAndTheOthersWritten) {
   other.write("study.toml", study_testing::edited(study_testing::kSmallStudy, "folder = \"out\"", "folder = \"study.toml/out\""));
   r = run_program(other, "", {"--study", "study.toml"});
   EXPECT_EQ(r.status, base::kExitExtraOutput);
-  EXPECT_EQ(r.err, "leaky-drawdown: cannot create the output folder 'study.toml/out': Not a directory\n");
+  EXPECT_EQ(r.err, "leaky-drawdown: cannot open the output folder 'study.toml/out': 'study.toml' is not a folder\n");
   EXPECT_NE(r.out.find("largest drawdown"), std::string::npos);
 }
 
