@@ -12,6 +12,7 @@
 
 #include "base/exit_status.h"
 #include "program_run.h"
+#include "study/csv.h"
 #include "study_texts.h"
 
 namespace {
@@ -120,6 +121,26 @@ TEST(StudyRun, TheExactWellFunctionRunsEndToEnd) {
   EXPECT_GT(drawdowns[0], 1.0);
   EXPECT_NE(drawdowns[0], drawdowns[1]);
   EXPECT_NEAR(drawdowns[0], drawdowns[1], 1e-3 * drawdowns[0]);
+}
+
+// Receptor names are the sender's text: in the series each stays one field,
+// and none is a formula a spreadsheet would evaluate.
+TEST(StudyRun, TheSeriesKeepsEachNameOneFieldAndNoneAFormula) {
+  ScratchFolder folder;
+  folder.write("study.toml", study_testing::edited(study_testing::kSmallStudy, "[[receptor]]\nname = \"R-1\"",
+                                                   "[[receptor]]\nname = \"=HYPERLINK(\\\"http://x\\\")\"\nx = 2150050.0\ny = 720050.0\n"
+                                                   "[[receptor]]\nname = \"Smith, J.\"\nx = 2150150.0\ny = 720250.0\n"
+                                                   "[[receptor]]\nname = \"-1+1\""));
+  const RunResult r = run_program(folder, "", {"--study", "study.toml"});
+  ASSERT_EQ(r.status, base::kExitSuccess) << r.err;
+  const std::vector<study::CsvRecord> rows = study::parse_csv(folder.read("out/series.csv"));
+  ASSERT_EQ(rows.size(), 7u) << folder.read("out/series.csv");
+  const std::vector<std::string> names = {"'=HYPERLINK(\"http://x\")", "'=HYPERLINK(\"http://x\")", "Smith, J.",
+                                          "Smith, J.", "'-1+1", "'-1+1"};
+  for (std::size_t k = 1; k < rows.size(); ++k) {
+    EXPECT_EQ(rows[k].fields.size(), 5u) << k;
+    EXPECT_EQ(rows[k].fields[0], names[k - 1]) << k;
+  }
 }
 
 TEST(StudyRun, OutputsThatCannotBeWrittenAreSaidAndTheOthersWritten) {
