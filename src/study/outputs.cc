@@ -69,8 +69,8 @@ std::vector<OutputFileName> output_files(const Study& s) {
   }
   if (const std::optional<maps::VectorFormat> format = maps::vector_format_of(o.contours))
     add("the contours file", maps::contour_files(o.contours, *format));
-  if (!o.plot.empty())
-    for (double t : s.times) add("the plot file", {time_file_name(s, o.plot, t)});
+  for (const std::string& plot : o.plots)
+    for (double t : s.times) add("the plot file", {time_file_name(s, plot, t)});
   if (!s.output.series.empty()) add("the series file", {s.output.series});
   if (!s.output.hydrographs.empty()) add("the hydrographs file", {s.output.hydrographs});
   return files;
@@ -92,7 +92,7 @@ std::optional<std::string> output_clash(const Study& s) {
 }
 
 bool keeps_every_grid(const Study& s) {
-  return (!s.output.grid.empty() && !grid_per_time(s)) || !s.output.contours.empty() || !s.output.plot.empty();
+  return (!s.output.grid.empty() && !grid_per_time(s)) || !s.output.contours.empty() || !s.output.plots.empty();
 }
 
 std::vector<engine::Well> wells_at(const Study& s, double t) {

@@ -616,13 +616,9 @@ class Reader {
       if (!maps::vector_format_of(o.contours))
         fail(*n, "'contours' must name a " + std::string(maps::kVectorEndings) + " file, not " + in_quotes(o.contours));
     }
-    if (const toml::node* n = t.get("plot")) {
-      o.plot = output_name(*n, "plot");
-      if (!maps::plot_format_of(o.plot))
-        fail(*n, "'plot' must name a .png, .svg or .pdf file, not " + in_quotes(o.plot));
-    }
+    if (const toml::node* n = t.get("plot")) o.plots = plot_names(*n);
     if (const toml::node* n = t.get("levels")) {
-      if (o.contours.empty() && o.plot.empty()) fail(*n, "'levels' are for 'contours' and 'plot', and neither is given");
+      if (o.contours.empty() && o.plots.empty()) fail(*n, "'levels' are for 'contours' and 'plot', and neither is given");
       o.levels = levels(*n);
     }
     read_picture_settings(t, o);
@@ -648,6 +644,20 @@ class Reader {
       fail(*t.get("hydrographs"), "'hydrographs' needs receptors, and the study has none");
   }
 
+  // The pictures: a name, or an array of distinct names, each .png, .svg or .pdf.
+  std::vector<std::string> plot_names(const toml::node& n) const {
+    std::vector<std::string> names;
+    if (const toml::array* a = n.as_array()) {
+      if (a->empty()) fail(n, "'plot' must name a picture or a list of pictures, not an empty array");
+      for (const toml::node& e : *a) names.push_back(output_name(e, "plot"));
+    } else {
+      names.push_back(output_name(n, "plot"));
+    }
+    for (const std::string& name : names)
+      if (!maps::plot_format_of(name)) fail(n, "'plot' must name a .png, .svg or .pdf file, not " + in_quotes(name));
+    return names;
+  }
+
   // Contour levels: an array of distinct numbers of feet, kept in increasing order.
   std::vector<double> levels(const toml::node& n) const {
     const toml::array* a = n.as_array();
@@ -669,12 +679,13 @@ class Reader {
 
   // The picture's range, page and dpi, each only with a picture of its kind.
   void read_picture_settings(const toml::table& t, Output& o) const {
-    const std::optional<maps::PlotFormat> format = maps::plot_format_of(o.plot);
     auto needs_plot = [&](const toml::node& n, std::string_view key, std::optional<maps::PlotFormat> kind,
                           std::string_view ending) {
-      if (o.plot.empty()) fail(n, in_quotes(key) + " is for 'plot', which is not given");
-      if (kind && format != kind)
-        fail(n, in_quotes(key) + " is for a " + std::string(ending) + " plot, not " + in_quotes(o.plot));
+      if (o.plots.empty()) fail(n, in_quotes(key) + " is for 'plot', which is not given");
+      if (kind && std::none_of(o.plots.begin(), o.plots.end(),
+                               [&](const std::string& p) { return maps::plot_format_of(p) == kind; }))
+        fail(n, in_quotes(key) + " is for a " + std::string(ending) + " plot, not " +
+                    (o.plots.size() == 1 ? in_quotes(o.plots.front()) : "any of the pictures of 'plot'"));
     };
     if (const toml::node* n = t.get("range")) {
       needs_plot(*n, "range", std::nullopt, "");

@@ -209,11 +209,13 @@ void write_maps(const Study& s, std::span<const engine::EvaluatedGrid> evaluated
     out.wrote("the contours file", o.contours,
               maps::write_contour_layer(out.target(o.contours), *format, evaluated, levels, crs));
   }
-  if (const std::optional<maps::PlotFormat> format = maps::plot_format_of(o.plot)) {
-    const maps::PlotOptions options = plot_options(s, evaluated);
+  if (o.plots.empty()) return;
+  const maps::PlotOptions options = plot_options(s, evaluated);
+  for (const std::string& plot : o.plots) {
+    const maps::PlotFormat format = maps::plot_format_of(plot).value_or(maps::PlotFormat::kPng);
     for (std::size_t k = 0; k < s.times.size(); ++k) {
-      const std::string name = time_file_name(s, o.plot, s.times[k]);
-      out.wrote("the plot file", name, maps::write_plot(out.target(name), *format, evaluated[k], options));
+      const std::string name = time_file_name(s, plot, s.times[k]);
+      out.wrote("the plot file", name, maps::write_plot(out.target(name), format, evaluated[k], options));
     }
   }
 }

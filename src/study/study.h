@@ -63,7 +63,7 @@ struct Output {
   bool folder_given = false;   ///< `folder` is the command line's, taken as given
   std::string grid;     ///< grid name ("" : none): a .tif holds every time, a .asc one (see time_file_name)
   std::string contours; ///< contour layer name, .gpkg/.geojson/.shp, every time in one layer ("" : none)
-  std::string plot;     ///< map picture name, .png/.svg/.pdf, one per time ("" : none)
+  std::vector<std::string> plots;  ///< map picture names, .png/.svg/.pdf, each one per time (none: no picture)
   std::vector<double> levels;  ///< contour levels in feet, increasing (empty: round ones)
   std::optional<std::pair<double, double>> range;  ///< the pictures' colour range (none: from the grids)
   maps::PlotPage page = maps::PlotPage::kOwnSize;  ///< the page of a .pdf picture
