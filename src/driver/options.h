@@ -14,6 +14,7 @@
 #include "maps/gis_crs.h"
 #include "maps/grid_file.h"
 #include "maps/plot.h"
+#include "outputs/request.h"
 
 namespace driver {
 
@@ -63,6 +64,10 @@ engine::Options evaluation_options(const char* LEAKY_EVALUATION, const char* LEA
 
 /// evaluation_options of this process's environment.
 engine::Options evaluation_options_from_environment();
+
+/// The extra outputs the options ask for (--grid, --contours, --plot), as the
+/// outputs' request: one time, names as given.
+outputs::Request outputs_request(const Options& o);
 
 /// The text printed by --help.
 std::string usage_text();

@@ -68,10 +68,21 @@ std::string clash(const std::vector<std::string>& files, const std::vector<Writt
                                 {recio::unit_file_name(recio::kReportUnit), "the report file"},
                                 {recio::unit_file_name(recio::kRasterUnit), "ARCFILE"}};
   taken.insert(taken.end(), before.begin(), before.end());
-  for (std::size_t k = 0; k < files.size(); ++k)
-    for (const Written& t : taken)
-      if (same_file(files[k], t.path)) return (k == 0 ? "it" : "'" + files[k] + "', written beside it,") + " is " + t.what;
-  return "";
+  std::vector<std::string> paths;
+  for (const Written& t : taken) paths.push_back(t.path);
+  // Files of one output never clash among themselves: only with those taken.
+  const std::optional<outputs::Clash> c =
+      outputs::first_clash(files, paths, [](const std::string& a, const std::string& b) { return same_file(a, b); });
+  if (!c || !c->taken) return "";
+  return (c->file == 0 ? "it" : "'" + files[c->file] + "', written beside it,") + " is " + taken[*c->taken].what;
+}
+
+// The files of the extra output of `kind`, its own first.
+std::vector<std::string> files_of(const std::vector<outputs::PlannedFile>& plan, outputs::Kind kind) {
+  std::vector<std::string> files;
+  for (const outputs::PlannedFile& f : plan)
+    if (f.kind == kind) files.push_back(f.name);
+  return files;
 }
 
 // Writes one extra output unless it clashes; on success its files join
@@ -96,11 +107,12 @@ int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) 
   std::vector<Written> written;
   const std::span<const engine::EvaluatedGrid> times(&e, 1);
   const maps::Crs* crs = options.crs ? &*options.crs : nullptr;
+  const std::vector<outputs::PlannedFile> plan = outputs::plan(outputs_request(options));
   if (options.grid)
-    status |= write_output("grid file", maps::grid_files(*options.grid, options.grid_format, crs != nullptr), written,
+    status |= write_output("grid file", files_of(plan, outputs::Kind::kGrid), written,
                            [&] { return maps::write_grid(*options.grid, options.grid_format, times, crs); });
   if (options.contours)
-    status |= write_output("contour file", maps::contour_files(*options.contours, options.contours_format), written,
+    status |= write_output("contour file", files_of(plan, outputs::Kind::kContours), written,
                            [&] {
                              return maps::write_contour_layer(*options.contours, options.contours_format, times,
                                                               maps::levels_for(times, options.levels), crs);
@@ -109,7 +121,7 @@ int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) 
     maps::PlotOptions plot = options.plot_options;
     plot.levels = options.levels;
     plot.input_name = std::filesystem::path(recio::unit_file_name(recio::kInputUnit)).filename().string();
-    status |= write_output("plot file", {*options.plot}, written,
+    status |= write_output("plot file", files_of(plan, outputs::Kind::kPlot), written,
                            [&] { return maps::write_plot(*options.plot, options.plot_format, e, plot); });
   }
   return status;
