@@ -19,6 +19,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
 
 #include "maps/sha256.h"
 #include "maps/temporaries.h"
@@ -167,25 +168,29 @@ TEST(Temporaries, NamesAreNewEachTimeAndRecognisedAsTheProgramsOwn) {
     EXPECT_FALSE(maps::is_temporary_name(other)) << other;
 }
 
-// SIGTERM while a file is being written: the unfinished file is removed, one
-// line says so, and the status is 128 + 15.
+// SIGINT or SIGTERM while files are being written: the unfinished files are
+// removed, one line says so, and the status is 128 + the signal's number.
 TEST_F(OutputFileTest, AStopBySignalRemovesTheUnfinishedFiles) {
-  EXPECT_EXIT(
-      {
-        maps::remove_temporaries_on_signals();
-        maps::OutputFolder out;
-        if (!out.open_below(folder_.string(), "out").empty()) std::exit(1);
-        maps::OutputFile in_folder(maps::Target(out, "dd.asc"));
-        in_folder.write("partial");
-        maps::OutputFile at_path(path("dd.asc"));
-        at_path.write("partial");
-        std::raise(SIGTERM);
-        std::exit(2);
-      },
-      testing::ExitedWithCode(128 + SIGTERM), "^leaky-drawdown: stopped by SIGTERM; unfinished output files removed\n$");
-  EXPECT_EQ(entries(), (std::set<std::string>{"dd.asc", "out"}));
-  EXPECT_TRUE(fs::is_empty(folder_ / "out"));
-  EXPECT_EQ(read("dd.asc"), "old contents");
+  for (const auto& [signal_number, name] : {std::pair{SIGINT, "SIGINT"}, std::pair{SIGTERM, "SIGTERM"}}) {
+    SCOPED_TRACE(name);
+    EXPECT_EXIT(
+        {
+          maps::remove_temporaries_on_signals();
+          maps::OutputFolder out;
+          if (!out.open_below(folder_.string(), "out").empty()) std::exit(1);
+          maps::OutputFile in_folder(maps::Target(out, "dd.asc"));
+          in_folder.write("partial");
+          maps::OutputFile at_path(path("dd.asc"));
+          at_path.write("partial");
+          std::raise(signal_number);
+          std::exit(2);
+        },
+        testing::ExitedWithCode(128 + signal_number),
+        "^leaky-drawdown: stopped by " + std::string(name) + "; unfinished output files removed\n$");
+    EXPECT_EQ(entries(), (std::set<std::string>{"dd.asc", "out"}));
+    EXPECT_TRUE(fs::is_empty(folder_ / "out"));
+    EXPECT_EQ(read("dd.asc"), "old contents");
+  }
 }
 
 }  // namespace
