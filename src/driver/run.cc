@@ -17,6 +17,7 @@
 #include "maps/contour_layer.h"
 #include "maps/grid_file.h"
 #include "maps/output_folder.h"
+#include "maps/temporaries.h"
 #include "maps/plot.h"
 #include "recio/edit_descriptors.h"
 #include "recio/error_report.h"
@@ -103,6 +104,8 @@ int write_output(std::string_view what, const std::vector<std::string>& files, s
 // Writes the --grid, --contours and --plot files of a finished evaluation, in
 // this order; the exit status.
 int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) {
+  // A stop by SIGINT or SIGTERM from here on leaves no hidden file behind.
+  if (options.grid || options.contours || options.plot) maps::remove_temporaries_on_signals();
   int status = 0;
   std::vector<Written> written;
   const std::span<const engine::EvaluatedGrid> times(&e, 1);
