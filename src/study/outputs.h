@@ -10,6 +10,7 @@
 
 #include "engine/drawdown_grid.h"
 #include "maps/plot.h"
+#include "outputs/request.h"
 #include "study/study.h"
 
 namespace study {
@@ -23,6 +24,10 @@ std::string single_text(float v);
 /// with "_<days>d" before its ending when the study has several times
 /// ("drawdown.asc" at 30 days: "drawdown_30d.asc").
 std::string time_file_name(const Study& s, const std::string& name, double t);
+
+/// The study's outputs as the outputs' request: its [output] names, whether
+/// it has a CRS, its times.
+outputs::Request request_of(const Study& s);
 
 /// Whether the grid is one ESRI ASCII grid per time (else one GeoTIFF, a band
 /// per time).

@@ -195,27 +195,27 @@ class Outputs {
   std::vector<std::string> warnings_;
 };
 
-// The outputs made from the grids of all times: the GeoTIFF, the contour
-// layer, a picture per time.
-void write_maps(const Study& s, std::span<const engine::EvaluatedGrid> evaluated, const maps::Crs* crs,
-                Outputs& out) {
+// The outputs made from the grids of all times, as planned: the GeoTIFF, the
+// contour layer, each picture of each time.
+void write_maps(const Study& s, const std::vector<outputs::PlannedFile>& plan,
+                std::span<const engine::EvaluatedGrid> evaluated, const maps::Crs* crs, Outputs& out) {
   if (!out.ready()) return;
   const Output& o = s.output;
-  if (!o.grid.empty() && !grid_per_time(s))
-    out.wrote("the grid file", o.grid,
-              maps::write_grid(out.target(o.grid), maps::GridFormat::kGeoTiff, evaluated, crs));
-  if (const std::optional<maps::VectorFormat> format = maps::vector_format_of(o.contours)) {
-    const std::vector<double> levels = maps::levels_for(evaluated, o.levels);
-    out.wrote("the contours file", o.contours,
-              maps::write_contour_layer(out.target(o.contours), *format, evaluated, levels, crs));
-  }
-  if (o.plots.empty()) return;
-  const maps::PlotOptions options = plot_options(s, evaluated);
-  for (const std::string& plot : o.plots) {
-    const maps::PlotFormat format = maps::plot_format_of(plot).value_or(maps::PlotFormat::kPng);
-    for (std::size_t k = 0; k < s.times.size(); ++k) {
-      const std::string name = time_file_name(s, plot, s.times[k]);
-      out.wrote("the plot file", name, maps::write_plot(out.target(name), format, evaluated[k], options));
+  std::optional<maps::PlotOptions> options;  // made once, for the first picture
+  for (const outputs::PlannedFile& f : plan) {
+    if (f.beside) continue;  // written with its output's own file
+    if (f.kind == outputs::Kind::kGrid && !grid_per_time(s)) {
+      out.wrote("the grid file", f.name,
+                maps::write_grid(out.target(f.name), maps::GridFormat::kGeoTiff, evaluated, crs));
+    } else if (f.kind == outputs::Kind::kContours) {
+      const std::vector<double> levels = maps::levels_for(evaluated, o.levels);
+      const maps::VectorFormat format = maps::vector_format_of(f.name).value_or(maps::VectorFormat::kGeoPackage);
+      out.wrote("the contours file", f.name,
+                maps::write_contour_layer(out.target(f.name), format, evaluated, levels, crs));
+    } else if (f.kind == outputs::Kind::kPlot) {
+      if (!options) options = plot_options(s, evaluated);
+      const maps::PlotFormat format = maps::plot_format_of(f.name).value_or(maps::PlotFormat::kPng);
+      out.wrote("the plot file", f.name, maps::write_plot(out.target(f.name), format, evaluated[f.time], *options));
     }
   }
 }
@@ -236,6 +236,7 @@ void write_series(const Study& s, const std::vector<std::vector<float>>& series,
 // it is done, then the outputs of all times; the largest cell of each time.
 std::vector<GridLargest> evaluate_and_write(const Study& s, const Evaluation& how, const maps::Crs* crs,
                                             const Stages& stages, Outputs& out) {
+  const std::vector<outputs::PlannedFile> plan = outputs::plan(request_of(s));
   // One grid serves every time, unless an output takes all times together.
   const std::size_t kept = keeps_every_grid(s) ? s.times.size() : 1;
   std::vector<engine::DrawdownGrid> grids;
@@ -263,12 +264,13 @@ std::vector<GridLargest> evaluate_and_write(const Study& s, const Evaluation& ho
     wells[k] = wells_at(s, t);
     const engine::EvaluatedGrid e = evaluated_grid(s, t, DD, wells[k]);
     if (kept > 1) evaluated.push_back(e);  // only outputs of all times read them, and then each has its grid
-    if (!s.output.grid.empty() && grid_per_time(s) && out.ready()) {
-      const std::string name = grid_file_name(s, t);
-      out.wrote("the grid file", name, maps::write_grid(out.target(name), maps::GridFormat::kEsriAscii, {&e, 1}, crs));
-    }
+    if (grid_per_time(s) && out.ready())
+      for (const outputs::PlannedFile& f : plan)
+        if (f.kind == outputs::Kind::kGrid && !f.beside && f.time == k)
+          out.wrote("the grid file", f.name,
+                    maps::write_grid(out.target(f.name), maps::GridFormat::kEsriAscii, {&e, 1}, crs));
   }
-  if (kept > 1) write_maps(s, evaluated, crs, out);
+  if (kept > 1) write_maps(s, plan, evaluated, crs, out);
   return largest;
 }
 }  // namespace
