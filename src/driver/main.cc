@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     recio::send_record(recio::kConsoleOut, std::string(base::kVersionLine) + "\n", false);
     return base::kExitSuccess;
   }
-  if (options.study) return study::run_study(*options.study, options.evaluation);
+  if (options.study) return study::run_study(*options.study, options.evaluation, options.output_folder);
   if (options.fit) return fit::run_fit(*options.fit, engine::true_well_function);
   return driver::run(options);
 }

@@ -144,6 +144,7 @@ constexpr Valued kValued[] = {
     {"--arcfile", [](Options& o, const std::string& v) { return take_file(o.arcfile, "--arcfile", v); }},
     {"--check", [](Options& o, const std::string& v) { return take_file(o.check, "--check", v); }},
     {"--study", [](Options& o, const std::string& v) { return take_file(o.study, "--study", v); }},
+    {"--output-folder", [](Options& o, const std::string& v) { return take_file(o.output_folder, "--output-folder", v); }},
     {"--fit", [](Options& o, const std::string& v) { return take_file(o.fit, "--fit", v); }},
 };
 
@@ -159,26 +160,34 @@ std::string plot_settings_problem(const Options& o, const std::vector<std::strin
   return "";
 }
 
+}  // namespace
+
+outputs::Request outputs_request(const Options& o) {
+  outputs::Request r;
+  r.grid = o.grid.value_or("");
+  r.contours = o.contours.value_or("");
+  if (o.plot) r.plots = {*o.plot};
+  r.with_crs = o.crs.has_value();
+  r.times = {0.0};  // one time: the names are kept
+  return r;
+}
+
+namespace {
+
 // Why two of the extra outputs would write the same file ("" when none do):
 // a name given twice, or a .prj or other file written beside one.
 std::string overlapping_outputs(const Options& o) {
-  struct Output {
-    std::string_view option;
-    std::vector<std::string> files;
-  };
-  std::vector<Output> outputs;
-  if (o.grid) outputs.push_back({"--grid", maps::grid_files(*o.grid, o.grid_format, o.crs.has_value())});
-  if (o.contours) outputs.push_back({"--contours", maps::contour_files(*o.contours, o.contours_format)});
-  if (o.plot) outputs.push_back({"--plot", {*o.plot}});
-  for (std::size_t a = 0; a < outputs.size(); ++a)
-    for (std::size_t b = a + 1; b < outputs.size(); ++b)
-      for (const std::string& f : outputs[a].files)
-        if (std::find(outputs[b].files.begin(), outputs[b].files.end(), f) != outputs[b].files.end())
-          return f == outputs[a].files.front() && f == outputs[b].files.front()
-                     ? std::string(outputs[a].option) + " and " + std::string(outputs[b].option) + " name the same file"
-                     : std::string(outputs[a].option) + " and " + std::string(outputs[b].option) +
-                           " would both write '" + f + "'";
-  return "";
+  static const char* const kOption[] = {"--grid", "--contours", "--plot"};
+  const std::vector<outputs::PlannedFile> files = outputs::plan(outputs_request(o));
+  std::vector<std::string> names;
+  for (const outputs::PlannedFile& f : files) names.push_back(f.name);
+  const std::optional<outputs::Clash> clash =
+      outputs::first_clash(names, {}, [](const std::string& a, const std::string& b) { return a == b; });
+  if (!clash) return "";
+  const outputs::PlannedFile& a = files[*clash->earlier];
+  const outputs::PlannedFile& b = files[clash->file];
+  const std::string both = std::string(kOption[static_cast<int>(a.kind)]) + " and " + kOption[static_cast<int>(b.kind)];
+  return !a.beside && !b.beside ? both + " name the same file" : both + " would both write '" + b.name + "'";
 }
 
 }  // namespace
@@ -225,6 +234,7 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
   }
 
   if (o.help || o.version) return o;
+  if (o.output_folder && !o.study) return UsageError{"option '--output-folder' is for --study"};
   const bool run_options = !names.empty() || o.grid || o.contours || o.plot || o.arcfile || o.check || o.quiet || o.crs ||
                            !o.levels.empty();
   if (o.study && (run_options || o.fit))
@@ -296,6 +306,9 @@ Options:
   --study FILE  run the study file FILE (TOML) instead: wells in map
                 coordinates, several times, rate schedules, receptors; its
                 outputs are named in the file (see the README, "Studies")
+  --output-folder DIR
+                with --study: write the study's outputs to DIR instead of the
+                folder the study file names
   --fit FILE    fit transmissivity, storage and leakance to the pumping test
                 of FILE (TOML): its wells, observation files and outputs (see
                 the README, "Aquifer tests")

@@ -14,6 +14,7 @@
 #include "maps/gis_crs.h"
 #include "maps/grid_file.h"
 #include "maps/plot.h"
+#include "outputs/request.h"
 
 namespace driver {
 
@@ -36,6 +37,7 @@ struct Options {
   maps::PlotFormat plot_format = maps::PlotFormat::kPng;  ///< format of `plot`, from its ending
   maps::PlotOptions plot_options;     ///< --range, --page and --dpi for the picture
   std::optional<std::string> study;   ///< --study FILE: run the study file instead
+  std::optional<std::string> output_folder;  ///< --output-folder DIR: the study's outputs go there
   std::optional<std::string> fit;     ///< --fit FILE: fit the pumping-test file instead
   engine::Options evaluation;         ///< how the grid is evaluated (from the environment)
 };
@@ -49,7 +51,7 @@ struct UsageError {
 /// Reads the arguments after the program's name. Options and positional names
 /// may come in any order; "--" ends the options; an option with a value (--grid,
 /// --plot, --contours, --crs, --levels, --range, --page, --dpi, --arcfile,
-/// --check) takes it as the next argument or after "="; --range needs --plot,
+/// --check, --study, --output-folder) takes it as the next argument or after "="; --range needs --plot,
 /// --page a .pdf plot and --dpi a .png plot. Every value is checked here (file
 /// endings, the CRS with GDAL, the levels), so that a refused line opens and
 /// writes nothing.
@@ -65,6 +67,10 @@ std::variant<engine::Options, UsageError> evaluation_options(const char* LEAKY_E
 
 /// evaluation_options of this process's environment.
 std::variant<engine::Options, UsageError> evaluation_options_from_environment();
+
+/// The extra outputs the options ask for (--grid, --contours, --plot), as the
+/// outputs' request: one time, names as given.
+outputs::Request outputs_request(const Options& o);
 
 /// The text printed by --help.
 std::string usage_text();

@@ -17,6 +17,8 @@
 #include "maps/contour.h"
 #include "maps/contour_layer.h"
 #include "maps/grid_file.h"
+#include "maps/output_folder.h"
+#include "maps/temporaries.h"
 #include "maps/plot.h"
 #include "recio/edit_descriptors.h"
 #include "recio/error_report.h"
@@ -68,10 +70,21 @@ std::string clash(const std::vector<std::string>& files, const std::vector<Writt
                                 {recio::unit_file_name(recio::kReportUnit), "the report file"},
                                 {recio::unit_file_name(recio::kRasterUnit), "ARCFILE"}};
   taken.insert(taken.end(), before.begin(), before.end());
-  for (std::size_t k = 0; k < files.size(); ++k)
-    for (const Written& t : taken)
-      if (same_file(files[k], t.path)) return (k == 0 ? "it" : "'" + files[k] + "', written beside it,") + " is " + t.what;
-  return "";
+  std::vector<std::string> paths;
+  for (const Written& t : taken) paths.push_back(t.path);
+  // Files of one output never clash among themselves: only with those taken.
+  const std::optional<outputs::Clash> c =
+      outputs::first_clash(files, paths, [](const std::string& a, const std::string& b) { return same_file(a, b); });
+  if (!c || !c->taken) return "";
+  return (c->file == 0 ? "it" : "'" + files[c->file] + "', written beside it,") + " is " + taken[*c->taken].what;
+}
+
+// The files of the extra output of `kind`, its own first.
+std::vector<std::string> files_of(const std::vector<outputs::PlannedFile>& plan, outputs::Kind kind) {
+  std::vector<std::string> files;
+  for (const outputs::PlannedFile& f : plan)
+    if (f.kind == kind) files.push_back(f.name);
+  return files;
 }
 
 // Writes one extra output unless it clashes; on success its files join
@@ -92,15 +105,18 @@ int write_output(std::string_view what, const std::vector<std::string>& files, s
 // Writes the --grid, --contours and --plot files of a finished evaluation, in
 // this order; the exit status.
 int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) {
+  // A stop by SIGINT or SIGTERM from here on leaves no hidden file behind.
+  if (options.grid || options.contours || options.plot) maps::remove_temporaries_on_signals();
   int status = 0;
   std::vector<Written> written;
   const std::span<const engine::EvaluatedGrid> times(&e, 1);
   const maps::Crs* crs = options.crs ? &*options.crs : nullptr;
+  const std::vector<outputs::PlannedFile> plan = outputs::plan(outputs_request(options));
   if (options.grid)
-    status |= write_output("grid file", maps::grid_files(*options.grid, options.grid_format, crs != nullptr), written,
+    status |= write_output("grid file", files_of(plan, outputs::Kind::kGrid), written,
                            [&] { return maps::write_grid(*options.grid, options.grid_format, times, crs); });
   if (options.contours)
-    status |= write_output("contour file", maps::contour_files(*options.contours, options.contours_format), written,
+    status |= write_output("contour file", files_of(plan, outputs::Kind::kContours), written,
                            [&] {
                              return maps::write_contour_layer(*options.contours, options.contours_format, times,
                                                               maps::levels_for(times, options.levels), crs);
@@ -109,7 +125,7 @@ int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) 
     maps::PlotOptions plot = options.plot_options;
     plot.levels = options.levels;
     plot.input_name = std::filesystem::path(recio::unit_file_name(recio::kInputUnit)).filename().string();
-    status |= write_output("plot file", {*options.plot}, written,
+    status |= write_output("plot file", files_of(plan, outputs::Kind::kPlot), written,
                            [&] { return maps::write_plot(*options.plot, options.plot_format, e, plot); });
   }
   return status;
@@ -154,6 +170,16 @@ int check_input(const std::string& name) {
 
 int run(const Options& options) {
   if (options.check) return check_input(*options.check);
+  // The folders of the extra outputs are shared with other runs, not with a
+  // study writing there: then nothing is opened or written.
+  maps::SharedFolderLocks folders;
+  std::vector<std::string> extra;
+  for (const std::optional<std::string>& file : {options.grid, options.contours, options.plot})
+    if (file) extra.push_back(*file);
+  if (const std::string busy = folders.take(extra); !busy.empty()) {
+    base::complain("a study is writing into the folder '" + recio::printable_name(busy) + "'; nothing was written");
+    return base::kExitBusy;
+  }
   if (options.input && options.report) {
     // The names from the command line, whole: no prompt, no console read.
     refuse_missing_input(*options.input);

@@ -28,6 +28,13 @@ std::vector<std::string> sidecar_endings(VectorFormat format) {
   return {};
 }
 
+std::string layer_name(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+  const std::string stem = name.substr(0, name.size() - ending_of(name).size());
+  return stem.empty() ? "contours" : stem;
+}
+
 std::vector<std::string> contour_files(const std::string& path, VectorFormat format) {
   std::vector<std::string> files{path};
   for (const std::string& e : sidecar_endings(format)) files.push_back(with_ending(path, e));

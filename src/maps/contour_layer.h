@@ -16,6 +16,8 @@
 
 namespace maps {
 
+struct Target;
+
 /// Vector formats, chosen by the file's ending.
 enum class VectorFormat { kGeoPackage, kGeoJson, kShapefile };
 
@@ -38,13 +40,17 @@ std::vector<std::string> sidecar_endings(VectorFormat format);
 /// and .prj of the same name.
 std::vector<std::string> contour_files(const std::string& path, VectorFormat format);
 
+/// The layer's name for the file `path`: its name without folder and ending
+/// ("out/contours.gpkg": "contours"; "contours" for a name that is only an ending).
+std::string layer_name(const std::string& path);
+
 /// Writes the contour lines of the grids of `times` (one or more times of the
-/// same grid) at `levels` to `path` in `format`, one layer named after the
+/// same grid) at `levels` to `target` in `format`, one layer named after the
 /// file, with `crs` when not null. The files appear whole or not at all.
 /// Returns "" on success, or why they were not written (the reason alone;
 /// gdal_module_problem() when the GIS module, which writes them, cannot be
 /// loaded).
-std::string write_contour_layer(const std::string& path, VectorFormat format,
+std::string write_contour_layer(const Target& target, VectorFormat format,
                                 std::span<const engine::EvaluatedGrid> times, std::span<const double> levels,
                                 const Crs* crs);
 

@@ -64,13 +64,13 @@ std::string esri_grid_text(const engine::EvaluatedGrid& e) {
   return s;
 }
 
-std::string write_esri_grid(const std::string& path, const engine::EvaluatedGrid& e) {
+std::string write_esri_grid(const Target& target, const engine::EvaluatedGrid& e) {
   if (std::string problem = missing_cells(e, "grid cells"); !problem.empty()) return problem;
-  return write_esri_grid(path, esri_frame(e), *e.DD);
+  return write_esri_grid(target, esri_frame(e), *e.DD);
 }
 
-std::string write_esri_grid(const std::string& path, const EsriFrame& frame, const engine::DrawdownGrid& DD) {
-  OutputFile file(path);
+std::string write_esri_grid(const Target& target, const EsriFrame& frame, const engine::DrawdownGrid& DD) {
+  OutputFile file(target);
   if (file.write(esri_grid_header(frame)))
     for (std::int32_t r = frame.rows; r >= 1; --r)
       if (!file.write(esri_grid_row(DD, r, frame.columns))) break;

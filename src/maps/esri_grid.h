@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/drawdown_grid.h"
+#include "maps/output_file.h"
 
 namespace maps {
 
@@ -44,13 +45,13 @@ std::string esri_grid_row(const engine::DrawdownGrid& DD, std::int32_t r, std::i
 /// to be empty.
 std::string esri_grid_text(const engine::EvaluatedGrid& e);
 
-/// Writes the grid to `path`, replacing the file. Returns "" on success, or why
+/// Writes the grid to `target`, replacing the file. Returns "" on success, or why
 /// the grid was not written (the reason alone, without the file's name).
-std::string write_esri_grid(const std::string& path, const engine::EvaluatedGrid& e);
+std::string write_esri_grid(const Target& target, const engine::EvaluatedGrid& e);
 
-/// Writes cells (1..columns, 1..rows) of `DD` placed by `frame` to `path`, a
+/// Writes cells (1..columns, 1..rows) of `DD` placed by `frame` to `target`, a
 /// row at a time, replacing the file: the same layout as esri_grid_text.
 /// Returns "" on success, or why the grid was not written (the reason alone).
-std::string write_esri_grid(const std::string& path, const EsriFrame& frame, const engine::DrawdownGrid& DD);
+std::string write_esri_grid(const Target& target, const EsriFrame& frame, const engine::DrawdownGrid& DD);
 
 }  // namespace maps

@@ -9,6 +9,7 @@
 
 #include "maps/gdal_module_testing.h"
 #include "maps/geotiff.h"
+#include "maps/output_file.h"
 
 #ifndef LEAKY_GDAL_MODULE_FILE
 #error "LEAKY_GDAL_MODULE_FILE (the module's file name) must be defined"
@@ -110,20 +111,27 @@ std::string esri_prj_text(const Crs& crs) {
   return f != nullptr ? f->esri_prj_text(crs) : "";
 }
 
-std::string write_geotiff(const std::string& path, std::span<const engine::EvaluatedGrid> times, const Crs* crs) {
+std::string write_geotiff(const Target& target, std::span<const engine::EvaluatedGrid> times, const Crs* crs) {
   if (std::string problem = check_times(times, "grid cells"); !problem.empty()) return problem;
   std::string why;
   const GdalFunctions* f = gdal_functions(why);
-  return f != nullptr ? f->write_geotiff(path, times, crs) : why;
+  if (f == nullptr) return why;
+  std::vector<StagedFile> files;
+  if (why = f->geotiff_files(times, crs, files); !why.empty()) return why;
+  return write_staged(target, files);
 }
 
-std::string write_contour_layer(const std::string& path, VectorFormat format,
+std::string write_contour_layer(const Target& target, VectorFormat format,
                                 std::span<const engine::EvaluatedGrid> times, std::span<const double> levels,
                                 const Crs* crs) {
   if (std::string problem = check_times(times, "contour lines"); !problem.empty()) return problem;
   std::string why;
   const GdalFunctions* f = gdal_functions(why);
-  return f != nullptr ? f->write_contour_layer(path, format, times, levels, crs) : why;
+  if (f == nullptr) return why;
+  std::vector<StagedFile> files;
+  if (why = f->contour_layer_files(layer_name(target.name), format, times, levels, crs, files); !why.empty())
+    return why;
+  return write_staged(target, files);
 }
 
 std::vector<ContourLine> trace_contour(std::span<const float> values, std::int32_t nx, std::int32_t ny,

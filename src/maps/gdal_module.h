@@ -19,6 +19,7 @@
 #include "maps/contour.h"
 #include "maps/contour_layer.h"
 #include "maps/gis_crs.h"
+#include "maps/staged_files.h"
 
 namespace maps {
 
@@ -29,11 +30,14 @@ struct GdalFunctions {
   std::size_t size;
   std::string (*read_crs)(std::string_view text, Crs& crs);
   std::string (*esri_prj_text)(const Crs& crs);
-  std::string (*write_geotiff)(const std::string& path, std::span<const engine::EvaluatedGrid> times,
-                               const Crs* crs);
-  std::string (*write_contour_layer)(const std::string& path, VectorFormat format,
+  /// The GeoTIFF of `times` made in memory: "" and its one file in `files`, or why not.
+  std::string (*geotiff_files)(std::span<const engine::EvaluatedGrid> times, const Crs* crs,
+                               std::vector<StagedFile>& files);
+  /// The contour layer `layer` made in memory: "" and its files in `files`
+  /// (the main file first), or why not.
+  std::string (*contour_layer_files)(const std::string& layer, VectorFormat format,
                                      std::span<const engine::EvaluatedGrid> times, std::span<const double> levels,
-                                     const Crs* crs);
+                                     const Crs* crs, std::vector<StagedFile>& files);
   std::vector<ContourLine> (*trace_contour)(std::span<const float> values, std::int32_t nx, std::int32_t ny,
                                             double level);
 };

@@ -13,6 +13,8 @@
 
 namespace maps {
 
+struct Target;
+
 /// The NoData value of the GeoTIFF, as of the ESRI grid.
 inline constexpr double kGeoTiffNoData = -9999.0;
 
@@ -30,11 +32,11 @@ std::string band_description(float TIME);
 void grid_geotransform(const engine::EvaluatedGrid& e, double transform[6]);
 
 /// Writes the grids of `times` (one or more times of the same grid, in the
-/// order given) as the bands of a GeoTIFF at `path`, with `crs` when it is
+/// order given) as the bands of a GeoTIFF at `target`, with `crs` when it is
 /// not null. The file appears whole or not at all. Returns "" on success, or
 /// why the file was not written (the reason alone; gdal_module_problem() when
 /// the GIS module, which writes it, cannot be loaded).
-std::string write_geotiff(const std::string& path, std::span<const engine::EvaluatedGrid> times, const Crs* crs);
+std::string write_geotiff(const Target& target, std::span<const engine::EvaluatedGrid> times, const Crs* crs);
 
 /// Why the grids of `times` cannot be written together ("" when they can):
 /// none given, a grid without cells (missing_cells), or grids of different

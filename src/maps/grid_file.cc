@@ -27,22 +27,20 @@ std::vector<std::string> grid_files(const std::string& path, GridFormat format, 
   return files;
 }
 
-std::string write_grid(const std::string& path, GridFormat format, std::span<const engine::EvaluatedGrid> times,
+std::string write_grid(const Target& target, GridFormat format, std::span<const engine::EvaluatedGrid> times,
                        const Crs* crs) {
-  if (format == GridFormat::kGeoTiff) return write_geotiff(path, times, crs);
+  if (format == GridFormat::kGeoTiff) return write_geotiff(target, times, crs);
   if (std::string problem = check_times(times, "grid cells"); !problem.empty()) return problem;
   if (times.size() != 1) return "an ESRI ASCII grid holds one time: write several times as a GeoTIFF (.tif)";
-  if (std::string why = write_esri_grid(path, times.front()); !why.empty()) return why;
+  if (std::string why = write_esri_grid(target, times.front()); !why.empty()) return why;
   if (crs == nullptr) return "";
-  const std::string prj = with_ending(path, ".prj");
+  const Target prj = target.with_ending(".prj");
   const std::string text = esri_prj_text(*crs);
   if (text.empty()) {
     if (std::string problem = gdal_module_problem(); !problem.empty()) return problem;
-    return "the CRS '" + crs->text + "' has no ESRI WKT for '" + prj + "'";
+    return "the CRS '" + crs->text + "' has no ESRI WKT for '" + prj.shown() + "'";
   }
-  OutputFile file(prj);
-  file.write(text);
-  if (std::string why = file.finish(); !why.empty()) return "its .prj '" + prj + "': " + why;
+  if (std::string why = write_whole_file(prj, text); !why.empty()) return "its .prj '" + prj.shown() + "': " + why;
   return "";
 }
 

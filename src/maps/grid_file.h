@@ -13,6 +13,8 @@
 
 namespace maps {
 
+struct Target;
+
 /// Grid formats, chosen by the file's ending.
 enum class GridFormat { kGeoTiff, kEsriAscii };
 
@@ -28,12 +30,12 @@ inline constexpr std::string_view kGridEndings = ".tif (GeoTIFF) or .asc (ESRI A
 /// .prj of the same name ("dd.asc" -> "dd.prj").
 std::vector<std::string> grid_files(const std::string& path, GridFormat format, bool with_crs);
 
-/// Writes the grids of `times` to `path` in `format`, with `crs` when not
+/// Writes the grids of `times` to `target` in `format`, with `crs` when not
 /// null: a GeoTIFF band per time; an ESRI grid holds one time (byte for byte
 /// write_esri_grid) and the CRS goes to its .prj, written after it. Returns ""
 /// on success, or why a file was not written (the reason alone, naming the
 /// .prj when it is the .prj).
-std::string write_grid(const std::string& path, GridFormat format, std::span<const engine::EvaluatedGrid> times,
+std::string write_grid(const Target& target, GridFormat format, std::span<const engine::EvaluatedGrid> times,
                        const Crs* crs);
 
 }  // namespace maps

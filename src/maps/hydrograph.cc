@@ -500,7 +500,7 @@ HydrographLayout hydrograph_layout(std::string_view title, std::span<const Hydro
   return layout_with(fonts, title, series);
 }
 
-std::string write_hydrographs(const std::string& path, PlotFormat format, std::string_view title,
+std::string write_hydrographs(const Target& target, PlotFormat format, std::string_view title,
                               std::span<const Hydrograph> series) {
   if (series.empty()) return "there are no receptors to draw";
   for (const Hydrograph& s : series)
@@ -543,7 +543,7 @@ std::string write_hydrographs(const std::string& path, PlotFormat format, std::s
   }
   if (status != CAIRO_STATUS_SUCCESS) return cairo_status_to_string(status);
 
-  OutputFile sink(path);
+  OutputFile sink(target);
   sink.write(bytes);
   return sink.finish();
 }

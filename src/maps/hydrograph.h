@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "maps/output_file.h"
 #include "maps/colour_scale.h"
 #include "maps/plot.h"
 
@@ -63,12 +64,12 @@ HydrographLayout hydrograph_layout(std::string_view title, std::span<const Hydro
 /// colour-blind readers tell apart, repeated with a new dash pattern.
 Rgb hydrograph_colour(std::size_t k);
 
-/// Draws the picture of `series` titled `title` to `path` in `format`,
+/// Draws the picture of `series` titled `title` to `target` in `format`,
 /// replacing the file. Returns "" on success, or why the picture was not
 /// written (the reason alone); the file is written only once the whole
 /// picture has been drawn. SVG files carry the title and the receptors' names
 /// as text (title and desc elements), PDF files as their title and subject.
-std::string write_hydrographs(const std::string& path, PlotFormat format, std::string_view title,
+std::string write_hydrographs(const Target& target, PlotFormat format, std::string_view title,
                               std::span<const Hydrograph> series);
 
 }  // namespace maps

@@ -4,16 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
+
+#include "maps/staged_files.h"
+#include "maps/temporaries.h"
 
 namespace maps {
 namespace {
 
-int last_error() { return errno != 0 ? errno : EIO; }
+std::string last_error() { return std::strerror(errno != 0 ? errno : EIO); }
 
 // The file `path` names: the end of its symbolic links when it is one (a
 // link that leads nowhere is replaced like a missing file).
@@ -27,24 +28,6 @@ std::string link_target(const std::string& path) {
   return target;
 }
 
-// Creates a new hidden file beside `target` (mode 0666 less the umask) and
-// sets `name` to it; its descriptor, or -1 with errno set.
-int create_beside(const std::string& target, std::string& name) {
-  const std::size_t slash = target.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  if (base.size() > 200) base.resize(200);  // the new name stays within a file name's 255 bytes
-  static std::atomic<unsigned> serial{0};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const auto clock = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    name = folder + "." + base + "." + std::to_string(::getpid()) + "-" + std::to_string(serial++) + "-" +
-           std::to_string(clock % 1000000) + ".tmp";
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;  // errno is EEXIST
-}
-
 }  // namespace
 
 std::string missing_cells(const engine::EvaluatedGrid& e, std::string_view what) {
@@ -56,55 +39,137 @@ std::string missing_cells(const engine::EvaluatedGrid& e, std::string_view what)
   return "";
 }
 
-OutputFile::OutputFile(const std::string& path) {
+Target Target::with_ending(const std::string& ending) const {
+  Target t = *this;
+  t.name = maps::with_ending(name, ending);
+  return t;
+}
+
+OutputFile::OutputFile(const Target& target) : target_(target) {
+  if (target_.folder != nullptr)
+    start_in_folder();
+  else
+    start_at_path();
+}
+
+void OutputFile::fail(std::string why) {
+  if (why_.empty()) why_ = why.empty() ? "an unknown failure" : std::move(why);
+}
+
+// A name in an output folder: only a regular file of that name, or none, is
+// replaced; the hidden file is made beside it without following anything.
+void OutputFile::start_in_folder() {
+  at_ = target_.folder->fd();
+  target_name_ = target_.name;
+  if (at_ < 0) return fail("the output folder is not open");
+  if (!is_plain_name(target_name_)) return fail("a study's output names hold no folder");
+  struct stat st {};
+  const bool exists = ::fstatat(at_, target_name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+  if (exists && S_ISLNK(st.st_mode)) return fail("it is a symbolic link, which a study's outputs do not follow");
+  if (exists && !S_ISREG(st.st_mode)) return fail("it is not a regular file");
+  int fd = -1;
+  for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
+    temporary_ = temporary_name(target_name_);
+    fd = ::openat(at_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) {
+    temporary_.clear();
+    return fail(last_error());
+  }
+  slot_ = note_temporary(at_, temporary_);
+  if (exists) ::fchmod(fd, st.st_mode & 0777);  // the new file keeps the old one's mode
+  file_ = ::fdopen(fd, "wb");
+  if (file_ == nullptr) {
+    fail(last_error());
+    ::close(fd);
+  }
+}
+
+// A path as given: a link's target is replaced, a device or FIFO written.
+void OutputFile::start_at_path() {
+  at_ = AT_FDCWD;
+  const std::string& path = target_.name;
   struct stat st {};
   const bool exists = ::stat(path.c_str(), &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) {  // a device, a FIFO (or a folder, which fails here)
     file_ = std::fopen(path.c_str(), "wb");
-    if (file_ == nullptr) error_ = last_error();
+    if (file_ == nullptr) fail(last_error());
     return;
   }
-  target_ = link_target(path);
-  const int fd = create_beside(target_, temporary_);
+  target_name_ = link_target(path);
+  const std::size_t slash = target_name_.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "" : target_name_.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? target_name_ : target_name_.substr(slash + 1);
+  int fd = -1;
+  for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
+    temporary_ = folder + temporary_name(base);
+    fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
   if (fd < 0) {
-    error_ = last_error();
     temporary_.clear();
-    return;
+    return fail(last_error());
   }
+  slot_ = note_temporary(AT_FDCWD, temporary_);
   if (exists) ::fchmod(fd, st.st_mode & 07777);  // the new file keeps the old one's mode
   file_ = ::fdopen(fd, "wb");
   if (file_ == nullptr) {
-    error_ = last_error();
+    fail(last_error());
     ::close(fd);
   }
 }
 
 OutputFile::~OutputFile() {
   if (file_ != nullptr) std::fclose(file_);
-  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  if (!temporary_.empty()) ::unlinkat(at_, temporary_.c_str(), 0);
+  forget_temporary(slot_);
 }
 
 bool OutputFile::write(const void* data, std::size_t size) {
-  if (error_ != 0) return false;
-  if (std::fwrite(data, 1, size, file_) != size) error_ = last_error();
-  return error_ == 0;
+  if (!why_.empty() || file_ == nullptr) return false;
+  if (std::fwrite(data, 1, size, file_) != size) return fail(last_error()), false;
+  bytes_ += size;
+  sha_.add(data, size);
+  return true;
+}
+
+// The hidden file complete and on the disk: renamed into place.
+std::string OutputFile::put_in_place() {
+  struct stat st {};
+  if (::fstat(::fileno(file_), &st) != 0) return last_error();
+  // Some writers do not report every failed write; the size tells.
+  if (static_cast<std::uint64_t>(st.st_size) != bytes_)
+    return "only " + std::to_string(st.st_size) + " of " + std::to_string(bytes_) + " bytes reached the disk";
+  return "";
 }
 
 std::string OutputFile::finish() {
   if (file_ != nullptr) {
-    if (std::fflush(file_) != 0 && error_ == 0) error_ = last_error();
+    if (std::fflush(file_) != 0) fail(last_error());
     // On the disk before it takes the old file's place: a failure to store it
     // (a full disk found late, an I/O error) is one of this file's.
-    if (!temporary_.empty() && error_ == 0 && ::fsync(::fileno(file_)) != 0) error_ = last_error();
-    if (std::fclose(file_) != 0 && error_ == 0) error_ = last_error();
+    if (!temporary_.empty() && why_.empty() && ::fsync(::fileno(file_)) != 0) fail(last_error());
+    if (!temporary_.empty() && why_.empty())
+      if (std::string short_file = put_in_place(); !short_file.empty()) fail(short_file);
+    if (std::fclose(file_) != 0) fail(last_error());
     file_ = nullptr;
   }
   if (!temporary_.empty()) {
-    if (error_ == 0 && std::rename(temporary_.c_str(), target_.c_str()) != 0) error_ = last_error();
-    if (error_ != 0) ::unlink(temporary_.c_str());
+    if (why_.empty() && ::renameat(at_, temporary_.c_str(), at_, target_name_.c_str()) != 0) fail(last_error());
+    if (!why_.empty()) ::unlinkat(at_, temporary_.c_str(), 0);
     temporary_.clear();
+    forget_temporary(slot_);
+    slot_ = -1;
   }
-  return error_ == 0 ? "" : std::strerror(error_);
+  if (why_.empty() && target_.folder != nullptr) target_.folder->record({target_.name, sha_.hex(), bytes_});
+  return why_;
+}
+
+std::string write_whole_file(const Target& target, std::string_view bytes) {
+  OutputFile file(target);
+  file.write(bytes);
+  return file.finish();
 }
 
 }  // namespace maps

@@ -84,7 +84,7 @@ std::optional<PlotFormat> plot_format_of(std::string_view path) {
   return std::nullopt;
 }
 
-std::string write_plot(const std::string& path, PlotFormat format, const engine::EvaluatedGrid& e,
+std::string write_plot(const Target& target, PlotFormat format, const engine::EvaluatedGrid& e,
                        const PlotOptions& options) {
   using picture::Context;
   using picture::Surface;
@@ -95,7 +95,7 @@ std::string write_plot(const std::string& path, PlotFormat format, const engine:
   if (!l.levels.empty() && e.NX >= 2 && e.NY >= 2)
     if (std::string problem = gdal_module_problem(); !problem.empty()) return problem;
 
-  OutputFile sink(path);
+  OutputFile sink(target);
 
   cairo_status_t status = CAIRO_STATUS_SUCCESS;
   if (format == PlotFormat::kPng) {

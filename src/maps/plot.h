@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "maps/output_file.h"
 #include "engine/drawdown_grid.h"
 #include "maps/colour_scale.h"
 
@@ -122,9 +123,9 @@ struct PlotLayout {
 PlotLayout plot_layout(const engine::EvaluatedGrid& e, const PlotOptions& options = {},
                        PlotFormat format = PlotFormat::kSvg);
 
-/// Draws the picture of `e` to `path` in `format`, replacing the file. Returns
+/// Draws the picture of `e` to `target` in `format`, replacing the file. Returns
 /// "" on success, or why the picture was not written (the reason alone).
-std::string write_plot(const std::string& path, PlotFormat format, const engine::EvaluatedGrid& e,
+std::string write_plot(const Target& target, PlotFormat format, const engine::EvaluatedGrid& e,
                        const PlotOptions& options = {});
 
 }  // namespace maps

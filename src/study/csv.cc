@@ -97,9 +97,13 @@ std::optional<double> parse_number(std::string_view field) {
 }
 
 std::string csv_field(std::string_view field) {
-  if (field.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(field);
+  // A spreadsheet takes a cell that begins with one of these as a formula
+  // (=HYPERLINK(...)): a leading apostrophe makes it show the text.
+  const bool formula = !field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos;
+  std::string text = formula ? "'" + std::string(field) : std::string(field);
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string s = "\"";
-  for (char c : field) {
+  for (char c : text) {
     if (c == '"') s += '"';
     s += c;
   }

@@ -34,8 +34,10 @@ std::vector<CsvRecord> parse_csv(std::string_view text);
 /// value beyond double's range.
 std::optional<double> parse_number(std::string_view field);
 
-/// `field` as a CSV field: quoted (quotes doubled) when it holds a comma, a
-/// quote, a CR or an LF, as it is otherwise.
+/// `field` as a CSV field: with an apostrophe before it when it begins with
+/// '=', '+', '-', '@', a tab or a CR (so that a spreadsheet shows it as text
+/// rather than evaluate it as a formula); then quoted (quotes doubled) when it
+/// holds a comma, a quote, a CR or an LF, as it is otherwise.
 std::string csv_field(std::string_view field);
 
 }  // namespace study

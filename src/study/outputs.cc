@@ -9,6 +9,8 @@
 #include "maps/grid_file.h"
 #include "maps/shortest_text.h"
 #include "study/csv.h"
+#include "study/manifest.h"
+#include "outputs/request.h"
 
 namespace study {
 namespace {
@@ -37,59 +39,58 @@ std::string single_text(float v) {
   return maps::esri_value_text(v);
 }
 
-std::string time_file_name(const Study& s, const std::string& name, double t) {
-  if (s.times.size() < 2) return name;
-  const fs::path path(name);
-  fs::path renamed = path.parent_path() / (path.stem().string() + "_" + maps::shortest_text(t) + "d" + path.extension().string());
-  return renamed.string();
+outputs::Request request_of(const Study& s) {
+  outputs::Request r;
+  r.grid = s.output.grid;
+  r.contours = s.output.contours;
+  r.plots = s.output.plots;
+  r.series = s.output.series;
+  r.hydrographs = s.output.hydrographs;
+  r.with_crs = !s.crs.empty();
+  r.times = s.times;
+  return r;
 }
 
-bool grid_per_time(const Study& s) { return maps::grid_format_of(s.output.grid) != maps::GridFormat::kGeoTiff; }
+std::string time_file_name(const Study& s, const std::string& name, double t) {
+  return outputs::time_file_name(name, t, s.times.size() > 1);
+}
+
+bool grid_per_time(const Study& s) { return outputs::grid_per_time(request_of(s)); }
 
 std::string grid_file_name(const Study& s, double t) {
   return grid_per_time(s) ? time_file_name(s, s.output.grid, t) : s.output.grid;
 }
 
 std::string output_path(const Study& s, const std::string& name) {
+  if (s.output.folder.empty() || s.output.folder == ".") return name;
   return (fs::path(s.output.folder) / name).string();
 }
 
 std::vector<OutputFileName> output_files(const Study& s) {
+  static const char* const kWhat[] = {"the grid file", "the contours file", "the plot file", "the series file",
+                                      "the hydrographs file"};
   std::vector<OutputFileName> files;
-  auto add = [&](const std::string& what, const std::vector<std::string>& paths) {
-    for (const std::string& path : paths) files.push_back({what, path});
-  };
-  const Output& o = s.output;
-  if (const std::optional<maps::GridFormat> format = maps::grid_format_of(o.grid)) {
-    const std::size_t grids = grid_per_time(s) ? s.times.size() : 1;
-    for (std::size_t k = 0; k < grids; ++k)
-      add("the grid file", maps::grid_files(output_path(s, grid_file_name(s, s.times[k])), *format, !s.crs.empty()));
-  }
-  if (const std::optional<maps::VectorFormat> format = maps::vector_format_of(o.contours))
-    add("the contours file", maps::contour_files(output_path(s, o.contours), *format));
-  if (!o.plot.empty())
-    for (double t : s.times) files.push_back({"the plot file", output_path(s, time_file_name(s, o.plot, t))});
-  if (!s.output.series.empty()) files.push_back({"the series file", output_path(s, s.output.series)});
-  if (!s.output.hydrographs.empty()) files.push_back({"the hydrographs file", output_path(s, s.output.hydrographs)});
+  for (const outputs::PlannedFile& f : outputs::plan(request_of(s)))
+    files.push_back({kWhat[static_cast<int>(f.kind)], f.name, output_path(s, f.name)});
   return files;
 }
 
 std::optional<std::string> output_clash(const Study& s) {
   const std::vector<OutputFileName> files = output_files(s);
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    for (const std::string& input : s.inputs)
-      if (same_file(files[i].path, input))
-        return s.file + ": " + files[i].what + " '" + files[i].path + "' would replace the input file '" + input + "'";
-    for (std::size_t j = 0; j < i; ++j)
-      if (same_file(files[i].path, files[j].path))
-        return s.file + ": " + files[i].what + " and " + files[j].what + " are the same file '" + files[i].path + "'";
-  }
-  return std::nullopt;
+  for (const OutputFileName& f : files)
+    if (f.name == kManifestName)
+      return s.file + ": " + f.what + " '" + f.path + "' would replace the output folder's manifest";
+  std::vector<std::string> paths;
+  for (const OutputFileName& f : files) paths.push_back(f.path);
+  const std::optional<outputs::Clash> clash = outputs::first_clash(paths, s.inputs, same_file);
+  if (!clash) return std::nullopt;
+  const OutputFileName& f = files[clash->file];
+  if (clash->taken)
+    return s.file + ": " + f.what + " '" + f.path + "' would replace the input file '" + s.inputs[*clash->taken] + "'";
+  return s.file + ": " + f.what + " and " + files[*clash->earlier].what + " are the same file '" + f.path + "'";
 }
 
-bool keeps_every_grid(const Study& s) {
-  return (!s.output.grid.empty() && !grid_per_time(s)) || !s.output.contours.empty() || !s.output.plot.empty();
-}
+bool keeps_every_grid(const Study& s) { return outputs::takes_every_time(request_of(s)); }
 
 std::vector<engine::Well> wells_at(const Study& s, double t) {
   std::vector<engine::Well> wells;

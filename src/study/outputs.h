@@ -10,6 +10,7 @@
 
 #include "engine/drawdown_grid.h"
 #include "maps/plot.h"
+#include "outputs/request.h"
 #include "study/study.h"
 
 namespace study {
@@ -24,6 +25,10 @@ std::string single_text(float v);
 /// ("drawdown.asc" at 30 days: "drawdown_30d.asc").
 std::string time_file_name(const Study& s, const std::string& name, double t);
 
+/// The study's outputs as the outputs' request: its [output] names, whether
+/// it has a CRS, its times.
+outputs::Request request_of(const Study& s);
+
 /// Whether the grid is one ESRI ASCII grid per time (else one GeoTIFF, a band
 /// per time).
 bool grid_per_time(const Study& s);
@@ -35,9 +40,11 @@ std::string grid_file_name(const Study& s, double t);
 /// `name` in the output folder.
 std::string output_path(const Study& s, const std::string& name);
 
-/// One file the study writes: what it is ("the grid file", ...) and its path.
+/// One file the study writes: what it is ("the grid file", ...), its name in
+/// the output folder, and its path (output_path of the name).
 struct OutputFileName {
   std::string what;
+  std::string name;
   std::string path;
 };
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "maps/output_file.h"
 #include "study/evaluation.h"
 #include "study/study.h"
 
@@ -19,7 +20,7 @@ ExactWellFunction exact_well_function();
 /// .pdf), titled with the study's title: maps::write_hydrographs. values[i][k]
 /// is receptor i's drawdown at times[k]. Returns "" on success, or why the
 /// picture was not written (the reason alone).
-std::string write_hydrographs(const std::string& path, const Study& s, const std::vector<double>& times,
+std::string write_hydrographs(const maps::Target& target, const Study& s, const std::vector<double>& times,
                               const std::vector<std::vector<float>>& values);
 
 }  // namespace study

@@ -20,7 +20,9 @@
 #include "maps/contour.h"
 #include "maps/contour_layer.h"
 #include "maps/grid_file.h"
+#include "maps/output_folder.h"
 #include "maps/plot.h"
+#include "maps/sha256.h"
 #include "maps/shortest_text.h"
 #include "study/console.h"
 #include "study/csv.h"
@@ -137,15 +139,16 @@ class Reader {
 
     if (const toml::node* n = root.get("well"))
       for (const auto& [t, where] : tables(*n, "well")) read_well(*t, where, s);
-    if (const toml::node* n = root.get("wells_file")) read_wells_file(csv_path(file_name(*n, "wells_file")), s);
+    if (const toml::node* n = root.get("wells_file")) read_wells_file(csv_path(inner_path(*n, "wells_file")), s);
     if (const toml::node* n = root.get("receptor"))
       for (const auto& [t, where] : tables(*n, "receptor")) read_receptor(*t, where, s);
     if (const toml::node* n = root.get("receptors_file"))
-      read_receptors_file(csv_path(file_name(*n, "receptors_file")), s);
+      read_receptors_file(csv_path(inner_path(*n, "receptors_file")), s);
     if (s.wells.empty())
       throw StudyError{file_ + ": the study has no wells: give [[well]] tables or a wells_file"};
 
-    s.output.folder = folder_.empty() ? "." : folder_.string();
+    s.output.base = folder_.empty() ? "." : folder_.string();
+    s.output.folder = s.output.base;
     s.output.series_times = s.times;
     if (const toml::node* n = root.get("output")) read_output(table(*n, "output"), s);
     check_positions(s);
@@ -230,6 +233,25 @@ class Reader {
     if (name.empty()) fail(n, in_quotes(key) + " must name a file, not be empty");
     for (char c : name)
       if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) fail(n, in_quotes(key) + " holds a control character");
+    return name;
+  }
+
+  // A file or folder the study names: relative to the study file's folder and
+  // inside it (no '..' that leaves it).
+  std::string inner_path(const toml::node& n, std::string_view key) const {
+    const std::string name = file_name(n, key);
+    if (!maps::stays_within(name))
+      fail(n, in_quotes(key) + " must lie inside the study file's folder (a relative name without '..' that leaves it), not " +
+                  in_quotes(name));
+    return name;
+  }
+
+  // An output's name: a plain file name in the output folder.
+  std::string output_name(const toml::node& n, std::string_view key) const {
+    const std::string name = file_name(n, key);
+    if (!maps::is_plain_name(name))
+      fail(n, in_quotes(key) + " must be a plain file name in the output folder (no '/'; set the folder with 'folder'), not " +
+                  in_quotes(name));
     return name;
   }
 
@@ -518,30 +540,30 @@ class Reader {
   void read_output(const toml::table& t, Study& s) const {
     check_keys(t, kOutputKeys, "in [output]");
     Output& o = s.output;
-    if (const toml::node* n = t.get("folder")) o.folder = (folder_ / file_name(*n, "folder")).string();
+    if (const toml::node* n = t.get("folder")) {
+      o.relative = fs::path(inner_path(*n, "folder")).lexically_normal().string();
+      if (o.relative.empty()) o.relative = ".";
+      o.folder = (folder_ / o.relative).lexically_normal().string();
+    }
     if (const toml::node* n = t.get("grid")) {
-      o.grid = file_name(*n, "grid");
+      o.grid = output_name(*n, "grid");
       if (!maps::grid_format_of(o.grid))
         fail(*n, "'grid' must name a " + std::string(maps::kGridEndings) + " file, not " + in_quotes(o.grid));
     }
     if (const toml::node* n = t.get("contours")) {
-      o.contours = file_name(*n, "contours");
+      o.contours = output_name(*n, "contours");
       if (!maps::vector_format_of(o.contours))
         fail(*n, "'contours' must name a " + std::string(maps::kVectorEndings) + " file, not " + in_quotes(o.contours));
     }
-    if (const toml::node* n = t.get("plot")) {
-      o.plot = file_name(*n, "plot");
-      if (!maps::plot_format_of(o.plot))
-        fail(*n, "'plot' must name a .png, .svg or .pdf file, not " + in_quotes(o.plot));
-    }
+    if (const toml::node* n = t.get("plot")) o.plots = plot_names(*n);
     if (const toml::node* n = t.get("levels")) {
-      if (o.contours.empty() && o.plot.empty()) fail(*n, "'levels' are for 'contours' and 'plot', and neither is given");
+      if (o.contours.empty() && o.plots.empty()) fail(*n, "'levels' are for 'contours' and 'plot', and neither is given");
       o.levels = levels(*n);
     }
     read_picture_settings(t, o);
-    if (const toml::node* n = t.get("series")) o.series = file_name(*n, "series");
+    if (const toml::node* n = t.get("series")) o.series = output_name(*n, "series");
     if (const toml::node* n = t.get("hydrographs")) {
-      o.hydrographs = file_name(*n, "hydrographs");
+      o.hydrographs = output_name(*n, "hydrographs");
       if (!maps::plot_format_of(o.hydrographs))
         fail(*n, "'hydrographs' must name a .png, .svg or .pdf file, not " + in_quotes(o.hydrographs));
     }
@@ -559,6 +581,20 @@ class Reader {
     if (!o.series.empty() && !receptors) fail(*t.get("series"), "'series' needs receptors, and the study has none");
     if (!o.hydrographs.empty() && !receptors)
       fail(*t.get("hydrographs"), "'hydrographs' needs receptors, and the study has none");
+  }
+
+  // The pictures: a name, or an array of distinct names, each .png, .svg or .pdf.
+  std::vector<std::string> plot_names(const toml::node& n) const {
+    std::vector<std::string> names;
+    if (const toml::array* a = n.as_array()) {
+      if (a->empty()) fail(n, "'plot' must name a picture or a list of pictures, not an empty array");
+      for (const toml::node& e : *a) names.push_back(output_name(e, "plot"));
+    } else {
+      names.push_back(output_name(n, "plot"));
+    }
+    for (const std::string& name : names)
+      if (!maps::plot_format_of(name)) fail(n, "'plot' must name a .png, .svg or .pdf file, not " + in_quotes(name));
+    return names;
   }
 
   // Contour levels: an array of distinct numbers of feet, kept in increasing order.
@@ -582,12 +618,13 @@ class Reader {
 
   // The picture's range, page and dpi, each only with a picture of its kind.
   void read_picture_settings(const toml::table& t, Output& o) const {
-    const std::optional<maps::PlotFormat> format = maps::plot_format_of(o.plot);
     auto needs_plot = [&](const toml::node& n, std::string_view key, std::optional<maps::PlotFormat> kind,
                           std::string_view ending) {
-      if (o.plot.empty()) fail(n, in_quotes(key) + " is for 'plot', which is not given");
-      if (kind && format != kind)
-        fail(n, in_quotes(key) + " is for a " + std::string(ending) + " plot, not " + in_quotes(o.plot));
+      if (o.plots.empty()) fail(n, in_quotes(key) + " is for 'plot', which is not given");
+      if (kind && std::none_of(o.plots.begin(), o.plots.end(),
+                               [&](const std::string& p) { return maps::plot_format_of(p) == kind; }))
+        fail(n, in_quotes(key) + " is for a " + std::string(ending) + " plot, not " +
+                    (o.plots.size() == 1 ? in_quotes(o.plots.front()) : "any of the pictures of 'plot'"));
     };
     if (const toml::node* n = t.get("range")) {
       needs_plot(*n, "range", std::nullopt, "");
@@ -739,8 +776,27 @@ Study read_study_file(const std::string& file, std::atomic<std::uint64_t>* rows)
   std::string why;
   const std::optional<std::string> text = read_file(file, why, kLargestStudyFile);
   if (!text) throw StudyError{"cannot read the study file " + in_quotes(file) + ": " + why};
-  const ReadFile csv = [](const std::string& path, std::string& csv_why) { return read_file(path, csv_why); };
-  return read_study(*text, file, csv, rows);
+  // The CSV files must lie inside the study file's folder also after their
+  // links are followed: a study received from someone else reads nothing
+  // beside it.
+  std::error_code ec;
+  const fs::path folder = fs::weakly_canonical(fs::absolute(file, ec).parent_path(), ec);
+  std::map<std::string, std::string> digests{{file, maps::sha256_hex(*text)}};
+  const ReadFile inside = [&](const std::string& path, std::string& reason) -> std::optional<std::string> {
+    std::error_code e;
+    const fs::path real = fs::weakly_canonical(fs::absolute(path, e), e);
+    const auto [end, at] = std::mismatch(folder.begin(), folder.end(), real.begin(), real.end());
+    if (e || end != folder.end() || at == real.end()) {
+      reason = "it lies outside the study file's folder";
+      return std::nullopt;
+    }
+    std::optional<std::string> bytes = read_file(path, reason);
+    if (bytes) digests[path] = maps::sha256_hex(*bytes);
+    return bytes;
+  };
+  Study s = read_study(*text, file, inside, rows);
+  for (const std::string& input : s.inputs) s.input_digests.push_back(digests[input]);
+  return s;
 }
 
 }  // namespace study

@@ -1,8 +1,12 @@
 #include "study/run_study.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <new>
 #include <optional>
@@ -17,9 +21,11 @@
 #include "maps/grid_file.h"
 #include "maps/plot.h"
 #include "maps/output_file.h"
+#include "maps/temporaries.h"
 #include "maps/shortest_text.h"
 #include "study/console.h"
 #include "study/evaluation.h"
+#include "study/manifest.h"
 #include "study/outputs.h"
 #include "study/plug_ins.h"
 #include "study/reader.h"
@@ -28,8 +34,7 @@
 namespace study {
 namespace {
 
-// One line on standard error; control characters (from a file name given on
-// the command line, say) are shown as escapes.
+// One line on standard error, control characters shown as escapes.
 void complain(const std::string& line) { base::complain(line); }
 
 // A line on the terminal, nothing otherwise.
@@ -38,7 +43,7 @@ class Stages {
   explicit Stages(bool terminal) : terminal_(terminal) {}
   void say(const std::string& line) const {
     if (!terminal_) return;
-    std::fprintf(stdout, "%s\n", one_line(line).c_str());
+    std::fprintf(stdout, "%s\n", line.c_str());
     std::fflush(stdout);
   }
   bool terminal() const { return terminal_; }
@@ -64,12 +69,17 @@ struct Prepared {
   std::optional<maps::Crs> crs;  // the study's CRS as GDAL reads it
 };
 
-Prepared prepare(const std::string& file, const engine::Options& engine) {
+Prepared prepare(const std::string& file, const engine::Options& engine,
+                 const std::optional<std::string>& output_folder) {
   Prepared p;
   {
     // A study that takes more than a second to read shows its rows so far.
     Progress progress(stdout, isatty(STDOUT_FILENO) == 1, "reading " + one_line(file), 0, 0);
     p.study = read_study_file(file, &progress.done);
+  }
+  if (output_folder) {
+    p.study.output.folder = *output_folder;
+    p.study.output.folder_given = true;
   }
   p.how.well_function = p.study.output.well_function;
   p.how.engine = engine;
@@ -86,44 +96,217 @@ Prepared prepare(const std::string& file, const engine::Options& engine) {
   return p;
 }
 
-// The outputs made from the grids of all times: the GeoTIFF, the contour
-// layer, a picture per time.
-template <typename Write>
-void write_maps(const Study& s, std::span<const engine::EvaluatedGrid> evaluated, const maps::Crs* crs,
-                bool folder_ready, const Write& write) {
-  if (!folder_ready) return;
+// The study's output folder, opened once, locked, cleared of what a killed
+// run left, and its manifest begun; the files written and the lines told on
+// standard error, for the manifest.
+class Outputs {
+ public:
+  Outputs(const Study& s, const Stages& stages) : s_(s), stages_(stages) {}
+
+  // Opens the folder when the study writes files. kExitBusy when another
+  // study or run writes into it (nothing is written then), else 0 or
+  // kExitExtraOutput when it cannot be opened.
+  int open() {
+    started_ = std::time(nullptr);
+    if (output_files(s_).empty()) return base::kExitSuccess;
+    const std::string why = s_.output.folder_given ? folder_.open_given(s_.output.folder)
+                                                   : folder_.open_below(s_.output.base, s_.output.relative);
+    if (!why.empty()) {
+      tell("cannot open the output folder '" + s_.output.folder + "': " + why);
+      return base::kExitExtraOutput;
+    }
+    if (!folder_.lock()) {
+      complain("another study or run is writing into the output folder '" + s_.output.folder +
+               "'; nothing was written");
+      return base::kExitBusy;
+    }
+    ready_ = true;
+    folder_.remove_stale_temporaries();
+    previous_ = previous_outputs();
+    ::unlinkat(folder_.fd(), std::string(kManifestName).c_str(), 0);
+    maps::remove_temporaries_on_signals();
+    return base::kExitSuccess;
+  }
+
+  bool ready() const { return ready_; }
+
+  // The file `name` in the folder.
+  maps::Target target(const std::string& name) { return maps::Target(folder_, name); }
+
+  // Reports the writing of `name`: a stage line, or a line on standard error
+  // and the status kExitExtraOutput.
+  void wrote(const std::string& what, const std::string& name, const std::string& why) {
+    if (why.empty()) return stages_.say("wrote " + folder_.shown(name));
+    tell("cannot write " + what + " '" + folder_.shown(name) + "': " + why);
+  }
+
+  // A warning: one line on standard error, kept for the manifest; the status
+  // does not change.
+  void warn(const std::string& line) {
+    complain("warning: " + line);
+    warnings_.push_back("warning: " + one_line(line));
+  }
+
+  // One line on standard error, kept for the manifest.
+  void tell(const std::string& line) {
+    complain(line);
+    warnings_.push_back(one_line(line));
+    status_ = base::kExitExtraOutput;
+  }
+
+  // Removes the outputs of the previous manifest that this study does not
+  // write, then writes the manifest; the exit status of the outputs.
+  int finish() {
+    if (!ready_) return status_;
+    remove_stale();
+    Manifest m;
+    m.version = std::string(base::kVersionLine);
+    for (std::size_t k = 0; k < s_.inputs.size(); ++k)
+      m.inputs.push_back({s_.inputs[k], k < s_.input_digests.size() ? s_.input_digests[k] : "", 0});
+    m.outputs = folder_.written();
+    m.warnings = warnings_;
+    m.started = utc_time(started_);
+    m.ended = utc_time(std::time(nullptr));
+    const std::string name(kManifestName);
+    if (std::string why = maps::write_whole_file(target(name), manifest_text(m)); !why.empty())
+      tell("cannot write the manifest '" + folder_.shown(name) + "': " + why);
+    return status_;
+  }
+
+ private:
+  std::vector<std::string> previous_outputs() const {
+    const int fd = ::openat(folder_.fd(), std::string(kManifestName).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::string text;
+    char block[1 << 14];
+    for (ssize_t n; (n = ::read(fd, block, sizeof block)) > 0 && text.size() < (1u << 26);) text.append(block, n);
+    ::close(fd);
+    return listed_outputs(text);
+  }
+
+  void remove_stale() {
+    std::vector<std::string> planned;
+    for (const OutputFileName& f : output_files(s_)) planned.push_back(f.name);
+    for (const std::string& name : previous_) {
+      if (!is_output_name(name) || std::find(planned.begin(), planned.end(), name) != planned.end()) continue;
+      struct stat st {};
+      if (::fstatat(folder_.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+          ::unlinkat(folder_.fd(), name.c_str(), 0) == 0)
+        stages_.say("removed " + folder_.shown(name) + " of an earlier study");
+    }
+  }
+
+  const Study& s_;
+  const Stages& stages_;
+  maps::OutputFolder folder_;
+  bool ready_ = false;
+  int status_ = base::kExitSuccess;
+  std::time_t started_ = 0;
+  std::vector<std::string> previous_;
+  std::vector<std::string> warnings_;
+};
+
+// The outputs made from the grids of all times, as planned: the GeoTIFF, the
+// contour layer, each picture of each time.
+void write_maps(const Study& s, const std::vector<outputs::PlannedFile>& plan,
+                std::span<const engine::EvaluatedGrid> evaluated, const maps::Crs* crs, Outputs& out) {
+  if (!out.ready()) return;
   const Output& o = s.output;
-  if (!o.grid.empty() && !grid_per_time(s)) {
-    const std::string path = output_path(s, o.grid);
-    write("the grid file", path, maps::write_grid(path, maps::GridFormat::kGeoTiff, evaluated, crs));
-  }
-  if (const std::optional<maps::VectorFormat> format = maps::vector_format_of(o.contours)) {
-    const std::string path = output_path(s, o.contours);
-    const std::vector<double> levels = maps::levels_for(evaluated, o.levels);
-    write("the contours file", path, maps::write_contour_layer(path, *format, evaluated, levels, crs));
-  }
-  if (const std::optional<maps::PlotFormat> format = maps::plot_format_of(o.plot)) {
-    const maps::PlotOptions options = plot_options(s, evaluated);
-    for (std::size_t k = 0; k < s.times.size(); ++k) {
-      const std::string path = output_path(s, time_file_name(s, o.plot, s.times[k]));
-      write("the plot file", path, maps::write_plot(path, *format, evaluated[k], options));
+  std::optional<maps::PlotOptions> options;  // made once, for the first picture
+  for (const outputs::PlannedFile& f : plan) {
+    if (f.beside) continue;  // written with its output's own file
+    if (f.kind == outputs::Kind::kGrid && !grid_per_time(s)) {
+      out.wrote("the grid file", f.name,
+                maps::write_grid(out.target(f.name), maps::GridFormat::kGeoTiff, evaluated, crs));
+    } else if (f.kind == outputs::Kind::kContours) {
+      const std::vector<double> levels = maps::levels_for(evaluated, o.levels);
+      const maps::VectorFormat format = maps::vector_format_of(f.name).value_or(maps::VectorFormat::kGeoPackage);
+      out.wrote("the contours file", f.name,
+                maps::write_contour_layer(out.target(f.name), format, evaluated, levels, crs));
+    } else if (f.kind == outputs::Kind::kPlot) {
+      if (!options) options = plot_options(s, evaluated);
+      const maps::PlotFormat format = maps::plot_format_of(f.name).value_or(maps::PlotFormat::kPng);
+      out.wrote("the plot file", f.name, maps::write_plot(out.target(f.name), format, evaluated[f.time], *options));
     }
   }
 }
 
+// The series and the hydrographs.
+void write_series(const Study& s, const std::vector<std::vector<float>>& series, Outputs& out) {
+  if (!out.ready()) return;
+  if (!s.output.series.empty())
+    out.wrote("the series file", s.output.series,
+              maps::write_whole_file(out.target(s.output.series), series_text(s, s.output.series_times, series)));
+  if (!s.output.hydrographs.empty())
+    out.wrote("the hydrographs file", s.output.hydrographs,
+              write_hydrographs(out.target(s.output.hydrographs), s, s.output.series_times, series));
+}
+
+
+// What the grids of a study leave for its summary.
+struct GridResults {
+  std::vector<GridLargest> largest;          // per time
+  std::vector<std::vector<float>> well_nodes;  // by the rule: [well][time], the node nearest each well
+};
+
+// The grids of every time evaluated, the grid files of each time written as
+// it is done, then the outputs of all times; the largest cell of each time.
+GridResults evaluate_and_write(const Study& s, const Evaluation& how, const maps::Crs* crs, const Stages& stages,
+                               Outputs& out) {
+  const std::vector<outputs::PlannedFile> plan = outputs::plan(request_of(s));
+  // One grid serves every time, unless an output takes all times together.
+  const std::size_t kept = keeps_every_grid(s) ? s.times.size() : 1;
+  std::vector<engine::DrawdownGrid> grids;
+  for (std::size_t k = 0; k < kept; ++k) grids.emplace_back(s.grid.columns, s.grid.rows);
+  std::vector<std::vector<engine::Well>> wells(s.times.size());
+  std::vector<engine::EvaluatedGrid> evaluated;
+  GridResults results;
+  if (how.well_function == WellFunction::rule) results.well_nodes.resize(s.wells.size());
+  // The bar counts node-term evaluations over all the study's grids.
+  const std::uint64_t nodes = static_cast<std::uint64_t>(s.grid.columns) * static_cast<std::uint64_t>(s.grid.rows);
+  std::uint64_t total = 0, before = 0;
+  for (double t : s.times) total += nodes * terms_at(s, t).size();
+  for (std::size_t k = 0; k < s.times.size(); ++k) {
+    const double t = s.times[k];
+    engine::DrawdownGrid& DD = grids[kept == 1 ? 0 : k];
+    const std::vector<Term> terms = terms_at(s, t);
+    const std::string label = "grid at day " + maps::shortest_text(t);
+    stages.say(label + ": " + plural(terms.size(), "well term", "well terms"));
+    {
+      Progress progress(stdout, stages.terminal(), label, before, total);
+      engine::zero_grid(DD, s.grid.columns, s.grid.rows);
+      add_terms(DD, s, terms, how, &progress.done);
+    }
+    before += nodes * terms.size();
+    results.largest.push_back(grid_largest(DD, s.grid));
+    for (std::size_t j = 0; j < results.well_nodes.size(); ++j) {
+      const Node n = nearest_node(s.grid, s.wells[j].x, s.wells[j].y);
+      results.well_nodes[j].push_back(DD(n.c, n.r));
+    }
+    wells[k] = wells_at(s, t);
+    const engine::EvaluatedGrid e = evaluated_grid(s, t, DD, wells[k]);
+    if (kept > 1) evaluated.push_back(e);  // only outputs of all times read them, and then each has its grid
+    if (grid_per_time(s) && out.ready())
+      for (const outputs::PlannedFile& f : plan)
+        if (f.kind == outputs::Kind::kGrid && !f.beside && f.time == k)
+          out.wrote("the grid file", f.name,
+                    maps::write_grid(out.target(f.name), maps::GridFormat::kEsriAscii, {&e, 1}, crs));
+  }
+  if (kept > 1) write_maps(s, plan, evaluated, crs, out);
+  return results;
+}
 }  // namespace
 
-int run_study(const std::string& file, const engine::Options& engine) {
+int run_study(const std::string& file, const engine::Options& engine, const std::optional<std::string>& output_folder) {
   Prepared p;
   try {
-    p = prepare(file, engine);
+    p = prepare(file, engine, output_folder);
   } catch (const StudyError& e) {
     complain(e.message);
     return base::kExitUsage;
   }
   const Study& s = p.study;
   const Stages stages(isatty(STDOUT_FILENO) == 1);
-  int status = base::kExitSuccess;
 
   std::size_t steps = 0;
   for (const Well& w : s.wells) steps += w.steps.size();
@@ -134,103 +317,30 @@ int run_study(const std::string& file, const engine::Options& engine) {
              days_list(s.times) + ", " +
              (p.how.well_function == WellFunction::exact ? "exact well function" : "the rule's well function"));
 
-  // Output folder: created when the study writes files.
-  const std::vector<OutputFileName> files = output_files(s);
-  bool folder_ready = true;
-  if (!files.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(s.output.folder, ec);
-    if (ec) {
-      complain("cannot create the output folder '" + s.output.folder + "': " + ec.message());
-      folder_ready = false;
-      status = base::kExitExtraOutput;
-    }
-  }
-  auto write = [&](const std::string& what, const std::string& path, const std::string& why) {
-    if (why.empty()) {
-      stages.say("wrote " + path);
-    } else {
-      complain("cannot write " + what + " '" + path + "': " + why);
-      status = base::kExitExtraOutput;
-    }
-  };
-
+  Outputs out(s, stages);
+  if (out.open() == base::kExitBusy) return base::kExitBusy;
   try {
     if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.output.series_times));
     const std::vector<std::vector<float>> series = receptor_series(s, s.output.series_times, p.how);
-
-    // One grid serves every time, unless an output takes all times together.
-    const std::size_t kept = keeps_every_grid(s) ? s.times.size() : 1;
-    std::vector<engine::DrawdownGrid> grids;
-    for (std::size_t k = 0; k < kept; ++k) grids.emplace_back(s.grid.columns, s.grid.rows);
-    std::vector<std::vector<engine::Well>> wells;
-    std::vector<engine::EvaluatedGrid> evaluated;
-    std::vector<GridLargest> largest;
-    // By the rule: each well's nearest node at each time, checked against the
-    // true well function at the end.
-    const bool by_rule = p.how.well_function == WellFunction::rule;
-    std::vector<std::vector<float>> well_nodes(by_rule ? s.wells.size() : 0);
-    const maps::Crs* crs = p.crs ? &*p.crs : nullptr;
-    // The bar counts node-term evaluations over all the study's grids.
-    const std::uint64_t nodes = static_cast<std::uint64_t>(s.grid.columns) * static_cast<std::uint64_t>(s.grid.rows);
-    std::uint64_t total = 0, before = 0;
-    for (double t : s.times) total += nodes * terms_at(s, t).size();
-    for (std::size_t k = 0; k < s.times.size(); ++k) {
-      const double t = s.times[k];
-      engine::DrawdownGrid& DD = grids[kept == 1 ? 0 : k];
-      const std::vector<Term> terms = terms_at(s, t);
-      const std::string label = "grid at day " + maps::shortest_text(t);
-      stages.say(label + ": " + plural(terms.size(), "well term", "well terms"));
-      {
-        Progress progress(stdout, stages.terminal(), label, before, total);
-        engine::zero_grid(DD, s.grid.columns, s.grid.rows);
-        add_terms(DD, s, terms, p.how, &progress.done);
-      }
-      before += nodes * terms.size();
-      largest.push_back(grid_largest(DD, s.grid));
-      for (std::size_t j = 0; j < well_nodes.size(); ++j) {
-        const Node n = nearest_node(s.grid, s.wells[j].x, s.wells[j].y);
-        well_nodes[j].push_back(DD(n.c, n.r));
-      }
-      // (With one grid kept, the earlier times' views see the last time's
-      // cells; only outputs of all times read them, and those keep a grid each.)
-      wells.push_back(wells_at(s, t));
-      evaluated.push_back(evaluated_grid(s, t, DD, wells.back()));
-      if (!s.output.grid.empty() && grid_per_time(s) && folder_ready) {
-        const std::string path = output_path(s, grid_file_name(s, t));
-        write("the grid file", path, maps::write_grid(path, maps::GridFormat::kEsriAscii, {&evaluated.back(), 1}, crs));
-      }
-    }
-    write_maps(s, evaluated, crs, folder_ready, write);
-
-    if (!s.output.series.empty() && folder_ready) {
-      const std::string path = output_path(s, s.output.series);
-      maps::OutputFile out(path);
-      out.write(series_text(s, s.output.series_times, series));
-      write("the series file", path, out.finish());
-    }
-    if (!s.output.hydrographs.empty() && folder_ready) {
-      const std::string path = output_path(s, s.output.hydrographs);
-      write("the hydrographs file", path, write_hydrographs(path, s, s.output.series_times, series));
-    }
-
-    std::vector<std::string> warnings;
-    if (by_rule) warnings = rule_warnings(s, s.output.series_times, series, well_nodes, p.how.exact);
-    for (const std::string& w : warnings) complain("warning: " + w);
+    const GridResults grids = evaluate_and_write(s, p.how, p.crs ? &*p.crs : nullptr, stages, out);
+    write_series(s, series, out);
+    // By the rule, where it is off the true well function.
+    const std::vector<std::string> warnings =
+        p.how.well_function == WellFunction::exact
+            ? std::vector<std::string>{}
+            : rule_warnings(s, s.output.series_times, series, grids.well_nodes, p.how.exact);
+    for (const std::string& w : warnings) out.warn(w);
 
     if (stages.terminal()) std::fputc('\n', stdout);
-    const std::string summary = summary_text(s, s.output.series_times, series, largest, warnings);
+    const std::string summary = summary_text(s, s.output.series_times, series, grids.largest, warnings);
     std::fwrite(summary.data(), 1, summary.size(), stdout);
-    if (std::fflush(stdout) != 0) {
-      complain("cannot write the summary to standard output");
-      status = base::kExitExtraOutput;
-    }
+    if (std::fflush(stdout) != 0) out.tell("cannot write the summary to standard output");
   } catch (const std::bad_alloc&) {
     complain("the study ran out of memory (it needs about " +
              std::to_string(static_cast<long long>(memory_needed(s, engine.fast.threads) / (1024 * 1024))) + " MiB)");
     return base::kExitLimit;
   }
-  return status;
+  return out.finish();
 }
 
 }  // namespace study

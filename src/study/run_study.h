@@ -2,6 +2,7 @@
 // outputs, show the summary.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "engine/evaluate.h"
@@ -17,6 +18,7 @@ namespace study {
 /// (after a line per stage and progress bars when it is a terminal). An
 /// output that cannot be written gets a line on standard error and the status
 /// base::kExitExtraOutput; the other outputs are still written.
-int run_study(const std::string& file, const engine::Options& engine);
+int run_study(const std::string& file, const engine::Options& engine,
+              const std::optional<std::string>& output_folder = std::nullopt);
 
 }  // namespace study

@@ -57,10 +57,13 @@ enum class WellFunction {
 
 /// What a study writes, and how it evaluates.
 struct Output {
-  std::string folder;   ///< where the files go: the folder given, below the study file's folder
+  std::string base = ".";     ///< the study file's folder, which holds the output folder
+  std::string relative = ".";  ///< the output folder below `base` (inside it)
+  std::string folder = ".";    ///< where the files go, as shown: `relative` in `base`, or --output-folder
+  bool folder_given = false;   ///< `folder` is the command line's, taken as given
   std::string grid;     ///< grid name ("" : none): a .tif holds every time, a .asc one (see time_file_name)
   std::string contours; ///< contour layer name, .gpkg/.geojson/.shp, every time in one layer ("" : none)
-  std::string plot;     ///< map picture name, .png/.svg/.pdf, one per time ("" : none)
+  std::vector<std::string> plots;  ///< map picture names, .png/.svg/.pdf, each one per time (none: no picture)
   std::vector<double> levels;  ///< contour levels in feet, increasing (empty: round ones)
   std::optional<std::pair<double, double>> range;  ///< the pictures' colour range (none: from the grids)
   maps::PlotPage page = maps::PlotPage::kOwnSize;  ///< the page of a .pdf picture
@@ -83,6 +86,7 @@ struct Study {
   std::vector<Well> wells;          ///< [[well]] tables first, then the wells file's
   std::vector<Receptor> receptors;  ///< [[receptor]] tables first, then the receptors file's
   std::vector<std::string> inputs;  ///< the files read: the study file and its CSV files
+  std::vector<std::string> input_digests;  ///< the SHA-256 of each input as read (hex; filled by read_study_file)
   Output output;
 };
 

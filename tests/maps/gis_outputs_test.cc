@@ -9,7 +9,9 @@
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +21,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
@@ -207,33 +210,85 @@ TEST_F(GisFiles, FailuresLeaveOlderFilesAndNoFragments) {
   EXPECT_TRUE(fs::is_directory(folder_ / "dd.tif"));
 }
 
-TEST_F(GisFiles, AFullDiskLeavesTheOlderFile) {
-  // A file size limit makes the disk "full" after 16 KiB; the GeoTIFF of
-  // random values needs about 350 KiB. Run in a child process, whose limit
-  // goes with it.
-  const std::string old = "an older GeoTIFF";
-  std::ofstream(folder_ / "dd.tif") << old;
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{16384, 16384};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    Grid g(300, 300, 30.0f);
-    std::mt19937 random(3);
-    std::uniform_real_distribution<float> drawdown(0.0f, 100.0f);
-    for (std::int32_t r = 1; r <= 300; ++r)
-      for (std::int32_t c = 1; c <= 300; ++c) g.at(c, r) = drawdown(random);
-    const std::string why = maps::write_geotiff(path("dd.tif"), std::span(&g.e, 1), nullptr);
-    // Status 0: refused with a reason that names no temporary file.
-    ::_exit(why.empty() ? 1 : why.find(".partial-") != std::string::npos ? 2 : 0);
+// Every GIS format on a full disk: a file size limit makes the disk "full"
+// after 16 KiB, and each output of a 300 x 300 grid of random values needs far
+// more. GDAL's GeoJSON driver does not report its failed writes: the failure
+// must be found all the same. Each runs in a child process, whose limit goes
+// with it.
+TEST_F(GisFiles, AFullDiskLeavesTheOlderFileForEveryFormat) {
+  const double levels[] = {25.0, 50.0, 75.0};
+  const struct {
+    const char* name;
+    std::function<std::string(const std::string&, std::span<const engine::EvaluatedGrid>)> write;
+  } kFormats[] = {
+      {"dd.tif", [](const std::string& p, auto times) { return maps::write_geotiff(p, times, nullptr); }},
+      {"c.geojson",
+       [&](const std::string& p, auto times) {
+         return maps::write_contour_layer(p, maps::VectorFormat::kGeoJson, times, levels, nullptr);
+       }},
+      {"c.gpkg",
+       [&](const std::string& p, auto times) {
+         return maps::write_contour_layer(p, maps::VectorFormat::kGeoPackage, times, levels, nullptr);
+       }},
+      {"c.shp",
+       [&](const std::string& p, auto times) {
+         return maps::write_contour_layer(p, maps::VectorFormat::kShapefile, times, levels, nullptr);
+       }},
+  };
+  for (const auto& format : kFormats) {
+    SCOPED_TRACE(format.name);
+    const std::string old = std::string("an older ") + format.name;
+    std::ofstream(folder_ / format.name) << old;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{16384, 16384};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      Grid g(300, 300, 30.0f);
+      std::mt19937 random(3);
+      std::uniform_real_distribution<float> drawdown(0.0f, 100.0f);
+      for (std::int32_t r = 1; r <= 300; ++r)
+        for (std::int32_t c = 1; c <= 300; ++c) g.at(c, r) = drawdown(random);
+      const std::string why = format.write(path(format.name), std::span(&g.e, 1));
+      // Status 0: refused with a reason that names no temporary file.
+      ::_exit(why.empty() ? 1 : why.find(".leaky-tmp") != std::string::npos ? 2 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: written despite the limit; 2: the reason names the temporary file";
+    EXPECT_EQ(read_file(folder_ / format.name), old);
+    fs::remove(folder_ / format.name);
+    EXPECT_EQ(names(), std::set<std::string>{}) << "no fragment, no sidecar";
   }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: written despite the limit; 2: the reason names the temporary file";
-  EXPECT_EQ(read_file(folder_ / "dd.tif"), old);
-  EXPECT_EQ(names(), std::set<std::string>{"dd.tif"});
+}
+
+// A name given on the command line is the user's: a link's target is
+// replaced and the link kept; a FIFO is written directly, never replaced.
+TEST_F(GisFiles, ALinksTargetIsReplacedAndAFifoIsWrittenDirectly) {
+  Grid g(3, 2, 30.0f);
+  const std::span<const engine::EvaluatedGrid> one(&g.e, 1);
+  std::ofstream(folder_ / "target.tif") << "old";
+  fs::create_symlink("target.tif", folder_ / "link.tif");
+  EXPECT_EQ(maps::write_geotiff(path("link.tif"), one, nullptr), "");
+  EXPECT_TRUE(fs::is_symlink(folder_ / "link.tif"));
+  EXPECT_EQ(read_file(folder_ / "target.tif").substr(0, 2), "II") << "a little-endian TIFF";
+
+  ASSERT_EQ(::mkfifo(path("pipe.geojson").c_str(), 0600), 0);
+  const int reader = ::open(path("pipe.geojson").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const double levels[] = {0.5};
+  g.at(2, 1) = 1.0f;
+  EXPECT_EQ(maps::write_contour_layer(path("pipe.geojson"), maps::VectorFormat::kGeoJson, one, levels, nullptr), "");
+  std::string bytes(1 << 16, '\0');
+  const ssize_t n = ::read(reader, bytes.data(), bytes.size());
+  ::close(reader);
+  ASSERT_GT(n, 0);
+  bytes.resize(static_cast<std::size_t>(n));
+  EXPECT_NE(bytes.find("\"FeatureCollection\""), std::string::npos) << bytes;
+  EXPECT_TRUE(fs::is_fifo(folder_ / "pipe.geojson"));
+  EXPECT_EQ(names(), (std::set<std::string>{"link.tif", "pipe.geojson", "target.tif"}));
 }
 
 // ---------------------------------------------------------------- contour layer
@@ -383,20 +438,20 @@ TEST_F(GisFiles, ContourLayerOnAKnownCone) {
 
 TEST(ContourLevels, RequestedOrRound) {
   Grid g(5, 4, 30.0f);
-  cone(g, 3, 2, 13.0, 3.5);  // from about 2.4 to 13 ft
+  // From 13 ft at (3, 2) down to 13 - 3.5 * sqrt(8) = 3.10 ft at the far corners.
+  cone(g, 3, 2, 13.0, 3.5);
   const std::span<const engine::EvaluatedGrid> one(&g.e, 1);
   const double requested[] = {10.0, -2.0, 5.0};
   EXPECT_EQ(maps::levels_for(one, requested), (std::vector<double>{-2.0, 5.0, 10.0}));
-  const std::vector<double> round = maps::levels_for(one, {});
-  EXPECT_EQ(round, maps::contour_levels(g.at(5, 4), 13.0, maps::round_interval(g.at(5, 4), 13.0, 12)));
-  EXPECT_FALSE(round.empty());
-  // Several times share one set of levels, from all their values.
+  // About a dozen round levels over 3.10 to 13 ft: a foot apart (half a foot
+  // would give 19), strictly inside, so not the peak's 13.
+  EXPECT_EQ(maps::levels_for(one, {}), (std::vector<double>{4, 5, 6, 7, 8, 9, 10, 11, 12}));
+  // Several times share one set of levels, from all their values: 3.10 to
+  // 40 ft gives 5 ft steps (2.5 would give 15 levels).
   Grid deeper(5, 4, 60.0f);
   cone(deeper, 3, 2, 40.0, 3.5);
   const engine::EvaluatedGrid both[] = {g.e, deeper.e};
-  const std::vector<double> shared = maps::levels_for(both, {});
-  EXPECT_EQ(shared, maps::contour_levels(g.at(5, 4), 40.0, maps::round_interval(g.at(5, 4), 40.0, 12)));
-  EXPECT_EQ(shared.back(), 35.0);
+  EXPECT_EQ(maps::levels_for(both, {}), (std::vector<double>{5, 10, 15, 20, 25, 30, 35}));
 }
 
 TEST(ContourLevels, TheLayerAndThePictureShareRoundLevelsThatLeaveOutAWellNode) {

@@ -1,6 +1,11 @@
 // OutputFile: a file takes the place of the old one of its name only when it
-// is whole; a failed one leaves no fragment and the old file untouched.
+// is whole; a failed one leaves no fragment and the old file untouched. In a
+// study's OutputFolder nothing is followed, and a stop by signal removes the
+// unfinished files.
 #include "maps/output_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -14,6 +19,10 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <utility>
+
+#include "maps/sha256.h"
+#include "maps/temporaries.h"
 
 namespace {
 
@@ -81,6 +90,107 @@ TEST_F(OutputFileTest, AFailedFileLeavesNoFragmentAndTheOldFileUntouched) {
   }
   EXPECT_EQ(read("dd.asc"), "old contents");
   EXPECT_EQ(entries(), std::set<std::string>{"dd.asc"});
+}
+
+// A file written whole into a folder is recorded with its SHA-256 (the
+// digests of FIPS 180-4's examples).
+TEST_F(OutputFileTest, AFolderRecordsEachFileWrittenWholeWithItsDigest) {
+  maps::OutputFolder out;
+  ASSERT_EQ(out.open_below(folder_.string(), "a/b"), "");
+  EXPECT_EQ(maps::write_whole_file(maps::Target(out, "abc.csv"), "abc"), "");
+  maps::OutputFile two(maps::Target(out, "long.csv"));
+  two.write("abcdbcdecdefdefgefghfghighijhijkijkl");
+  two.write("jklmklmnlmnomnopnopq");
+  EXPECT_EQ(two.finish(), "");
+  ASSERT_EQ(out.written().size(), 2u);
+  EXPECT_EQ(out.written()[0].name, "abc.csv");
+  EXPECT_EQ(out.written()[0].sha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(out.written()[1].sha256, "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+  EXPECT_EQ(out.written()[1].size, 56u);
+  EXPECT_EQ(maps::Sha256().hex(), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(read("a/b/abc.csv"), "abc");
+}
+
+// In a study's folder a planted link or a FIFO is refused for its file, and
+// a link in the folder's own path is not followed.
+TEST_F(OutputFileTest, InAStudysFolderNothingIsFollowed) {
+  fs::create_directories(folder_ / "out");
+  fs::create_symlink("../dd.asc", folder_ / "out/link.csv");
+  ASSERT_EQ(::mkfifo(path("out/pipe.csv").c_str(), 0600), 0);
+  maps::OutputFolder out;
+  ASSERT_EQ(out.open_below(folder_.string(), "out"), "");
+  EXPECT_EQ(maps::write_whole_file(maps::Target(out, "link.csv"), "x"),
+            "it is a symbolic link, which a study's outputs do not follow");
+  EXPECT_EQ(maps::write_whole_file(maps::Target(out, "pipe.csv"), "x"), "it is not a regular file");
+  EXPECT_EQ(maps::write_whole_file(maps::Target(out, "../x.csv"), "x"), "a study's output names hold no folder");
+  EXPECT_EQ(read("dd.asc"), "old contents");
+  EXPECT_TRUE(out.written().empty());
+
+  fs::create_symlink(folder_ / "out", folder_ / "via");
+  maps::OutputFolder linked;
+  EXPECT_EQ(linked.open_below(folder_.string(), "via/new"),
+            "'via' is a symbolic link, which a study's output folder does not follow");
+  EXPECT_FALSE(fs::exists(folder_ / "out/new"));
+  maps::OutputFolder above;
+  EXPECT_EQ(above.open_below(path("out"), "../.."), "it leaves the study file's folder");
+  maps::OutputFolder through;
+  EXPECT_EQ(through.open_below(folder_.string(), "x/../out"), "");
+  EXPECT_EQ(through.shown("f.csv"), folder_.string() + "/x/../out/f.csv");
+}
+
+TEST(OutputNames, WhatStaysWithinItsFolder) {
+  const struct {
+    const char* path;
+    bool within, plain;
+  } kCases[] = {
+      {"out", true, true},        {"a/b", true, false},     {"a/../b", true, false},  {"./a", true, false},
+      {"..", false, false},       {"../a", false, false},   {"a/../../b", false, false},
+      {"/tmp/a", false, false},   {"", false, false},       {".", true, false},      {"a/", true, false},
+      {".hidden", true, true},    {"a..b", true, true},
+  };
+  for (const auto& k : kCases) {
+    EXPECT_EQ(maps::stays_within(k.path), k.within) << k.path;
+    EXPECT_EQ(maps::is_plain_name(k.path), k.plain) << k.path;
+  }
+}
+
+TEST(Temporaries, NamesAreNewEachTimeAndRecognisedAsTheProgramsOwn) {
+  const std::string a = maps::temporary_name("dd.asc"), b = maps::temporary_name("dd.asc");
+  EXPECT_NE(a, b);
+  EXPECT_EQ(a.rfind(".dd.asc.", 0), 0u) << a;
+  EXPECT_EQ(a.size(), std::string(".dd.asc.").size() + 16 + std::string(".leaky-tmp").size()) << a;
+  EXPECT_LE(maps::temporary_name(std::string(300, 'x')).size(), 255u);
+  for (const std::string& own : {a, std::string(".drawdown.partial-123-0.tif"), std::string(".c.partial-9-1.gpkg-journal"),
+                                 std::string(".c.partial-9-1.shx"), std::string(".map_30d.png.77-0-123456.tmp")})
+    EXPECT_TRUE(maps::is_temporary_name(own)) << own;
+  for (const char* other : {"dd.asc", ".keep", ".dd.asc.0123456789abcdeg.leaky-tmp", ".dd.asc.0123.leaky-tmp",
+                            ".x.partial-1-2.tif.bak", "dd.partial-1-2.tif", ".x.1-2.tmp"})
+    EXPECT_FALSE(maps::is_temporary_name(other)) << other;
+}
+
+// SIGINT or SIGTERM while files are being written: the unfinished files are
+// removed, one line says so, and the status is 128 + the signal's number.
+TEST_F(OutputFileTest, AStopBySignalRemovesTheUnfinishedFiles) {
+  for (const auto& [signal_number, name] : {std::pair{SIGINT, "SIGINT"}, std::pair{SIGTERM, "SIGTERM"}}) {
+    SCOPED_TRACE(name);
+    EXPECT_EXIT(
+        {
+          maps::remove_temporaries_on_signals();
+          maps::OutputFolder out;
+          if (!out.open_below(folder_.string(), "out").empty()) std::exit(1);
+          maps::OutputFile in_folder(maps::Target(out, "dd.asc"));
+          in_folder.write("partial");
+          maps::OutputFile at_path(path("dd.asc"));
+          at_path.write("partial");
+          std::raise(signal_number);
+          std::exit(2);
+        },
+        testing::ExitedWithCode(128 + signal_number),
+        "^leaky-drawdown: stopped by " + std::string(name) + "; unfinished output files removed\n$");
+    EXPECT_EQ(entries(), (std::set<std::string>{"dd.asc", "out"}));
+    EXPECT_TRUE(fs::is_empty(folder_ / "out"));
+    EXPECT_EQ(read("dd.asc"), "old contents");
+  }
 }
 
 }  // namespace

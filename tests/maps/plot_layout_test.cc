@@ -193,8 +193,11 @@ TEST(PlotLayout, ChosenRangeAndLevels) {
   EXPECT_DOUBLE_EQ(l.colours.lo, 2.0);
   EXPECT_DOUBLE_EQ(l.colours.hi, 6.0);
   EXPECT_TRUE(l.clipped_low && l.clipped_high);
-  EXPECT_EQ(picture::bar_end_texts(l).above, "max 10.00");
-  EXPECT_EQ(l.levels, (std::vector<double>{2.5, 3, 3.5, 4, 4.5, 5, 5.5}));
+  EXPECT_EQ(picture::bar_end_texts(l).above, "max 10.0");
+  // The range changes the colours, not the lines: round levels over the
+  // grid's 1.2 to 10 feet, a foot apart, as the contour layer has them.
+  EXPECT_EQ(l.levels, (std::vector<double>{2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(l.interval, 1.0);
 
   // Levels given by the caller, in any order: exactly those, labelled with the
   // digits the finest needs; negative levels allowed.

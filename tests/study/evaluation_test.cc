@@ -358,7 +358,7 @@ TEST(StudyEvaluation, AStudyThatDoesNotFitSaysHowMuchItNeeds) {
             "the study needs 37.4 GiB of memory (a grid of 100000 x 100000 nodes, 1 well term), more than the 8.0 GiB "
             "this machine has");
   // A picture of each time keeps a grid per time.
-  s.output.plot = "map.png";
+  s.output.plots = {"map.png"};
   EXPECT_EQ(study::does_not_fit(s, 2, 8 * kGiB).value_or(""),
             "the study needs 74.7 GiB of memory (2 grids (one per time) of 100000 x 100000 nodes, 1 well term), more "
             "than the 8.0 GiB this machine has");

@@ -52,12 +52,15 @@ TEST(StudyOutputs, EachOutputListsEveryFileItWrites) {
       {"no .prj beside a GeoTIFF",
        [](study::Study& s) { s.crs = "EPSG:2264", s.output.grid = "dd.TIFF"; }, {"out/dd.TIFF"}},
       {"a shapefile's four files",
-       [](study::Study& s) { s.output.grid.clear(), s.output.contours = "c/lines.shp"; },
-       {"out/c/lines.shp", "out/c/lines.shx", "out/c/lines.dbf", "out/c/lines.prj"}},
+       [](study::Study& s) { s.output.grid.clear(), s.output.contours = "lines.shp"; },
+       {"out/lines.shp", "out/lines.shx", "out/lines.dbf", "out/lines.prj"}},
       {"a picture per time",
-       [](study::Study& s) { s.output.grid.clear(), s.output.plot = "map.pdf"; }, {"out/map_30d.pdf", "out/map_90d.pdf"}},
+       [](study::Study& s) { s.output.grid.clear(), s.output.plots = {"map.pdf"}; }, {"out/map_30d.pdf", "out/map_90d.pdf"}},
       {"one picture for one time",
-       [](study::Study& s) { s.times = {30.0}, s.output.grid.clear(), s.output.plot = "map.png"; }, {"out/map.png"}},
+       [](study::Study& s) { s.times = {30.0}, s.output.grid.clear(), s.output.plots = {"map.png"}; }, {"out/map.png"}},
+      {"several pictures, each per time",
+       [](study::Study& s) { s.output.grid.clear(), s.output.plots = {"map.png", "memo.pdf"}; },
+       {"out/map_30d.png", "out/map_90d.png", "out/memo_30d.pdf", "out/memo_90d.pdf"}},
   };
   for (const Case& k : kCases) {
     SCOPED_TRACE(k.what);

@@ -156,8 +156,38 @@ TEST(Csv, NumbersAndQuotedFieldsOut) {
   EXPECT_EQ(study::parse_number("-.5"), -0.5);
   for (const char* bad : {"", " ", "abc", "1,5", "inf", "nan", "0x10", "1e999", "--1", "1 2", "1.5ft"})
     EXPECT_FALSE(study::parse_number(bad)) << bad;
-  EXPECT_EQ(study::csv_field("Smith well"), "Smith well");
-  EXPECT_EQ(study::csv_field("Smith, J. \"domestic\""), "\"Smith, J. \"\"domestic\"\"\"");
+}
+
+// Names as the series CSV writes them: quoted when they would split the row,
+// guarded when a spreadsheet would take them for a formula; each reads back
+// as one field.
+TEST(Csv, FieldsOutAreOneFieldAndNeverAFormula) {
+  const struct {
+    std::string name, written;
+  } kCases[] = {
+      {"Smith well", "Smith well"},
+      {"Smith, J.", "\"Smith, J.\""},
+      {"Smith, J. \"domestic\"", "\"Smith, J. \"\"domestic\"\"\""},
+      {"two\nlines", "\"two\nlines\""},
+      {"=HYPERLINK(\"http://x\",\"y\")", "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\""},
+      {"=1+1", "'=1+1"},
+      {"+1", "'+1"},
+      {"-2", "'-2"},
+      {"@SUM(A1)", "'@SUM(A1)"},
+      {"\tTab", "'\tTab"},
+      {"\rCR", "\"'\rCR\""},
+      {"a=b", "a=b"},
+      {"'quoted'", "'quoted'"},
+  };
+  for (const auto& k : kCases) {
+    SCOPED_TRACE(k.name);
+    EXPECT_EQ(study::csv_field(k.name), k.written);
+    const std::vector<study::CsvRecord> back = study::parse_csv(study::csv_field(k.name) + ",1\n");
+    ASSERT_EQ(back.size(), 1u);
+    ASSERT_EQ(back[0].fields.size(), 2u);
+    const bool guarded = k.written.find('\'') != std::string::npos && k.name.find('\'') == std::string::npos;
+    EXPECT_EQ(back[0].fields[0], guarded ? "'" + k.name : k.name);
+  }
 }
 
 TEST(NearestKey, TyposFindTheirKey) {

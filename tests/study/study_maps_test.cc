@@ -150,15 +150,19 @@ TEST(StudyMaps, OneContourLayerHoldsEveryTimeAtTheStudysLevelsOnItsFrame) {
 TEST(StudyMaps, APicturePerTimeAndAFailedOutputLeavesTheOthersWhole) {
   ScratchFolder folder;
   folder.write("study.toml",
-               study_with("grid = \"drawdown.tif\"\nplot = \"map.svg\"\ncontours = \"no/such/folder/c.geojson\"\n"
+               study_with("grid = \"drawdown.tif\"\nplot = [\"map.svg\", \"memo.pdf\"]\ncontours = \"c.geojson\"\n"
                           "series = \"series.csv\"\n"));
+  std::filesystem::create_directories(folder.path() + "/out/c.geojson");  // a folder in its place
   const RunResult r = run_program(folder, "", {"--study", "study.toml"});
   EXPECT_EQ(r.status, base::kExitExtraOutput);
-  EXPECT_EQ(r.err.find("leaky-drawdown: cannot write the contours file 'out/no/such/folder/c.geojson': "), 0u) << r.err;
+  EXPECT_EQ(r.err.find("leaky-drawdown: cannot write the contours file 'out/c.geojson': "), 0u) << r.err;
   EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
   for (const char* day : {"30", "90"}) {
     const std::string svg = folder.read(std::string("out/map_") + day + "d.svg");
     EXPECT_NE(svg.find("</svg>"), std::string::npos) << day << ": a whole picture";
+    const std::string pdf = folder.read(std::string("out/memo_") + day + "d.pdf");
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-") << day;
+    EXPECT_NE(pdf.find("%%EOF"), std::string::npos) << day << ": a whole document";
   }
   EXPECT_FALSE(folder.read("out/drawdown.tif").empty());
   EXPECT_EQ(folder.read("out/series.csv").substr(0, 26), "name,x,y,days,drawdown_ft\n");

@@ -12,6 +12,7 @@
 
 #include "base/exit_status.h"
 #include "program_run.h"
+#include "study/csv.h"
 #include "study_texts.h"
 
 namespace {
@@ -152,6 +153,26 @@ TEST(StudyRun, ByTheRuleAStudySaysWhereTheRuleIsOffTheTrueWellFunction) {
   EXPECT_EQ(exact.out.find("warning"), std::string::npos) << exact.out;
 }
 
+// Receptor names are the sender's text: in the series each stays one field,
+// and none is a formula a spreadsheet would evaluate.
+TEST(StudyRun, TheSeriesKeepsEachNameOneFieldAndNoneAFormula) {
+  ScratchFolder folder;
+  folder.write("study.toml", study_testing::edited(study_testing::kSmallStudy, "[[receptor]]\nname = \"R-1\"",
+                                                   "[[receptor]]\nname = \"=HYPERLINK(\\\"http://x\\\")\"\nx = 2150050.0\ny = 720050.0\n"
+                                                   "[[receptor]]\nname = \"Smith, J.\"\nx = 2150150.0\ny = 720250.0\n"
+                                                   "[[receptor]]\nname = \"-1+1\""));
+  const RunResult r = run_program(folder, "", {"--study", "study.toml"});
+  ASSERT_EQ(r.status, base::kExitSuccess) << r.err;
+  const std::vector<study::CsvRecord> rows = study::parse_csv(folder.read("out/series.csv"));
+  ASSERT_EQ(rows.size(), 7u) << folder.read("out/series.csv");
+  const std::vector<std::string> names = {"'=HYPERLINK(\"http://x\")", "'=HYPERLINK(\"http://x\")", "Smith, J.",
+                                          "Smith, J.", "'-1+1", "'-1+1"};
+  for (std::size_t k = 1; k < rows.size(); ++k) {
+    EXPECT_EQ(rows[k].fields.size(), 5u) << k;
+    EXPECT_EQ(rows[k].fields[0], names[k - 1]) << k;
+  }
+}
+
 TEST(StudyRun, OutputsThatCannotBeWrittenAreSaidAndTheOthersWritten) {
   ScratchFolder folder;
   folder.write("study.toml", study_testing::kSmallStudy);
@@ -169,7 +190,7 @@ TEST(StudyRun, OutputsThatCannotBeWrittenAreSaidAndTheOthersWritten) {
   other.write("study.toml", study_testing::edited(study_testing::kSmallStudy, "folder = \"out\"", "folder = \"study.toml/out\""));
   r = run_program(other, "", {"--study", "study.toml"});
   EXPECT_EQ(r.status, base::kExitExtraOutput);
-  EXPECT_EQ(r.err, "leaky-drawdown: cannot create the output folder 'study.toml/out': Not a directory\n");
+  EXPECT_EQ(r.err, "leaky-drawdown: cannot open the output folder 'study.toml/out': 'study.toml' is not a folder\n");
   EXPECT_NE(r.out.find("largest drawdown"), std::string::npos);
 }
 

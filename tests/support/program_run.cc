@@ -58,8 +58,14 @@ bool ScratchFolder::exists(std::string_view name) const { return fs::exists(fs::
 
 RunResult run_program(const ScratchFolder& folder, std::string_view console,
                       const std::vector<std::string>& arguments) {
+  return run_wrapped(folder, "", console, arguments);
+}
+
+RunResult run_wrapped(const ScratchFolder& folder, std::string_view wrapper, std::string_view console,
+                      const std::vector<std::string>& arguments) {
   folder.write(".console", console);
-  std::string command = "cd " + quote(folder.path()) + " && " + quote(LEAKY_EXE);
+  std::string command = "cd " + quote(folder.path()) + " && ";
+  command.append(wrapper).append(" ").append(quote(LEAKY_EXE));
   for (const std::string& a : arguments) command += " " + quote(a);
   command += " < .console > .stdout 2> .stderr";
   const int raw = std::system(command.c_str());

@@ -44,6 +44,11 @@ class ScratchFolder {
 RunResult run_program(const ScratchFolder& folder, std::string_view console,
                       const std::vector<std::string>& arguments = {});
 
+/// run_program with the program started by the shell words `wrapper` (e.g.
+/// "timeout -s TERM 1"), which get the program and its arguments after them.
+RunResult run_wrapped(const ScratchFolder& folder, std::string_view wrapper, std::string_view console,
+                      const std::vector<std::string>& arguments);
+
 /// Writes `input` as in.dat to a new scratch folder, answers the two name
 /// prompts with in.dat and out.rpt, and runs the program there.
 RunResult run_with_input(std::string_view input);

@@ -7,7 +7,7 @@
 
 #include "maps/gdal/gdal_errors.h"
 #include "maps/geotiff.h"
-#include "maps/staged_files.h"
+#include "maps/gdal/memory_files.h"
 
 namespace maps::gdal {
 namespace {
@@ -21,12 +21,14 @@ const char* driver_name(VectorFormat format) {
   return "";
 }
 
-// The file's name without its folder and ending: the layer's name.
-std::string layer_name(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
-  const std::string stem = name.substr(0, name.size() - ending_of(name).size());
-  return stem.empty() ? "contours" : stem;
+// The ending of the layer's main file in the format.
+std::string main_ending(VectorFormat format) {
+  switch (format) {
+    case VectorFormat::kGeoPackage: return ".gpkg";
+    case VectorFormat::kGeoJson: return ".geojson";
+    case VectorFormat::kShapefile: return ".shp";
+  }
+  return "";
 }
 
 bool add_real_field(OGRLayer* layer, const std::string& name) {
@@ -84,21 +86,22 @@ void create(const std::string& file, const std::string& name, VectorFormat forma
 
 }  // namespace
 
-std::string write_contour_layer(const std::string& path, VectorFormat format,
+std::string contour_layer_files(const std::string& layer, VectorFormat format,
                                 std::span<const engine::EvaluatedGrid> times, std::span<const double> levels,
-                                const Crs* crs) {
+                                const Crs* crs, std::vector<StagedFile>& files) {
   if (std::string problem = check_times(times, "contour lines"); !problem.empty()) return problem;
   use_gdal();
-  StagedFiles staged(path, sidecar_endings(format));
-  if (std::string why = staged.check_folder(); !why.empty()) return why;
+  const MemoryFiles memory;
+  const std::string ending = main_ending(format);
   {
     GdalErrors errors;
     CPLSetThreadLocalConfigOption("GDAL_PAM_ENABLED", "NO");
-    create(staged.temporary(), layer_name(path), format, times, levels, crs, errors);
+    create(memory.path(layer, ending), layer, format, times, levels, crs, errors);
     CPLSetThreadLocalConfigOption("GDAL_PAM_ENABLED", nullptr);
-    if (!errors.failure().empty()) return staged.in_final_names(errors.failure());
+    if (!errors.failure().empty()) return errors.failure();
   }
-  return staged.commit();
+  files = memory.take(layer, ending);
+  return files.empty() ? "GDAL wrote no contour layer" : "";
 }
 
 }  // namespace maps::gdal

@@ -11,7 +11,7 @@
 
 #include "maps/gdal/gdal_errors.h"
 #include "maps/geotiff.h"
-#include "maps/staged_files.h"
+#include "maps/gdal/memory_files.h"
 
 namespace maps::gdal {
 namespace {
@@ -59,20 +59,21 @@ void create(const std::string& file, std::span<const engine::EvaluatedGrid> time
 
 }  // namespace
 
-std::string write_geotiff(const std::string& path, std::span<const engine::EvaluatedGrid> times, const Crs* crs) {
+std::string geotiff_files(std::span<const engine::EvaluatedGrid> times, const Crs* crs,
+                          std::vector<StagedFile>& files) {
   if (std::string problem = check_times(times, "grid cells"); !problem.empty()) return problem;
   use_gdal();
-  StagedFiles staged(path);
-  if (std::string why = staged.check_folder(); !why.empty()) return why;
+  const MemoryFiles memory;
   {
     GdalErrors errors;
     // No .aux.xml beside the file: everything is in the GeoTIFF's own tags.
     CPLSetThreadLocalConfigOption("GDAL_PAM_ENABLED", "NO");
-    create(staged.temporary(), times, crs, errors);
+    create(memory.path("grid", ".tif"), times, crs, errors);
     CPLSetThreadLocalConfigOption("GDAL_PAM_ENABLED", nullptr);
-    if (!errors.failure().empty()) return staged.in_final_names(errors.failure());
+    if (!errors.failure().empty()) return errors.failure();
   }
-  return staged.commit();
+  files = memory.take("grid", ".tif");
+  return files.empty() ? "GDAL wrote no GeoTIFF" : "";
 }
 
 }  // namespace maps::gdal

@@ -6,7 +6,7 @@ namespace {
 
 const maps::GdalFunctions kFunctions = {
     sizeof(maps::GdalFunctions),     maps::gdal::read_crs,            maps::gdal::esri_prj_text,
-    maps::gdal::write_geotiff,       maps::gdal::write_contour_layer, maps::gdal::trace_contour,
+    maps::gdal::geotiff_files,       maps::gdal::contour_layer_files, maps::gdal::trace_contour,
 };
 
 }  // namespace

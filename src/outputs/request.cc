@@ -1,0 +1,58 @@
+#include "outputs/request.h"
+
+#include <filesystem>
+
+#include "maps/contour_layer.h"
+#include "maps/grid_file.h"
+#include "maps/shortest_text.h"
+#include "maps/staged_files.h"
+
+namespace outputs {
+
+std::string time_file_name(const std::string& name, double t, bool several) {
+  if (!several) return name;
+  const std::filesystem::path path(name);
+  return (path.parent_path() / (path.stem().string() + "_" + maps::shortest_text(t) + "d" + path.extension().string()))
+      .string();
+}
+
+bool grid_per_time(const Request& r) { return maps::grid_format_of(r.grid) != maps::GridFormat::kGeoTiff; }
+
+bool takes_every_time(const Request& r) {
+  return (!r.grid.empty() && !grid_per_time(r)) || !r.contours.empty() || !r.plots.empty();
+}
+
+std::vector<PlannedFile> plan(const Request& r) {
+  std::vector<PlannedFile> files;
+  const bool several = r.times.size() > 1;
+  auto add = [&](Kind kind, const std::vector<std::string>& names, std::size_t time) {
+    for (std::size_t k = 0; k < names.size(); ++k) files.push_back({kind, names[k], k > 0, time});
+  };
+  if (const std::optional<maps::GridFormat> format = maps::grid_format_of(r.grid)) {
+    const std::size_t grids = grid_per_time(r) ? r.times.size() : 1;
+    for (std::size_t k = 0; k < grids; ++k)
+      add(Kind::kGrid, maps::grid_files(grid_per_time(r) ? time_file_name(r.grid, r.times[k], several) : r.grid,
+                                        *format, r.with_crs),
+          k);
+  }
+  if (const std::optional<maps::VectorFormat> format = maps::vector_format_of(r.contours))
+    add(Kind::kContours, maps::contour_files(r.contours, *format), 0);
+  for (const std::string& plot : r.plots)
+    for (std::size_t k = 0; k < r.times.size(); ++k) add(Kind::kPlot, {time_file_name(plot, r.times[k], several)}, k);
+  if (!r.series.empty()) add(Kind::kSeries, {r.series}, 0);
+  if (!r.hydrographs.empty()) add(Kind::kHydrographs, {r.hydrographs}, 0);
+  return files;
+}
+
+std::optional<Clash> first_clash(const std::vector<std::string>& paths, const std::vector<std::string>& taken,
+                                 const std::function<bool(const std::string&, const std::string&)>& same) {
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    for (std::size_t t = 0; t < taken.size(); ++t)
+      if (same(paths[i], taken[t])) return Clash{i, t, std::nullopt};
+    for (std::size_t j = 0; j < i; ++j)
+      if (same(paths[i], paths[j])) return Clash{i, std::nullopt, j};
+  }
+  return std::nullopt;
+}
+
+}  // namespace outputs

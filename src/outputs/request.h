@@ -1,0 +1,67 @@
+// One request for the outputs made from evaluated grids, whichever front end
+// states it (the input-file run's options, a study's [output] table): which
+// files, how they are named per time, and which of them would be one file.
+// Each front end fills the request from its own syntax; the names of the
+// files and their clashes are found here only.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace outputs {
+
+/// The outputs asked for. A name is "" when that output is not asked for.
+struct Request {
+  std::string grid{};                ///< .tif (every time in one file) or .asc (a file per time)
+  std::string contours{};            ///< .gpkg, .geojson or .shp: every time in one layer
+  std::vector<std::string> plots{};  ///< pictures, each drawn per time
+  std::string series{};              ///< the receptors' series CSV
+  std::string hydrographs{};         ///< the series' picture
+  bool with_crs = false;           ///< a CRS is given: a .prj beside each ESRI grid
+  std::vector<double> times{};       ///< the times; with several, a file per time is named "_<days>d"
+};
+
+/// Which output a planned file belongs to.
+enum class Kind { kGrid, kContours, kPlot, kSeries, kHydrographs };
+
+/// One file the request writes.
+struct PlannedFile {
+  Kind kind;
+  std::string name;       ///< as the request names it, with "_<days>d" for a time's file
+  bool beside = false;    ///< written beside the output's own file (a .prj, a shapefile's .dbf, ...)
+  std::size_t time = 0;   ///< the index of its time in Request::times, for a file per time
+};
+
+/// `name` of time t: with `several` times, "_<days>d" before its ending
+/// ("drawdown.asc" at 30 days: "drawdown_30d.asc"), else `name` as it is.
+std::string time_file_name(const std::string& name, double t, bool several);
+
+/// Whether the grid is one ESRI ASCII grid per time (else one GeoTIFF).
+bool grid_per_time(const Request& r);
+
+/// Whether an output takes the grids of all times together (a GeoTIFF, the
+/// contour layer, the pictures, which share one colour scale).
+bool takes_every_time(const Request& r);
+
+/// Every file the request writes, in the order they are written: the grid
+/// file of each time (with its .prj) or the one GeoTIFF, the contour layer's
+/// files, each picture of each time, the series, the hydrographs.
+std::vector<PlannedFile> plan(const Request& r);
+
+/// A planned file that would replace another file.
+struct Clash {
+  std::size_t file = 0;                 ///< the planned file (index in the plan)
+  std::optional<std::size_t> taken;     ///< the file of `taken` it would replace
+  std::optional<std::size_t> earlier;   ///< else the earlier planned file of the same name
+};
+
+/// The first of `paths` (the planned files' paths, in plan order) that is,
+/// by `same`, one of `taken` (the front end's own files: inputs, report) or
+/// an earlier one of `paths`.
+std::optional<Clash> first_clash(const std::vector<std::string>& paths, const std::vector<std::string>& taken,
+                                 const std::function<bool(const std::string&, const std::string&)>& same);
+
+}  // namespace outputs
