@@ -63,7 +63,9 @@ struct FitSettings {
 /// The outputs of a fit, written to `folder`: aquifer.toml and residuals.csv
 /// always, and the two pictures unless their names are empty.
 struct FitOutput {
-  std::string folder;                           ///< the output folder, below the test file's
+  std::string folder;                           ///< the output folder, below the test file's, as shown
+  std::string base;                             ///< the test file's folder
+  std::string relative = ".";                   ///< the output folder below it
   std::string type_curves = "type_curves.png";  ///< drawdown against time, log-log, observed and fitted
   std::string residual_plot = "residuals.png";  ///< residual against time
   int dpi = 200;                                ///< pixels per inch of a .png picture

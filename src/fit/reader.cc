@@ -58,7 +58,7 @@ class TestReader {
       for (const toml::table* o : tables(*n, "observation")) t.observations.push_back(observation(*o, t));
     if (t.observations.empty()) fail(0, "the test has no observations: give [[observation]] tables");
     read_fit(root, t);
-    t.output.folder = folder_.empty() ? "." : folder_.string();
+    t.output.folder = t.output.base = folder_.empty() ? "." : folder_.string();
     if (const toml::node* n = root.get("output")) read_output(table(*n, "output"), t.output);
     return t;
   }
@@ -303,6 +303,7 @@ void TestReader::read_output(const toml::table& t, FitOutput& o) const {
       if (folder.empty() || folder.is_absolute() || part == "..")
         fail(*n, "'folder' must be a folder below the test file's, without '..', not " + in_quotes(folder.string()));
     o.folder = (folder_ / folder).string();
+    o.relative = folder.string();
   }
   auto picture = [&](std::string_view key, std::string& name) {
     const toml::node* n = t.get(key);

@@ -1,15 +1,15 @@
 #include "fit/run_fit.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "base/exit_status.h"
 #include "base/message.h"
 #include "fit/reader.h"
 #include "fit/report.h"
 #include "fit/solve.h"
+#include "fit/pictures.h"
 #include "maps/output_file.h"
+#include "maps/output_folder.h"
 #include "study/console.h"
 
 namespace fit {
@@ -31,11 +31,34 @@ std::string heading(const PumpingTest& t) {
          std::string(t.units.time.name) + ", " + std::string(t.units.rate.name) + ")\n\n";
 }
 
-// Writes `text` to `name` in the output folder; "" or why not.
-std::string write_text(const std::string& path, const std::string& text) {
-  maps::OutputFile out(path);
-  out.write(text);
-  return out.finish();
+// Writes aquifer.toml, residuals.csv and the pictures into the output folder,
+// opened once and locked; the exit status of the outputs.
+int write_outputs(const PumpingTest& test, const Estimate& e, WellFunction W) {
+  maps::OutputFolder folder;
+  if (const std::string why = folder.open_below(test.output.base, test.output.relative); !why.empty()) {
+    complain("cannot open the output folder '" + test.output.folder + "': " + why);
+    return base::kExitExtraOutput;
+  }
+  if (!folder.lock()) {
+    complain("another run is writing into the output folder '" + test.output.folder + "'; nothing was written");
+    return base::kExitBusy;
+  }
+  folder.remove_stale_temporaries();
+  int status = base::kExitSuccess;
+  auto wrote = [&](const std::string& name, const std::string& why) {
+    if (why.empty()) return;
+    complain("cannot write '" + folder.shown(name) + "': " + why);
+    status = base::kExitExtraOutput;
+  };
+  for (const auto& [name, text] : {std::pair<std::string, std::string>{"aquifer.toml", aquifer_toml(test, e)},
+                                   {"residuals.csv", residuals_csv(test, e)}})
+    wrote(name, maps::write_whole_file(maps::Target(folder, name), text));
+  if (!test.output.type_curves.empty())
+    wrote(test.output.type_curves, write_type_curves(maps::Target(folder, test.output.type_curves), test, e, W));
+  if (!test.output.residual_plot.empty())
+    wrote(test.output.residual_plot, write_residual_plot(maps::Target(folder, test.output.residual_plot), test, e));
+  if (std::fflush(stdout) != 0) status = base::kExitExtraOutput;
+  return status;
 }
 
 }  // namespace
@@ -52,25 +75,7 @@ int run_fit(const std::string& file, WellFunction W) {
   const std::string table = heading(test) + estimates_text(test, e);
   std::fwrite(table.data(), 1, table.size(), stdout);
   for (const std::string& w : e.warnings) complain("warning: " + w);
-
-  int status = base::kExitSuccess;
-  std::error_code ec;
-  std::filesystem::create_directories(test.output.folder, ec);
-  if (ec) {
-    complain("cannot create the output folder '" + test.output.folder + "': " + ec.message());
-    return base::kExitExtraOutput;
-  }
-  const std::filesystem::path folder = test.output.folder;
-  for (const auto& [name, text] : {std::pair{"aquifer.toml", aquifer_toml(test, e)},
-                                   std::pair{"residuals.csv", residuals_csv(test, e)}}) {
-    const std::string path = (folder / name).string();
-    if (const std::string why = write_text(path, text); !why.empty()) {
-      complain("cannot write '" + path + "': " + why);
-      status = base::kExitExtraOutput;
-    }
-  }
-  if (std::fflush(stdout) != 0) status = base::kExitExtraOutput;
-  return status;
+  return write_outputs(test, e, W);
 }
 
 }  // namespace fit

@@ -25,7 +25,11 @@ double HydrographLayout::to_x(double days) const {
   return frame_left + f * frame_width;
 }
 
-double HydrographLayout::to_y(double feet) const { return frame_top + (feet - d0) / (d1 - d0) * frame_height; }
+double HydrographLayout::to_y(double feet) const {
+  if (log_values) return frame_top + (1.0 - std::log(feet / d0) / std::log(d1 / d0)) * frame_height;
+  const double f = (feet - d0) / (d1 - d0);
+  return frame_top + (values_down ? f : 1.0 - f) * frame_height;
+}
 
 namespace {
 
@@ -236,16 +240,36 @@ void show(cairo_t* cr, const Fonts& fonts, const std::string& s, double size, do
   pango_cairo_show_layout(cr, layout.get());
 }
 
-std::string time_axis_title(bool log_time) {
-  return log_time ? "time since pumping began, days (logarithmic scale)" : "time since pumping began, days";
+std::string time_axis_title(bool log_time, const ChartStyle& style) {
+  return "time since pumping began, " + style.time_unit + (log_time ? " (logarithmic scale)" : "");
 }
 
-constexpr const char* kDrawdownAxisTitle = "drawdown, feet (increasing downward)";
+// The value axis: from 0 (or a value below it) to the largest, on round
+// ticks; or logarithmic over the positive values.
+void value_axis(HydrographLayout& l, const Extent& values, const Extent& positive_values) {
+  if (l.log_values) {
+    const double lo = positive_values.empty() ? 1.0 : positive_values.lo;
+    const double hi = positive_values.empty() ? 10.0 : std::max(positive_values.hi, 1.0001 * lo);
+    l.d0 = round_below(lo);
+    l.d1 = round_above(hi);
+    if (!(l.d0 > 0.0)) l.d0 = lo;
+    l.drawdown_ticks = log_ticks(l.d0, l.d1);
+    return;
+  }
+  const double lo = values.empty() ? 0.0 : std::min(0.0, values.lo);
+  const double hi = values.empty() ? 1.0 : std::max(0.0, values.hi);
+  double step;
+  round_range(lo, hi, 8, l.d0, l.d1, step);
+  l.drawdown_ticks = linear_ticks(l.d0, l.d1, step, true);
+}
 
-HydrographLayout layout_with(const Fonts& fonts, std::string_view title, std::span<const Hydrograph> series) {
+HydrographLayout layout_with(const Fonts& fonts, std::string_view title, std::span<const Hydrograph> series,
+                             const ChartStyle& style) {
   HydrographLayout l;
+  l.log_values = style.log_values;
+  l.values_down = style.values_down;
 
-  Extent times, positive, drawdowns;
+  Extent times, positive, drawdowns, positive_drawdowns;
   for (const Hydrograph& s : series)
     for (std::size_t k = 0; k < points_of(s); ++k) {
       const double t = s.days[k], d = s.drawdown_ft[k];
@@ -253,6 +277,7 @@ HydrographLayout layout_with(const Fonts& fonts, std::string_view title, std::sp
       times.add(t);
       if (t > 0) positive.add(t);
       if (std::isfinite(d)) drawdowns.add(d);
+      if (std::isfinite(d) && d > 0) positive_drawdowns.add(d);
     }
 
   // Time: logarithmic over more than a decade.
@@ -271,17 +296,11 @@ HydrographLayout layout_with(const Fonts& fonts, std::string_view title, std::sp
   }
 
   // Drawdown: from 0, or a rise above it, down to the deepest.
-  {
-    const double lo = drawdowns.empty() ? 0.0 : std::min(0.0, drawdowns.lo);
-    const double hi = drawdowns.empty() ? 1.0 : std::max(0.0, drawdowns.hi);
-    double step;
-    round_range(lo, hi, 8, l.d0, l.d1, step);
-    l.drawdown_ticks = linear_ticks(l.d0, l.d1, step, true);
-  }
+  value_axis(l, drawdowns, positive_drawdowns);
 
   // Margins from the texts around the frame.
   const TextSize title_size = fonts.size(std::string(title), kTitleSize, true);
-  const double axis_title = fonts.size(kDrawdownAxisTitle, kAxisTitleSize).height;
+  const double axis_title = fonts.size(style.value_axis_title, kAxisTitleSize).height;
   const double tick_height = fonts.size("0", kTickSize).height;
   double tick_width = 0;
   for (const AxisTick& t : l.drawdown_ticks) tick_width = std::max(tick_width, fonts.size(t.label, kTickSize).width);
@@ -328,6 +347,7 @@ void marker(cairo_t* cr, double x, double y) {
 }
 
 void draw_series(cairo_t* cr, const HydrographLayout& l, const Hydrograph& s, std::size_t k) {
+  if (s.colour != static_cast<std::size_t>(-1)) k = s.colour;
   // In time order; a drawdown that is not finite breaks the line.
   std::vector<std::size_t> order(points_of(s));
   std::iota(order.begin(), order.end(), std::size_t{0});
@@ -336,7 +356,7 @@ void draw_series(cairo_t* cr, const HydrographLayout& l, const Hydrograph& s, st
   for (std::size_t i : order) {
     const double t = s.days[i], d = s.drawdown_ft[i];
     if (!std::isfinite(t) || (l.log_time && !(t > 0))) continue;
-    if (!std::isfinite(d)) points.push_back({NAN, NAN});
+    if (!std::isfinite(d) || (l.log_values && !(d > 0))) points.push_back({NAN, NAN});
     else points.push_back({l.to_x(t), l.to_y(d)});
   }
 
@@ -347,7 +367,7 @@ void draw_series(cairo_t* cr, const HydrographLayout& l, const Hydrograph& s, st
   set_line_style(cr, k);
   cairo_new_path(cr);
   bool open = false;
-  for (const auto& [x, y] : points) {
+  for (const auto& [x, y] : s.marks == Marks::kMarkers ? decltype(points){} : points) {
     if (std::isnan(x)) {
       open = false;
       continue;
@@ -357,7 +377,7 @@ void draw_series(cairo_t* cr, const HydrographLayout& l, const Hydrograph& s, st
     open = true;
   }
   cairo_stroke(cr);
-  if (points.size() <= kMostMarkedPoints)
+  if (s.marks == Marks::kMarkers || (s.marks == Marks::kLineAndMarkers && points.size() <= kMostMarkedPoints))
     for (const auto& [x, y] : points)
       if (!std::isnan(x)) marker(cr, x, y);
   cairo_restore(cr);
@@ -380,7 +400,7 @@ void draw_grid(cairo_t* cr, const HydrographLayout& l) {
   cairo_stroke(cr);
 }
 
-void draw_frame_and_ticks(cairo_t* cr, const Fonts& fonts, const HydrographLayout& l) {
+void draw_frame_and_ticks(cairo_t* cr, const Fonts& fonts, const HydrographLayout& l, const ChartStyle& style) {
   const double bottom = l.frame_top + l.frame_height;
   cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
   cairo_set_line_width(cr, 1.0);
@@ -402,25 +422,28 @@ void draw_frame_and_ticks(cairo_t* cr, const Fonts& fonts, const HydrographLayou
   }
 
   const double tick_height = fonts.size("0", kTickSize).height;
-  show(cr, fonts, time_axis_title(l.log_time), kAxisTitleSize, l.frame_left + l.frame_width / 2,
+  show(cr, fonts, time_axis_title(l.log_time, style), kAxisTitleSize, l.frame_left + l.frame_width / 2,
        bottom + kTick + 4 + tick_height + 10, Align::kCentre);
   cairo_save(cr);
   cairo_translate(cr, kPad, l.frame_top + l.frame_height / 2);
   cairo_rotate(cr, -M_PI / 2);
-  show(cr, fonts, kDrawdownAxisTitle, kAxisTitleSize, 0, 0, Align::kCentre);
+  show(cr, fonts, style.value_axis_title, kAxisTitleSize, 0, 0, Align::kCentre);
   cairo_restore(cr);
 }
 
 void draw_legend(cairo_t* cr, const Fonts& fonts, const HydrographLayout& l, std::span<const Hydrograph> series) {
   for (std::size_t k = 0; k < series.size(); ++k) {
     const double y = l.legend_top + (k + 0.5) * l.legend_row;
+    const std::size_t colour = series[k].colour != static_cast<std::size_t>(-1) ? series[k].colour : k;
     cairo_save(cr);
-    set_colour(cr, hydrograph_colour(k));
-    set_line_style(cr, k);
-    cairo_move_to(cr, l.legend_left, y);
-    cairo_line_to(cr, l.legend_left + kSample, y);
-    cairo_stroke(cr);
-    marker(cr, l.legend_left + kSample / 2, y);
+    set_colour(cr, hydrograph_colour(colour));
+    set_line_style(cr, colour);
+    if (series[k].marks != Marks::kMarkers) {
+      cairo_move_to(cr, l.legend_left, y);
+      cairo_line_to(cr, l.legend_left + kSample, y);
+      cairo_stroke(cr);
+    }
+    if (series[k].marks != Marks::kLine) marker(cr, l.legend_left + kSample / 2, y);
     cairo_restore(cr);
     cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
     show(cr, fonts, series[k].name, kLegendSize, l.legend_left + kSample + 8, y, Align::kLeft, true, false,
@@ -429,12 +452,19 @@ void draw_legend(cairo_t* cr, const Fonts& fonts, const HydrographLayout& l, std
 }
 
 void draw(cairo_t* cr, const Fonts& fonts, std::string_view title, const HydrographLayout& l,
-          std::span<const Hydrograph> series) {
+          std::span<const Hydrograph> series, const ChartStyle& style) {
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
   draw_grid(cr, l);
+  if (style.zero_line && !l.log_values && l.d0 < 0.0 && l.d1 > 0.0) {
+    cairo_set_source_rgb(cr, 0.45, 0.45, 0.45);
+    cairo_set_line_width(cr, 1.2);
+    cairo_move_to(cr, l.frame_left, l.to_y(0.0));
+    cairo_line_to(cr, l.frame_left + l.frame_width, l.to_y(0.0));
+    cairo_stroke(cr);
+  }
   for (std::size_t k = 0; k < series.size(); ++k) draw_series(cr, l, series[k], k);
-  draw_frame_and_ticks(cr, fonts, l);
+  draw_frame_and_ticks(cr, fonts, l, style);
   draw_legend(cr, fonts, l, series);
   cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
   show(cr, fonts, std::string(title), kTitleSize, l.frame_left, kPad, Align::kLeft, false, true);
@@ -495,13 +525,62 @@ Rgb hydrograph_colour(std::size_t k) {
   return kColours[k % kColours.size()];
 }
 
-HydrographLayout hydrograph_layout(std::string_view title, std::span<const Hydrograph> series) {
+HydrographLayout hydrograph_layout(std::string_view title, std::span<const Hydrograph> series,
+                                   const ChartStyle& style) {
   const Fonts fonts;
-  return layout_with(fonts, title, series);
+  return layout_with(fonts, title, series, style);
 }
 
+namespace {
+
+// The picture's bytes in `format`: a PNG of the layout's size times
+// style.png_scale; a PDF of its own size or on style's page, fitted within
+// half-inch margins; or an SVG. Cairo's status when it fails.
+cairo_status_t picture_bytes(std::string& bytes, PlotFormat format, const Fonts& fonts, std::string_view title,
+                             const HydrographLayout& l, std::span<const Hydrograph> series, const ChartStyle& style) {
+  cairo_status_t status = CAIRO_STATUS_SUCCESS;
+  if (format == PlotFormat::kPng) {
+    const double k = style.png_scale > 0.0 ? style.png_scale : 1.0;
+    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(std::ceil(l.width * k)),
+                                               static_cast<int>(std::ceil(l.height * k))),
+                    cairo_surface_destroy);
+    Context cr(cairo_create(surface.get()), cairo_destroy);
+    cairo_scale(cr.get(), k, k);
+    draw(cr.get(), fonts, title, l, series, style);
+    status = cairo_status(cr.get());
+    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_write_to_png_stream(surface.get(), append_bytes, &bytes);
+    return status;
+  }
+  const bool page = format == PlotFormat::kPdf && style.page_width > 0.0 && style.page_height > 0.0;
+  const double width = page ? style.page_width : l.width, height = page ? style.page_height : l.height;
+  Surface surface(format == PlotFormat::kSvg ? cairo_svg_surface_create_for_stream(append_bytes, &bytes, width, height)
+                                             : cairo_pdf_surface_create_for_stream(append_bytes, &bytes, width, height),
+                  cairo_surface_destroy);
+  if (format == PlotFormat::kPdf) {
+    cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, valid_utf8(title).c_str());
+    cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_SUBJECT, valid_utf8(names_text(series)).c_str());
+  }
+  {
+    Context cr(cairo_create(surface.get()), cairo_destroy);
+    if (page) {
+      constexpr double kMargin = 36.0;  // half an inch
+      const double k = std::min((width - 2 * kMargin) / l.width, (height - 2 * kMargin) / l.height);
+      cairo_translate(cr.get(), (width - k * l.width) / 2, (height - k * l.height) / 2);
+      cairo_scale(cr.get(), k, k);
+    }
+    draw(cr.get(), fonts, title, l, series, style);
+    status = cairo_status(cr.get());
+  }
+  cairo_surface_finish(surface.get());
+  if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
+  if (format == PlotFormat::kSvg) bytes = with_svg_texts(std::move(bytes), title, series);
+  return status;
+}
+
+}  // namespace
+
 std::string write_hydrographs(const Target& target, PlotFormat format, std::string_view title,
-                              std::span<const Hydrograph> series) {
+                              std::span<const Hydrograph> series, const ChartStyle& style) {
   if (series.empty()) return "there are no receptors to draw";
   for (const Hydrograph& s : series)
     if (s.days.size() != s.drawdown_ft.size())
@@ -509,40 +588,13 @@ std::string write_hydrographs(const Target& target, PlotFormat format, std::stri
              std::to_string(s.drawdown_ft.size()) + " drawdowns";
 
   const Fonts fonts;
-  const HydrographLayout l = layout_with(fonts, title, series);
-
+  const HydrographLayout l = layout_with(fonts, title, series, style);
   // The whole picture is made in memory, so that nothing is written when it
   // cannot be drawn.
   std::string bytes;
-  cairo_status_t status = CAIRO_STATUS_SUCCESS;
-  if (format == PlotFormat::kPng) {
-    Surface surface(
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(l.width), static_cast<int>(l.height)),
-        cairo_surface_destroy);
-    Context cr(cairo_create(surface.get()), cairo_destroy);
-    draw(cr.get(), fonts, title, l, series);
-    status = cairo_status(cr.get());
-    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_write_to_png_stream(surface.get(), append_bytes, &bytes);
-  } else {
-    Surface surface(format == PlotFormat::kSvg
-                        ? cairo_svg_surface_create_for_stream(append_bytes, &bytes, l.width, l.height)
-                        : cairo_pdf_surface_create_for_stream(append_bytes, &bytes, l.width, l.height),
-                    cairo_surface_destroy);
-    if (format == PlotFormat::kPdf) {
-      cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, valid_utf8(title).c_str());
-      cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_SUBJECT, valid_utf8(names_text(series)).c_str());
-    }
-    {
-      Context cr(cairo_create(surface.get()), cairo_destroy);
-      draw(cr.get(), fonts, title, l, series);
-      status = cairo_status(cr.get());
-    }
-    cairo_surface_finish(surface.get());
-    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
-    if (format == PlotFormat::kSvg) bytes = with_svg_texts(std::move(bytes), title, series);
-  }
-  if (status != CAIRO_STATUS_SUCCESS) return cairo_status_to_string(status);
-
+  if (const cairo_status_t status = picture_bytes(bytes, format, fonts, title, l, series, style);
+      status != CAIRO_STATUS_SUCCESS)
+    return cairo_status_to_string(status);
   OutputFile sink(target);
   sink.write(bytes);
   return sink.finish();

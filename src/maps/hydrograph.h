@@ -17,11 +17,33 @@
 
 namespace maps {
 
-/// Drawdown against time at one receptor.
+/// How a series is drawn.
+enum class Marks {
+  kLineAndMarkers,  ///< a line through its points, each marked while they are few
+  kMarkers,         ///< its points marked, without a line (observations)
+  kLine,            ///< a line alone (a curve sampled densely)
+};
+
+/// Drawdown against time at one receptor (or any values against time).
 struct Hydrograph {
   std::string name;                ///< the receptor's name, shown in the legend (UTF-8)
-  std::vector<double> days;        ///< times since pumping began, days
+  std::vector<double> days;        ///< times since pumping began, days (or the chart's time unit)
   std::vector<float> drawdown_ft;  ///< the drawdown at each of `days`, feet (negative: a rise)
+  Marks marks = Marks::kLineAndMarkers;
+  std::size_t colour = static_cast<std::size_t>(-1);  ///< hydrograph_colour's index; -1: the series' own
+};
+
+/// What a chart of values against time shows on its axes; the defaults are
+/// the hydrographs'.
+struct ChartStyle {
+  std::string time_unit = "days";                                   ///< in the time axis' title
+  std::string value_axis_title = "drawdown, feet (increasing downward)";
+  bool log_values = false;   ///< the value axis logarithmic (values > 0 only), increasing upward
+  bool values_down = true;   ///< a linear value axis growing downwards (else upwards)
+  bool zero_line = false;    ///< a line at value 0
+  double png_scale = 1.0;    ///< PNG pixels per unit of the layout
+  double page_width = 0.0, page_height = 0.0;  ///< a PDF page in points, the chart fitted within half-inch
+                                               ///< margins (0: the chart's own size)
 };
 
 /// A tick on an axis: where it is, and the text beside it ("" for a minor
@@ -38,6 +60,8 @@ struct HydrographLayout {
   double frame_left = 0, frame_top = 0;              ///< the plot frame's upper-left corner
   double frame_width = 0, frame_height = 0;          ///< the plot frame's size
   bool log_time = false;                             ///< time axis logarithmic (else linear)
+  bool log_values = false;                           ///< value axis logarithmic, d0 at the bottom
+  bool values_down = true;                           ///< a linear value axis: d0 at the top (else at the bottom)
   double t0 = 0, t1 = 0;                             ///< days at the frame's left and right edges
   double d0 = 0, d1 = 0;                             ///< drawdowns at the frame's top and bottom edges, d0 < d1
   std::vector<AxisTick> time_ticks;                  ///< increasing
@@ -58,7 +82,8 @@ struct HydrographLayout {
 /// the top to the largest at the bottom, both ends on round ticks. Times and
 /// drawdowns that are not finite are left out, and so are times <= 0 on a
 /// logarithmic axis.
-HydrographLayout hydrograph_layout(std::string_view title, std::span<const Hydrograph> series);
+HydrographLayout hydrograph_layout(std::string_view title, std::span<const Hydrograph> series,
+                                   const ChartStyle& style = {});
 
 /// The colour of the k-th series' line (from zero): seven colours that
 /// colour-blind readers tell apart, repeated with a new dash pattern.
@@ -70,6 +95,6 @@ Rgb hydrograph_colour(std::size_t k);
 /// picture has been drawn. SVG files carry the title and the receptors' names
 /// as text (title and desc elements), PDF files as their title and subject.
 std::string write_hydrographs(const Target& target, PlotFormat format, std::string_view title,
-                              std::span<const Hydrograph> series);
+                              std::span<const Hydrograph> series, const ChartStyle& style = {});
 
 }  // namespace maps

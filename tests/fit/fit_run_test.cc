@@ -43,6 +43,35 @@ TEST(FitRun, TheExampleWritesItsTableAquiferAndResiduals) {
   EXPECT_EQ(std::count(residuals.begin(), residuals.end(), '\n'), 70);
 }
 
+// The width in pixels of a PNG file's bytes (0 when they are no PNG).
+unsigned png_width(const std::string& png) {
+  if (png.size() < 24 || png.substr(0, 8) != "\x89PNG\r\n\x1a\n") return 0;
+  return (static_cast<unsigned char>(png[16]) << 24) | (static_cast<unsigned char>(png[17]) << 16) |
+         (static_cast<unsigned char>(png[18]) << 8) | static_cast<unsigned char>(png[19]);
+}
+
+TEST(FitRun, ThePicturesFollowDpiAndPage) {
+  ScratchFolder folder;
+  for (const char* name : {"piezometer_30m.csv", "piezometer_90m.csv"})
+    folder.write(name, source_file(std::string("examples/fit/") + name));
+  const std::string test = source_file("examples/fit/oude-korendijk.toml");
+  folder.write("t.toml", test);
+  ASSERT_EQ(run_program(folder, "", {"--fit", "t.toml"}).status, 0);
+  const unsigned at_200 = png_width(folder.read("fit/type_curves.png"));
+  EXPECT_GT(at_200, 1000u);
+  EXPECT_GT(png_width(folder.read("fit/residuals.png")), 1000u);
+  folder.write("t.toml", test + "dpi = 100\n");
+  ASSERT_EQ(run_program(folder, "", {"--fit", "t.toml"}).status, 0);
+  EXPECT_NEAR(png_width(folder.read("fit/type_curves.png")), at_200 / 2.0, 2.0) << "half the pixels at 100 dpi";
+  // A PDF on a letter page; an SVG names its title.
+  folder.write("t.toml", test + "type_curves = \"curves.pdf\"\nresidual_plot = \"residuals.svg\"\npage = \"letter\"\n");
+  ASSERT_EQ(run_program(folder, "", {"--fit", "t.toml"}).status, 0);
+  const std::string pdf = folder.read("fit/curves.pdf");
+  EXPECT_EQ(pdf.rfind("%PDF", 0), 0u);
+  EXPECT_NE(pdf.find("/MediaBox [ 0 0 612 792 ]"), std::string::npos);
+  EXPECT_NE(folder.read("fit/residuals.svg").find("Oude Korendijk pumping test: residuals"), std::string::npos);
+}
+
 TEST(FitRun, ABadTestFileIsRefusedWithOneLineAndNothingWritten) {
   ScratchFolder folder;
   folder.write("t.toml", "title = \"t\"\n[[well]]\nname = \"PW\"\nx = 0\ny = 0\nrate = 1\n[output]\nfolder = \"o\"\n");
