@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/true_well_function_constants.h"
