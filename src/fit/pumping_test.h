@@ -10,21 +10,14 @@
 #include <vector>
 
 #include "fit/units.h"
+#include "study/study.h"
 
 namespace fit {
 
-/// One step of a pumped well's schedule: from `day` on, `rate` gallons per day.
-struct Step {
-  double day = 0.0;
-  double rate = 0.0;
-};
-
-/// A pumped well at (x, y) feet.
-struct Well {
-  std::string name;
-  double x = 0.0, y = 0.0;
-  std::vector<Step> steps;  ///< start days increasing
-};
+/// One step of a pumped well's schedule: from `day` on, `rate` gallons per
+/// day; and a pumped well at (x, y) feet with its schedule: as in a study.
+using Step = study::Step;
+using Well = study::Well;
 
 /// One observed drawdown: `day` days after pumping began, `drawdown` feet.
 struct Reading {
