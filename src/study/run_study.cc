@@ -271,11 +271,14 @@ GridResults evaluate_and_write(const Study& s, const Evaluation& how, const maps
     engine::DrawdownGrid& DD = grids[kept == 1 ? 0 : k];
     const std::vector<Term> terms = terms_at(s, t);
     const std::string label = "grid at day " + maps::shortest_text(t);
-    stages.say(label + ": " + plural(terms.size(), "well term", "well terms"));
+    const std::size_t real = real_terms(terms, s, t);
+    stages.say(label + ": " + plural(terms.size(), "well term", "well terms") +
+               (real < terms.size() ? " (" + plural(terms.size() - real, "image term", "image terms") + ")" : ""));
     {
       Progress progress(stdout, stages.terminal(), label, before, total);
       engine::zero_grid(DD, s.grid.columns, s.grid.rows);
       add_terms(DD, s, terms, how, &progress.done);
+      blank_beyond(DD, s);
     }
     before += nodes * terms.size();
     results.largest.push_back(grid_largest(DD, s.grid));
