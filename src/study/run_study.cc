@@ -335,7 +335,7 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
     for (const std::string& w : warnings) out.warn(w);
 
     if (stages.terminal()) std::fputc('\n', stdout);
-    const std::string summary = summary_text(s, s.output.series_times, series, grids.largest, warnings);
+    const std::string summary = boundaries_text(s) + summary_text(s, s.output.series_times, series, grids.largest, warnings);
     std::fwrite(summary.data(), 1, summary.size(), stdout);
     if (std::fflush(stdout) != 0) out.tell("cannot write the summary to standard output");
   } catch (const std::bad_alloc&) {
