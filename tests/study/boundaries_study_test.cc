@@ -284,6 +284,31 @@ TEST(StudyBoundaries, AStripAgreesWithADirectSumAndTenMorePairsChangeNothing) {
   }
 }
 
+TEST(StudyBoundaries, ByTheRuleImagesAreTermsToo) {
+  // A stream along column 21 (x = 2050) and a barrier along row 3 (y = 250):
+  // by the rule, the nodes on the stream are 0 to single rounding, and the
+  // grid agrees with the exact one where the rule is good (away from the well).
+  const study::Study s = one_well(1730.0, 1200.0, {Boundary{BoundaryKind::stream, "creek", 2050.0, 0.0, 2050.0, 1.0},
+                                                   Boundary{BoundaryKind::barrier, "wall", 0.0, 250.0, 1.0, 250.0}});
+  study::Evaluation rule = exact();
+  rule.well_function = study::WellFunction::rule;
+  engine::DrawdownGrid by_rule(40, 30), by_exact(40, 30), alone_by_rule(40, 30);
+  study::evaluate_grid(by_rule, s, 30.0, rule);
+  study::evaluate_grid(by_exact, s, 30.0, exact());
+  study::Study without = s;
+  without.boundaries.clear();
+  study::evaluate_grid(alone_by_rule, without, 30.0, rule);
+  for (std::int32_t r = 3; r <= 30; ++r) {
+    EXPECT_LE(std::fabs(by_rule(21, r)), 1e-5f * alone_by_rule(21, r)) << r;
+    for (std::int32_t c = 1; c <= 21; ++c) {
+      if (std::abs(c - 18) + std::abs(r - 12) <= 1) continue;  // the well's nodes
+      EXPECT_NEAR(by_rule(c, r), by_exact(c, r), 1e-3 * alone_by_rule(c, r) + 1e-6) << c << ", " << r;
+    }
+  }
+  EXPECT_TRUE(std::isnan(by_rule(22, 10)) && std::isnan(by_rule(10, 2)) && std::isnan(by_exact(22, 10)));
+  EXPECT_EQ(study::terms_at(s, 30.0).size(), 4u);
+}
+
 TEST(StudyBoundaries, TwoBarriersMakeFourWellsAtTheCorner) {
   // Barriers along x = 500 and y = 300 (on a slant too): the well and its three
   // images are as far from the corner as each other.
