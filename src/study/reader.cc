@@ -683,7 +683,6 @@ class Reader {
       lines.push_back(t->source().begin.line);
     }
     const Well& first = s.wells.front();
-    if (const auto why = pair_fault(s.boundaries, first.x, first.y)) fail(lines[1], *why);
     for (std::size_t i = 0; i < s.boundaries.size(); ++i) {
       const Line line = *line_toward(s.boundaries[i], first.x, first.y);
       auto check = [&](const char* what, const std::string& name, double x, double y) {
@@ -696,6 +695,7 @@ class Reader {
       for (const Well& w : s.wells) check("well", w.name, w.x, w.y);
       for (const Receptor& r : s.receptors) check("receptor", r.name, r.x, r.y);
     }
+    if (const auto why = pair_fault(s.boundaries, first.x, first.y)) fail(lines[1], *why);
   }
 
   Boundary read_boundary(const toml::table& t, const std::string& where) const {
