@@ -1,6 +1,7 @@
 # Two commands set everything up on a fresh machine:
 #   make run   - Release build of the program, then a run on the bundled example
 #   make study - Release build of the program, then the example study (examples/study)
+#   make creek - Release build of the program, then the example beside a creek (examples/creek)
 #   make fit   - Release build of the program, then the example aquifer test (examples/fit)
 #   make test  - build the program and every test, and run the tests
 # and, for hardening:
@@ -27,7 +28,7 @@ BENCH_BUILD  ?= build-bench
 # Targets may be named with or without their _fuzz ending.
 FUZZ_NAMES    = $(patsubst %_fuzz,%,$(FUZZ_TARGETS))
 
-.PHONY: all deps configure build program run study fit test bench sanitize fuzz clean
+.PHONY: all deps configure build program run study creek fit test bench sanitize fuzz clean
 
 all: build
 
@@ -56,6 +57,12 @@ study: program
 	@$(BUILD)/leaky-drawdown --study run/study/wellfield.toml
 	@echo
 	@echo "outputs: run/study/out/"
+
+creek: program
+	@rm -rf run/creek && mkdir -p run/creek && cp examples/creek/creek.toml run/creek/
+	@$(BUILD)/leaky-drawdown --study run/creek/creek.toml
+	@echo
+	@echo "outputs: run/creek/out/"
 
 fit: program
 	@rm -rf run/fit && mkdir -p run/fit && cp examples/fit/oude-korendijk.toml examples/fit/piezometer_*.csv run/fit/

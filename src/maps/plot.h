@@ -43,6 +43,15 @@ struct PlotMarker {
   std::string name;
 };
 
+/// A straight boundary of the aquifer drawn across the map (a study's stream
+/// or barrier): the infinite line through (x0, y0) and (x1, y1), in feet.
+struct PlotBoundary {
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  std::string name;
+  bool stream = true;       ///< a stream (blue) or a barrier (grey, hatched)
+  double away_x = 0, away_y = 0;  ///< a direction away from the aquifer, toward which a barrier's hatches lean
+};
+
 /// What the caller chooses about a picture; every member has a default.
 struct PlotOptions {
   /// Contour levels in feet; empty: the round levels of the grids that set the
@@ -65,6 +74,8 @@ struct PlotOptions {
   std::vector<std::string> well_names;
   /// Named points to mark.
   std::vector<PlotMarker> markers;
+  /// Boundaries drawn across the map and named in the key.
+  std::vector<PlotBoundary> boundaries;
   /// The grids whose drawdowns set the colour range and palette when no range
   /// is given, so that pictures of several times share one scale (they must
   /// outlive the options); empty: the grid drawn.

@@ -117,6 +117,58 @@ void draw_contours(cairo_t* cr, const std::vector<PictureLine>& lines, const std
   }
 }
 
+// ---------------------------------------------------------------- boundaries
+
+// The stroke of a boundary from (ax, ay) to (bx, by) in points: a stream a
+// blue line, a barrier a grey line with short hatches leaning toward
+// (hx, hy) (a unit vector in the picture) every 6 points.
+void stroke_boundary(cairo_t* cr, bool stream, double ax, double ay, double bx, double by, double hx, double hy) {
+  cairo_new_path(cr);
+  cairo_move_to(cr, ax, ay);
+  cairo_line_to(cr, bx, by);
+  if (stream) {
+    cairo_set_source_rgb(cr, 0.12, 0.42, 0.85);
+    cairo_set_line_width(cr, 2.2);
+    cairo_stroke(cr);
+    return;
+  }
+  cairo_set_source_rgb(cr, 0.45, 0.45, 0.45);
+  cairo_set_line_width(cr, 1.6);
+  cairo_stroke(cr);
+  const double length = std::hypot(bx - ax, by - ay);
+  if (!(length > 0)) return;
+  const double ux = (bx - ax) / length, uy = (by - ay) / length;
+  cairo_set_line_width(cr, 1.0);
+  for (double d = 3.0; d < length; d += 6.0) {
+    const double px = ax + ux * d, py = ay + uy * d;
+    cairo_move_to(cr, px, py);
+    cairo_line_to(cr, px + 5.0 * (hx + ux) / std::sqrt(2.0), py + 5.0 * (hy + uy) / std::sqrt(2.0));
+  }
+  cairo_stroke(cr);
+}
+
+// Each boundary's line across the map, clipped to the map frame.
+void draw_boundaries(cairo_t* cr, const PlotOptions& o, const PlotLayout& l) {
+  cairo_save(cr);
+  cairo_rectangle(cr, l.map_left, l.map_top, l.map_width, l.map_height);
+  cairo_clip(cr);
+  const double reach = 2.0 * (std::fabs(l.x1 - l.x0) + std::fabs(l.y1 - l.y0));
+  for (const PlotBoundary& b : o.boundaries) {
+    const double length = std::hypot(b.x1 - b.x0, b.y1 - b.y0);
+    if (!(length > 0) || !std::isfinite(length)) continue;
+    const double ux = (b.x1 - b.x0) / length, uy = (b.y1 - b.y0) / length;
+    // The point of the line nearest the map's centre, and far out both ways.
+    const double cx = (l.x0 + l.x1) / 2, cy = (l.y0 + l.y1) / 2;
+    const double t = (cx - b.x0) * ux + (cy - b.y0) * uy;
+    const double mx = b.x0 + t * ux, my = b.y0 + t * uy;
+    const double h = std::hypot(b.away_x, b.away_y);
+    const double hx = h > 0 ? b.away_x / h : 0.0, hy = h > 0 ? -b.away_y / h : 0.0;  // y grows downwards
+    stroke_boundary(cr, b.stream, l.to_x(mx - reach * ux), l.to_y(my - reach * uy), l.to_x(mx + reach * ux),
+                    l.to_y(my + reach * uy), hx, hy);
+  }
+  cairo_restore(cr);
+}
+
 // ---------------------------------------------------------------- marks
 
 // Fills the current path in grey level `fill` and outlines it in `outline`.
@@ -395,6 +447,13 @@ void draw_key(cairo_t* cr, const EvaluatedGrid& e, const PlotOptions& o, const P
   if (k.injecting) entry(injecting_marker, "injecting well");
   if (k.idle) entry(idle_marker, "well at zero rate");
   if (k.markers) entry(named_marker, "receptor");
+  for (std::size_t i = 0; i < k.boundaries.size() && i < o.boundaries.size(); ++i) {
+    const double left = x - kMarkerRadius;
+    stroke_boundary(cr, o.boundaries[i].stream, left, cy - 2, left + kBoundaryKeyLength, cy - 2, 0.0, 1.0);
+    ink(cr);
+    text(cr, left + kBoundaryKeyLength + 5, cy + cap / 2, k.boundaries[i], kKeyFont);
+    x += kBoundaryKeyLength + 5 + measure(cr, k.boundaries[i], kKeyFont).width + 16;
+  }
   if (k.contours) {
     cairo_set_source_rgba(cr, 0.05, 0.05, 0.05, 0.8);
     cairo_set_line_width(cr, 0.7);
@@ -423,6 +482,7 @@ void draw(cairo_t* cr, const EvaluatedGrid& e, const PlotOptions& o, const PlotL
   cairo_set_source_rgb(cr, 0.88, 0.88, 0.88);
   cairo_fill(cr);
   draw_field(cr, e, l, resolution);
+  draw_boundaries(cr, o, l);
 
   const std::vector<Mark> wells = well_marks(e, l, o), named = named_marks(l, o);
   std::vector<Mark> marks = wells;

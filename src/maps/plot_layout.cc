@@ -59,6 +59,7 @@ KeyEntries key_entries(const engine::EvaluatedGrid& e, const PlotOptions& o, con
   }
   k.markers = !o.markers.empty();
   k.contours = !l.levels.empty();
+  for (const PlotBoundary& b : o.boundaries) k.boundaries.push_back(b.name + (b.stream ? " (stream)" : " (barrier)"));
   return k;
 }
 
@@ -82,6 +83,7 @@ double legend_width(cairo_t* cr, const KeyEntries& k, const PlotLayout& l) {
   entry(k.injecting, "injecting well");
   entry(k.idle, "well at zero rate");
   entry(k.markers, "receptor");
+  for (const std::string& b : k.boundaries) w += kBoundaryKeyLength + 5 + measure(cr, b, kKeyFont).width + 16;
   if (k.contours) w += 18 + 5 + measure(cr, contours_key_text(l), kKeyFont).width;
   return w;
 }

@@ -28,6 +28,8 @@ inline constexpr double kBarGap = 18.0;
 inline constexpr double kBarWidth = 13.0;
 inline constexpr double kClipTriangle = 10.0;  // the height of a colour bar's clipped end
 inline constexpr double kMarkerRadius = 4.0;
+/// The length of a boundary's sample line in the key, in points.
+inline constexpr double kBoundaryKeyLength = 22.0;
 inline constexpr double kScaleBarHeight = 4.0;
 inline constexpr double kNorthWidth = 14.0, kNorthHeight = 30.0;
 inline constexpr double kFeetPerMile = 5280.0;
@@ -58,6 +60,7 @@ std::string contours_key_text(const PlotLayout& l);
 /// The kinds of mark the key explains, in the order it shows them.
 struct KeyEntries {
   bool pumping = false, injecting = false, idle = false, markers = false, contours = false;
+  std::vector<std::string> boundaries;  ///< each boundary's key text: "Cedar Creek (stream)"
 };
 
 /// What the key of the picture of `e` shows.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "model/true_drawdown.h"
@@ -52,6 +53,60 @@ std::vector<Image> images_of(double x, double y, const ImagePlan& plan) {
     images.push_back({reflected.x + shift * a.nx, reflected.y + shift * a.ny, reflected.sign * power});
   }
   return images;
+}
+
+const char* kind_name(BoundaryKind kind) { return kind == BoundaryKind::stream ? "stream" : "barrier"; }
+
+std::vector<Line> aquifer_lines(std::span<const Boundary> boundaries, double x, double y) {
+  std::vector<Line> lines;
+  for (const Boundary& b : boundaries)
+    if (const std::optional<Line> l = line_toward(b, x, y)) lines.push_back(*l);
+  return lines;
+}
+
+double inside(std::span<const Line> lines, double x, double y) {
+  double nearest = std::numeric_limits<double>::infinity();
+  for (const Line& l : lines) nearest = std::min(nearest, l.distance(x, y));
+  return nearest;
+}
+
+std::optional<std::string> pair_fault(std::span<const Boundary> boundaries, double x, double y) {
+  const std::vector<Line> lines = aquifer_lines(boundaries, x, y);
+  if (lines.size() < 2) return std::nullopt;
+  constexpr double kAngle = 1e-6;  // radians
+  const double dot = lines[0].nx * lines[1].nx + lines[0].ny * lines[1].ny;
+  const double cross = lines[0].nx * lines[1].ny - lines[0].ny * lines[1].nx;
+  const std::string names = "'" + boundaries[0].name + "' and '" + boundaries[1].name + "'";
+  if (std::fabs(dot) <= kAngle) return std::nullopt;  // a quadrant
+  if (std::fabs(cross) > kAngle) {
+    const double degrees = std::acos(std::clamp(std::fabs(dot), 0.0, 1.0)) * 180.0 / std::acos(-1.0);
+    char angle[32];
+    std::snprintf(angle, sizeof angle, "%.4g", degrees);
+    return "the boundaries " + names + " meet at " + angle +
+           " degrees; two boundaries must be perpendicular (a quadrant) or parallel (a strip)";
+  }
+  if (dot > 0.0)
+    return "the boundaries " + names +
+           " are parallel with the wells on the same side of both; a strip's wells lie between its two lines";
+  return std::nullopt;
+}
+
+ImagePlan image_plan(std::span<const Boundary> boundaries, double x, double y, double reach) {
+  ImagePlan plan;
+  for (const Boundary& b : boundaries) {
+    const std::optional<Line> l = line_toward(b, x, y);
+    if (!l) continue;
+    plan.lines.push_back(*l);
+    plan.sign.push_back(b.kind == BoundaryKind::stream ? -1.0 : 1.0);
+  }
+  if (plan.lines.size() == 2) {
+    const Line& a = plan.lines[0];
+    const Line& b = plan.lines[1];
+    plan.strip = a.nx * b.nx + a.ny * b.ny < -0.5;
+    // The strip's width: b's distance from a point on a.
+    if (plan.strip) plan.pairs = strip_pairs(b.distance(a.c * a.nx, a.c * a.ny), reach);
+  }
+  return plan;
 }
 
 std::size_t strip_pairs(double width, double reach) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,29 @@ std::size_t strip_pairs(double width, double reach);
 /// of the drawdowns: where W(u, r/B) <= min(E1(u), 2 K0(r/B)) falls below
 /// e^-kImageCut for the longest elapsed time (u = a r^2 S / (T t)).
 double negligible_distance(double transmissivity, double storage, double leakance, double longest_days);
+
+/// The word for `kind` in the study file and the summary: "stream" or "barrier".
+const char* kind_name(BoundaryKind kind);
+
+/// The lines of `boundaries` with their normals toward the side of (x, y), a
+/// point of the aquifer (a well); lines whose points coincide are left out.
+std::vector<Line> aquifer_lines(std::span<const Boundary> boundaries, double x, double y);
+
+/// The signed distance of (x, y) from the nearest of `lines` (as aquifer_lines
+/// gives them): above 0 inside the aquifer, 0 on a line, below 0 beyond one;
+/// +infinity without lines.
+double inside(std::span<const Line> lines, double x, double y);
+
+/// Why two boundaries cannot be taken together, the aquifer at (x, y): they
+/// are neither perpendicular nor parallel (within 1e-6 of a radian), or they
+/// are parallel and one lies behind the other instead of the aquifer lying
+/// between them. Nothing when they can (or when there are fewer than two).
+std::optional<std::string> pair_fault(std::span<const Boundary> boundaries, double x, double y);
+
+/// The image plan of `boundaries` (checked by pair_fault) for an aquifer that
+/// holds (x, y): the lines, their signs, and for a strip the pairs that leave
+/// out only images farther than `reach` feet from the aquifer.
+ImagePlan image_plan(std::span<const Boundary> boundaries, double x, double y, double reach);
 
 /// W's exponent beyond which an image's term is dropped: e^-60 (1e-26) of a
 /// well's own W, far below the rounding of any drawdown a grid shows.

@@ -5,6 +5,7 @@
 
 #include "base/printable.h"
 #include "maps/shortest_text.h"
+#include "study/evaluation.h"
 #include "study/outputs.h"
 
 namespace study {
@@ -87,6 +88,25 @@ std::string summary_text(const Study& s, std::span<const double> series_times,
   if (!warnings.empty()) text += "\n";
   for (const std::string& w : warnings) text += "warning: " + one_line(w) + "\n";
   return text;
+}
+
+std::string boundaries_text(const Study& s) {
+  if (s.boundaries.empty()) return "";
+  std::vector<std::vector<std::string>> rows{{"boundary", "kind", "from x (ft)", "y (ft)", "to x (ft)", "y (ft)"}};
+  for (const Boundary& b : s.boundaries)
+    rows.push_back({one_line(b.name), kind_name(b.kind), maps::shortest_text(b.x0), maps::shortest_text(b.y0),
+                    maps::shortest_text(b.x1), maps::shortest_text(b.y1)});
+  std::string text = table(rows, {true, true, false, false, false, false});
+  std::size_t most = 0;
+  for (double t : s.times) {
+    const std::vector<Term> terms = terms_at(s, t);
+    most = std::max(most, terms.size() - real_terms(terms, s, t));
+  }
+  const ImagePlan plan = image_plan_at(s, s.times.back());
+  text += "image terms: " + std::to_string(most) + (s.times.size() > 1 ? " at most per grid" : " in the grid");
+  if (plan.strip) text += " (a strip: " + std::to_string(plan.pairs) + " image pairs on each side at day " +
+                          maps::shortest_text(s.times.back()) + ")";
+  return text + "\n\n";
 }
 
 Progress::Progress(std::FILE* out, bool terminal, std::string label, std::uint64_t before, std::uint64_t total)

@@ -42,6 +42,11 @@ std::string summary_text(const Study& s, std::span<const double> series_times,
                          const std::vector<std::vector<float>>& values, std::span<const GridLargest> largest,
                          std::span<const std::string> warnings = {});
 
+/// The study's boundaries for the summary, before its tables: a table of
+/// their names, kinds and points, then the most image terms of a grid (and a
+/// strip's image pairs); "" without boundaries.
+std::string boundaries_text(const Study& s);
+
 /// The count of a stage's work, shown as a bar on a terminal while the stage
 /// takes more than a second. The work is counted as it is reported: a grid's
 /// evaluation reports each engine pass when it ends.

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <system_error>
 #include <thread>
 
@@ -44,30 +45,53 @@ void add_terms_exact(engine::DrawdownGrid& DD, const Study& s, std::span<const T
   engine::evaluate_true(DD, xs, ys, true_aquifer(s), true_terms(terms), engine::TrueOptions{threads, done, W});
 }
 
+// Appends the terms of a well at map (x, y) with schedule `steps`, its rates
+// times `sign` (an image's), the steps with t_k < t in order.
+void add_well_terms(std::vector<Term>& terms, const Study& s, double t, double x, double y,
+                    const std::vector<Step>& steps, double sign) {
+  const float px = node_position(x, s.grid.xll, s.grid.spacing);
+  const float py = node_position(y, s.grid.yll, s.grid.spacing);
+  double before = 0.0;
+  for (const Step& step : steps) {
+    if (!(step.day < t)) break;
+    Term term;
+    term.x = px;
+    term.y = py;
+    term.dq = sign * (step.rate - before);
+    term.q = static_cast<float>(term.dq);
+    term.elapsed = static_cast<float>(t - step.day);
+    term.map_x = x;
+    term.map_y = y;
+    term.elapsed_days = t - step.day;
+    terms.push_back(term);
+    before = step.rate;
+  }
+}
+
 }  // namespace
 
-std::vector<Term> terms_at(const Study& s, double t) {
+ImagePlan image_plan_at(const Study& s, double t) {
+  if (s.boundaries.empty() || s.wells.empty()) return {};
+  const double reach = negligible_distance(s.aquifer.transmissivity, s.aquifer.storage, s.aquifer.leakance, t);
+  return image_plan(s.boundaries, s.wells.front().x, s.wells.front().y, reach);
+}
+
+std::vector<Term> terms_at(const Study& s, double t) { return terms_at(s, t, image_plan_at(s, t)); }
+
+std::vector<Term> terms_at(const Study& s, double t, const ImagePlan& plan) {
   std::vector<Term> terms;
-  for (const Well& w : s.wells) {
-    const float x = node_position(w.x, s.grid.xll, s.grid.spacing);
-    const float y = node_position(w.y, s.grid.yll, s.grid.spacing);
-    double before = 0.0;
-    for (const Step& step : w.steps) {
-      if (!(step.day < t)) break;
-      Term term;
-      term.x = x;
-      term.y = y;
-      term.q = static_cast<float>(step.rate - before);
-      term.elapsed = static_cast<float>(t - step.day);
-      term.map_x = w.x;
-      term.map_y = w.y;
-      term.dq = step.rate - before;
-      term.elapsed_days = t - step.day;
-      terms.push_back(term);
-      before = step.rate;
-    }
-  }
+  for (const Well& w : s.wells) add_well_terms(terms, s, t, w.x, w.y, w.steps, 1.0);
+  if (plan.lines.empty()) return terms;
+  for (const Well& w : s.wells)
+    for (const Image& image : images_of(w.x, w.y, plan)) add_well_terms(terms, s, t, image.x, image.y, w.steps, image.sign);
   return terms;
+}
+
+std::size_t real_terms(std::span<const Term> terms, const Study& s, double t) {
+  std::size_t n = 0;
+  for (const Well& w : s.wells)
+    for (const Step& step : w.steps) n += step.day < t ? 1 : 0;
+  return std::min(n, terms.size());
 }
 
 std::vector<Pass> passes_of(std::span<const Term> terms) {
@@ -108,6 +132,17 @@ void evaluate_grid(engine::DrawdownGrid& DD, const Study& s, double t, const Eva
                    std::atomic<std::uint64_t>* done) {
   engine::zero_grid(DD, s.grid.columns, s.grid.rows);
   add_terms(DD, s, terms_at(s, t), how, done);
+  blank_beyond(DD, s);
+}
+
+void blank_beyond(engine::DrawdownGrid& DD, const Study& s) {
+  if (s.boundaries.empty() || s.wells.empty()) return;
+  const std::vector<Line> lines = aquifer_lines(s.boundaries, s.wells.front().x, s.wells.front().y);
+  const Grid& g = s.grid;
+  for (std::int32_t r = 1; r <= g.rows; ++r)
+    for (std::int32_t c = 1; c <= g.columns; ++c)
+      if (inside(lines, g.xll + (c - 0.5) * g.spacing, g.yll + (r - 0.5) * g.spacing) < 0.0)
+        DD(c, r) = std::numeric_limits<float>::quiet_NaN();
 }
 
 float point_drawdown_rule(const Study& s, float px, float py, std::span<const Term> terms) {

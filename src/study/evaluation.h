@@ -37,8 +37,21 @@ struct Term {
 };
 
 /// The terms at time t: the wells in study order, each well's steps with
-/// t_k < t in schedule order.
+/// t_k < t in schedule order; then, with boundaries, each well's images
+/// (image_plan_at) in well order, each with the well's steps, its rates
+/// times the image's sign.
 std::vector<Term> terms_at(const Study& s, double t);
+
+/// terms_at with the images of `plan` (none for an empty plan).
+std::vector<Term> terms_at(const Study& s, double t, const ImagePlan& plan);
+
+/// The images of the study's boundaries at time t: a strip's series cut
+/// where the images left out lie beyond negligible_distance for elapsed
+/// times up to t.
+ImagePlan image_plan_at(const Study& s, double t);
+
+/// How many of terms_at(s, t) are the real wells' (they come first).
+std::size_t real_terms(std::span<const Term> terms, const Study& s, double t);
 
 /// A run of consecutive terms [begin, end) that share the same elapsed time.
 struct Pass {
@@ -72,9 +85,15 @@ engine::Aquifer pass_aquifer(const Study& s, float elapsed);
 void add_terms(engine::DrawdownGrid& DD, const Study& s, std::span<const Term> terms, const Evaluation& how,
                std::atomic<std::uint64_t>* done = nullptr);
 
-/// The grid at time t: DD set to 0.0, then add_terms of terms_at(s, t).
+/// The grid at time t: DD set to 0.0, then add_terms of terms_at(s, t), then
+/// blank_beyond.
 void evaluate_grid(engine::DrawdownGrid& DD, const Study& s, double t, const Evaluation& how,
                    std::atomic<std::uint64_t>* done = nullptr);
+
+/// Sets the nodes beyond a boundary (on the far side of a line from the
+/// wells) to NaN, which the grid files write as NoData and the pictures leave
+/// blank; nodes on a line keep their value.
+void blank_beyond(engine::DrawdownGrid& DD, const Study& s);
 
 /// The drawdown by the rule at the point of node-unit position (px, py): for
 /// each term in order, model::point_distance and model::DRAWDN into a value

@@ -129,6 +129,11 @@ maps::PlotOptions plot_options(const Study& s, std::span<const engine::Evaluated
   for (const Well& w : s.wells) o.well_names.push_back(w.name);
   for (const Receptor& r : s.receptors) o.markers.push_back(maps::PlotMarker{r.x, r.y, r.name});
   o.scale_from = times;
+  if (!s.wells.empty())
+    for (const Line& l : aquifer_lines(s.boundaries, s.wells.front().x, s.wells.front().y)) {
+      const Boundary& b = s.boundaries[o.boundaries.size()];
+      o.boundaries.push_back(maps::PlotBoundary{b.x0, b.y0, b.x1, b.y1, b.name, b.kind == BoundaryKind::stream, -l.nx, -l.ny});
+    }
   return o;
 }
 

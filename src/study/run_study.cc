@@ -271,11 +271,14 @@ GridResults evaluate_and_write(const Study& s, const Evaluation& how, const maps
     engine::DrawdownGrid& DD = grids[kept == 1 ? 0 : k];
     const std::vector<Term> terms = terms_at(s, t);
     const std::string label = "grid at day " + maps::shortest_text(t);
-    stages.say(label + ": " + plural(terms.size(), "well term", "well terms"));
+    const std::size_t real = real_terms(terms, s, t);
+    stages.say(label + ": " + plural(terms.size(), "well term", "well terms") +
+               (real < terms.size() ? " (" + plural(terms.size() - real, "image term", "image terms") + ")" : ""));
     {
       Progress progress(stdout, stages.terminal(), label, before, total);
       engine::zero_grid(DD, s.grid.columns, s.grid.rows);
       add_terms(DD, s, terms, how, &progress.done);
+      blank_beyond(DD, s);
     }
     before += nodes * terms.size();
     results.largest.push_back(grid_largest(DD, s.grid));
@@ -332,7 +335,7 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
     for (const std::string& w : warnings) out.warn(w);
 
     if (stages.terminal()) std::fputc('\n', stdout);
-    const std::string summary = summary_text(s, s.output.series_times, series, grids.largest, warnings);
+    const std::string summary = boundaries_text(s) + summary_text(s, s.output.series_times, series, grids.largest, warnings);
     std::fwrite(summary.data(), 1, summary.size(), stdout);
     if (std::fflush(stdout) != 0) out.tell("cannot write the summary to standard output");
   } catch (const std::bad_alloc&) {

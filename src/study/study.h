@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "maps/plot.h"
+#include "study/boundaries.h"
 
 namespace study {
 
@@ -85,6 +86,7 @@ struct Study {
   Grid grid;
   std::vector<Well> wells;          ///< [[well]] tables first, then the wells file's
   std::vector<Receptor> receptors;  ///< [[receptor]] tables first, then the receptors file's
+  std::vector<Boundary> boundaries;  ///< at most two, perpendicular or parallel, the wells on one side of each
   std::vector<std::string> inputs;  ///< the files read: the study file and its CSV files
   std::vector<std::string> input_digests;  ///< the SHA-256 of each input as read (hex; filled by read_study_file)
   Output output;

@@ -2,6 +2,7 @@
 // PNG, its size at a resolution, a PDF's page, and failures.
 #include "maps/output_file.h"
 #include "maps/plot.h"
+#include "maps/plot_layout.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -114,6 +115,40 @@ TEST_F(PlotFile, ColourMapRunsLowToHighWhereTheDrawdownDoes) {
       EXPECT_GT(drawdown.r, drawdown.b + 40);
     }
   }
+}
+
+TEST_F(PlotFile, BoundariesAreDrawnAcrossTheMapAndNamedInTheKey) {
+  // A stream down column 8 and a barrier along row 3.5; the nodes beyond the
+  // stream are NaN, blank on the map.
+  Scene s(12, 12, 100);
+  s.fill([](int c, int r) { return c > 8 ? NAN : 1.0 + 0.1 * r; });
+  maps::PlotOptions o;
+  o.boundaries.push_back(maps::PlotBoundary{s.e.map_x(8), 0.0, s.e.map_x(8), 1.0, "creek", true, 1.0, 0.0});
+  o.boundaries.push_back(maps::PlotBoundary{0.0, s.e.map_y(3.5), 1.0, s.e.map_y(3.5), "wall", false, 0.0, -1.0});
+  const std::string file = path("bounded.png");
+  ASSERT_EQ(maps::write_plot(file, PlotFormat::kPng, s.e, o), "");
+  const maps::PlotLayout l = maps::plot_layout(s.e, o, PlotFormat::kPng);
+  const Png png = read_png(file);
+  ASSERT_EQ(cairo_surface_status(png.get()), CAIRO_STATUS_SUCCESS);
+  const double ppp = l.pixels_per_point;
+  auto at = [&](double c, double r) { return pixel_at(png.get(), l.to_x(s.e.map_x(c)) * ppp, l.to_y(s.e.map_y(r)) * ppp); };
+  for (double r : {2.27, 6.33, 10.62}) {  // off the contour lines
+    const Pixel stream = at(8.0, r);
+    EXPECT_GT(stream.b, 180) << r;
+    EXPECT_LT(stream.r, 80) << r;
+    const Pixel blank = at(10.5, r + 0.2);  // beyond the stream: the map's grey, no colour
+    EXPECT_EQ(blank.r, blank.g) << r;
+    EXPECT_EQ(blank.g, blank.b) << r;
+    EXPECT_GT(blank.r, 200) << r;
+  }
+  for (double c : {1.3, 4.1, 6.6}) {
+    const Pixel barrier = at(c, 3.5);
+    EXPECT_NEAR(barrier.r, barrier.b, 12) << c;
+    EXPECT_LT(barrier.r, 160) << c;
+    expect_colour(at(c, 7.27), l.colours.colour(1.727), "the field away from the lines");
+  }
+  const maps::picture::KeyEntries k = maps::picture::key_entries(s.e, o, l);
+  EXPECT_EQ(k.boundaries, (std::vector<std::string>{"creek (stream)", "wall (barrier)"}));
 }
 
 TEST_F(PlotFile, PngHasTheRequestedResolution) {

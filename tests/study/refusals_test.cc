@@ -225,6 +225,17 @@ const Refusal kRefusals[] = {
     {"a grid that does not fit", {{"columns = 4", "columns = 2000000000"}, {"rows = 3", "rows = 2000000000"}}, {},
      "study.toml: the study needs * GiB of memory (a grid of 2000000000 x 2000000000 nodes, 1 well term), more "
      "than the * GiB this machine has"},
+    // Boundaries: [[boundary]] tables before [output], from line 27 on.
+    {"a receptor beyond a stream",
+     {{"[output]", "[[boundary]]\nkind = \"stream\"\nname = \"creek\"\nfrom = [2150200, 0]\nto = [2150200, 1]\n\n[output]"}},
+     {},
+     "study.toml:27: receptor 'R-1' lies beyond the stream 'creek'; the aquifer is on the side of well 'PW-1'"},
+    {"boundaries at an angle",
+     {{"[output]", "[[boundary]]\nkind = \"stream\"\nname = \"creek\"\nfrom = [2150000, 720400]\nto = [2151000, 720400]\n\n"
+                   "[[boundary]]\nkind = \"barrier\"\nname = \"fault\"\nfrom = [2150000, 720000]\nto = [2150300, 720100]\n\n[output]"}},
+     {},
+     "study.toml:33: the boundaries 'creek' and 'fault' meet at 18.43 degrees; two boundaries must be perpendicular (a "
+     "quadrant) or parallel (a strip)"},
 };
 
 // True when `line` is `pattern`, each '*' of which stands for any text.

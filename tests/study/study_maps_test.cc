@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
@@ -24,6 +25,7 @@
 
 #include "base/exit_status.h"
 #include "program_run.h"
+#include "study/boundaries.h"
 #include "study_texts.h"
 
 namespace {
@@ -145,6 +147,46 @@ TEST(StudyMaps, OneContourLayerHoldsEveryTimeAtTheStudysLevelsOnItsFrame) {
   }
   const std::set<double> all{-0.5, 1.0, 2.0};
   EXPECT_EQ(levels_by_day, (std::map<double, std::set<double>>{{30.0, all}, {90.0, all}}));
+}
+
+TEST(StudyMaps, BeyondABoundaryTheGridsHoldNoDataAndTheContoursStayOnTheAquifersSide) {
+  // The creek example: a strip between a stream and a barrier on a slant.
+  ScratchFolder folder;
+  std::ifstream in(std::string(LEAKY_SOURCE_DIR) + "/examples/creek/creek.toml");
+  std::stringstream text;
+  text << in.rdbuf();
+  folder.write("creek.toml", text.str());
+  const RunResult r = run_program(folder, "", {"--study", "creek.toml"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const study::Boundary creek{study::BoundaryKind::stream, "creek", 2150000.0, 722500.0, 2154000.0, 722700.0};
+  const study::Boundary wall{study::BoundaryKind::barrier, "wall", 2150000.0, 720300.0, 2154000.0, 720500.0};
+  const study::Line lines[] = {*study::line_toward(creek, 2151000.0, 721500.0),
+                               *study::line_toward(wall, 2151000.0, 721500.0)};
+  auto inside = [&](double x, double y) { return std::min(lines[0].distance(x, y), lines[1].distance(x, y)); };
+
+  // Rows top first: node (c, r) at (2150000 + (c - 1/2) 100, 720000 + (r - 1/2) 100).
+  const std::vector<float> cells = esri_values(folder.read("out/drawdown_365d.asc"));
+  ASSERT_EQ(cells.size(), 40u * 30u);
+  int blank = 0;
+  for (int row = 30; row >= 1; --row)
+    for (int c = 1; c <= 40; ++c) {
+      const float v = cells[static_cast<std::size_t>((30 - row) * 40 + (c - 1))];
+      const bool beyond = inside(2150000.0 + (c - 0.5) * 100, 720000.0 + (row - 0.5) * 100) < 0;
+      EXPECT_EQ(v == -9999.0f, beyond) << c << ", " << row << ": " << v;
+      if (!beyond) EXPECT_GT(v, 0.0f) << c << ", " << row;
+      blank += beyond ? 1 : 0;
+    }
+  EXPECT_GT(blank, 40) << "both lines cross the grid";
+
+  const Dataset d = open(folder.path() + "/out/contours.gpkg", GDAL_OF_VECTOR);
+  ASSERT_TRUE(d);
+  int vertices = 0;
+  for (auto& feature : *d->GetLayer(0)) {
+    const auto* line = feature->GetGeometryRef()->toLineString();
+    for (int k = 0; k < line->getNumPoints(); ++k, ++vertices)
+      EXPECT_GE(inside(line->getX(k), line->getY(k)), 0.0) << line->getX(k) << ", " << line->getY(k);
+  }
+  EXPECT_GT(vertices, 100);
 }
 
 TEST(StudyMaps, APicturePerTimeAndAFailedOutputLeavesTheOthersWhole) {

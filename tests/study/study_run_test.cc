@@ -110,6 +110,27 @@ TEST(StudyRun, TheExampleStudyReproducesItsCommittedOutputs) {
   }
 }
 
+TEST(StudyRun, TheCreekExampleReproducesItsCommittedOutputs) {
+  ScratchFolder folder;
+  folder.write("creek.toml", source_file("examples/creek/creek.toml"));
+  const RunResult r = run_program(folder, "", {"--study", "creek.toml"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, source_file("examples/creek/expected/console.txt"));
+  EXPECT_EQ(r.out.rfind("boundary     kind     from x (ft)  y (ft)  to x (ft)  y (ft)\n"
+                        "Mill Creek   stream       2150000  722500    2154000  722700\n"
+                        "Valley wall  barrier      2150000  720300    2154000  720500\n"
+                        "image terms: ",
+                        0),
+            0u)
+      << r.out;
+  for (const char* name : {"drawdown_30d.asc", "drawdown_90d.asc", "drawdown_365d.asc", "receptor_series.csv"}) {
+    const std::string expected = source_file(std::string("examples/creek/expected/") + name);
+    ASSERT_FALSE(expected.empty()) << name;
+    EXPECT_EQ(folder.read(std::string("out/") + name), expected) << name;
+  }
+}
+
 TEST(StudyRun, TheExactWellFunctionRunsEndToEnd) {
   // The same small study by the rule and by the exact well function: close,
   // not the same (the rule overestimates W by about 2e-4 at these u).
