@@ -40,6 +40,10 @@ std::string table(const std::vector<std::vector<std::string>>& rows, const std::
 
 std::string one_line(std::string_view s) { return base::printable_name(s); }
 
+std::string aligned_table(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& left) {
+  return table(rows, left);
+}
+
 GridLargest grid_largest(const engine::DrawdownGrid& DD, const Grid& g) {
   GridLargest largest;
   for (std::int32_t r = 1; r <= g.rows; ++r)

@@ -23,6 +23,10 @@ namespace study {
 /// character shown as an escape.
 std::string one_line(std::string_view s);
 
+/// Rows of cells as aligned columns two blanks apart; `left[j]` aligns column
+/// j to the left, else to the right. Trailing blanks are dropped; LF line ends.
+std::string aligned_table(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& left);
+
 /// The largest drawdown of a grid and the first node that has it.
 struct GridLargest {
   bool found = false;     ///< false when no cell is finite

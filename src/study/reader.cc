@@ -37,11 +37,11 @@ constexpr std::string_view kTopKeys[] = {"title", "crs",  "times",    "wells_fil
                                          "aquifer", "grid", "well", "receptor",   "output"};
 constexpr std::string_view kAquiferKeys[] = {"transmissivity", "leakance", "storage"};
 constexpr std::string_view kGridKeys[] = {"xll", "yll", "spacing", "columns", "rows"};
-constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule"};
-constexpr std::string_view kReceptorKeys[] = {"name", "x", "y"};
+constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule", "radius"};
+constexpr std::string_view kReceptorKeys[] = {"name", "x", "y", "limit"};
 constexpr std::string_view kOutputKeys[] = {"folder", "grid",   "contours", "levels",      "plot",
                                             "range",  "page",   "dpi",      "series",      "series_times",
-                                            "hydrographs", "well_function"};
+                                            "hydrographs", "well_function", "compliance", "exceedance_status"};
 
 // Where each table's keys go, for a key written in the wrong table.
 struct Section {
@@ -397,7 +397,15 @@ class Reader {
                  [&](const std::string& why) { fail(e, why); });
       }
     }
+    if (const toml::node* n = t.get("radius")) w.radius = positive(*n, "radius");
     add_well(s, std::move(w), origin(line));
+  }
+
+  // A number of feet above 0 (a well's radius, a receptor's limit).
+  double positive(const toml::node& n, std::string_view key) const {
+    const double v = number(n, key);
+    if (!(v > 0.0)) fail(n, in_quotes(key) + " must be above 0 feet, not " + maps::shortest_text(v));
+    return v;
   }
 
   // Appends a step to w's schedule: days 0 or more and increasing, each rate
@@ -417,6 +425,7 @@ class Reader {
   void read_receptor(const toml::table& t, const std::string& where, Study& s) {
     Receptor r;
     read_named_point(t, kReceptorKeys, where, r);
+    if (const toml::node* n = t.get("limit")) r.limit = positive(*n, "limit");
     add_receptor(s, std::move(r), origin(t.source().begin.line));
   }
 
@@ -525,14 +534,20 @@ class Reader {
     std::vector<CsvRecord> records = csv_records(path, "receptors file");
     receptor_names_.reserve(receptor_names_.size() + records.size());
     s.receptors.reserve(s.receptors.size() + records.size());
-    static const std::vector<std::string_view> kForms[] = {{"name", "x", "y"}};
-    const std::size_t fields = csv_form(records, path, kForms, "name,x,y");
+    static const std::vector<std::string_view> kForms[] = {{"name", "x", "y"}, {"name", "x", "y", "limit_ft"}};
+    const std::size_t fields = csv_form(records, path, kForms, "name,x,y or name,x,y,limit_ft");
     for (const CsvRecord& r : records) {
-      check_count(r, fields, path, "name,x,y");
+      check_count(r, fields, path, fields == 3 ? "name,x,y" : "name,x,y,limit_ft");
       Receptor receptor;
       receptor.name = csv_name(r, path);
       receptor.x = csv_number(r, 1, "x", path, false);
       receptor.y = csv_number(r, 2, "y", path, false);
+      // An empty limit_ft field: no limit at that receptor.
+      if (fields == 4 && !trimmed(r.fields[3]).empty()) {
+        receptor.limit = csv_number(r, 3, "limit_ft", path, false);
+        if (!(*receptor.limit > 0.0))
+          fail_csv(path, r.line, "the limit_ft field must be above 0 feet, not " + maps::shortest_text(*receptor.limit));
+      }
       add_receptor(s, std::move(receptor), Origin{files_.size() - 1, r.line});
     }
   }
@@ -577,10 +592,28 @@ class Reader {
       else
         fail(*n, "'well_function' must be \"rule\" or \"exact\", not " + in_quotes(v));
     }
+    read_compliance(t, s);
     const bool receptors = !s.receptors.empty();
     if (!o.series.empty() && !receptors) fail(*t.get("series"), "'series' needs receptors, and the study has none");
     if (!o.hydrographs.empty() && !receptors)
       fail(*t.get("hydrographs"), "'hydrographs' needs receptors, and the study has none");
+  }
+
+  // The compliance table and the exit status of an exceeded limit: each needs
+  // a receptor with a limit.
+  void read_compliance(const toml::table& t, Study& s) const {
+    const bool limits = std::any_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); });
+    if (const toml::node* n = t.get("compliance")) {
+      s.output.compliance = output_name(*n, "compliance");
+      if (!limits) fail(*n, "'compliance' needs a receptor with a 'limit', and the study has none");
+    }
+    if (const toml::node* n = t.get("exceedance_status")) {
+      const auto* b = n->as_boolean();
+      if (b == nullptr) fail(*n, "'exceedance_status' must be true or false, not " + kind(*n));
+      s.output.exceedance_status = b->get();
+      if (s.output.exceedance_status && !limits)
+        fail(*n, "'exceedance_status' needs a receptor with a 'limit', and the study has none");
+    }
   }
 
   // The pictures: a name, or an array of distinct names, each .png, .svg or .pdf.

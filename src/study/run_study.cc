@@ -23,6 +23,7 @@
 #include "maps/output_file.h"
 #include "maps/temporaries.h"
 #include "maps/shortest_text.h"
+#include "study/compliance.h"
 #include "study/console.h"
 #include "study/evaluation.h"
 #include "study/manifest.h"
@@ -295,6 +296,19 @@ GridResults evaluate_and_write(const Study& s, const Evaluation& how, const maps
   if (kept > 1) write_maps(s, plan, evaluated, crs, out);
   return results;
 }
+
+// The compliance of the receptors with limits: its table appended to the
+// summary, its CSV written when asked. Whether a limit is exceeded.
+bool report_compliance(const Study& s, const Evaluation& how, std::string& summary, Outputs& out) {
+  if (std::none_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); }))
+    return false;
+  const Compliance c = compliance_of(s, how);
+  summary += "\n" + compliance_text(s, c);
+  if (out.ready() && !s.output.compliance.empty())
+    out.wrote("the compliance file", s.output.compliance,
+              maps::write_whole_file(out.target(s.output.compliance), compliance_csv(s, c)));
+  return c.exceeded();
+}
 }  // namespace
 
 int run_study(const std::string& file, const engine::Options& engine, const std::optional<std::string>& output_folder) {
@@ -319,6 +333,7 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
 
   Outputs out(s, stages);
   if (out.open() == base::kExitBusy) return base::kExitBusy;
+  bool exceeded = false;
   try {
     if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.output.series_times));
     const std::vector<std::vector<float>> series = receptor_series(s, s.output.series_times, p.how);
@@ -332,7 +347,8 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
     for (const std::string& w : warnings) out.warn(w);
 
     if (stages.terminal()) std::fputc('\n', stdout);
-    const std::string summary = summary_text(s, s.output.series_times, series, grids.largest, warnings);
+    std::string summary = summary_text(s, s.output.series_times, series, grids.largest, warnings);
+    exceeded = report_compliance(s, p.how, summary, out);
     std::fwrite(summary.data(), 1, summary.size(), stdout);
     if (std::fflush(stdout) != 0) out.tell("cannot write the summary to standard output");
   } catch (const std::bad_alloc&) {
@@ -340,7 +356,10 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
              std::to_string(static_cast<long long>(memory_needed(s, engine.fast.threads) / (1024 * 1024))) + " MiB)");
     return base::kExitLimit;
   }
-  return out.finish();
+  const int status = out.finish();
+  // A script that asked for it learns of an exceeded limit by the status.
+  if (status == base::kExitSuccess && exceeded && s.output.exceedance_status) return base::kExitExceeded;
+  return status;
 }
 
 }  // namespace study

@@ -195,3 +195,43 @@ TEST(StudyRun, OutputsThatCannotBeWrittenAreSaidAndTheOthersWritten) {
 }
 
 }  // namespace
+
+namespace {
+
+// A receptor's limit: the compliance table on the console and as a CSV, and
+// the exit status of an exceeded limit only when the study asks for it.
+TEST(StudyRun, AnExceededLimitEndsWithItsOwnStatusOnlyWhenAsked) {
+  struct Case {
+    const char* what;
+    std::string limit;
+    bool asked;
+    int status;
+  };
+  const Case cases[] = {
+      {"exceeded, asked", "1.0", true, base::kExitExceeded},
+      {"exceeded, not asked", "1.0", false, base::kExitSuccess},
+      {"kept, asked", "50.0", true, base::kExitSuccess},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder folder;
+    std::string text = study_testing::edited(study_testing::kSmallStudy, "y = 720150.0\n\n[output]",
+                                             "y = 720150.0\nlimit = " + c.limit + "\n\n[output]");
+    text = study_testing::edited(text, "series = \"series.csv\"",
+                                 std::string("series = \"series.csv\"\ncompliance = \"compliance.csv\"\nexceedance_status = ") +
+                                     (c.asked ? "true" : "false"));
+    folder.write("study.toml", text);
+    const RunResult run = run_program(folder, "", {"--study", "study.toml"});
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_NE(run.out.find("\nreceptor  limit (ft)  largest drawdown (ft)  at day  first exceeded (day)  margin (ft)\n"),
+              std::string::npos)
+        << run.out;
+    const std::string csv = folder.read("out/compliance.csv");
+    EXPECT_EQ(csv.rfind("name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor\nR-1,", 0), 0u)
+        << csv;
+    EXPECT_NE(folder.read("out/manifest.json").find("compliance.csv"), std::string::npos);
+  }
+}
+
+}  // namespace
