@@ -29,6 +29,7 @@
 #include "study/manifest.h"
 #include "study/outputs.h"
 #include "study/plug_ins.h"
+#include "study/pumping_wells.h"
 #include "study/reader.h"
 #include "study/rule_check.h"
 
@@ -246,7 +247,7 @@ void write_series(const Study& s, const std::vector<std::vector<float>>& series,
 
 // What the grids of a study leave for its summary.
 struct GridResults {
-  std::vector<GridLargest> largest;          // per time
+  std::vector<GridExtremes> extremes;        // per time, away from the wells
   std::vector<std::vector<float>> well_nodes;  // by the rule: [well][time], the node nearest each well
 };
 
@@ -279,7 +280,7 @@ GridResults evaluate_and_write(const Study& s, const Evaluation& how, const maps
       add_terms(DD, s, terms, how, &progress.done);
     }
     before += nodes * terms.size();
-    results.largest.push_back(grid_largest(DD, s.grid));
+    results.extremes.push_back(grid_extremes(DD, s));
     for (std::size_t j = 0; j < results.well_nodes.size(); ++j) {
       const Node n = nearest_node(s.grid, s.wells[j].x, s.wells[j].y);
       results.well_nodes[j].push_back(DD(n.c, n.r));
@@ -347,8 +348,9 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
     for (const std::string& w : warnings) out.warn(w);
 
     if (stages.terminal()) std::fputc('\n', stdout);
-    std::string summary = summary_text(s, s.output.series_times, series, grids.largest, warnings);
-    exceeded = report_compliance(s, p.how, summary, out);
+    std::string extra = well_table_text(s, well_drawdowns(s, p.how));
+    exceeded = report_compliance(s, p.how, extra, out);
+    const std::string summary = summary_text(s, s.output.series_times, series, grids.extremes, warnings, extra);
     std::fwrite(summary.data(), 1, summary.size(), stdout);
     if (std::fflush(stdout) != 0) out.tell("cannot write the summary to standard output");
   } catch (const std::bad_alloc&) {
