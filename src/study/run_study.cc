@@ -26,6 +26,7 @@
 #include "study/compliance.h"
 #include "study/console.h"
 #include "study/evaluation.h"
+#include "study/grid_warnings.h"
 #include "study/manifest.h"
 #include "study/outputs.h"
 #include "study/plug_ins.h"
@@ -211,9 +212,14 @@ class Outputs {
 // The outputs made from the grids of all times, as planned: the GeoTIFF, the
 // contour layer, each picture of each time.
 void write_maps(const Study& s, const std::vector<outputs::PlannedFile>& plan,
-                std::span<const engine::EvaluatedGrid> evaluated, const maps::Crs* crs, Outputs& out) {
+                std::span<const engine::EvaluatedGrid> evaluated, const maps::Crs* crs, Outputs& out,
+                std::vector<std::string>& warnings) {
   if (!out.ready()) return;
   const Output& o = s.output;
+  // The requested levels that some grid reaches; all of them when none does.
+  std::vector<double> drawn = reached_levels(evaluated, o.levels);
+  for (const std::string& w : level_warnings(o.levels, drawn)) warnings.push_back(w), out.warn(w);
+  if (drawn.empty()) drawn = o.levels;
   std::optional<maps::PlotOptions> options;  // made once, for the first picture
   for (const outputs::PlannedFile& f : plan) {
     if (f.beside) continue;  // written with its output's own file
@@ -221,12 +227,15 @@ void write_maps(const Study& s, const std::vector<outputs::PlannedFile>& plan,
       out.wrote("the grid file", f.name,
                 maps::write_grid(out.target(f.name), maps::GridFormat::kGeoTiff, evaluated, crs));
     } else if (f.kind == outputs::Kind::kContours) {
-      const std::vector<double> levels = maps::levels_for(evaluated, o.levels);
+      const std::vector<double> levels = maps::levels_for(evaluated, drawn);
       const maps::VectorFormat format = maps::vector_format_of(f.name).value_or(maps::VectorFormat::kGeoPackage);
       out.wrote("the contours file", f.name,
                 maps::write_contour_layer(out.target(f.name), format, evaluated, levels, crs));
     } else if (f.kind == outputs::Kind::kPlot) {
-      if (!options) options = plot_options(s, evaluated);
+      if (!options) {
+        options = plot_options(s, evaluated);
+        options->levels = drawn;
+      }
       const maps::PlotFormat format = maps::plot_format_of(f.name).value_or(maps::PlotFormat::kPng);
       out.wrote("the plot file", f.name, maps::write_plot(out.target(f.name), format, evaluated[f.time], *options));
     }
@@ -249,6 +258,7 @@ void write_series(const Study& s, const std::vector<std::vector<float>>& series,
 struct GridResults {
   std::vector<GridExtremes> extremes;        // per time, away from the wells
   std::vector<std::vector<float>> well_nodes;  // by the rule: [well][time], the node nearest each well
+  std::vector<std::string> warnings;           // of the maps: contour levels no grid reaches
 };
 
 // The grids of every time evaluated, the grid files of each time written as
@@ -294,7 +304,7 @@ GridResults evaluate_and_write(const Study& s, const Evaluation& how, const maps
           out.wrote("the grid file", f.name,
                     maps::write_grid(out.target(f.name), maps::GridFormat::kEsriAscii, {&e, 1}, crs));
   }
-  if (kept > 1) write_maps(s, plan, evaluated, crs, out);
+  if (kept > 1) write_maps(s, plan, evaluated, crs, out, results.warnings);
   return results;
 }
 
@@ -335,17 +345,23 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
   Outputs out(s, stages);
   if (out.open() == base::kExitBusy) return base::kExitBusy;
   bool exceeded = false;
+  // What the grid hides, said before the evaluation.
+  const std::vector<std::string> placed = placement_warnings(s);
+  for (const std::string& w : placed) out.warn(w);
   try {
     if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.output.series_times));
     const std::vector<std::vector<float>> series = receptor_series(s, s.output.series_times, p.how);
     const GridResults grids = evaluate_and_write(s, p.how, p.crs ? &*p.crs : nullptr, stages, out);
     write_series(s, series, out);
     // By the rule, where it is off the true well function.
-    const std::vector<std::string> warnings =
+    const std::vector<std::string> rule =
         p.how.well_function == WellFunction::exact
             ? std::vector<std::string>{}
             : rule_warnings(s, s.output.series_times, series, grids.well_nodes, p.how.exact);
-    for (const std::string& w : warnings) out.warn(w);
+    for (const std::string& w : rule) out.warn(w);
+    std::vector<std::string> warnings = placed;
+    warnings.insert(warnings.end(), grids.warnings.begin(), grids.warnings.end());
+    warnings.insert(warnings.end(), rule.begin(), rule.end());
 
     if (stages.terminal()) std::fputc('\n', stdout);
     std::string extra = well_table_text(s, well_drawdowns(s, p.how));

@@ -3,6 +3,7 @@
 // reproduces its committed outputs, and outputs that cannot be written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -232,6 +233,32 @@ TEST(StudyRun, AnExceededLimitEndsWithItsOwnStatusOnlyWhenAsked) {
         << csv;
     EXPECT_NE(folder.read("out/manifest.json").find("compliance.csv"), std::string::npos);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Mistakes a new user makes: each warned of on one line, also in the summary;
+// the status does not change, and a level no grid reaches is not drawn.
+TEST(StudyRun, WhatTheGridHidesIsWarnedOfOnceEachWithStatus0) {
+  ScratchFolder folder;
+  std::string text = study_testing::edited(study_testing::kSmallStudy, "[[receptor]]",
+                                           "[[receptor]]\nname = \"swapped\"\nx = 720150.0\ny = 2150250.0\n\n[[receptor]]");
+  text = study_testing::edited(text, "grid = \"drawdown.asc\"", "contours = \"c.geojson\"\nlevels = [3.0, 500.0]");
+  folder.write("study.toml", text);
+  const RunResult run = run_program(folder, "", {"--study", "study.toml"});
+  EXPECT_EQ(run.status, base::kExitSuccess) << run.err;
+  const std::string far = "receptor 'swapped' at (720150, 2150250) lies farther from the grid than the grid is wide";
+  const std::string level = "the contour level 500 ft is reached by no time's grid; it is not drawn";
+  EXPECT_EQ(run.err.rfind("leaky-drawdown: warning: " + far, 0), 0u) << run.err;
+  EXPECT_NE(run.err.find("\nleaky-drawdown: warning: " + level + "\n"), std::string::npos) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+  EXPECT_NE(run.out.find("\nwarning: " + far), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\nwarning: " + level + "\n"), std::string::npos) << run.out;
+  const std::string contours = folder.read("out/c.geojson");
+  EXPECT_NE(contours.find("\"drawdown_ft\": 3"), std::string::npos) << contours.substr(0, 600);
+  EXPECT_EQ(contours.find("\"drawdown_ft\": 500"), std::string::npos);
 }
 
 }  // namespace
