@@ -62,7 +62,7 @@ std::string summary_text(const Study& s, std::span<const double> series_times,
     text += table(rows, {true, false, false}) + "\n";
   }
   text += grid_table_text(s, extremes);
-  if (!extra.empty()) text += "\n" + std::string(extra);
+  if (!extra.empty()) text.append("\n").append(extra);
   if (!warnings.empty()) text += "\n";
   for (const std::string& w : warnings) text += "warning: " + one_line(w) + "\n";
   return text;

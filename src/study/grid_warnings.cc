@@ -9,7 +9,14 @@
 namespace study {
 namespace {
 
-std::string at(double x, double y) { return "(" + maps::shortest_text(x) + ", " + maps::shortest_text(y) + ")"; }
+std::string at(double x, double y) {
+  std::string text = "(";
+  text += maps::shortest_text(x);
+  text += ", ";
+  text += maps::shortest_text(y);
+  text += ")";
+  return text;
+}
 
 // Up to kMostPlaceWarnings lines of `lines`, the rest counted in one line.
 void add_capped(std::vector<std::string>& out, const std::vector<std::string>& lines, const std::string& kind) {

@@ -33,13 +33,22 @@ std::string fixed(double v, int decimals) {
   return text;
 }
 
+std::string node_text(std::int32_t c, std::int32_t r) {
+  std::string text = "(";
+  text += std::to_string(c);
+  text += ", ";
+  text += std::to_string(r);
+  text += ")";
+  return text;
+}
+
 // A node's map place and indices as table cells.
 std::vector<std::string> place(const Grid& g, const NodeValue& n) {
   if (!n.found) return {"none", "-", "-", "-"};
   const double x = g.xll + (n.c - 0.5) * g.spacing;
   const double y = g.yll + (n.r - 0.5) * g.spacing;
   return {single_text(n.value), maps::shortest_text(x), maps::shortest_text(y),
-          "(" + std::to_string(n.c) + ", " + std::to_string(n.r) + ")"};
+          node_text(n.c, n.r)};
 }
 
 }  // namespace

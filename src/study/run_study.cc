@@ -314,7 +314,8 @@ bool report_compliance(const Study& s, const Evaluation& how, std::string& summa
   if (std::none_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); }))
     return false;
   const Compliance c = compliance_of(s, how);
-  summary += "\n" + compliance_text(s, c);
+  summary += "\n";
+  summary += compliance_text(s, c);
   if (out.ready() && !s.output.compliance.empty())
     out.wrote("the compliance file", s.output.compliance,
               maps::write_whole_file(out.target(s.output.compliance), compliance_csv(s, c)));
