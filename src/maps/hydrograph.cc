@@ -254,6 +254,9 @@ HydrographLayout layout_with(const Fonts& fonts, std::string_view title, std::sp
       if (t > 0) positive.add(t);
       if (std::isfinite(d)) drawdowns.add(d);
     }
+  // A limit lies inside the frame, not on its edge, where the frame would hide it.
+  for (const Hydrograph& s : series)
+    if (s.limit_ft && std::isfinite(*s.limit_ft)) drawdowns.add(*s.limit_ft + 0.02 * std::fabs(*s.limit_ft));
 
   // Time: logarithmic over more than a decade.
   l.log_time = !positive.empty() && positive.hi > 10.0 * positive.lo;
@@ -357,9 +360,23 @@ void draw_series(cairo_t* cr, const HydrographLayout& l, const Hydrograph& s, st
     open = true;
   }
   cairo_stroke(cr);
-  if (points.size() <= kMostMarkedPoints)
+  if (!s.marked_days.empty()) {
+    for (std::size_t i = 0; i < s.marked_days.size() && i < s.marked_ft.size(); ++i) {
+      const double t = s.marked_days[i], d = s.marked_ft[i];
+      if (std::isfinite(t) && std::isfinite(d) && (!l.log_time || t > 0)) marker(cr, l.to_x(t), l.to_y(d));
+    }
+  } else if (points.size() <= kMostMarkedPoints) {
     for (const auto& [x, y] : points)
       if (!std::isnan(x)) marker(cr, x, y);
+  }
+  if (s.limit_ft && std::isfinite(*s.limit_ft)) {
+    static constexpr double kLimitDash[] = {9, 5};
+    cairo_set_dash(cr, kLimitDash, 2, 0);
+    cairo_set_line_width(cr, kLineWidth * 0.8);
+    cairo_move_to(cr, l.frame_left, l.to_y(*s.limit_ft));
+    cairo_line_to(cr, l.frame_left + l.frame_width, l.to_y(*s.limit_ft));
+    cairo_stroke(cr);
+  }
   cairo_restore(cr);
 }
 
@@ -501,7 +518,8 @@ HydrographLayout hydrograph_layout(std::string_view title, std::span<const Hydro
 }
 
 std::string write_hydrographs(const Target& target, PlotFormat format, std::string_view title,
-                              std::span<const Hydrograph> series) {
+                              std::span<const Hydrograph> series, double png_scale) {
+  if (!(png_scale > 0.0 && png_scale <= 16.0)) return "the picture's scale must be above 0 and at most 16";
   if (series.empty()) return "there are no receptors to draw";
   for (const Hydrograph& s : series)
     if (s.days.size() != s.drawdown_ft.size())
@@ -517,9 +535,11 @@ std::string write_hydrographs(const Target& target, PlotFormat format, std::stri
   cairo_status_t status = CAIRO_STATUS_SUCCESS;
   if (format == PlotFormat::kPng) {
     Surface surface(
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(l.width), static_cast<int>(l.height)),
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(std::ceil(l.width * png_scale)),
+                                   static_cast<int>(std::ceil(l.height * png_scale))),
         cairo_surface_destroy);
     Context cr(cairo_create(surface.get()), cairo_destroy);
+    cairo_scale(cr.get(), png_scale, png_scale);
     draw(cr.get(), fonts, title, l, series);
     status = cairo_status(cr.get());
     if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_write_to_png_stream(surface.get(), append_bytes, &bytes);

@@ -688,13 +688,13 @@ class Reader {
       if (o.contours.empty() && o.plots.empty()) fail(*n, "'levels' are for 'contours' and 'plot', and neither is given");
       o.levels = levels(*n);
     }
-    read_picture_settings(t, o);
-    if (const toml::node* n = t.get("series")) o.series = output_name(*n, "series");
     if (const toml::node* n = t.get("hydrographs")) {
       o.hydrographs = output_name(*n, "hydrographs");
       if (!maps::plot_format_of(o.hydrographs))
         fail(*n, "'hydrographs' must name a .png, .svg or .pdf file, not " + in_quotes(o.hydrographs));
     }
+    read_picture_settings(t, o);
+    if (const toml::node* n = t.get("series")) o.series = output_name(*n, "series");
     if (const toml::node* n = t.get("series_times")) o.series_times = days(*n, "series_times");
     if (const toml::node* n = t.get("well_function")) {
       const std::string v = string(*n, "well_function");
@@ -791,7 +791,8 @@ class Reader {
       o.page = *page;
     }
     if (const toml::node* n = t.get("dpi")) {
-      needs_plot(*n, "dpi", maps::PlotFormat::kPng, ".png");
+      // For the .png plots and a .png hydrographs picture.
+      if (maps::plot_format_of(o.hydrographs) != maps::PlotFormat::kPng) needs_plot(*n, "dpi", maps::PlotFormat::kPng, ".png");
       o.dpi = whole(*n, "dpi", maps::kMinDpi,
                     "from " + std::to_string(maps::kMinDpi) + " to " + std::to_string(maps::kMaxDpi));
       if (o.dpi > maps::kMaxDpi)

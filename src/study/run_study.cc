@@ -243,14 +243,14 @@ void write_maps(const Study& s, const std::vector<outputs::PlannedFile>& plan,
 }
 
 // The series and the hydrographs.
-void write_series(const Study& s, const std::vector<std::vector<float>>& series, Outputs& out) {
+void write_series(const Study& s, const std::vector<std::vector<float>>& series, const Evaluation& how, Outputs& out) {
   if (!out.ready()) return;
   if (!s.output.series.empty())
     out.wrote("the series file", s.output.series,
               maps::write_whole_file(out.target(s.output.series), series_text(s, s.output.series_times, series)));
   if (!s.output.hydrographs.empty())
     out.wrote("the hydrographs file", s.output.hydrographs,
-              write_hydrographs(out.target(s.output.hydrographs), s, s.output.series_times, series));
+              write_hydrographs(out.target(s.output.hydrographs), s, s.output.series_times, series, how));
 }
 
 
@@ -353,7 +353,7 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
     if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.output.series_times));
     const std::vector<std::vector<float>> series = receptor_series(s, s.output.series_times, p.how);
     const GridResults grids = evaluate_and_write(s, p.how, p.crs ? &*p.crs : nullptr, stages, out);
-    write_series(s, series, out);
+    write_series(s, series, p.how, out);
     // By the rule, where it is off the true well function.
     const std::vector<std::string> rule =
         p.how.well_function == WellFunction::exact

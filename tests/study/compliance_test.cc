@@ -224,3 +224,18 @@ TEST(Compliance, TheStudyFileStatesLimits) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Compliance, TheHydrographsCurveIsDenseWithTheStepsAndTheSeriesDays) {
+  const study::Study s = one_well("schedule = [[0.0, 250000.0], [20.0, 0.0]]", "[30.0, 90.0]", "1.0");
+  const std::vector<double> series{2.0, 30.0, 90.0};
+  const std::vector<double> days = study::hydrograph_days(s, series);
+  EXPECT_EQ(days.front(), 2.0) << "from the first series day";
+  EXPECT_EQ(days.back(), 90.0);
+  for (double d : {2.0, 30.0, 90.0, 20.0 - 1e-3, 20.0, 20.0 + 1e-3})
+    EXPECT_TRUE(std::binary_search(days.begin(), days.end(), d)) << d;
+  EXPECT_GT(days.size(), 70u) << "50 a decade over 1.65 decades, and more after the step";
+}
+
+}  // namespace

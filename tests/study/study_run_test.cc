@@ -257,8 +257,32 @@ TEST(StudyRun, WhatTheGridHidesIsWarnedOfOnceEachWithStatus0) {
   EXPECT_NE(run.out.find("\nwarning: " + far), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("\nwarning: " + level + "\n"), std::string::npos) << run.out;
   const std::string contours = folder.read("out/c.geojson");
+  EXPECT_FALSE(contours.empty());
   EXPECT_NE(contours.find("\"drawdown_ft\": 3"), std::string::npos) << contours.substr(0, 600);
   EXPECT_EQ(contours.find("\"drawdown_ft\": 500"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The hydrographs follow dpi: the same picture at twice the dpi has twice the pixels.
+TEST(StudyRun, TheHydrographsPngFollowsDpi) {
+  std::vector<int> widths;
+  for (const char* dpi : {"72", "144"}) {
+    ScratchFolder folder;
+    std::string text = study_testing::edited(study_testing::kSmallStudy, "series = \"series.csv\"",
+                                             std::string("hydrographs = \"h.png\"\ndpi = ") + dpi);
+    folder.write("study.toml", text);
+    const RunResult run = run_program(folder, "", {"--study", "study.toml"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string png = folder.read("out/h.png");
+    ASSERT_GT(png.size(), 24u);
+    const auto byte = [&](std::size_t i) { return static_cast<int>(static_cast<unsigned char>(png[i])); };
+    widths.push_back((byte(16) << 24) | (byte(17) << 16) | (byte(18) << 8) | byte(19));  // the IHDR width
+  }
+  EXPECT_GT(widths[0], 500);
+  EXPECT_NEAR(widths[1], 2 * widths[0], 1);
 }
 
 }  // namespace
