@@ -53,13 +53,22 @@ std::vector<std::string> placement_warnings(const Study& s) {
   std::vector<std::string> wells, receptors, inside;
   for (const Well& w : s.wells)
     if (std::string line = place_warning(s.grid, "well", w.name, w.x, w.y); !line.empty()) wells.push_back(line);
+  // The wells by x, so that each receptor looks only at those within the
+  // largest radius of it in x.
+  std::vector<const Well*> by_x;
+  double widest = 0.0;
+  for (const Well& w : s.wells) by_x.push_back(&w), widest = std::max(widest, w.radius);
+  std::sort(by_x.begin(), by_x.end(), [](const Well* a, const Well* b) { return a->x < b->x; });
   for (const Receptor& r : s.receptors) {
     if (std::string line = place_warning(s.grid, "receptor", r.name, r.x, r.y); !line.empty()) receptors.push_back(line);
-    for (const Well& w : s.wells)
+    auto from = std::lower_bound(by_x.begin(), by_x.end(), r.x - widest, [](const Well* w, double x) { return w->x < x; });
+    for (auto it = from; it != by_x.end() && (*it)->x <= r.x + widest; ++it) {
+      const Well& w = **it;
       if (std::hypot(r.x - w.x, r.y - w.y) < w.radius)
         inside.push_back("receptor '" + one_line(r.name) + "' lies " + maps::shortest_text(std::hypot(r.x - w.x, r.y - w.y)) +
                          " ft from well '" + one_line(w.name) + "', inside its radius of " + maps::shortest_text(w.radius) +
                          " ft: its drawdown is that of the aquifer, not of the water in the well");
+    }
   }
   add_capped(out, wells, "wells off the grid");
   add_capped(out, receptors, "receptors off the grid");

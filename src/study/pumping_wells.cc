@@ -54,7 +54,10 @@ std::vector<std::string> place(const Grid& g, const NodeValue& n) {
 }  // namespace
 
 double well_drawdown(const Study& s, const Evaluation& how, std::size_t well, double t) {
-  const std::vector<Term> terms = terms_at(s, t);
+  return well_drawdown_of(s, how, well, t, terms_at(s, t));
+}
+
+double well_drawdown_of(const Study& s, const Evaluation& how, std::size_t well, double t, std::span<const Term> terms) {
   const Well& me = s.wells[well];
   std::size_t first = 0;
   for (std::size_t k = 0; k < well; ++k) first += terms_of(s.wells[k], t);
@@ -86,10 +89,18 @@ double well_drawdown(const Study& s, const Evaluation& how, std::size_t well, do
   return sum;
 }
 
+bool lists_well_drawdowns(const Study& s) {
+  double evaluations = 0.0;
+  for (double t : s.times) evaluations += static_cast<double>(s.wells.size()) * static_cast<double>(terms_at(s, t).size());
+  return evaluations <= kMostWellEvaluations;
+}
+
 std::vector<std::vector<double>> well_drawdowns(const Study& s, const Evaluation& how) {
   std::vector<std::vector<double>> values(s.wells.size());
-  for (std::size_t j = 0; j < s.wells.size(); ++j)
-    for (double t : s.times) values[j].push_back(well_drawdown(s, how, j, t));
+  for (double t : s.times) {
+    const std::vector<Term> terms = terms_at(s, t);
+    for (std::size_t j = 0; j < s.wells.size(); ++j) values[j].push_back(well_drawdown_of(s, how, j, t, terms));
+  }
   return values;
 }
 

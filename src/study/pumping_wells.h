@@ -22,6 +22,16 @@ namespace study {
 /// it is a rise.
 double well_drawdown(const Study& s, const Evaluation& how, std::size_t well, double t);
 
+/// well_drawdown with the terms of day t given (terms_at(s, t)).
+double well_drawdown_of(const Study& s, const Evaluation& how, std::size_t well, double t, std::span<const Term> terms);
+
+/// The most well-term evaluations the wells' table makes over all times.
+inline constexpr double kMostWellEvaluations = 20'000'000.0;
+
+/// Whether the summary lists the drawdown in each well: the wells times the
+/// terms, summed over the times, are at most kMostWellEvaluations.
+bool lists_well_drawdowns(const Study& s);
+
 /// well_drawdown of every well at every time of the study: values[well][time].
 std::vector<std::vector<double>> well_drawdowns(const Study& s, const Evaluation& how);
 

@@ -365,7 +365,14 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
     warnings.insert(warnings.end(), rule.begin(), rule.end());
 
     if (stages.terminal()) std::fputc('\n', stdout);
-    std::string extra = well_table_text(s, well_drawdowns(s, p.how));
+    std::string extra;
+    if (lists_well_drawdowns(s)) {
+      extra = well_table_text(s, well_drawdowns(s, p.how));
+    } else {
+      extra = "the drawdown in each well is not listed: ";
+      extra += plural(s.wells.size(), "well", "wells");
+      extra += " are too many\n";
+    }
     exceeded = report_compliance(s, p.how, extra, out);
     const std::string summary = summary_text(s, s.output.series_times, series, grids.extremes, warnings, extra);
     std::fwrite(summary.data(), 1, summary.size(), stdout);

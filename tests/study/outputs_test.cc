@@ -99,7 +99,7 @@ TEST(StudyOutputs, TheMapOutputsShowEachWellAtItsRateOfTheTime) {
 
 TEST(StudyOutputs, ThePicturesOfAllTimesShareOneColourScale) {
   study::Study s = read_text(study_testing::kSmallStudy);
-  s.receptors.push_back({"Creek", 2150000.5, 720100.0});
+  s.receptors.push_back({"Creek", 2150000.5, 720100.0, std::nullopt});
   // An early grid of drawdowns 0 .. 2 and a late one of -1 .. 5; each has its
   // well node (2, 2) far above the rest, which neither scale takes.
   engine::DrawdownGrid early(4, 3), late(4, 3);
@@ -148,7 +148,7 @@ TEST(StudyOutputs, NoOutputReplacesAnInputOrAnotherOutput) {
 
 TEST(StudyOutputs, TheSeriesHoldsEveryReceptorAndTimeInShortestText) {
   study::Study s = read_text(study_testing::kSmallStudy);
-  s.receptors.push_back({"Smith, J. \"domestic\"", 2150000.25, -1.0});
+  s.receptors.push_back({"Smith, J. \"domestic\"", 2150000.25, -1.0, std::nullopt});
   const std::vector<double> times{1.0, 365.0};
   const std::vector<std::vector<float>> values{{0.1f, 3.4769957f}, {-0.0f, std::numeric_limits<float>::quiet_NaN()}};
   EXPECT_EQ(study::series_text(s, times, values),
@@ -161,7 +161,7 @@ TEST(StudyOutputs, TheSeriesHoldsEveryReceptorAndTimeInShortestText) {
 
 TEST(StudyConsole, TheSummaryGivesEachReceptorsAndEachTimesLargestDrawdown) {
   study::Study s = read_text(study_testing::kSmallStudy);
-  s.receptors.push_back({"Wetland edge", 0.0, 0.0});
+  s.receptors.push_back({"Wetland edge", 0.0, 0.0, std::nullopt});
   const std::vector<double> times{30.0, 90.0, 365.0};
   // The first of equal largest values counts; a value that is not finite never does.
   const std::vector<std::vector<float>> values{{1.5f, 2.25f, 2.25f},

@@ -101,8 +101,25 @@ TEST(PumpingWells, TheGridsExtremesAwayFromTheWellsKeepDrawdownAndRiseApart) {
       EXPECT_EQ(e.drawdown.r, c.r);
     }
     EXPECT_EQ(e.rise.found, c.rise);
-    if (c.rise) EXPECT_EQ(e.rise.value, c.most_negative);
+    if (c.rise) {
+      EXPECT_EQ(e.rise.value, c.most_negative);
+    }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The wells' table costs wells times terms evaluations: a study of thousands
+// of wells leaves it out rather than take minutes.
+TEST(PumpingWells, TheTableIsLeftOutForTooManyWells) {
+  study::Study s = read_text(kSmallStudy);  // two times
+  const study::Well one = s.wells[0];
+  s.wells.assign(3000, one);
+  EXPECT_TRUE(study::lists_well_drawdowns(s)) << "3000 x 3000 x 2 = 18 million evaluations";
+  s.wells.assign(3200, one);
+  EXPECT_FALSE(study::lists_well_drawdowns(s)) << "20.5 million";
 }
 
 }  // namespace
