@@ -26,14 +26,13 @@ void add_capped(std::vector<std::string>& out, const std::vector<std::string>& l
 }
 
 std::string place_warning(const Grid& g, const std::string& what, const std::string& name, double x, double y) {
+  const Placement where = placement(g, x, y);
+  if (where == Placement::inside) return "";
   const double width = static_cast<double>(g.columns) * g.spacing, height = static_cast<double>(g.rows) * g.spacing;
   const std::string extent = "the grid spans x " + maps::shortest_text(g.xll) + " to " + maps::shortest_text(g.xll + width) +
                              ", y " + maps::shortest_text(g.yll) + " to " + maps::shortest_text(g.yll + height);
-  switch (placement(g, x, y)) {
-    case Placement::inside: return "";
-    case Placement::outside: return what + " '" + one_line(name) + "' at " + at(x, y) + " lies outside the grid (" + extent + ")";
-    case Placement::far: break;
-  }
+  if (where == Placement::outside)
+    return what + " '" + one_line(name) + "' at " + at(x, y) + " lies outside the grid (" + extent + ")";
   return what + " '" + one_line(name) + "' at " + at(x, y) + " lies farther from the grid than the grid is wide (" +
          extent + "): are x and y swapped, or in another CRS or unit?";
 }
