@@ -42,6 +42,7 @@ std::vector<PlannedFile> plan(const Request& r) {
   if (!r.series.empty()) add(Kind::kSeries, {r.series}, 0);
   if (!r.hydrographs.empty()) add(Kind::kHydrographs, {r.hydrographs}, 0);
   if (!r.compliance.empty()) add(Kind::kCompliance, {r.compliance}, 0);
+  if (!r.points.empty()) add(Kind::kPoints, {r.points}, 0);
   return files;
 }
 

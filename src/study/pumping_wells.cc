@@ -169,4 +169,35 @@ std::string grid_table_text(const Study& s, std::span<const GridExtremes> extrem
          aligned_table(rows, left);
 }
 
+std::vector<maps::PointLayer> point_layers(const Study& s, const std::vector<std::vector<float>>& values) {
+  std::vector<maps::PointLayer> layers(1);
+  maps::PointLayer& wells = layers[0];
+  wells.name = "wells";
+  for (double t : s.times) wells.fields.push_back("rate_" + maps::shortest_text(t) + "d");
+  for (const Well& w : s.wells) {
+    maps::PointLayer::Point p{w.name, w.x, w.y, {}};
+    for (double t : s.times) {
+      double rate = 0.0;
+      for (const Step& step : w.steps)
+        if (step.day < t) rate = step.rate;
+      p.values.push_back(rate);
+    }
+    wells.points.push_back(std::move(p));
+  }
+  if (s.receptors.empty()) return layers;
+  maps::PointLayer receptors;
+  receptors.name = "receptors";
+  receptors.fields.push_back("limit_ft");
+  for (double t : s.times) receptors.fields.push_back("dd_" + maps::shortest_text(t) + "d");
+  for (std::size_t i = 0; i < s.receptors.size(); ++i) {
+    const Receptor& r = s.receptors[i];
+    maps::PointLayer::Point p{r.name, r.x, r.y, {r.limit}};
+    for (std::size_t k = 0; k < s.times.size() && k < values[i].size(); ++k)
+      p.values.push_back(std::isfinite(values[i][k]) ? std::optional<double>(values[i][k]) : std::nullopt);
+    receptors.points.push_back(std::move(p));
+  }
+  layers.push_back(std::move(receptors));
+  return layers;
+}
+
 }  // namespace study

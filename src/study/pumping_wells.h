@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/drawdown_grid.h"
+#include "maps/point_layer.h"
 #include "study/evaluation.h"
 #include "study/study.h"
 
@@ -62,5 +63,11 @@ GridExtremes grid_extremes(const engine::DrawdownGrid& DD, const Study& s);
 /// the wells with its map place and node, and the largest rise when a grid
 /// has one. LF line ends.
 std::string grid_table_text(const Study& s, std::span<const GridExtremes> extremes);
+
+/// The wells and receptors as point layers: "wells" with rate_<days>d, the
+/// rate in gallons per day at each time (0 before a well starts), and
+/// "receptors" with limit_ft and dd_<days>d, the drawdown at each time
+/// (`values[receptor][time]`); no receptors layer without receptors.
+std::vector<maps::PointLayer> point_layers(const Study& s, const std::vector<std::vector<float>>& values);
 
 }  // namespace study

@@ -41,7 +41,7 @@ constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule", 
 constexpr std::string_view kReceptorKeys[] = {"name", "x", "y", "limit"};
 constexpr std::string_view kOutputKeys[] = {"folder", "grid",   "contours", "levels",      "plot",
                                             "range",  "page",   "dpi",      "series",      "series_times",
-                                            "hydrographs", "well_function", "compliance", "exceedance_status"};
+                                            "hydrographs", "well_function", "compliance", "exceedance_status", "points"};
 
 // A column of a wells or receptors CSV file: its key, the header names it
 // goes by (matched in any case), and whether the file must have it.
@@ -706,6 +706,11 @@ class Reader {
         fail(*n, "'well_function' must be \"rule\" or \"exact\", not " + in_quotes(v));
     }
     read_compliance(t, s);
+    if (const toml::node* n = t.get("points")) {
+      o.points = output_name(*n, "points");
+      if (maps::vector_format_of(o.points) != maps::VectorFormat::kGeoPackage)
+        fail(*n, "'points' must name a .gpkg file (a GeoPackage holds both layers), not " + in_quotes(o.points));
+    }
     const bool receptors = !s.receptors.empty();
     if (!o.series.empty() && !receptors) fail(*t.get("series"), "'series' needs receptors, and the study has none");
     if (!o.hydrographs.empty() && !receptors)

@@ -20,6 +20,7 @@
 #include "maps/gis_crs.h"
 #include "maps/grid_file.h"
 #include "maps/plot.h"
+#include "maps/point_layer.h"
 #include "maps/output_file.h"
 #include "maps/temporaries.h"
 #include "maps/shortest_text.h"
@@ -308,6 +309,14 @@ GridResults evaluate_and_write(const Study& s, const Evaluation& how, const maps
   return results;
 }
 
+// The wells and receptors as point layers, when asked: the receptors'
+// drawdowns at the study's times.
+void write_points(const Study& s, const Evaluation& how, const maps::Crs* crs, Outputs& out) {
+  if (!out.ready() || s.output.points.empty()) return;
+  const std::vector<maps::PointLayer> layers = point_layers(s, receptor_series(s, s.times, how));
+  out.wrote("the points file", s.output.points, maps::write_point_layers(out.target(s.output.points), layers, crs));
+}
+
 // The compliance of the receptors with limits: its table appended to the
 // summary, its CSV written when asked. Whether a limit is exceeded.
 bool report_compliance(const Study& s, const Evaluation& how, std::string& summary, Outputs& out) {
@@ -354,6 +363,7 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
     const std::vector<std::vector<float>> series = receptor_series(s, s.output.series_times, p.how);
     const GridResults grids = evaluate_and_write(s, p.how, p.crs ? &*p.crs : nullptr, stages, out);
     write_series(s, series, p.how, out);
+    write_points(s, p.how, p.crs ? &*p.crs : nullptr, out);
     // By the rule, where it is off the true well function.
     const std::vector<std::string> rule =
         p.how.well_function == WellFunction::exact

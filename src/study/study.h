@@ -75,6 +75,7 @@ struct Output {
   std::vector<double> series_times;  ///< days of the series and the hydrographs, increasing
   WellFunction well_function = WellFunction::exact;
   std::string compliance;  ///< the compliance table's CSV name ("" : none); needs receptors with limits
+  std::string points;      ///< the wells and receptors as point layers, a .gpkg name ("" : none)
   bool exceedance_status = false;  ///< a limit exceeded ends the study with base::kExitExceeded
 };
 

@@ -212,6 +212,8 @@ TEST(Compliance, TheStudyFileStatesLimits) {
       {edited(kSmallStudy, "receptor]]", "receptor]]\nlimit = 1") + "exceedance_status = \"yes\"\n", {},
        "'exceedance_status' must be true or false, not a string"},
       {top, {{"r.csv", "name,x,y,limit_ft\nA,2150250,720150,-2\n"}}, "r.csv:2: the limit_ft field must be above 0 feet, not -2"},
+      {edited(kSmallStudy, "folder = \"out\"", "folder = \"out\"\npoints = \"p.shp\""), {},
+       "'points' must name a .gpkg file (a GeoPackage holds both layers), not 'p.shp'"},
   };
   for (const Refusal& r : refusals) {
     try {
