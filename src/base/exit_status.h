@@ -23,6 +23,7 @@ enum ExitStatus : int {
   kExitExtraOutput = 3,  ///< report and ARCFILE complete, an extra output not written
   kExitWarnings = 4,     ///< --check read the input and warned of likely mistakes
   kExitBusy = 5,         ///< another run is writing the report or ARCFILE: nothing written
+  kExitExceeded = 6,     ///< a study asked for it, and a receptor's drawdown exceeds its limit
 };
 
 }  // namespace base

@@ -42,12 +42,16 @@ std::string write_type_curves(const maps::Target& target, const PumpingTest& tes
     // The curve over the observation's own readings.
     const double first = o.readings.front().day, last = o.readings.back().day;
     const int points = std::max(2, static_cast<int>(kCurvePointsPerDecade * std::log10(last / first)) + 1);
-    maps::Hydrograph observed{o.name + " observed", {}, {}, maps::Marks::kMarkers, k};
+    maps::Hydrograph observed{o.name + " observed", {}, {}};
+    observed.marks = maps::Marks::kMarkers;
+    observed.colour = k;
     for (const Reading& r : o.readings) {
       observed.days.push_back(r.time_given);
       observed.drawdown_ft.push_back(static_cast<float>(r.drawdown_given));
     }
-    maps::Hydrograph fitted{o.name + " fitted", {}, {}, maps::Marks::kLine, k};
+    maps::Hydrograph fitted{o.name + " fitted", {}, {}};
+    fitted.marks = maps::Marks::kLine;
+    fitted.colour = k;
     for (int i = 0; i < points; ++i) {
       const double day = first * std::pow(last / first, i / (points - 1.0));
       fitted.days.push_back(day / u.time.factor);
@@ -69,7 +73,9 @@ std::string write_residual_plot(const maps::Target& target, const PumpingTest& t
   std::size_t i = 0;
   for (std::size_t k = 0; k < test.observations.size(); ++k) {
     const Observation& o = test.observations[k];
-    maps::Hydrograph residuals{o.name, {}, {}, maps::Marks::kMarkers, k};
+    maps::Hydrograph residuals{o.name, {}, {}};
+    residuals.marks = maps::Marks::kMarkers;
+    residuals.colour = k;
     for (const Reading& r : o.readings) {
       residuals.days.push_back(r.time_given);
       residuals.drawdown_ft.push_back(static_cast<float>(r.drawdown_given - e.fitted[i++] / u.length.factor));

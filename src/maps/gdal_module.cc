@@ -1,5 +1,6 @@
 // The loader of the GIS module, and the maps functions that forward to it.
 #include "maps/gdal_module.h"
+#include "maps/point_layer.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -131,6 +132,15 @@ std::string write_contour_layer(const Target& target, VectorFormat format,
   std::vector<StagedFile> files;
   if (why = f->contour_layer_files(layer_name(target.name), format, times, levels, crs, files); !why.empty())
     return why;
+  return write_staged(target, files);
+}
+
+std::string write_point_layers(const Target& target, std::span<const PointLayer> layers, const Crs* crs) {
+  std::string why;
+  const GdalFunctions* f = gdal_functions(why);
+  if (f == nullptr) return why;
+  std::vector<StagedFile> files;
+  if (why = f->point_layers_files(layer_name(target.name), layers, crs, files); !why.empty()) return why;
   return write_staged(target, files);
 }
 

@@ -19,6 +19,7 @@
 #include "maps/contour.h"
 #include "maps/contour_layer.h"
 #include "maps/gis_crs.h"
+#include "maps/point_layer.h"
 #include "maps/staged_files.h"
 
 namespace maps {
@@ -40,6 +41,9 @@ struct GdalFunctions {
                                      const Crs* crs, std::vector<StagedFile>& files);
   std::vector<ContourLine> (*trace_contour)(std::span<const float> values, std::int32_t nx, std::int32_t ny,
                                             double level);
+  /// The point layers made in memory as one GeoPackage `stem`.gpkg: "" and its file in `files`, or why not.
+  std::string (*point_layers_files)(const std::string& stem, std::span<const PointLayer> layers, const Crs* crs,
+                                    std::vector<StagedFile>& files);
 };
 
 /// The name of the module's one exported function, of type GdalEntry.

@@ -279,6 +279,9 @@ HydrographLayout layout_with(const Fonts& fonts, std::string_view title, std::sp
       if (std::isfinite(d)) drawdowns.add(d);
       if (std::isfinite(d) && d > 0) positive_drawdowns.add(d);
     }
+  // A limit lies inside the frame, not on its edge, where the frame would hide it.
+  for (const Hydrograph& s : series)
+    if (s.limit_ft && std::isfinite(*s.limit_ft)) drawdowns.add(*s.limit_ft + 0.02 * std::fabs(*s.limit_ft));
 
   // Time: logarithmic over more than a decade.
   l.log_time = !positive.empty() && positive.hi > 10.0 * positive.lo;
@@ -377,9 +380,23 @@ void draw_series(cairo_t* cr, const HydrographLayout& l, const Hydrograph& s, st
     open = true;
   }
   cairo_stroke(cr);
-  if (s.marks == Marks::kMarkers || (s.marks == Marks::kLineAndMarkers && points.size() <= kMostMarkedPoints))
+  if (s.marks != Marks::kMarkers && !s.marked_days.empty()) {
+    for (std::size_t i = 0; i < s.marked_days.size() && i < s.marked_ft.size(); ++i) {
+      const double t = s.marked_days[i], d = s.marked_ft[i];
+      if (std::isfinite(t) && std::isfinite(d) && (!l.log_time || t > 0)) marker(cr, l.to_x(t), l.to_y(d));
+    }
+  } else if (s.marks == Marks::kMarkers || (s.marks == Marks::kLineAndMarkers && points.size() <= kMostMarkedPoints)) {
     for (const auto& [x, y] : points)
       if (!std::isnan(x)) marker(cr, x, y);
+  }
+  if (s.limit_ft && std::isfinite(*s.limit_ft)) {
+    static constexpr double kLimitDash[] = {9, 5};
+    cairo_set_dash(cr, kLimitDash, 2, 0);
+    cairo_set_line_width(cr, kLineWidth * 0.8);
+    cairo_move_to(cr, l.frame_left, l.to_y(*s.limit_ft));
+    cairo_line_to(cr, l.frame_left + l.frame_width, l.to_y(*s.limit_ft));
+    cairo_stroke(cr);
+  }
   cairo_restore(cr);
 }
 
@@ -581,6 +598,7 @@ cairo_status_t picture_bytes(std::string& bytes, PlotFormat format, const Fonts&
 
 std::string write_hydrographs(const Target& target, PlotFormat format, std::string_view title,
                               std::span<const Hydrograph> series, const ChartStyle& style) {
+  if (!(style.png_scale > 0.0 && style.png_scale <= 16.0)) return "the picture's scale must be above 0 and at most 16";
   if (series.empty()) return "there are no receptors to draw";
   for (const Hydrograph& s : series)
     if (s.days.size() != s.drawdown_ft.size())

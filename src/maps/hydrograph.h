@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,6 +30,11 @@ struct Hydrograph {
   std::string name;                ///< the receptor's name, shown in the legend (UTF-8)
   std::vector<double> days;        ///< times since pumping began, days (or the chart's time unit)
   std::vector<float> drawdown_ft;  ///< the drawdown at each of `days`, feet (negative: a rise)
+  /// Points marked on the line (the series' days); when empty, every point of
+  /// a series of at most 60 points is marked.
+  std::vector<double> marked_days;
+  std::vector<float> marked_ft;    ///< the drawdown at each of `marked_days`
+  std::optional<double> limit_ft;  ///< drawn as a dashed line across the frame in the series' colour
   Marks marks = Marks::kLineAndMarkers;
   std::size_t colour = static_cast<std::size_t>(-1);  ///< hydrograph_colour's index; -1: the series' own
 };
@@ -94,6 +100,8 @@ Rgb hydrograph_colour(std::size_t k);
 /// written (the reason alone); the file is written only once the whole
 /// picture has been drawn. SVG files carry the title and the receptors' names
 /// as text (title and desc elements), PDF files as their title and subject.
+/// A PNG picture has `png_scale` pixels per unit of the layout (dpi / 72 for
+/// a picture of `dpi` pixels per inch, the layout being in points).
 std::string write_hydrographs(const Target& target, PlotFormat format, std::string_view title,
                               std::span<const Hydrograph> series, const ChartStyle& style = {});
 

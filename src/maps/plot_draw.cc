@@ -270,8 +270,9 @@ void draw_axes(cairo_t* cr, const PlotLayout& l) {
 
 // The colour bar: the range from its low end (bottom) to its high end (top),
 // each end labelled with its value, a triangle beyond an end that clips the
-// grid's drawdowns (labelled with the grid's extreme), and every contour level
-// in the range marked across it.
+// grid's drawdowns (labelled with the grid's extreme), round values ticked
+// and labelled on its right, and every contour level in the range marked
+// across it with a tick on its left.
 void draw_colour_bar(cairo_t* cr, const PlotLayout& l) {
   const ColourScale& s = l.colours;
   const double top = l.bar_top, height = l.bar_height, bottom = top + height;
@@ -324,24 +325,26 @@ void draw_colour_bar(cairo_t* cr, const PlotLayout& l) {
   end_label(top, ends.hi, ends.above, above_y);
   end_label(bottom, ends.lo, ends.below, below_y);
 
-  // Contour levels: every one marked across the bar; labels skip levels that
-  // would crowd each other or the ends.
-  std::vector<double> shown;
-  for (double v : l.levels)
-    if (v >= s.lo && v <= s.hi) shown.push_back(v);
-  const std::size_t every = std::max<std::size_t>(
-      1, static_cast<std::size_t>(std::ceil(room / std::max(height / (shown.size() + 1.0), 1e-9))));
-  for (std::size_t k = 0; k < shown.size(); ++k) {
-    const double y = bottom - (shown[k] - s.lo) / (s.hi - s.lo) * height;
-    const bool labelled = k % every == 0 && y - top > room && bottom - y > room;
-    cairo_set_source_rgba(cr, 0.05, 0.05, 0.05, 0.8);
-    cairo_move_to(cr, left, y);
-    cairo_line_to(cr, right + (labelled ? kTick : 0), y);
+  // Round values, ticked and labelled where they do not crowd the ends; the
+  // contour levels marked across the bar, with a tick on its left side.
+  auto y_of = [&](double v) { return bottom - (v - s.lo) / (s.hi - s.lo) * height; };
+  const int decimals = bar_tick_decimals(l);
+  for (double v : bar_ticks(l)) {
+    const double y = y_of(v);
+    if (!(y - top > room && bottom - y > room)) continue;
+    ink(cr);
+    cairo_move_to(cr, right, y);
+    cairo_line_to(cr, right + kTick, y);
     cairo_stroke(cr);
-    if (labelled) {
-      ink(cr);
-      text(cr, label_x, y + cap / 2, level_text(shown[k], l.level_decimals), kTickFont);
-    }
+    text(cr, label_x, y + cap / 2, level_text(v, decimals), kTickFont);
+  }
+  for (double v : l.levels) {
+    if (!(v >= s.lo && v <= s.hi)) continue;
+    const double y = y_of(v);
+    cairo_set_source_rgba(cr, 0.05, 0.05, 0.05, 0.8);
+    cairo_move_to(cr, left - kTick, y);
+    cairo_line_to(cr, right, y);
+    cairo_stroke(cr);
   }
 
   const double axis_baseline = measure(cr, "0", kAxisTitleFont).baseline;

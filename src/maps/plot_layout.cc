@@ -104,9 +104,17 @@ double key_row_height(cairo_t* cr, const PlotLayout& l) {
   return std::max(measure(cr, "0", kKeyFont).height, scale_block(cr, l).height);
 }
 
+std::vector<double> bar_ticks(const PlotLayout& l) {
+  const double step = round_interval(l.colours.lo, l.colours.hi, 6);
+  if (!(step > 0.0)) return {};
+  return ticks(l.colours.lo, l.colours.hi, step);
+}
+
+int bar_tick_decimals(const PlotLayout& l) { return decimals_for(round_interval(l.colours.lo, l.colours.hi, 6)); }
+
 double bar_label_width(cairo_t* cr, const PlotLayout& l) {
   double w = 0;
-  for (double v : l.levels) w = std::max(w, measure(cr, level_text(v, l.level_decimals), kTickFont).width);
+  for (double v : bar_ticks(l)) w = std::max(w, measure(cr, level_text(v, bar_tick_decimals(l)), kTickFont).width);
   const BarEndTexts ends = bar_end_texts(l);
   for (const std::string* s : {&ends.lo, &ends.hi, &ends.below, &ends.above})
     w = std::max(w, measure(cr, *s, kTickFont).width);

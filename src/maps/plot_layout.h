@@ -105,6 +105,13 @@ double key_row_height(cairo_t* cr, const PlotLayout& l);
 /// The widest of the y axis's tick labels.
 double y_label_width(cairo_t* cr, const PlotLayout& l);
 
+/// The colour bar's round values: every multiple of round_interval(lo, hi, 6)
+/// from the colour scale's low end to its high end.
+std::vector<double> bar_ticks(const PlotLayout& l);
+
+/// The digits after the point of the colour bar's round values.
+int bar_tick_decimals(const PlotLayout& l);
+
 /// The widest of the texts beside the colour bar.
 double bar_label_width(cairo_t* cr, const PlotLayout& l);
 

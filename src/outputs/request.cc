@@ -41,6 +41,8 @@ std::vector<PlannedFile> plan(const Request& r) {
     for (std::size_t k = 0; k < r.times.size(); ++k) add(Kind::kPlot, {time_file_name(plot, r.times[k], several)}, k);
   if (!r.series.empty()) add(Kind::kSeries, {r.series}, 0);
   if (!r.hydrographs.empty()) add(Kind::kHydrographs, {r.hydrographs}, 0);
+  if (!r.compliance.empty()) add(Kind::kCompliance, {r.compliance}, 0);
+  if (!r.points.empty()) add(Kind::kPoints, {r.points}, 0);
   return files;
 }
 

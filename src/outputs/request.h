@@ -20,12 +20,14 @@ struct Request {
   std::vector<std::string> plots{};  ///< pictures, each drawn per time
   std::string series{};              ///< the receptors' series CSV
   std::string hydrographs{};         ///< the series' picture
+  std::string compliance{};          ///< the receptors' limits and the plan's rate factor, CSV
+  std::string points{};              ///< the wells and receptors as point layers, a GeoPackage
   bool with_crs = false;           ///< a CRS is given: a .prj beside each ESRI grid
   std::vector<double> times{};       ///< the times; with several, a file per time is named "_<days>d"
 };
 
 /// Which output a planned file belongs to.
-enum class Kind { kGrid, kContours, kPlot, kSeries, kHydrographs };
+enum class Kind { kGrid, kContours, kPlot, kSeries, kHydrographs, kCompliance, kPoints };
 
 /// One file the request writes.
 struct PlannedFile {
@@ -48,7 +50,8 @@ bool takes_every_time(const Request& r);
 
 /// Every file the request writes, in the order they are written: the grid
 /// file of each time (with its .prj) or the one GeoTIFF, the contour layer's
-/// files, each picture of each time, the series, the hydrographs.
+/// files, each picture of each time, the series, the hydrographs, the
+/// compliance table, the points.
 std::vector<PlannedFile> plan(const Request& r);
 
 /// A planned file that would replace another file.

@@ -41,19 +41,13 @@ std::string table(const std::vector<std::vector<std::string>>& rows, const std::
 
 std::string one_line(std::string_view s) { return base::printable_name(s); }
 
-GridLargest grid_largest(const engine::DrawdownGrid& DD, const Grid& g) {
-  GridLargest largest;
-  for (std::int32_t r = 1; r <= g.rows; ++r)
-    for (std::int32_t c = 1; c <= g.columns; ++c) {
-      const float v = DD(c, r);
-      if (std::isfinite(v) && (!largest.found || v > largest.value)) largest = GridLargest{true, v, c, r};
-    }
-  return largest;
+std::string aligned_table(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& left) {
+  return table(rows, left);
 }
 
 std::string summary_text(const Study& s, std::span<const double> series_times,
-                         const std::vector<std::vector<float>>& values, std::span<const GridLargest> largest,
-                         std::span<const std::string> warnings) {
+                         const std::vector<std::vector<float>>& values, std::span<const GridExtremes> extremes,
+                         std::span<const std::string> warnings, std::string_view extra) {
   std::string text;
   if (!s.receptors.empty()) {
     std::vector<std::vector<std::string>> rows{{"receptor", "largest drawdown (ft)", "at day"}};
@@ -68,23 +62,8 @@ std::string summary_text(const Study& s, std::span<const double> series_times,
     }
     text += table(rows, {true, false, false}) + "\n";
   }
-  std::vector<std::vector<std::string>> rows{{"day", "largest drawdown (ft)", "at x (ft)", "y (ft)", "node"}};
-  for (std::size_t k = 0; k < s.times.size() && k < largest.size(); ++k) {
-    const GridLargest& l = largest[k];
-    if (!l.found) {
-      rows.push_back({maps::shortest_text(s.times[k]), "none", "-", "-", "-"});
-      continue;
-    }
-    const double x = s.grid.xll + (l.c - 0.5) * s.grid.spacing;
-    const double y = s.grid.yll + (l.r - 0.5) * s.grid.spacing;
-    std::string node = "(";
-    node += std::to_string(l.c);
-    node += ", ";
-    node += std::to_string(l.r);
-    node += ")";
-    rows.push_back({maps::shortest_text(s.times[k]), single_text(l.value), maps::shortest_text(x), maps::shortest_text(y), node});
-  }
-  text += table(rows, {false, false, false, false, true});
+  text += grid_table_text(s, extremes);
+  if (!extra.empty()) text.append("\n").append(extra);
   if (!warnings.empty()) text += "\n";
   for (const std::string& w : warnings) text += "warning: " + one_line(w) + "\n";
   return text;

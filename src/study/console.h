@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/drawdown_grid.h"
+#include "study/pumping_wells.h"
 #include "study/study.h"
 
 namespace study {
@@ -23,24 +24,18 @@ namespace study {
 /// character shown as an escape.
 std::string one_line(std::string_view s);
 
-/// The largest drawdown of a grid and the first node that has it.
-struct GridLargest {
-  bool found = false;     ///< false when no cell is finite
-  float value = 0.0f;     ///< the largest finite cell
-  std::int32_t c = 0, r = 0;  ///< its node (rows from the bottom, columns from the left)
-};
-
-/// The largest finite cell of the study's grid in `DD`, the first in the order
-/// of rows from the bottom and columns from the left.
-GridLargest grid_largest(const engine::DrawdownGrid& DD, const Grid& g);
+/// Rows of cells as aligned columns two blanks apart; `left[j]` aligns column
+/// j to the left, else to the right. Trailing blanks are dropped; LF line ends.
+std::string aligned_table(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& left);
 
 /// The summary table: each receptor's largest drawdown and the first time it
-/// has it (values[i][k] at series_times[k]), then each time's largest drawdown
-/// of the grid, with the node's map coordinates and indices; then a line
-/// "warning: ..." per warning. LF line ends.
+/// has it (values[i][k] at series_times[k]), then grid_table_text of the
+/// grids' extremes away from the wells, then `extra` (the wells' and the
+/// limits' tables, each ending in a line end), then a line "warning: ..." per
+/// warning. LF line ends.
 std::string summary_text(const Study& s, std::span<const double> series_times,
-                         const std::vector<std::vector<float>>& values, std::span<const GridLargest> largest,
-                         std::span<const std::string> warnings = {});
+                         const std::vector<std::vector<float>>& values, std::span<const GridExtremes> extremes,
+                         std::span<const std::string> warnings = {}, std::string_view extra = {});
 
 /// The study's boundaries for the summary, before its tables: a table of
 /// their names, kinds and points, then the most image terms of a grid (and a

@@ -46,6 +46,8 @@ outputs::Request request_of(const Study& s) {
   r.plots = s.output.plots;
   r.series = s.output.series;
   r.hydrographs = s.output.hydrographs;
+  r.compliance = s.output.compliance;
+  r.points = s.output.points;
   r.with_crs = !s.crs.empty();
   r.times = s.times;
   return r;
@@ -68,7 +70,8 @@ std::string output_path(const Study& s, const std::string& name) {
 
 std::vector<OutputFileName> output_files(const Study& s) {
   static const char* const kWhat[] = {"the grid file", "the contours file", "the plot file", "the series file",
-                                      "the hydrographs file"};
+                                      "the hydrographs file", "the compliance file",
+                                      "the points file"};
   std::vector<OutputFileName> files;
   for (const outputs::PlannedFile& f : outputs::plan(request_of(s)))
     files.push_back({kWhat[static_cast<int>(f.kind)], f.name, output_path(s, f.name)});

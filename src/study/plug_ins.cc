@@ -1,23 +1,48 @@
 #include "study/plug_ins.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "maps/hydrograph.h"
 #include "maps/plot.h"
 #include "engine/true_well_function.h"
+#include "study/compliance.h"
 
 namespace study {
 
 ExactWellFunction exact_well_function() { return engine::true_well_function; }
 
+std::vector<double> hydrograph_days(const Study& s, const std::vector<double>& times) {
+  if (times.empty()) return {};
+  const double first = times.front(), last = times.back();
+  std::vector<double> days;
+  for (double t : dense_days(s, last))
+    if (t >= first) days.push_back(t);
+  for (const Well& w : s.wells)
+    for (const Step& step : w.steps)
+      if (step.day - 1e-3 >= first && step.day <= last) days.push_back(step.day - 1e-3);
+  days.insert(days.end(), times.begin(), times.end());
+  std::sort(days.begin(), days.end());
+  days.erase(std::unique(days.begin(), days.end()), days.end());
+  if (days.size() * std::max<std::size_t>(s.receptors.size(), 1) > kMostHydrographValues) return times;
+  return days;
+}
+
 std::string write_hydrographs(const maps::Target& target, const Study& s, const std::vector<double>& times,
-                              const std::vector<std::vector<float>>& values) {
+                              const std::vector<std::vector<float>>& values, const Evaluation& how) {
   const std::optional<maps::PlotFormat> format = maps::plot_format_of(target.name);
   if (!format) return "the picture must end in .png, .svg or .pdf";
+  const std::vector<double> days = hydrograph_days(s, times);
   std::vector<maps::Hydrograph> series;
-  for (std::size_t i = 0; i < s.receptors.size(); ++i)
-    series.push_back(maps::Hydrograph{s.receptors[i].name, times, values[i]});
-  return maps::write_hydrographs(target, *format, s.title, series);
+  for (std::size_t i = 0; i < s.receptors.size(); ++i) {
+    const Receptor& r = s.receptors[i];
+    maps::Hydrograph h{r.name, days, {}, times, values[i], r.limit};
+    for (double t : days) h.drawdown_ft.push_back(static_cast<float>(drawdown_at(s, how, r.x, r.y, t)));
+    series.push_back(std::move(h));
+  }
+  maps::ChartStyle style;
+  style.png_scale = s.output.dpi / 72.0;
+  return maps::write_hydrographs(target, *format, s.title, series, style);
 }
 
 }  // namespace study

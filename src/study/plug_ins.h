@@ -17,10 +17,21 @@ namespace study {
 ExactWellFunction exact_well_function();
 
 /// Draws the drawdown against time at every receptor to `path` (.png, .svg or
-/// .pdf), titled with the study's title: maps::write_hydrographs. values[i][k]
-/// is receptor i's drawdown at times[k]. Returns "" on success, or why the
-/// picture was not written (the reason alone).
+/// .pdf), titled with the study's title: maps::write_hydrographs. Each curve is
+/// evaluated as `how` says on hydrograph_days; values[i][k], receptor i's
+/// drawdown at times[k], are marked on it; a receptor's limit is a dashed
+/// line. A .png has the study's dpi. Returns "" on success, or why the picture
+/// was not written (the reason alone).
 std::string write_hydrographs(const maps::Target& target, const Study& s, const std::vector<double>& times,
-                              const std::vector<std::vector<float>>& values);
+                              const std::vector<std::vector<float>>& values, const Evaluation& how);
+
+/// The days a hydrograph's curve is drawn at: compliance's dense days from the
+/// first of `times` to the last, the day just before every schedule step, and
+/// `times`; `times` alone when that would be more than kMostHydrographValues
+/// values over all receptors.
+std::vector<double> hydrograph_days(const Study& s, const std::vector<double>& times);
+
+/// The most values the hydrographs' curves evaluate.
+inline constexpr std::size_t kMostHydrographValues = 2'000'000;
 
 }  // namespace study

@@ -37,12 +37,32 @@ constexpr std::string_view kTopKeys[] = {"title", "crs",  "times",    "wells_fil
                                          "aquifer", "grid", "well", "receptor",   "output", "boundary"};
 constexpr std::string_view kAquiferKeys[] = {"transmissivity", "leakance", "storage"};
 constexpr std::string_view kGridKeys[] = {"xll", "yll", "spacing", "columns", "rows"};
-constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule"};
-constexpr std::string_view kReceptorKeys[] = {"name", "x", "y"};
+constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule", "radius"};
+constexpr std::string_view kReceptorKeys[] = {"name", "x", "y", "limit"};
 constexpr std::string_view kBoundaryKeys[] = {"kind", "name", "from", "to"};
 constexpr std::string_view kOutputKeys[] = {"folder", "grid",   "contours", "levels",      "plot",
                                             "range",  "page",   "dpi",      "series",      "series_times",
-                                            "hydrographs", "well_function"};
+                                            "hydrographs", "well_function", "compliance", "exceedance_status", "points"};
+
+// A column of a wells or receptors CSV file: its key, the header names it
+// goes by (matched in any case), and whether the file must have it.
+struct ColumnSpec {
+  std::string_view key;
+  std::vector<std::string_view> aliases;
+  bool required;
+};
+const std::vector<ColumnSpec> kWellColumns = {
+    {"name", {"name", "id", "label"}, true},      {"x", {"x", "easting"}, true},
+    {"y", {"y", "northing"}, true},               {"rate", {"rate", "rate_gpd"}, true},
+    {"start_day", {"start_day"}, false},          {"radius", {"radius", "radius_ft"}, false},
+};
+const std::vector<ColumnSpec> kReceptorColumns = {
+    {"name", {"name", "id", "label"}, true},
+    {"x", {"x", "easting"}, true},
+    {"y", {"y", "northing"}, true},
+    {"limit", {"limit", "limit_ft"}, false},
+};
+constexpr std::string_view kCsvInputKeys[] = {"file", "columns"};
 
 // Where each table's keys go, for a key written in the wrong table.
 struct Section {
@@ -141,11 +161,16 @@ class Reader {
 
     if (const toml::node* n = root.get("well"))
       for (const auto& [t, where] : tables(*n, "well")) read_well(*t, where, s);
-    if (const toml::node* n = root.get("wells_file")) read_wells_file(csv_path(inner_path(*n, "wells_file")), s);
+    if (const toml::node* n = root.get("wells_file")) {
+      const CsvInput in = csv_input(*n, "wells_file", kWellColumns);
+      read_wells_file(csv_path(in.name), in.named, s);
+    }
     if (const toml::node* n = root.get("receptor"))
       for (const auto& [t, where] : tables(*n, "receptor")) read_receptor(*t, where, s);
-    if (const toml::node* n = root.get("receptors_file"))
-      read_receptors_file(csv_path(inner_path(*n, "receptors_file")), s);
+    if (const toml::node* n = root.get("receptors_file")) {
+      const CsvInput in = csv_input(*n, "receptors_file", kReceptorColumns);
+      read_receptors_file(csv_path(in.name), in.named, s);
+    }
     if (s.wells.empty())
       throw StudyError{file_ + ": the study has no wells: give [[well]] tables or a wells_file"};
 
@@ -400,7 +425,15 @@ class Reader {
                  [&](const std::string& why) { fail(e, why); });
       }
     }
+    if (const toml::node* n = t.get("radius")) w.radius = positive(*n, "radius");
     add_well(s, std::move(w), origin(line));
+  }
+
+  // A number of feet above 0 (a well's radius, a receptor's limit).
+  double positive(const toml::node& n, std::string_view key) const {
+    const double v = number(n, key);
+    if (!(v > 0.0)) fail(n, in_quotes(key) + " must be above 0 feet, not " + maps::shortest_text(v));
+    return v;
   }
 
   // Appends a step to w's schedule: days 0 or more and increasing, each rate
@@ -420,6 +453,7 @@ class Reader {
   void read_receptor(const toml::table& t, const std::string& where, Study& s) {
     Receptor r;
     read_named_point(t, kReceptorKeys, where, r);
+    if (const toml::node* n = t.get("limit")) r.limit = positive(*n, "limit");
     add_receptor(s, std::move(r), origin(t.source().begin.line));
   }
 
@@ -436,25 +470,110 @@ class Reader {
     }
   }
 
-  // The header, if the first record is one; the fields per record otherwise.
-  static std::size_t csv_form(std::vector<CsvRecord>& records, const std::string& path,
-                              std::span<const std::vector<std::string_view>> forms, const std::string& forms_text) {
-    if (records.empty()) return 0;
-    const CsvRecord& first = records.front();
-    if (lower(trimmed(first.fields[0])) == "name") {
-      for (const std::vector<std::string_view>& form : forms) {
-        bool same = form.size() == first.fields.size();
-        for (std::size_t i = 0; same && i < form.size(); ++i) same = lower(trimmed(first.fields[i])) == form[i];
-        if (same) {
-          records.erase(records.begin());
-          return form.size();
-        }
+  // A CSV input as the study names it: a file name, or a table
+  // { file = "...", columns = { x = "EASTING", ... } } naming its columns.
+  struct CsvInput {
+    std::string name;
+    std::map<std::string, std::string> named;  // key: the header's name for it
+  };
+  CsvInput csv_input(const toml::node& n, std::string_view key, const std::vector<ColumnSpec>& specs) const {
+    const toml::table* t = n.as_table();
+    if (t == nullptr) return CsvInput{inner_path(n, key), {}};
+    check_keys(*t, kCsvInputKeys, "in " + in_quotes(key));
+    CsvInput in{inner_path(required(*t, "file", in_quotes(key), t->source().begin.line), "file"), {}};
+    if (const toml::node* c = t->get("columns")) {
+      const toml::table* columns = c->as_table();
+      if (columns == nullptr) fail(*c, "'columns' must be a table like { x = \"EASTING\", y = \"NORTHING\" }, not " + kind(*c));
+      std::vector<std::string_view> keys;
+      for (const ColumnSpec& spec : specs) keys.push_back(spec.key);
+      check_keys(*columns, keys, "in 'columns' of " + in_quotes(key));
+      for (const auto& [k, v] : *columns) {
+        const std::string name = trimmed(string(v, "columns"));
+        if (name.empty()) fail(v, "a column's name in 'columns' must not be empty");
+        in.named[shifted_back(k.str())] = name;
       }
-      fail_csv(path, first.line, "the header must be " + forms_text);
     }
-    for (const std::vector<std::string_view>& form : forms)
-      if (form.size() == first.fields.size()) return form.size();
+    return in;
+  }
+
+  // Where each column is in the records of a CSV file: by its header when the
+  // first record is one (it names a column: extra columns are passed over), by
+  // position otherwise (`forms`, chosen by the number of fields). The header
+  // is removed; every row has as many fields as the first.
+  struct Columns {
+    std::map<std::string_view, std::size_t> at;  // key: field index
+    bool header = false;
+    std::size_t fields = 0;  // the fields of every row
+    std::string form;        // the columns, for messages
+  };
+  static Columns csv_columns(std::vector<CsvRecord>& records, const std::string& path, const std::vector<ColumnSpec>& specs,
+                             const std::map<std::string, std::string>& named,
+                             std::span<const std::vector<std::string_view>> forms) {
+    Columns out;
+    if (records.empty()) return out;
+    const CsvRecord& first = records.front();
+    auto names_for = [&](const ColumnSpec& spec) {
+      const auto it = named.find(std::string(spec.key));
+      return it != named.end() ? std::vector<std::string>{lower(it->second)}
+                               : std::vector<std::string>(spec.aliases.begin(), spec.aliases.end());
+    };
+    for (const std::string& field : first.fields)
+      for (const ColumnSpec& spec : specs)
+        for (const std::string& n : names_for(spec)) out.header = out.header || lower(trimmed(field)) == n;
+    if (!out.header) {
+      if (!named.empty()) fail_csv(path, first.line, "the file has no header row, which 'columns' needs to name the columns");
+      return positional(records, path, forms);
+    }
+    for (const ColumnSpec& spec : specs) {
+      const std::vector<std::string> names = names_for(spec);
+      std::optional<std::size_t> found;
+      for (std::size_t i = 0; i < first.fields.size(); ++i) {
+        if (std::find(names.begin(), names.end(), lower(trimmed(first.fields[i]))) == names.end()) continue;
+        if (found)
+          fail_csv(path, first.line, "both " + in_quotes(first.fields[*found]) + " and " + in_quotes(first.fields[i]) +
+                                         " are columns for " + std::string(spec.key) + "; name one in 'columns'");
+        found = i;
+      }
+      std::string listed;
+      for (const std::string& n : names) listed.append(listed.empty() ? "" : " or ").append(n);
+      if (!found && spec.required)
+        fail_csv(path, first.line, "the header has no " + std::string(spec.key) + " column (" + listed + ")");
+      if (found) out.at[spec.key] = *found;
+    }
+    // Every row has the header's fields: a row with more or fewer is a
+    // comma too many or too few.
+    out.fields = first.fields.size();
+    for (const std::string& field : first.fields) out.form.append(out.form.empty() ? "" : ",").append(trimmed(field));
+    records.erase(records.begin());
+    return out;
+  }
+
+  // The columns by position: the form with as many fields as the first row.
+  static Columns positional(const std::vector<CsvRecord>& records, const std::string& path,
+                            std::span<const std::vector<std::string_view>> forms) {
+    const CsvRecord& first = records.front();
+    std::string forms_text;
+    for (const std::vector<std::string_view>& form : forms) {
+      std::string text;
+      for (std::string_view f : form) text.append(text.empty() ? "" : ",").append(f);
+      forms_text.append(forms_text.empty() ? "" : " or ").append(text);
+      if (form.size() != first.fields.size()) continue;
+      Columns out;
+      out.fields = form.size();
+      out.form = text;
+      for (std::size_t i = 0; i < form.size(); ++i) out.at[form[i] == "limit_ft" ? "limit" : form[i]] = i;
+      return out;
+    }
     fail_csv(path, first.line, "a row of " + std::to_string(first.fields.size()) + " fields; the rows must be " + forms_text);
+  }
+
+  static void check_row(const CsvRecord& r, const Columns& c, const std::string& path) { check_count(r, c.fields, path, c.form); }
+
+  // A field of an optional column, or nothing when it is absent or empty.
+  static std::optional<std::size_t> present(const CsvRecord& r, const Columns& c, std::string_view key) {
+    const auto it = c.at.find(key);
+    if (it == c.at.end() || it->second >= r.fields.size() || trimmed(r.fields[it->second]).empty()) return std::nullopt;
+    return it->second;
   }
 
   static double csv_number(const CsvRecord& r, std::size_t i, std::string_view field, const std::string& path,
@@ -473,39 +592,42 @@ class Reader {
                                  std::to_string(fields) + " (" + form + ")");
   }
 
-  static std::string csv_name(const CsvRecord& r, const std::string& path) {
-    std::string n = trimmed(r.fields[0]);
+  static std::string csv_name(const CsvRecord& r, const std::string& path, std::size_t i = 0) {
+    std::string n = trimmed(r.fields[i]);
     if (n.empty()) fail_csv(path, r.line, "the name field is empty");
     if (const std::string why = name_fault(n); !why.empty()) fail_csv(path, r.line, "the name field " + why);
     return n;
   }
 
-  void read_wells_file(const std::string& path, Study& s) {
+  void read_wells_file(const std::string& path, const std::map<std::string, std::string>& named, Study& s) {
     s.inputs.push_back(path);
     files_.push_back(path);
     std::vector<CsvRecord> records = csv_records(path, "wells file");
     well_names_.reserve(well_names_.size() + records.size());
     static const std::vector<std::string_view> kForms[] = {{"name", "x", "y", "rate"},
                                                            {"name", "x", "y", "start_day", "rate"}};
-    const std::string forms_text = "name,x,y,rate or name,x,y,start_day,rate";
-    const std::size_t fields = csv_form(records, path, kForms, forms_text);
-    const std::string form = fields == 4 ? "name,x,y,rate" : "name,x,y,start_day,rate";
-    std::map<std::string, std::size_t> scheduled;  // a name's well in s.wells (five-field rows)
+    const Columns c = csv_columns(records, path, kWellColumns, named, kForms);
+    const bool steps = c.at.contains("start_day");
+    std::map<std::string, std::size_t> scheduled;  // a name's well in s.wells (rows with a start day)
     for (const CsvRecord& r : records) {
-      check_count(r, fields, path, form);
+      check_row(r, c, path);
       Well w;
-      w.name = csv_name(r, path);
-      w.x = csv_number(r, 1, "x", path, false);
-      w.y = csv_number(r, 2, "y", path, false);
+      w.name = csv_name(r, path, c.at.at("name"));
+      w.x = csv_number(r, c.at.at("x"), "x", path, false);
+      w.y = csv_number(r, c.at.at("y"), "y", path, false);
+      if (const auto i = present(r, c, "radius")) {
+        w.radius = csv_number(r, *i, "radius", path, false);
+        if (!(w.radius > 0.0)) fail_csv(path, r.line, "the radius field must be above 0 feet, not " + maps::shortest_text(w.radius));
+      }
       const Origin from{files_.size() - 1, r.line};
       auto fail_here = [&](const std::string& why) { fail_csv(path, r.line, why); };
-      if (fields == 4) {
-        add_step(w, 0.0, csv_number(r, 3, "rate", path, true), fail_here);
+      const double rate = csv_number(r, c.at.at("rate"), "rate", path, true);
+      if (!steps) {
+        add_step(w, 0.0, rate, fail_here);
         add_well(s, std::move(w), from);
         continue;
       }
-      const double day = csv_number(r, 3, "start_day", path, true);
-      const double rate = csv_number(r, 4, "rate", path, true);
+      const double day = csv_number(r, c.at.at("start_day"), "start_day", path, true);
       const auto it = scheduled.find(w.name);
       if (it == scheduled.end()) {
         add_step(w, day, rate, fail_here);
@@ -522,20 +644,26 @@ class Reader {
     }
   }
 
-  void read_receptors_file(const std::string& path, Study& s) {
+  void read_receptors_file(const std::string& path, const std::map<std::string, std::string>& named, Study& s) {
     s.inputs.push_back(path);
     files_.push_back(path);
     std::vector<CsvRecord> records = csv_records(path, "receptors file");
     receptor_names_.reserve(receptor_names_.size() + records.size());
     s.receptors.reserve(s.receptors.size() + records.size());
-    static const std::vector<std::string_view> kForms[] = {{"name", "x", "y"}};
-    const std::size_t fields = csv_form(records, path, kForms, "name,x,y");
+    static const std::vector<std::string_view> kForms[] = {{"name", "x", "y"}, {"name", "x", "y", "limit_ft"}};
+    const Columns c = csv_columns(records, path, kReceptorColumns, named, kForms);
     for (const CsvRecord& r : records) {
-      check_count(r, fields, path, "name,x,y");
+      check_row(r, c, path);
       Receptor receptor;
-      receptor.name = csv_name(r, path);
-      receptor.x = csv_number(r, 1, "x", path, false);
-      receptor.y = csv_number(r, 2, "y", path, false);
+      receptor.name = csv_name(r, path, c.at.at("name"));
+      receptor.x = csv_number(r, c.at.at("x"), "x", path, false);
+      receptor.y = csv_number(r, c.at.at("y"), "y", path, false);
+      // An empty limit field: no limit at that receptor.
+      if (const auto i = present(r, c, "limit")) {
+        receptor.limit = csv_number(r, *i, "limit_ft", path, false);
+        if (!(*receptor.limit > 0.0))
+          fail_csv(path, r.line, "the limit_ft field must be above 0 feet, not " + maps::shortest_text(*receptor.limit));
+      }
       add_receptor(s, std::move(receptor), Origin{files_.size() - 1, r.line});
     }
   }
@@ -563,13 +691,13 @@ class Reader {
       if (o.contours.empty() && o.plots.empty()) fail(*n, "'levels' are for 'contours' and 'plot', and neither is given");
       o.levels = levels(*n);
     }
-    read_picture_settings(t, o);
-    if (const toml::node* n = t.get("series")) o.series = output_name(*n, "series");
     if (const toml::node* n = t.get("hydrographs")) {
       o.hydrographs = output_name(*n, "hydrographs");
       if (!maps::plot_format_of(o.hydrographs))
         fail(*n, "'hydrographs' must name a .png, .svg or .pdf file, not " + in_quotes(o.hydrographs));
     }
+    read_picture_settings(t, o);
+    if (const toml::node* n = t.get("series")) o.series = output_name(*n, "series");
     if (const toml::node* n = t.get("series_times")) o.series_times = days(*n, "series_times");
     if (const toml::node* n = t.get("well_function")) {
       const std::string v = string(*n, "well_function");
@@ -580,10 +708,33 @@ class Reader {
       else
         fail(*n, "'well_function' must be \"rule\" or \"exact\", not " + in_quotes(v));
     }
+    read_compliance(t, s);
+    if (const toml::node* n = t.get("points")) {
+      o.points = output_name(*n, "points");
+      if (maps::vector_format_of(o.points) != maps::VectorFormat::kGeoPackage)
+        fail(*n, "'points' must name a .gpkg file (a GeoPackage holds both layers), not " + in_quotes(o.points));
+    }
     const bool receptors = !s.receptors.empty();
     if (!o.series.empty() && !receptors) fail(*t.get("series"), "'series' needs receptors, and the study has none");
     if (!o.hydrographs.empty() && !receptors)
       fail(*t.get("hydrographs"), "'hydrographs' needs receptors, and the study has none");
+  }
+
+  // The compliance table and the exit status of an exceeded limit: each needs
+  // a receptor with a limit.
+  void read_compliance(const toml::table& t, Study& s) const {
+    const bool limits = std::any_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); });
+    if (const toml::node* n = t.get("compliance")) {
+      s.output.compliance = output_name(*n, "compliance");
+      if (!limits) fail(*n, "'compliance' needs a receptor with a 'limit', and the study has none");
+    }
+    if (const toml::node* n = t.get("exceedance_status")) {
+      const auto* b = n->as_boolean();
+      if (b == nullptr) fail(*n, "'exceedance_status' must be true or false, not " + kind(*n));
+      s.output.exceedance_status = b->get();
+      if (s.output.exceedance_status && !limits)
+        fail(*n, "'exceedance_status' needs a receptor with a 'limit', and the study has none");
+    }
   }
 
   // The pictures: a name, or an array of distinct names, each .png, .svg or .pdf.
@@ -648,7 +799,8 @@ class Reader {
       o.page = *page;
     }
     if (const toml::node* n = t.get("dpi")) {
-      needs_plot(*n, "dpi", maps::PlotFormat::kPng, ".png");
+      // For the .png plots and a .png hydrographs picture.
+      if (maps::plot_format_of(o.hydrographs) != maps::PlotFormat::kPng) needs_plot(*n, "dpi", maps::PlotFormat::kPng, ".png");
       o.dpi = whole(*n, "dpi", maps::kMinDpi,
                     "from " + std::to_string(maps::kMinDpi) + " to " + std::to_string(maps::kMaxDpi));
       if (o.dpi > maps::kMaxDpi)

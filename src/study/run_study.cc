@@ -20,14 +20,18 @@
 #include "maps/gis_crs.h"
 #include "maps/grid_file.h"
 #include "maps/plot.h"
+#include "maps/point_layer.h"
 #include "maps/output_file.h"
 #include "maps/temporaries.h"
 #include "maps/shortest_text.h"
+#include "study/compliance.h"
 #include "study/console.h"
 #include "study/evaluation.h"
+#include "study/grid_warnings.h"
 #include "study/manifest.h"
 #include "study/outputs.h"
 #include "study/plug_ins.h"
+#include "study/pumping_wells.h"
 #include "study/reader.h"
 #include "study/rule_check.h"
 
@@ -209,9 +213,14 @@ class Outputs {
 // The outputs made from the grids of all times, as planned: the GeoTIFF, the
 // contour layer, each picture of each time.
 void write_maps(const Study& s, const std::vector<outputs::PlannedFile>& plan,
-                std::span<const engine::EvaluatedGrid> evaluated, const maps::Crs* crs, Outputs& out) {
+                std::span<const engine::EvaluatedGrid> evaluated, const maps::Crs* crs, Outputs& out,
+                std::vector<std::string>& warnings) {
   if (!out.ready()) return;
   const Output& o = s.output;
+  // The requested levels that some grid reaches; all of them when none does.
+  std::vector<double> drawn = reached_levels(evaluated, o.levels);
+  for (const std::string& w : level_warnings(o.levels, drawn)) warnings.push_back(w), out.warn(w);
+  if (drawn.empty()) drawn = o.levels;
   std::optional<maps::PlotOptions> options;  // made once, for the first picture
   for (const outputs::PlannedFile& f : plan) {
     if (f.beside) continue;  // written with its output's own file
@@ -219,12 +228,15 @@ void write_maps(const Study& s, const std::vector<outputs::PlannedFile>& plan,
       out.wrote("the grid file", f.name,
                 maps::write_grid(out.target(f.name), maps::GridFormat::kGeoTiff, evaluated, crs));
     } else if (f.kind == outputs::Kind::kContours) {
-      const std::vector<double> levels = maps::levels_for(evaluated, o.levels);
+      const std::vector<double> levels = maps::levels_for(evaluated, drawn);
       const maps::VectorFormat format = maps::vector_format_of(f.name).value_or(maps::VectorFormat::kGeoPackage);
       out.wrote("the contours file", f.name,
                 maps::write_contour_layer(out.target(f.name), format, evaluated, levels, crs));
     } else if (f.kind == outputs::Kind::kPlot) {
-      if (!options) options = plot_options(s, evaluated);
+      if (!options) {
+        options = plot_options(s, evaluated);
+        options->levels = drawn;
+      }
       const maps::PlotFormat format = maps::plot_format_of(f.name).value_or(maps::PlotFormat::kPng);
       out.wrote("the plot file", f.name, maps::write_plot(out.target(f.name), format, evaluated[f.time], *options));
     }
@@ -232,21 +244,22 @@ void write_maps(const Study& s, const std::vector<outputs::PlannedFile>& plan,
 }
 
 // The series and the hydrographs.
-void write_series(const Study& s, const std::vector<std::vector<float>>& series, Outputs& out) {
+void write_series(const Study& s, const std::vector<std::vector<float>>& series, const Evaluation& how, Outputs& out) {
   if (!out.ready()) return;
   if (!s.output.series.empty())
     out.wrote("the series file", s.output.series,
               maps::write_whole_file(out.target(s.output.series), series_text(s, s.output.series_times, series)));
   if (!s.output.hydrographs.empty())
     out.wrote("the hydrographs file", s.output.hydrographs,
-              write_hydrographs(out.target(s.output.hydrographs), s, s.output.series_times, series));
+              write_hydrographs(out.target(s.output.hydrographs), s, s.output.series_times, series, how));
 }
 
 
 // What the grids of a study leave for its summary.
 struct GridResults {
-  std::vector<GridLargest> largest;          // per time
+  std::vector<GridExtremes> extremes;        // per time, away from the wells
   std::vector<std::vector<float>> well_nodes;  // by the rule: [well][time], the node nearest each well
+  std::vector<std::string> warnings;           // of the maps: contour levels no grid reaches
 };
 
 // The grids of every time evaluated, the grid files of each time written as
@@ -281,7 +294,7 @@ GridResults evaluate_and_write(const Study& s, const Evaluation& how, const maps
       blank_beyond(DD, s);
     }
     before += nodes * terms.size();
-    results.largest.push_back(grid_largest(DD, s.grid));
+    results.extremes.push_back(grid_extremes(DD, s));
     for (std::size_t j = 0; j < results.well_nodes.size(); ++j) {
       const Node n = nearest_node(s.grid, s.wells[j].x, s.wells[j].y);
       results.well_nodes[j].push_back(DD(n.c, n.r));
@@ -295,8 +308,30 @@ GridResults evaluate_and_write(const Study& s, const Evaluation& how, const maps
           out.wrote("the grid file", f.name,
                     maps::write_grid(out.target(f.name), maps::GridFormat::kEsriAscii, {&e, 1}, crs));
   }
-  if (kept > 1) write_maps(s, plan, evaluated, crs, out);
+  if (kept > 1) write_maps(s, plan, evaluated, crs, out, results.warnings);
   return results;
+}
+
+// The wells and receptors as point layers, when asked: the receptors'
+// drawdowns at the study's times.
+void write_points(const Study& s, const Evaluation& how, const maps::Crs* crs, Outputs& out) {
+  if (!out.ready() || s.output.points.empty()) return;
+  const std::vector<maps::PointLayer> layers = point_layers(s, receptor_series(s, s.times, how));
+  out.wrote("the points file", s.output.points, maps::write_point_layers(out.target(s.output.points), layers, crs));
+}
+
+// The compliance of the receptors with limits: its table appended to the
+// summary, its CSV written when asked. Whether a limit is exceeded.
+bool report_compliance(const Study& s, const Evaluation& how, std::string& summary, Outputs& out) {
+  if (std::none_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); }))
+    return false;
+  const Compliance c = compliance_of(s, how);
+  summary += "\n";
+  summary += compliance_text(s, c);
+  if (out.ready() && !s.output.compliance.empty())
+    out.wrote("the compliance file", s.output.compliance,
+              maps::write_whole_file(out.target(s.output.compliance), compliance_csv(s, c)));
+  return c.exceeded();
 }
 }  // namespace
 
@@ -322,20 +357,37 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
 
   Outputs out(s, stages);
   if (out.open() == base::kExitBusy) return base::kExitBusy;
+  bool exceeded = false;
+  // What the grid hides, said before the evaluation.
+  const std::vector<std::string> placed = placement_warnings(s);
+  for (const std::string& w : placed) out.warn(w);
   try {
     if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.output.series_times));
     const std::vector<std::vector<float>> series = receptor_series(s, s.output.series_times, p.how);
     const GridResults grids = evaluate_and_write(s, p.how, p.crs ? &*p.crs : nullptr, stages, out);
-    write_series(s, series, out);
+    write_series(s, series, p.how, out);
+    write_points(s, p.how, p.crs ? &*p.crs : nullptr, out);
     // By the rule, where it is off the true well function.
-    const std::vector<std::string> warnings =
+    const std::vector<std::string> rule =
         p.how.well_function == WellFunction::exact
             ? std::vector<std::string>{}
             : rule_warnings(s, s.output.series_times, series, grids.well_nodes, p.how.exact);
-    for (const std::string& w : warnings) out.warn(w);
+    for (const std::string& w : rule) out.warn(w);
+    std::vector<std::string> warnings = placed;
+    warnings.insert(warnings.end(), grids.warnings.begin(), grids.warnings.end());
+    warnings.insert(warnings.end(), rule.begin(), rule.end());
 
     if (stages.terminal()) std::fputc('\n', stdout);
-    const std::string summary = boundaries_text(s) + summary_text(s, s.output.series_times, series, grids.largest, warnings);
+    std::string extra;
+    if (lists_well_drawdowns(s)) {
+      extra = well_table_text(s, well_drawdowns(s, p.how));
+    } else {
+      extra = "the drawdown in each well is not listed: ";
+      extra += plural(s.wells.size(), "well", "wells");
+      extra += " are too many\n";
+    }
+    exceeded = report_compliance(s, p.how, extra, out);
+    const std::string summary = boundaries_text(s) + summary_text(s, s.output.series_times, series, grids.extremes, warnings, extra);
     std::fwrite(summary.data(), 1, summary.size(), stdout);
     if (std::fflush(stdout) != 0) out.tell("cannot write the summary to standard output");
   } catch (const std::bad_alloc&) {
@@ -343,7 +395,10 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
              std::to_string(static_cast<long long>(memory_needed(s, engine.fast.threads) / (1024 * 1024))) + " MiB)");
     return base::kExitLimit;
   }
-  return out.finish();
+  const int status = out.finish();
+  // A script that asked for it learns of an exceeded limit by the status.
+  if (status == base::kExitSuccess && exceeded && s.output.exceedance_status) return base::kExitExceeded;
+  return status;
 }
 
 }  // namespace study

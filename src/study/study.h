@@ -26,12 +26,14 @@ struct Well {
   std::string name;
   double x = 0.0, y = 0.0;
   std::vector<Step> steps;
+  double radius = 1.0;  ///< the well's radius in feet, above 0: where its own drawdown is reported
 };
 
 /// A point where the drawdown is followed over time.
 struct Receptor {
   std::string name;
   double x = 0.0, y = 0.0;
+  std::optional<double> limit;  ///< the largest drawdown allowed there, feet, above 0 (none: no limit)
 };
 
 /// The aquifer, in the input-file run's units.
@@ -73,6 +75,9 @@ struct Output {
   std::string hydrographs;  ///< picture name, .png/.svg/.pdf ("" : none)
   std::vector<double> series_times;  ///< days of the series and the hydrographs, increasing
   WellFunction well_function = WellFunction::exact;
+  std::string compliance;  ///< the compliance table's CSV name ("" : none); needs receptors with limits
+  std::string points;      ///< the wells and receptors as point layers, a .gpkg name ("" : none)
+  bool exceedance_status = false;  ///< a limit exceeded ends the study with base::kExitExceeded
 };
 
 /// A whole study, checked: every number finite, every name unique, the days of

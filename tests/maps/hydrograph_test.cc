@@ -275,6 +275,38 @@ TEST_F(HydrographFile, EachLineRunsThroughItsDataInItsLegendColour) {
   EXPECT_EQ(blank.r + blank.g + blank.b, 3 * 255);
 }
 
+TEST_F(HydrographFile, ALimitIsADashedLineAndThePngFollowsItsScale) {
+  // A dense curve with its series days marked, and a limit of 4 ft.
+  Hydrograph limited{"limited", {}, {}, {1, 100}, {1.0f, 3.0f}, 4.0};
+  for (double t = 1; t <= 100; t *= 1.1) limited.days.push_back(t), limited.drawdown_ft.push_back(static_cast<float>(1.0 + std::log10(t)));
+  const std::vector<Hydrograph> series{limited};
+  const maps::HydrographLayout l = maps::hydrograph_layout("Limit", series);
+  EXPECT_GT(l.d1, 4.0) << "the axis reaches beyond the limit";
+  for (const double scale : {1.0, 2.5}) {
+    SCOPED_TRACE(scale);
+    ASSERT_EQ(maps::write_hydrographs(path("limit.png"), PlotFormat::kPng, "Limit", series, maps::ChartStyle{.png_scale = scale}), "");
+    std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> png(
+        cairo_image_surface_create_from_png(path("limit.png").c_str()), cairo_surface_destroy);
+    ASSERT_EQ(cairo_surface_status(png.get()), CAIRO_STATUS_SUCCESS);
+    EXPECT_EQ(cairo_image_surface_get_width(png.get()), static_cast<int>(std::ceil(l.width * scale)));
+    EXPECT_EQ(cairo_image_surface_get_height(png.get()), static_cast<int>(std::ceil(l.height * scale)));
+    const maps::Rgb colour = maps::hydrograph_colour(0);
+    // Along the limit's line some pixels are its colour and some, between its
+    // dashes, are not.
+    int on = 0, off = 0;
+    for (double x = l.frame_left + 20; x < l.frame_left + 120; x += 1) {
+      const Pixel p = pixel_at(png.get(), x * scale, l.to_y(4.0) * scale);
+      (std::abs(p.r - colour.r * 255) < 40 && std::abs(p.g - colour.g * 255) < 40 && std::abs(p.b - colour.b * 255) < 40 ? on
+                                                                                                                        : off)++;
+    }
+    EXPECT_GT(on, 30);
+    EXPECT_GT(off, 10);
+    // The marked day 100 has a marker, the unmarked day 10 only the line.
+    expect_colour(pixel_at(png.get(), l.to_x(100) * scale - 2 * scale, l.to_y(3.0) * scale), colour, "marker at day 100");
+  }
+  EXPECT_NE(maps::write_hydrographs(path("bad.png"), PlotFormat::kPng, "t", series, maps::ChartStyle{.png_scale = 0.0}), "");
+}
+
 TEST_F(HydrographFile, RefusedWithAReasonAndNoFile) {
   EXPECT_EQ(maps::write_hydrographs(path("none.png"), PlotFormat::kPng, "t", {}), "there are no receptors to draw");
   EXPECT_FALSE(fs::exists(path("none.png")));

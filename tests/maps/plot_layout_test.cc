@@ -349,3 +349,33 @@ TEST(PlotText, TitleAndSubtitleSayTheTimeAndTheInput) {
 }
 
 }  // namespace
+
+namespace {
+
+// The colour bar is ticked at regular round values whatever the contour
+// levels are, so that its colours can be read.
+TEST(PlotLayout, TheColourBarIsTickedAtRoundValues) {
+  struct Case {
+    double lo, hi;
+    std::vector<double> ticks;
+    int decimals;
+  };
+  const Case cases[] = {
+      {6.0, 25.6, {10, 15, 20, 25}, 0},   // chosen levels 6.0 / 10 / 25.6 do not set the ticks
+      {6.1, 13.8, {8, 10, 12}, 0},
+      {-2.0, 0.9, {-2, -1.5, -1, -0.5, 0, 0.5}, 1},
+      {0.0, 0.0, {}, 0},                  // no range: no ticks
+  };
+  for (const Case& c : cases) {
+    maps::PlotLayout l;
+    l.colours.lo = c.lo;
+    l.colours.hi = c.hi;
+    l.levels = {6.0, 10.0, 25.6};
+    const std::vector<double> got = maps::picture::bar_ticks(l);
+    ASSERT_EQ(got.size(), c.ticks.size()) << c.lo << " .. " << c.hi;
+    for (std::size_t k = 0; k < got.size(); ++k) EXPECT_NEAR(got[k], c.ticks[k], 1e-9) << c.lo << " .. " << c.hi;
+    if (!got.empty()) EXPECT_EQ(maps::picture::bar_tick_decimals(l), c.decimals);
+  }
+}
+
+}  // namespace

@@ -43,6 +43,10 @@ TEST(Request, PlansEveryFileNamedPerTime) {
        {.grid = "dd.asc", .series = "s.csv", .hydrographs = "h.svg", .times = {30, 90}},
        {"dd_30d.asc", "dd_90d.asc", "s.csv", "h.svg"},
        false},
+      {"the compliance table and the points after them, once",
+       {.series = "s.csv", .hydrographs = "h.svg", .compliance = "c.csv", .points = "p.gpkg", .times = {30, 90}},
+       {"s.csv", "h.svg", "c.csv", "p.gpkg"},
+       false},
   };
   for (const auto& k : kCases) {
     SCOPED_TRACE(k.what);

@@ -172,7 +172,7 @@ TEST(StudyEvaluation, AReceptorOnANodeCentreIsThatNodeBitForBit) {
   // A receptor on every node centre, one of them where well B stands.
   for (std::int32_t r = 1; r <= s.grid.rows; ++r)
     for (std::int32_t c = 1; c <= s.grid.columns; ++c)
-      s.receptors.push_back({"n", s.grid.xll + (c - 0.5) * s.grid.spacing, s.grid.yll + (r - 0.5) * s.grid.spacing});
+      s.receptors.push_back({"n", s.grid.xll + (c - 0.5) * s.grid.spacing, s.grid.yll + (r - 0.5) * s.grid.spacing, std::nullopt});
   ASSERT_EQ(s.receptors[5 + 4 * 9].x, 1275.0);
   ASSERT_EQ(s.receptors[5 + 4 * 9].y, 5225.0);
   const std::vector<double> times{30.0, 90.0};
@@ -187,7 +187,7 @@ TEST(StudyEvaluation, AReceptorOnANodeCentreIsThatNodeBitForBit) {
     }
   }
   // Off the nodes, away from the wells, a receptor lies between its neighbours' values.
-  s.receptors = {{"between (1, 5) and (2, 5)", 1000.0 + 1.0 * 50, 5000.0 + 4.5 * 50}};
+  s.receptors = {{"between (1, 5) and (2, 5)", 1000.0 + 1.0 * 50, 5000.0 + 4.5 * 50, std::nullopt}};
   const float between = study::receptor_series(s, times, rule(engine::Method::fast))[0][1];
   const engine::DrawdownGrid DD = grid_at(s, 90.0, rule(engine::Method::fast));
   EXPECT_GT(between, DD(1, 5));
@@ -275,7 +275,7 @@ TEST(StudyEvaluation, TheExactWellFunctionIsSummedInDoubleAndRoundedOnce) {
   // Threads share rows without changing a bit; a receptor on a node is the node.
   how.engine.method = engine::Method::reference;
   const engine::DrawdownGrid one_thread = grid_at(s, 90.0, how);
-  s.receptors = {{"on (4, 3)", x, y}};
+  s.receptors = {{"on (4, 3)", x, y, std::nullopt}};
   EXPECT_EQ(Bits(study::receptor_series(s, std::vector<double>{90.0}, how)[0][0]), Bits(DD(4, 3)));
   for (std::int32_t r = 1; r <= s.grid.rows; ++r)
     for (std::int32_t c = 1; c <= s.grid.columns; ++c) ASSERT_EQ(Bits(one_thread(c, r)), Bits(DD(c, r)));
@@ -295,7 +295,7 @@ TEST(StudyEvaluation, TheExactModeGivesThePublishedWellFunctionValues) {
     study::Study s = read_text(study_testing::kSmallStudy);
     s.aquifer = {T, p.rb == 0.0 ? 0.0 : T * (p.rb / r) * (p.rb / r), S};
     s.wells[0].steps = {{0.0, 1440.0 * T / 114.59156}};
-    s.receptors = {{"100 feet east", s.wells[0].x + r, s.wells[0].y}};
+    s.receptors = {{"100 feet east", s.wells[0].x + r, s.wells[0].y, std::nullopt}};
     const double t = 1.87025 * r * r * S / (T * p.u);
     study::Evaluation exact;
     exact.well_function = study::WellFunction::exact;
@@ -320,7 +320,8 @@ TEST(StudyEvaluation, TheExactModeSuperposesEachStepsChangeOfRateFromOneFoot) {
   s.wells[0].steps.clear();
   for (const auto& [day, rate] : schedule) s.wells[0].steps.push_back({day, rate});
   const double x = s.wells[0].x, y = s.wells[0].y;
-  s.receptors = {{"at the well", x, y}, {"half a foot off", x, y + 0.5}, {"200 feet east", x + 200.0, y}};
+  s.receptors = {{"at the well", x, y, std::nullopt}, {"half a foot off", x, y + 0.5, std::nullopt},
+                 {"200 feet east", x + 200.0, y, std::nullopt}};
   const std::vector<double> times = {5.0, 15.0, 30.0, 45.0, 400.0};
   study::Evaluation exact;
   exact.well_function = study::WellFunction::exact;

@@ -99,7 +99,7 @@ TEST(StudyOutputs, TheMapOutputsShowEachWellAtItsRateOfTheTime) {
 
 TEST(StudyOutputs, ThePicturesOfAllTimesShareOneColourScale) {
   study::Study s = read_text(study_testing::kSmallStudy);
-  s.receptors.push_back({"Creek", 2150000.5, 720100.0});
+  s.receptors.push_back({"Creek", 2150000.5, 720100.0, std::nullopt});
   // An early grid of drawdowns 0 .. 2 and a late one of -1 .. 5; each has its
   // well node (2, 2) far above the rest, which neither scale takes.
   engine::DrawdownGrid early(4, 3), late(4, 3);
@@ -148,7 +148,7 @@ TEST(StudyOutputs, NoOutputReplacesAnInputOrAnotherOutput) {
 
 TEST(StudyOutputs, TheSeriesHoldsEveryReceptorAndTimeInShortestText) {
   study::Study s = read_text(study_testing::kSmallStudy);
-  s.receptors.push_back({"Smith, J. \"domestic\"", 2150000.25, -1.0});
+  s.receptors.push_back({"Smith, J. \"domestic\"", 2150000.25, -1.0, std::nullopt});
   const std::vector<double> times{1.0, 365.0};
   const std::vector<std::vector<float>> values{{0.1f, 3.4769957f}, {-0.0f, std::numeric_limits<float>::quiet_NaN()}};
   EXPECT_EQ(study::series_text(s, times, values),
@@ -161,28 +161,30 @@ TEST(StudyOutputs, TheSeriesHoldsEveryReceptorAndTimeInShortestText) {
 
 TEST(StudyConsole, TheSummaryGivesEachReceptorsAndEachTimesLargestDrawdown) {
   study::Study s = read_text(study_testing::kSmallStudy);
-  s.receptors.push_back({"Wetland edge", 0.0, 0.0});
+  s.receptors.push_back({"Wetland edge", 0.0, 0.0, std::nullopt});
   const std::vector<double> times{30.0, 90.0, 365.0};
   // The first of equal largest values counts; a value that is not finite never does.
   const std::vector<std::vector<float>> values{{1.5f, 2.25f, 2.25f},
                                                {std::numeric_limits<float>::quiet_NaN(), -0.5f, -0.75f}};
+  // PW-1 lies on node (2, 2): the nodes within 100 ft of it are passed over.
   engine::DrawdownGrid DD(4, 3);
-  DD(2, 1) = 7.25f, DD(4, 3) = 7.25f, DD(1, 1) = std::numeric_limits<float>::infinity();
+  DD(2, 2) = 30.0f, DD(3, 2) = 20.0f, DD(4, 1) = 7.25f, DD(4, 3) = 7.25f, DD(1, 3) = -2.5f;
+  DD(1, 1) = std::numeric_limits<float>::infinity();
   engine::DrawdownGrid empty(4, 3);
   for (std::int32_t r = 1; r <= 3; ++r)
     for (std::int32_t c = 1; c <= 4; ++c) empty(c, r) = std::numeric_limits<float>::quiet_NaN();
-  const std::vector<study::GridLargest> largest{study::grid_largest(DD, s.grid), study::grid_largest(empty, s.grid)};
-  EXPECT_EQ(largest[0].c, 2);
-  EXPECT_EQ(largest[0].r, 1);
-  EXPECT_FALSE(largest[1].found);
-  EXPECT_EQ(study::summary_text(s, times, values, largest),
+  const std::vector<study::GridExtremes> extremes{study::grid_extremes(DD, s), study::grid_extremes(empty, s)};
+  EXPECT_EQ(study::summary_text(s, times, values, extremes, {}, "extra\n"),
             "receptor      largest drawdown (ft)  at day\n"
             "R-1                            2.25      90\n"
             "Wetland edge                   -0.5      90\n"
             "\n"
-            "day  largest drawdown (ft)  at x (ft)  y (ft)  node\n"
-            " 30                   7.25    2150150  720050  (2, 1)\n"
-            " 90                   none          -       -  -\n");
+            "the grid beyond one spacing (100 ft) of every well:\n"
+            "day  largest drawdown (ft)  at x (ft)  y (ft)  node    largest rise (ft)  at x (ft)  y (ft)  node\n"
+            " 30                   7.25    2150350  720050  (4, 1)                2.5    2150050  720250  (1, 3)\n"
+            " 90                   none          -       -  -                    none          -       -  -\n"
+            "\n"
+            "extra\n");
 }
 
 TEST(StudyConsole, TheProgressBar) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -196,6 +197,89 @@ TEST(NearestKey, TyposFindTheirKey) {
   EXPECT_EQ(study::nearest_key("Leakage", known), "leakance");
   EXPECT_EQ(study::nearest_key("stroage", known), "storage") << "a swap of two letters is one edit";
   EXPECT_EQ(study::nearest_key("S", known), "storage");
+}
+
+}  // namespace
+
+namespace {
+
+// CSV files as GIS tools export them: columns found by their header's names
+// in any case or by their aliases, or as the study names them; others passed over.
+TEST(StudyReader, CsvColumnsAreFoundByTheirNames) {
+  const std::string base = edited(kSmallStudy, "[[well]]\nname = \"PW-1\"\nx = 2150150.0\ny = 720150.0\nrate = 250000.0\n", "");
+  const std::string no_receptor = edited(base, "[[receptor]]\nname = \"R-1\"\nx = 2150250.0\ny = 720150.0\n", "");
+  struct Case {
+    const char* what;
+    std::string top;  // the wells_file and receptors_file keys
+    std::string wells, receptors;
+  };
+  const Case cases[] = {
+      {"aliases in any case, extra columns",
+       "wells_file = \"w.csv\"\nreceptors_file = \"r.csv\"\n",
+       "FID,Id,Easting,NORTHING,Rate_GPD,Notes\n1,PW-2,2150050,720050,100000,\"new, deep\"\n",
+       "Label,Limit_Ft,x,y,Owner\nR-2,2.5,2150350,720250,Smith\n"},
+      {"columns named in the study",
+       "wells_file = { file = \"w.csv\", columns = { x = \"POINT_X\", y = \"POINT_Y\", name = \"WELL\" } }\n"
+       "receptors_file = { file = \"r.csv\", columns = { name = \"SITE\", limit = \"MAX_DD\" } }\n",
+       "x_old,WELL,POINT_X,POINT_Y,rate\n9,PW-2,2150050,720050,100000\n",
+       "SITE,X,Y,MAX_DD\nR-2,2150350,720250,2.5\n"},
+      {"by position, no header", "wells_file = \"w.csv\"\nreceptors_file = \"r.csv\"\n",
+       "PW-2,2150050,720050,100000\n", "R-2,2150350,720250,2.5\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const study::Study s = read_text(c.top + no_receptor, {{"w.csv", c.wells}, {"r.csv", c.receptors}});
+    ASSERT_EQ(s.wells.size(), 1u);
+    EXPECT_EQ(s.wells[0].name, "PW-2");
+    EXPECT_EQ(s.wells[0].x, 2150050.0);
+    EXPECT_EQ(s.wells[0].y, 720050.0);
+    ASSERT_EQ(s.wells[0].steps.size(), 1u);
+    EXPECT_EQ(s.wells[0].steps[0].rate, 100000.0);
+    ASSERT_EQ(s.receptors.size(), 1u);
+    EXPECT_EQ(s.receptors[0].name, "R-2");
+    EXPECT_EQ(s.receptors[0].x, 2150350.0);
+    EXPECT_EQ(s.receptors[0].limit, std::optional<double>(2.5));
+  }
+
+  // A schedule with radii, in an order of its own.
+  const study::Study scheduled = read_text(
+      "wells_file = \"w.csv\"\n" + base,
+      {{"w.csv", "rate,Start_Day,id,y,x,Radius_ft\n100,0,A,20,10,0.5\n300,60,A,20,10,\n"}});
+  ASSERT_EQ(scheduled.wells.size(), 1u);
+  EXPECT_EQ(scheduled.wells[0].name, "A");
+  EXPECT_EQ(scheduled.wells[0].x, 10.0);
+  EXPECT_EQ(scheduled.wells[0].radius, 0.5);
+  ASSERT_EQ(scheduled.wells[0].steps.size(), 2u);
+  EXPECT_EQ(scheduled.wells[0].steps[1].day, 60.0);
+  EXPECT_EQ(scheduled.wells[0].steps[1].rate, 300.0);
+
+  struct Refusal {
+    const char* what;
+    std::string top, wells, message;
+  };
+  const Refusal refusals[] = {
+      {"named columns need a header", "wells_file = { file = \"w.csv\", columns = { x = \"E\" } }\n",
+       "PW-2,1,2,3\n", "w.csv:1: the file has no header row, which 'columns' needs to name the columns"},
+      {"two columns for x", "wells_file = \"w.csv\"\n", "name,x,Easting,y,rate\nA,1,1,2,3\n",
+       "w.csv:1: both 'x' and 'Easting' are columns for x; name one in 'columns'"},
+      {"a missing column", "wells_file = \"w.csv\"\n", "ID,Easting,rate\nA,1,3\n",
+       "w.csv:1: the header has no y column (y or northing)"},
+      {"a named column missing", "wells_file = { file = \"w.csv\", columns = { y = \"NORTH\" } }\n",
+       "name,x,y,rate\nA,1,2,3\n", "w.csv:1: the header has no y column (north)"},
+      {"an unknown key in columns", "wells_file = { file = \"w.csv\", columns = { limit = \"L\" } }\n",
+       "name,x,y,rate\nA,1,2,3\n", "unknown key 'limit' in 'columns' of 'wells_file'"},
+      {"a row of the wrong length", "wells_file = \"w.csv\"\n", "id,x,y,rate,notes\nA,1,2,3,a,b\n",
+       "w.csv:2: a row of 6 fields; the rows of this file have 5 (id,x,y,rate,notes)"},
+  };
+  for (const Refusal& r : refusals) {
+    SCOPED_TRACE(r.what);
+    try {
+      read_text(r.top + base, {{"w.csv", r.wells}});
+      ADD_FAILURE() << "accepted";
+    } catch (const study::StudyError& e) {
+      EXPECT_NE(e.message.find(r.message), std::string::npos) << e.message;
+    }
+  }
 }
 
 }  // namespace

@@ -138,7 +138,7 @@ const Refusal kRefusals[] = {
     {"CSV field not a number", {kWellsFile}, {{"wells.csv", "PW-2,0,zero,5\n"}},
      "wells.csv:1: the y field is not a number: 'zero'"},
     {"CSV header of neither form", {kWellsFile}, {{"wells.csv", "name,x,y,q\n"}},
-     "wells.csv:1: the header must be name,x,y,rate or name,x,y,start_day,rate"},
+     "wells.csv:1: the header has no rate column (rate or rate_gpd)"},
     {"CSV quote not closed", {kReceptorsFile}, {{"r.csv", "R-2,0,0\n\"R-3,0,0\n"}},
      "r.csv:2: a quoted field is not closed"},
     {"CSV receptor row too long", {kReceptorsFile}, {{"r.csv", "name,x,y\nR-2,0,0,0\n"}},

@@ -212,3 +212,50 @@ TEST(StudyMaps, APicturePerTimeAndAFailedOutputLeavesTheOthersWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// The wells and receptors reach the GIS as point layers with the study's CRS:
+// each well's rate at each time, each receptor's limit and its drawdown at
+// each time, the same the series gives.
+TEST(StudyMaps, TheWellsAndReceptorsArePointLayers) {
+  ScratchFolder folder;
+  std::string text = study_with("points = \"points.gpkg\"\nseries = \"series.csv\"\n");
+  text = edited(text, "rate = 250000.0", "schedule = [[0.0, 250000.0], [60.0, 100000.0]]");
+  text = edited(text, "y = 720150.0\n\n[output]", "y = 720150.0\nlimit = 5.0\n\n[output]");
+  folder.write("study.toml", text);
+  const RunResult run = run_program(folder, "", {"--study", "study.toml"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Dataset d = open(folder.path() + "/out/points.gpkg", GDAL_OF_VECTOR);
+  ASSERT_TRUE(d);
+  ASSERT_EQ(d->GetLayerCount(), 2);
+  OGRLayer* wells = d->GetLayerByName("wells");
+  ASSERT_NE(wells, nullptr);
+  EXPECT_TRUE(is_crs(wells->GetSpatialRef(), "EPSG:2264"));
+  ASSERT_EQ(wells->GetFeatureCount(), 2);
+  wells->ResetReading();
+  std::unique_ptr<OGRFeature> pw(wells->GetNextFeature());
+  EXPECT_STREQ(pw->GetFieldAsString("name"), "PW-1");
+  EXPECT_EQ(pw->GetFieldAsDouble("rate_30d"), 250000.0);
+  EXPECT_EQ(pw->GetFieldAsDouble("rate_90d"), 100000.0) << "the rate from day 60 on";
+  const OGRPoint* at = pw->GetGeometryRef()->toPoint();
+  EXPECT_EQ(at->getX(), 2150150.0);
+  EXPECT_EQ(at->getY(), 720150.0);
+  std::unique_ptr<OGRFeature> iw(wells->GetNextFeature());
+  EXPECT_EQ(iw->GetFieldAsDouble("rate_30d"), -300000.0);
+
+  OGRLayer* receptors = d->GetLayerByName("receptors");
+  ASSERT_NE(receptors, nullptr);
+  receptors->ResetReading();
+  std::unique_ptr<OGRFeature> r(receptors->GetNextFeature());
+  EXPECT_STREQ(r->GetFieldAsString("name"), "R-1");
+  EXPECT_EQ(r->GetFieldAsDouble("limit_ft"), 5.0);
+  // The series row of day 90 holds the same single.
+  const std::string series = folder.read("out/series.csv");
+  const std::size_t row = series.find(",90,");
+  ASSERT_NE(row, std::string::npos) << series;
+  const double at_90 = std::stod(series.substr(row + 4));
+  EXPECT_EQ(static_cast<float>(r->GetFieldAsDouble("dd_90d")), static_cast<float>(at_90));
+}
+
+}  // namespace

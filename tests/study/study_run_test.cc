@@ -3,6 +3,7 @@
 // reproduces its committed outputs, and outputs that cannot be written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -213,6 +214,96 @@ TEST(StudyRun, OutputsThatCannotBeWrittenAreSaidAndTheOthersWritten) {
   EXPECT_EQ(r.status, base::kExitExtraOutput);
   EXPECT_EQ(r.err, "leaky-drawdown: cannot open the output folder 'study.toml/out': 'study.toml' is not a folder\n");
   EXPECT_NE(r.out.find("largest drawdown"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// A receptor's limit: the compliance table on the console and as a CSV, and
+// the exit status of an exceeded limit only when the study asks for it.
+TEST(StudyRun, AnExceededLimitEndsWithItsOwnStatusOnlyWhenAsked) {
+  struct Case {
+    const char* what;
+    std::string limit;
+    bool asked;
+    int status;
+  };
+  const Case cases[] = {
+      {"exceeded, asked", "1.0", true, base::kExitExceeded},
+      {"exceeded, not asked", "1.0", false, base::kExitSuccess},
+      {"kept, asked", "50.0", true, base::kExitSuccess},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder folder;
+    std::string text = study_testing::edited(study_testing::kSmallStudy, "y = 720150.0\n\n[output]",
+                                             "y = 720150.0\nlimit = " + c.limit + "\n\n[output]");
+    text = study_testing::edited(text, "series = \"series.csv\"",
+                                 std::string("series = \"series.csv\"\ncompliance = \"compliance.csv\"\nexceedance_status = ") +
+                                     (c.asked ? "true" : "false"));
+    folder.write("study.toml", text);
+    const RunResult run = run_program(folder, "", {"--study", "study.toml"});
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_NE(run.out.find("\nreceptor  limit (ft)  largest drawdown (ft)  at day  first exceeded (day)  margin (ft)\n"),
+              std::string::npos)
+        << run.out;
+    const std::string csv = folder.read("out/compliance.csv");
+    EXPECT_EQ(csv.rfind("name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor\nR-1,", 0), 0u)
+        << csv;
+    EXPECT_NE(folder.read("out/manifest.json").find("compliance.csv"), std::string::npos);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Mistakes a new user makes: each warned of on one line, also in the summary;
+// the status does not change, and a level no grid reaches is not drawn.
+TEST(StudyRun, WhatTheGridHidesIsWarnedOfOnceEachWithStatus0) {
+  ScratchFolder folder;
+  std::string text = study_testing::edited(study_testing::kSmallStudy, "[[receptor]]",
+                                           "[[receptor]]\nname = \"swapped\"\nx = 720150.0\ny = 2150250.0\n\n[[receptor]]");
+  text = study_testing::edited(text, "grid = \"drawdown.asc\"", "contours = \"c.geojson\"\nlevels = [3.0, 500.0]");
+  folder.write("study.toml", text);
+  const RunResult run = run_program(folder, "", {"--study", "study.toml"});
+  EXPECT_EQ(run.status, base::kExitSuccess) << run.err;
+  const std::string far = "receptor 'swapped' at (720150, 2150250) lies farther from the grid than the grid is wide";
+  const std::string level = "the contour level 500 ft is reached by no time's grid; it is not drawn";
+  EXPECT_EQ(run.err.rfind("leaky-drawdown: warning: " + far, 0), 0u) << run.err;
+  EXPECT_NE(run.err.find("\nleaky-drawdown: warning: " + level + "\n"), std::string::npos) << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << run.err;
+  EXPECT_NE(run.out.find("\nwarning: " + far), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\nwarning: " + level + "\n"), std::string::npos) << run.out;
+  const std::string contours = folder.read("out/c.geojson");
+  EXPECT_FALSE(contours.empty());
+  EXPECT_NE(contours.find("\"drawdown_ft\": 3"), std::string::npos) << contours.substr(0, 600);
+  EXPECT_EQ(contours.find("\"drawdown_ft\": 500"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The hydrographs follow dpi: the same picture at twice the dpi has twice the pixels.
+TEST(StudyRun, TheHydrographsPngFollowsDpi) {
+  std::vector<int> widths;
+  for (const char* dpi : {"72", "144"}) {
+    ScratchFolder folder;
+    std::string text = study_testing::edited(study_testing::kSmallStudy, "series = \"series.csv\"",
+                                             std::string("hydrographs = \"h.png\"\ndpi = ") + dpi);
+    folder.write("study.toml", text);
+    const RunResult run = run_program(folder, "", {"--study", "study.toml"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string png = folder.read("out/h.png");
+    ASSERT_GT(png.size(), 24u);
+    const auto byte = [&](std::size_t i) { return static_cast<int>(static_cast<unsigned char>(png[i])); };
+    widths.push_back((byte(16) << 24) | (byte(17) << 16) | (byte(18) << 8) | byte(19));  // the IHDR width
+  }
+  EXPECT_GT(widths[0], 500);
+  EXPECT_NEAR(widths[1], 2 * widths[0], 1);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "maps/contour.h"
 #include "maps/contour_layer.h"
 #include "maps/gis_crs.h"
+#include "maps/point_layer.h"
 #include "maps/staged_files.h"
 
 namespace maps::gdal {
@@ -26,5 +27,7 @@ std::string contour_layer_files(const std::string& layer, VectorFormat format,
                                 const Crs* crs, std::vector<StagedFile>& files);
 std::vector<ContourLine> trace_contour(std::span<const float> values, std::int32_t nx, std::int32_t ny,
                                        double level);
+std::string point_layers_files(const std::string& stem, std::span<const PointLayer> layers, const Crs* crs,
+                               std::vector<StagedFile>& files);
 
 }  // namespace maps::gdal

@@ -7,6 +7,7 @@ namespace {
 const maps::GdalFunctions kFunctions = {
     sizeof(maps::GdalFunctions),     maps::gdal::read_crs,            maps::gdal::esri_prj_text,
     maps::gdal::geotiff_files,       maps::gdal::contour_layer_files, maps::gdal::trace_contour,
+    maps::gdal::point_layers_files,
 };
 
 }  // namespace
