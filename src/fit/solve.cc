@@ -177,11 +177,12 @@ std::vector<Parameters> screened(const Residuals& residuals, const std::vector<s
   }
   std::sort(costs.begin(), costs.end());
   std::vector<Parameters> best;
-  for (const auto& [cost, i] : costs) {
-    const bool leakance_taken = std::any_of(best.begin(), best.end(), [&](const Parameters& p) {
-      return p[kLeakance] / starts[i][kLeakance] > 0.999 && p[kLeakance] / starts[i][kLeakance] < 1.001;
+  for (const auto& ranked : costs) {
+    const Parameters& start = starts[ranked.second];
+    const bool leakance_taken = std::any_of(best.begin(), best.end(), [&start](const Parameters& p) {
+      return p[kLeakance] / start[kLeakance] > 0.999 && p[kLeakance] / start[kLeakance] < 1.001;
     });
-    if (best.size() < kSolvedStarts && (!leakance_taken || !residuals_fit_leakance(fitted))) best.push_back(starts[i]);
+    if (best.size() < kSolvedStarts && (!leakance_taken || !residuals_fit_leakance(fitted))) best.push_back(start);
   }
   return best;
 }
