@@ -46,17 +46,17 @@ constexpr std::string_view kOutputKeys[] = {"folder", "grid",   "contours", "lev
 
 // A column of a wells or receptors CSV file: its key, the header names it
 // goes by (matched in any case), and whether the file must have it.
-struct ColumnSpec {
+struct CsvColumn {
   std::string_view key;
   std::vector<std::string_view> aliases;
   bool required;
 };
-const std::vector<ColumnSpec> kWellColumns = {
+const std::vector<CsvColumn> kWellColumns = {
     {"name", {"name", "id", "label"}, true},      {"x", {"x", "easting"}, true},
     {"y", {"y", "northing"}, true},               {"rate", {"rate", "rate_gpd"}, true},
     {"start_day", {"start_day"}, false},          {"radius", {"radius", "radius_ft"}, false},
 };
-const std::vector<ColumnSpec> kReceptorColumns = {
+const std::vector<CsvColumn> kReceptorColumns = {
     {"name", {"name", "id", "label"}, true},
     {"x", {"x", "easting"}, true},
     {"y", {"y", "northing"}, true},
@@ -476,7 +476,7 @@ class Reader {
     std::string name;
     std::map<std::string, std::string> named;  // key: the header's name for it
   };
-  CsvInput csv_input(const toml::node& n, std::string_view key, const std::vector<ColumnSpec>& specs) const {
+  CsvInput csv_input(const toml::node& n, std::string_view key, const std::vector<CsvColumn>& wanted) const {
     const toml::table* t = n.as_table();
     if (t == nullptr) return CsvInput{inner_path(n, key), {}};
     check_keys(*t, kCsvInputKeys, "in " + in_quotes(key));
@@ -485,7 +485,7 @@ class Reader {
       const toml::table* columns = c->as_table();
       if (columns == nullptr) fail(*c, "'columns' must be a table like { x = \"EASTING\", y = \"NORTHING\" }, not " + kind(*c));
       std::vector<std::string_view> keys;
-      for (const ColumnSpec& spec : specs) keys.push_back(spec.key);
+      for (const CsvColumn& column : wanted) keys.push_back(column.key);
       check_keys(*columns, keys, "in 'columns' of " + in_quotes(key));
       for (const auto& [k, v] : *columns) {
         const std::string name = trimmed(string(v, "columns"));
@@ -506,39 +506,39 @@ class Reader {
     std::size_t fields = 0;  // the fields of every row
     std::string form;        // the columns, for messages
   };
-  static Columns csv_columns(std::vector<CsvRecord>& records, const std::string& path, const std::vector<ColumnSpec>& specs,
+  static Columns csv_columns(std::vector<CsvRecord>& records, const std::string& path, const std::vector<CsvColumn>& wanted,
                              const std::map<std::string, std::string>& named,
                              std::span<const std::vector<std::string_view>> forms) {
     Columns out;
     if (records.empty()) return out;
     const CsvRecord& first = records.front();
-    auto names_for = [&](const ColumnSpec& spec) {
-      const auto it = named.find(std::string(spec.key));
+    auto names_for = [&](const CsvColumn& column) {
+      const auto it = named.find(std::string(column.key));
       return it != named.end() ? std::vector<std::string>{lower(it->second)}
-                               : std::vector<std::string>(spec.aliases.begin(), spec.aliases.end());
+                               : std::vector<std::string>(column.aliases.begin(), column.aliases.end());
     };
     for (const std::string& field : first.fields)
-      for (const ColumnSpec& spec : specs)
-        for (const std::string& n : names_for(spec)) out.header = out.header || lower(trimmed(field)) == n;
+      for (const CsvColumn& column : wanted)
+        for (const std::string& n : names_for(column)) out.header = out.header || lower(trimmed(field)) == n;
     if (!out.header) {
       if (!named.empty()) fail_csv(path, first.line, "the file has no header row, which 'columns' needs to name the columns");
       return positional(records, path, forms);
     }
-    for (const ColumnSpec& spec : specs) {
-      const std::vector<std::string> names = names_for(spec);
+    for (const CsvColumn& column : wanted) {
+      const std::vector<std::string> names = names_for(column);
       std::optional<std::size_t> found;
       for (std::size_t i = 0; i < first.fields.size(); ++i) {
         if (std::find(names.begin(), names.end(), lower(trimmed(first.fields[i]))) == names.end()) continue;
         if (found)
           fail_csv(path, first.line, "both " + in_quotes(first.fields[*found]) + " and " + in_quotes(first.fields[i]) +
-                                         " are columns for " + std::string(spec.key) + "; name one in 'columns'");
+                                         " are columns for " + std::string(column.key) + "; name one in 'columns'");
         found = i;
       }
       std::string listed;
       for (const std::string& n : names) listed.append(listed.empty() ? "" : " or ").append(n);
-      if (!found && spec.required)
-        fail_csv(path, first.line, "the header has no " + std::string(spec.key) + " column (" + listed + ")");
-      if (found) out.at[spec.key] = *found;
+      if (!found && column.required)
+        fail_csv(path, first.line, "the header has no " + std::string(column.key) + " column (" + listed + ")");
+      if (found) out.at[column.key] = *found;
     }
     // Every row has the header's fields: a row with more or fewer is a
     // comma too many or too few.
