@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "maps/contour.h"
+#include "gis/contour.h"
 
 namespace driver {
 
@@ -64,10 +64,10 @@ std::string take_range(Options& o, const std::string& value) {
 std::string take_dpi(Options& o, const std::string& value) {
   int dpi = 0;
   const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), dpi);
-  if (value.empty() || ec != std::errc() || end != value.data() + value.size() || dpi < maps::kMinDpi ||
-      dpi > maps::kMaxDpi)
-    return "option '--dpi' takes a whole number of pixels per inch from " + std::to_string(maps::kMinDpi) + " to " +
-           std::to_string(maps::kMaxDpi) + ", not '" + value + "'";
+  if (value.empty() || ec != std::errc() || end != value.data() + value.size() || dpi < pictures::kMinDpi ||
+      dpi > pictures::kMaxDpi)
+    return "option '--dpi' takes a whole number of pixels per inch from " + std::to_string(pictures::kMinDpi) + " to " +
+           std::to_string(pictures::kMaxDpi) + ", not '" + value + "'";
   o.plot_options.dpi = dpi;
   return "";
 }
@@ -88,8 +88,8 @@ std::string take_levels(Options& o, const std::string& value) {
     if (std::find(levels.begin(), levels.end(), level) != levels.end())
       return "option '--levels': the level " + std::string(value, start, end - start) + " is given twice";
     levels.push_back(level);
-    if (levels.size() > maps::kMostLevels)
-      return "option '--levels': more than " + std::to_string(maps::kMostLevels) + " levels";
+    if (levels.size() > gis::kMostLevels)
+      return "option '--levels': more than " + std::to_string(gis::kMostLevels) + " levels";
     start = end + 1;
   }
   std::sort(levels.begin(), levels.end());
@@ -101,23 +101,23 @@ constexpr Valued kValued[] = {
     {"--grid",
      [](Options& o, const std::string& v) {
        if (v.empty()) return std::string("option '--grid' needs a file name");
-       const std::optional<maps::GridFormat> format = maps::grid_format_of(v);
-       if (!format) return "option '--grid': '" + v + "' must end in " + std::string(maps::kGridEndings);
+       const std::optional<gis::GridFormat> format = gis::grid_format_of(v);
+       if (!format) return "option '--grid': '" + v + "' must end in " + std::string(gis::kGridEndings);
        o.grid_format = *format;
        return take_file(o.grid, "--grid", v);
      }},
     {"--contours",
      [](Options& o, const std::string& v) {
        if (v.empty()) return std::string("option '--contours' needs a file name");
-       const std::optional<maps::VectorFormat> format = maps::vector_format_of(v);
-       if (!format) return "option '--contours': '" + v + "' must end in " + std::string(maps::kVectorEndings);
+       const std::optional<gis::VectorFormat> format = gis::vector_format_of(v);
+       if (!format) return "option '--contours': '" + v + "' must end in " + std::string(gis::kVectorEndings);
        o.contours_format = *format;
        return take_file(o.contours, "--contours", v);
      }},
     {"--crs",
      [](Options& o, const std::string& v) {
-       maps::Crs crs;
-       if (std::string why = maps::read_crs(v, crs); !why.empty()) return "option '--crs': " + why;
+       gis::Crs crs;
+       if (std::string why = gis::read_crs(v, crs); !why.empty()) return "option '--crs': " + why;
        o.crs = std::move(crs);
        return std::string();
      },
@@ -126,7 +126,7 @@ constexpr Valued kValued[] = {
     {"--plot",
      [](Options& o, const std::string& v) {
        if (v.empty()) return std::string("option '--plot' needs a file name");
-       const std::optional<maps::PlotFormat> format = maps::plot_format_of(v);
+       const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(v);
        if (!format) return "the plot file '" + v + "' must end in .png, .svg or .pdf";
        o.plot_format = *format;
        return take_file(o.plot, "--plot", v);
@@ -134,7 +134,7 @@ constexpr Valued kValued[] = {
     {"--range", take_range, "MIN,MAX (feet)"},
     {"--page",
      [](Options& o, const std::string& v) {
-       const std::optional<maps::PlotPage> page = maps::plot_page_of(v);
+       const std::optional<pictures::PlotPage> page = pictures::plot_page_of(v);
        if (!page) return "option '--page' takes letter or a4, not '" + v + "'";
        o.plot_options.page = *page;
        return std::string();
@@ -153,9 +153,9 @@ std::string plot_settings_problem(const Options& o, const std::vector<std::strin
   auto was_given = [&](std::string_view name) { return std::find(given.begin(), given.end(), name) != given.end(); };
   for (std::string_view name : {"--range", "--page", "--dpi"})
     if (was_given(name) && !o.plot) return "option '" + std::string(name) + "' needs --plot";
-  if (was_given("--page") && o.plot_format != maps::PlotFormat::kPdf)
+  if (was_given("--page") && o.plot_format != pictures::PlotFormat::kPdf)
     return "option '--page' is for a .pdf plot, not '" + *o.plot + "'";
-  if (was_given("--dpi") && o.plot_format != maps::PlotFormat::kPng)
+  if (was_given("--dpi") && o.plot_format != pictures::PlotFormat::kPng)
     return "option '--dpi' is for a .png plot, not '" + *o.plot + "'";
   return "";
 }

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "engine/evaluate.h"
-#include "maps/contour_layer.h"
-#include "maps/gis_crs.h"
-#include "maps/grid_file.h"
-#include "maps/plot.h"
+#include "gis/contour_layer.h"
+#include "gis/crs.h"
+#include "gis/grid_file.h"
+#include "pictures/plot.h"
 #include "outputs/request.h"
 
 namespace driver {
@@ -28,14 +28,14 @@ struct Options {
   std::optional<std::string> input;   ///< INPUT, answering the input-file question
   std::optional<std::string> report;  ///< REPORT, answering the report-file question
   std::optional<std::string> grid;    ///< --grid FILE: the grid to write (GeoTIFF or ESRI ASCII grid)
-  maps::GridFormat grid_format = maps::GridFormat::kEsriAscii;  ///< format of `grid`, from its ending
+  gis::GridFormat grid_format = gis::GridFormat::kEsriAscii;  ///< format of `grid`, from its ending
   std::optional<std::string> contours;  ///< --contours FILE: the contour lines to write as a vector layer
-  maps::VectorFormat contours_format = maps::VectorFormat::kGeoPackage;  ///< format of `contours`
-  std::optional<maps::Crs> crs;       ///< --crs CRS: the CRS of the GIS outputs (checked with GDAL)
+  gis::VectorFormat contours_format = gis::VectorFormat::kGeoPackage;  ///< format of `contours`
+  std::optional<gis::Crs> crs;       ///< --crs CRS: the CRS of the GIS outputs (checked with GDAL)
   std::vector<double> levels;         ///< --levels L1,L2,...: contour levels in feet, increasing (empty: round ones)
   std::optional<std::string> plot;    ///< --plot FILE: the picture to write
-  maps::PlotFormat plot_format = maps::PlotFormat::kPng;  ///< format of `plot`, from its ending
-  maps::PlotOptions plot_options;     ///< --range, --page and --dpi for the picture
+  pictures::PlotFormat plot_format = pictures::PlotFormat::kPng;  ///< format of `plot`, from its ending
+  pictures::PlotOptions plot_options;     ///< --range, --page and --dpi for the picture
   std::optional<std::string> study;   ///< --study FILE: run the study file instead
   std::optional<std::string> output_folder;  ///< --output-folder DIR: the study's outputs go there
   std::optional<std::string> fit;     ///< --fit FILE: fit the pumping-test file instead

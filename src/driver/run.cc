@@ -14,12 +14,12 @@
 #include "base/message.h"
 #include "grid/comp.h"
 #include "grid/rule_accuracy.h"
-#include "maps/contour.h"
-#include "maps/contour_layer.h"
-#include "maps/grid_file.h"
-#include "maps/output_folder.h"
-#include "maps/temporaries.h"
-#include "maps/plot.h"
+#include "gis/contour.h"
+#include "gis/contour_layer.h"
+#include "gis/grid_file.h"
+#include "files/output_folder.h"
+#include "files/temporaries.h"
+#include "pictures/plot.h"
 #include "recio/edit_descriptors.h"
 #include "recio/error_report.h"
 #include "recio/free_form.h"
@@ -106,27 +106,27 @@ int write_output(std::string_view what, const std::vector<std::string>& files, s
 // this order; the exit status.
 int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) {
   // A stop by SIGINT or SIGTERM from here on leaves no hidden file behind.
-  if (options.grid || options.contours || options.plot) maps::remove_temporaries_on_signals();
+  if (options.grid || options.contours || options.plot) files::remove_temporaries_on_signals();
   int status = 0;
   std::vector<Written> written;
   const std::span<const engine::EvaluatedGrid> times(&e, 1);
-  const maps::Crs* crs = options.crs ? &*options.crs : nullptr;
+  const gis::Crs* crs = options.crs ? &*options.crs : nullptr;
   const std::vector<outputs::PlannedFile> plan = outputs::plan(outputs_request(options));
   if (options.grid)
     status |= write_output("grid file", files_of(plan, outputs::Kind::kGrid), written,
-                           [&] { return maps::write_grid(*options.grid, options.grid_format, times, crs); });
+                           [&] { return gis::write_grid(*options.grid, options.grid_format, times, crs); });
   if (options.contours)
     status |= write_output("contour file", files_of(plan, outputs::Kind::kContours), written,
                            [&] {
-                             return maps::write_contour_layer(*options.contours, options.contours_format, times,
-                                                              maps::levels_for(times, options.levels), crs);
+                             return gis::write_contour_layer(*options.contours, options.contours_format, times,
+                                                              gis::levels_for(times, options.levels), crs);
                            });
   if (options.plot) {
-    maps::PlotOptions plot = options.plot_options;
+    pictures::PlotOptions plot = options.plot_options;
     plot.levels = options.levels;
     plot.input_name = std::filesystem::path(recio::unit_file_name(recio::kInputUnit)).filename().string();
     status |= write_output("plot file", files_of(plan, outputs::Kind::kPlot), written,
-                           [&] { return maps::write_plot(*options.plot, options.plot_format, e, plot); });
+                           [&] { return pictures::write_plot(*options.plot, options.plot_format, e, plot); });
   }
   return status;
 }
@@ -172,7 +172,7 @@ int run(const Options& options) {
   if (options.check) return check_input(*options.check);
   // The folders of the extra outputs are shared with other runs, not with a
   // study writing there: then nothing is opened or written.
-  maps::SharedFolderLocks folders;
+  files::SharedFolderLocks folders;
   std::vector<std::string> extra;
   for (const std::optional<std::string>& file : {options.grid, options.contours, options.plot})
     if (file) extra.push_back(*file);

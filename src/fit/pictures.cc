@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "maps/hydrograph.h"
-#include "maps/plot.h"
+#include "pictures/hydrograph.h"
+#include "pictures/plot.h"
 
 namespace fit {
 namespace {
@@ -15,8 +15,8 @@ namespace {
 constexpr int kCurvePointsPerDecade = 40;
 
 // The charts' style for the test: its time unit, the PNG's dpi, the PDF's page.
-maps::ChartStyle style_of(const PumpingTest& test) {
-  maps::ChartStyle style;
+pictures::ChartStyle style_of(const PumpingTest& test) {
+  pictures::ChartStyle style;
   style.time_unit = std::string(test.units.time.name == "min" ? "minutes" : test.units.time.name == "h" ? "hours" : "days");
   style.png_scale = test.output.dpi / 96.0;  // the layout in CSS pixels
   if (test.output.page == "letter") style.page_width = 612.0, style.page_height = 792.0;
@@ -24,33 +24,33 @@ maps::ChartStyle style_of(const PumpingTest& test) {
   return style;
 }
 
-std::string draw(const maps::Target& target, const std::string& name, const std::string& title,
-                 const std::vector<maps::Hydrograph>& series, const maps::ChartStyle& style) {
-  const std::optional<maps::PlotFormat> format = maps::plot_format_of(name);
+std::string draw(const files::Target& target, const std::string& name, const std::string& title,
+                 const std::vector<pictures::Hydrograph>& series, const pictures::ChartStyle& style) {
+  const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(name);
   if (!format) return "the picture must end in .png, .svg or .pdf";
-  return maps::write_hydrographs(target, *format, title, series, style);
+  return pictures::write_hydrographs(target, *format, title, series, style);
 }
 
 
 }  // namespace
 
-std::string write_type_curves(const maps::Target& target, const PumpingTest& test, const Estimate& e, WellFunction W) {
+std::string write_type_curves(const files::Target& target, const PumpingTest& test, const Estimate& e, WellFunction W) {
   const Units& u = test.units;
-  std::vector<maps::Hydrograph> series;
+  std::vector<pictures::Hydrograph> series;
   for (std::size_t k = 0; k < test.observations.size(); ++k) {
     const Observation& o = test.observations[k];
     // The curve over the observation's own readings.
     const double first = o.readings.front().day, last = o.readings.back().day;
     const int points = std::max(2, static_cast<int>(kCurvePointsPerDecade * std::log10(last / first)) + 1);
-    maps::Hydrograph observed{o.name + " observed", {}, {}};
-    observed.marks = maps::Marks::kMarkers;
+    pictures::Hydrograph observed{o.name + " observed", {}, {}};
+    observed.marks = pictures::Marks::kMarkers;
     observed.colour = k;
     for (const Reading& r : o.readings) {
       observed.days.push_back(r.time_given);
       observed.drawdown_ft.push_back(static_cast<float>(r.drawdown_given));
     }
-    maps::Hydrograph fitted{o.name + " fitted", {}, {}};
-    fitted.marks = maps::Marks::kLine;
+    pictures::Hydrograph fitted{o.name + " fitted", {}, {}};
+    fitted.marks = pictures::Marks::kLine;
     fitted.colour = k;
     for (int i = 0; i < points; ++i) {
       const double day = first * std::pow(last / first, i / (points - 1.0));
@@ -61,20 +61,20 @@ std::string write_type_curves(const maps::Target& target, const PumpingTest& tes
     series.push_back(std::move(observed));
     series.push_back(std::move(fitted));
   }
-  maps::ChartStyle style = style_of(test);
+  pictures::ChartStyle style = style_of(test);
   style.log_values = true;
   style.value_axis_title = "drawdown, " + std::string(u.length.name) + " (logarithmic scale)";
   return draw(target, target.name, test.title + ": observed and fitted drawdowns", series, style);
 }
 
-std::string write_residual_plot(const maps::Target& target, const PumpingTest& test, const Estimate& e) {
+std::string write_residual_plot(const files::Target& target, const PumpingTest& test, const Estimate& e) {
   const Units& u = test.units;
-  std::vector<maps::Hydrograph> series;
+  std::vector<pictures::Hydrograph> series;
   std::size_t i = 0;
   for (std::size_t k = 0; k < test.observations.size(); ++k) {
     const Observation& o = test.observations[k];
-    maps::Hydrograph residuals{o.name, {}, {}};
-    residuals.marks = maps::Marks::kMarkers;
+    pictures::Hydrograph residuals{o.name, {}, {}};
+    residuals.marks = pictures::Marks::kMarkers;
     residuals.colour = k;
     for (const Reading& r : o.readings) {
       residuals.days.push_back(r.time_given);
@@ -82,7 +82,7 @@ std::string write_residual_plot(const maps::Target& target, const PumpingTest& t
     }
     series.push_back(std::move(residuals));
   }
-  maps::ChartStyle style = style_of(test);
+  pictures::ChartStyle style = style_of(test);
   style.values_down = false;
   style.zero_line = true;
   style.value_axis_title = "residual (observed - fitted), " + std::string(u.length.name);

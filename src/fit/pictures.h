@@ -7,7 +7,7 @@
 #include "fit/leaky_model.h"
 #include "fit/pumping_test.h"
 #include "fit/solve.h"
-#include "maps/output_file.h"
+#include "files/output_file.h"
 
 namespace fit {
 
@@ -15,10 +15,10 @@ namespace fit {
 /// sampled densely over the test's times), in the test's units, on
 /// logarithmic axes, to `target` (named .png, .svg or .pdf), following the
 /// test's dpi and page. "" or why not.
-std::string write_type_curves(const maps::Target& target, const PumpingTest& test, const Estimate& e, WellFunction W);
+std::string write_type_curves(const files::Target& target, const PumpingTest& test, const Estimate& e, WellFunction W);
 
 /// Draws every observation's residuals (observed - fitted, the test's length
 /// unit) against time, with a line at 0, to `target`. "" or why not.
-std::string write_residual_plot(const maps::Target& target, const PumpingTest& test, const Estimate& e);
+std::string write_residual_plot(const files::Target& target, const PumpingTest& test, const Estimate& e);
 
 }  // namespace fit

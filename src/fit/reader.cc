@@ -9,7 +9,7 @@
 
 #include <toml++/toml.h>
 
-#include "maps/shortest_text.h"
+#include "base/shortest_text.h"
 #include "study/console.h"
 #include "study/csv.h"
 #include "study/toml_text.h"
@@ -32,7 +32,7 @@ std::string in_quotes(std::string_view text) {
   return "'" + study::one_line(text.substr(0, kLongest)) + (text.size() > kLongest ? "..." : "") + "'";
 }
 
-std::string text(double v) { return maps::shortest_text(v); }
+std::string text(double v) { return base::shortest_text(v); }
 
 class TestReader {
  public:

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "maps/shortest_text.h"
+#include "base/shortest_text.h"
 #include "study/console.h"
 #include "study/csv.h"
 
@@ -94,13 +94,13 @@ std::string aquifer_toml(const PumpingTest& test, const Estimate& e) {
   out += "# Paste the [aquifer] table into a study; units gpd/ft, gpd/ft^3.\n[aquifer]\n";
   std::string errors;
   for (std::size_t j : {kTransmissivity, kLeakance, kStorage}) {
-    const std::string value = maps::shortest_text(e.value[j]);
+    const std::string value = base::shortest_text(e.value[j]);
     out += std::string(kParameterNames[j]) + " = " + (value.find_first_of(".e") == std::string::npos ? value + ".0" : value);
     out += test.fit.fitted[j] ? "   # standard error " + g(e.standard_error[j], 3) + "\n" : "   # held, not fitted\n";
     if (test.fit.fitted[j])
-      errors += std::string(errors.empty() ? "" : ", ") + kParameterNames[j] + " = " + maps::shortest_text(e.standard_error[j]);
+      errors += std::string(errors.empty() ? "" : ", ") + kParameterNames[j] + " = " + base::shortest_text(e.standard_error[j]);
   }
-  out += "\n[fit]\nrmse = " + maps::shortest_text(e.rmse) + "   # feet\n";
+  out += "\n[fit]\nrmse = " + base::shortest_text(e.rmse) + "   # feet\n";
   out += "standard_error = { " + errors + " }\n";
   out += "observations = " + std::to_string(e.readings) + "\n";
   return out;
@@ -113,8 +113,8 @@ std::string residuals_csv(const PumpingTest& test, const Estimate& e) {
   for (const Observation& o : test.observations)
     for (const Reading& r : o.readings) {
       const double fitted = e.fitted[i++] / u.length.factor;
-      out += study::csv_field(o.name) + "," + maps::shortest_text(r.time_given) + "," +
-             maps::shortest_text(r.drawdown_given) + "," + g(fitted, 9) + "," + g(r.drawdown_given - fitted, 9) + "\n";
+      out += study::csv_field(o.name) + "," + base::shortest_text(r.time_given) + "," +
+             base::shortest_text(r.drawdown_given) + "," + g(fitted, 9) + "," + g(r.drawdown_given - fitted, 9) + "\n";
     }
   return out;
 }

@@ -8,8 +8,8 @@
 #include "fit/report.h"
 #include "fit/solve.h"
 #include "fit/pictures.h"
-#include "maps/output_file.h"
-#include "maps/output_folder.h"
+#include "files/output_file.h"
+#include "files/output_folder.h"
 #include "study/console.h"
 
 namespace fit {
@@ -34,7 +34,7 @@ std::string heading(const PumpingTest& t) {
 // Writes aquifer.toml, residuals.csv and the pictures into the output folder,
 // opened once and locked; the exit status of the outputs.
 int write_outputs(const PumpingTest& test, const Estimate& e, WellFunction W) {
-  maps::OutputFolder folder;
+  files::OutputFolder folder;
   if (const std::string why = folder.open_below(test.output.base, test.output.relative); !why.empty()) {
     complain("cannot open the output folder '" + test.output.folder + "': " + why);
     return base::kExitExtraOutput;
@@ -52,11 +52,11 @@ int write_outputs(const PumpingTest& test, const Estimate& e, WellFunction W) {
   };
   for (const auto& [name, text] : {std::pair<std::string, std::string>{"aquifer.toml", aquifer_toml(test, e)},
                                    {"residuals.csv", residuals_csv(test, e)}})
-    wrote(name, maps::write_whole_file(maps::Target(folder, name), text));
+    wrote(name, files::write_whole_file(files::Target(folder, name), text));
   if (!test.output.type_curves.empty())
-    wrote(test.output.type_curves, write_type_curves(maps::Target(folder, test.output.type_curves), test, e, W));
+    wrote(test.output.type_curves, write_type_curves(files::Target(folder, test.output.type_curves), test, e, W));
   if (!test.output.residual_plot.empty())
-    wrote(test.output.residual_plot, write_residual_plot(maps::Target(folder, test.output.residual_plot), test, e));
+    wrote(test.output.residual_plot, write_residual_plot(files::Target(folder, test.output.residual_plot), test, e));
   if (std::fflush(stdout) != 0) status = base::kExitExtraOutput;
   return status;
 }

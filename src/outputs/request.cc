@@ -2,21 +2,21 @@
 
 #include <filesystem>
 
-#include "maps/contour_layer.h"
-#include "maps/grid_file.h"
-#include "maps/shortest_text.h"
-#include "maps/staged_files.h"
+#include "gis/contour_layer.h"
+#include "gis/grid_file.h"
+#include "base/shortest_text.h"
+#include "files/staged_files.h"
 
 namespace outputs {
 
 std::string time_file_name(const std::string& name, double t, bool several) {
   if (!several) return name;
   const std::filesystem::path path(name);
-  return (path.parent_path() / (path.stem().string() + "_" + maps::shortest_text(t) + "d" + path.extension().string()))
+  return (path.parent_path() / (path.stem().string() + "_" + base::shortest_text(t) + "d" + path.extension().string()))
       .string();
 }
 
-bool grid_per_time(const Request& r) { return maps::grid_format_of(r.grid) != maps::GridFormat::kGeoTiff; }
+bool grid_per_time(const Request& r) { return gis::grid_format_of(r.grid) != gis::GridFormat::kGeoTiff; }
 
 bool takes_every_time(const Request& r) {
   return (!r.grid.empty() && !grid_per_time(r)) || !r.contours.empty() || !r.plots.empty();
@@ -28,15 +28,15 @@ std::vector<PlannedFile> plan(const Request& r) {
   auto add = [&](Kind kind, const std::vector<std::string>& names, std::size_t time) {
     for (std::size_t k = 0; k < names.size(); ++k) files.push_back({kind, names[k], k > 0, time});
   };
-  if (const std::optional<maps::GridFormat> format = maps::grid_format_of(r.grid)) {
+  if (const std::optional<gis::GridFormat> format = gis::grid_format_of(r.grid)) {
     const std::size_t grids = grid_per_time(r) ? r.times.size() : 1;
     for (std::size_t k = 0; k < grids; ++k)
-      add(Kind::kGrid, maps::grid_files(grid_per_time(r) ? time_file_name(r.grid, r.times[k], several) : r.grid,
+      add(Kind::kGrid, gis::grid_files(grid_per_time(r) ? time_file_name(r.grid, r.times[k], several) : r.grid,
                                         *format, r.with_crs),
           k);
   }
-  if (const std::optional<maps::VectorFormat> format = maps::vector_format_of(r.contours))
-    add(Kind::kContours, maps::contour_files(r.contours, *format), 0);
+  if (const std::optional<gis::VectorFormat> format = gis::vector_format_of(r.contours))
+    add(Kind::kContours, gis::contour_files(r.contours, *format), 0);
   for (const std::string& plot : r.plots)
     for (std::size_t k = 0; k < r.times.size(); ++k) add(Kind::kPlot, {time_file_name(plot, r.times[k], several)}, k);
   if (!r.series.empty()) add(Kind::kSeries, {r.series}, 0);

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "base/printable.h"
-#include "maps/shortest_text.h"
+#include "base/shortest_text.h"
 #include "study/evaluation.h"
 #include "study/outputs.h"
 
@@ -58,7 +58,7 @@ std::string summary_text(const Study& s, std::span<const double> series_times,
       if (best == series_times.size())
         rows.push_back({one_line(s.receptors[i].name), "none", "-"});
       else
-        rows.push_back({one_line(s.receptors[i].name), single_text(values[i][best]), maps::shortest_text(series_times[best])});
+        rows.push_back({one_line(s.receptors[i].name), single_text(values[i][best]), base::shortest_text(series_times[best])});
     }
     text += table(rows, {true, false, false}) + "\n";
   }
@@ -73,8 +73,8 @@ std::string boundaries_text(const Study& s) {
   if (s.boundaries.empty()) return "";
   std::vector<std::vector<std::string>> rows{{"boundary", "kind", "from x (ft)", "y (ft)", "to x (ft)", "y (ft)"}};
   for (const Boundary& b : s.boundaries)
-    rows.push_back({one_line(b.name), kind_name(b.kind), maps::shortest_text(b.x0), maps::shortest_text(b.y0),
-                    maps::shortest_text(b.x1), maps::shortest_text(b.y1)});
+    rows.push_back({one_line(b.name), kind_name(b.kind), base::shortest_text(b.x0), base::shortest_text(b.y0),
+                    base::shortest_text(b.x1), base::shortest_text(b.y1)});
   std::string text = table(rows, {true, true, false, false, false, false});
   std::size_t most = 0;
   for (double t : s.times) {
@@ -84,7 +84,7 @@ std::string boundaries_text(const Study& s) {
   const ImagePlan plan = image_plan_at(s, s.times.back());
   text += "image terms: " + std::to_string(most) + (s.times.size() > 1 ? " at most per grid" : " in the grid");
   if (plan.strip) text += " (a strip: " + std::to_string(plan.pairs) + " image pairs on each side at day " +
-                          maps::shortest_text(s.times.back()) + ")";
+                          base::shortest_text(s.times.back()) + ")";
   return text + "\n\n";
 }
 

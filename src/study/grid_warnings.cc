@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "maps/shortest_text.h"
+#include "base/shortest_text.h"
 #include "study/console.h"
 
 namespace study {
@@ -11,9 +11,9 @@ namespace {
 
 std::string at(double x, double y) {
   std::string text = "(";
-  text += maps::shortest_text(x);
+  text += base::shortest_text(x);
   text += ", ";
-  text += maps::shortest_text(y);
+  text += base::shortest_text(y);
   text += ")";
   return text;
 }
@@ -29,8 +29,8 @@ std::string place_warning(const Grid& g, const std::string& what, const std::str
   const Placement where = placement(g, x, y);
   if (where == Placement::inside) return "";
   const double width = static_cast<double>(g.columns) * g.spacing, height = static_cast<double>(g.rows) * g.spacing;
-  const std::string extent = "the grid spans x " + maps::shortest_text(g.xll) + " to " + maps::shortest_text(g.xll + width) +
-                             ", y " + maps::shortest_text(g.yll) + " to " + maps::shortest_text(g.yll + height);
+  const std::string extent = "the grid spans x " + base::shortest_text(g.xll) + " to " + base::shortest_text(g.xll + width) +
+                             ", y " + base::shortest_text(g.yll) + " to " + base::shortest_text(g.yll + height);
   if (where == Placement::outside)
     return what + " '" + one_line(name) + "' at " + at(x, y) + " lies outside the grid (" + extent + ")";
   return what + " '" + one_line(name) + "' at " + at(x, y) + " lies farther from the grid than the grid is wide (" +
@@ -64,8 +64,8 @@ std::vector<std::string> placement_warnings(const Study& s) {
     for (auto it = from; it != by_x.end() && (*it)->x <= r.x + widest; ++it) {
       const Well& w = **it;
       if (std::hypot(r.x - w.x, r.y - w.y) < w.radius)
-        inside.push_back("receptor '" + one_line(r.name) + "' lies " + maps::shortest_text(std::hypot(r.x - w.x, r.y - w.y)) +
-                         " ft from well '" + one_line(w.name) + "', inside its radius of " + maps::shortest_text(w.radius) +
+        inside.push_back("receptor '" + one_line(r.name) + "' lies " + base::shortest_text(std::hypot(r.x - w.x, r.y - w.y)) +
+                         " ft from well '" + one_line(w.name) + "', inside its radius of " + base::shortest_text(w.radius) +
                          " ft: its drawdown is that of the aquifer, not of the water in the well");
     }
   }
@@ -81,8 +81,8 @@ std::vector<std::string> placement_warnings(const Study& s) {
         if (first == nullptr) first = &w;
       }
     if (waiting == 0) continue;
-    std::string line = "day " + maps::shortest_text(t) + " comes before well '" + one_line(first->name) + "' starts (day " +
-                       maps::shortest_text(first->steps.front().day) + ")";
+    std::string line = "day " + base::shortest_text(t) + " comes before well '" + one_line(first->name) + "' starts (day " +
+                       base::shortest_text(first->steps.front().day) + ")";
     if (waiting > 1) line += " and " + std::to_string(waiting - 1) + (waiting == 2 ? " other well starts" : " other wells start");
     out.push_back(line + (waiting == s.wells.size() ? ": the grid of that day is all 0" : ""));
   }
@@ -112,7 +112,7 @@ std::vector<std::string> level_warnings(std::span<const double> levels, std::spa
   std::vector<std::string> out;
   for (double level : levels)
     if (std::find(reached.begin(), reached.end(), level) == reached.end())
-      out.push_back("the contour level " + maps::shortest_text(level) + " ft is reached by no time's grid; it is not drawn");
+      out.push_back("the contour level " + base::shortest_text(level) + " ft is reached by no time's grid; it is not drawn");
   return out;
 }
 

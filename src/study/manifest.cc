@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "maps/staged_files.h"
+#include "files/staged_files.h"
 
 namespace study {
 namespace {
@@ -78,7 +78,7 @@ std::vector<std::string> listed_outputs(std::string_view text) {
   for (std::size_t at = text.find("{\"file\": \"", outputs); at < end; at = text.find("{\"file\": \"", at)) {
     at += 9;
     std::string name = read_string(text, at);
-    if (maps::is_plain_name(name)) names.push_back(std::move(name));
+    if (files::is_plain_name(name)) names.push_back(std::move(name));
   }
   return names;
 }
@@ -86,9 +86,9 @@ std::vector<std::string> listed_outputs(std::string_view text) {
 bool is_output_name(const std::string& name) {
   static const char* const kEndings[] = {".asc", ".prj", ".tif", ".tiff", ".gpkg", ".geojson", ".shp", ".shx",
                                          ".dbf", ".cpg", ".png", ".svg", ".pdf", ".csv"};
-  std::string ending = maps::ending_of(name);
+  std::string ending = files::ending_of(name);
   std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char c) { return std::tolower(c); });
-  return maps::is_plain_name(name) && ending.size() < name.size() &&
+  return files::is_plain_name(name) && ending.size() < name.size() &&
          std::find(std::begin(kEndings), std::end(kEndings), ending) != std::end(kEndings);
 }
 

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "maps/output_folder.h"
+#include "files/output_folder.h"
 
 namespace study {
 
@@ -21,8 +21,8 @@ inline constexpr std::string_view kManifestName = "manifest.json";
 /// What the manifest records.
 struct Manifest {
   std::string version;                  ///< the program's version line
-  std::vector<maps::WrittenFile> inputs;  ///< the study file and its CSV files (name as given, SHA-256)
-  std::vector<maps::WrittenFile> outputs; ///< the files written whole, in order
+  std::vector<files::WrittenFile> inputs;  ///< the study file and its CSV files (name as given, SHA-256)
+  std::vector<files::WrittenFile> outputs; ///< the files written whole, in order
   std::vector<std::string> warnings;    ///< the lines the run wrote on standard error
   std::string started, ended;           ///< UTC, "2024-05-01T12:00:00Z"
 };

@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "maps/contour_layer.h"
-#include "maps/esri_grid.h"
-#include "maps/grid_file.h"
-#include "maps/shortest_text.h"
+#include "gis/contour_layer.h"
+#include "gis/esri_grid.h"
+#include "gis/grid_file.h"
+#include "base/shortest_text.h"
 #include "study/csv.h"
 #include "study/manifest.h"
 #include "outputs/request.h"
@@ -36,7 +36,7 @@ bool same_file(const std::string& a, const std::string& b) {
 std::string single_text(float v) {
   if (std::isnan(v)) return "nan";
   if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
-  return maps::esri_value_text(v);
+  return gis::esri_value_text(v);
 }
 
 outputs::Request request_of(const Study& s) {
@@ -122,20 +122,20 @@ engine::EvaluatedGrid evaluated_grid(const Study& s, double t, const engine::Dra
   return e;
 }
 
-maps::PlotOptions plot_options(const Study& s, std::span<const engine::EvaluatedGrid> times) {
-  maps::PlotOptions o;
+pictures::PlotOptions plot_options(const Study& s, std::span<const engine::EvaluatedGrid> times) {
+  pictures::PlotOptions o;
   o.levels = s.output.levels;
   o.range = s.output.range;
   o.page = s.output.page;
   o.dpi = s.output.dpi;
   o.input_name = s.title;
   for (const Well& w : s.wells) o.well_names.push_back(w.name);
-  for (const Receptor& r : s.receptors) o.markers.push_back(maps::PlotMarker{r.x, r.y, r.name});
+  for (const Receptor& r : s.receptors) o.markers.push_back(pictures::PlotMarker{r.x, r.y, r.name});
   o.scale_from = times;
   if (!s.wells.empty())
     for (const Line& l : aquifer_lines(s.boundaries, s.wells.front().x, s.wells.front().y)) {
       const Boundary& b = s.boundaries[o.boundaries.size()];
-      o.boundaries.push_back(maps::PlotBoundary{b.x0, b.y0, b.x1, b.y1, b.name, b.kind == BoundaryKind::stream, -l.nx, -l.ny});
+      o.boundaries.push_back(pictures::PlotBoundary{b.x0, b.y0, b.x1, b.y1, b.name, b.kind == BoundaryKind::stream, -l.nx, -l.ny});
     }
   return o;
 }
@@ -145,9 +145,9 @@ std::string series_text(const Study& s, std::span<const double> times,
   std::string text = "name,x,y,days,drawdown_ft\n";
   for (std::size_t i = 0; i < s.receptors.size(); ++i) {
     const Receptor& r = s.receptors[i];
-    const std::string place = csv_field(r.name) + "," + maps::shortest_text(r.x) + "," + maps::shortest_text(r.y) + ",";
+    const std::string place = csv_field(r.name) + "," + base::shortest_text(r.x) + "," + base::shortest_text(r.y) + ",";
     for (std::size_t k = 0; k < times.size(); ++k)
-      text += place + maps::shortest_text(times[k]) + "," + single_text(values[i][k]) + "\n";
+      text += place + base::shortest_text(times[k]) + "," + single_text(values[i][k]) + "\n";
   }
   return text;
 }

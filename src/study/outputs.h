@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/drawdown_grid.h"
-#include "maps/plot.h"
+#include "pictures/plot.h"
 #include "outputs/request.h"
 #include "study/study.h"
 
@@ -77,7 +77,7 @@ engine::EvaluatedGrid evaluated_grid(const Study& s, double t, const engine::Dra
 /// The pictures' settings: the [output] levels, range, page and dpi, the
 /// study's title as the input's name, the wells' names, the receptors as
 /// named markers, and one colour scale for all `times` (the study's grids).
-maps::PlotOptions plot_options(const Study& s, std::span<const engine::EvaluatedGrid> times);
+pictures::PlotOptions plot_options(const Study& s, std::span<const engine::EvaluatedGrid> times);
 
 /// The series CSV: the header name,x,y,days,drawdown_ft, then one row per
 /// receptor and time (receptor by receptor, times in order); values[i][k] is

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "maps/hydrograph.h"
-#include "maps/plot.h"
+#include "pictures/hydrograph.h"
+#include "pictures/plot.h"
 #include "engine/true_well_function.h"
 #include "study/compliance.h"
 
@@ -28,21 +28,21 @@ std::vector<double> hydrograph_days(const Study& s, const std::vector<double>& t
   return days;
 }
 
-std::string write_hydrographs(const maps::Target& target, const Study& s, const std::vector<double>& times,
+std::string write_hydrographs(const files::Target& target, const Study& s, const std::vector<double>& times,
                               const std::vector<std::vector<float>>& values, const Evaluation& how) {
-  const std::optional<maps::PlotFormat> format = maps::plot_format_of(target.name);
+  const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(target.name);
   if (!format) return "the picture must end in .png, .svg or .pdf";
   const std::vector<double> days = hydrograph_days(s, times);
-  std::vector<maps::Hydrograph> series;
+  std::vector<pictures::Hydrograph> series;
   for (std::size_t i = 0; i < s.receptors.size(); ++i) {
     const Receptor& r = s.receptors[i];
-    maps::Hydrograph h{r.name, days, {}, times, values[i], r.limit};
+    pictures::Hydrograph h{r.name, days, {}, times, values[i], r.limit};
     for (double t : days) h.drawdown_ft.push_back(static_cast<float>(drawdown_at(s, how, r.x, r.y, t)));
     series.push_back(std::move(h));
   }
-  maps::ChartStyle style;
+  pictures::ChartStyle style;
   style.png_scale = s.output.dpi / 72.0;
-  return maps::write_hydrographs(target, *format, s.title, series, style);
+  return pictures::write_hydrographs(target, *format, s.title, series, style);
 }
 
 }  // namespace study

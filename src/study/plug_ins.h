@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "maps/output_file.h"
+#include "files/output_file.h"
 #include "study/evaluation.h"
 #include "study/study.h"
 
@@ -17,12 +17,12 @@ namespace study {
 ExactWellFunction exact_well_function();
 
 /// Draws the drawdown against time at every receptor to `path` (.png, .svg or
-/// .pdf), titled with the study's title: maps::write_hydrographs. Each curve is
+/// .pdf), titled with the study's title: pictures::write_hydrographs. Each curve is
 /// evaluated as `how` says on hydrograph_days; values[i][k], receptor i's
 /// drawdown at times[k], are marked on it; a receptor's limit is a dashed
 /// line. A .png has the study's dpi. Returns "" on success, or why the picture
 /// was not written (the reason alone).
-std::string write_hydrographs(const maps::Target& target, const Study& s, const std::vector<double>& times,
+std::string write_hydrographs(const files::Target& target, const Study& s, const std::vector<double>& times,
                               const std::vector<std::vector<float>>& values, const Evaluation& how);
 
 /// The days a hydrograph's curve is drawn at: compliance's dense days from the

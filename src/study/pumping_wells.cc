@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "engine/true_grid.h"
-#include "maps/shortest_text.h"
+#include "base/shortest_text.h"
 #include "model/drawdown.h"
 #include "model/point_distance.h"
 #include "model/true_drawdown.h"
@@ -47,7 +47,7 @@ std::vector<std::string> place(const Grid& g, const NodeValue& n) {
   if (!n.found) return {"none", "-", "-", "-"};
   const double x = g.xll + (n.c - 0.5) * g.spacing;
   const double y = g.yll + (n.r - 0.5) * g.spacing;
-  return {single_text(n.value), maps::shortest_text(x), maps::shortest_text(y),
+  return {single_text(n.value), base::shortest_text(x), base::shortest_text(y),
           node_text(n.c, n.r)};
 }
 
@@ -109,7 +109,7 @@ std::string well_table_text(const Study& s, const std::vector<std::vector<double
   for (std::size_t j = 0; j < s.wells.size(); ++j)
     for (std::size_t k = 0; k < s.times.size() && k < values[j].size(); ++k) {
       const double v = values[j][k];
-      rows.push_back({one_line(s.wells[j].name), maps::shortest_text(s.wells[j].radius), maps::shortest_text(s.times[k]),
+      rows.push_back({one_line(s.wells[j].name), base::shortest_text(s.wells[j].radius), base::shortest_text(s.times[k]),
                       v < 0.0 ? fixed(-v, 2) + " rise" : fixed(v, 2) + " drawdown"});
     }
   return aligned_table(rows, {true, false, false, false});
@@ -151,7 +151,7 @@ std::string grid_table_text(const Study& s, std::span<const GridExtremes> extrem
   if (rises) header.insert(header.end(), {"largest rise (ft)", "at x (ft)", "y (ft)", "node"});
   std::vector<std::vector<std::string>> rows{header};
   for (std::size_t k = 0; k < s.times.size() && k < extremes.size(); ++k) {
-    std::vector<std::string> row{maps::shortest_text(s.times[k])};
+    std::vector<std::string> row{base::shortest_text(s.times[k])};
     const std::vector<std::string> d = place(s.grid, extremes[k].drawdown);
     row.insert(row.end(), d.begin(), d.end());
     if (rises) {
@@ -169,13 +169,13 @@ std::string grid_table_text(const Study& s, std::span<const GridExtremes> extrem
          aligned_table(rows, left);
 }
 
-std::vector<maps::PointLayer> point_layers(const Study& s, const std::vector<std::vector<float>>& values) {
-  std::vector<maps::PointLayer> layers(1);
-  maps::PointLayer& wells = layers[0];
+std::vector<gis::PointLayer> point_layers(const Study& s, const std::vector<std::vector<float>>& values) {
+  std::vector<gis::PointLayer> layers(1);
+  gis::PointLayer& wells = layers[0];
   wells.name = "wells";
-  for (double t : s.times) wells.fields.push_back("rate_" + maps::shortest_text(t) + "d");
+  for (double t : s.times) wells.fields.push_back("rate_" + base::shortest_text(t) + "d");
   for (const Well& w : s.wells) {
-    maps::PointLayer::Point p{w.name, w.x, w.y, {}};
+    gis::PointLayer::Point p{w.name, w.x, w.y, {}};
     for (double t : s.times) {
       double rate = 0.0;
       for (const Step& step : w.steps)
@@ -185,13 +185,13 @@ std::vector<maps::PointLayer> point_layers(const Study& s, const std::vector<std
     wells.points.push_back(std::move(p));
   }
   if (s.receptors.empty()) return layers;
-  maps::PointLayer receptors;
+  gis::PointLayer receptors;
   receptors.name = "receptors";
   receptors.fields.push_back("limit_ft");
-  for (double t : s.times) receptors.fields.push_back("dd_" + maps::shortest_text(t) + "d");
+  for (double t : s.times) receptors.fields.push_back("dd_" + base::shortest_text(t) + "d");
   for (std::size_t i = 0; i < s.receptors.size(); ++i) {
     const Receptor& r = s.receptors[i];
-    maps::PointLayer::Point p{r.name, r.x, r.y, {r.limit}};
+    gis::PointLayer::Point p{r.name, r.x, r.y, {r.limit}};
     for (std::size_t k = 0; k < s.times.size() && k < values[i].size(); ++k)
       p.values.push_back(std::isfinite(values[i][k]) ? std::optional<double>(values[i][k]) : std::nullopt);
     receptors.points.push_back(std::move(p));

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/drawdown_grid.h"
-#include "maps/point_layer.h"
+#include "gis/point_layer.h"
 #include "study/evaluation.h"
 #include "study/study.h"
 
@@ -68,6 +68,6 @@ std::string grid_table_text(const Study& s, std::span<const GridExtremes> extrem
 /// rate in gallons per day at each time (0 before a well starts), and
 /// "receptors" with limit_ft and dd_<days>d, the drawdown at each time
 /// (`values[receptor][time]`); no receptors layer without receptors.
-std::vector<maps::PointLayer> point_layers(const Study& s, const std::vector<std::vector<float>>& values);
+std::vector<gis::PointLayer> point_layers(const Study& s, const std::vector<std::vector<float>>& values);
 
 }  // namespace study

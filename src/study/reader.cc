@@ -17,13 +17,13 @@
 #include <toml++/toml.h>
 
 #include "base/printable.h"
-#include "maps/contour.h"
-#include "maps/contour_layer.h"
-#include "maps/grid_file.h"
-#include "maps/output_folder.h"
-#include "maps/plot.h"
-#include "maps/sha256.h"
-#include "maps/shortest_text.h"
+#include "gis/contour.h"
+#include "gis/contour_layer.h"
+#include "gis/grid_file.h"
+#include "files/output_folder.h"
+#include "pictures/plot.h"
+#include "files/sha256.h"
+#include "base/shortest_text.h"
 #include "study/console.h"
 #include "study/csv.h"
 #include "study/toml_text.h"
@@ -268,7 +268,7 @@ class Reader {
   // inside it (no '..' that leaves it).
   std::string inner_path(const toml::node& n, std::string_view key) const {
     const std::string name = file_name(n, key);
-    if (!maps::stays_within(name))
+    if (!files::stays_within(name))
       fail(n, in_quotes(key) + " must lie inside the study file's folder (a relative name without '..' that leaves it), not " +
                   in_quotes(name));
     return name;
@@ -277,7 +277,7 @@ class Reader {
   // An output's name: a plain file name in the output folder.
   std::string output_name(const toml::node& n, std::string_view key) const {
     const std::string name = file_name(n, key);
-    if (!maps::is_plain_name(name))
+    if (!files::is_plain_name(name))
       fail(n, in_quotes(key) + " must be a plain file name in the output folder (no '/'; set the folder with 'folder'), not " +
                   in_quotes(name));
     return name;
@@ -291,7 +291,7 @@ class Reader {
       v = f->get();
     else
       fail(n, in_quotes(key) + " must be a number, not " + kind(n));
-    if (!std::isfinite(v)) fail(n, in_quotes(key) + " must be a finite number, not " + maps::shortest_text(v));
+    if (!std::isfinite(v)) fail(n, in_quotes(key) + " must be a finite number, not " + base::shortest_text(v));
     return v;
   }
 
@@ -299,7 +299,7 @@ class Reader {
   double single_number(const toml::node& n, std::string_view key) const {
     const double v = number(n, key);
     if (!std::isfinite(static_cast<float>(v)))
-      fail(n, in_quotes(key) + " = " + maps::shortest_text(v) + " lies beyond single precision's range (3.4e38)");
+      fail(n, in_quotes(key) + " = " + base::shortest_text(v) + " lies beyond single precision's range (3.4e38)");
     return v;
   }
 
@@ -308,10 +308,10 @@ class Reader {
     if (const auto* i = n.as_integer()) {
       v = i->get();
     } else if (const auto* f = n.as_floating_point(); f != nullptr && std::trunc(f->get()) == f->get()) {
-      if (!(std::fabs(f->get()) < 1e18)) fail(n, in_quotes(key) + " must be " + what + ", not " + maps::shortest_text(f->get()));
+      if (!(std::fabs(f->get()) < 1e18)) fail(n, in_quotes(key) + " must be " + what + ", not " + base::shortest_text(f->get()));
       v = static_cast<std::int64_t>(f->get());
     } else {
-      const std::string value = n.as_floating_point() != nullptr ? " " + maps::shortest_text(n.as_floating_point()->get()) : "";
+      const std::string value = n.as_floating_point() != nullptr ? " " + base::shortest_text(n.as_floating_point()->get()) : "";
       fail(n, in_quotes(key) + " must be a whole number, not " + kind(n) + value);
     }
     if (v < least || v > std::numeric_limits<std::int32_t>::max())
@@ -327,9 +327,9 @@ class Reader {
     std::vector<double> out;
     for (const toml::node& e : *a) {
       const double v = single_number(e, key);
-      if (v <= 0.0) fail(e, "the days of " + in_quotes(key) + " must be above 0, not " + maps::shortest_text(v));
+      if (v <= 0.0) fail(e, "the days of " + in_quotes(key) + " must be above 0, not " + base::shortest_text(v));
       if (!out.empty() && v <= out.back())
-        fail(e, "the days of " + in_quotes(key) + " must increase: " + maps::shortest_text(v) + " follows " + maps::shortest_text(out.back()));
+        fail(e, "the days of " + in_quotes(key) + " must increase: " + base::shortest_text(v) + " follows " + base::shortest_text(out.back()));
       out.push_back(v);
     }
     return out;
@@ -342,11 +342,11 @@ class Reader {
     const toml::node& L = required(t, "leakance", "[aquifer]", line);
     const toml::node& S = required(t, "storage", "[aquifer]", line);
     a.transmissivity = single_number(T, "transmissivity");
-    if (!(a.transmissivity > 0.0)) fail(T, "'transmissivity' must be above 0, not " + maps::shortest_text(a.transmissivity));
+    if (!(a.transmissivity > 0.0)) fail(T, "'transmissivity' must be above 0, not " + base::shortest_text(a.transmissivity));
     a.leakance = single_number(L, "leakance");
-    if (a.leakance < 0.0) fail(L, "'leakance' must be 0 (no leakage) or more, not " + maps::shortest_text(a.leakance));
+    if (a.leakance < 0.0) fail(L, "'leakance' must be 0 (no leakage) or more, not " + base::shortest_text(a.leakance));
     a.storage = single_number(S, "storage");
-    if (!(a.storage > 0.0)) fail(S, "'storage' must be above 0, not " + maps::shortest_text(a.storage));
+    if (!(a.storage > 0.0)) fail(S, "'storage' must be above 0, not " + base::shortest_text(a.storage));
   }
 
   void read_grid(const toml::table& t, Grid& g) const {
@@ -432,7 +432,7 @@ class Reader {
   // A number of feet above 0 (a well's radius, a receptor's limit).
   double positive(const toml::node& n, std::string_view key) const {
     const double v = number(n, key);
-    if (!(v > 0.0)) fail(n, in_quotes(key) + " must be above 0 feet, not " + maps::shortest_text(v));
+    if (!(v > 0.0)) fail(n, in_quotes(key) + " must be above 0 feet, not " + base::shortest_text(v));
     return v;
   }
 
@@ -440,13 +440,13 @@ class Reader {
   // change within single precision's range.
   template <typename Fail>
   static void add_step(Well& w, double day, double rate, Fail&& fail_here) {
-    if (day < 0.0) fail_here("the start day of a step must be 0 or more, not " + maps::shortest_text(day));
+    if (day < 0.0) fail_here("the start day of a step must be 0 or more, not " + base::shortest_text(day));
     if (!w.steps.empty() && day <= w.steps.back().day)
-      fail_here("the start days of the schedule of " + in_quotes(w.name) + " must increase: " + maps::shortest_text(day) +
-                " follows " + maps::shortest_text(w.steps.back().day));
+      fail_here("the start days of the schedule of " + in_quotes(w.name) + " must increase: " + base::shortest_text(day) +
+                " follows " + base::shortest_text(w.steps.back().day));
     const double before = w.steps.empty() ? 0.0 : w.steps.back().rate;
     if (!std::isfinite(static_cast<float>(rate - before)))
-      fail_here("the rate change at day " + maps::shortest_text(day) + " lies beyond single precision's range (3.4e38)");
+      fail_here("the rate change at day " + base::shortest_text(day) + " lies beyond single precision's range (3.4e38)");
     w.steps.push_back(Step{day, rate});
   }
 
@@ -581,7 +581,7 @@ class Reader {
     const std::optional<double> v = parse_number(r.fields[i]);
     if (!v) fail_csv(path, r.line, "the " + std::string(field) + " field is not a number: " + in_quotes(r.fields[i]));
     if (single && !std::isfinite(static_cast<float>(*v)))
-      fail_csv(path, r.line, "the " + std::string(field) + " " + maps::shortest_text(*v) +
+      fail_csv(path, r.line, "the " + std::string(field) + " " + base::shortest_text(*v) +
                                  " lies beyond single precision's range (3.4e38)");
     return *v;
   }
@@ -617,7 +617,7 @@ class Reader {
       w.y = csv_number(r, c.at.at("y"), "y", path, false);
       if (const auto i = present(r, c, "radius")) {
         w.radius = csv_number(r, *i, "radius", path, false);
-        if (!(w.radius > 0.0)) fail_csv(path, r.line, "the radius field must be above 0 feet, not " + maps::shortest_text(w.radius));
+        if (!(w.radius > 0.0)) fail_csv(path, r.line, "the radius field must be above 0 feet, not " + base::shortest_text(w.radius));
       }
       const Origin from{files_.size() - 1, r.line};
       auto fail_here = [&](const std::string& why) { fail_csv(path, r.line, why); };
@@ -638,7 +638,7 @@ class Reader {
       Well& earlier = s.wells[it->second];
       if (earlier.x != w.x || earlier.y != w.y)
         fail_here("well " + in_quotes(w.name) + " is given at another place than in its first row (" +
-                  maps::shortest_text(earlier.x) + ", " + maps::shortest_text(earlier.y) + ")");
+                  base::shortest_text(earlier.x) + ", " + base::shortest_text(earlier.y) + ")");
       add_step(earlier, day, rate, fail_here);
       if (rows_ != nullptr) rows_->fetch_add(1, std::memory_order_relaxed);
     }
@@ -662,7 +662,7 @@ class Reader {
       if (const auto i = present(r, c, "limit")) {
         receptor.limit = csv_number(r, *i, "limit_ft", path, false);
         if (!(*receptor.limit > 0.0))
-          fail_csv(path, r.line, "the limit_ft field must be above 0 feet, not " + maps::shortest_text(*receptor.limit));
+          fail_csv(path, r.line, "the limit_ft field must be above 0 feet, not " + base::shortest_text(*receptor.limit));
       }
       add_receptor(s, std::move(receptor), Origin{files_.size() - 1, r.line});
     }
@@ -678,13 +678,13 @@ class Reader {
     }
     if (const toml::node* n = t.get("grid")) {
       o.grid = output_name(*n, "grid");
-      if (!maps::grid_format_of(o.grid))
-        fail(*n, "'grid' must name a " + std::string(maps::kGridEndings) + " file, not " + in_quotes(o.grid));
+      if (!gis::grid_format_of(o.grid))
+        fail(*n, "'grid' must name a " + std::string(gis::kGridEndings) + " file, not " + in_quotes(o.grid));
     }
     if (const toml::node* n = t.get("contours")) {
       o.contours = output_name(*n, "contours");
-      if (!maps::vector_format_of(o.contours))
-        fail(*n, "'contours' must name a " + std::string(maps::kVectorEndings) + " file, not " + in_quotes(o.contours));
+      if (!gis::vector_format_of(o.contours))
+        fail(*n, "'contours' must name a " + std::string(gis::kVectorEndings) + " file, not " + in_quotes(o.contours));
     }
     if (const toml::node* n = t.get("plot")) o.plots = plot_names(*n);
     if (const toml::node* n = t.get("levels")) {
@@ -693,7 +693,7 @@ class Reader {
     }
     if (const toml::node* n = t.get("hydrographs")) {
       o.hydrographs = output_name(*n, "hydrographs");
-      if (!maps::plot_format_of(o.hydrographs))
+      if (!pictures::plot_format_of(o.hydrographs))
         fail(*n, "'hydrographs' must name a .png, .svg or .pdf file, not " + in_quotes(o.hydrographs));
     }
     read_picture_settings(t, o);
@@ -711,7 +711,7 @@ class Reader {
     read_compliance(t, s);
     if (const toml::node* n = t.get("points")) {
       o.points = output_name(*n, "points");
-      if (maps::vector_format_of(o.points) != maps::VectorFormat::kGeoPackage)
+      if (gis::vector_format_of(o.points) != gis::VectorFormat::kGeoPackage)
         fail(*n, "'points' must name a .gpkg file (a GeoPackage holds both layers), not " + in_quotes(o.points));
     }
     const bool receptors = !s.receptors.empty();
@@ -747,7 +747,7 @@ class Reader {
       names.push_back(output_name(n, "plot"));
     }
     for (const std::string& name : names)
-      if (!maps::plot_format_of(name)) fail(n, "'plot' must name a .png, .svg or .pdf file, not " + in_quotes(name));
+      if (!pictures::plot_format_of(name)) fail(n, "'plot' must name a .png, .svg or .pdf file, not " + in_quotes(name));
     return names;
   }
 
@@ -757,13 +757,13 @@ class Reader {
     if (a == nullptr || a->empty())
       fail(n, "'levels' must be an array of levels in feet, like [1.0, 5.0, 10.0], not " +
                   (a == nullptr ? kind(n) : std::string("an empty one")));
-    if (a->size() > maps::kMostLevels) fail(n, "'levels' holds more than " + std::to_string(maps::kMostLevels) + " levels");
+    if (a->size() > gis::kMostLevels) fail(n, "'levels' holds more than " + std::to_string(gis::kMostLevels) + " levels");
     std::vector<double> out;
     for (const toml::node& e : *a) {
       double v = number(e, "levels");
       if (v == 0.0) v = 0.0;  // -0 is 0
       if (std::find(out.begin(), out.end(), v) != out.end())
-        fail(e, "the level " + maps::shortest_text(v) + " is given twice in 'levels'");
+        fail(e, "the level " + base::shortest_text(v) + " is given twice in 'levels'");
       out.push_back(v);
     }
     std::sort(out.begin(), out.end());
@@ -772,11 +772,11 @@ class Reader {
 
   // The picture's range, page and dpi, each only with a picture of its kind.
   void read_picture_settings(const toml::table& t, Output& o) const {
-    auto needs_plot = [&](const toml::node& n, std::string_view key, std::optional<maps::PlotFormat> kind,
+    auto needs_plot = [&](const toml::node& n, std::string_view key, std::optional<pictures::PlotFormat> kind,
                           std::string_view ending) {
       if (o.plots.empty()) fail(n, in_quotes(key) + " is for 'plot', which is not given");
       if (kind && std::none_of(o.plots.begin(), o.plots.end(),
-                               [&](const std::string& p) { return maps::plot_format_of(p) == kind; }))
+                               [&](const std::string& p) { return pictures::plot_format_of(p) == kind; }))
         fail(n, in_quotes(key) + " is for a " + std::string(ending) + " plot, not " +
                     (o.plots.size() == 1 ? in_quotes(o.plots.front()) : "any of the pictures of 'plot'"));
     };
@@ -788,23 +788,23 @@ class Reader {
                      (a == nullptr ? kind(*n) : "an array of " + std::to_string(a->size())));
       const double lo = number((*a)[0], "range"), hi = number((*a)[1], "range");
       if (!(lo < hi))
-        fail(*n, "'range' must have MIN below MAX, not [" + maps::shortest_text(lo) + ", " + maps::shortest_text(hi) + "]");
+        fail(*n, "'range' must have MIN below MAX, not [" + base::shortest_text(lo) + ", " + base::shortest_text(hi) + "]");
       o.range = std::pair{lo, hi};
     }
     if (const toml::node* n = t.get("page")) {
-      needs_plot(*n, "page", maps::PlotFormat::kPdf, ".pdf");
+      needs_plot(*n, "page", pictures::PlotFormat::kPdf, ".pdf");
       const std::string v = string(*n, "page");
-      const std::optional<maps::PlotPage> page = maps::plot_page_of(v);
+      const std::optional<pictures::PlotPage> page = pictures::plot_page_of(v);
       if (!page) fail(*n, "'page' must be \"letter\" or \"a4\", not " + in_quotes(v));
       o.page = *page;
     }
     if (const toml::node* n = t.get("dpi")) {
       // For the .png plots and a .png hydrographs picture.
-      if (maps::plot_format_of(o.hydrographs) != maps::PlotFormat::kPng) needs_plot(*n, "dpi", maps::PlotFormat::kPng, ".png");
-      o.dpi = whole(*n, "dpi", maps::kMinDpi,
-                    "from " + std::to_string(maps::kMinDpi) + " to " + std::to_string(maps::kMaxDpi));
-      if (o.dpi > maps::kMaxDpi)
-        fail(*n, "'dpi' must be from " + std::to_string(maps::kMinDpi) + " to " + std::to_string(maps::kMaxDpi) +
+      if (pictures::plot_format_of(o.hydrographs) != pictures::PlotFormat::kPng) needs_plot(*n, "dpi", pictures::PlotFormat::kPng, ".png");
+      o.dpi = whole(*n, "dpi", pictures::kMinDpi,
+                    "from " + std::to_string(pictures::kMinDpi) + " to " + std::to_string(pictures::kMaxDpi));
+      if (o.dpi > pictures::kMaxDpi)
+        fail(*n, "'dpi' must be from " + std::to_string(pictures::kMinDpi) + " to " + std::to_string(pictures::kMaxDpi) +
                      ", not " + std::to_string(o.dpi));
     }
   }
@@ -816,7 +816,7 @@ class Reader {
       const double px = node_position(x, g.xll, g.spacing);
       const double py = node_position(y, g.yll, g.spacing);
       if (!(std::fabs(px) < kFarthestPosition && std::fabs(py) < kFarthestPosition))
-        throw StudyError{file_ + ": " + what + " " + in_quotes(name) + " at (" + maps::shortest_text(x) + ", " + maps::shortest_text(y) +
+        throw StudyError{file_ + ": " + what + " " + in_quotes(name) + " at (" + base::shortest_text(x) + ", " + base::shortest_text(y) +
                          ") lies more than 16777216 nodes from the grid"};
     };
     for (const Well& w : s.wells) check("well", w.name, w.x, w.y);
@@ -986,7 +986,7 @@ Study read_study_file(const std::string& file, std::atomic<std::uint64_t>* rows)
   // beside it.
   std::error_code ec;
   const fs::path folder = fs::weakly_canonical(fs::absolute(file, ec).parent_path(), ec);
-  std::map<std::string, std::string> digests{{file, maps::sha256_hex(*text)}};
+  std::map<std::string, std::string> digests{{file, files::sha256_hex(*text)}};
   const ReadFile inside = [&](const std::string& path, std::string& reason) -> std::optional<std::string> {
     std::error_code e;
     const fs::path real = fs::weakly_canonical(fs::absolute(path, e), e);
@@ -996,7 +996,7 @@ Study read_study_file(const std::string& file, std::atomic<std::uint64_t>* rows)
       return std::nullopt;
     }
     std::optional<std::string> bytes = read_file(path, reason);
-    if (bytes) digests[path] = maps::sha256_hex(*bytes);
+    if (bytes) digests[path] = files::sha256_hex(*bytes);
     return bytes;
   };
   Study s = read_study(*text, file, inside, rows);

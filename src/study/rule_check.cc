@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "maps/shortest_text.h"
+#include "base/shortest_text.h"
 #include "study/outputs.h"
 
 namespace study {
@@ -40,7 +40,7 @@ std::string rule_warning(const std::string& where, std::span<const RuleAgainstTr
   if (worst == nullptr) return "";
   const double relative = (static_cast<double>(worst->rule) - worst->exact) / std::fabs(worst->exact);
   return "the rule's drawdown at " + where + " is off the true well function's: at day " +
-         maps::shortest_text(worst->day) + " the rule gives " + single_text(worst->rule) + " ft, the true value is " +
+         base::shortest_text(worst->day) + " the rule gives " + single_text(worst->rule) + " ft, the true value is " +
          single_text(worst->exact) + " ft (" + percent(relative) + "); well_function = \"exact\" gives the true values";
 }
 

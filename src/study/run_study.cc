@@ -15,15 +15,15 @@
 
 #include "base/exit_status.h"
 #include "base/message.h"
-#include "maps/contour.h"
-#include "maps/contour_layer.h"
-#include "maps/gis_crs.h"
-#include "maps/grid_file.h"
-#include "maps/plot.h"
-#include "maps/point_layer.h"
-#include "maps/output_file.h"
-#include "maps/temporaries.h"
-#include "maps/shortest_text.h"
+#include "gis/contour.h"
+#include "gis/contour_layer.h"
+#include "gis/crs.h"
+#include "gis/grid_file.h"
+#include "pictures/plot.h"
+#include "gis/point_layer.h"
+#include "files/output_file.h"
+#include "files/temporaries.h"
+#include "base/shortest_text.h"
 #include "study/compliance.h"
 #include "study/console.h"
 #include "study/evaluation.h"
@@ -62,7 +62,7 @@ std::string plural(std::size_t n, const std::string& one, const std::string& man
 
 std::string days_list(const std::vector<double>& days) {
   std::string s;
-  for (double d : days) s += (s.empty() ? "" : ", ") + maps::shortest_text(d);
+  for (double d : days) s += (s.empty() ? "" : ", ") + base::shortest_text(d);
   return s;
 }
 
@@ -70,7 +70,7 @@ std::string days_list(const std::vector<double>& days) {
 struct Prepared {
   Study study;
   Evaluation how;
-  std::optional<maps::Crs> crs;  // the study's CRS as GDAL reads it
+  std::optional<gis::Crs> crs;  // the study's CRS as GDAL reads it
 };
 
 Prepared prepare(const std::string& file, const engine::Options& engine,
@@ -89,8 +89,8 @@ Prepared prepare(const std::string& file, const engine::Options& engine,
   p.how.engine = engine;
   p.how.exact = exact_well_function();  // by the rule too: its values are checked at a few places
   if (!p.study.crs.empty()) {
-    maps::Crs crs;
-    if (std::string why = maps::read_crs(p.study.crs, crs); !why.empty()) throw StudyError{file + ": 'crs': " + why};
+    gis::Crs crs;
+    if (std::string why = gis::read_crs(p.study.crs, crs); !why.empty()) throw StudyError{file + ": 'crs': " + why};
     p.crs = std::move(crs);
   }
   if (std::optional<std::string> why = output_clash(p.study)) throw StudyError{*why};
@@ -128,14 +128,14 @@ class Outputs {
     folder_.remove_stale_temporaries();
     previous_ = previous_outputs();
     ::unlinkat(folder_.fd(), std::string(kManifestName).c_str(), 0);
-    maps::remove_temporaries_on_signals();
+    files::remove_temporaries_on_signals();
     return base::kExitSuccess;
   }
 
   bool ready() const { return ready_; }
 
   // The file `name` in the folder.
-  maps::Target target(const std::string& name) { return maps::Target(folder_, name); }
+  files::Target target(const std::string& name) { return files::Target(folder_, name); }
 
   // Reports the writing of `name`: a stage line, or a line on standard error
   // and the status kExitExtraOutput.
@@ -172,7 +172,7 @@ class Outputs {
     m.started = utc_time(started_);
     m.ended = utc_time(std::time(nullptr));
     const std::string name(kManifestName);
-    if (std::string why = maps::write_whole_file(target(name), manifest_text(m)); !why.empty())
+    if (std::string why = files::write_whole_file(target(name), manifest_text(m)); !why.empty())
       tell("cannot write the manifest '" + folder_.shown(name) + "': " + why);
     return status_;
   }
@@ -202,7 +202,7 @@ class Outputs {
 
   const Study& s_;
   const Stages& stages_;
-  maps::OutputFolder folder_;
+  files::OutputFolder folder_;
   bool ready_ = false;
   int status_ = base::kExitSuccess;
   std::time_t started_ = 0;
@@ -213,7 +213,7 @@ class Outputs {
 // The outputs made from the grids of all times, as planned: the GeoTIFF, the
 // contour layer, each picture of each time.
 void write_maps(const Study& s, const std::vector<outputs::PlannedFile>& plan,
-                std::span<const engine::EvaluatedGrid> evaluated, const maps::Crs* crs, Outputs& out,
+                std::span<const engine::EvaluatedGrid> evaluated, const gis::Crs* crs, Outputs& out,
                 std::vector<std::string>& warnings) {
   if (!out.ready()) return;
   const Output& o = s.output;
@@ -221,24 +221,24 @@ void write_maps(const Study& s, const std::vector<outputs::PlannedFile>& plan,
   std::vector<double> drawn = reached_levels(evaluated, o.levels);
   for (const std::string& w : level_warnings(o.levels, drawn)) warnings.push_back(w), out.warn(w);
   if (drawn.empty()) drawn = o.levels;
-  std::optional<maps::PlotOptions> options;  // made once, for the first picture
+  std::optional<pictures::PlotOptions> options;  // made once, for the first picture
   for (const outputs::PlannedFile& f : plan) {
     if (f.beside) continue;  // written with its output's own file
     if (f.kind == outputs::Kind::kGrid && !grid_per_time(s)) {
       out.wrote("the grid file", f.name,
-                maps::write_grid(out.target(f.name), maps::GridFormat::kGeoTiff, evaluated, crs));
+                gis::write_grid(out.target(f.name), gis::GridFormat::kGeoTiff, evaluated, crs));
     } else if (f.kind == outputs::Kind::kContours) {
-      const std::vector<double> levels = maps::levels_for(evaluated, drawn);
-      const maps::VectorFormat format = maps::vector_format_of(f.name).value_or(maps::VectorFormat::kGeoPackage);
+      const std::vector<double> levels = gis::levels_for(evaluated, drawn);
+      const gis::VectorFormat format = gis::vector_format_of(f.name).value_or(gis::VectorFormat::kGeoPackage);
       out.wrote("the contours file", f.name,
-                maps::write_contour_layer(out.target(f.name), format, evaluated, levels, crs));
+                gis::write_contour_layer(out.target(f.name), format, evaluated, levels, crs));
     } else if (f.kind == outputs::Kind::kPlot) {
       if (!options) {
         options = plot_options(s, evaluated);
         options->levels = drawn;
       }
-      const maps::PlotFormat format = maps::plot_format_of(f.name).value_or(maps::PlotFormat::kPng);
-      out.wrote("the plot file", f.name, maps::write_plot(out.target(f.name), format, evaluated[f.time], *options));
+      const pictures::PlotFormat format = pictures::plot_format_of(f.name).value_or(pictures::PlotFormat::kPng);
+      out.wrote("the plot file", f.name, pictures::write_plot(out.target(f.name), format, evaluated[f.time], *options));
     }
   }
 }
@@ -248,7 +248,7 @@ void write_series(const Study& s, const std::vector<std::vector<float>>& series,
   if (!out.ready()) return;
   if (!s.output.series.empty())
     out.wrote("the series file", s.output.series,
-              maps::write_whole_file(out.target(s.output.series), series_text(s, s.output.series_times, series)));
+              files::write_whole_file(out.target(s.output.series), series_text(s, s.output.series_times, series)));
   if (!s.output.hydrographs.empty())
     out.wrote("the hydrographs file", s.output.hydrographs,
               write_hydrographs(out.target(s.output.hydrographs), s, s.output.series_times, series, how));
@@ -264,7 +264,7 @@ struct GridResults {
 
 // The grids of every time evaluated, the grid files of each time written as
 // it is done, then the outputs of all times; the largest cell of each time.
-GridResults evaluate_and_write(const Study& s, const Evaluation& how, const maps::Crs* crs, const Stages& stages,
+GridResults evaluate_and_write(const Study& s, const Evaluation& how, const gis::Crs* crs, const Stages& stages,
                                Outputs& out) {
   const std::vector<outputs::PlannedFile> plan = outputs::plan(request_of(s));
   // One grid serves every time, unless an output takes all times together.
@@ -283,7 +283,7 @@ GridResults evaluate_and_write(const Study& s, const Evaluation& how, const maps
     const double t = s.times[k];
     engine::DrawdownGrid& DD = grids[kept == 1 ? 0 : k];
     const std::vector<Term> terms = terms_at(s, t);
-    const std::string label = "grid at day " + maps::shortest_text(t);
+    const std::string label = "grid at day " + base::shortest_text(t);
     const std::size_t real = real_terms(terms, s, t);
     stages.say(label + ": " + plural(terms.size(), "well term", "well terms") +
                (real < terms.size() ? " (" + plural(terms.size() - real, "image term", "image terms") + ")" : ""));
@@ -306,7 +306,7 @@ GridResults evaluate_and_write(const Study& s, const Evaluation& how, const maps
       for (const outputs::PlannedFile& f : plan)
         if (f.kind == outputs::Kind::kGrid && !f.beside && f.time == k)
           out.wrote("the grid file", f.name,
-                    maps::write_grid(out.target(f.name), maps::GridFormat::kEsriAscii, {&e, 1}, crs));
+                    gis::write_grid(out.target(f.name), gis::GridFormat::kEsriAscii, {&e, 1}, crs));
   }
   if (kept > 1) write_maps(s, plan, evaluated, crs, out, results.warnings);
   return results;
@@ -314,10 +314,10 @@ GridResults evaluate_and_write(const Study& s, const Evaluation& how, const maps
 
 // The wells and receptors as point layers, when asked: the receptors'
 // drawdowns at the study's times.
-void write_points(const Study& s, const Evaluation& how, const maps::Crs* crs, Outputs& out) {
+void write_points(const Study& s, const Evaluation& how, const gis::Crs* crs, Outputs& out) {
   if (!out.ready() || s.output.points.empty()) return;
-  const std::vector<maps::PointLayer> layers = point_layers(s, receptor_series(s, s.times, how));
-  out.wrote("the points file", s.output.points, maps::write_point_layers(out.target(s.output.points), layers, crs));
+  const std::vector<gis::PointLayer> layers = point_layers(s, receptor_series(s, s.times, how));
+  out.wrote("the points file", s.output.points, gis::write_point_layers(out.target(s.output.points), layers, crs));
 }
 
 // The compliance of the receptors with limits: its table appended to the
@@ -330,7 +330,7 @@ bool report_compliance(const Study& s, const Evaluation& how, std::string& summa
   summary += compliance_text(s, c);
   if (out.ready() && !s.output.compliance.empty())
     out.wrote("the compliance file", s.output.compliance,
-              maps::write_whole_file(out.target(s.output.compliance), compliance_csv(s, c)));
+              files::write_whole_file(out.target(s.output.compliance), compliance_csv(s, c)));
   return c.exceeded();
 }
 }  // namespace

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "maps/plot.h"
+#include "pictures/plot.h"
 #include "study/boundaries.h"
 
 namespace study {
@@ -69,8 +69,8 @@ struct Output {
   std::vector<std::string> plots;  ///< map picture names, .png/.svg/.pdf, each one per time (none: no picture)
   std::vector<double> levels;  ///< contour levels in feet, increasing (empty: round ones)
   std::optional<std::pair<double, double>> range;  ///< the pictures' colour range (none: from the grids)
-  maps::PlotPage page = maps::PlotPage::kOwnSize;  ///< the page of a .pdf picture
-  int dpi = maps::kDefaultDpi;                     ///< pixels per inch of a .png picture
+  pictures::PlotPage page = pictures::PlotPage::kOwnSize;  ///< the page of a .pdf picture
+  int dpi = pictures::kDefaultDpi;                     ///< pixels per inch of a .png picture
   std::string series;   ///< receptor series CSV name ("" : none)
   std::string hydrographs;  ///< picture name, .png/.svg/.pdf ("" : none)
   std::vector<double> series_times;  ///< days of the series and the hydrographs, increasing

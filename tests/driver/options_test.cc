@@ -44,12 +44,12 @@ TEST(CommandLine, NamesAndOptionsInAnyOrder) {
   EXPECT_EQ(o.report, "out.rpt");
   EXPECT_EQ(o.grid, "dd.asc");
   EXPECT_EQ(o.plot, "map.SVG");
-  EXPECT_EQ(o.plot_format, maps::PlotFormat::kSvg);
+  EXPECT_EQ(o.plot_format, pictures::PlotFormat::kSvg);
 
   o = accepted({"--grid=dd.asc", "--plot", "map.pdf"});
   EXPECT_FALSE(o.input);
   EXPECT_EQ(o.grid, "dd.asc");
-  EXPECT_EQ(o.plot_format, maps::PlotFormat::kPdf);
+  EXPECT_EQ(o.plot_format, pictures::PlotFormat::kPdf);
 
   // After "--" everything is a name, even one that starts with a dash.
   o = accepted({"--", "-in.dat", "--grid"});
@@ -137,13 +137,13 @@ TEST(CommandLine, PictureSettings) {
   EXPECT_EQ(o.plot_options.range->first, -2.5);
   EXPECT_EQ(o.plot_options.range->second, 10.0);
   EXPECT_EQ(o.plot_options.dpi, 300);
-  EXPECT_EQ(o.plot_options.page, maps::PlotPage::kOwnSize);
+  EXPECT_EQ(o.plot_options.page, pictures::PlotPage::kOwnSize);
 
   o = accepted({"--page", "A4", "--plot=memo.pdf", "--range=+0,1e1"});
-  EXPECT_EQ(o.plot_options.page, maps::PlotPage::kA4);
+  EXPECT_EQ(o.plot_options.page, pictures::PlotPage::kA4);
   EXPECT_EQ(o.plot_options.range->second, 10.0);
-  EXPECT_EQ(o.plot_options.dpi, maps::kDefaultDpi);
-  EXPECT_EQ(accepted({"--page=letter", "--plot", "m.pdf"}).plot_options.page, maps::PlotPage::kLetter);
+  EXPECT_EQ(o.plot_options.dpi, pictures::kDefaultDpi);
+  EXPECT_EQ(accepted({"--page=letter", "--plot", "m.pdf"}).plot_options.page, pictures::PlotPage::kLetter);
   EXPECT_EQ(accepted({"--dpi", "50", "--plot", "m.png"}).plot_options.dpi, 50);
   EXPECT_FALSE(accepted({"--plot", "m.png"}).plot_options.range);
 
@@ -178,16 +178,16 @@ TEST(CommandLine, PictureSettings) {
 TEST(CommandLine, GisOptions) {
   Options o = accepted({"--grid", "dd.TIF", "--contours=c.geojson", "--crs", "EPSG:2264", "--levels", "10,-2.5,+1,0.1"});
   EXPECT_EQ(o.grid, "dd.TIF");
-  EXPECT_EQ(o.grid_format, maps::GridFormat::kGeoTiff);
+  EXPECT_EQ(o.grid_format, gis::GridFormat::kGeoTiff);
   EXPECT_EQ(o.contours, "c.geojson");
-  EXPECT_EQ(o.contours_format, maps::VectorFormat::kGeoJson);
+  EXPECT_EQ(o.contours_format, gis::VectorFormat::kGeoJson);
   ASSERT_TRUE(o.crs);
   EXPECT_EQ(o.crs->text, "EPSG:2264");
   EXPECT_EQ(o.levels, (std::vector<double>{-2.5, 0.1, 1, 10})) << "increasing";
 
   o = accepted({"--grid=dd.asc", "--contours", "c.shp", "--levels=-0"});
-  EXPECT_EQ(o.grid_format, maps::GridFormat::kEsriAscii);
-  EXPECT_EQ(o.contours_format, maps::VectorFormat::kShapefile);
+  EXPECT_EQ(o.grid_format, gis::GridFormat::kEsriAscii);
+  EXPECT_EQ(o.contours_format, gis::VectorFormat::kShapefile);
   EXPECT_FALSE(o.crs);
   ASSERT_EQ(o.levels.size(), 1u);
   EXPECT_FALSE(std::signbit(o.levels[0])) << "-0 is the level 0";

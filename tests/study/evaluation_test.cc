@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "engine/evaluate.h"
-#include "maps/esri_grid.h"
-#include "maps/geotiff.h"
+#include "gis/esri_grid.h"
+#include "gis/geotiff.h"
 #include "model/drawdown.h"
 #include "model/exact_well_function.h"
 #include "study/outputs.h"
@@ -113,10 +113,10 @@ TEST(StudyEvaluation, AStudyOfTheBundledExampleIsTheInputFileRunBitForBit) {
   const std::vector<engine::Well> study_wells = study::wells_at(s, s.times[0]);
   const engine::DrawdownGrid DD = grid_at(s, s.times[0], rule(engine::Method::fast));
   const engine::EvaluatedGrid view = study::evaluated_grid(s, s.times[0], DD, study_wells);
-  EXPECT_EQ(maps::esri_grid_text(view), maps::esri_grid_text(run));
+  EXPECT_EQ(gis::esri_grid_text(view), gis::esri_grid_text(run));
   double study_transform[6], run_transform[6];
-  maps::grid_geotransform(view, study_transform);
-  maps::grid_geotransform(run, run_transform);
+  gis::grid_geotransform(view, study_transform);
+  gis::grid_geotransform(run, run_transform);
   EXPECT_TRUE(std::equal(study_transform, study_transform + 6, run_transform));
   ASSERT_EQ(study_wells.size(), wells.size());
   for (std::size_t k = 0; k < wells.size(); ++k) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "maps/plot.h"
+#include "pictures/plot.h"
 #include "study/console.h"
 #include "study_texts.h"
 
@@ -112,7 +112,7 @@ TEST(StudyOutputs, ThePicturesOfAllTimesShareOneColourScale) {
   const std::vector<engine::Well> wells_early = study::wells_at(s, 30.0), wells_late = study::wells_at(s, 90.0);
   const std::vector<engine::EvaluatedGrid> times{study::evaluated_grid(s, 30.0, early, wells_early),
                                                  study::evaluated_grid(s, 90.0, late, wells_late)};
-  const maps::PlotOptions options = study::plot_options(s, times);
+  const pictures::PlotOptions options = study::plot_options(s, times);
   EXPECT_EQ(options.well_names, std::vector<std::string>{"PW-1"});
   ASSERT_EQ(options.markers.size(), 2u);
   EXPECT_EQ(options.markers[1].name, "Creek");
@@ -120,17 +120,17 @@ TEST(StudyOutputs, ThePicturesOfAllTimesShareOneColourScale) {
   EXPECT_EQ(options.input_name, "small");
 
   for (const engine::EvaluatedGrid& e : times) {
-    const maps::PlotLayout shared = maps::plot_layout(e, options);
+    const pictures::PlotLayout shared = pictures::plot_layout(e, options);
     EXPECT_EQ(shared.colours.lo, -1.0) << "day " << e.TIME;
     EXPECT_EQ(shared.colours.hi, 4.0f) << "day " << e.TIME << ": the late grid's highest cell off the well";
-    EXPECT_EQ(shared.colours.palette, maps::Palette::kDiverging) << "the late grid holds a rise";
-    EXPECT_EQ(shared.levels, maps::plot_layout(times[1], options).levels);
+    EXPECT_EQ(shared.colours.palette, pictures::Palette::kDiverging) << "the late grid holds a rise";
+    EXPECT_EQ(shared.levels, pictures::plot_layout(times[1], options).levels);
   }
-  maps::PlotOptions alone = options;
+  pictures::PlotOptions alone = options;
   alone.scale_from = {};
-  const maps::PlotLayout early_alone = maps::plot_layout(times[0], alone);
+  const pictures::PlotLayout early_alone = pictures::plot_layout(times[0], alone);
   EXPECT_EQ(early_alone.colours.hi, 2.0f);
-  EXPECT_EQ(early_alone.colours.palette, maps::Palette::kViridis);
+  EXPECT_EQ(early_alone.colours.palette, pictures::Palette::kViridis);
 }
 
 TEST(StudyOutputs, NoOutputReplacesAnInputOrAnotherOutput) {
