@@ -10,9 +10,10 @@
 #include <toml++/toml.h>
 
 #include "base/shortest_text.h"
+#include "pictures/plot.h"
 #include "study/console.h"
 #include "study/csv.h"
-#include "study/toml_text.h"
+#include "study/toml_reader.h"
 
 namespace fit {
 namespace {
@@ -27,35 +28,32 @@ constexpr std::string_view kFitKeys[] = {"parameters"};
 constexpr std::string_view kAquiferKeys[] = {"transmissivity", "storage", "leakance"};
 constexpr std::string_view kOutputKeys[] = {"folder", "type_curves", "residual_plot", "dpi", "page"};
 
-std::string in_quotes(std::string_view text) {
-  constexpr std::size_t kLongest = 80;
-  return "'" + study::one_line(text.substr(0, kLongest)) + (text.size() > kLongest ? "..." : "") + "'";
-}
-
 std::string text(double v) { return base::shortest_text(v); }
 
-class TestReader {
+using study::in_quotes;
+
+class TestReader : public study::TomlReader {
  public:
   TestReader(const std::string& file, const study::ReadFile& read)
-      : file_(file), folder_(fs::path(file).parent_path()), read_(read) {}
+      : TomlReader(file), folder_(fs::path(file).parent_path()), read_(read) {}
 
   PumpingTest read(std::string_view text) {
     const toml::table root = parse(text);
     check_keys(root, kTopKeys, "at the top of the file");
     PumpingTest t;
-    t.file = file_;
-    t.inputs.push_back(file_);
-    t.title = fs::path(file_).filename().string();
+    t.file = file();
+    t.inputs.push_back(file());
+    t.title = fs::path(file()).filename().string();
     if (const toml::node* n = root.get("title")) {
       t.title = string(*n, "title");
       if (const std::string why = study::name_fault(t.title); !why.empty()) fail(*n, "'title' " + why);
     }
     if (const toml::node* n = root.get("units")) t.units = units(table(*n, "units"));
     if (const toml::node* n = root.get("well"))
-      for (const toml::table* w : tables(*n, "well")) t.wells.push_back(well(*w, t.units));
+      for (const auto& [w, where] : tables(*n, "well")) t.wells.push_back(well(*w, t.units));
     if (t.wells.empty()) fail(0, "the test has no pumped well: give a [[well]] table");
     if (const toml::node* n = root.get("observation"))
-      for (const toml::table* o : tables(*n, "observation")) t.observations.push_back(observation(*o, t));
+      for (const auto& [o, where] : tables(*n, "observation")) t.observations.push_back(observation(*o, t));
     if (t.observations.empty()) fail(0, "the test has no observations: give [[observation]] tables");
     read_fit(root, t);
     t.output.folder = t.output.base = folder_.empty() ? "." : folder_.string();
@@ -64,74 +62,6 @@ class TestReader {
   }
 
  private:
-  [[noreturn]] void fail(std::size_t line, const std::string& what) const {
-    throw TestFileError{file_ + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + what};
-  }
-  [[noreturn]] void fail(const toml::node& at, const std::string& what) const { fail(at.source().begin.line, what); }
-
-  toml::table parse(std::string_view text) const {
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    if (const std::size_t at = study::private_use(text); at != std::string_view::npos)
-      fail(1 + std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'),
-           "private-use characters from U+F0000 on are not read, nor escapes for them");
-    try {
-      return toml::parse(study::shifted_for_toml(text), file_);
-    } catch (const toml::parse_error& e) {
-      fail(e.source().begin.line, "not a valid TOML file: " + in_quotes(study::shifted_back(e.description())));
-    }
-  }
-
-  void check_keys(const toml::table& t, std::span<const std::string_view> known, const std::string& where) const {
-    for (const auto& [k, v] : t) {
-      const std::string key = study::shifted_back(k.str());
-      if (std::find(known.begin(), known.end(), key) == known.end())
-        fail(k.source().begin.line, "unknown key " + in_quotes(key) + " " + where + "; did you mean " +
-                                        in_quotes(study::nearest_key(key, known)) + "?");
-    }
-  }
-
-  const toml::node& required(const toml::table& t, std::string_view key, const std::string& where) const {
-    const toml::node* n = t.get(key);
-    if (n == nullptr) fail(t.source().begin.line, where + " has no key " + in_quotes(key));
-    return *n;
-  }
-
-  const toml::table& table(const toml::node& n, std::string_view key) const {
-    const toml::table* t = n.as_table();
-    if (t == nullptr) fail(n, in_quotes(key) + " must be a table");
-    return *t;
-  }
-
-  std::vector<const toml::table*> tables(const toml::node& n, std::string_view key) const {
-    const toml::array* a = n.as_array();
-    std::vector<const toml::table*> out;
-    for (std::size_t i = 0; a != nullptr && i < a->size(); ++i) out.push_back((*a)[i].as_table());
-    if (a == nullptr || std::count(out.begin(), out.end(), nullptr) > 0)
-      fail(n, in_quotes(key) + " must be given as [[" + std::string(key) + "]] tables");
-    return out;
-  }
-
-  std::string string(const toml::node& n, std::string_view key) const {
-    const auto* v = n.as_string();
-    if (v == nullptr) fail(n, in_quotes(key) + " must be a string in quotes");
-    std::string s = study::shifted_back(v->get());
-    for (char c : s)
-      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) fail(n, in_quotes(key) + " holds a control character");
-    return s;
-  }
-
-  double number(const toml::node& n, std::string_view key) const {
-    double v = 0.0;
-    if (const auto* i = n.as_integer())
-      v = static_cast<double>(i->get());
-    else if (const auto* f = n.as_floating_point())
-      v = f->get();
-    else
-      fail(n, in_quotes(key) + " must be a number");
-    if (!std::isfinite(v)) fail(n, in_quotes(key) + " must be a finite number, not " + text(v));
-    return v;
-  }
-
   double positive(const toml::node& n, std::string_view key) const {
     const double v = number(n, key);
     if (!(v > 0.0)) fail(n, in_quotes(key) + " must be above 0, not " + text(v));
@@ -200,7 +130,7 @@ class TestReader {
     o.y = number(required(t, "y", "[[observation]]"), "y") * test.units.length.factor;
     if (const toml::node* n = t.get("weight")) o.weight = positive(*n, "weight");
     const toml::node& file = required(t, "file", "[[observation]]");
-    o.file = (folder_ / string(file, "file")).string();
+    o.file = (folder_ / file_name(file, "file")).string();
     test.inputs.push_back(o.file);
     o.readings = readings(o.file, test.units);
     return o;
@@ -210,7 +140,6 @@ class TestReader {
   void read_fit(const toml::table& root, PumpingTest& t) const;
   void read_output(const toml::table& t, FitOutput& o) const;
 
-  std::string file_;
   fs::path folder_;
   const study::ReadFile& read_;
   std::set<std::string> well_names_, observation_names_;
@@ -225,7 +154,7 @@ namespace {
 std::vector<Reading> TestReader::readings(const std::string& path, const Units& u) const {
   std::string why;
   const std::optional<std::string> bytes = read_(path, why);
-  if (!bytes) throw TestFileError{file_ + ": cannot read the observation file " + in_quotes(path) + ": " + why};
+  if (!bytes) throw TestFileError{file() + ": cannot read the observation file " + in_quotes(path) + ": " + why};
   std::vector<study::CsvRecord> records;
   try {
     records = study::parse_csv(*bytes);
@@ -319,12 +248,14 @@ void TestReader::read_output(const toml::table& t, FitOutput& o) const {
   picture("residual_plot", o.residual_plot);
   if (const toml::node* n = t.get("dpi")) {
     const double v = number(*n, "dpi");
-    if (!(v >= 50.0 && v <= 600.0) || std::trunc(v) != v) fail(*n, "'dpi' must be a whole number from 50 to 600");
+    if (!(v >= pictures::kMinDpi && v <= pictures::kMaxDpi) || std::trunc(v) != v)
+      fail(*n, "'dpi' must be a whole number from " + std::to_string(pictures::kMinDpi) + " to " +
+                   std::to_string(pictures::kMaxDpi));
     o.dpi = static_cast<int>(v);
   }
   if (const toml::node* n = t.get("page")) {
     o.page = string(*n, "page");
-    if (o.page != "letter" && o.page != "a4") fail(*n, "'page' must be \"letter\" or \"a4\", not " + in_quotes(o.page));
+    if (!pictures::plot_page_of(o.page)) fail(*n, "'page' must be \"letter\" or \"a4\", not " + in_quotes(o.page));
   }
 }
 

@@ -12,10 +12,9 @@
 namespace fit {
 
 /// Why a test cannot be fitted: one line, without the program's name,
-/// starting with the file and line it concerns ("test.toml:12: ...").
-struct TestFileError {
-  std::string message;
-};
+/// starting with the file and line it concerns ("test.toml:12: ..."), as the
+/// study reader refuses a study.
+using TestFileError = study::StudyError;
 
 /// The pumping test that `text`, the contents of the test file `file`,
 /// states, converted to the program's units. Observation files are relative

@@ -26,6 +26,7 @@
 #include "base/shortest_text.h"
 #include "study/console.h"
 #include "study/csv.h"
+#include "study/toml_reader.h"
 #include "study/toml_text.h"
 
 namespace study {
@@ -65,11 +66,7 @@ const std::vector<CsvColumn> kReceptorColumns = {
 constexpr std::string_view kCsvInputKeys[] = {"file", "columns"};
 
 // Where each table's keys go, for a key written in the wrong table.
-struct Section {
-  std::string_view place;
-  std::span<const std::string_view> keys;
-};
-constexpr Section kSections[] = {
+constexpr KeySection kSections[] = {
     {"at the top of the file, before the first table", kTopKeys},
     {"in [aquifer]", kAquiferKeys},
     {"in [grid]", kGridKeys},
@@ -82,33 +79,6 @@ constexpr Section kSections[] = {
 // Wells and receptors this far from the grid, in nodes, are refused: beyond it
 // a single node-unit position holds no fraction of a node.
 constexpr double kFarthestPosition = 16777216.0;
-
-// The longest name of a well or receptor, and the longest title, in characters.
-
-bool contains(std::span<const std::string_view> keys, std::string_view key) {
-  return std::find(keys.begin(), keys.end(), key) != keys.end();
-}
-
-// User text as a message shows it: printable (base::printable_name), long
-// texts cut.
-std::string shown(std::string_view text) {
-  constexpr std::size_t kLongest = 80;
-  return base::printable_cut(text, kLongest);
-}
-
-std::string in_quotes(std::string_view text) { return "'" + shown(text) + "'"; }
-
-std::string kind(const toml::node& n) {
-  switch (n.type()) {
-    case toml::node_type::string: return "a string";
-    case toml::node_type::integer: return "a whole number";
-    case toml::node_type::floating_point: return "a number with a point";
-    case toml::node_type::boolean: return "true or false";
-    case toml::node_type::array: return "an array";
-    case toml::node_type::table: return "a table";
-    default: return "a date or time";
-  }
-}
 
 std::string trimmed(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -123,36 +93,23 @@ std::string lower(std::string_view s) {
 }
 
 
-class Reader {
+class Reader : public TomlReader {
  public:
   Reader(const std::string& file, const ReadFile& read, std::atomic<std::uint64_t>* rows)
-      : file_(file), folder_(fs::path(file).parent_path()), read_(read), rows_(rows), files_{file} {}
+      : TomlReader(file), folder_(fs::path(file).parent_path()), read_(read), rows_(rows), files_{file} {}
 
   Study read(std::string_view text) {
-    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte-order mark
-    if (const std::size_t at = private_use(text); at != std::string_view::npos) {
-      const std::string_view before = text.substr(0, at);
-      const std::size_t line = 1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
-      fail(line, "private-use characters from U+F0000 on are not read, nor escapes for them");
-    }
-    toml::table root;
-    try {
-      root = toml::parse(shifted_for_toml(text), file_);
-    } catch (const toml::parse_error& e) {
-      const auto& at = e.source().begin;
-      throw StudyError{file_ + ":" + std::to_string(at.line) + ":" + std::to_string(at.column) +
-                       ": not a valid TOML file: " + shown(shifted_back(e.description()))};
-    }
-    check_keys(root, kTopKeys, "at the top of the file");
+    const toml::table root = parse(text);
+    check_keys(root, kTopKeys, "at the top of the file", kSections);
 
     Study s;
-    s.file = file_;
-    s.inputs.push_back(file_);
+    s.file = file();
+    s.inputs.push_back(file());
     if (const toml::node* n = root.get("title")) {
       s.title = string(*n, "title");
       if (const std::string why = name_fault(s.title); !why.empty()) fail(*n, "'title' " + why);
     } else {
-      s.title = fs::path(file_).filename().string();
+      s.title = fs::path(file()).filename().string();
     }
     s.crs = optional_string(root, "crs").value_or("");
     s.times = days(required(root, "times", "the file", 0), "times");
@@ -172,7 +129,7 @@ class Reader {
       read_receptors_file(csv_path(in.name), in.named, s);
     }
     if (s.wells.empty())
-      throw StudyError{file_ + ": the study has no wells: give [[well]] tables or a wells_file"};
+      throw StudyError{file() + ": the study has no wells: give [[well]] tables or a wells_file"};
 
     s.output.base = folder_.empty() ? "." : folder_.string();
     s.output.folder = s.output.base;
@@ -184,10 +141,6 @@ class Reader {
   }
 
  private:
-  [[noreturn]] void fail(std::size_t line, const std::string& what) const {
-    throw StudyError{file_ + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + what};
-  }
-  [[noreturn]] void fail(const toml::node& at, const std::string& what) const { fail(at.source().begin.line, what); }
   [[noreturn]] static void fail_csv(const std::string& path, std::size_t line, const std::string& what) {
     throw StudyError{path + ":" + std::to_string(line) + ": " + what};
   }
@@ -200,68 +153,10 @@ class Reader {
   Origin origin(std::size_t line) const { return {0, line}; }
   std::string where(const Origin& o) const { return files_[o.file] + ":" + std::to_string(o.line); }
 
-  // Every key of `t` must be one of `known`.
-  void check_keys(const toml::table& t, std::span<const std::string_view> known, const std::string& where) const {
-    for (const auto& [k, v] : t) {
-      const std::string key = shifted_back(k.str());
-      if (contains(known, key)) continue;
-      std::string hint;
-      for (const Section& section : kSections)
-        if (section.keys.data() != known.data() && contains(section.keys, key)) {
-          hint = in_quotes(key) + " belongs " + std::string(section.place);
-          break;
-        }
-      if (hint.empty()) hint = "did you mean " + in_quotes(nearest_key(key, known)) + "?";
-      fail(k.source().begin.line, "unknown key " + in_quotes(key) + " " + where + "; " + hint);
-    }
-  }
-
-  const toml::node& required(const toml::table& t, std::string_view key, const std::string& where,
-                             std::size_t line) const {
-    const toml::node* n = t.get(key);
-    if (n == nullptr) fail(line, where + " has no key " + in_quotes(key));
-    return *n;
-  }
-
-  const toml::table& table(const toml::node& n, std::string_view key) const {
-    const toml::table* t = n.as_table();
-    if (t == nullptr) fail(n, in_quotes(key) + " must be a table ([" + std::string(key) + "]), not " + kind(n));
-    return *t;
-  }
-
-  // The tables of an array of tables ([[key]]), each with how messages name it.
-  std::vector<std::pair<const toml::table*, std::string>> tables(const toml::node& n, std::string_view key) const {
-    const std::string form = "[[" + std::string(key) + "]]";
-    const toml::array* a = n.as_array();
-    if (a == nullptr) fail(n, in_quotes(key) + " must be given as " + form + " tables, not " + kind(n));
-    std::vector<std::pair<const toml::table*, std::string>> out;
-    for (std::size_t i = 0; i < a->size(); ++i) {
-      const toml::table* t = (*a)[i].as_table();
-      if (t == nullptr) fail((*a)[i], in_quotes(key) + " must be given as " + form + " tables, not " + kind((*a)[i]));
-      out.emplace_back(t, form + " " + std::to_string(i + 1));
-    }
-    return out;
-  }
-
-  std::string string(const toml::node& n, std::string_view key) const {
-    const auto* v = n.as_string();
-    if (v == nullptr) fail(n, in_quotes(key) + " must be a string in quotes, not " + kind(n));
-    return shifted_back(v->get());
-  }
-
   std::optional<std::string> optional_string(const toml::table& t, std::string_view key) const {
     const toml::node* n = t.get(key);
     if (n == nullptr) return std::nullopt;
     return string(*n, key);
-  }
-
-  // A file name: a non-empty string.
-  std::string file_name(const toml::node& n, std::string_view key) const {
-    std::string name = string(n, key);
-    if (name.empty()) fail(n, in_quotes(key) + " must name a file, not be empty");
-    for (char c : name)
-      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) fail(n, in_quotes(key) + " holds a control character");
-    return name;
   }
 
   // A file or folder the study names: relative to the study file's folder and
@@ -281,18 +176,6 @@ class Reader {
       fail(n, in_quotes(key) + " must be a plain file name in the output folder (no '/'; set the folder with 'folder'), not " +
                   in_quotes(name));
     return name;
-  }
-
-  double number(const toml::node& n, std::string_view key) const {
-    double v = 0.0;
-    if (const auto* i = n.as_integer())
-      v = static_cast<double>(i->get());
-    else if (const auto* f = n.as_floating_point())
-      v = f->get();
-    else
-      fail(n, in_quotes(key) + " must be a number, not " + kind(n));
-    if (!std::isfinite(v)) fail(n, in_quotes(key) + " must be a finite number, not " + base::shortest_text(v));
-    return v;
   }
 
   // A number the evaluation takes in single precision: within its range.
@@ -336,7 +219,7 @@ class Reader {
   }
 
   void read_aquifer(const toml::table& t, Aquifer& a) const {
-    check_keys(t, kAquiferKeys, "in [aquifer]");
+    check_keys(t, kAquiferKeys, "in [aquifer]", kSections);
     const std::size_t line = t.source().begin.line;
     const toml::node& T = required(t, "transmissivity", "[aquifer]", line);
     const toml::node& L = required(t, "leakance", "[aquifer]", line);
@@ -350,7 +233,7 @@ class Reader {
   }
 
   void read_grid(const toml::table& t, Grid& g) const {
-    check_keys(t, kGridKeys, "in [grid]");
+    check_keys(t, kGridKeys, "in [grid]", kSections);
     const std::size_t line = t.source().begin.line;
     g.xll = number(required(t, "xll", "[grid]", line), "xll");
     g.yll = number(required(t, "yll", "[grid]", line), "yll");
@@ -393,7 +276,7 @@ class Reader {
   template <typename Point>
   void read_named_point(const toml::table& t, std::span<const std::string_view> keys, const std::string& where,
                         Point& p) const {
-    check_keys(t, keys, "in " + where);
+    check_keys(t, keys, "in " + where, kSections);
     const std::size_t line = t.source().begin.line;
     p.name = name(t, where);
     p.x = number(required(t, "x", where, line), "x");
@@ -462,7 +345,7 @@ class Reader {
   std::vector<CsvRecord> csv_records(const std::string& path, std::string_view what) const {
     std::string why;
     const std::optional<std::string> text = read_(path, why);
-    if (!text) throw StudyError{file_ + ": cannot read the " + std::string(what) + " " + in_quotes(path) + ": " + why};
+    if (!text) throw StudyError{file() + ": cannot read the " + std::string(what) + " " + in_quotes(path) + ": " + why};
     try {
       return parse_csv(*text);
     } catch (const CsvError& e) {
@@ -479,14 +362,14 @@ class Reader {
   CsvInput csv_input(const toml::node& n, std::string_view key, const std::vector<CsvColumn>& wanted) const {
     const toml::table* t = n.as_table();
     if (t == nullptr) return CsvInput{inner_path(n, key), {}};
-    check_keys(*t, kCsvInputKeys, "in " + in_quotes(key));
+    check_keys(*t, kCsvInputKeys, "in " + in_quotes(key), kSections);
     CsvInput in{inner_path(required(*t, "file", in_quotes(key), t->source().begin.line), "file"), {}};
     if (const toml::node* c = t->get("columns")) {
       const toml::table* columns = c->as_table();
       if (columns == nullptr) fail(*c, "'columns' must be a table like { x = \"EASTING\", y = \"NORTHING\" }, not " + kind(*c));
       std::vector<std::string_view> keys;
       for (const CsvColumn& column : wanted) keys.push_back(column.key);
-      check_keys(*columns, keys, "in 'columns' of " + in_quotes(key));
+      check_keys(*columns, keys, "in 'columns' of " + in_quotes(key), kSections);
       for (const auto& [k, v] : *columns) {
         const std::string name = trimmed(string(v, "columns"));
         if (name.empty()) fail(v, "a column's name in 'columns' must not be empty");
@@ -669,7 +552,7 @@ class Reader {
   }
 
   void read_output(const toml::table& t, Study& s) const {
-    check_keys(t, kOutputKeys, "in [output]");
+    check_keys(t, kOutputKeys, "in [output]", kSections);
     Output& o = s.output;
     if (const toml::node* n = t.get("folder")) {
       o.relative = fs::path(inner_path(*n, "folder")).lexically_normal().string();
@@ -816,7 +699,7 @@ class Reader {
       const double px = node_position(x, g.xll, g.spacing);
       const double py = node_position(y, g.yll, g.spacing);
       if (!(std::fabs(px) < kFarthestPosition && std::fabs(py) < kFarthestPosition))
-        throw StudyError{file_ + ": " + what + " " + in_quotes(name) + " at (" + base::shortest_text(x) + ", " + base::shortest_text(y) +
+        throw StudyError{file() + ": " + what + " " + in_quotes(name) + " at (" + base::shortest_text(x) + ", " + base::shortest_text(y) +
                          ") lies more than 16777216 nodes from the grid"};
     };
     for (const Well& w : s.wells) check("well", w.name, w.x, w.y);
@@ -851,7 +734,7 @@ class Reader {
   }
 
   Boundary read_boundary(const toml::table& t, const std::string& where) const {
-    check_keys(t, kBoundaryKeys, "in " + where);
+    check_keys(t, kBoundaryKeys, "in " + where, kSections);
     const std::size_t line = t.source().begin.line;
     Boundary b;
     const toml::node& kind = required(t, "kind", where, line);
@@ -873,7 +756,6 @@ class Reader {
     return b;
   }
 
-  std::string file_;
   fs::path folder_;
   const ReadFile& read_;
   std::atomic<std::uint64_t>* rows_;

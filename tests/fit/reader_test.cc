@@ -84,7 +84,7 @@ TEST(TestFile, EachMistakeIsRefusedOnOneLineNamingWhere) {
   };
   const Case cases[] = {
       {"\"m3/d\"", "\"m3/h\"", kFiles, "t/test.toml:2: the rate unit must be \"gpd\", \"gpm\", \"m3/d\" or \"L/s\", not 'm3/h'"},
-      {"x = 10.0", "x = \"ten\"", kFiles, "t/test.toml:5: 'x' must be a number"},
+      {"x = 10.0", "x = \"ten\"", kFiles, "t/test.toml:5: 'x' must be a number, not a string"},
       {"[[0.0, 788.0], [840.0, 0.0]]", "[[0.0, 788.0], [0.0, 0.0]]", kFiles,
        "t/test.toml:7: the start times of 'schedule' must be 0 or more and increase"},
       {"schedule = [[0.0, 788.0], [840.0, 0.0]]", "rate = 1.0\nschedule = [[0.0, 788.0]]", kFiles,
