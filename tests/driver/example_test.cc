@@ -15,24 +15,17 @@ namespace {
 
 using namespace testing_support;
 
-std::string example_file(const std::string& name) {
-  std::ifstream in(std::string(LEAKY_SOURCE_DIR) + "/examples/" + name, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 TEST(BundledExample, ReproducesItsCommittedReportRasterAndConsoleLog) {
-  const std::string input = example_file("wellfield.dat");
+  const std::string input = source_file("examples/wellfield.dat");
   ASSERT_FALSE(input.empty());
   ScratchFolder folder;
   folder.write("wellfield.dat", input);
   const RunResult r = run_program(folder, "wellfield.dat\nwellfield.rpt\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out, example_file("expected/console.txt"));
-  EXPECT_EQ(folder.read("wellfield.rpt"), example_file("expected/wellfield.rpt"));
-  EXPECT_EQ(r.arcfile, example_file("expected/ARCFILE"));
+  EXPECT_EQ(r.out, source_file("examples/expected/console.txt"));
+  EXPECT_EQ(folder.read("wellfield.rpt"), source_file("examples/expected/wellfield.rpt"));
+  EXPECT_EQ(r.arcfile, source_file("examples/expected/ARCFILE"));
 }
 
 // The libraries the dynamic loader opened for the commands run while alive
@@ -66,7 +59,7 @@ class LoadedLibraries {
 };
 
 TEST(BundledExample, MapsGdalOnlyForTheOutputsThatNeedIt) {
-  const std::string input = example_file("wellfield.dat");
+  const std::string input = source_file("examples/wellfield.dat");
   ASSERT_FALSE(input.empty());
   struct Case {
     std::vector<std::string> arguments;
@@ -97,7 +90,7 @@ TEST(BundledExample, MapsGdalOnlyForTheOutputsThatNeedIt) {
     ASSERT_NE(log.find("file=libc.so"), std::string::npos) << shown << "the loader's log is missing:\n" << log;
     EXPECT_EQ(log.find("leaky-drawdown-gdal.so") != std::string::npos, k.gdal) << shown;
     EXPECT_EQ(log.find("file=libgdal.so") != std::string::npos, k.gdal) << shown;
-    EXPECT_EQ(folder.read("wellfield.rpt"), example_file("expected/wellfield.rpt")) << shown;
+    EXPECT_EQ(folder.read("wellfield.rpt"), source_file("examples/expected/wellfield.rpt")) << shown;
   }
 }
 

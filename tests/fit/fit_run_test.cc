@@ -10,16 +10,10 @@
 
 namespace {
 
+using testing_support::source_file;
 using testing_support::run_program;
 using testing_support::RunResult;
 using testing_support::ScratchFolder;
-
-std::string source_file(const std::string& name) {
-  std::ifstream in(std::string(LEAKY_SOURCE_DIR) + "/" + name, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 TEST(FitRun, TheExampleWritesItsTableAquiferAndResiduals) {
   ScratchFolder folder;

@@ -173,7 +173,9 @@ TEST(StudyMaps, BeyondABoundaryTheGridsHoldNoDataAndTheContoursStayOnTheAquifers
       const float v = cells[static_cast<std::size_t>((30 - row) * 40 + (c - 1))];
       const bool beyond = inside(2150000.0 + (c - 0.5) * 100, 720000.0 + (row - 0.5) * 100) < 0;
       EXPECT_EQ(v == -9999.0f, beyond) << c << ", " << row << ": " << v;
-      if (!beyond) EXPECT_GT(v, 0.0f) << c << ", " << row;
+      if (!beyond) {
+        EXPECT_GT(v, 0.0f) << c << ", " << row;
+      }
       blank += beyond ? 1 : 0;
     }
   EXPECT_GT(blank, 40) << "both lines cross the grid";

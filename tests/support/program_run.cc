@@ -102,4 +102,11 @@ std::string crlf(const std::vector<std::string>& lines) {
 
 std::string blanks(int n) { return std::string(static_cast<std::size_t>(n), ' '); }
 
+std::string source_file(const std::string& path) {
+  std::ifstream in(std::string(LEAKY_SOURCE_DIR) + "/" + path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
 }  // namespace testing_support

@@ -62,4 +62,8 @@ std::string crlf(const std::vector<std::string>& lines);
 /// `n` blanks.
 std::string blanks(int n);
 
+/// The bytes of the file `path` of the source tree ("examples/fit/p30.csv"),
+/// "" when it cannot be read.
+std::string source_file(const std::string& path);
+
 }  // namespace testing_support
