@@ -15,10 +15,7 @@
 
 #include "base/exit_status.h"
 #include "base/message.h"
-#include "gis/contour.h"
-#include "gis/contour_layer.h"
 #include "gis/crs.h"
-#include "gis/grid_file.h"
 #include "pictures/plot.h"
 #include "gis/point_layer.h"
 #include "files/output_file.h"
