@@ -94,7 +94,7 @@ void check_study(const study::Study& s) {
                                        study::node_position(r.y, s.grid.yll, s.grid.spacing), terms);
     }
   }
-  (void)study::output_files(s);
+  (void)outputs::plan(study::request_of(s));
   (void)study::memory_needed(s, 2);
 }
 

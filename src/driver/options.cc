@@ -49,50 +49,58 @@ std::optional<double> number(std::string_view text) {
   return v;
 }
 
-// --range MIN,MAX: the picture's colour range in feet.
+std::string range_refused(const std::string& value) {
+  return "option '--range' takes MIN,MAX in feet with MIN below MAX (e.g. 0,20), not '" + value + "'";
+}
+
+std::string dpi_refused(const std::string& value) {
+  return "option '--dpi' takes a whole number of pixels per inch from " + std::to_string(pictures::kMinDpi) + " to " +
+         std::to_string(pictures::kMaxDpi) + ", not '" + value + "'";
+}
+
+// --range MIN,MAX: the picture's colour range in feet (its order checked by
+// outputs::check).
 std::string take_range(Options& o, const std::string& value) {
   const std::size_t comma = value.find(',');
   const std::optional<double> lo = comma == std::string::npos ? std::nullopt : number(std::string_view(value).substr(0, comma));
   const std::optional<double> hi = comma == std::string::npos ? std::nullopt : number(std::string_view(value).substr(comma + 1));
-  if (!lo || !hi || !(*lo < *hi))
-    return "option '--range' takes MIN,MAX in feet with MIN below MAX (e.g. 0,20), not '" + value + "'";
-  o.plot_options.range = std::pair{*lo, *hi};
+  if (!lo || !hi) return range_refused(value);
+  o.range = std::pair{*lo, *hi};
   return "";
 }
 
-// --dpi N: pixels per inch of a PNG picture.
+// --dpi N: pixels per inch of a PNG picture (its limits checked by outputs::check).
 std::string take_dpi(Options& o, const std::string& value) {
   int dpi = 0;
   const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), dpi);
-  if (value.empty() || ec != std::errc() || end != value.data() + value.size() || dpi < pictures::kMinDpi ||
-      dpi > pictures::kMaxDpi)
-    return "option '--dpi' takes a whole number of pixels per inch from " + std::to_string(pictures::kMinDpi) + " to " +
-           std::to_string(pictures::kMaxDpi) + ", not '" + value + "'";
-  o.plot_options.dpi = dpi;
+  if (value.empty() || ec != std::errc() || end != value.data() + value.size()) return dpi_refused(value);
+  o.dpi = dpi;
   return "";
 }
 
-// The contour levels of --levels: numbers of feet separated by commas, each
-// once, kept in increasing order.
+// The text of each level of a --levels value, in order.
+std::vector<std::string> level_texts(const std::string& value) {
+  std::vector<std::string> texts;
+  for (std::size_t start = 0; start <= value.size();) {
+    std::size_t end = value.find(',', start);
+    if (end == std::string::npos) end = value.size();
+    texts.emplace_back(value, start, end - start);
+    start = end + 1;
+  }
+  return texts;
+}
+
+// The contour levels of --levels: numbers of feet separated by commas, in the
+// order given (outputs::check finds a level given twice or too many).
 std::string take_levels(Options& o, const std::string& value) {
   const std::string hint = " (feet, separated by commas, e.g. 1,5,10)";
   if (value.empty()) return "option '--levels' needs a list of levels" + hint;
   std::vector<double> levels;
-  for (std::size_t start = 0; start <= value.size();) {
-    std::size_t end = value.find(',', start);
-    if (end == std::string::npos) end = value.size();
-    const std::optional<double> read = number(std::string_view(value.data() + start, end - start));
-    if (!read) return "option '--levels': '" + std::string(value, start, end - start) + "' is not a level" + hint;
-    double level = *read;
-    if (level == 0.0) level = 0.0;  // -0 is 0
-    if (std::find(levels.begin(), levels.end(), level) != levels.end())
-      return "option '--levels': the level " + std::string(value, start, end - start) + " is given twice";
-    levels.push_back(level);
-    if (levels.size() > gis::kMostLevels)
-      return "option '--levels': more than " + std::to_string(gis::kMostLevels) + " levels";
-    start = end + 1;
+  for (const std::string& text : level_texts(value)) {
+    const std::optional<double> read = number(text);
+    if (!read) return "option '--levels': '" + text + "' is not a level" + hint;
+    levels.push_back(*read == 0.0 ? 0.0 : *read);  // -0 is 0
   }
-  std::sort(levels.begin(), levels.end());
   o.levels = std::move(levels);
   return "";
 }
@@ -136,7 +144,7 @@ constexpr Valued kValued[] = {
      [](Options& o, const std::string& v) {
        const std::optional<pictures::PlotPage> page = pictures::plot_page_of(v);
        if (!page) return "option '--page' takes letter or a4, not '" + v + "'";
-       o.plot_options.page = *page;
+       o.page = *page;
        return std::string();
      },
      "letter or a4"},
@@ -148,15 +156,37 @@ constexpr Valued kValued[] = {
     {"--fit", [](Options& o, const std::string& v) { return take_file(o.fit, "--fit", v); }},
 };
 
-// Why the picture's settings do not fit the --plot file ("" when they do).
-std::string plot_settings_problem(const Options& o, const std::vector<std::string_view>& given) {
-  auto was_given = [&](std::string_view name) { return std::find(given.begin(), given.end(), name) != given.end(); };
-  for (std::string_view name : {"--range", "--page", "--dpi"})
-    if (was_given(name) && !o.plot) return "option '" + std::string(name) + "' needs --plot";
-  if (was_given("--page") && o.plot_format != pictures::PlotFormat::kPdf)
-    return "option '--page' is for a .pdf plot, not '" + *o.plot + "'";
-  if (was_given("--dpi") && o.plot_format != pictures::PlotFormat::kPng)
-    return "option '--dpi' is for a .png plot, not '" + *o.plot + "'";
+// A valued option as given: its name and value.
+struct Given {
+  std::string_view name;
+  std::string value;
+};
+
+// Why the levels and the picture's settings cannot be followed, in the
+// options' words ("" when they can).
+std::string settings_problem(const Options& o, const std::vector<Given>& given) {
+  const std::optional<outputs::Fault> fault = outputs::check(outputs_request(o));
+  if (!fault) return "";
+  static const char* const kOption[] = {"--levels", "--range", "--page", "--dpi"};
+  const std::string option = kOption[static_cast<int>(fault->setting)];
+  std::string value;
+  for (const Given& g : given)
+    if (g.name == option) value = g.value;
+  switch (fault->problem) {
+    case outputs::Problem::kTooMany:
+      return "option '--levels': more than " + std::to_string(gis::kMostLevels) + " levels";
+    case outputs::Problem::kTwice:
+      return "option '--levels': the level " + level_texts(value)[fault->index] + " is given twice";
+    case outputs::Problem::kOrder:
+      return range_refused(value);
+    case outputs::Problem::kOutOfRange:
+      return dpi_refused(value);
+    case outputs::Problem::kNoPicture:
+      return "option '" + option + "' needs --plot";
+    case outputs::Problem::kNoKind:
+      return "option '" + option + "' is for a " + (fault->setting == outputs::Setting::kPage ? ".pdf" : ".png") +
+             " plot, not '" + *o.plot + "'";
+  }
   return "";
 }
 
@@ -169,6 +199,10 @@ outputs::Request outputs_request(const Options& o) {
   if (o.plot) r.plots = {*o.plot};
   r.with_crs = o.crs.has_value();
   r.times = {0.0};  // one time: the names are kept
+  r.levels = o.levels;
+  r.range = o.range;
+  r.page = o.page;
+  r.dpi = o.dpi;
   return r;
 }
 
@@ -178,11 +212,10 @@ namespace {
 // a name given twice, or a .prj or other file written beside one.
 std::string overlapping_outputs(const Options& o) {
   static const char* const kOption[] = {"--grid", "--contours", "--plot"};
-  const std::vector<outputs::PlannedFile> files = outputs::plan(outputs_request(o));
-  std::vector<std::string> names;
-  for (const outputs::PlannedFile& f : files) names.push_back(f.name);
+  const outputs::Request request = outputs_request(o);
+  const std::vector<outputs::PlannedFile> files = outputs::plan(request);
   const std::optional<outputs::Clash> clash =
-      outputs::first_clash(names, {}, [](const std::string& a, const std::string& b) { return a == b; });
+      outputs::first_clash(request, files, {}, [](const std::string& a, const std::string& b) { return a == b; });
   if (!clash) return "";
   const outputs::PlannedFile& a = files[*clash->earlier];
   const outputs::PlannedFile& b = files[clash->file];
@@ -195,7 +228,7 @@ std::string overlapping_outputs(const Options& o) {
 std::variant<Options, UsageError> parse_command_line(std::span<const std::string_view> arguments) {
   Options o;
   std::vector<std::string> names;
-  std::vector<std::string_view> given;  // valued options seen so far
+  std::vector<Given> given;  // valued options seen so far
   bool options_ended = false;
 
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -227,9 +260,9 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
         return UsageError{"option '" + std::string(name) + "' needs " + std::string(valued->needs)};
       value = std::string(arguments[++i]);
     }
-    if (std::find(given.begin(), given.end(), name) != given.end())
+    if (std::any_of(given.begin(), given.end(), [&](const Given& g) { return g.name == name; }))
       return UsageError{"option '" + std::string(name) + "' is given twice"};
-    given.push_back(name);
+    given.push_back({valued->name, value});
     if (std::string why = valued->take(o, value); !why.empty()) return UsageError{why};
   }
 
@@ -256,7 +289,8 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
   }
   if (o.quiet && !o.input) return UsageError{"--quiet needs INPUT and REPORT on the command line"};
   if (std::string why = overlapping_outputs(o); !why.empty()) return UsageError{why};
-  if (std::string why = plot_settings_problem(o, given); !why.empty()) return UsageError{why};
+  if (std::string why = settings_problem(o, given); !why.empty()) return UsageError{why};
+  std::sort(o.levels.begin(), o.levels.end());
   return o;
 }
 

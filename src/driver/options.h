@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
 #include <vector>
@@ -35,7 +36,9 @@ struct Options {
   std::vector<double> levels;         ///< --levels L1,L2,...: contour levels in feet, increasing (empty: round ones)
   std::optional<std::string> plot;    ///< --plot FILE: the picture to write
   pictures::PlotFormat plot_format = pictures::PlotFormat::kPng;  ///< format of `plot`, from its ending
-  pictures::PlotOptions plot_options;     ///< --range, --page and --dpi for the picture
+  std::optional<std::pair<double, double>> range;  ///< --range MIN,MAX: the picture's colour range in feet
+  std::optional<pictures::PlotPage> page;          ///< --page: the page of a .pdf picture
+  std::optional<int> dpi;                          ///< --dpi: pixels per inch of a .png picture
   std::optional<std::string> study;   ///< --study FILE: run the study file instead
   std::optional<std::string> output_folder;  ///< --output-folder DIR: the study's outputs go there
   std::optional<std::string> fit;     ///< --fit FILE: fit the pumping-test file instead
@@ -53,8 +56,8 @@ struct UsageError {
 /// --plot, --contours, --crs, --levels, --range, --page, --dpi, --arcfile,
 /// --check, --study, --output-folder) takes it as the next argument or after "="; --range needs --plot,
 /// --page a .pdf plot and --dpi a .png plot. Every value is checked here (file
-/// endings, the CRS with GDAL, the levels), so that a refused line opens and
-/// writes nothing.
+/// endings, the CRS with GDAL; the levels and the picture's settings by
+/// outputs::check), so that a refused line opens and writes nothing.
 std::variant<Options, UsageError> parse_command_line(std::span<const std::string_view> arguments);
 
 /// The evaluation the environment asks for. LEAKY_EVALUATION: "fast" (the
@@ -68,8 +71,8 @@ std::variant<engine::Options, UsageError> evaluation_options(const char* LEAKY_E
 /// evaluation_options of this process's environment.
 std::variant<engine::Options, UsageError> evaluation_options_from_environment();
 
-/// The extra outputs the options ask for (--grid, --contours, --plot), as the
-/// outputs' request: one time, names as given.
+/// The extra outputs the options ask for (--grid, --contours, --plot) and
+/// their settings, as the outputs' request: one time, names as given.
 outputs::Request outputs_request(const Options& o);
 
 /// The text printed by --help.

@@ -14,11 +14,9 @@
 #include "base/message.h"
 #include "grid/comp.h"
 #include "grid/rule_accuracy.h"
-#include "gis/contour.h"
-#include "gis/contour_layer.h"
-#include "gis/grid_file.h"
 #include "files/output_folder.h"
 #include "files/temporaries.h"
+#include "outputs/writer.h"
 #include "pictures/plot.h"
 #include "recio/edit_descriptors.h"
 #include "recio/error_report.h"
@@ -50,84 +48,48 @@ constexpr std::string_view kBanner[] = {
     "    ",
 };
 
+// What an extra output's file is called in a message.
+std::string_view what_output(outputs::Kind kind) {
+  switch (kind) {
+    case outputs::Kind::kGrid: return "grid file";
+    case outputs::Kind::kContours: return "contour file";
+    default: return "plot file";
+  }
+}
+
 // True when `path` names an existing file that is also `other`.
 bool same_file(const std::string& path, const std::string& other) {
   std::error_code ec;
   return !other.empty() && std::filesystem::equivalent(path, other, ec) && !ec;
 }
 
-// A file an extra output has written, and what it is called in a message.
-struct Written {
-  std::string path;
-  std::string what;
-};
-
-// Why an extra output must not write `files` (its own name first, then the
-// files it writes beside it; "" when it may): one would replace one of the
-// run's own files or a file an extra output wrote before it.
-std::string clash(const std::vector<std::string>& files, const std::vector<Written>& before) {
-  std::vector<Written> taken = {{recio::unit_file_name(recio::kInputUnit), "the input file"},
-                                {recio::unit_file_name(recio::kReportUnit), "the report file"},
-                                {recio::unit_file_name(recio::kRasterUnit), "ARCFILE"}};
-  taken.insert(taken.end(), before.begin(), before.end());
-  std::vector<std::string> paths;
-  for (const Written& t : taken) paths.push_back(t.path);
-  // Files of one output never clash among themselves: only with those taken.
-  const std::optional<outputs::Clash> c =
-      outputs::first_clash(files, paths, [](const std::string& a, const std::string& b) { return same_file(a, b); });
-  if (!c || !c->taken) return "";
-  return (c->file == 0 ? "it" : "'" + files[c->file] + "', written beside it,") + " is " + taken[*c->taken].what;
-}
-
-// The files of the extra output of `kind`, its own first.
-std::vector<std::string> files_of(const std::vector<outputs::PlannedFile>& plan, outputs::Kind kind) {
-  std::vector<std::string> files;
-  for (const outputs::PlannedFile& f : plan)
-    if (f.kind == kind) files.push_back(f.name);
-  return files;
-}
-
-// Writes one extra output unless it clashes; on success its files join
-// `written`. The exit status it gives: 0 or base::kExitExtraOutput.
-template <typename Write>
-int write_output(std::string_view what, const std::vector<std::string>& files, std::vector<Written>& written,
-                 Write write) {
-  std::string why = clash(files, written);
-  if (why.empty()) why = write();
-  if (!why.empty()) {
-    base::complain("cannot write the " + std::string(what) + " '" + recio::printable_name(files.front()) + "': " + why);
-    return base::kExitExtraOutput;
-  }
-  for (const std::string& f : files) written.push_back({f, "the " + std::string(what)});
-  return 0;
-}
-
 // Writes the --grid, --contours and --plot files of a finished evaluation, in
-// this order; the exit status.
+// this order, each unless it would replace the run's own files or one written
+// before it; the exit status.
 int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) {
+  const outputs::Request request = outputs_request(options);
+  if (outputs::plan(request).empty()) return base::kExitSuccess;
   // A stop by SIGINT or SIGTERM from here on leaves no hidden file behind.
-  if (options.grid || options.contours || options.plot) files::remove_temporaries_on_signals();
-  int status = 0;
-  std::vector<Written> written;
-  const std::span<const engine::EvaluatedGrid> times(&e, 1);
-  const gis::Crs* crs = options.crs ? &*options.crs : nullptr;
-  const std::vector<outputs::PlannedFile> plan = outputs::plan(outputs_request(options));
-  if (options.grid)
-    status |= write_output("grid file", files_of(plan, outputs::Kind::kGrid), written,
-                           [&] { return gis::write_grid(*options.grid, options.grid_format, times, crs); });
-  if (options.contours)
-    status |= write_output("contour file", files_of(plan, outputs::Kind::kContours), written,
-                           [&] {
-                             return gis::write_contour_layer(*options.contours, options.contours_format, times,
-                                                              gis::levels_for(times, options.levels), crs);
-                           });
-  if (options.plot) {
-    pictures::PlotOptions plot = options.plot_options;
-    plot.levels = options.levels;
-    plot.input_name = std::filesystem::path(recio::unit_file_name(recio::kInputUnit)).filename().string();
-    status |= write_output("plot file", files_of(plan, outputs::Kind::kPlot), written,
-                           [&] { return pictures::write_plot(*options.plot, options.plot_format, e, plot); });
-  }
+  files::remove_temporaries_on_signals();
+  outputs::Place place;
+  place.taken = {{recio::unit_file_name(recio::kInputUnit), "the input file"},
+                 {recio::unit_file_name(recio::kReportUnit), "the report file"},
+                 {recio::unit_file_name(recio::kRasterUnit), "ARCFILE"}};
+  place.same = same_file;
+  place.what = [](outputs::Kind kind) { return "the " + std::string(what_output(kind)); };
+  place.crs = options.crs ? &*options.crs : nullptr;
+  pictures::PlotOptions labels;
+  labels.input_name = std::filesystem::path(recio::unit_file_name(recio::kInputUnit)).filename().string();
+  int status = base::kExitSuccess;
+  outputs::Writer writer(request, std::move(place), std::move(labels),
+                         [&](const outputs::PlannedFile& f, const std::string& why) {
+                           if (why.empty()) return;
+                           base::complain("cannot write the " + std::string(what_output(f.kind)) + " '" +
+                                          recio::printable_name(f.name) + "': " + why);
+                           status = base::kExitExtraOutput;
+                         });
+  writer.add(e);
+  writer.finish(options.levels);
   return status;
 }
 

@@ -1,7 +1,9 @@
 #include "outputs/request.h"
 
+#include <algorithm>
 #include <filesystem>
 
+#include "gis/contour.h"
 #include "gis/contour_layer.h"
 #include "gis/grid_file.h"
 #include "base/shortest_text.h"
@@ -55,6 +57,68 @@ std::optional<Clash> first_clash(const std::vector<std::string>& paths, const st
       if (same(paths[i], paths[j])) return Clash{i, std::nullopt, j};
   }
   return std::nullopt;
+}
+
+std::optional<Clash> first_clash(const Request& r, const std::vector<PlannedFile>& planned,
+                                 const std::vector<std::string>& taken,
+                                 const std::function<bool(const std::string&, const std::string&)>& same) {
+  std::vector<std::string> paths;
+  for (const PlannedFile& f : planned) paths.push_back(path(r, f.name));
+  return first_clash(paths, taken, same);
+}
+
+std::string path(const Request& r, const std::string& name) {
+  if (r.folder.empty() || r.folder == ".") return name;
+  return (std::filesystem::path(r.folder) / name).string();
+}
+
+namespace {
+
+// Whether some picture of the request has `format`.
+bool has_picture(const Request& r, pictures::PlotFormat format) {
+  return std::any_of(r.plots.begin(), r.plots.end(),
+                     [&](const std::string& p) { return pictures::plot_format_of(p) == format; });
+}
+
+std::optional<Fault> levels_fault(const std::vector<double>& levels) {
+  if (levels.size() > gis::kMostLevels) return Fault{Setting::kLevels, Problem::kTooMany};
+  for (std::size_t i = 1; i < levels.size(); ++i)
+    if (std::find(levels.begin(), levels.begin() + static_cast<std::ptrdiff_t>(i), levels[i]) != levels.begin() + static_cast<std::ptrdiff_t>(i))
+      return Fault{Setting::kLevels, Problem::kTwice, i};
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<Fault> check(const Request& r) {
+  if (std::optional<Fault> f = levels_fault(r.levels)) return f;
+  if (r.range) {
+    if (r.plots.empty()) return Fault{Setting::kRange, Problem::kNoPicture};
+    if (!(r.range->first < r.range->second)) return Fault{Setting::kRange, Problem::kOrder};
+  }
+  if (r.page) {
+    if (r.plots.empty()) return Fault{Setting::kPage, Problem::kNoPicture};
+    if (!has_picture(r, pictures::PlotFormat::kPdf)) return Fault{Setting::kPage, Problem::kNoKind};
+  }
+  if (r.dpi) {
+    // For the .png pictures and .png hydrographs.
+    if (pictures::plot_format_of(r.hydrographs) != pictures::PlotFormat::kPng) {
+      if (r.plots.empty()) return Fault{Setting::kDpi, Problem::kNoPicture};
+      if (!has_picture(r, pictures::PlotFormat::kPng)) return Fault{Setting::kDpi, Problem::kNoKind};
+    }
+    if (*r.dpi < pictures::kMinDpi || *r.dpi > pictures::kMaxDpi) return Fault{Setting::kDpi, Problem::kOutOfRange};
+  }
+  return std::nullopt;
+}
+
+pictures::PlotOptions picture_settings(const Request& r) {
+  pictures::PlotOptions o;
+  o.levels = r.levels;
+  std::sort(o.levels.begin(), o.levels.end());
+  o.range = r.range;
+  o.page = r.page.value_or(pictures::PlotPage::kOwnSize);
+  o.dpi = r.dpi.value_or(pictures::kDefaultDpi);
+  return o;
 }
 
 }  // namespace outputs

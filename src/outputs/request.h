@@ -1,15 +1,18 @@
 // One request for the outputs made from evaluated grids, whichever front end
 // states it (the input-file run's options, a study's [output] table): which
 // files, how they are named per time, and which of them would be one file.
-// Each front end fills the request from its own syntax; the names of the
-// files and their clashes are found here only.
+// Each front end fills the request from its own syntax; the settings are
+// checked, the names of the files and their clashes found here only.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "pictures/plot.h"
 
 namespace outputs {
 
@@ -24,7 +27,46 @@ struct Request {
   std::string points{};              ///< the wells and receptors as point layers, a GeoPackage
   bool with_crs = false;           ///< a CRS is given: a .prj beside each ESRI grid
   std::vector<double> times{};       ///< the times; with several, a file per time is named "_<days>d"
+  std::vector<double> levels{};      ///< contour levels in feet, in the order given (empty: round ones)
+  std::optional<std::pair<double, double>> range{};  ///< the pictures' colour range in feet (none: from the grids)
+  std::optional<pictures::PlotPage> page{};  ///< the page of the .pdf pictures (none: their own size)
+  std::optional<int> dpi{};          ///< pixels per inch of the .png pictures and hydrographs (none: the default)
+  std::string folder{};              ///< the folder the names are in ("" : the names are paths as given)
 };
+
+/// A setting of the request.
+enum class Setting { kLevels, kRange, kPage, kDpi };
+
+/// Why a setting cannot be followed.
+enum class Problem {
+  kTooMany,    ///< levels: more than gis::kMostLevels
+  kTwice,      ///< levels: `index` repeats an earlier level
+  kOrder,      ///< range: its low end is not below its high end
+  kOutOfRange, ///< dpi: outside pictures::kMinDpi .. pictures::kMaxDpi
+  kNoPicture,  ///< range, page, dpi: no picture is asked for
+  kNoKind,     ///< page, dpi: no picture of the format it is for (.pdf, .png)
+};
+
+/// The first setting of a request that cannot be followed, and why.
+struct Fault {
+  Setting setting;
+  Problem problem;
+  std::size_t index = 0;  ///< kTwice: the level given again (index in Request::levels)
+};
+
+/// The first fault of the request's settings, in this order: the levels
+/// (at most gis::kMostLevels, each once), the range (with a picture, low
+/// below high), the page (with a .pdf picture), the dpi (with a .png picture
+/// or .png hydrographs, from pictures::kMinDpi to pictures::kMaxDpi). Each
+/// front end names the setting in its own words.
+std::optional<Fault> check(const Request& r);
+
+/// The picture settings of the request for pictures::write_plot: its levels
+/// increasing, range, page and dpi, the defaults where none is given.
+pictures::PlotOptions picture_settings(const Request& r);
+
+/// `name` in the request's folder (`name` itself without a folder or in ".").
+std::string path(const Request& r, const std::string& name);
 
 /// Which output a planned file belongs to.
 enum class Kind { kGrid, kContours, kPlot, kSeries, kHydrographs, kCompliance, kPoints };
@@ -65,6 +107,13 @@ struct Clash {
 /// by `same`, one of `taken` (the front end's own files: inputs, report) or
 /// an earlier one of `paths`.
 std::optional<Clash> first_clash(const std::vector<std::string>& paths, const std::vector<std::string>& taken,
+                                 const std::function<bool(const std::string&, const std::string&)>& same);
+
+/// The first clash of the request's plan (its files' paths in its folder)
+/// with `taken` or among themselves; Clash::file and Clash::earlier index
+/// `planned` (plan(r)).
+std::optional<Clash> first_clash(const Request& r, const std::vector<PlannedFile>& planned,
+                                 const std::vector<std::string>& taken,
                                  const std::function<bool(const std::string&, const std::string&)>& same);
 
 }  // namespace outputs

@@ -18,10 +18,6 @@
 namespace study {
 namespace {
 
-std::size_t cells_of(const Grid& g) {
-  return static_cast<std::size_t>(g.columns) * static_cast<std::size_t>(g.rows);
-}
-
 // The exact mode's aquifer and terms as the engine takes them.
 engine::TrueAquifer true_aquifer(const Study& s) {
   return engine::TrueAquifer{s.aquifer.transmissivity, s.aquifer.storage, s.aquifer.leakance};

@@ -1,37 +1,15 @@
 #include "study/outputs.h"
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 #include "gis/contour_layer.h"
 #include "gis/esri_grid.h"
 #include "gis/grid_file.h"
 #include "base/shortest_text.h"
 #include "study/csv.h"
-#include "study/manifest.h"
 #include "outputs/request.h"
 
 namespace study {
-namespace {
-
-namespace fs = std::filesystem;
-
-// A path as compared with others: absolute, without "." and "..".
-fs::path comparable(const std::string& path) {
-  std::error_code ec;
-  fs::path p = fs::absolute(path, ec);
-  if (ec) p = path;
-  return p.lexically_normal();
-}
-
-bool same_file(const std::string& a, const std::string& b) {
-  if (comparable(a) == comparable(b)) return true;
-  std::error_code ec;
-  return fs::equivalent(a, b, ec) && !ec;  // links to one file
-}
-
-}  // namespace
 
 std::string single_text(float v) {
   if (std::isnan(v)) return "nan";
@@ -50,47 +28,12 @@ outputs::Request request_of(const Study& s) {
   r.points = s.output.points;
   r.with_crs = !s.crs.empty();
   r.times = s.times;
+  r.levels = s.output.levels;
+  r.range = s.output.range;
+  r.page = s.output.page;
+  r.dpi = s.output.dpi;
+  r.folder = s.output.folder;
   return r;
-}
-
-std::string time_file_name(const Study& s, const std::string& name, double t) {
-  return outputs::time_file_name(name, t, s.times.size() > 1);
-}
-
-bool grid_per_time(const Study& s) { return outputs::grid_per_time(request_of(s)); }
-
-std::string grid_file_name(const Study& s, double t) {
-  return grid_per_time(s) ? time_file_name(s, s.output.grid, t) : s.output.grid;
-}
-
-std::string output_path(const Study& s, const std::string& name) {
-  if (s.output.folder.empty() || s.output.folder == ".") return name;
-  return (fs::path(s.output.folder) / name).string();
-}
-
-std::vector<OutputFileName> output_files(const Study& s) {
-  static const char* const kWhat[] = {"the grid file", "the contours file", "the plot file", "the series file",
-                                      "the hydrographs file", "the compliance file",
-                                      "the points file"};
-  std::vector<OutputFileName> files;
-  for (const outputs::PlannedFile& f : outputs::plan(request_of(s)))
-    files.push_back({kWhat[static_cast<int>(f.kind)], f.name, output_path(s, f.name)});
-  return files;
-}
-
-std::optional<std::string> output_clash(const Study& s) {
-  const std::vector<OutputFileName> files = output_files(s);
-  for (const OutputFileName& f : files)
-    if (f.name == kManifestName)
-      return s.file + ": " + f.what + " '" + f.path + "' would replace the output folder's manifest";
-  std::vector<std::string> paths;
-  for (const OutputFileName& f : files) paths.push_back(f.path);
-  const std::optional<outputs::Clash> clash = outputs::first_clash(paths, s.inputs, same_file);
-  if (!clash) return std::nullopt;
-  const OutputFileName& f = files[clash->file];
-  if (clash->taken)
-    return s.file + ": " + f.what + " '" + f.path + "' would replace the input file '" + s.inputs[*clash->taken] + "'";
-  return s.file + ": " + f.what + " and " + files[*clash->earlier].what + " are the same file '" + f.path + "'";
 }
 
 bool keeps_every_grid(const Study& s) { return outputs::takes_every_time(request_of(s)); }

@@ -1,6 +1,5 @@
-// The files a study writes: their names and places, the grids of its times as
-// the map outputs take them, the receptor series CSV, and the check that no
-// output replaces an input or another output.
+// The files a study writes: its outputs as the outputs' request, the grids of
+// its times as the map outputs take them, the receptor series CSV.
 #pragma once
 
 #include <optional>
@@ -20,43 +19,9 @@ namespace study {
 /// a value that is not finite.
 std::string single_text(float v);
 
-/// The name of the file of time t of a file written once per time: `name`,
-/// with "_<days>d" before its ending when the study has several times
-/// ("drawdown.asc" at 30 days: "drawdown_30d.asc").
-std::string time_file_name(const Study& s, const std::string& name, double t);
-
-/// The study's outputs as the outputs' request: its [output] names, whether
-/// it has a CRS, its times.
+/// The study's outputs as the outputs' request: its [output] names and
+/// settings, whether it has a CRS, its times, its output folder.
 outputs::Request request_of(const Study& s);
-
-/// Whether the grid is one ESRI ASCII grid per time (else one GeoTIFF, a band
-/// per time).
-bool grid_per_time(const Study& s);
-
-/// The name of the grid file of time t: time_file_name of the [output] grid
-/// name for an ESRI ASCII grid; a GeoTIFF's name as given, whatever the time.
-std::string grid_file_name(const Study& s, double t);
-
-/// `name` in the output folder.
-std::string output_path(const Study& s, const std::string& name);
-
-/// One file the study writes: what it is ("the grid file", ...), its name in
-/// the output folder, and its path (output_path of the name).
-struct OutputFileName {
-  std::string what;
-  std::string name;
-  std::string path;
-};
-
-/// Every file the study writes, in the order it writes them: the grid file of
-/// each time (with its .prj when the study has a CRS) or the one GeoTIFF, the
-/// contour layer's files, the picture of each time, the series, the
-/// hydrographs.
-std::vector<OutputFileName> output_files(const Study& s);
-
-/// Why the outputs cannot be written as named (one line: an output that is an
-/// input file or names the same file as another output), or nothing.
-std::optional<std::string> output_clash(const Study& s);
 
 /// Whether an output takes the grids of all times together (a GeoTIFF, the
 /// contour layer, the pictures, which share one colour scale), so that the

@@ -21,11 +21,13 @@
 #include "gis/contour_layer.h"
 #include "gis/grid_file.h"
 #include "files/output_folder.h"
+#include "outputs/request.h"
 #include "pictures/plot.h"
 #include "files/sha256.h"
 #include "base/shortest_text.h"
 #include "study/console.h"
 #include "study/csv.h"
+#include "study/outputs.h"
 #include "study/toml_reader.h"
 #include "study/toml_text.h"
 
@@ -580,6 +582,7 @@ class Reader : public TomlReader {
         fail(*n, "'hydrographs' must name a .png, .svg or .pdf file, not " + in_quotes(o.hydrographs));
     }
     read_picture_settings(t, o);
+    check_settings(t, s);
     if (const toml::node* n = t.get("series")) o.series = output_name(*n, "series");
     if (const toml::node* n = t.get("series_times")) o.series_times = days(*n, "series_times");
     if (const toml::node* n = t.get("well_function")) {
@@ -634,62 +637,72 @@ class Reader : public TomlReader {
     return names;
   }
 
-  // Contour levels: an array of distinct numbers of feet, kept in increasing order.
+  // Contour levels: an array of numbers of feet, in the order given (each
+  // once: outputs::check).
   std::vector<double> levels(const toml::node& n) const {
     const toml::array* a = n.as_array();
     if (a == nullptr || a->empty())
       fail(n, "'levels' must be an array of levels in feet, like [1.0, 5.0, 10.0], not " +
                   (a == nullptr ? kind(n) : std::string("an empty one")));
-    if (a->size() > gis::kMostLevels) fail(n, "'levels' holds more than " + std::to_string(gis::kMostLevels) + " levels");
     std::vector<double> out;
     for (const toml::node& e : *a) {
-      double v = number(e, "levels");
-      if (v == 0.0) v = 0.0;  // -0 is 0
-      if (std::find(out.begin(), out.end(), v) != out.end())
-        fail(e, "the level " + base::shortest_text(v) + " is given twice in 'levels'");
-      out.push_back(v);
+      const double v = number(e, "levels");
+      out.push_back(v == 0.0 ? 0.0 : v);  // -0 is 0
     }
-    std::sort(out.begin(), out.end());
     return out;
   }
 
-  // The picture's range, page and dpi, each only with a picture of its kind.
+  // The levels and the picture's settings checked as the outputs check them
+  // (outputs::check), each fault at its key's line; the levels then increasing.
+  void check_settings(const toml::table& t, Study& s) const {
+    Output& o = s.output;
+    outputs::Request r = request_of(s);
+    if (!t.get("page")) r.page.reset();
+    if (!t.get("dpi")) r.dpi.reset();
+    if (const std::optional<outputs::Fault> f = outputs::check(r)) {
+      static const char* const kKey[] = {"levels", "range", "page", "dpi"};
+      const std::string key = kKey[static_cast<int>(f->setting)];
+      const toml::node& n = *t.get(key);
+      const std::string limits = "from " + std::to_string(pictures::kMinDpi) + " to " + std::to_string(pictures::kMaxDpi);
+      switch (f->problem) {
+        case outputs::Problem::kTooMany:
+          fail(n, "'levels' holds more than " + std::to_string(gis::kMostLevels) + " levels");
+        case outputs::Problem::kTwice:
+          fail((*n.as_array())[f->index],
+               "the level " + base::shortest_text(o.levels[f->index]) + " is given twice in 'levels'");
+        case outputs::Problem::kOrder:
+          fail(n, "'range' must have MIN below MAX, not [" + base::shortest_text(o.range->first) + ", " +
+                      base::shortest_text(o.range->second) + "]");
+        case outputs::Problem::kOutOfRange:
+          fail(n, "'dpi' must be " + limits + ", not " + std::to_string(o.dpi));
+        case outputs::Problem::kNoPicture:
+          fail(n, in_quotes(key) + " is for 'plot', which is not given");
+        case outputs::Problem::kNoKind:
+          fail(n, in_quotes(key) + " is for a " + (f->setting == outputs::Setting::kPage ? ".pdf" : ".png") +
+                      " plot, not " + (o.plots.size() == 1 ? in_quotes(o.plots.front()) : "any of the pictures of 'plot'"));
+      }
+    }
+    std::sort(o.levels.begin(), o.levels.end());
+  }
+
+  // The picture's range, page and dpi as written (outputs::check judges them).
   void read_picture_settings(const toml::table& t, Output& o) const {
-    auto needs_plot = [&](const toml::node& n, std::string_view key, std::optional<pictures::PlotFormat> kind,
-                          std::string_view ending) {
-      if (o.plots.empty()) fail(n, in_quotes(key) + " is for 'plot', which is not given");
-      if (kind && std::none_of(o.plots.begin(), o.plots.end(),
-                               [&](const std::string& p) { return pictures::plot_format_of(p) == kind; }))
-        fail(n, in_quotes(key) + " is for a " + std::string(ending) + " plot, not " +
-                    (o.plots.size() == 1 ? in_quotes(o.plots.front()) : "any of the pictures of 'plot'"));
-    };
     if (const toml::node* n = t.get("range")) {
-      needs_plot(*n, "range", std::nullopt, "");
       const toml::array* a = n->as_array();
       if (a == nullptr || a->size() != 2)
         fail(*n, "'range' must be [MIN, MAX] in feet, like [0.0, 20.0], not " +
                      (a == nullptr ? kind(*n) : "an array of " + std::to_string(a->size())));
-      const double lo = number((*a)[0], "range"), hi = number((*a)[1], "range");
-      if (!(lo < hi))
-        fail(*n, "'range' must have MIN below MAX, not [" + base::shortest_text(lo) + ", " + base::shortest_text(hi) + "]");
-      o.range = std::pair{lo, hi};
+      o.range = std::pair{number((*a)[0], "range"), number((*a)[1], "range")};
     }
     if (const toml::node* n = t.get("page")) {
-      needs_plot(*n, "page", pictures::PlotFormat::kPdf, ".pdf");
       const std::string v = string(*n, "page");
       const std::optional<pictures::PlotPage> page = pictures::plot_page_of(v);
       if (!page) fail(*n, "'page' must be \"letter\" or \"a4\", not " + in_quotes(v));
       o.page = *page;
     }
-    if (const toml::node* n = t.get("dpi")) {
-      // For the .png plots and a .png hydrographs picture.
-      if (pictures::plot_format_of(o.hydrographs) != pictures::PlotFormat::kPng) needs_plot(*n, "dpi", pictures::PlotFormat::kPng, ".png");
-      o.dpi = whole(*n, "dpi", pictures::kMinDpi,
+    if (const toml::node* n = t.get("dpi"))
+      o.dpi = whole(*n, "dpi", std::numeric_limits<std::int32_t>::min(),
                     "from " + std::to_string(pictures::kMinDpi) + " to " + std::to_string(pictures::kMaxDpi));
-      if (o.dpi > pictures::kMaxDpi)
-        fail(*n, "'dpi' must be from " + std::to_string(pictures::kMinDpi) + " to " + std::to_string(pictures::kMaxDpi) +
-                     ", not " + std::to_string(o.dpi));
-    }
   }
 
   // Every well and receptor must lie within kFarthestPosition nodes of the grid.

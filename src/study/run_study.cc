@@ -15,10 +15,7 @@
 
 #include "base/exit_status.h"
 #include "base/message.h"
-#include "gis/contour.h"
-#include "gis/contour_layer.h"
 #include "gis/crs.h"
-#include "gis/grid_file.h"
 #include "pictures/plot.h"
 #include "gis/point_layer.h"
 #include "files/output_file.h"
@@ -30,6 +27,7 @@
 #include "study/grid_warnings.h"
 #include "study/manifest.h"
 #include "study/outputs.h"
+#include "outputs/writer.h"
 #include "study/plug_ins.h"
 #include "study/pumping_wells.h"
 #include "study/reader.h"
@@ -66,6 +64,46 @@ std::string days_list(const std::vector<double>& days) {
   return s;
 }
 
+// What a study's output file is called in messages.
+std::string what_file(outputs::Kind kind) {
+  static const char* const kWhat[] = {"the grid file",        "the contours file",   "the plot file", "the series file",
+                                      "the hydrographs file", "the compliance file", "the points file"};
+  return kWhat[static_cast<int>(kind)];
+}
+
+// A path as compared with others: absolute, without "." and "..".
+std::filesystem::path comparable(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(path, ec);
+  if (ec) p = path;
+  return p.lexically_normal();
+}
+
+bool same_file(const std::string& a, const std::string& b) {
+  if (comparable(a) == comparable(b)) return true;
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;  // links to one file
+}
+
+// Why the outputs cannot be written as named (one line: an output that is the
+// manifest or an input file, or names the same file as another output), or nothing.
+std::optional<std::string> refused_outputs(const Study& s) {
+  const outputs::Request r = request_of(s);
+  const std::vector<outputs::PlannedFile> planned = outputs::plan(r);
+  for (const outputs::PlannedFile& f : planned)
+    if (f.name == kManifestName)
+      return s.file + ": " + what_file(f.kind) + " '" + outputs::path(r, f.name) +
+             "' would replace the output folder's manifest";
+  const std::optional<outputs::Clash> clash = outputs::first_clash(r, planned, s.inputs, same_file);
+  if (!clash) return std::nullopt;
+  const outputs::PlannedFile& f = planned[clash->file];
+  if (clash->taken)
+    return s.file + ": " + what_file(f.kind) + " '" + outputs::path(r, f.name) + "' would replace the input file '" +
+           s.inputs[*clash->taken] + "'";
+  return s.file + ": " + what_file(f.kind) + " and " + what_file(planned[*clash->earlier].kind) +
+         " are the same file '" + outputs::path(r, f.name) + "'";
+}
+
 // The study read and checked, with how it is evaluated; or the line that refuses it.
 struct Prepared {
   Study study;
@@ -93,7 +131,7 @@ Prepared prepare(const std::string& file, const engine::Options& engine,
     if (std::string why = gis::read_crs(p.study.crs, crs); !why.empty()) throw StudyError{file + ": 'crs': " + why};
     p.crs = std::move(crs);
   }
-  if (std::optional<std::string> why = output_clash(p.study)) throw StudyError{*why};
+  if (std::optional<std::string> why = refused_outputs(p.study)) throw StudyError{*why};
   const int threads = engine.method == engine::Method::reference ? 1 : engine.fast.threads;
   if (std::optional<std::string> why = does_not_fit(p.study, threads, machine_memory()))
     throw StudyError{file + ": " + *why};
@@ -112,7 +150,7 @@ class Outputs {
   // kExitExtraOutput when it cannot be opened.
   int open() {
     started_ = std::time(nullptr);
-    if (output_files(s_).empty()) return base::kExitSuccess;
+    if (outputs::plan(request_of(s_)).empty()) return base::kExitSuccess;
     const std::string why = s_.output.folder_given ? folder_.open_given(s_.output.folder)
                                                    : folder_.open_below(s_.output.base, s_.output.relative);
     if (!why.empty()) {
@@ -133,6 +171,19 @@ class Outputs {
   }
 
   bool ready() const { return ready_; }
+
+  // The writer of the study's files into the open folder, each told by wrote();
+  // `crs` must outlive it.
+  outputs::Writer writer(const gis::Crs* crs) {
+    outputs::Place place;
+    place.folder = &folder_;
+    place.what = what_file;
+    place.crs = crs;
+    return outputs::Writer(request_of(s_), std::move(place), plot_options(s_, {}),
+                           [this](const outputs::PlannedFile& f, const std::string& why) {
+                             wrote(what_file(f.kind), f.name, why);
+                           });
+  }
 
   // The file `name` in the folder.
   files::Target target(const std::string& name) { return files::Target(folder_, name); }
@@ -190,7 +241,7 @@ class Outputs {
 
   void remove_stale() {
     std::vector<std::string> planned;
-    for (const OutputFileName& f : output_files(s_)) planned.push_back(f.name);
+    for (const outputs::PlannedFile& f : outputs::plan(request_of(s_))) planned.push_back(f.name);
     for (const std::string& name : previous_) {
       if (!is_output_name(name) || std::find(planned.begin(), planned.end(), name) != planned.end()) continue;
       struct stat st {};
@@ -211,49 +262,26 @@ class Outputs {
 };
 
 // The outputs made from the grids of all times, as planned: the GeoTIFF, the
-// contour layer, each picture of each time.
-void write_maps(const Study& s, const std::vector<outputs::PlannedFile>& plan,
-                std::span<const engine::EvaluatedGrid> evaluated, const gis::Crs* crs, Outputs& out,
-                std::vector<std::string>& warnings) {
-  if (!out.ready()) return;
-  const Output& o = s.output;
-  // The requested levels that some grid reaches; all of them when none does.
-  std::vector<double> drawn = reached_levels(evaluated, o.levels);
-  for (const std::string& w : level_warnings(o.levels, drawn)) warnings.push_back(w), out.warn(w);
-  if (drawn.empty()) drawn = o.levels;
-  std::optional<pictures::PlotOptions> options;  // made once, for the first picture
-  for (const outputs::PlannedFile& f : plan) {
-    if (f.beside) continue;  // written with its output's own file
-    if (f.kind == outputs::Kind::kGrid && !grid_per_time(s)) {
-      out.wrote("the grid file", f.name,
-                gis::write_grid(out.target(f.name), gis::GridFormat::kGeoTiff, evaluated, crs));
-    } else if (f.kind == outputs::Kind::kContours) {
-      const std::vector<double> levels = gis::levels_for(evaluated, drawn);
-      const gis::VectorFormat format = gis::vector_format_of(f.name).value_or(gis::VectorFormat::kGeoPackage);
-      out.wrote("the contours file", f.name,
-                gis::write_contour_layer(out.target(f.name), format, evaluated, levels, crs));
-    } else if (f.kind == outputs::Kind::kPlot) {
-      if (!options) {
-        options = plot_options(s, evaluated);
-        options->levels = drawn;
-      }
-      const pictures::PlotFormat format = pictures::plot_format_of(f.name).value_or(pictures::PlotFormat::kPng);
-      out.wrote("the plot file", f.name, pictures::write_plot(out.target(f.name), format, evaluated[f.time], *options));
-    }
-  }
+// contour layer, each picture of each time; with the requested levels that
+// some grid reaches (all of them when none does), each other one a warning.
+void write_maps(const Study& s, outputs::Writer& writer, Outputs& out, std::vector<std::string>& warnings) {
+  const std::vector<engine::EvaluatedGrid> kept = writer.kept();
+  std::vector<double> drawn = reached_levels(kept, s.output.levels);
+  for (const std::string& w : level_warnings(s.output.levels, drawn)) warnings.push_back(w), out.warn(w);
+  if (drawn.empty()) drawn = s.output.levels;
+  writer.finish(drawn);
 }
 
 // The series and the hydrographs.
-void write_series(const Study& s, const std::vector<std::vector<float>>& series, const Evaluation& how, Outputs& out) {
-  if (!out.ready()) return;
-  if (!s.output.series.empty())
-    out.wrote("the series file", s.output.series,
-              files::write_whole_file(out.target(s.output.series), series_text(s, s.output.series_times, series)));
-  if (!s.output.hydrographs.empty())
-    out.wrote("the hydrographs file", s.output.hydrographs,
-              write_hydrographs(out.target(s.output.hydrographs), s, s.output.series_times, series, how));
+void write_series(const Study& s, const std::vector<std::vector<float>>& series, const Evaluation& how,
+                  outputs::Writer& writer) {
+  writer.write(outputs::Kind::kSeries, [&](const files::Target& t) {
+    return files::write_whole_file(t, series_text(s, s.output.series_times, series));
+  });
+  writer.write(outputs::Kind::kHydrographs, [&](const files::Target& t) {
+    return write_hydrographs(t, s, s.output.series_times, series, how);
+  });
 }
-
 
 // What the grids of a study leave for its summary.
 struct GridResults {
@@ -262,75 +290,81 @@ struct GridResults {
   std::vector<std::string> warnings;           // of the maps: contour levels no grid reaches
 };
 
-// The grids of every time evaluated, the grid files of each time written as
-// it is done, then the outputs of all times; the largest cell of each time.
-GridResults evaluate_and_write(const Study& s, const Evaluation& how, const gis::Crs* crs, const Stages& stages,
+// Evaluates the grid of time k into DD; what it leaves for the summary joins `results`.
+void evaluate_time(const Study& s, std::size_t k, const Evaluation& how, const Stages& stages, engine::DrawdownGrid& DD,
+                   std::uint64_t& before, std::uint64_t total, GridResults& results) {
+  const double t = s.times[k];
+  const std::vector<Term> terms = terms_at(s, t);
+  const std::string label = "grid at day " + base::shortest_text(t);
+  const std::size_t real = real_terms(terms, s, t);
+  stages.say(label + ": " + plural(terms.size(), "well term", "well terms") +
+             (real < terms.size() ? " (" + plural(terms.size() - real, "image term", "image terms") + ")" : ""));
+  {
+    Progress progress(stdout, stages.terminal(), label, before, total);
+    engine::zero_grid(DD, s.grid.columns, s.grid.rows);
+    add_terms(DD, s, terms, how, &progress.done);
+    blank_beyond(DD, s);
+  }
+  before += static_cast<std::uint64_t>(s.grid.columns) * static_cast<std::uint64_t>(s.grid.rows) * terms.size();
+  results.extremes.push_back(grid_extremes(DD, s));
+  for (std::size_t j = 0; j < results.well_nodes.size(); ++j) {
+    const Node n = nearest_node(s.grid, s.wells[j].x, s.wells[j].y);
+    results.well_nodes[j].push_back(DD(n.c, n.r));
+  }
+}
+
+// The grids of every time evaluated, each handed to the writer (when the
+// study writes files), which writes a time's grid file as it comes and keeps
+// what the outputs of all times need; then those outputs.
+GridResults evaluate_and_write(const Study& s, const Evaluation& how, const Stages& stages, outputs::Writer* writer,
                                Outputs& out) {
-  const std::vector<outputs::PlannedFile> plan = outputs::plan(request_of(s));
-  // One grid serves every time, unless an output takes all times together.
-  const std::size_t kept = keeps_every_grid(s) ? s.times.size() : 1;
-  std::vector<engine::DrawdownGrid> grids;
-  for (std::size_t k = 0; k < kept; ++k) grids.emplace_back(s.grid.columns, s.grid.rows);
-  std::vector<std::vector<engine::Well>> wells(s.times.size());
-  std::vector<engine::EvaluatedGrid> evaluated;
   GridResults results;
   if (how.well_function == WellFunction::rule) results.well_nodes.resize(s.wells.size());
   // The bar counts node-term evaluations over all the study's grids.
   const std::uint64_t nodes = static_cast<std::uint64_t>(s.grid.columns) * static_cast<std::uint64_t>(s.grid.rows);
   std::uint64_t total = 0, before = 0;
   for (double t : s.times) total += nodes * terms_at(s, t).size();
+  // One grid serves every time, unless the writer keeps each time's: then it
+  // takes the grid, and the next time has a new one.
+  const bool kept = writer != nullptr && writer->keeps_every_time();
+  std::optional<engine::DrawdownGrid> DD;
   for (std::size_t k = 0; k < s.times.size(); ++k) {
-    const double t = s.times[k];
-    engine::DrawdownGrid& DD = grids[kept == 1 ? 0 : k];
-    const std::vector<Term> terms = terms_at(s, t);
-    const std::string label = "grid at day " + base::shortest_text(t);
-    const std::size_t real = real_terms(terms, s, t);
-    stages.say(label + ": " + plural(terms.size(), "well term", "well terms") +
-               (real < terms.size() ? " (" + plural(terms.size() - real, "image term", "image terms") + ")" : ""));
-    {
-      Progress progress(stdout, stages.terminal(), label, before, total);
-      engine::zero_grid(DD, s.grid.columns, s.grid.rows);
-      add_terms(DD, s, terms, how, &progress.done);
-      blank_beyond(DD, s);
+    if (!DD) DD.emplace(s.grid.columns, s.grid.rows);
+    evaluate_time(s, k, how, stages, *DD, before, total, results);
+    if (writer == nullptr) continue;
+    const std::vector<engine::Well> wells = wells_at(s, s.times[k]);
+    const engine::EvaluatedGrid e = evaluated_grid(s, s.times[k], *DD, wells);
+    if (!kept) {
+      writer->add(e);
+      continue;
     }
-    before += nodes * terms.size();
-    results.extremes.push_back(grid_extremes(DD, s));
-    for (std::size_t j = 0; j < results.well_nodes.size(); ++j) {
-      const Node n = nearest_node(s.grid, s.wells[j].x, s.wells[j].y);
-      results.well_nodes[j].push_back(DD(n.c, n.r));
-    }
-    wells[k] = wells_at(s, t);
-    const engine::EvaluatedGrid e = evaluated_grid(s, t, DD, wells[k]);
-    if (kept > 1) evaluated.push_back(e);  // only outputs of all times read them, and then each has its grid
-    if (grid_per_time(s) && out.ready())
-      for (const outputs::PlannedFile& f : plan)
-        if (f.kind == outputs::Kind::kGrid && !f.beside && f.time == k)
-          out.wrote("the grid file", f.name,
-                    gis::write_grid(out.target(f.name), gis::GridFormat::kEsriAscii, {&e, 1}, crs));
+    writer->add(e, std::move(*DD));
+    DD.reset();
   }
-  if (kept > 1) write_maps(s, plan, evaluated, crs, out, results.warnings);
+  if (kept) write_maps(s, *writer, out, results.warnings);
   return results;
 }
 
 // The wells and receptors as point layers, when asked: the receptors'
 // drawdowns at the study's times.
-void write_points(const Study& s, const Evaluation& how, const gis::Crs* crs, Outputs& out) {
-  if (!out.ready() || s.output.points.empty()) return;
+void write_points(const Study& s, const Evaluation& how, const gis::Crs* crs, outputs::Writer& writer) {
+  if (s.output.points.empty()) return;
   const std::vector<gis::PointLayer> layers = point_layers(s, receptor_series(s, s.times, how));
-  out.wrote("the points file", s.output.points, gis::write_point_layers(out.target(s.output.points), layers, crs));
+  writer.write(outputs::Kind::kPoints,
+               [&](const files::Target& t) { return gis::write_point_layers(t, layers, crs); });
 }
 
 // The compliance of the receptors with limits: its table appended to the
 // summary, its CSV written when asked. Whether a limit is exceeded.
-bool report_compliance(const Study& s, const Evaluation& how, std::string& summary, Outputs& out) {
+bool report_compliance(const Study& s, const Evaluation& how, std::string& summary, outputs::Writer* writer) {
   if (std::none_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); }))
     return false;
   const Compliance c = compliance_of(s, how);
   summary += "\n";
   summary += compliance_text(s, c);
-  if (out.ready() && !s.output.compliance.empty())
-    out.wrote("the compliance file", s.output.compliance,
-              files::write_whole_file(out.target(s.output.compliance), compliance_csv(s, c)));
+  if (writer != nullptr)
+    writer->write(outputs::Kind::kCompliance,
+                  [&](const files::Target& t) { return files::write_whole_file(t, compliance_csv(s, c)); });
   return c.exceeded();
 }
 }  // namespace
@@ -364,9 +398,12 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
   try {
     if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.output.series_times));
     const std::vector<std::vector<float>> series = receptor_series(s, s.output.series_times, p.how);
-    const GridResults grids = evaluate_and_write(s, p.how, p.crs ? &*p.crs : nullptr, stages, out);
-    write_series(s, series, p.how, out);
-    write_points(s, p.how, p.crs ? &*p.crs : nullptr, out);
+    const gis::Crs* crs = p.crs ? &*p.crs : nullptr;
+    std::optional<outputs::Writer> writer;
+    if (out.ready()) writer.emplace(out.writer(crs));
+    const GridResults grids = evaluate_and_write(s, p.how, stages, writer ? &*writer : nullptr, out);
+    if (writer) write_series(s, series, p.how, *writer);
+    if (writer) write_points(s, p.how, crs, *writer);
     // By the rule, where it is off the true well function.
     const std::vector<std::string> rule =
         p.how.well_function == WellFunction::exact
@@ -386,7 +423,7 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
       extra += plural(s.wells.size(), "well", "wells");
       extra += " are too many\n";
     }
-    exceeded = report_compliance(s, p.how, extra, out);
+    exceeded = report_compliance(s, p.how, extra, writer ? &*writer : nullptr);
     const std::string summary = boundaries_text(s) + summary_text(s, s.output.series_times, series, grids.extremes, warnings, extra);
     std::fwrite(summary.data(), 1, summary.size(), stdout);
     if (std::fflush(stdout) != 0) out.tell("cannot write the summary to standard output");

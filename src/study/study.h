@@ -64,7 +64,7 @@ struct Output {
   std::string relative = ".";  ///< the output folder below `base` (inside it)
   std::string folder = ".";    ///< where the files go, as shown: `relative` in `base`, or --output-folder
   bool folder_given = false;   ///< `folder` is the command line's, taken as given
-  std::string grid;     ///< grid name ("" : none): a .tif holds every time, a .asc one (see time_file_name)
+  std::string grid;     ///< grid name ("" : none): a .tif holds every time, a .asc one (see outputs::time_file_name)
   std::string contours; ///< contour layer name, .gpkg/.geojson/.shp, every time in one layer ("" : none)
   std::vector<std::string> plots;  ///< map picture names, .png/.svg/.pdf, each one per time (none: no picture)
   std::vector<double> levels;  ///< contour levels in feet, increasing (empty: round ones)

@@ -1,11 +1,15 @@
-// The outputs' one request: the files each request plans, named per time, and
-// the first clash among them or with a front end's own files.
+// The outputs' one request: its settings accepted or refused, the files each
+// request plans, named per time, and the first clash among them or with a
+// front end's own files.
 #include "outputs/request.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
+
+#include "gis/contour.h"
 
 namespace {
 
@@ -55,6 +59,71 @@ TEST(Request, PlansEveryFileNamedPerTime) {
   }
 }
 
+TEST(Request, ChecksTheLevelsAndThePictureSettingsOnce) {
+  using outputs::Problem;
+  using outputs::Setting;
+  using P = pictures::PlotPage;
+  std::vector<double> most(gis::kMostLevels), too_many(gis::kMostLevels + 1);
+  for (std::size_t i = 0; i < too_many.size(); ++i) too_many[i] = static_cast<double>(i);
+  for (std::size_t i = 0; i < most.size(); ++i) most[i] = static_cast<double>(i);
+  const struct {
+    const char* what;
+    outputs::Request request;
+    std::optional<outputs::Fault> fault;
+  } kCases[] = {
+      {"nothing set", {}, {}},
+      {"every setting with its pictures",
+       {.plots = {"m.png", "m.pdf"}, .levels = {5, -1, 0.5}, .range = std::pair{-1.0, 5.0}, .page = P::kA4, .dpi = 300},
+       {}},
+      {"the most levels", {.contours = "c.gpkg", .levels = most}, {}},
+      {"one level too many", {.contours = "c.gpkg", .levels = too_many}, outputs::Fault{Setting::kLevels, Problem::kTooMany}},
+      {"a level given again, found where it repeats",
+       {.contours = "c.gpkg", .levels = {1, 5, 2, 5}},
+       outputs::Fault{Setting::kLevels, Problem::kTwice, 3}},
+      {"a range without a picture", {.grid = "g.asc", .range = std::pair{0.0, 1.0}}, outputs::Fault{Setting::kRange, Problem::kNoPicture}},
+      {"a range upside down", {.plots = {"m.png"}, .range = std::pair{5.0, 1.0}}, outputs::Fault{Setting::kRange, Problem::kOrder}},
+      {"a range of one value", {.plots = {"m.png"}, .range = std::pair{1.0, 1.0}}, outputs::Fault{Setting::kRange, Problem::kOrder}},
+      {"a page without a picture", {.page = P::kLetter}, outputs::Fault{Setting::kPage, Problem::kNoPicture}},
+      {"a page without a .pdf picture",
+       {.plots = {"m.png", "m.svg"}, .page = P::kLetter},
+       outputs::Fault{Setting::kPage, Problem::kNoKind}},
+      {"a page's own size given is still a page", {.plots = {"m.svg"}, .page = P::kOwnSize}, outputs::Fault{Setting::kPage, Problem::kNoKind}},
+      {"a dpi without a picture", {.dpi = 100}, outputs::Fault{Setting::kDpi, Problem::kNoPicture}},
+      {"a dpi for .pdf pictures", {.plots = {"m.PDF"}, .dpi = 100}, outputs::Fault{Setting::kDpi, Problem::kNoKind}},
+      {"a dpi for .png hydrographs alone", {.hydrographs = "h.png", .dpi = 100}, {}},
+      {"a dpi for .svg hydrographs alone", {.hydrographs = "h.svg", .dpi = 100}, outputs::Fault{Setting::kDpi, Problem::kNoPicture}},
+      {"the lowest and highest dpi", {.plots = {"m.png"}, .dpi = pictures::kMinDpi}, {}},
+      {"the highest dpi", {.plots = {"m.png"}, .dpi = pictures::kMaxDpi}, {}},
+      {"a dpi too low", {.plots = {"m.png"}, .dpi = pictures::kMinDpi - 1}, outputs::Fault{Setting::kDpi, Problem::kOutOfRange}},
+      {"a dpi too high", {.plots = {"m.png"}, .dpi = pictures::kMaxDpi + 1}, outputs::Fault{Setting::kDpi, Problem::kOutOfRange}},
+      {"a dpi's picture before its value", {.dpi = 10}, outputs::Fault{Setting::kDpi, Problem::kNoPicture}},
+      {"the levels before the range",
+       {.plots = {"m.png"}, .levels = {1, 1}, .range = std::pair{2.0, 1.0}},
+       outputs::Fault{Setting::kLevels, Problem::kTwice, 1}},
+  };
+  for (const auto& k : kCases) {
+    SCOPED_TRACE(k.what);
+    const std::optional<outputs::Fault> f = outputs::check(k.request);
+    ASSERT_EQ(f.has_value(), k.fault.has_value());
+    if (!f) continue;
+    EXPECT_EQ(f->setting, k.fault->setting);
+    EXPECT_EQ(f->problem, k.fault->problem);
+    EXPECT_EQ(f->index, k.fault->index);
+  }
+}
+
+TEST(Request, ThePicturesTakeTheSettingsOrTheDefaults) {
+  pictures::PlotOptions o = outputs::picture_settings({.levels = {5, -1, 0.5}});
+  EXPECT_EQ(o.levels, (std::vector<double>{-1, 0.5, 5})) << "increasing";
+  EXPECT_FALSE(o.range);
+  EXPECT_EQ(o.page, pictures::PlotPage::kOwnSize);
+  EXPECT_EQ(o.dpi, pictures::kDefaultDpi);
+  o = outputs::picture_settings({.range = std::pair{-2.0, 3.0}, .page = pictures::PlotPage::kA4, .dpi = 72});
+  EXPECT_EQ(o.range, (std::pair{-2.0, 3.0}));
+  EXPECT_EQ(o.page, pictures::PlotPage::kA4);
+  EXPECT_EQ(o.dpi, 72);
+}
+
 TEST(Request, FindsTheFirstClash) {
   auto same = [](const std::string& a, const std::string& b) { return a == b; };
   const struct {
@@ -85,6 +154,43 @@ TEST(Request, FindsTheFirstClash) {
     if (!c) continue;
     EXPECT_EQ(paths[c->file], *k.file);
     EXPECT_EQ(c->taken ? k.taken[*c->taken] : paths[*c->earlier], *k.with);
+  }
+}
+
+// The plan's files as paths in the request's folder, compared as a front end
+// that takes "a/../b" for "b" compares them.
+TEST(Request, FindsTheFirstClashOfThePlanInItsFolder) {
+  auto same = [](const std::string& a, const std::string& b) {
+    return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
+  };
+  const struct {
+    const char* what;
+    outputs::Request request;
+    std::vector<std::string> taken;
+    std::optional<std::string> file;  // the clashing file's path
+    std::optional<std::string> with;  // the taken or earlier file's path
+  } kCases[] = {
+      {"names in the folder", {.series = "s.csv", .times = {30}, .folder = "out"}, {"s.csv", "study.toml"}, {}, {}},
+      {"an output over an input through '..'",
+       {.series = "wells.csv", .times = {30}, .folder = "data/maps/.."},
+       {"study.toml", "data/wells.csv"},
+       "data/maps/../wells.csv",
+       "data/wells.csv"},
+      {"the folder '.' is no folder", {.series = "study.toml", .times = {30}, .folder = "."}, {"study.toml"}, "study.toml", "study.toml"},
+      {"a name with './' over a time's grid",
+       {.grid = "drawdown.asc", .series = "./drawdown_90d.asc", .times = {30, 90}, .folder = "out"},
+       {},
+       "out/./drawdown_90d.asc",
+       "out/drawdown_90d.asc"},
+  };
+  for (const auto& k : kCases) {
+    SCOPED_TRACE(k.what);
+    const std::vector<outputs::PlannedFile> planned = outputs::plan(k.request);
+    const std::optional<outputs::Clash> c = outputs::first_clash(k.request, planned, k.taken, same);
+    ASSERT_EQ(c.has_value(), k.file.has_value());
+    if (!c) continue;
+    EXPECT_EQ(outputs::path(k.request, planned[c->file].name), *k.file);
+    EXPECT_EQ(c->taken ? k.taken[*c->taken] : outputs::path(k.request, planned[*c->earlier].name), *k.with);
   }
 }
 

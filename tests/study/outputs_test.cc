@@ -1,5 +1,5 @@
-// The files and the console text of a study: names per time, the series CSV,
-// outputs that would replace inputs, the grids as the map outputs see them
+// The files and the console text of a study: its outputs as the request, the
+// series CSV, the grids as the map outputs see them
 // (wells at their rates of the time, one colour scale for all pictures), and
 // the summary table.
 #include "study/outputs.h"
@@ -20,57 +20,22 @@ namespace {
 using study_testing::edited;
 using study_testing::read_text;
 
-TEST(StudyOutputs, GridFilesAreNamedByTheirDayWhenThereAreSeveral) {
+TEST(StudyOutputs, TheRequestHoldsTheOutputsAndTheirSettings) {
   study::Study s = read_text(study_testing::kSmallStudy);
-  EXPECT_EQ(study::grid_file_name(s, 30.0), "drawdown_30d.asc");
-  EXPECT_EQ(study::grid_file_name(s, 0.5), "drawdown_0.5d.asc");
-  s.output.grid = "maps/dd";
-  EXPECT_EQ(study::grid_file_name(s, 365.0), "maps/dd_365d") << "no ending: the day goes last";
-  s.times = {30.0};
-  EXPECT_EQ(study::grid_file_name(s, 30.0), "maps/dd") << "one time: the name as given";
-
-  s = read_text(study_testing::kSmallStudy);
-  const std::vector<study::OutputFileName> files = study::output_files(s);
-  ASSERT_EQ(files.size(), 3u);
-  EXPECT_EQ(files[0].path, "out/drawdown_30d.asc");
-  EXPECT_EQ(files[1].path, "out/drawdown_90d.asc");
-  EXPECT_EQ(files[2].what, "the series file");
-  EXPECT_EQ(files[2].path, "out/series.csv");
-  EXPECT_FALSE(study::output_clash(s));
-}
-
-TEST(StudyOutputs, EachOutputListsEveryFileItWrites) {
-  struct Case {
-    const char* what;
-    void (*set)(study::Study&);
-    std::vector<std::string> paths;  // after the series file's
-  };
-  const Case kCases[] = {
-      {"one GeoTIFF for every time", [](study::Study& s) { s.output.grid = "dd.tif"; }, {"out/dd.tif"}},
-      {"a .prj beside each ESRI grid with a CRS", [](study::Study& s) { s.crs = "EPSG:2264"; },
-       {"out/drawdown_30d.asc", "out/drawdown_30d.prj", "out/drawdown_90d.asc", "out/drawdown_90d.prj"}},
-      {"no .prj beside a GeoTIFF",
-       [](study::Study& s) { s.crs = "EPSG:2264", s.output.grid = "dd.TIFF"; }, {"out/dd.TIFF"}},
-      {"a shapefile's four files",
-       [](study::Study& s) { s.output.grid.clear(), s.output.contours = "lines.shp"; },
-       {"out/lines.shp", "out/lines.shx", "out/lines.dbf", "out/lines.prj"}},
-      {"a picture per time",
-       [](study::Study& s) { s.output.grid.clear(), s.output.plots = {"map.pdf"}; }, {"out/map_30d.pdf", "out/map_90d.pdf"}},
-      {"one picture for one time",
-       [](study::Study& s) { s.times = {30.0}, s.output.grid.clear(), s.output.plots = {"map.png"}; }, {"out/map.png"}},
-      {"several pictures, each per time",
-       [](study::Study& s) { s.output.grid.clear(), s.output.plots = {"map.png", "memo.pdf"}; },
-       {"out/map_30d.png", "out/map_90d.png", "out/memo_30d.pdf", "out/memo_90d.pdf"}},
-  };
-  for (const Case& k : kCases) {
-    SCOPED_TRACE(k.what);
-    study::Study s = read_text(study_testing::kSmallStudy);
-    k.set(s);
-    std::vector<std::string> paths;
-    for (const study::OutputFileName& f : study::output_files(s))
-      if (f.what != "the series file") paths.push_back(f.path);
-    EXPECT_EQ(paths, k.paths);
-  }
+  s.crs = "EPSG:2264";
+  s.output.plots = {"map.png"};
+  s.output.levels = {1.0, 5.0};
+  s.output.range = std::pair{0.0, 9.0};
+  const outputs::Request r = study::request_of(s);
+  EXPECT_EQ(r.grid, "drawdown.asc");
+  EXPECT_EQ(r.series, "series.csv");
+  EXPECT_EQ(r.plots, s.output.plots);
+  EXPECT_TRUE(r.with_crs);
+  EXPECT_EQ(r.times, s.times);
+  EXPECT_EQ(r.levels, s.output.levels);
+  EXPECT_EQ(r.range, s.output.range);
+  EXPECT_EQ(r.dpi, pictures::kDefaultDpi);
+  EXPECT_EQ(outputs::path(r, "series.csv"), "out/series.csv");
 }
 
 TEST(StudyOutputs, TheMapOutputsShowEachWellAtItsRateOfTheTime) {
@@ -131,19 +96,6 @@ TEST(StudyOutputs, ThePicturesOfAllTimesShareOneColourScale) {
   const pictures::PlotLayout early_alone = pictures::plot_layout(times[0], alone);
   EXPECT_EQ(early_alone.colours.hi, 2.0f);
   EXPECT_EQ(early_alone.colours.palette, pictures::Palette::kViridis);
-}
-
-TEST(StudyOutputs, NoOutputReplacesAnInputOrAnotherOutput) {
-  study::Study s = read_text(study_testing::kSmallStudy);
-  s.inputs.push_back("data/wells.csv");
-  s.output.folder = "data/maps/..";
-  s.output.series = "wells.csv";
-  EXPECT_EQ(study::output_clash(s).value_or(""),
-            "study.toml: the series file 'data/maps/../wells.csv' would replace the input file 'data/wells.csv'");
-  s = read_text(study_testing::kSmallStudy);
-  s.output.series = "./drawdown_90d.asc";
-  EXPECT_EQ(study::output_clash(s).value_or(""),
-            "study.toml: the series file and the grid file are the same file 'out/./drawdown_90d.asc'");
 }
 
 TEST(StudyOutputs, TheSeriesHoldsEveryReceptorAndTimeInShortestText) {

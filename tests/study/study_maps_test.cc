@@ -213,6 +213,19 @@ TEST(StudyMaps, APicturePerTimeAndAFailedOutputLeavesTheOthersWhole) {
   EXPECT_NE(r.out.find("day  largest drawdown (ft)"), std::string::npos) << "the summary still comes";
 }
 
+// A study of one time writes the outputs of all times too: its picture, its
+// contour layer and its GeoTIFF, named as given.
+TEST(StudyMaps, AStudyOfOneTimeWritesItsMaps) {
+  ScratchFolder folder;
+  std::string text = study_with("grid = \"drawdown.tif\"\nplot = \"map.svg\"\ncontours = \"c.geojson\"\n");
+  folder.write("study.toml", edited(text, "times = [30.0, 90.0]", "times = [30.0]"));
+  const RunResult r = run_program(folder, "", {"--study", "study.toml"});
+  EXPECT_EQ(r.status, base::kExitSuccess) << r.err;
+  EXPECT_NE(folder.read("out/map.svg").find("</svg>"), std::string::npos);
+  EXPECT_NE(folder.read("out/c.geojson").find("FeatureCollection"), std::string::npos);
+  EXPECT_FALSE(folder.read("out/drawdown.tif").empty());
+}
+
 }  // namespace
 
 namespace {
