@@ -367,6 +367,54 @@ bool report_compliance(const Study& s, const Evaluation& how, std::string& summa
                   [&](const files::Target& t) { return files::write_whole_file(t, compliance_csv(s, c)); });
   return c.exceeded();
 }
+// The study's first stage line: what it holds and how it is evaluated.
+std::string study_line(const Study& s, const Evaluation& how) {
+  std::size_t steps = 0;
+  for (const Well& w : s.wells) steps += w.steps.size();
+  return "study '" + one_line(s.title) + "': " + plural(s.wells.size(), "well", "wells") + " (" +
+         plural(steps, "rate step", "rate steps") + "), " + plural(s.receptors.size(), "receptor", "receptors") + ", " +
+         std::to_string(s.grid.columns) + " x " + std::to_string(s.grid.rows) + " nodes, days " + days_list(s.times) +
+         ", " + (how.well_function == WellFunction::exact ? "exact well function" : "the rule's well function");
+}
+
+// The summary's table of the drawdown in each well, or why it is left out.
+std::string well_table_or_why(const Study& s, const Evaluation& how) {
+  if (lists_well_drawdowns(s)) return well_table_text(s, well_drawdowns(s, how));
+  return "the drawdown in each well is not listed: " + plural(s.wells.size(), "well", "wells") + " are too many\n";
+}
+
+// Evaluates the study, writes its outputs and prints its summary, with the
+// warnings `placed` said before; whether a receptor's limit is exceeded.
+bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& placed, const Stages& stages,
+                         Outputs& out) {
+  const Study& s = p.study;
+  if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.output.series_times));
+  const std::vector<std::vector<float>> series = receptor_series(s, s.output.series_times, p.how);
+  const gis::Crs* crs = p.crs ? &*p.crs : nullptr;
+  std::optional<outputs::Writer> writer;
+  if (out.ready()) writer.emplace(out.writer(crs));
+  const GridResults grids = evaluate_and_write(s, p.how, stages, writer ? &*writer : nullptr, out);
+  if (writer) write_series(s, series, p.how, *writer);
+  if (writer) write_points(s, p.how, crs, *writer);
+  // By the rule, where it is off the true well function.
+  const std::vector<std::string> rule =
+      p.how.well_function == WellFunction::exact
+          ? std::vector<std::string>{}
+          : rule_warnings(s, s.output.series_times, series, grids.well_nodes, p.how.exact);
+  for (const std::string& w : rule) out.warn(w);
+  std::vector<std::string> warnings = placed;
+  warnings.insert(warnings.end(), grids.warnings.begin(), grids.warnings.end());
+  warnings.insert(warnings.end(), rule.begin(), rule.end());
+
+  if (stages.terminal()) std::fputc('\n', stdout);
+  std::string extra = well_table_or_why(s, p.how);
+  const bool exceeded = report_compliance(s, p.how, extra, writer ? &*writer : nullptr);
+  const std::string summary =
+      boundaries_text(s) + summary_text(s, s.output.series_times, series, grids.extremes, warnings, extra);
+  std::fwrite(summary.data(), 1, summary.size(), stdout);
+  if (std::fflush(stdout) != 0) out.tell("cannot write the summary to standard output");
+  return exceeded;
+}
 }  // namespace
 
 int run_study(const std::string& file, const engine::Options& engine, const std::optional<std::string>& output_folder) {
@@ -379,54 +427,16 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
   }
   const Study& s = p.study;
   const Stages stages(isatty(STDOUT_FILENO) == 1);
-
-  std::size_t steps = 0;
-  for (const Well& w : s.wells) steps += w.steps.size();
-  const std::string title = one_line(s.title);
-  stages.say("study '" + title + "': " + plural(s.wells.size(), "well", "wells") + " (" +
-             plural(steps, "rate step", "rate steps") + "), " + plural(s.receptors.size(), "receptor", "receptors") +
-             ", " + std::to_string(s.grid.columns) + " x " + std::to_string(s.grid.rows) + " nodes, days " +
-             days_list(s.times) + ", " +
-             (p.how.well_function == WellFunction::exact ? "exact well function" : "the rule's well function"));
+  stages.say(study_line(s, p.how));
 
   Outputs out(s, stages);
   if (out.open() == base::kExitBusy) return base::kExitBusy;
-  bool exceeded = false;
   // What the grid hides, said before the evaluation.
   const std::vector<std::string> placed = placement_warnings(s);
   for (const std::string& w : placed) out.warn(w);
+  bool exceeded = false;
   try {
-    if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.output.series_times));
-    const std::vector<std::vector<float>> series = receptor_series(s, s.output.series_times, p.how);
-    const gis::Crs* crs = p.crs ? &*p.crs : nullptr;
-    std::optional<outputs::Writer> writer;
-    if (out.ready()) writer.emplace(out.writer(crs));
-    const GridResults grids = evaluate_and_write(s, p.how, stages, writer ? &*writer : nullptr, out);
-    if (writer) write_series(s, series, p.how, *writer);
-    if (writer) write_points(s, p.how, crs, *writer);
-    // By the rule, where it is off the true well function.
-    const std::vector<std::string> rule =
-        p.how.well_function == WellFunction::exact
-            ? std::vector<std::string>{}
-            : rule_warnings(s, s.output.series_times, series, grids.well_nodes, p.how.exact);
-    for (const std::string& w : rule) out.warn(w);
-    std::vector<std::string> warnings = placed;
-    warnings.insert(warnings.end(), grids.warnings.begin(), grids.warnings.end());
-    warnings.insert(warnings.end(), rule.begin(), rule.end());
-
-    if (stages.terminal()) std::fputc('\n', stdout);
-    std::string extra;
-    if (lists_well_drawdowns(s)) {
-      extra = well_table_text(s, well_drawdowns(s, p.how));
-    } else {
-      extra = "the drawdown in each well is not listed: ";
-      extra += plural(s.wells.size(), "well", "wells");
-      extra += " are too many\n";
-    }
-    exceeded = report_compliance(s, p.how, extra, writer ? &*writer : nullptr);
-    const std::string summary = boundaries_text(s) + summary_text(s, s.output.series_times, series, grids.extremes, warnings, extra);
-    std::fwrite(summary.data(), 1, summary.size(), stdout);
-    if (std::fflush(stdout) != 0) out.tell("cannot write the summary to standard output");
+    exceeded = evaluate_and_report(p, placed, stages, out);
   } catch (const std::bad_alloc&) {
     complain("the study ran out of memory (it needs about " +
              std::to_string(static_cast<long long>(memory_needed(s, engine.fast.threads) / (1024 * 1024))) + " MiB)");
