@@ -223,14 +223,11 @@ std::string overlapping_outputs(const Options& o) {
   return !a.beside && !b.beside ? both + " name the same file" : both + " would both write '" + b.name + "'";
 }
 
-}  // namespace
-
-std::variant<Options, UsageError> parse_command_line(std::span<const std::string_view> arguments) {
-  Options o;
-  std::vector<std::string> names;
-  std::vector<Given> given;  // valued options seen so far
+// The options and names of the command line, each option's value taken into
+// `o`: "" or why the command line is refused.
+std::string read_arguments(std::span<const std::string_view> arguments, Options& o, std::vector<std::string>& names,
+                           std::vector<Given>& given) {
   bool options_ended = false;
-
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string_view a = arguments[i];
     if (options_ended || a == "-" || !a.starts_with("-")) {
@@ -246,48 +243,62 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
       o.*(flag->member) = true;
       continue;
     }
-
     const std::size_t eq = a.find('=');
     const std::string_view name = a.substr(0, eq);
     const auto valued =
         std::find_if(std::begin(kValued), std::end(kValued), [&](const Valued& v) { return v.name == name; });
-    if (valued == std::end(kValued)) return UsageError{"unknown option '" + std::string(a) + "'"};
+    if (valued == std::end(kValued)) return "unknown option '" + std::string(a) + "'";
     std::string value;
     if (eq != std::string_view::npos) {
       value = std::string(a.substr(eq + 1));
     } else {
-      if (i + 1 == arguments.size())
-        return UsageError{"option '" + std::string(name) + "' needs " + std::string(valued->needs)};
+      if (i + 1 == arguments.size()) return "option '" + std::string(name) + "' needs " + std::string(valued->needs);
       value = std::string(arguments[++i]);
     }
     if (std::any_of(given.begin(), given.end(), [&](const Given& g) { return g.name == name; }))
-      return UsageError{"option '" + std::string(name) + "' is given twice"};
+      return "option '" + std::string(name) + "' is given twice";
     given.push_back({valued->name, value});
-    if (std::string why = valued->take(o, value); !why.empty()) return UsageError{why};
+    if (std::string why = valued->take(o, value); !why.empty()) return why;
   }
+  return "";
+}
 
-  if (o.help || o.version) return o;
-  if (o.output_folder && !o.study) return UsageError{"option '--output-folder' is for --study"};
+// Which way in the options and `names` ask for (a run, --check, a study, a
+// fit), and INPUT and REPORT taken into `o`: "" or why they do not go together.
+std::string way_in(Options& o, const std::vector<std::string>& names) {
+  if (o.output_folder && !o.study) return "option '--output-folder' is for --study";
   const bool run_options = !names.empty() || o.grid || o.contours || o.plot || o.arcfile || o.check || o.quiet || o.crs ||
                            !o.levels.empty();
   if (o.study && (run_options || o.fit))
-    return UsageError{"--study takes no INPUT REPORT and no other option of a run: a study names its outputs"};
+    return "--study takes no INPUT REPORT and no other option of a run: a study names its outputs";
   if (o.fit && run_options)
-    return UsageError{"--fit takes no INPUT REPORT and no other option of a run: a test file names its outputs"};
+    return "--fit takes no INPUT REPORT and no other option of a run: a test file names its outputs";
   if (o.check) {
-    if (!names.empty()) return UsageError{"unexpected argument '" + names[0] + "' (--check reads INPUT only)"};
+    if (!names.empty()) return "unexpected argument '" + names[0] + "' (--check reads INPUT only)";
     if (o.grid || o.contours || o.plot || o.arcfile)
-      return UsageError{"--check writes nothing: no --grid, --contours, --plot or --arcfile"};
+      return "--check writes nothing: no --grid, --contours, --plot or --arcfile";
   }
-  if (names.size() > 2) return UsageError{"unexpected argument '" + names[2] + "' (at most INPUT and REPORT)"};
-  if (names.size() == 1) return UsageError{"INPUT '" + names[0] + "' needs a REPORT file name after it"};
+  if (names.size() > 2) return "unexpected argument '" + names[2] + "' (at most INPUT and REPORT)";
+  if (names.size() == 1) return "INPUT '" + names[0] + "' needs a REPORT file name after it";
   if (names.size() == 2) {
     for (const std::string& n : names)
-      if (n.empty()) return UsageError{"a file name argument is empty"};
+      if (n.empty()) return "a file name argument is empty";
     o.input = names[0];
     o.report = names[1];
   }
-  if (o.quiet && !o.input) return UsageError{"--quiet needs INPUT and REPORT on the command line"};
+  if (o.quiet && !o.input) return "--quiet needs INPUT and REPORT on the command line";
+  return "";
+}
+
+}  // namespace
+
+std::variant<Options, UsageError> parse_command_line(std::span<const std::string_view> arguments) {
+  Options o;
+  std::vector<std::string> names;
+  std::vector<Given> given;  // valued options seen so far
+  if (std::string why = read_arguments(arguments, o, names, given); !why.empty()) return UsageError{why};
+  if (o.help || o.version) return o;
+  if (std::string why = way_in(o, names); !why.empty()) return UsageError{why};
   if (std::string why = overlapping_outputs(o); !why.empty()) return UsageError{why};
   if (std::string why = settings_problem(o, given); !why.empty()) return UsageError{why};
   std::sort(o.levels.begin(), o.levels.end());
