@@ -10,7 +10,6 @@
 #include "gis/contour.h"
 #include "pictures/plot_labels.h"
 #include "pictures/plot_layout.h"
-#include "pictures/plot_text.h"
 
 namespace pictures::picture {
 namespace {
@@ -235,25 +234,25 @@ void draw_axes(cairo_t* cr, const PlotLayout& l) {
   const double bottom = l.map_top + l.map_height;
   const double tick_baseline = measure(cr, "0", kTickFont).baseline;
   // As many x ticks as their labels leave room for.
-  const double widest = std::max(measure(cr, coordinate(l.x0, 0), kTickFont).width,
-                                 measure(cr, coordinate(l.x1, 0), kTickFont).width);
+  const double widest = std::max(measure(cr, fixed(l.x0, 0), kTickFont).width,
+                                 measure(cr, fixed(l.x1, 0), kTickFont).width);
   const int x_ticks = std::clamp(static_cast<int>(l.map_width / (widest + 30)), 2, 10);
   double x_step = gis::round_interval(l.x0, l.x1, x_ticks);
   while (x_step > 0 && x_step / (l.x1 - l.x0) * l.map_width < widest + 12) x_step *= 2;
-  for (double t : ticks(l.x0, l.x1, x_step)) {
+  for (double t : multiples(l.x0, l.x1, x_step)) {
     const double x = l.to_x(t);
     cairo_move_to(cr, x, bottom);
     cairo_line_to(cr, x, bottom + kTick);
     cairo_stroke(cr);
-    text(cr, x, bottom + kTick + 2 + tick_baseline, coordinate(t, gis::decimals_for(x_step)), kTickFont, Align::kCentre);
+    text(cr, x, bottom + kTick + 2 + tick_baseline, fixed(t, gis::decimals_for(x_step)), kTickFont, Align::kCentre);
   }
   const double y_step = gis::round_interval(l.y0, l.y1, 6);
-  for (double t : ticks(l.y0, l.y1, y_step)) {
+  for (double t : multiples(l.y0, l.y1, y_step)) {
     const double y = l.to_y(t);
     cairo_move_to(cr, l.map_left, y);
     cairo_line_to(cr, l.map_left - kTick, y);
     cairo_stroke(cr);
-    text(cr, l.map_left - kTick - 3, y + cap_height(kTickFont) / 2, coordinate(t, gis::decimals_for(y_step)), kTickFont,
+    text(cr, l.map_left - kTick - 3, y + cap_height(kTickFont) / 2, fixed(t, gis::decimals_for(y_step)), kTickFont,
          Align::kRight);
   }
 
@@ -391,14 +390,14 @@ void draw_scale_bars(cairo_t* cr, const PlotLayout& l, double x, double top) {
   bar(feet, bar_y, 4);
   ink(cr);
   text(cr, x, top + baseline, "0", kKeyFont, Align::kCentre);
-  text(cr, x + feet, top + baseline, length_text(l.scale_feet) + " ft", kKeyFont, Align::kCentre);
+  text(cr, x + feet, top + baseline, shortest(l.scale_feet) + " ft", kKeyFont, Align::kCentre);
   if (l.scale_miles > 0) {
     const double miles = l.scale_miles * kFeetPerMile * l.points_per_foot();
     bar(miles, bar_y + kScaleBarHeight, 2);
     ink(cr);
     const double line = bar_y + 2 * kScaleBarHeight + 2 + baseline;
     text(cr, x, line, "0", kKeyFont, Align::kCentre);
-    text(cr, x + miles, line, length_text(l.scale_miles) + " mi", kKeyFont, Align::kCentre);
+    text(cr, x + miles, line, shortest(l.scale_miles) + " mi", kKeyFont, Align::kCentre);
   }
 }
 
