@@ -135,45 +135,28 @@ void value_axis(HydrographLayout& l, const Extent& values, const Extent& positiv
   l.drawdown_ticks = linear_ticks(l.d0, l.d1, step, true);
 }
 
-HydrographLayout layout_with(cairo_t* cr, std::string_view title, std::span<const Hydrograph> series,
-                             const ChartStyle& style) {
-  HydrographLayout l;
-  l.log_values = style.log_values;
-  l.values_down = style.values_down;
-
-  Extent times, positive, drawdowns, positive_drawdowns;
-  for (const Hydrograph& s : series)
-    for (std::size_t k = 0; k < points_of(s); ++k) {
-      const double t = s.days[k], d = s.drawdown_ft[k];
-      if (!std::isfinite(t)) continue;
-      times.add(t);
-      if (t > 0) positive.add(t);
-      if (std::isfinite(d)) drawdowns.add(d);
-      if (std::isfinite(d) && d > 0) positive_drawdowns.add(d);
-    }
-  // A limit lies inside the frame, not on its edge, where the frame would hide it.
-  for (const Hydrograph& s : series)
-    if (s.limit_ft && std::isfinite(*s.limit_ft)) drawdowns.add(*s.limit_ft + 0.02 * std::fabs(*s.limit_ft));
-
-  // Time: logarithmic over more than a decade.
+// The time axis: logarithmic over more than a decade of the positive times,
+// else linear from day 0 (or the earliest time, if negative).
+void time_axis(HydrographLayout& l, const Extent& times, const Extent& positive) {
   l.log_time = !positive.empty() && positive.hi > 10.0 * positive.lo;
   if (l.log_time) {
     l.t0 = picture::round_below(positive.lo);
     l.t1 = picture::round_above(positive.hi);
     if (!(l.t0 > 0.0)) l.t0 = positive.lo;  // below the smallest round double
     l.time_ticks = log_ticks(l.t0, l.t1);
-  } else {
-    const double lo = times.empty() ? 0.0 : std::min(0.0, times.lo);
-    const double hi = times.empty() ? 1.0 : times.hi;
-    double step;
-    round_range(lo, hi, 6, l.t0, l.t1, step);
-    l.time_ticks = linear_ticks(l.t0, l.t1, step, false);
+    return;
   }
+  const double lo = times.empty() ? 0.0 : std::min(0.0, times.lo);
+  const double hi = times.empty() ? 1.0 : times.hi;
+  double step;
+  round_range(lo, hi, 6, l.t0, l.t1, step);
+  l.time_ticks = linear_ticks(l.t0, l.t1, step, false);
+}
 
-  // Drawdown: from 0, or a rise above it, down to the deepest.
-  value_axis(l, drawdowns, positive_drawdowns);
-
-  // Margins from the texts around the frame.
+// The frame, the legend and the picture's size, from the texts around the
+// frame as measured on `cr`.
+void place_frame(cairo_t* cr, HydrographLayout& l, std::string_view title, std::span<const Hydrograph> series,
+                 const ChartStyle& style) {
   const TextSize title_size = picture::measure(cr, std::string(title), kTitleFont);
   const double axis_title = picture::measure(cr, style.value_axis_title, kAxisTitleFont).height;
   const double tick_height = picture::measure(cr, "0", kTickFont).height;
@@ -199,6 +182,32 @@ HydrographLayout layout_with(cairo_t* cr, std::string_view title, std::span<cons
              kPad;
   l.width = std::ceil(l.width);
   l.height = std::ceil(l.height);
+}
+
+HydrographLayout layout_with(cairo_t* cr, std::string_view title, std::span<const Hydrograph> series,
+                             const ChartStyle& style) {
+  HydrographLayout l;
+  l.log_values = style.log_values;
+  l.values_down = style.values_down;
+
+  Extent times, positive, drawdowns, positive_drawdowns;
+  for (const Hydrograph& s : series)
+    for (std::size_t k = 0; k < points_of(s); ++k) {
+      const double t = s.days[k], d = s.drawdown_ft[k];
+      if (!std::isfinite(t)) continue;
+      times.add(t);
+      if (t > 0) positive.add(t);
+      if (std::isfinite(d)) drawdowns.add(d);
+      if (std::isfinite(d) && d > 0) positive_drawdowns.add(d);
+    }
+  // A limit lies inside the frame, not on its edge, where the frame would hide it.
+  for (const Hydrograph& s : series)
+    if (s.limit_ft && std::isfinite(*s.limit_ft)) drawdowns.add(*s.limit_ft + 0.02 * std::fabs(*s.limit_ft));
+
+  time_axis(l, times, positive);
+  // Drawdown: from 0, or a rise above it, down to the deepest.
+  value_axis(l, drawdowns, positive_drawdowns);
+  place_frame(cr, l, title, series, style);
   return l;
 }
 

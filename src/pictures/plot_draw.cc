@@ -267,48 +267,13 @@ void draw_axes(cairo_t* cr, const PlotLayout& l) {
   cairo_restore(cr);
 }
 
-// The colour bar: the range from its low end (bottom) to its high end (top),
-// each end labelled with its value, a triangle beyond an end that clips the
-// grid's drawdowns (labelled with the grid's extreme), round values ticked
-// and labelled on its right, and every contour level in the range marked
-// across it with a tick on its left.
-void draw_colour_bar(cairo_t* cr, const PlotLayout& l) {
+// The colour bar's texts and marks: its ends' values (and the grid's extremes
+// beyond a clipped end), its round values, the contour levels across it, and
+// its title.
+void draw_colour_bar_labels(cairo_t* cr, const PlotLayout& l) {
   const ColourScale& s = l.colours;
   const double top = l.bar_top, height = l.bar_height, bottom = top + height;
-  const double left = l.bar_left, right = l.bar_left + l.bar_width, mid = left + l.bar_width / 2;
-  cairo_pattern_t* ramp = cairo_pattern_create_linear(0, bottom, 0, top);
-  for (int k = 0; k <= 64; ++k) {
-    const Rgb c = s.colour(s.lo + (s.hi - s.lo) * k / 64.0);
-    cairo_pattern_add_color_stop_rgb(ramp, k / 64.0, c.r, c.g, c.b);
-  }
-  cairo_new_path(cr);
-  cairo_rectangle(cr, left, top, l.bar_width, height);
-  cairo_set_source(cr, ramp);
-  cairo_fill(cr);
-  cairo_pattern_destroy(ramp);
-
-  // The clipped ends, in the colour of their end.
-  auto triangle = [&](double base, double tip, double value) {
-    cairo_new_path(cr);
-    cairo_move_to(cr, left, base);
-    cairo_line_to(cr, mid, tip);
-    cairo_line_to(cr, right, base);
-    cairo_close_path(cr);
-    const Rgb c = s.colour(value);
-    cairo_set_source_rgb(cr, c.r, c.g, c.b);
-    cairo_fill_preserve(cr);
-    ink(cr);
-    cairo_set_line_width(cr, 0.8);
-    cairo_stroke(cr);
-  };
-  if (l.clipped_high) triangle(top, top - kClipTriangle, s.hi);
-  if (l.clipped_low) triangle(bottom, bottom + kClipTriangle, s.lo);
-  ink(cr);
-  cairo_set_line_width(cr, 0.8);
-  cairo_new_path(cr);
-  cairo_rectangle(cr, left, top, l.bar_width, height);
-  cairo_stroke(cr);
-
+  const double left = l.bar_left, right = l.bar_left + l.bar_width;
   const double cap = cap_height(kTickFont), room = measure(cr, "0", kTickFont).height;
   const double label_x = right + kTick + 3;
   const BarEndTexts ends = bar_end_texts(l);
@@ -355,6 +320,52 @@ void draw_colour_bar(cairo_t* cr, const PlotLayout& l) {
        kAxisTitleFont, Align::kCentre);
   cairo_restore(cr);
 }
+
+// The colour bar: the range from its low end (bottom) to its high end (top),
+// each end labelled with its value, a triangle beyond an end that clips the
+// grid's drawdowns (labelled with the grid's extreme), round values ticked
+// and labelled on its right, and every contour level in the range marked
+// across it with a tick on its left.
+void draw_colour_bar(cairo_t* cr, const PlotLayout& l) {
+  const ColourScale& s = l.colours;
+  const double top = l.bar_top, height = l.bar_height, bottom = top + height;
+  const double left = l.bar_left, right = l.bar_left + l.bar_width, mid = left + l.bar_width / 2;
+  cairo_pattern_t* ramp = cairo_pattern_create_linear(0, bottom, 0, top);
+  for (int k = 0; k <= 64; ++k) {
+    const Rgb c = s.colour(s.lo + (s.hi - s.lo) * k / 64.0);
+    cairo_pattern_add_color_stop_rgb(ramp, k / 64.0, c.r, c.g, c.b);
+  }
+  cairo_new_path(cr);
+  cairo_rectangle(cr, left, top, l.bar_width, height);
+  cairo_set_source(cr, ramp);
+  cairo_fill(cr);
+  cairo_pattern_destroy(ramp);
+
+  // The clipped ends, in the colour of their end.
+  auto triangle = [&](double base, double tip, double value) {
+    cairo_new_path(cr);
+    cairo_move_to(cr, left, base);
+    cairo_line_to(cr, mid, tip);
+    cairo_line_to(cr, right, base);
+    cairo_close_path(cr);
+    const Rgb c = s.colour(value);
+    cairo_set_source_rgb(cr, c.r, c.g, c.b);
+    cairo_fill_preserve(cr);
+    ink(cr);
+    cairo_set_line_width(cr, 0.8);
+    cairo_stroke(cr);
+  };
+  if (l.clipped_high) triangle(top, top - kClipTriangle, s.hi);
+  if (l.clipped_low) triangle(bottom, bottom + kClipTriangle, s.lo);
+  ink(cr);
+  cairo_set_line_width(cr, 0.8);
+  cairo_new_path(cr);
+  cairo_rectangle(cr, left, top, l.bar_width, height);
+  cairo_stroke(cr);
+
+  draw_colour_bar_labels(cr, l);
+}
+
 
 void draw_titles(cairo_t* cr, const EvaluatedGrid& e, const PlotOptions& o, const PlotLayout& l) {
   cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
