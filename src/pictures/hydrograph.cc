@@ -367,7 +367,7 @@ void draw(cairo_t* cr, std::string_view title, const HydrographLayout& l,
   show(cr, std::string(title), kTitleFont, l.frame_left, kPad, Align::kLeft);
 }
 
-// ---------------------------------------------------------------- files
+// ---------------------------------------------------------------- the file's description
 
 std::string names_text(std::span<const Hydrograph> series) {
   std::string s = "Drawdown against time at ";
