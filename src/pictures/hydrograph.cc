@@ -1,3 +1,6 @@
+// The charts' layout (axes, frame, legend) and drawing (series, limits,
+// grid, ticks); their text, numbers and files are the pictures' shared layers
+// (picture_text, picture_numbers, picture_file).
 #include "pictures/hydrograph.h"
 
 #include <cairo.h>
@@ -51,7 +54,7 @@ constexpr double kLineWidth = 2.0;
 constexpr double kMarkerRadius = 3.2;
 constexpr std::size_t kMostMarkedPoints = 60;  // denser series are drawn as lines alone
 
-// ---------------------------------------------------------------- numbers
+// ---------------------------------------------------------------- axes
 
 struct Extent {
   double lo = std::numeric_limits<double>::infinity();
