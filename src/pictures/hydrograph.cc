@@ -1,22 +1,21 @@
+// The charts' layout (axes, frame, legend) and drawing (series, limits,
+// grid, ticks); their text, numbers and files are the pictures' shared layers
+// (picture_text, picture_numbers, picture_file).
 #include "pictures/hydrograph.h"
 
-#include <cairo-pdf.h>
-#include <cairo-svg.h>
 #include <cairo.h>
-#include <glib-object.h>
-#include <glib.h>
-#include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <limits>
-#include <memory>
 #include <numeric>
 
 #include "gis/contour.h"
 #include "files/output_file.h"
+#include "pictures/picture_file.h"
+#include "pictures/picture_numbers.h"
+#include "pictures/picture_text.h"
 
 namespace pictures {
 
@@ -33,11 +32,15 @@ double HydrographLayout::to_y(double feet) const {
 
 namespace {
 
-constexpr const char* kFont = "DejaVu Sans";
-constexpr double kTitleSize = 17.0;
-constexpr double kTickSize = 11.5;
-constexpr double kAxisTitleSize = 12.5;
-constexpr double kLegendSize = 12.0;
+using picture::Align;
+using picture::Anchor;
+using picture::Font;
+using picture::TextSize;
+
+constexpr Font kTitleFont{17.0, true};
+constexpr Font kTickFont{11.5};
+constexpr Font kAxisTitleFont{12.5};
+constexpr Font kLegendFont{12.0};
 
 constexpr double kFrameWidth = 640.0;
 constexpr double kFrameHeight = 400.0;
@@ -51,10 +54,7 @@ constexpr double kLineWidth = 2.0;
 constexpr double kMarkerRadius = 3.2;
 constexpr std::size_t kMostMarkedPoints = 60;  // denser series are drawn as lines alone
 
-using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
-using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
-
-// ---------------------------------------------------------------- numbers
+// ---------------------------------------------------------------- axes
 
 struct Extent {
   double lo = std::numeric_limits<double>::infinity();
@@ -65,58 +65,6 @@ struct Extent {
 
 // Points that can be drawn: a finite time and a finite drawdown.
 std::size_t points_of(const Hydrograph& s) { return std::min(s.days.size(), s.drawdown_ft.size()); }
-
-std::string with_separators(std::string s) {
-  const std::size_t first = s[0] == '-' ? 1 : 0;
-  const std::size_t end = std::min(s.find('.'), s.size());
-  if (end - first <= 3) return s;
-  std::string out(s, 0, first);
-  for (std::size_t k = first; k < end; ++k) {
-    if (k > first && (end - k) % 3 == 0) out += ',';
-    out += s[k];
-  }
-  return out + s.substr(end);
-}
-
-// A round number as a reader writes it: 0.05, 2, 1,000.
-std::string number_text(double v) {
-  if (v == 0.0) return "0";
-  char text[64];
-  if (std::fabs(v) >= 1e15 || std::fabs(v) < 1e-6) {
-    std::snprintf(text, sizeof text, "%g", v);
-    return text;
-  }
-  int decimals = 0;
-  for (double scale = 1.0; decimals < 12; ++decimals, scale *= 10.0) {
-    const double scaled = v * scale;
-    if (std::fabs(std::round(scaled) - scaled) <= 1e-6 * std::fabs(scaled)) break;
-  }
-  std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  return with_separators(text);
-}
-
-std::string fixed(double v, int decimals) {
-  if (v == 0.0) v = 0.0;  // no "-0"
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  return with_separators(text);
-}
-
-// The largest of 1, 2 and 5 times a power of ten at or below v (> 0), and the
-// smallest at or above it.
-double round_below(double v) {
-  const double p = std::pow(10.0, std::floor(std::log10(v)));
-  for (double m : {5.0, 2.0, 1.0})
-    if (m * p <= v * (1 + 1e-12)) return m * p;
-  return p / 2;  // log10 rounded up at a power of ten
-}
-
-double round_above(double v) {
-  const double p = std::pow(10.0, std::floor(std::log10(v)));
-  for (double m : {1.0, 2.0, 5.0, 10.0})
-    if (m * p >= v * (1 - 1e-12)) return m * p;
-  return 20 * p;
-}
 
 // Times 1-2-5 over up to three decades, every decade (or every few) beyond,
 // with unlabelled minor ticks at the other whole multiples over up to six.
@@ -132,7 +80,7 @@ std::vector<AxisTick> log_ticks(double t0, double t1) {
       const double v = m * p;
       if (!(v >= t0 * (1 - 1e-9) && v <= t1 * (1 + 1e-9))) continue;
       const bool labelled = decades <= 3 ? (m == 1 || m == 2 || m == 5) : (m == 1 && (e - first) % every == 0);
-      if (labelled) ticks.push_back({v, number_text(v)});
+      if (labelled) ticks.push_back({v, picture::shortest(v)});
       else if (m == 1 || decades <= 6) ticks.push_back({v, ""});
     }
   }
@@ -142,9 +90,8 @@ std::vector<AxisTick> log_ticks(double t0, double t1) {
 // Multiples of `step` from lo to hi (both multiples), labelled.
 std::vector<AxisTick> linear_ticks(double lo, double hi, double step, bool fixed_decimals) {
   std::vector<AxisTick> ticks;
-  for (double k = std::round(lo / step); k * step <= hi + step * 1e-9 && ticks.size() < 100; k += 1.0) {
-    const double v = k * step;
-    ticks.push_back({v, fixed_decimals ? fixed(v, gis::decimals_for(step)) : number_text(v)});
+  for (double v : picture::multiples(lo, hi, step)) {
+    ticks.push_back({v, fixed_decimals ? picture::fixed(v, gis::decimals_for(step)) : picture::shortest(v)});
   }
   return ticks;
 }
@@ -161,83 +108,11 @@ void round_range(double lo, double hi, int intervals, double& from, double& to, 
 
 // ---------------------------------------------------------------- text
 
-std::string valid_utf8(std::string_view s) {
-  gchar* valid = g_utf8_make_valid(s.data(), static_cast<gssize>(s.size()));
-  std::string out(valid);
-  g_free(valid);
-  return out;
-}
-
-struct TextSize {
-  double width = 0, height = 0;
-};
-
-using Layout = std::unique_ptr<PangoLayout, decltype(&g_object_unref)>;
-
-// The fonts of one picture: a font map and a Pango context of its own, with
-// metrics unhinted so that the layout measured here fits every surface.
-class Fonts {
- public:
-  Fonts() : map_(pango_cairo_font_map_new()), context_(pango_font_map_create_context(map_)) {
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    pango_cairo_context_set_font_options(context_, options);
-    cairo_font_options_destroy(options);
-  }
-  ~Fonts() {
-    g_object_unref(context_);
-    g_object_unref(map_);
-  }
-  Fonts(const Fonts&) = delete;
-  Fonts& operator=(const Fonts&) = delete;
-
-  /// `s` in one line of `size` units, cut with an ellipsis beyond `most_width`
-  /// (0: never).
-  Layout text(const std::string& s, double size, bool bold = false, double most_width = 0) const {
-    Layout layout(pango_layout_new(context_), g_object_unref);
-    PangoFontDescription* font = pango_font_description_from_string(kFont);
-    pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
-    pango_font_description_set_weight(font, bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_layout_set_font_description(layout.get(), font);
-    pango_font_description_free(font);
-    pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
-    if (most_width > 0) {
-      pango_layout_set_width(layout.get(), static_cast<int>(most_width * PANGO_SCALE));
-      pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
-    }
-    const std::string valid = valid_utf8(s);
-    pango_layout_set_text(layout.get(), valid.c_str(), -1);
-    return layout;
-  }
-
-  TextSize size(const std::string& s, double size, bool bold = false, double most_width = 0) const {
-    return measure(text(s, size, bold, most_width).get());
-  }
-
-  static TextSize measure(PangoLayout* layout) {
-    PangoRectangle logical;
-    pango_layout_get_extents(layout, nullptr, &logical);
-    return TextSize{static_cast<double>(logical.width) / PANGO_SCALE, static_cast<double>(logical.height) / PANGO_SCALE};
-  }
-
- private:
-  PangoFontMap* map_;
-  PangoContext* context_;
-};
-
-enum class Align { kLeft, kCentre, kRight };
-
 // Text with its left end, centre or right end at x, and its top at y (or,
-// with `middle`, its middle at y).
-void show(cairo_t* cr, const Fonts& fonts, const std::string& s, double size, double x, double y, Align align,
-          bool middle = false, bool bold = false, double most_width = 0) {
-  Layout layout = fonts.text(s, size, bold, most_width);
-  const TextSize t = Fonts::measure(layout.get());
-  const double left = align == Align::kLeft ? x : align == Align::kCentre ? x - t.width / 2 : x - t.width;
-  cairo_move_to(cr, left, middle ? y - t.height / 2 : y);
-  pango_cairo_update_layout(cr, layout.get());
-  pango_cairo_show_layout(cr, layout.get());
+// with `middle`, its middle at y), cut with an ellipsis beyond `most_width`.
+void show(cairo_t* cr, const std::string& s, Font font, double x, double y, Align align, bool middle = false,
+          double most_width = 0) {
+  picture::text(cr, x, y, s, font, picture::Placement(align, middle ? Anchor::kMiddle : Anchor::kTop, most_width));
 }
 
 std::string time_axis_title(bool log_time, const ChartStyle& style) {
@@ -250,8 +125,8 @@ void value_axis(HydrographLayout& l, const Extent& values, const Extent& positiv
   if (l.log_values) {
     const double lo = positive_values.empty() ? 1.0 : positive_values.lo;
     const double hi = positive_values.empty() ? 10.0 : std::max(positive_values.hi, 1.0001 * lo);
-    l.d0 = round_below(lo);
-    l.d1 = round_above(hi);
+    l.d0 = picture::round_below(lo);
+    l.d1 = picture::round_above(hi);
     if (!(l.d0 > 0.0)) l.d0 = lo;
     l.drawdown_ticks = log_ticks(l.d0, l.d1);
     return;
@@ -263,7 +138,56 @@ void value_axis(HydrographLayout& l, const Extent& values, const Extent& positiv
   l.drawdown_ticks = linear_ticks(l.d0, l.d1, step, true);
 }
 
-HydrographLayout layout_with(const Fonts& fonts, std::string_view title, std::span<const Hydrograph> series,
+// The time axis: logarithmic over more than a decade of the positive times,
+// else linear from day 0 (or the earliest time, if negative).
+void time_axis(HydrographLayout& l, const Extent& times, const Extent& positive) {
+  l.log_time = !positive.empty() && positive.hi > 10.0 * positive.lo;
+  if (l.log_time) {
+    l.t0 = picture::round_below(positive.lo);
+    l.t1 = picture::round_above(positive.hi);
+    if (!(l.t0 > 0.0)) l.t0 = positive.lo;  // below the smallest round double
+    l.time_ticks = log_ticks(l.t0, l.t1);
+    return;
+  }
+  const double lo = times.empty() ? 0.0 : std::min(0.0, times.lo);
+  const double hi = times.empty() ? 1.0 : times.hi;
+  double step;
+  round_range(lo, hi, 6, l.t0, l.t1, step);
+  l.time_ticks = linear_ticks(l.t0, l.t1, step, false);
+}
+
+// The frame, the legend and the picture's size, from the texts around the
+// frame as measured on `cr`.
+void place_frame(cairo_t* cr, HydrographLayout& l, std::string_view title, std::span<const Hydrograph> series,
+                 const ChartStyle& style) {
+  const TextSize title_size = picture::measure(cr, std::string(title), kTitleFont);
+  const double axis_title = picture::measure(cr, style.value_axis_title, kAxisTitleFont).height;
+  const double tick_height = picture::measure(cr, "0", kTickFont).height;
+  double tick_width = 0;
+  for (const AxisTick& t : l.drawdown_ticks) tick_width = std::max(tick_width, picture::measure(cr, t.label, kTickFont).width);
+  double name_width = 0, name_height = picture::measure(cr, "Ag", kLegendFont).height;
+  for (const Hydrograph& s : series) {
+    const TextSize t = picture::measure_line(cr, s.name, kLegendFont, kMostNameWidth);
+    name_width = std::max(name_width, t.width);
+    name_height = std::max(name_height, t.height);
+  }
+
+  l.frame_top = kPad + title_size.height + 18;
+  l.frame_left = kPad + axis_title + 10 + tick_width + 6 + kTick;
+  l.frame_width = kFrameWidth;
+  l.frame_height = kFrameHeight;
+  l.legend_left = l.frame_left + l.frame_width + kLegendGap;
+  l.legend_top = l.frame_top + 4;
+  l.legend_row = name_height + 6;
+  l.width = std::max(l.legend_left + kSample + 8 + name_width, l.frame_left + title_size.width) + kPad;
+  l.height = std::max(l.frame_top + l.frame_height + kTick + 4 + tick_height + 10 + axis_title,
+                      l.legend_top + static_cast<double>(series.size()) * l.legend_row) +
+             kPad;
+  l.width = std::ceil(l.width);
+  l.height = std::ceil(l.height);
+}
+
+HydrographLayout layout_with(cairo_t* cr, std::string_view title, std::span<const Hydrograph> series,
                              const ChartStyle& style) {
   HydrographLayout l;
   l.log_values = style.log_values;
@@ -283,50 +207,10 @@ HydrographLayout layout_with(const Fonts& fonts, std::string_view title, std::sp
   for (const Hydrograph& s : series)
     if (s.limit_ft && std::isfinite(*s.limit_ft)) drawdowns.add(*s.limit_ft + 0.02 * std::fabs(*s.limit_ft));
 
-  // Time: logarithmic over more than a decade.
-  l.log_time = !positive.empty() && positive.hi > 10.0 * positive.lo;
-  if (l.log_time) {
-    l.t0 = round_below(positive.lo);
-    l.t1 = round_above(positive.hi);
-    if (!(l.t0 > 0.0)) l.t0 = positive.lo;  // below the smallest round double
-    l.time_ticks = log_ticks(l.t0, l.t1);
-  } else {
-    const double lo = times.empty() ? 0.0 : std::min(0.0, times.lo);
-    const double hi = times.empty() ? 1.0 : times.hi;
-    double step;
-    round_range(lo, hi, 6, l.t0, l.t1, step);
-    l.time_ticks = linear_ticks(l.t0, l.t1, step, false);
-  }
-
+  time_axis(l, times, positive);
   // Drawdown: from 0, or a rise above it, down to the deepest.
   value_axis(l, drawdowns, positive_drawdowns);
-
-  // Margins from the texts around the frame.
-  const TextSize title_size = fonts.size(std::string(title), kTitleSize, true);
-  const double axis_title = fonts.size(style.value_axis_title, kAxisTitleSize).height;
-  const double tick_height = fonts.size("0", kTickSize).height;
-  double tick_width = 0;
-  for (const AxisTick& t : l.drawdown_ticks) tick_width = std::max(tick_width, fonts.size(t.label, kTickSize).width);
-  double name_width = 0, name_height = fonts.size("Ag", kLegendSize).height;
-  for (const Hydrograph& s : series) {
-    const TextSize t = fonts.size(s.name, kLegendSize, false, kMostNameWidth);
-    name_width = std::max(name_width, t.width);
-    name_height = std::max(name_height, t.height);
-  }
-
-  l.frame_top = kPad + title_size.height + 18;
-  l.frame_left = kPad + axis_title + 10 + tick_width + 6 + kTick;
-  l.frame_width = kFrameWidth;
-  l.frame_height = kFrameHeight;
-  l.legend_left = l.frame_left + l.frame_width + kLegendGap;
-  l.legend_top = l.frame_top + 4;
-  l.legend_row = name_height + 6;
-  l.width = std::max(l.legend_left + kSample + 8 + name_width, l.frame_left + title_size.width) + kPad;
-  l.height = std::max(l.frame_top + l.frame_height + kTick + 4 + tick_height + 10 + axis_title,
-                      l.legend_top + static_cast<double>(series.size()) * l.legend_row) +
-             kPad;
-  l.width = std::ceil(l.width);
-  l.height = std::ceil(l.height);
+  place_frame(cr, l, title, series, style);
   return l;
 }
 
@@ -417,7 +301,7 @@ void draw_grid(cairo_t* cr, const HydrographLayout& l) {
   cairo_stroke(cr);
 }
 
-void draw_frame_and_ticks(cairo_t* cr, const Fonts& fonts, const HydrographLayout& l, const ChartStyle& style) {
+void draw_frame_and_ticks(cairo_t* cr, const HydrographLayout& l, const ChartStyle& style) {
   const double bottom = l.frame_top + l.frame_height;
   cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
   cairo_set_line_width(cr, 1.0);
@@ -428,27 +312,27 @@ void draw_frame_and_ticks(cairo_t* cr, const Fonts& fonts, const HydrographLayou
     cairo_move_to(cr, x, bottom);
     cairo_line_to(cr, x, bottom + (t.label.empty() ? kMinorTick : kTick));
     cairo_stroke(cr);
-    if (!t.label.empty()) show(cr, fonts, t.label, kTickSize, x, bottom + kTick + 4, Align::kCentre);
+    if (!t.label.empty()) show(cr, t.label, kTickFont, x, bottom + kTick + 4, Align::kCentre);
   }
   for (const AxisTick& t : l.drawdown_ticks) {
     const double y = l.to_y(t.value);
     cairo_move_to(cr, l.frame_left, y);
     cairo_line_to(cr, l.frame_left - kTick, y);
     cairo_stroke(cr);
-    show(cr, fonts, t.label, kTickSize, l.frame_left - kTick - 6, y, Align::kRight, true);
+    show(cr, t.label, kTickFont, l.frame_left - kTick - 6, y, Align::kRight, true);
   }
 
-  const double tick_height = fonts.size("0", kTickSize).height;
-  show(cr, fonts, time_axis_title(l.log_time, style), kAxisTitleSize, l.frame_left + l.frame_width / 2,
+  const double tick_height = picture::measure(cr, "0", kTickFont).height;
+  show(cr, time_axis_title(l.log_time, style), kAxisTitleFont, l.frame_left + l.frame_width / 2,
        bottom + kTick + 4 + tick_height + 10, Align::kCentre);
   cairo_save(cr);
   cairo_translate(cr, kPad, l.frame_top + l.frame_height / 2);
   cairo_rotate(cr, -M_PI / 2);
-  show(cr, fonts, style.value_axis_title, kAxisTitleSize, 0, 0, Align::kCentre);
+  show(cr, style.value_axis_title, kAxisTitleFont, 0, 0, Align::kCentre);
   cairo_restore(cr);
 }
 
-void draw_legend(cairo_t* cr, const Fonts& fonts, const HydrographLayout& l, std::span<const Hydrograph> series) {
+void draw_legend(cairo_t* cr, const HydrographLayout& l, std::span<const Hydrograph> series) {
   for (std::size_t k = 0; k < series.size(); ++k) {
     const double y = l.legend_top + (k + 0.5) * l.legend_row;
     const std::size_t colour = series[k].colour != static_cast<std::size_t>(-1) ? series[k].colour : k;
@@ -463,12 +347,11 @@ void draw_legend(cairo_t* cr, const Fonts& fonts, const HydrographLayout& l, std
     if (series[k].marks != Marks::kLine) marker(cr, l.legend_left + kSample / 2, y);
     cairo_restore(cr);
     cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
-    show(cr, fonts, series[k].name, kLegendSize, l.legend_left + kSample + 8, y, Align::kLeft, true, false,
-         kMostNameWidth);
+    show(cr, series[k].name, kLegendFont, l.legend_left + kSample + 8, y, Align::kLeft, true, kMostNameWidth);
   }
 }
 
-void draw(cairo_t* cr, const Fonts& fonts, std::string_view title, const HydrographLayout& l,
+void draw(cairo_t* cr, std::string_view title, const HydrographLayout& l,
           std::span<const Hydrograph> series, const ChartStyle& style) {
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
@@ -481,50 +364,19 @@ void draw(cairo_t* cr, const Fonts& fonts, std::string_view title, const Hydrogr
     cairo_stroke(cr);
   }
   for (std::size_t k = 0; k < series.size(); ++k) draw_series(cr, l, series[k], k);
-  draw_frame_and_ticks(cr, fonts, l, style);
-  draw_legend(cr, fonts, l, series);
+  draw_frame_and_ticks(cr, l, style);
+  draw_legend(cr, l, series);
   cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
-  show(cr, fonts, std::string(title), kTitleSize, l.frame_left, kPad, Align::kLeft, false, true);
+  show(cr, std::string(title), kTitleFont, l.frame_left, kPad, Align::kLeft);
 }
 
-// ---------------------------------------------------------------- files
-
-cairo_status_t append_bytes(void* closure, const unsigned char* data, unsigned int length) {
-  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
-  return CAIRO_STATUS_SUCCESS;
-}
-
-// Text for an XML element: valid UTF-8, markup escaped, control characters
-// (which XML 1.0 does not allow) left out.
-std::string xml_text(std::string_view s) {
-  std::string out;
-  for (char c : valid_utf8(s)) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      default:
-        if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r') out += c;
-    }
-  }
-  return out;
-}
+// ---------------------------------------------------------------- the file's description
 
 std::string names_text(std::span<const Hydrograph> series) {
   std::string s = "Drawdown against time at ";
   s += series.size() == 1 ? "1 receptor: " : std::to_string(series.size()) + " receptors: ";
   for (std::size_t k = 0; k < series.size(); ++k) s += (k ? "; " : "") + series[k].name;
   return s;
-}
-
-// Cairo draws SVG text as glyph outlines; the title and the receptors' names go
-// in as text too, where search and screen readers find them.
-std::string with_svg_texts(std::string svg, std::string_view title, std::span<const Hydrograph> series) {
-  const std::size_t open = svg.find("<svg");
-  const std::size_t end = open == std::string::npos ? open : svg.find('>', open);
-  if (end == std::string::npos) return svg;
-  svg.insert(end + 1, "\n<title>" + xml_text(title) + "</title>\n<desc>" + xml_text(names_text(series)) + "</desc>");
-  return svg;
 }
 
 }  // namespace
@@ -544,57 +396,9 @@ Rgb hydrograph_colour(std::size_t k) {
 
 HydrographLayout hydrograph_layout(std::string_view title, std::span<const Hydrograph> series,
                                    const ChartStyle& style) {
-  const Fonts fonts;
-  return layout_with(fonts, title, series, style);
+  const picture::Context cr = picture::measuring_context();
+  return layout_with(cr.get(), title, series, style);
 }
-
-namespace {
-
-// The picture's bytes in `format`: a PNG of the layout's size times
-// style.png_scale; a PDF of its own size or on style's page, fitted within
-// half-inch margins; or an SVG. Cairo's status when it fails.
-cairo_status_t picture_bytes(std::string& bytes, PlotFormat format, const Fonts& fonts, std::string_view title,
-                             const HydrographLayout& l, std::span<const Hydrograph> series, const ChartStyle& style) {
-  cairo_status_t status = CAIRO_STATUS_SUCCESS;
-  if (format == PlotFormat::kPng) {
-    const double k = style.png_scale > 0.0 ? style.png_scale : 1.0;
-    Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(std::ceil(l.width * k)),
-                                               static_cast<int>(std::ceil(l.height * k))),
-                    cairo_surface_destroy);
-    Context cr(cairo_create(surface.get()), cairo_destroy);
-    cairo_scale(cr.get(), k, k);
-    draw(cr.get(), fonts, title, l, series, style);
-    status = cairo_status(cr.get());
-    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_write_to_png_stream(surface.get(), append_bytes, &bytes);
-    return status;
-  }
-  const bool page = format == PlotFormat::kPdf && style.page_width > 0.0 && style.page_height > 0.0;
-  const double width = page ? style.page_width : l.width, height = page ? style.page_height : l.height;
-  Surface surface(format == PlotFormat::kSvg ? cairo_svg_surface_create_for_stream(append_bytes, &bytes, width, height)
-                                             : cairo_pdf_surface_create_for_stream(append_bytes, &bytes, width, height),
-                  cairo_surface_destroy);
-  if (format == PlotFormat::kPdf) {
-    cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE, valid_utf8(title).c_str());
-    cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_SUBJECT, valid_utf8(names_text(series)).c_str());
-  }
-  {
-    Context cr(cairo_create(surface.get()), cairo_destroy);
-    if (page) {
-      constexpr double kMargin = 36.0;  // half an inch
-      const double k = std::min((width - 2 * kMargin) / l.width, (height - 2 * kMargin) / l.height);
-      cairo_translate(cr.get(), (width - k * l.width) / 2, (height - k * l.height) / 2);
-      cairo_scale(cr.get(), k, k);
-    }
-    draw(cr.get(), fonts, title, l, series, style);
-    status = cairo_status(cr.get());
-  }
-  cairo_surface_finish(surface.get());
-  if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
-  if (format == PlotFormat::kSvg) bytes = with_svg_texts(std::move(bytes), title, series);
-  return status;
-}
-
-}  // namespace
 
 std::string write_hydrographs(const files::Target& target, PlotFormat format, std::string_view title,
                               std::span<const Hydrograph> series, const ChartStyle& style) {
@@ -605,17 +409,15 @@ std::string write_hydrographs(const files::Target& target, PlotFormat format, st
       return "the receptor \"" + s.name + "\" has " + std::to_string(s.days.size()) + " times but " +
              std::to_string(s.drawdown_ft.size()) + " drawdowns";
 
-  const Fonts fonts;
-  const HydrographLayout l = layout_with(fonts, title, series, style);
-  // The whole picture is made in memory, so that nothing is written when it
-  // cannot be drawn.
-  std::string bytes;
-  if (const cairo_status_t status = picture_bytes(bytes, format, fonts, title, l, series, style);
-      status != CAIRO_STATUS_SUCCESS)
-    return cairo_status_to_string(status);
-  files::OutputFile sink(target);
-  sink.write(bytes);
-  return sink.finish();
+  const HydrographLayout l = hydrograph_layout(title, series, style);
+  picture::PictureFile file;
+  file.format = format;
+  file.width = l.width, file.height = l.height;
+  file.pixels_per_point = style.png_scale;
+  file.page_width = style.page_width, file.page_height = style.page_height;
+  file.title = std::string(title);
+  file.description = names_text(series);
+  return picture::write_picture(target, file, [&](cairo_t* cr) { draw(cr, title, l, series, style); });
 }
 
 }  // namespace pictures

@@ -101,7 +101,8 @@ Rgb hydrograph_colour(std::size_t k);
 /// picture has been drawn. SVG files carry the title and the receptors' names
 /// as text (title and desc elements), PDF files as their title and subject.
 /// A PNG picture has `png_scale` pixels per unit of the layout (dpi / 72 for
-/// a picture of `dpi` pixels per inch, the layout being in points).
+/// a picture of `dpi` pixels per inch, the layout being in points) and states
+/// png_scale x 72 pixels per inch, so that it prints at the SVG's size.
 std::string write_hydrographs(const files::Target& target, PlotFormat format, std::string_view title,
                               std::span<const Hydrograph> series, const ChartStyle& style = {});
 

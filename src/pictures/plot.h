@@ -134,7 +134,9 @@ struct PlotLayout {
 PlotLayout plot_layout(const engine::EvaluatedGrid& e, const PlotOptions& options = {},
                        PlotFormat format = PlotFormat::kSvg);
 
-/// Draws the picture of `e` to `target` in `format`, replacing the file. Returns
+/// Draws the picture of `e` to `target` in `format`, replacing the file once the
+/// whole picture has been drawn. SVG files carry the title and subtitle as text
+/// (title and desc elements), PDF files as their title and subject. Returns
 /// "" on success, or why the picture was not written (the reason alone).
 std::string write_plot(const files::Target& target, PlotFormat format, const engine::EvaluatedGrid& e,
                        const PlotOptions& options = {});

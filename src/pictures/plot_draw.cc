@@ -10,7 +10,6 @@
 #include "gis/contour.h"
 #include "pictures/plot_labels.h"
 #include "pictures/plot_layout.h"
-#include "pictures/plot_text.h"
 
 namespace pictures::picture {
 namespace {
@@ -235,25 +234,25 @@ void draw_axes(cairo_t* cr, const PlotLayout& l) {
   const double bottom = l.map_top + l.map_height;
   const double tick_baseline = measure(cr, "0", kTickFont).baseline;
   // As many x ticks as their labels leave room for.
-  const double widest = std::max(measure(cr, coordinate(l.x0, 0), kTickFont).width,
-                                 measure(cr, coordinate(l.x1, 0), kTickFont).width);
+  const double widest = std::max(measure(cr, fixed(l.x0, 0), kTickFont).width,
+                                 measure(cr, fixed(l.x1, 0), kTickFont).width);
   const int x_ticks = std::clamp(static_cast<int>(l.map_width / (widest + 30)), 2, 10);
   double x_step = gis::round_interval(l.x0, l.x1, x_ticks);
   while (x_step > 0 && x_step / (l.x1 - l.x0) * l.map_width < widest + 12) x_step *= 2;
-  for (double t : ticks(l.x0, l.x1, x_step)) {
+  for (double t : multiples(l.x0, l.x1, x_step)) {
     const double x = l.to_x(t);
     cairo_move_to(cr, x, bottom);
     cairo_line_to(cr, x, bottom + kTick);
     cairo_stroke(cr);
-    text(cr, x, bottom + kTick + 2 + tick_baseline, coordinate(t, gis::decimals_for(x_step)), kTickFont, Align::kCentre);
+    text(cr, x, bottom + kTick + 2 + tick_baseline, fixed(t, gis::decimals_for(x_step)), kTickFont, Align::kCentre);
   }
   const double y_step = gis::round_interval(l.y0, l.y1, 6);
-  for (double t : ticks(l.y0, l.y1, y_step)) {
+  for (double t : multiples(l.y0, l.y1, y_step)) {
     const double y = l.to_y(t);
     cairo_move_to(cr, l.map_left, y);
     cairo_line_to(cr, l.map_left - kTick, y);
     cairo_stroke(cr);
-    text(cr, l.map_left - kTick - 3, y + cap_height(kTickFont) / 2, coordinate(t, gis::decimals_for(y_step)), kTickFont,
+    text(cr, l.map_left - kTick - 3, y + cap_height(kTickFont) / 2, fixed(t, gis::decimals_for(y_step)), kTickFont,
          Align::kRight);
   }
 
@@ -268,48 +267,13 @@ void draw_axes(cairo_t* cr, const PlotLayout& l) {
   cairo_restore(cr);
 }
 
-// The colour bar: the range from its low end (bottom) to its high end (top),
-// each end labelled with its value, a triangle beyond an end that clips the
-// grid's drawdowns (labelled with the grid's extreme), round values ticked
-// and labelled on its right, and every contour level in the range marked
-// across it with a tick on its left.
-void draw_colour_bar(cairo_t* cr, const PlotLayout& l) {
+// The colour bar's texts and marks: its ends' values (and the grid's extremes
+// beyond a clipped end), its round values, the contour levels across it, and
+// its title.
+void draw_colour_bar_labels(cairo_t* cr, const PlotLayout& l) {
   const ColourScale& s = l.colours;
   const double top = l.bar_top, height = l.bar_height, bottom = top + height;
-  const double left = l.bar_left, right = l.bar_left + l.bar_width, mid = left + l.bar_width / 2;
-  cairo_pattern_t* ramp = cairo_pattern_create_linear(0, bottom, 0, top);
-  for (int k = 0; k <= 64; ++k) {
-    const Rgb c = s.colour(s.lo + (s.hi - s.lo) * k / 64.0);
-    cairo_pattern_add_color_stop_rgb(ramp, k / 64.0, c.r, c.g, c.b);
-  }
-  cairo_new_path(cr);
-  cairo_rectangle(cr, left, top, l.bar_width, height);
-  cairo_set_source(cr, ramp);
-  cairo_fill(cr);
-  cairo_pattern_destroy(ramp);
-
-  // The clipped ends, in the colour of their end.
-  auto triangle = [&](double base, double tip, double value) {
-    cairo_new_path(cr);
-    cairo_move_to(cr, left, base);
-    cairo_line_to(cr, mid, tip);
-    cairo_line_to(cr, right, base);
-    cairo_close_path(cr);
-    const Rgb c = s.colour(value);
-    cairo_set_source_rgb(cr, c.r, c.g, c.b);
-    cairo_fill_preserve(cr);
-    ink(cr);
-    cairo_set_line_width(cr, 0.8);
-    cairo_stroke(cr);
-  };
-  if (l.clipped_high) triangle(top, top - kClipTriangle, s.hi);
-  if (l.clipped_low) triangle(bottom, bottom + kClipTriangle, s.lo);
-  ink(cr);
-  cairo_set_line_width(cr, 0.8);
-  cairo_new_path(cr);
-  cairo_rectangle(cr, left, top, l.bar_width, height);
-  cairo_stroke(cr);
-
+  const double left = l.bar_left, right = l.bar_left + l.bar_width;
   const double cap = cap_height(kTickFont), room = measure(cr, "0", kTickFont).height;
   const double label_x = right + kTick + 3;
   const BarEndTexts ends = bar_end_texts(l);
@@ -357,6 +321,52 @@ void draw_colour_bar(cairo_t* cr, const PlotLayout& l) {
   cairo_restore(cr);
 }
 
+// The colour bar: the range from its low end (bottom) to its high end (top),
+// each end labelled with its value, a triangle beyond an end that clips the
+// grid's drawdowns (labelled with the grid's extreme), round values ticked
+// and labelled on its right, and every contour level in the range marked
+// across it with a tick on its left.
+void draw_colour_bar(cairo_t* cr, const PlotLayout& l) {
+  const ColourScale& s = l.colours;
+  const double top = l.bar_top, height = l.bar_height, bottom = top + height;
+  const double left = l.bar_left, right = l.bar_left + l.bar_width, mid = left + l.bar_width / 2;
+  cairo_pattern_t* ramp = cairo_pattern_create_linear(0, bottom, 0, top);
+  for (int k = 0; k <= 64; ++k) {
+    const Rgb c = s.colour(s.lo + (s.hi - s.lo) * k / 64.0);
+    cairo_pattern_add_color_stop_rgb(ramp, k / 64.0, c.r, c.g, c.b);
+  }
+  cairo_new_path(cr);
+  cairo_rectangle(cr, left, top, l.bar_width, height);
+  cairo_set_source(cr, ramp);
+  cairo_fill(cr);
+  cairo_pattern_destroy(ramp);
+
+  // The clipped ends, in the colour of their end.
+  auto triangle = [&](double base, double tip, double value) {
+    cairo_new_path(cr);
+    cairo_move_to(cr, left, base);
+    cairo_line_to(cr, mid, tip);
+    cairo_line_to(cr, right, base);
+    cairo_close_path(cr);
+    const Rgb c = s.colour(value);
+    cairo_set_source_rgb(cr, c.r, c.g, c.b);
+    cairo_fill_preserve(cr);
+    ink(cr);
+    cairo_set_line_width(cr, 0.8);
+    cairo_stroke(cr);
+  };
+  if (l.clipped_high) triangle(top, top - kClipTriangle, s.hi);
+  if (l.clipped_low) triangle(bottom, bottom + kClipTriangle, s.lo);
+  ink(cr);
+  cairo_set_line_width(cr, 0.8);
+  cairo_new_path(cr);
+  cairo_rectangle(cr, left, top, l.bar_width, height);
+  cairo_stroke(cr);
+
+  draw_colour_bar_labels(cr, l);
+}
+
+
 void draw_titles(cairo_t* cr, const EvaluatedGrid& e, const PlotOptions& o, const PlotLayout& l) {
   cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
   const double h =
@@ -391,14 +401,14 @@ void draw_scale_bars(cairo_t* cr, const PlotLayout& l, double x, double top) {
   bar(feet, bar_y, 4);
   ink(cr);
   text(cr, x, top + baseline, "0", kKeyFont, Align::kCentre);
-  text(cr, x + feet, top + baseline, length_text(l.scale_feet) + " ft", kKeyFont, Align::kCentre);
+  text(cr, x + feet, top + baseline, shortest(l.scale_feet) + " ft", kKeyFont, Align::kCentre);
   if (l.scale_miles > 0) {
     const double miles = l.scale_miles * kFeetPerMile * l.points_per_foot();
     bar(miles, bar_y + kScaleBarHeight, 2);
     ink(cr);
     const double line = bar_y + 2 * kScaleBarHeight + 2 + baseline;
     text(cr, x, line, "0", kKeyFont, Align::kCentre);
-    text(cr, x + miles, line, length_text(l.scale_miles) + " mi", kKeyFont, Align::kCentre);
+    text(cr, x + miles, line, shortest(l.scale_miles) + " mi", kKeyFont, Align::kCentre);
   }
 }
 

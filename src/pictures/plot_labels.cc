@@ -7,7 +7,6 @@
 
 #include "gis/contour.h"
 #include "pictures/plot_layout.h"
-#include "pictures/plot_text.h"
 
 namespace pictures::picture {
 namespace {

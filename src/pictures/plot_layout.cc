@@ -6,7 +6,6 @@
 
 #include "gis/contour.h"
 #include "pictures/plot.h"
-#include "pictures/plot_text.h"
 
 namespace pictures {
 namespace picture {
@@ -15,22 +14,25 @@ std::pair<double, double> node_span(std::int32_t n) {
   return n > 1 ? std::pair{1.0, static_cast<double>(n)} : std::pair{0.5, 1.5};
 }
 
-std::vector<double> ticks(double lo, double hi, double step) {
-  std::vector<double> t;
-  if (!(step > 0.0)) return t;
-  const double slack = step * 1e-9;
-  for (double k = std::ceil((lo - slack) / step); k * step <= hi + slack && t.size() < 100; k += 1.0)
-    t.push_back(k * step);
-  return t;
-}
-
 bool finite_well(const engine::Well& w) { return std::isfinite(w.x) && std::isfinite(w.y); }
 
-double round_length(double limit) {
-  const double power = std::pow(10.0, std::floor(std::log10(limit)));
-  for (double m : {5.0, 2.0, 1.0})
-    if (m * power <= limit * (1 + 1e-12)) return m * power;
-  return power;
+std::string title_text(const engine::EvaluatedGrid& e) {
+  return "Drawdown after " + general(e.TIME) + (e.TIME == 1.0f ? " day" : " days") + " of pumping";
+}
+
+std::string subtitle_text(const engine::EvaluatedGrid& e, const std::string& input_name) {
+  // Items are joined by no-break spaces inside and wrap only between them.
+  const std::string nb = "\u00a0", dot = "  \u00b7  ";
+  const std::size_t n = e.wells.size();
+  std::string s;
+  if (!input_name.empty()) s += input_name + dot;
+  s += "T" + nb + "=" + nb + general(e.T) + nb + "gpd/ft" + dot;
+  s += "leakance" + nb + "=" + nb + general(e.LEAK) + nb + "gpd/ft\u00b3" + dot;
+  s += "S" + nb + "=" + nb + general(e.S) + dot;
+  s += std::to_string(n) + nb + (n == 1 ? "well" : "wells") + dot;
+  s += std::to_string(e.NX) + nb + "\u00d7" + nb + std::to_string(e.NY) + nb + "nodes," + nb + std::to_string(e.SPACING) +
+       nb + "ft" + nb + "apart";
+  return s;
 }
 
 std::string level_text(double level, int decimals) { return fixed(level, decimals); }
@@ -91,10 +93,10 @@ double legend_width(cairo_t* cr, const KeyEntries& k, const PlotLayout& l) {
 ScaleBlock scale_block(cairo_t* cr, const PlotLayout& l) {
   const double ppf = l.points_per_foot();
   const double zero = measure(cr, "0", kKeyFont).width / 2;
-  double right = l.scale_feet * ppf + measure(cr, length_text(l.scale_feet) + " ft", kKeyFont).width / 2;
+  double right = l.scale_feet * ppf + measure(cr, shortest(l.scale_feet) + " ft", kKeyFont).width / 2;
   if (l.scale_miles > 0)
     right = std::max(right,
-                     l.scale_miles * kFeetPerMile * ppf + measure(cr, length_text(l.scale_miles) + " mi", kKeyFont).width / 2);
+                     l.scale_miles * kFeetPerMile * ppf + measure(cr, shortest(l.scale_miles) + " mi", kKeyFont).width / 2);
   const double key = measure(cr, "0", kKeyFont).height;
   const double bars = key + 2 + kScaleBarHeight + (l.scale_miles > 0 ? kScaleBarHeight + 2 + key : 0);
   return ScaleBlock{zero + right + 18 + kNorthWidth, std::max(bars, kNorthHeight), zero};
@@ -107,7 +109,7 @@ double key_row_height(cairo_t* cr, const PlotLayout& l) {
 std::vector<double> bar_ticks(const PlotLayout& l) {
   const double step = gis::round_interval(l.colours.lo, l.colours.hi, 6);
   if (!(step > 0.0)) return {};
-  return ticks(l.colours.lo, l.colours.hi, step);
+  return multiples(l.colours.lo, l.colours.hi, step);
 }
 
 int bar_tick_decimals(const PlotLayout& l) { return gis::decimals_for(gis::round_interval(l.colours.lo, l.colours.hi, 6)); }
@@ -124,7 +126,7 @@ double bar_label_width(cairo_t* cr, const PlotLayout& l) {
 double y_label_width(cairo_t* cr, const PlotLayout& l) {
   const double step = gis::round_interval(l.y0, l.y1, 6);
   double w = 0;
-  for (double t : ticks(l.y0, l.y1, step)) w = std::max(w, measure(cr, coordinate(t, gis::decimals_for(step)), kTickFont).width);
+  for (double t : multiples(l.y0, l.y1, step)) w = std::max(w, measure(cr, fixed(t, gis::decimals_for(step)), kTickFont).width);
   return w;
 }
 
@@ -201,8 +203,8 @@ void fit_map(PlotLayout& l, double max_w, double max_h) {
   l.map_width = (l.x1 - l.x0) * scale;
   l.map_height = (l.y1 - l.y0) * scale;
   const double width = l.x1 - l.x0;
-  l.scale_feet = round_length(width / 3);
-  l.scale_miles = width / 3 >= kFeetPerMile ? round_length(width / 3 / kFeetPerMile) : 0;
+  l.scale_feet = round_below(width / 3);
+  l.scale_miles = width / 3 >= kFeetPerMile ? round_below(width / 3 / kFeetPerMile) : 0;
 }
 
 // The layout on a page of page_w x page_h points, or at the picture's own

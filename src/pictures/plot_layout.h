@@ -13,9 +13,20 @@
 
 #include "engine/drawdown_grid.h"
 #include "gis/contour.h"
+#include "pictures/picture_numbers.h"
+#include "pictures/picture_text.h"
 #include "pictures/plot.h"
 
 namespace pictures::picture {
+
+/// The map's fonts.
+inline constexpr Font kTitleFont{14.0, true};
+inline constexpr Font kSubtitleFont{9.5};
+inline constexpr Font kTickFont{8.5};
+inline constexpr Font kAxisTitleFont{9.5};
+inline constexpr Font kContourFont{8.0};
+inline constexpr Font kMarkerFont{8.5, true};
+inline constexpr Font kKeyFont{8.5};
 
 inline constexpr double kMapMaxWidth = 540.0;  // the map's largest size at the picture's own size
 inline constexpr double kMapMaxHeight = 400.0;
@@ -41,14 +52,15 @@ inline constexpr double kPointsPerInch = 72.0;
 /// spacing either side of a single node.
 std::pair<double, double> node_span(std::int32_t n);
 
-/// Multiples of `step` from lo to hi, both included (within rounding).
-std::vector<double> ticks(double lo, double hi, double step);
-
 /// Whether the well's position is finite (it can be drawn).
 bool finite_well(const engine::Well& w);
 
-/// The largest of 1, 2 or 5 times a power of ten that is at most `limit` (> 0).
-double round_length(double limit);
+/// "Drawdown after 30 days of pumping".
+std::string title_text(const engine::EvaluatedGrid& e);
+
+/// The input's name (when given), the aquifer parameters, the number of wells
+/// and the grid, separated by middle dots; each item kept on one line.
+std::string subtitle_text(const engine::EvaluatedGrid& e, const std::string& input_name);
 
 /// A contour level as the picture labels it, with `decimals` digits.
 std::string level_text(double level, int decimals);

@@ -109,8 +109,8 @@ TEST(HydrographLayout, DrawdownGrowsDownwardsFromZeroOnRoundTicks) {
   const Case cases[] = {
       {{0.3f, 2.0f, 7.2f}, 0, 8, {"0", "1", "2", "3", "4", "5", "6", "7", "8"}},
       {{0.012f, 0.05f, 0.093f}, 0, 0.1, {"0.00", "0.02", "0.04", "0.06", "0.08", "0.10"}},
-      // An injection well's rise shows above 0.
-      {{-1.2f, 0.5f, 3.0f}, -2, 3, {"-2", "-1", "0", "1", "2", "3"}},
+      // An injection well's rise shows above 0, its values with a true minus sign.
+      {{-1.2f, 0.5f, 3.0f}, -2, 3, {"\u22122", "\u22121", "0", "1", "2", "3"}},
       // Nothing to show still gets an axis with two ends.
       {{0.0f, 0.0f, 0.0f}, 0, 1, {"0.0", "0.2", "0.4", "0.6", "0.8", "1.0"}},
       // Values that are not finite are left out.
