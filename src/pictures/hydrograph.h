@@ -32,9 +32,9 @@ struct Hydrograph {
   std::vector<float> drawdown_ft;  ///< the drawdown at each of `days`, feet (negative: a rise)
   /// Points marked on the line (the series' days); when empty, every point of
   /// a series of at most 60 points is marked.
-  std::vector<double> marked_days;
-  std::vector<float> marked_ft;    ///< the drawdown at each of `marked_days`
-  std::optional<double> limit_ft;  ///< drawn as a dashed line across the frame in the series' colour
+  std::vector<double> marked_days{};
+  std::vector<float> marked_ft{};  ///< the drawdown at each of `marked_days`
+  std::optional<double> limit_ft{};  ///< drawn as a dashed line across the frame in the series' colour
   Marks marks = Marks::kLineAndMarkers;
   std::size_t colour = static_cast<std::size_t>(-1);  ///< hydrograph_colour's index; -1: the series' own
 };
