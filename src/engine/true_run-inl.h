@@ -17,7 +17,9 @@
 //   log     g(t) = ln(W(a / E, b) / W_middle), smooth and small (|g| is
 //           about u/45 at most): W = W_middle exp(p(t)), with the relative
 //           error of W the absolute error of p.
-// Either way the error is near the kernel's own rounding.
+// Either way the error is near the kernel's own rounding: relative to the
+// kernel, 8.4e-14 at most where W is a normal single, 2.4e-13 down to 1e-300
+// (tests/engine/true_run_test.cc sweeps u and r/B).
 //
 // Each lane of a piece is one of three:
 //   fitted  the polynomial, where the node's a is finite and above 0,
