@@ -169,7 +169,9 @@ std::vector<TrueTerm> Schedule(double x, double y, std::size_t steps, double eve
 std::vector<GridCase> GridCases() {
   return {
       {"leaky, between nodes", {50000.0, 0.0002, 0.001}, Schedule(1612.5, 790.0, 6000, 0.004, 30.0), 100.0, false},
-      {"no leakage, u past the cutoff far off", {20000.0, 0.0003, 0.0}, Schedule(100.0, 100.0, 3000, 0.0002, 0.6),
+      // Pieces wholly past the cutoff at the far nodes, and pieces reaching
+      // below 1e-300 (taken by the kernel), nearer the fitted ones.
+      {"no leakage, u past the cutoff far off", {20000.0, 0.2, 0.0}, Schedule(100.0, 100.0, 3000, 0.0002, 0.6),
        180.0, false},
       {"r/B past the fit's limit", {5000.0, 1e-5, 50.0}, Schedule(1612.5, 790.0, 4000, 0.001, 5.0), 100.0, false},
       {"a run too short for pieces", {50000.0, 0.0002, 0.001}, Schedule(1612.5, 790.0, kMinRunTerms - 1, 0.004, 30.0),
