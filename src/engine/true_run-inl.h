@@ -85,7 +85,8 @@ inline void FitPolynomial(PieceFit<O>& fit, const double (&E)[kPoints]) {
   for (std::size_t k = 0; k <= kDegree; ++k) {
     fit.power[k] = O::Set(0.0);
     for (std::size_t j = k; j <= kDegree; ++j)
-      if (kChebyshev.power[j][k] != 0.0) fit.power[k] = O::Add(fit.power[k], O::Mul(O::Set(kChebyshev.power[j][k]), c[j]));
+      if (kChebyshev.power[j][k] != 0.0)
+        fit.power[k] = O::Add(fit.power[k], O::Mul(O::Set(kChebyshev.power[j][k]), c[j]));
   }
 }
 
@@ -113,10 +114,10 @@ inline PieceFit<O> Fit(typename O::V a, typename O::V b, const ::engine::TrueTer
   return fit;
 }
 
-// The operations of O on kTermsAtOnce values of O::V side by side, for the
-// kernel's Exp on several terms at once: one exponential is a long chain of
-// dependent operations, and independent ones interleaved keep the
-// processor's pipelines full.
+// The operations of O on kTermsAtOnce values of O::V side by side: a piece's
+// terms several at a time through Horner's rule and the kernel's Exp. Each
+// is a long chain of dependent operations, and independent ones interleaved
+// keep the processor's pipelines full.
 inline constexpr std::size_t kTermsAtOnce = 4;
 
 template <class O>
@@ -216,7 +217,7 @@ ENGINE_TRUE_RUN_INLINE typename Wide<O>::V Polynomial(const PieceFit<O>& fit, co
 // stands in for those past its end) as the lanes of `fit` take them.
 template <class O>
 ENGINE_TRUE_RUN_INLINE typename Wide<O>::V PieceW(const PieceFit<O>& fit, const ::engine::TrueTermArrays& t,
-                                  const ::engine::TrueSegment& s, std::size_t k) {
+                                                  const ::engine::TrueSegment& s, std::size_t k) {
   double ts[kTermsAtOnce];
   for (std::size_t m = 0; m < kTermsAtOnce; ++m) ts[m] = t.t[std::min(k + m, s.end - 1)];
   typename Wide<O>::V W = Wide<O>::Set(0.0);

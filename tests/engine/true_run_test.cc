@@ -93,7 +93,8 @@ TEST(TrueRun, PiecesGiveTheKernelsValuesWithinTheBound) {
   const TrueRunPlan plan = plan_runs(run.x.data(), run.y.data(), run.E.data(), run.E.size());
   TrueTermArrays terms{run.x.data(), run.y.data(), run.E.data(), run.dq.data(), run.E.size(), 1.0, 1.0, 1.0,
                        plan.segments.data(), plan.segments.size(), plan.t.data()};
-  for (std::size_t i = 0; i + 1 < plan.segments.size(); ++i) ASSERT_TRUE(plan.segments[i].piece);  // all but a short end
+  // Pieces all but a short end.
+  for (std::size_t i = 0; i + 1 < plan.segments.size(); ++i) ASSERT_TRUE(plan.segments[i].piece);
   ASSERT_LE(1.0 / run.E.back(), 1e3);
   ASSERT_GE(1.0 / run.E.back(), 720.0);
   for (double b : {0.0, 1e-4, 0.01, 1.0, 10.0, 30.0, true_run::kMostB}) {
@@ -135,7 +136,8 @@ TEST(TrueRun, NodesOutsideTheFitTakeTheKernelsValues) {
   const TrueTermArrays terms{run.x.data(), run.y.data(), run.E.data(), run.dq.data(), run.E.size(), 1.0, 1.0, 1.0,
                              &s, 1, t.data()};
   const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-  const double cases[][2] = {{0.0, 1.0}, {0.0, 0.0}, {nan, 1.0}, {1.0, nan}, {1.0, inf}, {inf, 1.0}, {1.0, 2 * true_run::kMostB}};
+  const double cases[][2] = {{0.0, 1.0}, {0.0, 0.0}, {nan, 1.0}, {1.0, nan},
+                             {1.0, inf}, {inf, 1.0}, {1.0, 2 * true_run::kMostB}};
   std::vector<double> W(run.E.size());
   for (const auto& [a, b] : cases) {
     SCOPED_TRACE("a " + std::to_string(a) + ", r/B " + std::to_string(b));
@@ -188,11 +190,14 @@ TEST(TrueRun, GridWithALongScheduleAgreesWithThePlainSum) {
     std::vector<float> expected, plain;
     for (double y : ys)
       for (double x : xs) {
-        // As the grid adds it to a cell of 0.
-        expected.push_back(model::accumulate(static_cast<float>(true_point_drawdown(x, y, c.aquifer, c.terms)), 0.0f));
-        plain.push_back(model::accumulate(static_cast<float>(true_point_drawdown(x, y, c.aquifer, c.terms, PlainKernel)), 0.0f));
+        // Each as the grid adds it to a cell of 0.
+        const double point = true_point_drawdown(x, y, c.aquifer, c.terms);
+        const double term_by_term = true_point_drawdown(x, y, c.aquifer, c.terms, PlainKernel);
+        expected.push_back(model::accumulate(static_cast<float>(point), 0.0f));
+        plain.push_back(model::accumulate(static_cast<float>(term_by_term), 0.0f));
         const auto ulps = std::llabs(static_cast<std::int64_t>(Bits(expected.back())) - Bits(plain.back()));
-        ASSERT_LE(ulps, c.same_bits_as_plain ? 0 : 1) << x << ", " << y << ": " << expected.back() << " against " << plain.back();
+        ASSERT_LE(ulps, c.same_bits_as_plain ? 0 : 1)
+            << x << ", " << y << ": " << expected.back() << " against " << plain.back();
       }
     for (const std::string& target : lanes_targets()) {
       use_lanes_target(target);
