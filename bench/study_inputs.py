@@ -14,7 +14,9 @@
    value) and once on a node (the grid's symmetry about it lets the engine
    reuse values, so that one is cheaper).
 3. A schedule of 1,000,000 steps (one every 0.0003 days, all before day 365) on
-   the 40 x 30 grid at day 365: one whole study run (target: under 30 s).
+   the 40 x 30 grid at day 365: one whole study run (target: under 30 s). The
+   steps are one long run of terms at one position, which the exact grid sums
+   from its Chebyshev pieces (src/engine/true_run-inl.h); so are part 2's.
 
 Each study run is checked to end with status 0. Medians of --runs runs.
 

@@ -5,6 +5,7 @@
 
 #include "engine/evaluate.h"
 #include "engine/true_grid_row.h"
+#include "engine/true_runs.h"
 #include "engine/true_well_function.h"
 #include "model/drawdown.h"
 #include "model/true_drawdown.h"
@@ -12,27 +13,55 @@
 namespace engine {
 namespace {
 
-// The terms as arrays, with the constants of each that do not depend on the node.
+// The terms as arrays, with the constants of each that do not depend on the
+// node, and (for the lanes) the long runs' pieces.
 struct PreparedTerms {
   std::vector<double> x, y, T_elapsed, drawdown_per_W;
+  TrueRunPlan plan;
   TrueTermArrays arrays;
 
-  PreparedTerms(const TrueAquifer& a, std::span<const TrueTerm> terms) {
+  PreparedTerms(const TrueAquifer& a, std::span<const TrueTerm> terms, bool runs) {
+    x.reserve(terms.size());
+    y.reserve(terms.size());
+    T_elapsed.reserve(terms.size());
+    drawdown_per_W.reserve(terms.size());
     for (const TrueTerm& t : terms) {
       x.push_back(t.x);
       y.push_back(t.y);
       T_elapsed.push_back(a.T * t.elapsed_days);
       drawdown_per_W.push_back(model::kTrueDrawdownCoefficient * (t.dq / model::D(model::kMinutesPerDay)));
     }
+    if (runs) plan = plan_runs(x.data(), y.data(), T_elapsed.data(), terms.size());
     arrays = TrueTermArrays{x.data(), y.data(), T_elapsed.data(), drawdown_per_W.data(), terms.size(),
-                            a.T, a.S, model::leakage_factor(a.T, a.leakance)};
+                            a.T, a.S, model::leakage_factor(a.T, a.leakance),
+                            plan.segments.data(), plan.segments.size(), plan.t.empty() ? nullptr : plan.t.data()};
   }
 };
+
+// Whether the terms hold a run long enough to be cut into pieces (the
+// lengths only; plan_runs decides).
+bool has_long_run(std::span<const TrueTerm> terms) {
+  std::size_t length = 1;
+  for (std::size_t k = 1; k < terms.size(); ++k) {
+    const bool on = terms[k].x == terms[k - 1].x && terms[k].y == terms[k - 1].y &&
+                    terms[k].elapsed_days < terms[k - 1].elapsed_days;
+    length = on ? length + 1 : 1;
+    if (length >= true_run::kMinRunTerms) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
 double true_point_drawdown(double x, double y, const TrueAquifer& a, std::span<const TrueTerm> terms,
                            TrueWellFunction W) {
+  if ((W == nullptr || W == true_well_function) && has_long_run(terms)) {
+    // The grid's own path, at one node.
+    const PreparedTerms prepared(a, terms, true);
+    double sum = 0.0;
+    true_grid_row(&x, 1, y, prepared.arrays, &sum);
+    return sum;
+  }
   if (W == nullptr) W = true_well_function;
   const double B = model::leakage_factor(a.T, a.leakance);
   double sum = 0.0;
@@ -48,7 +77,7 @@ void evaluate_true(DrawdownGrid& DD, std::span<const double> xs, std::span<const
   const auto rows = static_cast<std::int32_t>(ys.size());
   const auto columns = static_cast<std::int32_t>(xs.size());
   const bool lanes = options.well_function == nullptr || options.well_function == true_well_function;
-  const PreparedTerms prepared(aquifer, terms);
+  const PreparedTerms prepared(aquifer, terms, lanes);
   std::atomic<std::int32_t> next{1};
   auto work = [&] {
     std::vector<double> sums(xs.size());

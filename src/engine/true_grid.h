@@ -7,6 +7,7 @@
 #include <span>
 
 #include "engine/drawdown_grid.h"
+#include "engine/true_run_constants.h"
 
 namespace engine {
 
@@ -34,18 +35,38 @@ struct TrueOptions {
   TrueWellFunction well_function = nullptr;          ///< nullptr: true_well_function, in SIMD lanes
 };
 
-/// The drawdown at map point (x, y) in feet: for each term in order,
-/// model::true_drawdown of `W` (true_well_function when nullptr) at
-/// u = model::true_u and r/B, r = model::true_distance, summed in double.
+/**
+ * The drawdown at map point (x, y) in feet: for each term in order,
+ * model::true_drawdown of W at u = model::true_u and r/B, r =
+ * model::true_distance, summed in double.
+ *
+ *      Inputs: any terms; W = nullptr (or true_well_function) for the default
+ *     Default: true_well_function, except for the terms of a long run (at
+ *              least true_run::kMinRunTerms consecutive terms at one position,
+ *              the same bits, with elapsed days strictly decreasing, as a
+ *              rate schedule gives them): there W comes from the run's
+ *              Chebyshev pieces (engine/true_run-inl.h), which is the grid's
+ *              own path, so the value is evaluate_true's at a node here, bit
+ *              for bit
+ *   Max error: of each run's W, relative to true_well_function: 1e-13 where
+ *              W is at least 1e-38 (8.4e-14 measured), 3e-13 down to 1e-300
+ *              (2.4e-13 measured); below 1e-300 and past the kernel's
+ *              cutoff, its values exactly (tests/engine/true_run_test.cc)
+ *    Fallback: where a piece cannot be fitted at the point (S = 0, NaN or
+ *              infinite inputs, r/B past true_run::kMostB, W below 1e-300 in
+ *              the piece) and for runs shorter than kMinRunTerms, W term by
+ *              term: today's sum and bits. A caller's W is always taken term
+ *              by term
+ */
 double true_point_drawdown(double x, double y, const TrueAquifer& aquifer, std::span<const TrueTerm> terms,
                            TrueWellFunction W = nullptr);
 
 /// Adds to each cell (c, r), c <= xs.size(), r <= ys.size(), the drawdown of
 /// `terms` at node (xs[c-1], ys[r-1]): true_point_drawdown there, rounded to
-/// single once, added in single (model::accumulate). Rows are shared out among
-/// options.threads threads; the cells are the same for any count. With the
-/// default well function the terms of several nodes run at once in SIMD
-/// lanes, with the same bits.
+/// single once, added in single (model::accumulate), long runs by their
+/// pieces as there. Rows are shared out among options.threads threads; the
+/// cells are the same for any count. With the default well function the
+/// terms of several nodes run at once in SIMD lanes, with the same bits.
 void evaluate_true(DrawdownGrid& DD, std::span<const double> xs, std::span<const double> ys,
                    const TrueAquifer& aquifer, std::span<const TrueTerm> terms, const TrueOptions& options);
 

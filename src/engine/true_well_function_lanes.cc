@@ -16,6 +16,7 @@
 #include <span>
 
 #include "engine/true_grid_row.h"
+#include "engine/true_run_testing.h"
 #include "engine/true_well_function.h"
 #include "engine/true_well_function_constants.h"
 #include "model/true_drawdown.h"
@@ -25,6 +26,7 @@ namespace engine {
 namespace HWY_NAMESPACE {
 
 #include "engine/true_well_function-inl.h"
+#include "engine/true_run-inl.h"
 
 namespace {
 
@@ -129,14 +131,14 @@ void WLanes(const double* u, const double* rb, double* W, std::size_t count) {
   }
 }
 
-// The terms' drawdowns at a group of nodes (xs, y), summed in term order, in
-// the arithmetic of model/true_drawdown.h.
-HWY_INLINE LaneOps::V NodeSums(LaneOps::V xs, double y, const TrueTermArrays& t) {
+// `sum` plus the drawdowns of terms [begin, end) at a group of nodes (xs, y),
+// term by term in order, in the arithmetic of model/true_drawdown.h.
+HWY_INLINE LaneOps::V TermSums(LaneOps::V sum, LaneOps::V xs, double y, const TrueTermArrays& t, std::size_t begin,
+                               std::size_t end) {
   using O = LaneOps;
   const O::V one = O::Set(model::D(model::kLeastDistance));
   const O::V T = O::Set(t.T), S = O::Set(t.S), B = O::Set(t.B), ku = O::Set(model::kTrueUCoefficient);
-  O::V sum = O::Set(0.0);
-  for (std::size_t k = 0; k < t.count; ++k) {
+  for (std::size_t k = begin; k < end; ++k) {
     const O::V dx = O::Sub(xs, O::Set(t.x[k]));
     const O::V dy = O::Set(y - t.y[k]);
     O::V r = O::Sqrt(O::Add(O::Mul(dx, dx), O::Mul(dy, dy)));
@@ -146,6 +148,28 @@ HWY_INLINE LaneOps::V NodeSums(LaneOps::V xs, double y, const TrueTermArrays& t)
     sum = O::Add(sum, O::Div(O::Mul(O::Set(t.drawdown_per_W[k]), W), T));              // true_drawdown
   }
   return sum;
+}
+
+// The terms' drawdowns at a group of nodes (xs, y), summed in term order: the
+// segments one after the other, term by term or a run's piece at a time.
+HWY_INLINE LaneOps::V NodeSums(LaneOps::V xs, double y, const TrueTermArrays& t) {
+  LaneOps::V sum = LaneOps::Set(0.0);
+  if (t.segment_count == 0) return TermSums(sum, xs, y, t, 0, t.count);
+  for (std::size_t i = 0; i < t.segment_count; ++i) {
+    const TrueSegment& s = t.segments[i];
+    sum = s.piece ? true_run_form::PieceSums<LaneOps>(sum, xs, y, t, s) : TermSums(sum, xs, y, t, s.begin, s.end);
+  }
+  return sum;
+}
+
+void PieceWellFunction(double a, double b, const TrueTermArrays& terms, const TrueSegment& s, double* W) {
+  using O = LaneOps;
+  const auto fit = true_run_form::Fit<O>(O::Set(a), O::Set(b), terms, s);
+  for (std::size_t k = s.begin; k < s.end; k += true_run_form::kTermsAtOnce) {
+    const auto values = true_run_form::PieceW<O>(fit, terms, s, k);
+    for (std::size_t m = 0; m < true_run_form::kTermsAtOnce && k + m < s.end; ++m)
+      W[k + m - s.begin] = hn::GetLane(values.part[m].part[0]);
+  }
 }
 
 void GridRow(const double* xs, std::size_t count, double y, const TrueTermArrays& terms, double* sums) {
@@ -170,6 +194,7 @@ namespace engine {
 
 HWY_EXPORT(WLanes);
 HWY_EXPORT(GridRow);
+HWY_EXPORT(PieceWellFunction);
 
 void true_well_function_lanes(std::span<const double> u, std::span<const double> rb, std::span<double> W) {
   HWY_DYNAMIC_DISPATCH(WLanes)(u.data(), rb.data(), W.data(), W.size());
@@ -177,6 +202,10 @@ void true_well_function_lanes(std::span<const double> u, std::span<const double>
 
 void true_grid_row(const double* xs, std::size_t n, double y, const TrueTermArrays& terms, double* sums) {
   HWY_DYNAMIC_DISPATCH(GridRow)(xs, n, y, terms, sums);
+}
+
+void true_piece_well_function(double a, double b, const TrueTermArrays& terms, const TrueSegment& s, double* W) {
+  HWY_DYNAMIC_DISPATCH(PieceWellFunction)(a, b, terms, s, W);
 }
 
 }  // namespace engine
