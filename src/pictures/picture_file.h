@@ -27,7 +27,7 @@ struct PictureFile {
   /// margins (0: the page is the drawing's own size; SVG and PNG ignore it).
   double page_width = 0, page_height = 0;
   /// An SVG's title and desc elements, a PDF's Title and Subject ("": none).
-  std::string title, description;
+  std::string title{}, description{};
 };
 
 /// Draws the picture on a context whose units are points.

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "picture_pixels.h"
+#include "picture_folder.h"
 
 namespace {
 
@@ -156,22 +157,7 @@ TEST(HydrographColour, SevenDistinctColoursThenRepeated) {
 
 // --- files ----------------------------------------------------------------------------
 
-class HydrographFile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("hydrograph-test-" + std::to_string(::getpid()));
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  std::string path(const std::string& name) const { return (folder_ / name).string(); }
-  static std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  fs::path folder_;
-};
+using HydrographFile = picture_testing::PictureFolder;
 
 const std::vector<Hydrograph>& three_receptors() {
   static const std::vector<Hydrograph> series = {
@@ -204,7 +190,7 @@ TEST_F(HydrographFile, EachFormatIsAValidFileThatNamesItsReceptors) {
        {std::tuple{"h.png", PlotFormat::kPng, "\x89PNG\r\n\x1a\n"}, std::tuple{"h.svg", PlotFormat::kSvg, "<?xml"},
         std::tuple{"h.pdf", PlotFormat::kPdf, "%PDF-"}}) {
     ASSERT_EQ(pictures::write_hydrographs(path(name), format, "Well field A", series), "") << name;
-    const std::string file = contents(path(name));
+    const std::string file = read(path(name));
     EXPECT_EQ(file.rfind(magic, 0), 0u) << name;
   }
   // The PNG is as large as its layout.
@@ -216,7 +202,7 @@ TEST_F(HydrographFile, EachFormatIsAValidFileThatNamesItsReceptors) {
   EXPECT_EQ(cairo_image_surface_get_height(png.get()), static_cast<int>(l.height));
 
   // The SVG carries the title and every name as text, escaped for XML.
-  const std::string svg = contents(path("h.svg"));
+  const std::string svg = read(path("h.svg"));
   EXPECT_NE(svg.find("</svg>"), std::string::npos);
   EXPECT_NE(svg.find("<title>Well field A</title>"), std::string::npos);
   EXPECT_NE(svg.find("<desc>Drawdown against time at 3 receptors: Smith domestic well; "
@@ -225,7 +211,7 @@ TEST_F(HydrographFile, EachFormatIsAValidFileThatNamesItsReceptors) {
   EXPECT_LT(svg.find("<title>"), svg.find("<defs>"));  // inside the svg element, before the drawing
 
   // The PDF's title and subject.
-  const std::string pdf = contents(path("h.pdf"));
+  const std::string pdf = read(path("h.pdf"));
   EXPECT_EQ(pdf_text(pdf, "/Title"), "Well field A");
   EXPECT_EQ(pdf_text(pdf, "/Subject"),
             "Drawdown against time at 3 receptors: Smith domestic well; Fen & wetland <north>; Mill Creek gauge");
@@ -324,7 +310,7 @@ TEST_F(HydrographFile, RefusedWithAReasonAndNoFile) {
   // characters, still give a well-formed file.
   const Hydrograph odd{std::string("bad \xff\xfe byte\x01 & \"quote\""), {1, 100}, {0.5f, 1.0f}};
   ASSERT_EQ(pictures::write_hydrographs(path("odd.svg"), PlotFormat::kSvg, "title \xc3", {&odd, 1}), "");
-  const std::string svg = contents(path("odd.svg"));
+  const std::string svg = read(path("odd.svg"));
   EXPECT_EQ(svg.find('\x01'), std::string::npos);
   EXPECT_EQ(svg.find('\xff'), std::string::npos);
   EXPECT_NE(svg.find("byte &amp; \"quote\""), std::string::npos);

@@ -3,6 +3,7 @@
 // description, a PDF page with the drawing fitted inside its margins, and a
 // file written whole or not at all.
 #include "pictures/picture_file.h"
+#include "picture_folder.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>
@@ -22,22 +23,7 @@ namespace fs = std::filesystem;
 using pictures::PlotFormat;
 using namespace pictures::picture;
 
-class PictureFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("picture-file-test-" + std::to_string(::getpid()));
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  std::string path(const std::string& name) const { return (folder_ / name).string(); }
-  static std::string read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  fs::path folder_;
-};
+using PictureFileTest = picture_testing::PictureFolder;
 
 // A grey frame around the drawing's edge.
 void frame(cairo_t* cr, double width, double height) {

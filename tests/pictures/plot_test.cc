@@ -22,6 +22,7 @@
 
 #include "picture_pixels.h"
 #include "gis/grid_cells.h"
+#include "picture_folder.h"
 
 namespace {
 
@@ -49,22 +50,7 @@ TEST(PlotPage, NamedLetterOrA4) {
   for (const char* other : {"", "legal", "a3", "letter "}) EXPECT_EQ(pictures::plot_page_of(other), std::nullopt) << other;
 }
 
-class PlotFile : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("plot-test-" + std::to_string(::getpid()));
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  std::string path(const std::string& name) const { return (folder_ / name).string(); }
-  static std::string read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  fs::path folder_;
-};
+using PlotFile = picture_testing::PictureFolder;
 
 using Png = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
