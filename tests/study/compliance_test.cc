@@ -101,7 +101,9 @@ TEST(Compliance, FiguresAgreeWithTheTextbookFormula) {
     const study::ReceptorCompliance& r = got.receptors[0];
     const double largest = scheduled(c.steps, 100.0, c.peak_day);
     EXPECT_NEAR(r.largest, largest, 1e-3 * largest);
-    if (c.sharp) EXPECT_NEAR(r.largest_day, c.peak_day, 0.05);
+    if (c.sharp) {
+      EXPECT_NEAR(r.largest_day, c.peak_day, 0.05);
+    }
     const double at_day = scheduled(c.steps, 100.0, r.largest_day);
     EXPECT_NEAR(at_day, largest, 1e-4 * largest) << "the day has the largest drawdown: " << r.largest_day;
     EXPECT_NEAR(r.margin, c.limit - largest, 1e-3 * largest);
