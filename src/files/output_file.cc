@@ -58,23 +58,8 @@ void OutputFile::start_in_folder() {
   const bool exists = ::fstatat(at_, target_name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
   if (exists && S_ISLNK(st.st_mode)) return fail("it is a symbolic link, which a study's outputs do not follow");
   if (exists && !S_ISREG(st.st_mode)) return fail("it is not a regular file");
-  int fd = -1;
-  for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
-    temporary_ = temporary_name(target_name_);
-    fd = ::openat(at_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) {
-    temporary_.clear();
-    return fail(last_error());
-  }
-  slot_ = note_temporary(at_, temporary_);
-  if (exists) ::fchmod(fd, st.st_mode & 0777);  // the new file keeps the old one's mode
-  file_ = ::fdopen(fd, "wb");
-  if (file_ == nullptr) {
-    fail(last_error());
-    ::close(fd);
-  }
+  // The new file keeps the old one's permissions (not its set-id bits).
+  open_hidden("", target_name_, exists ? &st : nullptr, 0777);
 }
 
 // A path as given: a link's target is replaced, a device or FIFO written.
@@ -92,18 +77,27 @@ void OutputFile::start_at_path() {
   const std::size_t slash = target_name_.find_last_of('/');
   const std::string folder = slash == std::string::npos ? "" : target_name_.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? target_name_ : target_name_.substr(slash + 1);
+  open_hidden(folder, base, exists ? &st : nullptr, 07777);  // the new file keeps the old one's mode
+}
+
+// The hidden file `folder` + a temporary name of `base`, relative to at_:
+// created exclusively under an unpredictable name, never through a link,
+// noted for removal on a signal, with the mode of `old` (the file it will
+// replace, when there is one) within `mode_mask`; file_ writes it.
+void OutputFile::open_hidden(const std::string& folder, const std::string& base, const struct ::stat* old,
+                             mode_t mode_mask) {
   int fd = -1;
   for (int attempt = 0; attempt < 10 && fd < 0; ++attempt) {
     temporary_ = folder + temporary_name(base);
-    fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    fd = ::openat(at_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) {
     temporary_.clear();
     return fail(last_error());
   }
-  slot_ = note_temporary(AT_FDCWD, temporary_);
-  if (exists) ::fchmod(fd, st.st_mode & 07777);  // the new file keeps the old one's mode
+  slot_ = note_temporary(at_, temporary_);
+  if (old != nullptr) ::fchmod(fd, old->st_mode & mode_mask);
   file_ = ::fdopen(fd, "wb");
   if (file_ == nullptr) {
     fail(last_error());

@@ -2,6 +2,8 @@
 // with its error handling.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -67,6 +69,7 @@ class OutputFile {
  private:
   void start_in_folder();
   void start_at_path();
+  void open_hidden(const std::string& folder, const std::string& base, const struct ::stat* old, mode_t mode_mask);
   void fail(std::string why);
   std::string put_in_place();
 
