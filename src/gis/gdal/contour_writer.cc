@@ -39,14 +39,9 @@ bool add_real_field(OGRLayer* layer, const std::string& name) {
 void create(const std::string& file, const std::string& name, VectorFormat format,
             std::span<const engine::EvaluatedGrid> times, std::span<const double> levels, const Crs* crs,
             GdalErrors& errors) {
-  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driver_name(format));
-  if (driver == nullptr) return errors.fail(std::string("GDAL has no ") + driver_name(format) + " driver");
-  GDALDatasetUniquePtr dataset(driver->Create(file.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
-  if (!dataset) return errors.fail("GDAL could not create the file");
   OGRSpatialReference srs;
-  srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);  // x easting, y northing
-  if (crs != nullptr && srs.importFromWkt(crs->wkt.c_str()) != OGRERR_NONE)
-    return errors.fail("the CRS '" + crs->text + "' cannot be read back");
+  GDALDatasetUniquePtr dataset = create_vector_dataset(driver_name(format), file, crs, srs, errors);
+  if (!dataset) return;
   // GeoJSON: the coordinates in the CRS given (not reprojected to WGS 84), and
   // every number with the digits that bring it back exactly.
   const char* const geojson[] = {"RFC7946=NO", "WRITE_NAME=YES", nullptr};

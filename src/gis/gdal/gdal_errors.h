@@ -2,7 +2,12 @@
 // and GDAL's error reports caught instead of printed.
 #pragma once
 
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
+
 #include <string>
+
+#include "gis/crs.h"
 
 namespace gis::gdal {
 
@@ -29,5 +34,11 @@ class GdalErrors {
  private:
   std::string failure_;
 };
+
+/// A new dataset for vector layers at `file` by GDAL's driver `driver`, and
+/// `srs` set to `crs` (x easting, y northing) when one is given; null, with
+/// the failure kept in `errors`, when either cannot be made.
+GDALDatasetUniquePtr create_vector_dataset(const char* driver, const std::string& file, const Crs* crs,
+                                           OGRSpatialReference& srs, GdalErrors& errors);
 
 }  // namespace gis::gdal

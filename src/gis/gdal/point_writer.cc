@@ -36,14 +36,9 @@ void add_layer(GDALDataset& dataset, const PointLayer& points, OGRSpatialReferen
 }
 
 void create(const std::string& file, std::span<const PointLayer> layers, const Crs* crs, GdalErrors& errors) {
-  GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("GPKG");
-  if (driver == nullptr) return errors.fail("GDAL has no GPKG driver");
-  GDALDatasetUniquePtr dataset(driver->Create(file.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
-  if (!dataset) return errors.fail("GDAL could not create the file");
   OGRSpatialReference srs;
-  srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);  // x easting, y northing
-  if (crs != nullptr && srs.importFromWkt(crs->wkt.c_str()) != OGRERR_NONE)
-    return errors.fail("the CRS '" + crs->text + "' cannot be read back");
+  GDALDatasetUniquePtr dataset = create_vector_dataset("GPKG", file, crs, srs, errors);
+  if (!dataset) return;
   for (const PointLayer& layer : layers) {
     add_layer(*dataset, layer, crs != nullptr ? &srs : nullptr, errors);
     if (!errors.failure().empty()) return;
