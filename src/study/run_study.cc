@@ -367,6 +367,7 @@ bool report_compliance(const Study& s, const Evaluation& how, std::string& summa
                   [&](const files::Target& t) { return files::write_whole_file(t, compliance_csv(s, c)); });
   return c.exceeded();
 }
+
 // The study's first stage line: what it holds and how it is evaluated.
 std::string study_line(const Study& s, const Evaluation& how) {
   std::size_t steps = 0;
