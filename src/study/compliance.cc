@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <span>
 
 #include "engine/true_grid.h"
+#include "model/drawdown.h"
+#include "model/point_distance.h"
+#include "model/well_function.h"
 #include "study/console.h"
 #include "study/csv.h"
 
@@ -14,8 +18,8 @@ namespace {
 constexpr double kFirstElapsed = 1e-3;   // days: the first sample after a step
 constexpr int kPerDecade = 50;           // samples per decade since the first well starts
 constexpr int kPerDecadeAfterStep = 20;  // samples per decade after each step
-constexpr std::size_t kMostStepGrids = 200;  // steps with their own samples, at most
-constexpr double kBisected = 0.01;       // days: the first exceedance's bracket
+constexpr std::size_t kMostStepGrids = 200;  // steps with their own samples on a hydrograph, at most
+constexpr double kFarFactor = 100.0;     // a rate factor above it: no limit comes near
 
 std::string fixed(double v, int decimals) {
   char text[64];
@@ -24,7 +28,7 @@ std::string fixed(double v, int decimals) {
 }
 
 std::string general(double v) {
-  if (std::isinf(v)) return "inf";
+  if (std::isinf(v)) return "";
   char text[64];
   std::snprintf(text, sizeof text, "%.6g", v);
   return text;
@@ -41,61 +45,78 @@ void add_log_days(std::vector<double>& days, double from, double last, int per_d
   }
 }
 
-// The day in [lo, hi] where the drawdown at the receptor is largest, by
-// golden-section search (the drawdown is taken as having one peak there).
-std::pair<double, double> refined_peak(const Study& s, const Evaluation& how, const Receptor& r, double lo, double hi) {
-  const double g = (std::sqrt(5.0) - 1.0) / 2.0;
-  double a = hi - g * (hi - lo), b = lo + g * (hi - lo);
-  double fa = drawdown_at(s, how, r.x, r.y, a), fb = drawdown_at(s, how, r.x, r.y, b);
-  for (int i = 0; i < 60 && hi - lo > 1e-6 * std::max(1.0, hi); ++i) {
-    if (fa >= fb) {
-      hi = b, b = a, fb = fa;
-      a = hi - g * (hi - lo);
-      fa = drawdown_at(s, how, r.x, r.y, a);
-    } else {
-      lo = a, a = b, fa = fb;
-      b = lo + g * (hi - lo);
-      fb = drawdown_at(s, how, r.x, r.y, b);
+// The distinct days before `last` when some well's rate changes.
+std::vector<double> change_days(const Study& s, double last) {
+  std::vector<double> days;
+  for (const Well& w : s.wells) {
+    double before = 0.0;
+    for (const Step& step : w.steps) {
+      if (step.day < last && step.rate != before) days.push_back(step.day);
+      before = step.rate;
     }
   }
-  return fa >= fb ? std::pair{a, fa} : std::pair{b, fb};
+  std::sort(days.begin(), days.end());
+  days.erase(std::unique(days.begin(), days.end()), days.end());
+  return days;
 }
 
-// One receptor's answer from its drawdowns at `days`.
+// The rule's drawdown at node-unit position (px, py): its single-precision
+// sum in term order (point_drawdown_rule's bits), and its terms summed apart
+// by the sign of their rate change.
+LimitSample rule_sample(const Study& s, float px, float py, std::span<const Term> terms) {
+  const float T = static_cast<float>(s.aquifer.transmissivity);
+  const float B = model::leakage_factor(T, static_cast<float>(s.aquifer.leakance));
+  LimitSample sample;
+  float value = 0.0f;
+  for (const Term& term : terms) {
+    const float R = model::point_distance(s.grid.spacing, px, py, term.x, term.y);
+    const float u = model::u_of(model::u_factor(T, static_cast<float>(s.aquifer.storage), term.elapsed), R);
+    const float piece = model::drawdown_from_W(term.q, model::WUB(u, model::rb_of(R, B)), T);
+    value = model::accumulate(piece, value);
+    (piece >= 0.0f ? sample.rising : sample.falling) += std::fabs(static_cast<double>(piece));
+  }
+  sample.value = value;
+  return sample;
+}
+
+// Rows of a receptor's windows for the summary: "from day A to B, ..." with at
+// most kMostWindowsShown of them.
+constexpr std::size_t kMostWindowsShown = 10;
+
+std::string windows_text(const std::vector<LimitWindow>& windows) {
+  std::string text;
+  for (std::size_t k = 0; k < windows.size() && k < kMostWindowsShown; ++k)
+    text.append(k == 0 ? "" : ", ").append(fixed(tenth_down(windows[k].from), 1)).append(" to ").append(fixed(tenth_up(windows[k].to), 1));
+  if (windows.size() > kMostWindowsShown) text += " and " + std::to_string(windows.size() - kMostWindowsShown) + " more";
+  return text;
+}
+
+std::string days_text(double days) {
+  if (days > 0.0 && days < 0.005) return "less than 0.01 day";
+  return fixed(days, 2) + (fixed(days, 2) == "1.00" ? " day" : " days");
+}
+
+// One receptor's answer from one search of its drawdown over `days`.
 ReceptorCompliance receptor_compliance(const Study& s, const Evaluation& how, std::size_t i,
                                        const std::vector<double>& days) {
   const Receptor& r = s.receptors[i];
   ReceptorCompliance c;
   c.receptor = i;
   c.limit = *r.limit;
-  std::vector<double> dd(days.size());
-  for (std::size_t k = 0; k < days.size(); ++k) dd[k] = drawdown_at(s, how, r.x, r.y, days[k]);
-  const std::size_t best = static_cast<std::size_t>(std::max_element(dd.begin(), dd.end()) - dd.begin());
-  c.largest = dd[best];
-  c.largest_day = days[best];
-  if (best > 0 && best + 1 < days.size()) {
-    const auto [day, value] = refined_peak(s, how, r, days[best - 1], days[best + 1]);
-    if (value > c.largest) c.largest = value, c.largest_day = day;
+  const SampleAt at = [&](double t) { return point_sample(s, how, r.x, r.y, t); };
+  const double slack = how.well_function == WellFunction::rule ? 1e-6 : 1e-12;
+  const LimitSearch found = search_limit(at, days, c.limit, slack);
+  c.largest = found.largest;
+  c.largest_day = found.largest_day;
+  if (!(found.largest > 0.0) && found.least < 0.0) {
+    c.only_rises = true;
+    c.largest = found.least;
+    c.largest_day = found.least_day;
   }
-  // On a plateau (a leaky aquifer's steady state) the day is the first that
-  // comes within a millionth of the largest drawdown.
-  const double near = c.largest - (1e-6 * std::fabs(c.largest) + 1e-9);
-  for (std::size_t k = 0; k < days.size() && days[k] < c.largest_day; ++k)
-    if (dd[k] >= near) {
-      c.largest_day = days[k];
-      break;
-    }
-  for (std::size_t k = 0; k < days.size(); ++k) {
-    if (!(dd[k] > c.limit)) continue;
-    double lo = k > 0 ? days[k - 1] : days[k], hi = days[k];
-    while (hi - lo > kBisected) {
-      const double mid = 0.5 * (lo + hi);
-      (drawdown_at(s, how, r.x, r.y, mid) > c.limit ? hi : lo) = mid;
-    }
-    c.first_exceeded = std::ceil(hi * 10.0 - 1e-9) / 10.0;
-    break;
-  }
-  c.margin = c.limit - c.largest;
+  c.windows = found.windows;
+  c.days_above = found.days_above;
+  if (!c.windows.empty()) c.first_exceeded = tenth_down(c.windows.front().from);
+  c.margin = c.limit - std::max(c.largest, 0.0);
   if (c.largest > 0.0) c.factor = c.limit / c.largest;
   return c;
 }
@@ -142,13 +163,46 @@ std::vector<double> dense_days(const Study& s, double last) {
   return days;
 }
 
+std::vector<double> compliance_days(const Study& s, double last) {
+  const std::vector<double> steps = change_days(s, last);
+  if (steps.empty()) return {last};
+  std::vector<double> days(steps.begin(), steps.end());
+  add_log_days(days, steps.front(), last, kPerDecade);
+  for (std::size_t k = 0; k < steps.size(); ++k)
+    add_log_days(days, steps[k], k + 1 < steps.size() ? steps[k + 1] : last, kPerDecadeAfterStep);
+  for (double t : s.times) days.push_back(t);
+  for (double t : s.output.series_times) days.push_back(t);
+  days.push_back(last);
+  std::sort(days.begin(), days.end());
+  days.erase(std::unique(days.begin(), days.end()), days.end());
+  const double first = steps.front();
+  days.erase(std::remove_if(days.begin(), days.end(), [&](double t) { return t < first || t > last; }), days.end());
+  return days;
+}
+
+LimitSample point_sample(const Study& s, const Evaluation& how, double x, double y, double t) {
+  const std::vector<Term> terms = terms_at(s, t);
+  if (how.well_function == WellFunction::rule)
+    return rule_sample(s, node_position(x, s.grid.xll, s.grid.spacing), node_position(y, s.grid.yll, s.grid.spacing),
+                       terms);
+  std::vector<engine::TrueTerm> up, down;
+  for (const Term& term : terms)
+    (term.dq >= 0.0 ? up : down).push_back({term.map_x, term.map_y, term.dq, term.elapsed_days});
+  const engine::TrueAquifer a{s.aquifer.transmissivity, s.aquifer.storage, s.aquifer.leakance};
+  LimitSample sample;
+  sample.rising = up.empty() ? 0.0 : engine::true_point_drawdown(x, y, a, up, how.exact);
+  sample.falling = down.empty() ? 0.0 : -engine::true_point_drawdown(x, y, a, down, how.exact);
+  sample.value = sample.rising - sample.falling;
+  return sample;
+}
+
 bool Compliance::exceeded() const {
-  return std::any_of(receptors.begin(), receptors.end(), [](const ReceptorCompliance& r) { return r.first_exceeded.has_value(); });
+  return std::any_of(receptors.begin(), receptors.end(), [](const ReceptorCompliance& r) { return !r.windows.empty(); });
 }
 
 Compliance compliance_of(const Study& s, const Evaluation& how) {
   Compliance c;
-  const std::vector<double> days = dense_days(s, last_day(s));
+  const std::vector<double> days = compliance_days(s, last_day(s));
   for (std::size_t i = 0; i < s.receptors.size(); ++i) {
     if (!s.receptors[i].limit) continue;
     c.receptors.push_back(receptor_compliance(s, how, i, days));
@@ -164,7 +218,8 @@ std::string compliance_text(const Study& s, const Compliance& c) {
   std::vector<std::vector<std::string>> rows{
       {"receptor", "limit (ft)", "largest drawdown (ft)", "at day", "first exceeded (day)", "margin (ft)"}};
   for (const ReceptorCompliance& r : c.receptors)
-    rows.push_back({one_line(s.receptors[r.receptor].name), fixed(r.limit, 2), fixed(r.largest, 2), fixed(r.largest_day, 1),
+    rows.push_back({one_line(s.receptors[r.receptor].name), fixed(r.limit, 2),
+                    r.only_rises ? fixed(-r.largest, 2) + " rise" : fixed(r.largest, 2), fixed(r.largest_day, 1),
                     r.first_exceeded ? fixed(*r.first_exceeded, 1) : "-", fixed(r.margin, 2)});
   std::string text = aligned_table(rows, {true, false, false, false, false, false});
   const double last = last_day(s);
@@ -175,17 +230,29 @@ std::string compliance_text(const Study& s, const Compliance& c) {
     text += "rate factor: " + fixed(std::floor(c.rate_factor * 1000.0) / 1000.0, 3) +
             " (every rate times this keeps every receptor within its limit up to day " + fixed(last, 1) +
             "; set by '" + one_line(s.receptors[l.receptor].name) + "' at day " + fixed(l.largest_day, 1) + ")\n";
+    if (c.rate_factor > kFarFactor)
+      text += "no limit comes near: every rate could be " + fixed(kFarFactor, 0) + " times larger\n";
   }
+  for (const ReceptorCompliance& r : c.receptors)
+    if (!r.windows.empty())
+      text.append("'").append(one_line(s.receptors[r.receptor].name)).append("' is above its limit from day ")
+          .append(windows_text(r.windows)).append(" (").append(days_text(r.days_above)).append(" in all)\n");
   text += c.exceeded() ? "the plan exceeds a limit\n" : "the plan keeps every limit\n";
   return text;
 }
 
 std::string compliance_csv(const Study& s, const Compliance& c) {
-  std::string text = "name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor\n";
-  for (const ReceptorCompliance& r : c.receptors)
+  std::string text =
+      "name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor,days_above_limit,"
+      "windows_above_limit\n";
+  for (const ReceptorCompliance& r : c.receptors) {
+    std::string windows;
+    for (const LimitWindow& w : r.windows)
+      windows.append(windows.empty() ? "" : ";").append(fixed(tenth_down(w.from), 1)).append("-").append(fixed(tenth_up(w.to), 1));
     text += csv_field(s.receptors[r.receptor].name) + "," + general(r.limit) + "," + general(r.largest) + "," +
             fixed(r.largest_day, 1) + "," + (r.first_exceeded ? fixed(*r.first_exceeded, 1) : "") + "," +
-            general(r.margin) + "," + general(r.factor) + "\n";
+            general(r.margin) + "," + general(r.factor) + "," + general(r.days_above) + "," + windows + "\n";
+  }
   return text;
 }
 

@@ -4,10 +4,10 @@
 // which every rate can be multiplied with no receptor over its limit.
 //
 // Drawdowns are followed on the continuous time axis, not only at the study's
-// days: sampled densely (50 points per decade of time since the first well
-// starts, 20 per decade after every schedule step, every step's day, the
-// times and series days), the largest refined between its neighbouring
-// samples, the first exceedance by bisection to 0.01 day.
+// days: sampled densely (compliance_days), then searched between the samples
+// with bounds that cannot miss a peak (study/limit_search.h): the largest
+// drawdown, every stretch above the limit and its crossings come from one
+// search, and so do the verdict, the margin and the rate factor.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "study/evaluation.h"
+#include "study/limit_search.h"
 #include "study/study.h"
 
 namespace study {
@@ -29,18 +30,35 @@ double drawdown_at(const Study& s, const Evaluation& how, double x, double y, do
 /// The last day a study looks at: its last time or last series day.
 double last_day(const Study& s);
 
-/// The days the compliance samples, increasing, from the first step's day
-/// (no drawdown yet) to `last`.
+/// The days a hydrograph's curve samples, increasing, from the first step's
+/// day to `last`: 50 a decade since the first step, 20 a decade after every
+/// step (for up to 200 step days), every step's day, the times and series days.
 std::vector<double> dense_days(const Study& s, double last);
+
+/// The days the compliance samples, increasing, from the first step's day
+/// (no drawdown yet) to `last`: 50 a decade of the time since the first step,
+/// every day a rate changes, 20 a decade after each such day up to the next
+/// one (the time since the latest change is the finest scale of every term
+/// then), the times and series days.
+std::vector<double> compliance_days(const Study& s, double last);
+
+/// The drawdown at map point (x, y) at day t as a limited quantity: its value
+/// as drawdown_at gives it (exact: the sum of the terms' double drawdowns as
+/// rising - falling; by the rule: the single-precision sum in term order), and
+/// the terms of rate increases and decreases summed apart.
+LimitSample point_sample(const Study& s, const Evaluation& how, double x, double y, double t);
 
 /// One receptor's answer.
 struct ReceptorCompliance {
   std::size_t receptor = 0;     ///< index in Study::receptors
   double limit = 0.0;           ///< feet
-  double largest = 0.0;         ///< the largest drawdown up to the last day, feet
+  double largest = 0.0;         ///< the largest drawdown up to the last day, feet; when `only_rises`, the largest rise (below 0)
   double largest_day = 0.0;     ///< its day
-  std::optional<double> first_exceeded;  ///< the first day, to 0.1 day rounded up, the limit is exceeded
-  double margin = 0.0;          ///< limit - largest: below 0 when exceeded
+  bool only_rises = false;      ///< the head never drops there, and rises
+  std::optional<double> first_exceeded;  ///< the first day the limit is exceeded, to 0.1 day rounded down
+  std::vector<LimitWindow> windows;      ///< every stretch above the limit
+  double days_above = 0.0;      ///< their total length, days
+  double margin = 0.0;          ///< limit - largest drawdown (0 when it only rises): below 0 when exceeded
   double factor = std::numeric_limits<double>::infinity();  ///< limit / largest (infinity: no drawdown)
 };
 
@@ -63,9 +81,11 @@ Compliance compliance_of(const Study& s, const Evaluation& how);
 std::string compliance_text(const Study& s, const Compliance& c);
 
 /// The compliance CSV: the header
-/// name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor
+/// name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor,days_above_limit,windows_above_limit
 /// then a row per receptor with a limit (first_exceeded_day empty when it is
-/// not exceeded, rate_factor "inf" without drawdown). LF line ends.
+/// not exceeded, rate_factor empty without drawdown, largest_drawdown_ft below
+/// 0 for a receptor whose head only rises, windows_above_limit as
+/// "from-to;from-to" in days, each from rounded down and to up). LF line ends.
 std::string compliance_csv(const Study& s, const Compliance& c);
 
 }  // namespace study

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "base/printable.h"
 #include "base/shortest_text.h"
@@ -47,11 +48,18 @@ std::string aligned_table(const std::vector<std::vector<std::string>>& rows, con
 
 std::string summary_text(const Study& s, std::span<const double> series_times,
                          const std::vector<std::vector<float>>& values, std::span<const GridExtremes> extremes,
-                         std::span<const std::string> warnings, std::string_view extra) {
+                         std::span<const std::string> warnings, std::string_view extra,
+                         std::span<const std::optional<LargestFound>> found) {
   std::string text;
   if (!s.receptors.empty()) {
     std::vector<std::vector<std::string>> rows{{"receptor", "largest drawdown (ft)", "at day"}};
     for (std::size_t i = 0; i < s.receptors.size(); ++i) {
+      if (i < found.size() && found[i]) {
+        char day[64];
+        std::snprintf(day, sizeof day, "%.1f", found[i]->day);
+        rows.push_back({one_line(s.receptors[i].name), single_text(static_cast<float>(found[i]->drawdown)), day});
+        continue;
+      }
       std::size_t best = series_times.size();
       for (std::size_t k = 0; k < series_times.size(); ++k)
         if (std::isfinite(values[i][k]) && (best == series_times.size() || values[i][k] > values[i][best])) best = k;

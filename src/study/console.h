@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,14 +29,23 @@ std::string one_line(std::string_view s);
 /// j to the left, else to the right. Trailing blanks are dropped; LF line ends.
 std::string aligned_table(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& left);
 
+/// A receptor's largest drawdown and its day found on the continuous time axis
+/// (the compliance's), shown instead of the largest of the series days.
+struct LargestFound {
+  double drawdown = 0.0;  ///< feet; below 0, the largest rise of a head that only rises
+  double day = 0.0;
+};
+
 /// The summary table: each receptor's largest drawdown and the first time it
-/// has it (values[i][k] at series_times[k]), then grid_table_text of the
+/// has it (values[i][k] at series_times[k]; found[i], when given, instead,
+/// its day to 0.1), then grid_table_text of the
 /// grids' extremes away from the wells, then `extra` (the wells' and the
 /// limits' tables, each ending in a line end), then a line "warning: ..." per
 /// warning. LF line ends.
 std::string summary_text(const Study& s, std::span<const double> series_times,
                          const std::vector<std::vector<float>>& values, std::span<const GridExtremes> extremes,
-                         std::span<const std::string> warnings = {}, std::string_view extra = {});
+                         std::span<const std::string> warnings = {}, std::string_view extra = {},
+                         std::span<const std::optional<LargestFound>> found = {});
 
 /// The study's boundaries for the summary, before its tables: a table of
 /// their names, kinds and points, then the most image terms of a grid (and a

@@ -354,18 +354,24 @@ void write_points(const Study& s, const Evaluation& how, const gis::Crs* crs, ou
                [&](const files::Target& t) { return gis::write_point_layers(t, layers, crs); });
 }
 
-// The compliance of the receptors with limits: its table appended to the
-// summary, its CSV written when asked. Whether a limit is exceeded.
-bool report_compliance(const Study& s, const Evaluation& how, std::string& summary, outputs::Writer* writer) {
+// The compliance of the receptors with limits, when the study has any: its
+// CSV written when asked.
+std::optional<Compliance> report_compliance(const Study& s, const Evaluation& how, outputs::Writer* writer) {
   if (std::none_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); }))
-    return false;
-  const Compliance c = compliance_of(s, how);
-  summary += "\n";
-  summary += compliance_text(s, c);
+    return std::nullopt;
+  Compliance c = compliance_of(s, how);
   if (writer != nullptr)
     writer->write(outputs::Kind::kCompliance,
                   [&](const files::Target& t) { return files::write_whole_file(t, compliance_csv(s, c)); });
-  return c.exceeded();
+  return c;
+}
+
+// The receptors' rows of the summary from the compliance's search, for those with a limit.
+std::vector<std::optional<LargestFound>> largest_found(const Study& s, const std::optional<Compliance>& c) {
+  std::vector<std::optional<LargestFound>> found(s.receptors.size());
+  if (c)
+    for (const ReceptorCompliance& r : c->receptors) found[r.receptor] = LargestFound{r.largest, r.largest_day};
+  return found;
 }
 
 // The study's first stage line: what it holds and how it is evaluated.
@@ -409,12 +415,14 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
 
   if (stages.terminal()) std::fputc('\n', stdout);
   std::string extra = well_table_or_why(s, p.how);
-  const bool exceeded = report_compliance(s, p.how, extra, writer ? &*writer : nullptr);
+  const std::optional<Compliance> c = report_compliance(s, p.how, writer ? &*writer : nullptr);
+  if (c) extra += "\n" + compliance_text(s, *c);
+  const std::vector<std::optional<LargestFound>> found = largest_found(s, c);
   const std::string summary =
-      boundaries_text(s) + summary_text(s, s.output.series_times, series, grids.extremes, warnings, extra);
+      boundaries_text(s) + summary_text(s, s.output.series_times, series, grids.extremes, warnings, extra, found);
   std::fwrite(summary.data(), 1, summary.size(), stdout);
   if (std::fflush(stdout) != 0) out.tell("cannot write the summary to standard output");
-  return exceeded;
+  return c && c->exceeded();
 }
 }  // namespace
 

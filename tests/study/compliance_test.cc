@@ -112,9 +112,9 @@ TEST(Compliance, FiguresAgreeWithTheTextbookFormula) {
     EXPECT_EQ(got.exceeded(), c.exceeded);
     if (c.exceeded && r.first_exceeded) {
       const double day = first_above(c.steps, 100.0, c.limit, c.steps.front().first, c.peak_day);
-      // The day to 0.1 rounded up: the first tenth of a day the limit is passed.
-      EXPECT_GE(*r.first_exceeded, day - 1e-3);
-      EXPECT_LE(*r.first_exceeded, day + 0.1 + 1e-3);
+      // The day to 0.1 rounded down: never later than the truth, at most a tenth earlier.
+      EXPECT_LE(*r.first_exceeded, day);
+      EXPECT_GE(*r.first_exceeded, day - 0.1 - 1e-6);
       EXPECT_NEAR(*r.first_exceeded * 10.0, std::round(*r.first_exceeded * 10.0), 1e-9);
     }
   }
@@ -174,7 +174,8 @@ TEST(Compliance, TheTableAndTheCsv) {
   const study::Study s = one_well("rate = 250000.0", "[30.0, 90.0]", "3");
   const study::Compliance c = study::compliance_of(s, exact());
   const std::string csv = study::compliance_csv(s, c);
-  EXPECT_EQ(csv.rfind("name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor\nR-1,3,", 0), 0u)
+  EXPECT_EQ(csv.rfind("name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor,"
+                      "days_above_limit,windows_above_limit\nR-1,3,", 0), 0u)
       << csv;
   const std::string text = study::compliance_text(s, c);
   EXPECT_NE(text.find("the plan exceeds a limit"), std::string::npos) << text;

@@ -1,0 +1,160 @@
+#include "study/limit_search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace study {
+namespace {
+
+// Intervals are no longer halved for the largest value once none can hold
+// one more than this fraction above the largest found.
+constexpr double kLargestTolerance = 1e-6;
+// At most this many evaluations are spent on halving intervals; a quantity
+// that hugs its limit within its own rounding for long stretches stops there.
+constexpr std::size_t kMostHalvings = 400'000;
+
+class Search {
+ public:
+  Search(const SampleAt& at, double limit, double slack) : at_(at), limit_(limit), slack_(slack) {}
+
+  LimitSample eval(double day) {
+    LimitSample s = at_(day);
+    s.day = day;
+    points_.push_back(s);
+    best_ = std::max(best_, s.value);
+    return s;
+  }
+
+  // The bounds of the quantity between samples a and b (a before b).
+  double upper(const LimitSample& a, const LimitSample& b) const {
+    return b.rising - a.falling + slack_ * (b.rising + a.falling) + 1e-300;
+  }
+  double lower(const LimitSample& a, const LimitSample& b) const {
+    return a.rising - b.falling - slack_ * (a.rising + b.falling) - 1e-300;
+  }
+  double worth() const { return best_ + kLargestTolerance * std::fabs(best_); }
+
+  // The largest value in [lo, hi] by golden-section search, each value tried
+  // joining the points.
+  void refine_peak(double lo, double hi) {
+    const double g = (std::sqrt(5.0) - 1.0) / 2.0;
+    double a = hi - g * (hi - lo), b = lo + g * (hi - lo);
+    double fa = eval(a).value, fb = eval(b).value;
+    for (int i = 0; i < 80 && hi - lo > 1e-9 * std::max(1.0, hi) && hi - lo > kFinestDay * 1e-3; ++i) {
+      if (fa >= fb) {
+        hi = b, b = a, fb = fa;
+        a = hi - g * (hi - lo);
+        fa = eval(a).value;
+      } else {
+        lo = a, a = b, fa = fb;
+        b = lo + g * (hi - lo);
+        fb = eval(b).value;
+      }
+    }
+  }
+
+  // Refines each local peak of the samples whose bounds allow a value above
+  // the largest so far, the highest first.
+  void refine_peaks(const std::vector<LimitSample>& samples) {
+    std::vector<std::size_t> peaks;
+    for (std::size_t k = 1; k + 1 < samples.size(); ++k)
+      if (samples[k].value >= samples[k - 1].value && samples[k].value >= samples[k + 1].value) peaks.push_back(k);
+    std::sort(peaks.begin(), peaks.end(), [&](std::size_t a, std::size_t b) { return samples[a].value > samples[b].value; });
+    for (std::size_t k : peaks)
+      if (upper(samples[k - 1], samples[k + 1]) > worth()) refine_peak(samples[k - 1].day, samples[k + 1].day);
+  }
+
+  // Halves [a, b] while it may hide a value above the limit, a dip below it,
+  // an unbracketed crossing, or a value above the largest found.
+  void halve(const LimitSample& a, const LimitSample& b) {
+    const double width = b.day - a.day;
+    if (!(width > kFinestDay) || halvings_ >= kMostHalvings) return;
+    const bool above_a = a.value > limit_, above_b = b.value > limit_;
+    const double up = upper(a, b);
+    const bool split = (!above_a && !above_b && up > limit_) || (above_a && above_b && lower(a, b) <= limit_) ||
+                       (above_a != above_b && width > kCrossingDay) || up > worth();
+    if (!split) return;
+    ++halvings_;
+    const LimitSample m = eval(a.day + 0.5 * width);
+    halve(a, m);
+    halve(m, b);
+  }
+
+  std::vector<LimitSample> sorted_points() const {
+    std::vector<LimitSample> p = points_;
+    std::sort(p.begin(), p.end(), [](const LimitSample& a, const LimitSample& b) { return a.day < b.day; });
+    return p;
+  }
+
+  std::size_t evaluations() const { return points_.size(); }
+
+ private:
+  const SampleAt& at_;
+  double limit_, slack_;
+  double best_ = -std::numeric_limits<double>::infinity();
+  std::size_t halvings_ = 0;
+  std::vector<LimitSample> points_;
+};
+
+// The windows above the limit among points in day order.
+std::vector<LimitWindow> windows_of(const std::vector<LimitSample>& p, double limit) {
+  std::vector<LimitWindow> windows;
+  for (std::size_t k = 0; k < p.size(); ++k) {
+    if (!(p[k].value > limit)) continue;
+    LimitWindow w{k > 0 ? p[k - 1].day : p[k].day, p.back().day};
+    while (k + 1 < p.size() && p[k + 1].value > limit) ++k;
+    if (k + 1 < p.size()) w.to = p[k + 1].day;
+    windows.push_back(w);
+  }
+  return windows;
+}
+
+}  // namespace
+
+LimitSearch search_limit(const SampleAt& at, std::span<const double> days, double limit, double slack) {
+  Search search(at, limit, slack);
+  std::vector<LimitSample> samples;
+  samples.reserve(days.size());
+  for (double d : days) samples.push_back(search.eval(d));
+  search.refine_peaks(samples);
+  std::vector<LimitSample> points = search.sorted_points();
+  for (std::size_t k = 0; k + 1 < points.size(); ++k) search.halve(points[k], points[k + 1]);
+  points = search.sorted_points();
+
+  LimitSearch r;
+  r.evaluations = search.evaluations();
+  const auto high = std::max_element(points.begin(), points.end(),
+                                     [](const LimitSample& a, const LimitSample& b) { return a.value < b.value; });
+  const auto low = std::min_element(points.begin(), points.end(),
+                                    [](const LimitSample& a, const LimitSample& b) { return a.value < b.value; });
+  r.largest = high->value;
+  r.largest_day = high->day;
+  r.least = low->value;
+  r.least_day = low->day;
+  // On a plateau (a leaky aquifer's steady state) the day is the first that
+  // comes within a millionth of the largest value.
+  const double near = r.largest - (kLargestTolerance * std::fabs(r.largest) + 1e-9);
+  for (const LimitSample& p : points)
+    if (p.value >= near) {
+      r.largest_day = std::min(r.largest_day, p.day);
+      break;
+    }
+  r.windows = windows_of(points, limit);
+  for (const LimitWindow& w : r.windows) r.days_above += w.to - w.from;
+  return r;
+}
+
+double tenth_down(double day) {
+  double shown = std::floor(day * 10.0) / 10.0;
+  if (shown > day) shown = std::floor(day * 10.0 - 1.0) / 10.0;
+  return shown;
+}
+
+double tenth_up(double day) {
+  double shown = std::ceil(day * 10.0) / 10.0;
+  if (shown < day) shown = std::ceil(day * 10.0 + 1.0) / 10.0;
+  return shown;
+}
+
+}  // namespace study
