@@ -10,8 +10,9 @@ namespace {
 // Intervals are no longer halved for the largest value once none can hold
 // one more than this fraction above the largest found.
 constexpr double kLargestTolerance = 1e-6;
-// At most this many evaluations are spent on halving intervals; a quantity
-// that hugs its limit within its own rounding for long stretches stops there.
+// At most this many evaluations are spent on halving intervals for the limit
+// (a quantity that hugs its limit within its own rounding for long stretches
+// stops there), and as many again for the largest value.
 constexpr std::size_t kMostHalvings = 400'000;
 
 class Search {
@@ -33,7 +34,12 @@ class Search {
   double lower(const LimitSample& a, const LimitSample& b) const {
     return a.rising - b.falling - slack_ * (a.rising + b.falling) - 1e-300;
   }
-  double worth() const { return best_ + kLargestTolerance * std::fabs(best_); }
+  // Whether [a, b] may hold a value more than a millionth above the largest
+  // found (beyond what the parts' own rounding blurs).
+  bool may_top(const LimitSample& a, const LimitSample& b) const {
+    const double blur = std::max(kLargestTolerance * std::fabs(best_), 4.0 * slack_ * (b.rising + a.falling));
+    return b.rising - a.falling > best_ + blur;
+  }
 
   // The largest value in [lo, hi] by golden-section search, each value tried
   // joining the points.
@@ -62,23 +68,32 @@ class Search {
       if (samples[k].value >= samples[k - 1].value && samples[k].value >= samples[k + 1].value) peaks.push_back(k);
     std::sort(peaks.begin(), peaks.end(), [&](std::size_t a, std::size_t b) { return samples[a].value > samples[b].value; });
     for (std::size_t k : peaks)
-      if (upper(samples[k - 1], samples[k + 1]) > worth()) refine_peak(samples[k - 1].day, samples[k + 1].day);
+      if (may_top(samples[k - 1], samples[k + 1])) refine_peak(samples[k - 1].day, samples[k + 1].day);
   }
 
   // Halves [a, b] while it may hide a value above the limit, a dip below it,
-  // an unbracketed crossing, or a value above the largest found.
-  void halve(const LimitSample& a, const LimitSample& b) {
+  // or a crossing not yet bracketed.
+  void halve_for_limit(const LimitSample& a, const LimitSample& b) {
     const double width = b.day - a.day;
     if (!(width > kFinestDay) || halvings_ >= kMostHalvings) return;
     const bool above_a = a.value > limit_, above_b = b.value > limit_;
-    const double up = upper(a, b);
-    const bool split = (!above_a && !above_b && up > limit_) || (above_a && above_b && lower(a, b) <= limit_) ||
-                       (above_a != above_b && width > kCrossingDay) || up > worth();
+    const bool split = (!above_a && !above_b && upper(a, b) > limit_) ||
+                       (above_a && above_b && lower(a, b) <= limit_) || (above_a != above_b && width > kCrossingDay);
     if (!split) return;
     ++halvings_;
     const LimitSample m = eval(a.day + 0.5 * width);
-    halve(a, m);
-    halve(m, b);
+    halve_for_limit(a, m);
+    halve_for_limit(m, b);
+  }
+
+  // Halves [a, b] while it may hold a value above the largest found.
+  void halve_for_largest(const LimitSample& a, const LimitSample& b) {
+    const double width = b.day - a.day;
+    if (!(width > kFinestDay) || halvings_ >= 2 * kMostHalvings || !may_top(a, b)) return;
+    ++halvings_;
+    const LimitSample m = eval(a.day + 0.5 * width);
+    halve_for_largest(a, m);
+    halve_for_largest(m, b);
   }
 
   std::vector<LimitSample> sorted_points() const {
@@ -119,7 +134,11 @@ LimitSearch search_limit(const SampleAt& at, std::span<const double> days, doubl
   for (double d : days) samples.push_back(search.eval(d));
   search.refine_peaks(samples);
   std::vector<LimitSample> points = search.sorted_points();
-  for (std::size_t k = 0; k + 1 < points.size(); ++k) search.halve(points[k], points[k + 1]);
+  for (std::size_t k = 0; k + 1 < points.size(); ++k) search.halve_for_limit(points[k], points[k + 1]);
+  points = search.sorted_points();
+  search.refine_peaks(points);
+  points = search.sorted_points();
+  for (std::size_t k = 0; k + 1 < points.size(); ++k) search.halve_for_largest(points[k], points[k + 1]);
   points = search.sorted_points();
 
   LimitSearch r;
