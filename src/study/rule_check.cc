@@ -73,4 +73,18 @@ std::vector<std::string> rule_warnings(const Study& s, std::span<const double> s
   return warnings;
 }
 
+std::vector<std::string> well_table_warnings(const Study& s, const std::vector<std::vector<double>>& rule,
+                                             const std::vector<std::vector<double>>& exact) {
+  std::vector<std::string> warnings;
+  for (std::size_t j = 0; j < s.wells.size() && j < rule.size() && j < exact.size(); ++j) {
+    std::vector<RuleAgainstTrue> values;
+    for (std::size_t k = 0; k < s.times.size() && k < rule[j].size() && k < exact[j].size(); ++k)
+      values.push_back({s.times[k], static_cast<float>(rule[j][k]), static_cast<float>(exact[j][k])});
+    const std::string where = "well '" + s.wells[j].name + "' (in the well, at its radius of " +
+                              base::shortest_text(s.wells[j].radius) + " ft)";
+    if (std::string w = rule_warning(where, values); !w.empty()) warnings.push_back(std::move(w));
+  }
+  return warnings;
+}
+
 }  // namespace study

@@ -1,6 +1,6 @@
 // Where a study evaluated by the rule shows the rule's own error: at each
-// receptor and at the node nearest each well, the rule's drawdown beside the
-// true one.
+// receptor, at the node nearest each well and in each pumping well (its
+// table), the rule's drawdown beside the true one.
 #pragma once
 
 #include <cstdint>
@@ -50,5 +50,12 @@ std::string rule_warning(const std::string& where, std::span<const RuleAgainstTr
 std::vector<std::string> rule_warnings(const Study& s, std::span<const double> series_times,
                                        const std::vector<std::vector<float>>& series,
                                        const std::vector<std::vector<float>>& well_nodes, ExactWellFunction W);
+
+/// The warnings of the pumping wells' table of a study evaluated by the rule:
+/// one per well whose drawdown in the well (`rule`: values[well][k] at
+/// s.times[k], well_drawdowns by the rule) is off the true well function's
+/// (`exact`, well_drawdowns by it).
+std::vector<std::string> well_table_warnings(const Study& s, const std::vector<std::vector<double>>& rule,
+                                             const std::vector<std::vector<double>>& exact);
 
 }  // namespace study

@@ -384,10 +384,18 @@ std::string study_line(const Study& s, const Evaluation& how) {
          ", " + (how.well_function == WellFunction::exact ? "exact well function" : "the rule's well function");
 }
 
-// The summary's table of the drawdown in each well, or why it is left out.
-std::string well_table_or_why(const Study& s, const Evaluation& how) {
-  if (lists_well_drawdowns(s)) return well_table_text(s, well_drawdowns(s, how));
+// The summary's table of the drawdown in each well (values[well][time]), or
+// why it is left out.
+std::string well_table_or_why(const Study& s, const std::optional<std::vector<std::vector<double>>>& values) {
+  if (values) return well_table_text(s, *values);
   return "the drawdown in each well is not listed: " + plural(s.wells.size(), "well", "wells") + " are too many\n";
+}
+
+// By the rule, where the drawdown in each well is off the true well function's.
+std::vector<std::string> well_table_warnings_of(const Prepared& p, const std::vector<std::vector<double>>& values) {
+  Evaluation exact = p.how;
+  exact.well_function = WellFunction::exact;
+  return well_table_warnings(p.study, values, well_drawdowns(p.study, exact));
 }
 
 // Evaluates the study, writes its outputs and prints its summary, with the
@@ -403,18 +411,22 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   const GridResults grids = evaluate_and_write(s, p.how, stages, writer ? &*writer : nullptr, out);
   if (writer) write_series(s, series, p.how, *writer);
   if (writer) write_points(s, p.how, crs, *writer);
+  std::optional<std::vector<std::vector<double>>> in_wells;
+  if (lists_well_drawdowns(s)) in_wells = well_drawdowns(s, p.how);
   // By the rule, where it is off the true well function.
-  const std::vector<std::string> rule =
-      p.how.well_function == WellFunction::exact
-          ? std::vector<std::string>{}
-          : rule_warnings(s, s.output.series_times, series, grids.well_nodes, p.how.exact);
+  std::vector<std::string> rule;
+  if (p.how.well_function == WellFunction::rule) {
+    rule = rule_warnings(s, s.output.series_times, series, grids.well_nodes, p.how.exact);
+    if (in_wells)
+      for (std::string& w : well_table_warnings_of(p, *in_wells)) rule.push_back(std::move(w));
+  }
   for (const std::string& w : rule) out.warn(w);
   std::vector<std::string> warnings = placed;
   warnings.insert(warnings.end(), grids.warnings.begin(), grids.warnings.end());
   warnings.insert(warnings.end(), rule.begin(), rule.end());
 
   if (stages.terminal()) std::fputc('\n', stdout);
-  std::string extra = well_table_or_why(s, p.how);
+  std::string extra = well_table_or_why(s, in_wells);
   const std::optional<Compliance> c = report_compliance(s, p.how, writer ? &*writer : nullptr);
   if (c) extra += "\n" + compliance_text(s, *c);
   const std::vector<std::optional<LargestFound>> found = largest_found(s, c);

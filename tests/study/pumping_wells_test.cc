@@ -68,6 +68,28 @@ TEST(PumpingWells, EachWellsDrawdownAtItsRadiusIsItsOwnPlusTheOthers) {
   EXPECT_NE(table.find("PW-1          0.5   30"), std::string::npos) << table;
 }
 
+TEST(PumpingWells, ByTheRuleEachWellsOwnTermIsTakenAtItsRadius) {
+  // Radii and days where u lies where the rule is good (about 2e-4 high):
+  // the rule's table must then agree with the textbook at the radius. The
+  // well sits on a node, so its node distance (1 ft) is not its radius.
+  struct Case {
+    double radius;
+    double day;
+  };
+  const Case cases[] = {{50.0, 0.5}, {50.0, 2.0}, {20.0, 0.2}, {120.0, 5.0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.radius);
+    std::string text = edited(kSmallStudy, "rate = 250000.0", "rate = 250000.0\nradius = " + std::to_string(c.radius));
+    text = edited(text, "times = [30.0, 90.0]", "times = [" + std::to_string(c.day) + "]");
+    const study::Study s = read_text(text);
+    study::Evaluation rule;
+    rule.exact = study::exact_well_function();
+    const double got = study::well_drawdowns(s, rule)[0][0];
+    const double expected = textbook(250000.0, c.radius, c.day);
+    EXPECT_NEAR(got, expected, 2e-3 * expected) << "day " << c.day;
+  }
+}
+
 TEST(PumpingWells, TheGridsExtremesAwayFromTheWellsKeepDrawdownAndRiseApart) {
   const study::Study s = read_text(kSmallStudy);  // a 4 x 3 grid, PW-1 on node (2, 2)
   struct Case {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "study/plug_ins.h"
+#include "study/pumping_wells.h"
 #include "study_texts.h"
 
 namespace {
@@ -75,6 +76,35 @@ TEST(RuleCheck, TheRulesSmallUErrorAtAWellsNodeIsFoundAndFarReceptorsPass) {
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_EQ(warnings[0].rfind("the rule's drawdown at the node (2, 2) nearest well 'PW-1' is off", 0), 0u)
       << warnings[0];
+}
+
+TEST(RuleCheck, ThePumpingWellsTableByTheRuleIsCheckedAgainstTheTrueValues) {
+  // At a radius of 1 ft after 30 and 90 days, u is about 2.5e-10 and below:
+  // the rule is far off there. At 60 ft after half a day u is about 1e-4,
+  // where it is within 0.03%.
+  struct Case {
+    const char* radius;
+    const char* times;
+    bool warned;
+  };
+  const Case cases[] = {{"1.0", "[30.0, 90.0]", true}, {"60.0", "[0.5]", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.radius);
+    std::string text = study_testing::edited(study_testing::kSmallStudy, "leakance = 0.001", "leakance = 0.0");
+    text = study_testing::edited(text, "rate = 250000.0", std::string("rate = 250000.0\nradius = ") + c.radius);
+    text = study_testing::edited(text, "times = [30.0, 90.0]", std::string("times = ") + c.times);
+    const study::Study s = study_testing::read_text(text);
+    study::Evaluation rule, exact;
+    rule.exact = exact.exact = study::exact_well_function();
+    exact.well_function = study::WellFunction::exact;
+    const std::vector<std::string> warnings =
+        study::well_table_warnings(s, study::well_drawdowns(s, rule), study::well_drawdowns(s, exact));
+    ASSERT_EQ(warnings.size(), c.warned ? 1u : 0u);
+    if (c.warned) {
+      EXPECT_EQ(warnings[0].rfind("the rule's drawdown at well 'PW-1' (in the well, at its radius of 1 ft) is off", 0), 0u)
+          << warnings[0];
+    }
+  }
 }
 
 }  // namespace

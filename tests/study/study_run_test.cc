@@ -49,13 +49,20 @@ TEST(StudyRun, TheBundledExampleAsAStudyWritesTheInputFileRunsGridByteForByte) {
     ASSERT_EQ(input_file_run.status, 0) << input_file_run.err;
     const RunResult study = run_program(folder, "", {"--study", "study.toml"});
     ASSERT_EQ(study.status, 0) << study.err;
-    // The rule's W is 1.2% high at the injection well's node at 30 days.
+    // The rule's W is 1.2% high at the injection well's node at 30 days, and
+    // so in the well, whose radius of 1 ft is its node distance there.
+    const std::string second = study.err.substr(study.err.find('\n') + 1);
     EXPECT_EQ(study.err.rfind("leaky-drawdown: warning: the rule's drawdown at the node (15, 24) nearest well 'W4' is "
                               "off the true well function's: at day 30 the rule gives 2.5993812 ft, the true value is ",
                               0),
               0u)
         << study.err;
-    EXPECT_EQ(study.err.find('\n'), study.err.size() - 1) << study.err;
+    EXPECT_EQ(second.rfind("leaky-drawdown: warning: the rule's drawdown at well 'W4' (in the well, at its radius of 1 "
+                           "ft) is off the true well function's: at day 30 the rule gives 2.5993812 ft, the true value is ",
+                           0),
+              0u)
+        << study.err;
+    EXPECT_EQ(second.find('\n'), second.size() - 1) << study.err;
     const std::string grid = folder.read("run.asc");
     ASSERT_GT(grid.size(), 1000u);
     EXPECT_EQ(folder.read("study.asc"), grid);
@@ -147,8 +154,8 @@ TEST(StudyRun, TheExactWellFunctionRunsEndToEnd) {
 
 TEST(StudyRun, ByTheRuleAStudySaysWhereTheRuleIsOffTheTrueWellFunction) {
   // Without leakage, at the well's own node after 30 days, the rule's W is far
-  // too high: one warning on standard error and the same line in the summary;
-  // the status stays 0.
+  // too high, and in the well (1 ft from it, as its node): a warning each on
+  // standard error and the same lines in the summary; the status stays 0.
   ScratchFolder folder;
   folder.write("study.toml", study_testing::edited(study_testing::kSmallStudy, "leakance = 0.001", "leakance = 0.0") +
                                  "well_function = \"rule\"\n");
@@ -157,9 +164,16 @@ TEST(StudyRun, ByTheRuleAStudySaysWhereTheRuleIsOffTheTrueWellFunction) {
   const std::string start = "warning: the rule's drawdown at the node (2, 2) nearest well 'PW-1' is off the true well "
                             "function's: at day ";
   EXPECT_EQ(r.err.rfind("leaky-drawdown: " + start, 0), 0u) << r.err;
-  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
-  const std::string line = r.err.substr(std::string("leaky-drawdown: ").size());
-  EXPECT_TRUE(r.out.ends_with("\n\n" + line)) << r.out;
+  const std::size_t end = r.err.find('\n') + 1;
+  EXPECT_EQ(r.err.find("leaky-drawdown: warning: the rule's drawdown at well 'PW-1' (in the well, at its radius of 1 ft) "
+                       "is off the true well function's: at day ",
+                       end),
+            end)
+      << r.err;
+  EXPECT_EQ(r.err.find('\n', end), r.err.size() - 1) << r.err;
+  std::string lines = r.err;
+  for (std::size_t at; (at = lines.find("leaky-drawdown: ")) != std::string::npos;) lines.erase(at, 16);
+  EXPECT_TRUE(r.out.ends_with("\n\n" + lines)) << r.out;
 
   // By the true well function: no warning.
   folder.write("study.toml", study_testing::edited(study_testing::kSmallStudy, "leakance = 0.001", "leakance = 0.0"));
@@ -244,7 +258,8 @@ TEST(StudyRun, AnExceededLimitEndsWithItsOwnStatusOnlyWhenAsked) {
               std::string::npos)
         << run.out;
     const std::string csv = folder.read("out/compliance.csv");
-    EXPECT_EQ(csv.rfind("name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor\nR-1,", 0), 0u)
+    EXPECT_EQ(csv.rfind("name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor,"
+                        "days_above_limit,windows_above_limit\nR-1,", 0), 0u)
         << csv;
     EXPECT_NE(folder.read("out/manifest.json").find("compliance.csv"), std::string::npos);
   }
