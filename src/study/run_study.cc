@@ -28,6 +28,7 @@
 #include "study/manifest.h"
 #include "study/outputs.h"
 #include "outputs/writer.h"
+#include "study/plausibility.h"
 #include "study/plug_ins.h"
 #include "study/pumping_wells.h"
 #include "study/reader.h"
@@ -453,7 +454,8 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
   Outputs out(s, stages);
   if (out.open() == base::kExitBusy) return base::kExitBusy;
   // What the grid hides, said before the evaluation.
-  const std::vector<std::string> placed = placement_warnings(s);
+  std::vector<std::string> placed = placement_warnings(s);
+  for (std::string& w : plausibility_warnings(s)) placed.push_back(std::move(w));
   for (const std::string& w : placed) out.warn(w);
   bool exceeded = false;
   try {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "study/plausibility.h"
 #include "study_texts.h"
 
 namespace {
@@ -81,6 +82,30 @@ TEST(GridWarnings, ALevelNoGridReachesIsNotDrawn) {
             (std::vector<std::string>{"the contour level -3 ft is reached by no time's grid; it is not drawn",
                                       "the contour level 4.5 ft is reached by no time's grid; it is not drawn"}));
   EXPECT_TRUE(study::reached_levels({&times[2], 1}, levels).empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Plausibility, RatesThatAllLookLikeGallonsPerMinuteAreWarnedOf) {
+  struct Case {
+    std::vector<double> rates;  // one well each, from day 0
+    const char* shown;          // the largest's gpm in the warning ("" : no warning)
+  };
+  // gpm = gpd / 1440, to three digits.
+  const Case cases[] = {{{500.0}, "is 0.347 gpm"}, {{999.0, -200.0}, "is 0.694 gpm"}, {{-720.0}, "is 0.5 gpm"},
+                        {{1000.0}, ""}, {{250000.0, 10.0}, ""}, {{0.0}, ""}};
+  for (const Case& c : cases) {
+    study::Study s;
+    for (double q : c.rates) s.wells.push_back({"W", 0.0, 0.0, {{0.0, q}}, 1.0});
+    const std::vector<std::string> w = study::plausibility_warnings(s);
+    ASSERT_EQ(w.size(), *c.shown ? 1u : 0u) << c.rates[0];
+    if (*c.shown) {
+      EXPECT_NE(w[0].find(c.shown), std::string::npos) << w[0];
+      EXPECT_NE(w[0].find("rates are per day"), std::string::npos) << w[0];
+    }
+  }
 }
 
 }  // namespace
