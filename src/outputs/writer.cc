@@ -1,5 +1,9 @@
 #include "outputs/writer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <utility>
 
 #include "gis/contour.h"
@@ -7,6 +11,24 @@
 #include "gis/grid_file.h"
 
 namespace outputs {
+namespace {
+
+// Removes NAME.aux.xml beside the grid file just written: GIS tools (GDAL)
+// keep a grid's statistics there, and they describe the file replaced. A
+// regular file or a link is removed; anything else is left alone.
+void remove_stale_statistics(const files::Target& grid) {
+  const std::string name = grid.name + ".aux.xml";
+  struct stat st {};
+  const bool there = grid.folder != nullptr ? ::fstatat(grid.folder->fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                                            : ::lstat(name.c_str(), &st) == 0;
+  if (!there || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) return;
+  if (grid.folder != nullptr)
+    ::unlinkat(grid.folder->fd(), name.c_str(), 0);
+  else
+    ::unlink(name.c_str());
+}
+
+}  // namespace
 
 Writer::Writer(Request request, Place place, pictures::PlotOptions labels, Told told)
     : request_(std::move(request)),
@@ -92,6 +114,7 @@ void Writer::write(Kind kind, const std::function<std::string(const files::Targe
 void Writer::write_file(const PlannedFile& f, const std::function<std::string(const files::Target&)>& write) {
   std::string why = clash(f);
   if (why.empty()) why = write(target(f.name));
+  if (why.empty() && f.kind == Kind::kGrid) remove_stale_statistics(target(f.name));
   if (why.empty())
     for (const std::string& name : files_of(f)) written_.push_back({name, place_.what ? place_.what(f.kind) : ""});
   told_(f, why);

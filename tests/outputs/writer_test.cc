@@ -71,6 +71,31 @@ TEST_F(WriterTest, WritesEachTimesGridAsItComesAndKeepsNothing) {
   EXPECT_EQ(told_, (std::vector<std::string>{at("dd_30d.asc"), at("dd_90d.asc")}));
 }
 
+TEST_F(WriterTest, ARewrittenGridLosesTheStatisticsLeftBesideIt) {
+  // GDAL's NAME.aux.xml beside each grid, and one beside a file the study
+  // does not write, which stays.
+  struct Case {
+    const char* grid;
+    std::vector<const char*> written;
+  };
+  const Case cases[] = {{"dd.asc", {"dd_30d.asc", "dd_90d.asc"}}, {"dd.tif", {"dd.tif"}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.grid);
+    for (const char* name : c.written) std::ofstream(at(std::string(name) + ".aux.xml")) << "<PAMDataset/>";
+    std::ofstream(at("other.tif.aux.xml")) << "<PAMDataset/>";
+    outputs::Writer w = writer({.grid = at(c.grid), .times = {30, 90}});
+    Time early(30, 0.0f), late(90, 1.0f);
+    w.add(early.e);
+    w.add(late.e);
+    w.finish({});
+    for (const char* name : c.written) {
+      EXPECT_TRUE(fs::exists(at(name))) << name;
+      EXPECT_FALSE(fs::exists(at(std::string(name) + ".aux.xml"))) << name;
+    }
+    EXPECT_TRUE(fs::exists(at("other.tif.aux.xml")));
+  }
+}
+
 TEST_F(WriterTest, KeepsItsOwnCopiesForThePicturesOfAllTimes) {
   outputs::Writer w =
       writer({.grid = at("dd.asc"), .plots = {at("map.svg")}, .times = {30, 90}, .range = std::pair{0.0, 5.0}});
