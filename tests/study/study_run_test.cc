@@ -91,7 +91,8 @@ TEST(StudyRun, TheExampleStudyReproducesItsCommittedOutputs) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(r.out, source_file("examples/study/expected/console.txt"));
-  for (const char* name : {"drawdown_30d.asc", "drawdown_90d.asc", "drawdown_365d.asc", "receptor_series.csv"}) {
+  for (const char* name :
+       {"drawdown_30d.asc", "drawdown_90d.asc", "drawdown_365d.asc", "receptor_series.csv", "compliance.csv"}) {
     const std::string expected = source_file(std::string("examples/study/expected/") + name);
     ASSERT_FALSE(expected.empty()) << name;
     EXPECT_EQ(folder.read(std::string("out/") + name), expected) << name;
@@ -109,6 +110,37 @@ TEST(StudyRun, TheExampleStudyReproducesItsCommittedOutputs) {
     const std::string picture = folder.read(std::string("out/") + name);
     EXPECT_EQ(picture.substr(0, 8), "\x89PNG\r\n\x1a\n") << name;
     EXPECT_TRUE(picture.ends_with(std::string("\0\0\0\0IEND\xae\x42\x60\x82", 12))) << name;
+  }
+}
+
+// The first `n` lines of `text`.
+std::string first_lines(const std::string& text, int n) {
+  std::size_t end = 0;
+  for (int k = 0; k < n && end != std::string::npos; ++k) end = text.find('\n', end) + 1;
+  return text.substr(0, end);
+}
+
+TEST(StudyRun, TheReadmeQuotesTheExamplesAsTheyRun) {
+  // The blocks the README quotes are the committed outputs the tests above
+  // hold the program to: the console, its compliance table, the compliance
+  // CSV, the series' first lines, the creek's first lines.
+  const std::string readme = source_file("README.md");
+  const std::string console = source_file("examples/study/expected/console.txt");
+  const std::string compliance = console.substr(console.find("receptor             limit (ft)"));
+  struct Quote {
+    const char* what;
+    std::string block;
+  };
+  const Quote quotes[] = {
+      {"the example's console", console},
+      {"its compliance table", compliance},
+      {"its compliance CSV", source_file("examples/study/expected/compliance.csv")},
+      {"its series", first_lines(source_file("examples/study/expected/receptor_series.csv"), 4)},
+      {"the creek's console", first_lines(source_file("examples/creek/expected/console.txt"), 4)},
+  };
+  for (const Quote& q : quotes) {
+    ASSERT_GT(q.block.size(), 20u) << q.what;
+    EXPECT_NE(readme.find("```\n" + q.block + "```\n"), std::string::npos) << q.what << ":\n" << q.block;
   }
 }
 
