@@ -45,21 +45,6 @@ void add_log_days(std::vector<double>& days, double from, double last, int per_d
   }
 }
 
-// The distinct days before `last` when some well's rate changes.
-std::vector<double> change_days(const Study& s, double last) {
-  std::vector<double> days;
-  for (const Well& w : s.wells) {
-    double before = 0.0;
-    for (const Step& step : w.steps) {
-      if (step.day < last && step.rate != before) days.push_back(step.day);
-      before = step.rate;
-    }
-  }
-  std::sort(days.begin(), days.end());
-  days.erase(std::unique(days.begin(), days.end()), days.end());
-  return days;
-}
-
 // The rule's drawdown at node-unit position (px, py): its single-precision
 // sum in term order (point_drawdown_rule's bits), and its terms summed apart
 // by the sign of their rate change.
@@ -98,14 +83,14 @@ std::string days_text(double days) {
 
 // One receptor's answer from one search of its drawdown over `days`.
 ReceptorCompliance receptor_compliance(const Study& s, const Evaluation& how, std::size_t i,
-                                       const std::vector<double>& days) {
+                                       const std::vector<double>& days, const std::vector<double>& changes) {
   const Receptor& r = s.receptors[i];
   ReceptorCompliance c;
   c.receptor = i;
   c.limit = *r.limit;
   const SampleAt at = [&](double t) { return point_sample(s, how, r.x, r.y, t); };
   const double slack = how.well_function == WellFunction::rule ? 1e-6 : 1e-12;
-  const LimitSearch found = search_limit(at, days, c.limit, slack);
+  const LimitSearch found = search_limit(at, days, c.limit, slack, changes);
   c.largest = found.largest;
   c.largest_day = found.largest_day;
   if (!(found.largest > 0.0) && found.least < 0.0) {
@@ -163,13 +148,25 @@ std::vector<double> dense_days(const Study& s, double last) {
   return days;
 }
 
+std::vector<double> change_days(const Study& s, double last) {
+  std::vector<double> days;
+  for (const Well& w : s.wells) {
+    double before = 0.0;
+    for (const Step& step : w.steps) {
+      if (step.day < last && step.rate != before) days.push_back(step.day);
+      before = step.rate;
+    }
+  }
+  std::sort(days.begin(), days.end());
+  days.erase(std::unique(days.begin(), days.end()), days.end());
+  return days;
+}
+
 std::vector<double> compliance_days(const Study& s, double last) {
   const std::vector<double> steps = change_days(s, last);
   if (steps.empty()) return {last};
-  std::vector<double> days(steps.begin(), steps.end());
+  std::vector<double> days{steps.front()};
   add_log_days(days, steps.front(), last, kPerDecade);
-  for (std::size_t k = 0; k < steps.size(); ++k)
-    add_log_days(days, steps[k], k + 1 < steps.size() ? steps[k + 1] : last, kPerDecadeAfterStep);
   for (double t : s.times) days.push_back(t);
   for (double t : s.output.series_times) days.push_back(t);
   days.push_back(last);
@@ -203,9 +200,10 @@ bool Compliance::exceeded() const {
 Compliance compliance_of(const Study& s, const Evaluation& how) {
   Compliance c;
   const std::vector<double> days = compliance_days(s, last_day(s));
+  const std::vector<double> changes = change_days(s, last_day(s));
   for (std::size_t i = 0; i < s.receptors.size(); ++i) {
     if (!s.receptors[i].limit) continue;
-    c.receptors.push_back(receptor_compliance(s, how, i, days));
+    c.receptors.push_back(receptor_compliance(s, how, i, days, changes));
     if (c.receptors.back().factor < c.rate_factor) {
       c.rate_factor = c.receptors.back().factor;
       c.limiting = c.receptors.size() - 1;

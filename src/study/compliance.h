@@ -35,11 +35,11 @@ double last_day(const Study& s);
 /// step (for up to 200 step days), every step's day, the times and series days.
 std::vector<double> dense_days(const Study& s, double last);
 
-/// The days the compliance samples, increasing, from the first step's day
-/// (no drawdown yet) to `last`: 50 a decade of the time since the first step,
-/// every day a rate changes, 20 a decade after each such day up to the next
-/// one (the time since the latest change is the finest scale of every term
-/// then), the times and series days.
+/// The days the compliance samples first, increasing, from the first day a
+/// rate changes (no drawdown yet) to `last`: 50 a decade of the time since
+/// then, the times and series days. The search splits the intervals between
+/// them at the days a rate changes (change_days) where its bounds leave the
+/// answer open.
 std::vector<double> compliance_days(const Study& s, double last);
 
 /// The drawdown at map point (x, y) at day t as a limited quantity: its value
@@ -71,6 +71,9 @@ struct Compliance {
   /// Whether a receptor's drawdown exceeds its limit.
   bool exceeded() const;
 };
+
+/// The distinct days before `last` when some well's rate changes, increasing.
+std::vector<double> change_days(const Study& s, double last);
 
 /// The compliance of the study's receptors that have limits, up to
 /// last_day(s).

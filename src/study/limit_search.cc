@@ -12,12 +12,34 @@ namespace {
 constexpr double kLargestTolerance = 1e-6;
 // At most this many evaluations are spent on halving intervals for the limit
 // (a quantity that hugs its limit within its own rounding for long stretches
-// stops there), and as many again for the largest value.
+// stops there).
 constexpr std::size_t kMostHalvings = 400'000;
+// For the largest value, no more than this many per sample (or the least
+// below): where terms of opposite signs nearly cancel (a schedule of many
+// alternating steps), the bounds are loose for the largest value, which the
+// limit does not need (the limit's halving is complete on its own).
+constexpr std::size_t kLargestHalvingsPerSample = 4;
+constexpr std::size_t kLeastLargestHalvings = 2000;
 
 class Search {
  public:
-  Search(const SampleAt& at, double limit, double slack) : at_(at), limit_(limit), slack_(slack) {}
+  Search(const SampleAt& at, double limit, double slack, std::span<const double> changes)
+      : at_(at), limit_(limit), slack_(slack), changes_(changes) {}
+
+  // Whether a term begins strictly between a and b.
+  bool changes_between(double a, double b) const {
+    const auto first = std::upper_bound(changes_.begin(), changes_.end(), a);
+    return first != changes_.end() && *first < b;
+  }
+
+  // Where [a, b] is halved: at the change day in its middle (by count) when
+  // it holds any, else at its middle.
+  double split_day(double a, double b) const {
+    const auto first = std::upper_bound(changes_.begin(), changes_.end(), a);
+    const auto last = std::lower_bound(first, changes_.end(), b);
+    if (first < last) return *(first + (last - first) / 2);
+    return a + 0.5 * (b - a);
+  }
 
   LimitSample eval(double day) {
     LimitSample s = at_(day);
@@ -60,12 +82,15 @@ class Search {
     }
   }
 
-  // Refines each local peak of the samples whose bounds allow a value above
-  // the largest so far, the highest first.
+  // Refines each local peak of the samples where no term begins between its
+  // neighbours (a smooth stretch; halving settles the others) and whose
+  // bounds allow a value above the largest so far, the highest first.
   void refine_peaks(const std::vector<LimitSample>& samples) {
     std::vector<std::size_t> peaks;
     for (std::size_t k = 1; k + 1 < samples.size(); ++k)
-      if (samples[k].value >= samples[k - 1].value && samples[k].value >= samples[k + 1].value) peaks.push_back(k);
+      if (samples[k].value >= samples[k - 1].value && samples[k].value >= samples[k + 1].value &&
+          !changes_between(samples[k - 1].day, samples[k + 1].day))
+        peaks.push_back(k);
     std::sort(peaks.begin(), peaks.end(), [&](std::size_t a, std::size_t b) { return samples[a].value > samples[b].value; });
     for (std::size_t k : peaks)
       if (may_top(samples[k - 1], samples[k + 1])) refine_peak(samples[k - 1].day, samples[k + 1].day);
@@ -81,7 +106,7 @@ class Search {
                        (above_a && above_b && lower(a, b) <= limit_) || (above_a != above_b && width > kCrossingDay);
     if (!split) return;
     ++halvings_;
-    const LimitSample m = eval(a.day + 0.5 * width);
+    const LimitSample m = eval(split_day(a.day, b.day));
     halve_for_limit(a, m);
     halve_for_limit(m, b);
   }
@@ -89,9 +114,9 @@ class Search {
   // Halves [a, b] while it may hold a value above the largest found.
   void halve_for_largest(const LimitSample& a, const LimitSample& b) {
     const double width = b.day - a.day;
-    if (!(width > kFinestDay) || halvings_ >= 2 * kMostHalvings || !may_top(a, b)) return;
+    if (!(width > kFinestDay) || halvings_ >= largest_budget_ || !may_top(a, b)) return;
     ++halvings_;
-    const LimitSample m = eval(a.day + 0.5 * width);
+    const LimitSample m = eval(split_day(a.day, b.day));
     halve_for_largest(a, m);
     halve_for_largest(m, b);
   }
@@ -104,11 +129,16 @@ class Search {
 
   std::size_t evaluations() const { return points_.size(); }
 
+  // Allows halving for the largest value `more` evaluations beyond those made so far.
+  void allow_for_largest(std::size_t more) { largest_budget_ = halvings_ + more; }
+
  private:
   const SampleAt& at_;
   double limit_, slack_;
+  std::span<const double> changes_;
   double best_ = -std::numeric_limits<double>::infinity();
   std::size_t halvings_ = 0;
+  std::size_t largest_budget_ = 0;
   std::vector<LimitSample> points_;
 };
 
@@ -127,8 +157,9 @@ std::vector<LimitWindow> windows_of(const std::vector<LimitSample>& p, double li
 
 }  // namespace
 
-LimitSearch search_limit(const SampleAt& at, std::span<const double> days, double limit, double slack) {
-  Search search(at, limit, slack);
+LimitSearch search_limit(const SampleAt& at, std::span<const double> days, double limit, double slack,
+                         std::span<const double> changes) {
+  Search search(at, limit, slack, changes);
   std::vector<LimitSample> samples;
   samples.reserve(days.size());
   for (double d : days) samples.push_back(search.eval(d));
@@ -138,6 +169,7 @@ LimitSearch search_limit(const SampleAt& at, std::span<const double> days, doubl
   points = search.sorted_points();
   search.refine_peaks(points);
   points = search.sorted_points();
+  search.allow_for_largest(std::max<std::size_t>(kLeastLargestHalvings, kLargestHalvingsPerSample * days.size()));
   for (std::size_t k = 0; k + 1 < points.size(); ++k) search.halve_for_largest(points[k], points[k + 1]);
   points = search.sorted_points();
 
@@ -152,13 +184,20 @@ LimitSearch search_limit(const SampleAt& at, std::span<const double> days, doubl
   r.least = low->value;
   r.least_day = low->day;
   // On a plateau (a leaky aquifer's steady state) the day is the first that
-  // comes within a millionth of the largest value.
+  // comes within a millionth of the largest value, bisected between the
+  // first point that does and the one before it.
   const double near = r.largest - (kLargestTolerance * std::fabs(r.largest) + 1e-9);
-  for (const LimitSample& p : points)
-    if (p.value >= near) {
-      r.largest_day = std::min(r.largest_day, p.day);
-      break;
+  const auto first = std::find_if(points.begin(), points.end(), [&](const LimitSample& p) { return p.value >= near; });
+  r.largest_day = first->day;
+  if (first != points.begin()) {
+    double lo = (first - 1)->day, hi = first->day;
+    while (hi - lo > kCrossingDay) {
+      const double mid = lo + 0.5 * (hi - lo);
+      (at(mid).value >= near ? hi : lo) = mid;
+      ++r.evaluations;
     }
+    r.largest_day = hi;
+  }
   r.windows = windows_of(points, limit);
   for (const LimitWindow& w : r.windows) r.days_above += w.to - w.from;
   return r;

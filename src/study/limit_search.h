@@ -60,9 +60,14 @@ inline constexpr double kFinestDay = 1e-6;
 /// where its bounds allow a larger value; every interval halved until it is
 /// known to be wholly above or below `limit` or its crossing is bracketed,
 /// and until no interval can hold a value more than a millionth above the
-/// largest found. `slack` (relative to rising + falling) widens the bounds
-/// for a quantity whose parts carry rounding of their own (single precision).
-LimitSearch search_limit(const SampleAt& at, std::span<const double> days, double limit, double slack = 1e-12);
+/// largest found. An interval is halved at the day of `changes` (increasing:
+/// the days a term begins, where the quantity turns fastest) in its middle
+/// when it holds any, else at its middle; so every change day where the
+/// answer could lie is sampled, and those the bounds rule out cost nothing.
+/// `slack` (relative to rising + falling) widens the bounds for a quantity
+/// whose parts carry rounding of their own (single precision).
+LimitSearch search_limit(const SampleAt& at, std::span<const double> days, double limit, double slack = 1e-12,
+                         std::span<const double> changes = {});
 
 /// A day shown to 0.1 day, rounded down (never later than `day`) or up (never
 /// earlier).
