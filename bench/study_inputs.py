@@ -17,6 +17,11 @@
    the 40 x 30 grid at day 365: one whole study run (target: under 30 s). The
    steps are one long run of terms at one position, which the exact grid sums
    from its Chebyshev pieces (src/engine/true_run-inl.h); so are part 2's.
+4. Compliance of a schedule of many steps: part 2's 10,000-step well (between
+   nodes) with a receptor about 280 ft away, once without a limit, once
+   limited to 20 ft (kept) and once to 2.3 ft (exceeded): whole study runs,
+   the compliance's search being the difference (target: the limited runs
+   within 5 s more than the run without a limit).
 
 Each study run is checked to end with status 0. Medians of --runs runs.
 
@@ -36,7 +41,7 @@ COLUMNS, ROWS, SPACING = 40, 30, 100
 NODES = COLUMNS * ROWS
 
 
-def write_study(folder, name, times, wells_file=None, receptors_file=None, wells=""):
+def write_study(folder, name, times, wells_file=None, receptors_file=None, wells="", receptors=""):
     path = os.path.join(folder, name)
     with open(path, "w") as f:
         f.write('title = "bench"\n')
@@ -48,6 +53,7 @@ def write_study(folder, name, times, wells_file=None, receptors_file=None, wells
         f.write("\n[aquifer]\ntransmissivity = 50000.0\nleakance = 0.001\nstorage = 0.0002\n")
         f.write("\n[grid]\nxll = 0.0\nyll = 0.0\nspacing = %d\ncolumns = %d\nrows = %d\n" % (SPACING, COLUMNS, ROWS))
         f.write(wells)
+        f.write(receptors)
     return path
 
 
@@ -128,6 +134,17 @@ def main():
             per = seconds / (NODES * terms) * 1e9
             print("  10,000 steps, well %-13s %6.2f s  %6.1f ns per node-term  %.2fx the plain wells (target <= 1.3x)"
                   % (where + ":", seconds, per, per / per_plain))
+
+        print("\nCompliance of a schedule of 10,000 steps, a receptor 280 ft away (median of %d runs):" % args.runs)
+        csv = "schedule_between.csv"
+        base = None
+        for label, limit in (("no limit", ""), ("limit 20 ft (kept)", "limit = 20.0\n"),
+                             ("limit 2.3 ft (exceeded)", "limit = 2.3\n")):
+            receptor = '\n[[receptor]]\nname = "R"\nx = 1500.0\ny = 1500.0\n' + limit
+            study = write_study(folder, "compliance_%d.toml" % len(limit), [30.0], wells_file=csv, receptors=receptor)
+            seconds = run_seconds(args.program, study, args.runs)
+            base = seconds if base is None else base
+            print("  %-24s %6.2f s  (%+.2f s; target < +5 s)" % (label + ":", seconds, seconds - base))
 
         if not args.skip_million:
             print("\nA schedule of 1,000,000 steps, 40 x 30 nodes, day 365 (one run):")
