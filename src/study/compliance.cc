@@ -7,6 +7,7 @@
 
 #include "engine/true_grid.h"
 #include "model/drawdown.h"
+#include "model/true_drawdown.h"
 #include "model/point_distance.h"
 #include "model/well_function.h"
 #include "study/console.h"
@@ -90,7 +91,10 @@ ReceptorCompliance receptor_compliance(const Study& s, const Evaluation& how, st
   c.limit = *r.limit;
   const SampleAt at = [&](double t) { return point_sample(s, how, r.x, r.y, t); };
   const double slack = how.well_function == WellFunction::rule ? 1e-6 : 1e-12;
-  const LimitSearch found = search_limit(at, days, c.limit, slack, changes);
+  BoundsOn bounds;
+  if (how.well_function == WellFunction::exact)
+    bounds = [&](const LimitSample& a, const LimitSample& b) { return point_bounds(s, r.x, r.y, a, b); };
+  const LimitSearch found = search_limit(at, days, c.limit, slack, changes, bounds);
   c.largest = found.largest;
   c.largest_day = found.largest_day;
   if (!(found.largest > 0.0) && found.least < 0.0) {
@@ -191,6 +195,38 @@ LimitSample point_sample(const Study& s, const Evaluation& how, double x, double
   sample.falling = down.empty() ? 0.0 : -engine::true_point_drawdown(x, y, a, down, how.exact);
   sample.value = sample.rising - sample.falling;
   return sample;
+}
+
+LimitBounds point_bounds(const Study& s, double x, double y, const LimitSample& a, const LimitSample& b) {
+  const double w = b.day - a.day;
+  const double T = s.aquifer.transmissivity, S = s.aquifer.storage;
+  const double B = model::leakage_factor(T, s.aquifer.leakance);
+  double up_slope = 0.0, low_slope = 0.0, new_up = 0.0, new_low = 0.0;
+  for (const Term& term : terms_at(s, b.day)) {
+    const double r = model::true_distance(x - term.map_x, y - term.map_y);
+    const double alpha = model::kTrueUCoefficient * r * r * S / T;  // u times tau
+    const double rho2 = (r / B) * (r / B);
+    const double k = model::true_drawdown(term.dq, 1.0, T);  // feet per unit of W
+    const double tb = term.elapsed_days, ta = tb - w;
+    if (!(ta > 0.0)) {
+      const double u = alpha / tb;
+      const double most = k * std::exp(-u) * std::log1p(1.0 / u);
+      (most > 0.0 ? new_up : new_low) += most;
+      continue;
+    }
+    const auto g = [&](double tau) {
+      const double u = alpha / tau;
+      return std::exp(-u - rho2 / (4.0 * u)) / tau;
+    };
+    double least = std::min(g(ta), g(tb)), most = std::max(g(ta), g(tb));
+    const double beta = rho2 / (4.0 * alpha);
+    const double peak = beta > 0.0 ? (std::sqrt(1.0 + 4.0 * alpha * beta) - 1.0) / (2.0 * beta) : alpha;
+    if (peak > ta && peak < tb) most = std::max(most, g(peak));
+    up_slope += k > 0.0 ? k * most : k * least;
+    low_slope += k > 0.0 ? k * least : k * most;
+  }
+  const double blur = 1e-10 * (a.rising + a.falling + b.rising + b.falling) + 1e-12;
+  return {a.value + new_up + std::max(0.0, w * up_slope) + blur, a.value + new_low + std::min(0.0, w * low_slope) - blur};
 }
 
 bool Compliance::exceeded() const {

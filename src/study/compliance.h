@@ -48,6 +48,16 @@ std::vector<double> compliance_days(const Study& s, double last);
 /// the terms of rate increases and decreases summed apart.
 LimitSample point_sample(const Study& s, const Evaluation& how, double x, double y, double t);
 
+/// Bounds of the exact drawdown at map point (x, y) between its samples a and
+/// b (point_sample's, a before b) from the terms' slopes. A term begun before
+/// a grows at k dq g(tau), g = dW/dtau = exp(-u - (r/B)^2 / (4u)) / tau with u =
+/// alpha / tau, which has one peak in tau, so its least and largest slope on
+/// the interval come from its ends and that peak; a term begun within it adds
+/// between 0 and k dq E1(u) by b, E1(u) < exp(-u) ln(1 + 1/u). Unlike the
+/// bounds of the rising and falling parts, these stay tight where old terms of
+/// opposite signs nearly cancel.
+LimitBounds point_bounds(const Study& s, double x, double y, const LimitSample& a, const LimitSample& b);
+
 /// One receptor's answer.
 struct ReceptorCompliance {
   std::size_t receptor = 0;     ///< index in Study::receptors

@@ -14,17 +14,17 @@ constexpr double kLargestTolerance = 1e-6;
 // (a quantity that hugs its limit within its own rounding for long stretches
 // stops there).
 constexpr std::size_t kMostHalvings = 400'000;
-// For the largest value, no more than this many per sample (or the least
-// below): where terms of opposite signs nearly cancel (a schedule of many
+// For the largest value, no more than this many per sample (and at least the
+// least below): where terms of opposite signs nearly cancel (a schedule of many
 // alternating steps), the bounds are loose for the largest value, which the
 // limit does not need (the limit's halving is complete on its own).
-constexpr std::size_t kLargestHalvingsPerSample = 4;
-constexpr std::size_t kLeastLargestHalvings = 2000;
+constexpr std::size_t kLargestHalvingsPerSample = 2;
+constexpr std::size_t kLeastLargestHalvings = 500;
 
 class Search {
  public:
-  Search(const SampleAt& at, double limit, double slack, std::span<const double> changes)
-      : at_(at), limit_(limit), slack_(slack), changes_(changes) {}
+  Search(const SampleAt& at, double limit, double slack, std::span<const double> changes, const BoundsOn& bounds)
+      : at_(at), limit_(limit), slack_(slack), changes_(changes), bounds_(bounds) {}
 
   // Whether a term begins strictly between a and b.
   bool changes_between(double a, double b) const {
@@ -49,18 +49,24 @@ class Search {
     return s;
   }
 
-  // The bounds of the quantity between samples a and b (a before b).
-  double upper(const LimitSample& a, const LimitSample& b) const {
-    return b.rising - a.falling + slack_ * (b.rising + a.falling) + 1e-300;
+  // The bounds of the quantity between samples a and b (a before b): those
+  // of its parts, or the caller's where tighter.
+  LimitBounds bounds(const LimitSample& a, const LimitSample& b) const {
+    LimitBounds m{b.rising - a.falling + slack_ * (b.rising + a.falling) + 1e-300,
+                  a.rising - b.falling - slack_ * (a.rising + b.falling) - 1e-300};
+    if (bounds_) {
+      const LimitBounds t = bounds_(a, b);
+      m.upper = std::min(m.upper, t.upper);
+      m.lower = std::max(m.lower, t.lower);
+    }
+    return m;
   }
-  double lower(const LimitSample& a, const LimitSample& b) const {
-    return a.rising - b.falling - slack_ * (a.rising + b.falling) - 1e-300;
-  }
+
   // Whether [a, b] may hold a value more than a millionth above the largest
   // found (beyond what the parts' own rounding blurs).
   bool may_top(const LimitSample& a, const LimitSample& b) const {
     const double blur = std::max(kLargestTolerance * std::fabs(best_), 4.0 * slack_ * (b.rising + a.falling));
-    return b.rising - a.falling > best_ + blur;
+    return bounds(a, b).upper > best_ + blur;
   }
 
   // The largest value in [lo, hi] by golden-section search, each value tried
@@ -102,8 +108,10 @@ class Search {
     const double width = b.day - a.day;
     if (!(width > kFinestDay) || halvings_ >= kMostHalvings) return;
     const bool above_a = a.value > limit_, above_b = b.value > limit_;
-    const bool split = (!above_a && !above_b && upper(a, b) > limit_) ||
-                       (above_a && above_b && lower(a, b) <= limit_) || (above_a != above_b && width > kCrossingDay);
+    const bool crossing = above_a != above_b;
+    const LimitBounds on = crossing ? LimitBounds{} : bounds(a, b);
+    const bool split = (!above_a && !above_b && on.upper > limit_) || (above_a && above_b && on.lower <= limit_) ||
+                       (crossing && width > kCrossingDay);
     if (!split) return;
     ++halvings_;
     const LimitSample m = eval(split_day(a.day, b.day));
@@ -136,6 +144,7 @@ class Search {
   const SampleAt& at_;
   double limit_, slack_;
   std::span<const double> changes_;
+  const BoundsOn& bounds_;
   double best_ = -std::numeric_limits<double>::infinity();
   std::size_t halvings_ = 0;
   std::size_t largest_budget_ = 0;
@@ -158,8 +167,8 @@ std::vector<LimitWindow> windows_of(const std::vector<LimitSample>& p, double li
 }  // namespace
 
 LimitSearch search_limit(const SampleAt& at, std::span<const double> days, double limit, double slack,
-                         std::span<const double> changes) {
-  Search search(at, limit, slack, changes);
+                         std::span<const double> changes, const BoundsOn& bounds) {
+  Search search(at, limit, slack, changes, bounds);
   std::vector<LimitSample> samples;
   samples.reserve(days.size());
   for (double d : days) samples.push_back(search.eval(d));

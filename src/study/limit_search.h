@@ -31,6 +31,15 @@ struct LimitSample {
 /// The quantity at a day.
 using SampleAt = std::function<LimitSample(double day)>;
 
+/// Bounds of the quantity on an interval.
+struct LimitBounds {
+  double upper = 0.0, lower = 0.0;
+};
+
+/// Bounds of the quantity between two of its samples (a before b) that the
+/// caller knows beyond those of its parts; the search takes the tighter.
+using BoundsOn = std::function<LimitBounds(const LimitSample& a, const LimitSample& b)>;
+
 /// A stretch of time when the quantity is above its limit: it is at or below
 /// the limit at `from` and above it just after (a day at most kCrossingDay
 /// later); above it up to `to`, and at or below it again at `to` (or `to` is
@@ -65,9 +74,10 @@ inline constexpr double kFinestDay = 1e-6;
 /// when it holds any, else at its middle; so every change day where the
 /// answer could lie is sampled, and those the bounds rule out cost nothing.
 /// `slack` (relative to rising + falling) widens the bounds for a quantity
-/// whose parts carry rounding of their own (single precision).
+/// whose parts carry rounding of their own (single precision); `bounds`, when
+/// given, may tighten them.
 LimitSearch search_limit(const SampleAt& at, std::span<const double> days, double limit, double slack = 1e-12,
-                         std::span<const double> changes = {});
+                         std::span<const double> changes = {}, const BoundsOn& bounds = {});
 
 /// A day shown to 0.1 day, rounded down (never later than `day`) or up (never
 /// earlier).

@@ -342,3 +342,46 @@ TEST(ComplianceOfPlans, TheCsvGivesEveryWindowAndLeavesNoInf) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ComplianceOfPlans, TheSlopeBoundsHoldEveryValueBetweenTwoSamples) {
+  // Plans whose drawdown turns fast, slowly, or is a near cancellation of
+  // many terms; each interval's bounds must hold the drawdown computed here
+  // at 40 days inside it.
+  PlanWell cycling{280.0, 0.0, {}};
+  for (int k = 0; k < 400; ++k) cycling.steps.push_back({0.01 * k, 150000.0 + 10000.0 * (k % 10)});
+  struct Case {
+    const char* what;
+    std::vector<PlanWell> wells;
+    double leakance;
+    std::vector<std::pair<double, double>> intervals;
+  };
+  const Case cases[] = {
+      {"a 0.01-day pulse 300 ft away", {{300.0, 0.0, {{100.0, 500000.0}, {100.01, 0.0}}}}, 1e-4,
+       {{99.9, 100.005}, {100.0, 100.02}, {100.01, 100.3}, {100.2, 105.0}}},
+      {"a well that stops, 20,000 ft away, no leakage", {{20000.0, 0.0, {{0.0, 250000.0}, {20.0, 0.0}}}}, 0.0,
+       {{1.0, 30.0}, {19.0, 21.0}, {20.0, 90.0}}},
+      {"400 alternating steps 280 ft away", {cycling}, 1e-3, {{0.5, 0.6}, {1.0, 1.3}, {3.9, 4.5}, {2.0, 2.01}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const study::Study s = plan(c.wells, c.leakance, 0.0, 0.0, 1.0, 200.0);
+    const study::Evaluation how = evaluation(study::WellFunction::exact);
+    for (const auto& [from, to] : c.intervals) {
+      const study::LimitSample a = study::point_sample(s, how, 0.0, 0.0, from);
+      const study::LimitSample b = study::point_sample(s, how, 0.0, 0.0, to);
+      const study::LimitBounds bounds = study::point_bounds(s, 0.0, 0.0, {from, a.value, a.rising, a.falling},
+                                                            {to, b.value, b.rising, b.falling});
+      EXPECT_LE(bounds.lower, bounds.upper);
+      for (int k = 0; k <= 40; ++k) {
+        const double t = from + (to - from) * k / 40.0;
+        const double truth = reference(c.wells, c.leakance, 0.0, 0.0, t);
+        EXPECT_LE(truth, bounds.upper + 1e-9) << "day " << t << " in " << from << " to " << to;
+        EXPECT_GE(truth, bounds.lower - 1e-9) << "day " << t << " in " << from << " to " << to;
+      }
+    }
+  }
+}
+
+}  // namespace
