@@ -385,3 +385,29 @@ TEST(ComplianceOfPlans, TheSlopeBoundsHoldEveryValueBetweenTwoSamples) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ComplianceOfPlans, ASampleIsTheSeriesValueAndItsTwoParts) {
+  // By the rule the sample is the receptor series' single, bit for bit; exact,
+  // the sum of the terms. Its parts are the terms of increases and decreases.
+  const std::vector<PlanWell> wells{{150.0, 40.0, {{1.0, 300000.0}, {5.0, 100000.0}, {9.0, 250000.0}}},
+                                    {-800.0, 0.0, {{0.0, -120000.0}}}};
+  const study::Study s = plan(wells, 1e-4, 10.0, 20.0, 1.0, 30.0);
+  for (double t : {0.5, 1.0005, 4.9, 5.2, 9.01, 29.0}) {
+    SCOPED_TRACE(t);
+    const std::vector<study::Term> terms = study::terms_at(s, t);
+    const study::LimitSample rule = study::point_sample(s, evaluation(study::WellFunction::rule), 10.0, 20.0, t);
+    const float series = study::point_drawdown_rule(s, study::node_position(10.0, 0.0, 100),
+                                                    study::node_position(20.0, 0.0, 100), terms);
+    EXPECT_EQ(static_cast<float>(rule.value), series);
+    EXPECT_NEAR(rule.rising - rule.falling, rule.value, 1e-6 * (rule.rising + rule.falling));
+    const study::LimitSample exact = study::point_sample(s, evaluation(study::WellFunction::exact), 10.0, 20.0, t);
+    const double truth = reference(wells, 1e-4, 10.0, 20.0, t);
+    EXPECT_NEAR(exact.value, truth, 1e-9 * (exact.rising + exact.falling));
+    EXPECT_GE(exact.rising, 0.0);
+    EXPECT_GE(exact.falling, 0.0);
+  }
+}
+
+}  // namespace
