@@ -95,7 +95,7 @@ void check_study(const study::Study& s) {
     }
   }
   (void)outputs::plan(study::request_of(s));
-  (void)scenario::memory_needed(s, 2);
+  (void)scenario::memory_needed(s, 2, study::grids_kept(s));
 }
 
 }  // namespace
