@@ -20,8 +20,8 @@
 4. Compliance of a schedule of many steps: part 2's 10,000-step well (between
    nodes) with a receptor about 280 ft away, once without a limit, once
    limited to 20 ft (kept) and once to 2.3 ft (exceeded): whole study runs,
-   the compliance's search being the difference (target: the limited runs
-   within 5 s more than the run without a limit).
+   the compliance's search being the difference (no target: the figures are
+   to be read against the README's).
 
 Each study run is checked to end with status 0. Medians of --runs runs.
 
@@ -144,7 +144,7 @@ def main():
             study = write_study(folder, "compliance_%d.toml" % len(limit), [30.0], wells_file=csv, receptors=receptor)
             seconds = run_seconds(args.program, study, args.runs)
             base = seconds if base is None else base
-            print("  %-24s %6.2f s  (%+.2f s; target < +5 s)" % (label + ":", seconds, seconds - base))
+            print("  %-24s %6.2f s  (%+.2f s)" % (label + ":", seconds, seconds - base))
 
         if not args.skip_million:
             print("\nA schedule of 1,000,000 steps, 40 x 30 nodes, day 365 (one run):")
