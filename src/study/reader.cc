@@ -595,7 +595,7 @@ class Reader : public TomlReader {
     if (const toml::node* n = t.get("hydrographs")) {
       o.hydrographs = output_name(*n, "hydrographs");
       if (!pictures::plot_format_of(o.hydrographs))
-        fail(*n, "'hydrographs' must name a .png, .svg or .pdf file, not " + in_quotes(o.hydrographs));
+        fail(*n, "'hydrographs' must name a " + std::string(pictures::kPictureEndings) + " file, not " + in_quotes(o.hydrographs));
     }
     read_picture_settings(t, o);
     check_settings(t, s);
@@ -649,7 +649,7 @@ class Reader : public TomlReader {
       names.push_back(output_name(n, "plot"));
     }
     for (const std::string& name : names)
-      if (!pictures::plot_format_of(name)) fail(n, "'plot' must name a .png, .svg or .pdf file, not " + in_quotes(name));
+      if (!pictures::plot_format_of(name)) fail(n, "'plot' must name a " + std::string(pictures::kPictureEndings) + " file, not " + in_quotes(name));
     return names;
   }
 
