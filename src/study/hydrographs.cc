@@ -38,7 +38,7 @@ std::string write_hydrographs(const files::Target& target, const Study& s, const
     series.push_back(std::move(h));
   }
   pictures::ChartStyle style;
-  style.png_scale = s.output.dpi / 72.0;
+  style.png_scale = s.output.dpi.value_or(pictures::kDefaultDpi) / 72.0;
   return pictures::write_hydrographs(target, *format, s.title, series, style);
 }
 
