@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "model/exact_well_function.h"
+#include "model/reference_well_function.h"
 #include "scenario/compliance.h"
 #include "engine/true_well_function.h"
 
@@ -109,7 +109,7 @@ double reference(const std::vector<PlanWell>& wells, double leakance, double x, 
       if (day < t) {
         const double u = 1.87025 * r * r * kS / (kT * (t - day));
         const double rb = leakance > 0.0 ? r / std::sqrt(kT / leakance) : 0.0;
-        sum += 114.59156 * ((rate - before) / 1440.0) * model::exact_well_function(u, rb) / kT;
+        sum += 114.59156 * ((rate - before) / 1440.0) * model::reference_well_function(u, rb) / kT;
       }
       before = rate;
     }
