@@ -7,6 +7,7 @@
 #include "engine/true_grid.h"
 #include "study/console.h"
 #include "study/csv.h"
+#include "study/depletion_limits.h"
 
 namespace study {
 namespace {
@@ -143,7 +144,9 @@ std::vector<double> dense_days(const Study& s, double last) {
 }
 
 bool Compliance::exceeded() const {
-  return std::any_of(receptors.begin(), receptors.end(), [](const ReceptorCompliance& r) { return r.first_exceeded.has_value(); });
+  const auto is_exceeded = [](const ReceptorCompliance& r) { return r.first_exceeded.has_value(); };
+  return std::any_of(receptors.begin(), receptors.end(), is_exceeded) ||
+         std::any_of(streams.begin(), streams.end(), is_exceeded);
 }
 
 Compliance compliance_of(const Study& s, const Evaluation& how) {
@@ -157,6 +160,7 @@ Compliance compliance_of(const Study& s, const Evaluation& how) {
       c.limiting = c.receptors.size() - 1;
     }
   }
+  add_stream_limits(s, c);
   return c;
 }
 
@@ -166,21 +170,26 @@ std::string compliance_text(const Study& s, const Compliance& c) {
   for (const ReceptorCompliance& r : c.receptors)
     rows.push_back({one_line(s.receptors[r.receptor].name), fixed(r.limit, 2), fixed(r.largest, 2), fixed(r.largest_day, 1),
                     r.first_exceeded ? fixed(*r.first_exceeded, 1) : "-", fixed(r.margin, 2)});
-  std::string text = aligned_table(rows, {true, false, false, false, false, false});
+  std::string text = c.receptors.empty() && !c.streams.empty() ? "" : aligned_table(rows, {true, false, false, false, false, false});
+  text += stream_limits_text(s, c);
   const double last = last_day(s);
+  const std::string every = c.streams.empty() ? "receptor" : "receptor and stream";
   if (!c.limiting) {
-    text += "rate factor: none needed (no drawdown at any receptor with a limit up to day " + fixed(last, 1) + ")\n";
+    text += "rate factor: none needed (no " + std::string(c.streams.empty() ? "drawdown at any receptor" : "drawdown or depletion at any receptor or stream") +
+            " with a limit up to day " + fixed(last, 1) + ")\n";
   } else {
-    const ReceptorCompliance& l = c.receptors[*c.limiting];
+    const ReceptorCompliance& l = c.limited_by_stream ? c.streams[*c.limiting] : c.receptors[*c.limiting];
+    const std::string& name = c.limited_by_stream ? s.boundaries[l.receptor].name : s.receptors[l.receptor].name;
     text += "rate factor: " + fixed(std::floor(c.rate_factor * 1000.0) / 1000.0, 3) +
-            " (every rate times this keeps every receptor within its limit up to day " + fixed(last, 1) +
-            "; set by '" + one_line(s.receptors[l.receptor].name) + "' at day " + fixed(l.largest_day, 1) + ")\n";
+            " (every rate times this keeps every " + every + " within its limit up to day " + fixed(last, 1) +
+            "; set by '" + one_line(name) + "' at day " + fixed(l.largest_day, 1) + ")\n";
   }
   text += c.exceeded() ? "the plan exceeds a limit\n" : "the plan keeps every limit\n";
   return text;
 }
 
 std::string compliance_csv(const Study& s, const Compliance& c) {
+  if (!c.streams.empty()) return compliance_csv_with_streams(s, c);
   std::string text = "name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor\n";
   for (const ReceptorCompliance& r : c.receptors)
     text += csv_field(s.receptors[r.receptor].name) + "," + general(r.limit) + "," + general(r.largest) + "," +

@@ -26,6 +26,8 @@ outputs::Request request_of(const Study& s) {
   r.hydrographs = s.output.hydrographs;
   r.compliance = s.output.compliance;
   r.points = s.output.points;
+  r.depletion = s.output.depletion;
+  r.depletion_hydrographs = s.output.depletion_hydrographs;
   r.with_crs = !s.crs.empty();
   r.times = s.times;
   r.levels = s.output.levels;

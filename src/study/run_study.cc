@@ -23,6 +23,9 @@
 #include "base/shortest_text.h"
 #include "study/compliance.h"
 #include "study/console.h"
+#include "study/depletion.h"
+#include "study/depletion_limits.h"
+#include "study/depletion_report.h"
 #include "study/evaluation.h"
 #include "study/grid_warnings.h"
 #include "study/manifest.h"
@@ -67,7 +70,8 @@ std::string days_list(const std::vector<double>& days) {
 // What a study's output file is called in messages.
 std::string what_file(outputs::Kind kind) {
   static const char* const kWhat[] = {"the grid file",        "the contours file",   "the plot file", "the series file",
-                                      "the hydrographs file", "the compliance file", "the points file"};
+                                      "the hydrographs file", "the compliance file", "the points file",
+                                      "the depletion file",   "the depletion hydrographs file"};
   return kWhat[static_cast<int>(kind)];
 }
 
@@ -357,7 +361,8 @@ void write_points(const Study& s, const Evaluation& how, const gis::Crs* crs, ou
 // The compliance of the receptors with limits: its table appended to the
 // summary, its CSV written when asked. Whether a limit is exceeded.
 bool report_compliance(const Study& s, const Evaluation& how, std::string& summary, outputs::Writer* writer) {
-  if (std::none_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); }))
+  if (std::none_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); }) &&
+      !has_stream_limits(s))
     return false;
   const Compliance c = compliance_of(s, how);
   summary += "\n";
@@ -366,6 +371,21 @@ bool report_compliance(const Study& s, const Evaluation& how, std::string& summa
     writer->write(outputs::Kind::kCompliance,
                   [&](const files::Target& t) { return files::write_whole_file(t, compliance_csv(s, c)); });
   return c.exceeded();
+}
+
+// The streams' depletion, when the study asks for it: its CSV and picture
+// written, its table for the summary returned.
+std::string report_depletion(const Study& s, outputs::Writer* writer) {
+  if (!reports_depletion(s)) return "";
+  const Depletion d(s, last_day(s));
+  if (writer != nullptr) {
+    writer->write(outputs::Kind::kDepletion, [&](const files::Target& t) {
+      return files::write_whole_file(t, depletion_csv(s, d, s.output.series_times));
+    });
+    writer->write(outputs::Kind::kDepletionHydrographs,
+                  [&](const files::Target& t) { return write_depletion_hydrographs(t, s, d); });
+  }
+  return "\n" + depletion_summary(s, d);
 }
 
 // The study's first stage line: what it holds and how it is evaluated.
@@ -408,7 +428,7 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   warnings.insert(warnings.end(), rule.begin(), rule.end());
 
   if (stages.terminal()) std::fputc('\n', stdout);
-  std::string extra = well_table_or_why(s, p.how);
+  std::string extra = well_table_or_why(s, p.how) + report_depletion(s, writer ? &*writer : nullptr);
   const bool exceeded = report_compliance(s, p.how, extra, writer ? &*writer : nullptr);
   const std::string summary =
       boundaries_text(s) + summary_text(s, s.output.series_times, series, grids.extremes, warnings, extra);

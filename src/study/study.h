@@ -78,6 +78,8 @@ struct Output {
   std::string compliance;  ///< the compliance table's CSV name ("" : none); needs receptors with limits
   std::string points;      ///< the wells and receptors as point layers, a .gpkg name ("" : none)
   bool exceedance_status = false;  ///< a limit exceeded ends the study with base::kExitExceeded
+  std::string depletion;              ///< the streams' depletion CSV name ("" : none)
+  std::string depletion_hydrographs;  ///< the depletion's picture, .png/.svg/.pdf ("" : none)
 };
 
 /// A whole study, checked: every number finite, every name unique, the days of
