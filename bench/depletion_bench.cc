@@ -6,12 +6,12 @@
 
 #include <string>
 
-#include "study/depletion.h"
+#include "scenario/depletion.h"
 
 namespace {
 
-study::Study plan(bool strip, double leakance) {
-  study::Study s;
+scenario::Scenario plan(bool strip, double leakance) {
+  scenario::Scenario s;
   s.aquifer = {50000.0, leakance, 2e-4};
   s.times = {100.0};
   for (int i = 0; i < 100; ++i) {
@@ -20,8 +20,8 @@ study::Study plan(bool strip, double leakance) {
     name += std::to_string(i);
     s.wells.push_back({name, x, y, {{0.0, 100000.0}, {30.0 + i % 7, 150000.0}}, 1.0});
   }
-  study::Boundary a, b;
-  a.kind = b.kind = study::BoundaryKind::stream;
+  scenario::Boundary a, b;
+  a.kind = b.kind = scenario::BoundaryKind::stream;
   a.name = "north", b.name = strip ? "south" : "west";
   a.x0 = 0.0, a.y0 = 2200.0, a.x1 = 1.0, a.y1 = 2200.0;  // y = 2200
   if (strip) {
@@ -34,9 +34,9 @@ study::Study plan(bool strip, double leakance) {
 }
 
 void depletion_at_day_100(benchmark::State& state, bool strip, double leakance) {
-  const study::Study s = plan(strip, leakance);
+  const scenario::Scenario s = plan(strip, leakance);
   for (auto _ : state) {
-    const study::Depletion d(s, 100.0);
+    const scenario::Depletion d(s, 100.0);
     double sum = 0.0;
     for (std::size_t k = 0; k < d.streams().size(); ++k)
       for (std::size_t w = 0; w < s.wells.size(); ++w) sum += d.of_well(k, w, 100.0);

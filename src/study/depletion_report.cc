@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "pictures/hydrograph.h"
-#include "study/compliance.h"
-#include "study/console.h"
-#include "study/depletion_limits.h"
-#include "study/plug_ins.h"
+#include "base/text_table.h"
+#include "scenario/compliance.h"
+#include "scenario/depletion_limits.h"
+#include "study/hydrographs.h"
 
 namespace study {
 namespace {
@@ -24,47 +24,47 @@ std::string fraction_text(double q, double rate) { return rate != 0.0 ? fixed(q 
 }  // namespace
 
 bool reports_depletion(const Study& s) {
-  return !s.output.depletion.empty() || !s.output.depletion_hydrographs.empty() || has_stream_limits(s);
+  return !s.output.depletion.empty() || !s.output.depletion_hydrographs.empty() || scenario::has_stream_limits(s);
 }
 
-std::string depletion_summary(const Study& s, const Depletion& d) {
+std::string depletion_summary(const Study& s, const scenario::Depletion& d) {
   std::vector<std::vector<std::string>> rows{{"stream", "well", "day", "depletion (gpd)", "of the rate"}};
   const bool each = s.wells.size() <= kMostListedWells;
   for (std::size_t k = 0; k < d.streams().size(); ++k) {
-    const std::string stream = one_line(s.boundaries[d.streams()[k]].name);
+    const std::string stream = base::one_line(s.boundaries[d.streams()[k]].name);
     for (double t : s.times) {
       for (std::size_t w = 0; each && w < s.wells.size(); ++w) {
         const double q = d.of_well(k, w, t);
-        rows.push_back({stream, one_line(s.wells[w].name), fixed(t, 1), fixed(q, 0), fraction_text(q, rate_at(s.wells[w], t))});
+        rows.push_back({stream, base::one_line(s.wells[w].name), fixed(t, 1), fixed(q, 0), fraction_text(q, scenario::rate_at(s.wells[w], t))});
       }
       const double q = d.total(k, t);
-      rows.push_back({stream, "all", fixed(t, 1), fixed(q, 0), fraction_text(q, total_rate_at(s, t))});
+      rows.push_back({stream, "all", fixed(t, 1), fixed(q, 0), fraction_text(q, scenario::total_rate_at(s, t))});
     }
   }
-  std::string text = aligned_table(rows, {true, true, false, false, false});
-  const double last = last_day(s);
-  const std::vector<double> days = dense_days(s, last);
+  std::string text = base::aligned_table(rows, {true, true, false, false, false});
+  const double last = scenario::last_day(s);
+  const std::vector<double> days = scenario::dense_days(s, last);
   for (std::size_t k = 0; k < d.streams().size(); ++k) {
-    const auto [day, q] = largest_over([&d, k](double t) { return d.total(k, t); }, days);
-    text += one_line(s.boundaries[d.streams()[k]].name) + ": largest depletion " + fixed(q, 0) + " gpd (" +
-            fixed(q / kGpdPerCfs, 3) + " cfs) at day " + fixed(day, 1) + " (up to day " + fixed(last, 1) + ")\n";
+    const auto [day, q] = scenario::largest_over([&d, k](double t) { return d.total(k, t); }, days);
+    text += base::one_line(s.boundaries[d.streams()[k]].name) + ": largest depletion " + fixed(q, 0) + " gpd (" +
+            fixed(q / scenario::kGpdPerCfs, 3) + " cfs) at day " + fixed(day, 1) + " (up to day " + fixed(last, 1) + ")\n";
   }
   return text;
 }
 
-std::string write_depletion_hydrographs(const files::Target& target, const Study& s, const Depletion& d) {
+std::string write_depletion_hydrographs(const files::Target& target, const Study& s, const scenario::Depletion& d) {
   const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(target.name);
   if (!format) return "the picture must end in .png, .svg or .pdf";
-  const std::vector<double> days = hydrograph_days(s, s.output.series_times);
+  const std::vector<double> days = hydrograph_days(s, s.series_times);
   const bool each = s.wells.size() <= kMostListedWells;
   std::vector<pictures::Hydrograph> series;
   for (std::size_t k = 0; k < d.streams().size(); ++k) {
     const Boundary& b = s.boundaries[d.streams()[k]];
-    pictures::Hydrograph all{one_line(b.name) + ": all wells", days, {}};
+    pictures::Hydrograph all{base::one_line(b.name) + ": all wells", days, {}};
     all.drawdown_ft.assign(days.size(), 0.0f);
     std::vector<double> sum(days.size(), 0.0);
     for (std::size_t w = 0; w < s.wells.size(); ++w) {
-      pictures::Hydrograph h{one_line(b.name) + ": " + one_line(s.wells[w].name), days, {}};
+      pictures::Hydrograph h{base::one_line(b.name) + ": " + base::one_line(s.wells[w].name), days, {}};
       for (std::size_t i = 0; i < days.size(); ++i) {
         const double q = d.of_well(k, w, days[i]);
         sum[i] += q;
@@ -75,7 +75,7 @@ std::string write_depletion_hydrographs(const files::Target& target, const Study
     }
     for (std::size_t i = 0; i < days.size(); ++i) all.drawdown_ft[i] = static_cast<float>(sum[i]);
     all.marks = pictures::Marks::kLine;
-    if (b.depletion_limit || b.depletion_limit_fraction) all.limit_ft = stream_limit(s, b);
+    if (b.depletion_limit || b.depletion_limit_fraction) all.limit_ft = scenario::stream_limit(s, b);
     series.push_back(std::move(all));
   }
   pictures::ChartStyle style;

@@ -5,10 +5,13 @@
 #include "base/shortest_text.h"
 #include "files/output_folder.h"
 #include "pictures/plot.h"
-#include "study/toml_reader.h"
+#include "inputs/toml_reader.h"
 
 namespace study {
 namespace {
+
+using inputs::in_quotes;
+using inputs::TomlReader;
 
 constexpr std::string_view kLimitKeys[] = {"depletion_limit", "depletion_limit_fraction"};
 
