@@ -41,7 +41,7 @@ struct Output {
   std::string series;   ///< receptor series CSV name ("" : none)
   std::string hydrographs;  ///< picture name, .png/.svg/.pdf ("" : none)
   WellFunction well_function = WellFunction::exact;
-  std::string compliance;  ///< the compliance table's CSV name ("" : none); needs receptors with limits
+  std::string compliance;  ///< the compliance table's CSV name ("" : none); needs a receptor's or a stream's limit
   std::string points;      ///< the wells and receptors as point layers, a .gpkg name ("" : none)
   bool exceedance_status = false;  ///< a limit exceeded ends the study with base::kExitExceeded
   std::string depletion;              ///< the streams' depletion CSV name ("" : none)
