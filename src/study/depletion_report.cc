@@ -82,7 +82,7 @@ std::string write_depletion_hydrographs(const files::Target& target, const Study
   style.value_axis_title = "stream depletion, gallons per day";
   style.values_down = false;
   style.zero_line = true;
-  style.png_scale = s.output.dpi / 72.0;
+  style.png_scale = s.output.dpi.value_or(pictures::kDefaultDpi) / 72.0;
   return pictures::write_hydrographs(target, *format, s.title + " - stream depletion", series, style);
 }
 
