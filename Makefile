@@ -94,6 +94,7 @@ bench: deps
 	@python3 bench/study_inputs.py $(BENCH_BUILD)/leaky-drawdown $(BENCH_BUILD)/bench/study_read_bench
 	@$(BENCH_BUILD)/bench/true_well_function_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@$(BENCH_BUILD)/bench/exact_grid_bench 5
+	@$(BENCH_BUILD)/bench/depletion_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@$(BENCH_BUILD)/bench/fit_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:

@@ -48,6 +48,8 @@ std::vector<PlannedFile> plan(const Request& r) {
   if (!r.hydrographs.empty()) add(Kind::kHydrographs, {r.hydrographs}, 0);
   if (!r.compliance.empty()) add(Kind::kCompliance, {r.compliance}, 0);
   if (!r.points.empty()) add(Kind::kPoints, {r.points}, 0);
+  if (!r.depletion.empty()) add(Kind::kDepletion, {r.depletion}, 0);
+  if (!r.depletion_hydrographs.empty()) add(Kind::kDepletionHydrographs, {r.depletion_hydrographs}, 0);
   return files;
 }
 
@@ -105,7 +107,8 @@ std::optional<Fault> check(const Request& r) {
   }
   if (r.dpi) {
     // For the .png pictures and .png hydrographs.
-    if (pictures::plot_format_of(r.hydrographs) != pictures::PlotFormat::kPng) {
+    if (pictures::plot_format_of(r.hydrographs) != pictures::PlotFormat::kPng &&
+        pictures::plot_format_of(r.depletion_hydrographs) != pictures::PlotFormat::kPng) {
       if (r.plots.empty()) return Fault{Setting::kDpi, Problem::kNoPicture};
       if (!has_picture(r, pictures::PlotFormat::kPng)) return Fault{Setting::kDpi, Problem::kNoKind};
     }

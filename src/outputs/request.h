@@ -25,6 +25,8 @@ struct Request {
   std::string hydrographs{};         ///< the series' picture
   std::string compliance{};          ///< the receptors' limits and the plan's rate factor, CSV
   std::string points{};              ///< the wells and receptors as point layers, a GeoPackage
+  std::string depletion{};           ///< the streams' depletion CSV
+  std::string depletion_hydrographs{};  ///< the depletion's picture
   bool with_crs = false;           ///< a CRS is given: a .prj beside each ESRI grid
   std::vector<double> times{};       ///< the times; with several, a file per time is named "_<days>d"
   std::vector<double> levels{};      ///< contour levels in feet, in the order given (empty: round ones)
@@ -57,7 +59,7 @@ struct Fault {
 /// The first fault of the request's settings, in this order: the levels
 /// (at most gis::kMostLevels, each once), the range (with a picture, low
 /// below high), the page (with a .pdf picture), the dpi (with a .png picture
-/// or .png hydrographs, from pictures::kMinDpi to pictures::kMaxDpi). Each
+/// or .png hydrographs of the series or the depletion, from pictures::kMinDpi to pictures::kMaxDpi). Each
 /// front end names the setting in its own words.
 std::optional<Fault> check(const Request& r);
 
@@ -69,7 +71,7 @@ pictures::PlotOptions picture_settings(const Request& r);
 std::string path(const Request& r, const std::string& name);
 
 /// Which output a planned file belongs to.
-enum class Kind { kGrid, kContours, kPlot, kSeries, kHydrographs, kCompliance, kPoints };
+enum class Kind { kGrid, kContours, kPlot, kSeries, kHydrographs, kCompliance, kPoints, kDepletion, kDepletionHydrographs };
 
 /// One file the request writes.
 struct PlannedFile {
@@ -93,7 +95,7 @@ bool takes_every_time(const Request& r);
 /// Every file the request writes, in the order they are written: the grid
 /// file of each time (with its .prj) or the one GeoTIFF, the contour layer's
 /// files, each picture of each time, the series, the hydrographs, the
-/// compliance table, the points.
+/// compliance table, the points, the depletion CSV and its picture.
 std::vector<PlannedFile> plan(const Request& r);
 
 /// A planned file that would replace another file.

@@ -22,6 +22,10 @@ struct Boundary {
   std::string name;
   double x0 = 0.0, y0 = 0.0;  ///< `from`
   double x1 = 0.0, y1 = 0.0;  ///< `to`, another point
+  // A stream's depletion (study/depletion.h):
+  std::optional<double> streambed_conductance{};   ///< feet per day, 0 or more (none: no streambed)
+  std::optional<double> depletion_limit{};         ///< gallons per day, above 0
+  std::optional<double> depletion_limit_fraction{};///< of the total pumping, above 0
 };
 
 /// A line in normal form: points p with nx * p.x + ny * p.y = c lie on it;

@@ -12,6 +12,7 @@
 #include "model/well_function.h"
 #include "base/csv_text.h"
 #include "base/text_table.h"
+#include "scenario/depletion_limits.h"
 
 namespace scenario {
 namespace {
@@ -230,7 +231,8 @@ LimitBounds point_bounds(const Scenario& s, double x, double y, const LimitSampl
 }
 
 bool Compliance::exceeded() const {
-  return std::any_of(receptors.begin(), receptors.end(), [](const ReceptorCompliance& r) { return !r.windows.empty(); });
+  return std::any_of(receptors.begin(), receptors.end(), [](const ReceptorCompliance& r) { return !r.windows.empty(); }) ||
+         std::any_of(streams.begin(), streams.end(), [](const ReceptorCompliance& r) { return r.first_exceeded.has_value(); });
 }
 
 Compliance compliance_of(const Scenario& s, const Evaluation& how) {
@@ -245,6 +247,7 @@ Compliance compliance_of(const Scenario& s, const Evaluation& how) {
       c.limiting = c.receptors.size() - 1;
     }
   }
+  add_stream_limits(s, c);
   return c;
 }
 
@@ -255,15 +258,20 @@ std::string compliance_text(const Scenario& s, const Compliance& c) {
     rows.push_back({base::one_line(s.receptors[r.receptor].name), fixed(r.limit, 2),
                     r.only_rises ? fixed(-r.largest, 2) + " rise" : fixed(r.largest, 2), fixed(r.largest_day, 1),
                     r.first_exceeded ? fixed(*r.first_exceeded, 1) : "-", fixed(r.margin, 2)});
-  std::string text = base::aligned_table(rows, {true, false, false, false, false, false});
+  std::string text =
+      c.receptors.empty() && !c.streams.empty() ? "" : base::aligned_table(rows, {true, false, false, false, false, false});
+  text += stream_limits_text(s, c);
   const double last = last_day(s);
+  const std::string every = c.streams.empty() ? "receptor" : "receptor and stream";
   if (!c.limiting) {
-    text += "rate factor: none needed (no drawdown at any receptor with a limit up to day " + fixed(last, 1) + ")\n";
+    text += "rate factor: none needed (no " + std::string(c.streams.empty() ? "drawdown at any receptor" : "drawdown or depletion at any receptor or stream") +
+            " with a limit up to day " + fixed(last, 1) + ")\n";
   } else {
-    const ReceptorCompliance& l = c.receptors[*c.limiting];
+    const ReceptorCompliance& l = c.limited_by_stream ? c.streams[*c.limiting] : c.receptors[*c.limiting];
+    const std::string& name = c.limited_by_stream ? s.boundaries[l.receptor].name : s.receptors[l.receptor].name;
     text += "rate factor: " + fixed(std::floor(c.rate_factor * 1000.0) / 1000.0, 3) +
-            " (every rate times this keeps every receptor within its limit up to day " + fixed(last, 1) +
-            "; set by '" + base::one_line(s.receptors[l.receptor].name) + "' at day " + fixed(l.largest_day, 1) + ")\n";
+            " (every rate times this keeps every " + every + " within its limit up to day " + fixed(last, 1) +
+            "; set by '" + base::one_line(name) + "' at day " + fixed(l.largest_day, 1) + ")\n";
     if (c.rate_factor > kFarFactor)
       text += "no limit comes near: every rate could be " + fixed(kFarFactor, 0) + " times larger\n";
   }
@@ -276,6 +284,7 @@ std::string compliance_text(const Scenario& s, const Compliance& c) {
 }
 
 std::string compliance_csv(const Scenario& s, const Compliance& c) {
+  if (!c.streams.empty()) return compliance_csv_with_streams(s, c);
   std::string text =
       "name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor,days_above_limit,"
       "windows_above_limit\n";

@@ -76,17 +76,21 @@ struct ReceptorCompliance {
 struct Compliance {
   std::vector<ReceptorCompliance> receptors;  ///< the receptors with a limit, in study order
   double rate_factor = std::numeric_limits<double>::infinity();  ///< the least factor of all
-  std::optional<std::size_t> limiting;  ///< the entry of `receptors` that sets it
+  std::optional<std::size_t> limiting;  ///< the entry of `receptors` (or of `streams`) that sets it
+  /// The streams with a depletion limit (study/depletion_limits.h): each
+  /// `receptor` is the boundary's index, the values gallons per day.
+  std::vector<ReceptorCompliance> streams;
+  bool limited_by_stream = false;  ///< `limiting` is an entry of `streams`
 
-  /// Whether a receptor's drawdown exceeds its limit.
+  /// Whether a receptor's drawdown (or a stream's depletion) exceeds its limit.
   bool exceeded() const;
 };
 
 /// The distinct days before `last` when some well's rate changes, increasing.
 std::vector<double> change_days(const Scenario& s, double last);
 
-/// The compliance of the study's receptors that have limits, up to
-/// last_day(s).
+/// The compliance of the scenario's receptors that have limits, and of its
+/// streams with depletion limits, up to last_day(s).
 Compliance compliance_of(const Scenario& s, const Evaluation& how);
 
 /// The compliance table for the console: a row per receptor with a limit,

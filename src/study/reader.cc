@@ -31,6 +31,7 @@
 #include "study/outputs.h"
 #include "inputs/toml_reader.h"
 #include "inputs/toml_text.h"
+#include "study/reader_depletion.h"
 
 namespace study {
 
@@ -58,10 +59,12 @@ constexpr std::string_view kAquiferKeys[] = {"transmissivity", "leakance", "stor
 constexpr std::string_view kGridKeys[] = {"xll", "yll", "spacing", "columns", "rows"};
 constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule", "radius"};
 constexpr std::string_view kReceptorKeys[] = {"name", "x", "y", "limit"};
-constexpr std::string_view kBoundaryKeys[] = {"kind", "name", "from", "to"};
+constexpr std::string_view kBoundaryKeys[] = {"kind", "name", "from", "to", "streambed_conductance", "depletion_limit",
+                                              "depletion_limit_fraction"};
 constexpr std::string_view kOutputKeys[] = {"folder", "grid",   "contours", "levels",      "plot",
                                             "range",  "page",   "dpi",      "series",      "series_times",
-                                            "hydrographs", "well_function", "compliance", "exceedance_status", "points"};
+                                            "hydrographs", "well_function", "compliance", "exceedance_status", "points",
+                                            "depletion", "depletion_hydrographs"};
 
 // A column of a wells or receptors CSV file: its key, the header names it
 // goes by (matched in any case), and whether the file must have it.
@@ -152,9 +155,11 @@ class Reader : public TomlReader {
     s.output.base = folder_.empty() ? "." : folder_.string();
     s.output.folder = s.output.base;
     s.series_times = s.times;
+    stream_limits_ = stream_limits_given(root);
     if (const toml::node* n = root.get("output")) read_output(table(*n, "output"), s);
     check_positions(s);
     if (const toml::node* n = root.get("boundary")) read_boundaries(*n, s);
+    read_stream_keys(root, file(), s);
     return s;
   }
 
@@ -597,6 +602,7 @@ class Reader : public TomlReader {
       if (!pictures::plot_format_of(o.hydrographs))
         fail(*n, "'hydrographs' must name a " + std::string(pictures::kPictureEndings) + " file, not " + in_quotes(o.hydrographs));
     }
+    read_depletion_outputs(t, file(), o);
     read_picture_settings(t, o);
     check_settings(t, s);
     if (const toml::node* n = t.get("series")) o.series = output_name(*n, "series");
@@ -625,7 +631,8 @@ class Reader : public TomlReader {
   // The compliance table and the exit status of an exceeded limit: each needs
   // a receptor with a limit.
   void read_compliance(const toml::table& t, Study& s) const {
-    const bool limits = std::any_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); });
+    const bool limits = stream_limits_ ||
+                        std::any_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); });
     if (const toml::node* n = t.get("compliance")) {
       s.output.compliance = output_name(*n, "compliance");
       if (!limits) fail(*n, "'compliance' needs a receptor with a 'limit', and the study has none");
@@ -787,6 +794,7 @@ class Reader : public TomlReader {
   const ReadFile& read_;
   std::atomic<std::uint64_t>* rows_;
   std::vector<std::string> files_;  // the study file, then each CSV file read
+  bool stream_limits_ = false;      // a [[boundary]] gives a depletion limit
   std::unordered_map<std::string, Origin> well_names_;      // name: where it was given
   std::unordered_map<std::string, Origin> receptor_names_;  // likewise
 };

@@ -24,8 +24,11 @@
 #include "base/shortest_text.h"
 #include "scenario/compliance.h"
 #include "study/console.h"
+#include "scenario/depletion.h"
+#include "scenario/depletion_limits.h"
 #include "scenario/evaluation.h"
 #include "scenario/grid_warnings.h"
+#include "study/depletion_report.h"
 #include "study/manifest.h"
 #include "study/outputs.h"
 #include "outputs/writer.h"
@@ -70,7 +73,8 @@ std::string days_list(const std::vector<double>& days) {
 // What a study's output file is called in messages.
 std::string what_file(outputs::Kind kind) {
   static const char* const kWhat[] = {"the grid file",        "the contours file",   "the plot file", "the series file",
-                                      "the hydrographs file", "the compliance file", "the points file"};
+                                      "the hydrographs file", "the compliance file", "the points file",
+                                      "the depletion file",   "the depletion hydrographs file"};
   return kWhat[static_cast<int>(kind)];
 }
 
@@ -356,10 +360,11 @@ void write_points(const Study& s, const scenario::Evaluation& how, const gis::Cr
                [&](const files::Target& t) { return gis::write_point_layers(t, layers, crs); });
 }
 
-// The compliance of the receptors with limits, when the study has any: its
-// CSV written when asked.
+// The compliance of the receptors and streams with limits, when the study
+// has any: its CSV written when asked.
 std::optional<scenario::Compliance> report_compliance(const Study& s, const scenario::Evaluation& how, outputs::Writer* writer) {
-  if (std::none_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); }))
+  if (std::none_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); }) &&
+      !scenario::has_stream_limits(s))
     return std::nullopt;
   scenario::Compliance c = compliance_of(s, how);
   if (writer != nullptr)
@@ -374,6 +379,21 @@ std::vector<std::optional<LargestFound>> largest_found(const Study& s, const std
   if (c)
     for (const scenario::ReceptorCompliance& r : c->receptors) found[r.receptor] = LargestFound{r.largest, r.largest_day};
   return found;
+}
+
+// The streams' depletion, when the study asks for it: its CSV and picture
+// written, its table for the summary returned.
+std::string report_depletion(const Study& s, outputs::Writer* writer) {
+  if (!reports_depletion(s)) return "";
+  const scenario::Depletion d(s, scenario::last_day(s));
+  if (writer != nullptr) {
+    writer->write(outputs::Kind::kDepletion, [&](const files::Target& t) {
+      return files::write_whole_file(t, scenario::depletion_csv(s, d, s.series_times));
+    });
+    writer->write(outputs::Kind::kDepletionHydrographs,
+                  [&](const files::Target& t) { return write_depletion_hydrographs(t, s, d); });
+  }
+  return "\n" + depletion_summary(s, d);
 }
 
 // The study's first stage line: what it holds and how it is evaluated.
@@ -428,7 +448,7 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   warnings.insert(warnings.end(), rule.begin(), rule.end());
 
   if (stages.terminal()) std::fputc('\n', stdout);
-  std::string extra = well_table_or_why(s, in_wells);
+  std::string extra = well_table_or_why(s, in_wells) + report_depletion(s, writer ? &*writer : nullptr);
   const std::optional<scenario::Compliance> c = report_compliance(s, p.how, writer ? &*writer : nullptr);
   if (c) extra += "\n" + compliance_text(s, *c);
   const std::vector<std::optional<LargestFound>> found = largest_found(s, c);

@@ -51,6 +51,10 @@ TEST(Request, PlansEveryFileNamedPerTime) {
        {.series = "s.csv", .hydrographs = "h.svg", .compliance = "c.csv", .points = "p.gpkg", .times = {30, 90}},
        {"s.csv", "h.svg", "c.csv", "p.gpkg"},
        false},
+      {"the depletion and its picture last, once",
+       {.points = "p.gpkg", .depletion = "d.csv", .depletion_hydrographs = "d.png", .times = {30, 90}},
+       {"p.gpkg", "d.csv", "d.png"},
+       false},
   };
   for (const auto& k : kCases) {
     SCOPED_TRACE(k.what);
@@ -92,6 +96,9 @@ TEST(Request, ChecksTheLevelsAndThePictureSettingsOnce) {
       {"a dpi for .pdf pictures", {.plots = {"m.PDF"}, .dpi = 100}, outputs::Fault{Setting::kDpi, Problem::kNoKind}},
       {"a dpi for .png hydrographs alone", {.hydrographs = "h.png", .dpi = 100}, {}},
       {"a dpi for .svg hydrographs alone", {.hydrographs = "h.svg", .dpi = 100}, outputs::Fault{Setting::kDpi, Problem::kNoPicture}},
+      {"a dpi for a .png depletion picture alone", {.depletion_hydrographs = "d.png", .dpi = 100}, {}},
+      {"a dpi for a .pdf depletion picture alone", {.depletion_hydrographs = "d.pdf", .dpi = 100},
+       outputs::Fault{Setting::kDpi, Problem::kNoPicture}},
       {"the lowest and highest dpi", {.plots = {"m.png"}, .dpi = pictures::kMinDpi}, {}},
       {"the highest dpi", {.plots = {"m.png"}, .dpi = pictures::kMaxDpi}, {}},
       {"a dpi too low", {.plots = {"m.png"}, .dpi = pictures::kMinDpi - 1}, outputs::Fault{Setting::kDpi, Problem::kOutOfRange}},

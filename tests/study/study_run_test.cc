@@ -158,7 +158,8 @@ TEST(StudyRun, TheCreekExampleReproducesItsCommittedOutputs) {
                         0),
             0u)
       << r.out;
-  for (const char* name : {"drawdown_30d.asc", "drawdown_90d.asc", "drawdown_365d.asc", "receptor_series.csv"}) {
+  for (const char* name :
+       {"drawdown_30d.asc", "drawdown_90d.asc", "drawdown_365d.asc", "receptor_series.csv", "depletion.csv"}) {
     const std::string expected = source_file(std::string("examples/creek/expected/") + name);
     ASSERT_FALSE(expected.empty()) << name;
     EXPECT_EQ(folder.read(std::string("out/") + name), expected) << name;
