@@ -162,7 +162,7 @@ Compliance compliance_of(const Study& s, const Evaluation& how) {
 
 std::string compliance_text(const Study& s, const Compliance& c) {
   std::vector<std::vector<std::string>> rows{
-      {"receptor", "limit (ft)", "largest drawdown (ft)", "at day", "first exceeded (day)", "margin (ft)"}};
+      s.units.labels({"receptor", "limit ({L})", "largest drawdown ({L})", "at day", "first exceeded (day)", "margin ({L})"})};
   for (const ReceptorCompliance& r : c.receptors)
     rows.push_back({one_line(s.receptors[r.receptor].name), fixed(r.limit, 2), fixed(r.largest, 2), fixed(r.largest_day, 1),
                     r.first_exceeded ? fixed(*r.first_exceeded, 1) : "-", fixed(r.margin, 2)});
@@ -181,7 +181,7 @@ std::string compliance_text(const Study& s, const Compliance& c) {
 }
 
 std::string compliance_csv(const Study& s, const Compliance& c) {
-  std::string text = "name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor\n";
+  std::string text = s.units.label("name,limit_{L},largest_drawdown_{L},at_day,first_exceeded_day,margin_{L},rate_factor\n");
   for (const ReceptorCompliance& r : c.receptors)
     text += csv_field(s.receptors[r.receptor].name) + "," + general(r.limit) + "," + general(r.largest) + "," +
             fixed(r.largest_day, 1) + "," + (r.first_exceeded ? fixed(*r.first_exceeded, 1) : "") + "," +

@@ -30,8 +30,10 @@ Study StudyReader::read(std::string_view text) {
     s.title = fs::path(file()).filename().string();
   }
   s.crs = optional_string(root, "crs").value_or("");
+  if (const toml::node* n = root.get("units")) s.units = units_ = read_units(table(*n, "units"));
+  if (const toml::node* n = root.get("fit")) note_fit_table(*n, s);
   s.times = days(required(root, "times", "the file", 0), "times");
-  read_aquifer(table(required(root, "aquifer", "the file", 0), "aquifer"), s.aquifer);
+  read_aquifer(table(required(root, "aquifer", "the file", 0), "aquifer"), s);
   read_grid(table(required(root, "grid", "the file", 0), "grid"), s.grid);
 
   if (const toml::node* n = root.get("well"))

@@ -20,15 +20,19 @@
 
 #include "base/shortest_text.h"
 #include "study/csv.h"
+#include "study/csv_header.h"
 #include "study/reader.h"
 #include "study/study.h"
+#include "study/study_units.h"
 #include "study/toml_reader.h"
 
 namespace study::reading {
 
 inline constexpr std::string_view kTopKeys[] = {"title", "crs",  "times",    "wells_file", "receptors_file",
-                                         "aquifer", "grid", "well", "receptor",   "output", "boundary"};
-inline constexpr std::string_view kAquiferKeys[] = {"transmissivity", "leakance", "storage"};
+                                                "aquifer", "grid", "well", "receptor",   "output", "boundary",
+                                                "units", "fit"};
+inline constexpr std::string_view kUnitKeys[] = {"length", "rate", "transmissivity", "leakance"};
+inline constexpr std::string_view kAquiferKeys[] = {"transmissivity", "leakance", "storage", "from"};
 inline constexpr std::string_view kGridKeys[] = {"xll", "yll", "spacing", "columns", "rows"};
 inline constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule", "radius"};
 inline constexpr std::string_view kReceptorKeys[] = {"name", "x", "y", "limit"};
@@ -37,29 +41,29 @@ inline constexpr std::string_view kOutputKeys[] = {"folder", "grid",   "contours
                                             "range",  "page",   "dpi",      "series",      "series_times",
                                             "hydrographs", "well_function", "compliance", "exceedance_status", "points"};
 
-// A column of a wells or receptors CSV file: its key, the header names it
-// goes by (matched in any case), and whether the file must have it.
-struct CsvColumn {
-  std::string_view key;
-  std::vector<std::string_view> aliases;
-  bool required;
+// The columns of a wells or receptors CSV file: each one's key, the header
+// names it goes by (csv_header.h), whether the file must have it and the
+// kind of unit a header may name for it.
+inline const std::vector<HeaderColumn> kWellColumns = {
+    {"name", {"name", "id", "label"}, true, ColumnUnit::none},
+    {"x", {"x", "easting"}, true, ColumnUnit::length},
+    {"y", {"y", "northing"}, true, ColumnUnit::length},
+    {"rate", {"rate", "rate_gpd"}, true, ColumnUnit::rate},
+    {"start_day", {"start_day"}, false, ColumnUnit::none},
+    {"radius", {"radius", "radius_ft"}, false, ColumnUnit::length},
 };
-inline const std::vector<CsvColumn> kWellColumns = {
-    {"name", {"name", "id", "label"}, true},      {"x", {"x", "easting"}, true},
-    {"y", {"y", "northing"}, true},               {"rate", {"rate", "rate_gpd"}, true},
-    {"start_day", {"start_day"}, false},          {"radius", {"radius", "radius_ft"}, false},
-};
-inline const std::vector<CsvColumn> kReceptorColumns = {
-    {"name", {"name", "id", "label"}, true},
-    {"x", {"x", "easting"}, true},
-    {"y", {"y", "northing"}, true},
-    {"limit", {"limit", "limit_ft"}, false},
+inline const std::vector<HeaderColumn> kReceptorColumns = {
+    {"name", {"name", "id", "label"}, true, ColumnUnit::none},
+    {"x", {"x", "easting"}, true, ColumnUnit::length},
+    {"y", {"y", "northing"}, true, ColumnUnit::length},
+    {"limit", {"limit", "limit_ft"}, false, ColumnUnit::length},
 };
 inline constexpr std::string_view kCsvInputKeys[] = {"file", "columns"};
 
 // Where each table's keys go, for a key written in the wrong table.
 inline constexpr KeySection kSections[] = {
     {"at the top of the file, before the first table", kTopKeys},
+    {"in 'units'", kUnitKeys},
     {"in [aquifer]", kAquiferKeys},
     {"in [grid]", kGridKeys},
     {"in a [[well]] table", kWellKeys},
@@ -124,7 +128,7 @@ class StudyReader : public TomlReader {
   // Days: an array of increasing numbers above 0.
   std::vector<double> days(const toml::node& n, std::string_view key) const;
 
-  void read_aquifer(const toml::table& t, Aquifer& a) const;
+  void read_aquifer(const toml::table& t, Study& s) const;
 
   void read_grid(const toml::table& t, Grid& g) const;
 
@@ -154,7 +158,7 @@ class StudyReader : public TomlReader {
 
   std::vector<CsvRecord> csv_records(const std::string& path, std::string_view what) const;
 
-  CsvInput csv_input(const toml::node& n, std::string_view key, const std::vector<CsvColumn>& wanted) const;
+  CsvInput csv_input(const toml::node& n, std::string_view key, std::span<const HeaderColumn> wanted) const;
 
   // Where each column is in the records of a CSV file: by its header when the
   // first record is one (it names a column: extra columns are passed over), by
@@ -165,14 +169,33 @@ class StudyReader : public TomlReader {
     bool header = false;
     std::size_t fields = 0;  // the fields of every row
     std::string form;        // the columns, for messages
+    std::vector<std::string> notes;  // the header's close names taken, its columns not read
   };
-  static Columns csv_columns(std::vector<CsvRecord>& records, const std::string& path, const std::vector<CsvColumn>& wanted,
-                             const std::map<std::string, std::string>& named,
-                             std::span<const std::vector<std::string_view>> forms);
+  Columns csv_columns(std::vector<CsvRecord>& records, const std::string& path, std::span<const HeaderColumn> wanted,
+                      const std::map<std::string, std::string>& named,
+                      std::span<const std::vector<std::string_view>> forms) const;
 
   // The columns by position: the form with as many fields as the first row.
-  static Columns positional(const std::vector<CsvRecord>& records, const std::string& path,
-                            std::span<const std::vector<std::string_view>> forms);
+  Columns positional(const std::vector<CsvRecord>& records, const std::string& path,
+                     std::span<const std::vector<std::string_view>> forms) const;
+
+  // The units a CSV header may name, the study's.
+  HeaderUnits header_units() const {
+    return HeaderUnits{std::string(units_.length.name), std::string(units_.rate.name), "", "the study's",
+                       "the study's 'units' sets them"};
+  }
+  double csv_rate(const CsvRecord& r, std::size_t i, const std::string& path) const;
+  static std::string extra_columns_note(const std::vector<std::string>& extra, std::span<const HeaderColumn> wanted);
+
+  // The study's units: the 'units' table.
+  StudyUnits read_units(const toml::table& t) const;
+  // A value in the study's unit as the engine takes it (`engine`), within
+  // single precision's range; `n` holds it as given.
+  double engine_value(const toml::node& n, std::string_view key, double engine) const;
+  // [aquifer] from the file a fit wrote ('from').
+  Aquifer aquifer_from(const toml::node& n, Study& s) const;
+  // A [fit] table pasted into the study: noted, not read.
+  void note_fit_table(const toml::node& n, Study& s) const;
 
   // A field of an optional column, or nothing when it is absent or empty.
   static std::optional<std::size_t> present(const CsvRecord& r, const Columns& c, std::string_view key);
@@ -234,6 +257,7 @@ class StudyReader : public TomlReader {
     w.steps.push_back(Step{day, rate});
   }
 
+  StudyUnits units_;  // the study's, once read
   std::filesystem::path folder_;
   const ReadFile& read_;
   std::atomic<std::uint64_t>* rows_;

@@ -98,12 +98,12 @@ std::vector<std::string> StudyReader::plot_names(const toml::node& n) const {
   return names;
 }
 
-// Contour levels: an array of numbers of feet, in the order given (each
+// Contour levels: an array of lengths, in the order given (each
 // once: outputs::check).
 std::vector<double> StudyReader::levels(const toml::node& n) const {
   const toml::array* a = n.as_array();
   if (a == nullptr || a->empty())
-    fail(n, "'levels' must be an array of levels in feet, like [1.0, 5.0, 10.0], not " +
+    fail(n, "'levels' must be an array of levels in " + std::string(units_.length.word) + ", like [1.0, 5.0, 10.0], not " +
                 (a == nullptr ? kind(n) : std::string("an empty one")));
   std::vector<double> out;
   for (const toml::node& e : *a) {
@@ -151,7 +151,7 @@ void StudyReader::read_picture_settings(const toml::table& t, Output& o) const {
   if (const toml::node* n = t.get("range")) {
     const toml::array* a = n->as_array();
     if (a == nullptr || a->size() != 2)
-      fail(*n, "'range' must be [MIN, MAX] in feet, like [0.0, 20.0], not " +
+      fail(*n, "'range' must be [MIN, MAX] in " + std::string(units_.length.word) + ", like [0.0, 20.0], not " +
                    (a == nullptr ? kind(*n) : "an array of " + std::to_string(a->size())));
     o.range = std::pair{number((*a)[0], "range"), number((*a)[1], "range")};
   }

@@ -30,7 +30,7 @@ void StudyReader::read_well(const toml::table& t, const std::string& where, Stud
   if (rate == nullptr && schedule == nullptr)
     fail(line, where + " (" + in_quotes(w.name) + ") has neither 'rate' nor 'schedule'");
   if (rate != nullptr) {
-    w.steps.push_back(Step{0.0, single_number(*rate, "rate")});
+    w.steps.push_back(Step{0.0, engine_value(*rate, "rate", units_.rate_to_engine(single_number(*rate, "rate")))});
   } else {
     const toml::array* a = schedule->as_array();
     if (a == nullptr || a->empty())
@@ -40,7 +40,8 @@ void StudyReader::read_well(const toml::table& t, const std::string& where, Stud
       if (step == nullptr || step->size() != 2)
         fail(e, "each step of 'schedule' must be [start day, rate], not " +
                     (step != nullptr ? "an array of " + std::to_string(step->size()) + " values" : kind(e)));
-      add_step(w, single_number((*step)[0], "start day"), single_number((*step)[1], "rate"),
+      const double rate = single_number((*step)[1], "rate");
+      add_step(w, single_number((*step)[0], "start day"), engine_value((*step)[1], "rate", units_.rate_to_engine(rate)),
                [&](const std::string& why) { fail(e, why); });
     }
   }

@@ -118,10 +118,10 @@ void StudyReader::add_receptor(Study& s, Receptor r, const Origin& from) {
   s.receptors.push_back(std::move(r));
 }
 
-// A number of feet above 0 (a well's radius, a receptor's limit).
+// A length above 0 (a well's radius, a receptor's limit).
 double StudyReader::positive(const toml::node& n, std::string_view key) const {
   const double v = number(n, key);
-  if (!(v > 0.0)) fail(n, in_quotes(key) + " must be above 0 feet, not " + base::shortest_text(v));
+  if (!(v > 0.0)) fail(n, in_quotes(key) + " must be above 0 " + std::string(units_.length.word) + ", not " + base::shortest_text(v));
   return v;
 }
 

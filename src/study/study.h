@@ -10,33 +10,37 @@
 
 #include "pictures/plot.h"
 #include "study/boundaries.h"
+#include "study/study_units.h"
 
 namespace study {
 
 /// One step of a well's schedule: from `day` on, the well pumps `rate`
-/// gallons per day (negative: injection).
+/// gallons per day (negative: injection) as the engine takes them (see
+/// study_units.h: gallons per day in a study in feet).
 struct Step {
   double day = 0.0;
   double rate = 0.0;
 };
 
-/// A well: its name, its place in map coordinates (feet) and its schedule,
+/// A well: its name, its place in map coordinates (the study's length unit,
+/// as are all lengths below: feet by default) and its schedule,
 /// whose days increase; a plain rate is one step at day 0.
 struct Well {
   std::string name;
   double x = 0.0, y = 0.0;
   std::vector<Step> steps;
-  double radius = 1.0;  ///< the well's radius in feet, above 0: where its own drawdown is reported
+  double radius = 1.0;  ///< the well's radius, above 0: where its own drawdown is reported
 };
 
 /// A point where the drawdown is followed over time.
 struct Receptor {
   std::string name;
   double x = 0.0, y = 0.0;
-  std::optional<double> limit;  ///< the largest drawdown allowed there, feet, above 0 (none: no limit)
+  std::optional<double> limit;  ///< the largest drawdown allowed there, above 0 (none: no limit)
 };
 
-/// The aquifer, in the input-file run's units.
+/// The aquifer, in the engine's units (study_units.h): in a study in feet,
+/// the input-file run's.
 struct Aquifer {
   double transmissivity = 0.0;  ///< gallons per day per foot, above 0
   double leakance = 0.0;        ///< gallons per day per cubic foot, 0 or more (0: no leakage)
@@ -47,7 +51,7 @@ struct Aquifer {
 /// is the centre of its cell, at (xll + (c - 1/2) spacing, yll + (r - 1/2) spacing).
 struct Grid {
   double xll = 0.0, yll = 0.0;  ///< lower-left corner of the lower-left cell, feet
-  std::int32_t spacing = 0;     ///< side of a cell, whole feet, 1 or more
+  std::int32_t spacing = 0;     ///< side of a cell, whole feet (whole metres in a metric study), 1 or more
   std::int32_t columns = 0;     ///< nodes in x, 1 or more
   std::int32_t rows = 0;        ///< nodes in y, 1 or more
 };
@@ -86,6 +90,7 @@ struct Study {
   std::string file;   ///< the study file, as named on the command line
   std::string title;  ///< the title, or the study file's name without its folder
   std::string crs;    ///< the coordinate reference system as given ("" : none)
+  StudyUnits units;   ///< the units the study is written in (default: feet and gallons)
   std::vector<double> times;  ///< days since pumping began, increasing, above 0
   Aquifer aquifer;
   Grid grid;
@@ -95,6 +100,7 @@ struct Study {
   std::vector<std::string> inputs;  ///< the files read: the study file and its CSV files
   std::vector<std::string> input_digests;  ///< the SHA-256 of each input as read (hex; filled by read_study_file)
   Output output;
+  std::vector<std::string> notes;  ///< what the reader warns of ("receptors.csv:1: the column ... is not read")
 };
 
 /// The node-unit position of map coordinate `coordinate` on a grid whose
