@@ -52,13 +52,14 @@ StudyReader::Columns StudyReader::csv_columns(std::vector<CsvRecord>& records, c
   Columns out;
   if (records.empty()) return out;
   const CsvRecord& first = records.front();
-  // The names 'columns' gives replace a column's own.
+  // The names 'columns' gives replace a column's own (`given` holds them,
+  // never reallocated once the columns refer to them).
   std::vector<std::string> given;
+  given.reserve(wanted.size());
   std::vector<HeaderColumn> columns(wanted.begin(), wanted.end());
   for (HeaderColumn& column : columns)
-    if (const auto it = named.find(std::string(column.key)); it != named.end()) given.push_back(lower(it->second));
-  for (std::size_t k = 0, g = 0; k < columns.size(); ++k)
-    if (named.contains(std::string(columns[k].key))) columns[k].names = {given[g++]};
+    if (const auto it = named.find(std::string(column.key)); it != named.end())
+      column.names = {given.emplace_back(lower(it->second))};
   if (!is_header(first.fields, columns)) {
     if (!named.empty()) fail_csv(path, first.line, "the file has no header row, which 'columns' needs to name the columns");
     return positional(records, path, forms);

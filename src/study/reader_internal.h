@@ -1,7 +1,8 @@
 // The study file reader's parts: one class, its member functions defined in
 // a file per TOML section or concern (reader_values.cc, reader_aquifer.cc,
-// reader_points.cc, reader_csv.cc, reader_output.cc, reader_boundaries.cc;
-// reader.cc reads the top level). For the reader's files only.
+// reader_points.cc, reader_csv.cc, reader_output.cc, reader_boundaries.cc,
+// reader_units.cc; reader.cc reads the top level, reader_file.cc reads
+// files). For the reader's files only.
 #pragma once
 
 #include <atomic>
