@@ -88,7 +88,7 @@ struct EvaluatedGrid {
   const DrawdownGrid* DD = nullptr; ///< the drawdown grid, cells (1..NX, 1..NY)
   /// The unit of the grid's lengths and drawdowns as the outputs label them:
   /// "ft", or "m" for a study whose lengths are metres (the values are
-  /// evaluated in that unit; see study/study_units.h).
+  /// evaluated in that unit; see scenario/units.h).
   std::string_view length_unit = "ft";
 
   /// Feet east of the map's origin of node column `c` (fractional between nodes).

@@ -8,6 +8,7 @@
 
 #include "base/printable.h"
 #include "files/sha256.h"
+#include "inputs/read_file.h"
 #include "study/reader_internal.h"
 
 namespace study {
@@ -53,7 +54,7 @@ Study StudyReader::read(std::string_view text) {
 
   s.output.base = folder_.empty() ? "." : folder_.string();
   s.output.folder = s.output.base;
-  s.output.series_times = s.times;
+  s.series_times = s.times;
   if (const toml::node* n = root.get("output")) read_output(table(*n, "output"), s);
   check_positions(s);
   if (const toml::node* n = root.get("boundary")) read_boundaries(*n, s);
@@ -61,32 +62,6 @@ Study StudyReader::read(std::string_view text) {
 }
 
 }  // namespace reading
-
-std::string name_fault(std::string_view text) {
-  std::size_t characters = 0;
-  for (std::size_t i = 0; i < text.size(); ++characters) {
-    const base::Utf8Character u = base::utf8_character(text.substr(i));
-    if (u.length == 0) return "is not UTF-8 text (byte " + base::printable_name(text.substr(i, 1)) + ")";
-    if (base::is_control(u.code))
-      return "holds a control character (" + base::printable_name(text.substr(i, u.length)) + ")";
-    i += u.length;
-  }
-  if (characters > kLongestName)
-    return "is longer than " + std::to_string(kLongestName) + " characters (" + std::to_string(characters) + ")";
-  return "";
-}
-
-std::string_view nearest_key(std::string_view key, std::span<const std::string_view> known) {
-  const std::string a = reading::lower(key);
-  std::string_view best;
-  std::size_t best_distance = std::numeric_limits<std::size_t>::max();
-  for (std::string_view candidate : known)
-    if (const std::size_t d = edit_distance(a, reading::lower(candidate)); d < best_distance) {
-      best_distance = d;
-      best = candidate;
-    }
-  return best;
-}
 
 Study read_study(std::string_view text, const std::string& file, const ReadFile& read,
                  std::atomic<std::uint64_t>* rows) {
@@ -100,14 +75,10 @@ Study read_study_file(const std::string& file, std::atomic<std::uint64_t>* rows)
   // The CSV files must lie inside the study file's folder also after their
   // links are followed: a study received from someone else reads nothing
   // beside it.
-  std::error_code ec;
-  const fs::path folder = fs::weakly_canonical(fs::absolute(file, ec).parent_path(), ec);
+  const fs::path folder = inputs::real_folder_of(file);
   std::map<std::string, std::string> digests{{file, files::sha256_hex(*text)}};
   const ReadFile inside = [&](const std::string& path, std::string& reason) -> std::optional<std::string> {
-    std::error_code e;
-    const fs::path real = fs::weakly_canonical(fs::absolute(path, e), e);
-    const auto [end, at] = std::mismatch(folder.begin(), folder.end(), real.begin(), real.end());
-    if (e || end != folder.end() || at == real.end()) {
+    if (!inputs::lies_inside(folder, path)) {
       reason = "it lies outside the study file's folder";
       return std::nullopt;
     }

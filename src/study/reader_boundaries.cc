@@ -18,7 +18,7 @@ void StudyReader::read_boundaries(const toml::node& n, Study& s) const {
   }
   const Well& first = s.wells.front();
   for (std::size_t i = 0; i < s.boundaries.size(); ++i) {
-    const Line line = *line_toward(s.boundaries[i], first.x, first.y);
+    const scenario::Line line = *line_toward(s.boundaries[i], first.x, first.y);
     auto check = [&](const char* what, const std::string& name, double x, double y) {
       const double d = line.distance(x, y);
       if (d > 0.0) return;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "study/toml_text.h"
+#include "inputs/toml_text.h"
 
 namespace study::reading {
 
@@ -35,7 +35,7 @@ StudyReader::CsvInput StudyReader::csv_input(const toml::node& n, std::string_vi
     for (const auto& [k, v] : *columns) {
       const std::string name = trimmed(string(v, "columns"));
       if (name.empty()) fail(v, "a column's name in 'columns' must not be empty");
-      in.named[shifted_back(k.str())] = name;
+      in.named[inputs::shifted_back(k.str())] = name;
     }
   }
   return in;

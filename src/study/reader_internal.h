@@ -20,12 +20,52 @@
 #include <toml++/toml.h>
 
 #include "base/shortest_text.h"
-#include "study/csv.h"
-#include "study/csv_header.h"
+#include "inputs/csv.h"
+#include "inputs/csv_header.h"
+#include "inputs/names.h"
+#include "inputs/read_file.h"
+#include "inputs/toml_reader.h"
+#include "scenario/units.h"
 #include "study/reader.h"
 #include "study/study.h"
-#include "study/study_units.h"
-#include "study/toml_reader.h"
+
+namespace study {
+
+// The readers' common ground, as the study reader's files use it.
+using inputs::ColumnUnit;
+using inputs::CsvError;
+using inputs::CsvRecord;
+using inputs::HeaderColumn;
+using inputs::HeaderError;
+using inputs::HeaderMatch;
+using inputs::HeaderUnits;
+using inputs::KeySection;
+using inputs::ReadFile;
+using inputs::TomlReader;
+using inputs::csv_delimiter;
+using inputs::decimal_comma;
+using inputs::in_quotes;
+using inputs::is_header;
+using inputs::kind;
+using inputs::kLargestStudyFile;
+using inputs::match_header;
+using inputs::name_fault;
+using inputs::parse_csv;
+using inputs::parse_number;
+using inputs::read_file;
+// The units of a scenario, as the reader takes them.
+using scenario::kLeakanceNames;
+using scenario::kLengthNames;
+using scenario::kRateNames;
+using scenario::kTransmissivityNames;
+using scenario::LengthUnit;
+using scenario::NamedUnit;
+using scenario::leakance_unit;
+using scenario::length_unit;
+using scenario::rate_unit;
+using scenario::transmissivity_unit;
+
+}  // namespace study
 
 namespace study::reading {
 
@@ -189,7 +229,7 @@ class StudyReader : public TomlReader {
   static std::string extra_columns_note(const std::vector<std::string>& extra, std::span<const HeaderColumn> wanted);
 
   // The study's units: the 'units' table.
-  StudyUnits read_units(const toml::table& t) const;
+  Units read_units(const toml::table& t) const;
   // A value in the study's unit as the engine takes it (`engine`), within
   // single precision's range; `n` holds it as given.
   double engine_value(const toml::node& n, std::string_view key, double engine) const;
@@ -258,7 +298,7 @@ class StudyReader : public TomlReader {
     w.steps.push_back(Step{day, rate});
   }
 
-  StudyUnits units_;  // the study's, once read
+  Units units_;  // the study's, once read
   std::filesystem::path folder_;
   const ReadFile& read_;
   std::atomic<std::uint64_t>* rows_;

@@ -45,7 +45,7 @@ void StudyReader::read_output(const toml::table& t, Study& s) const {
   read_picture_settings(t, o);
   check_settings(t, s);
   if (const toml::node* n = t.get("series")) o.series = output_name(*n, "series");
-  if (const toml::node* n = t.get("series_times")) o.series_times = days(*n, "series_times");
+  if (const toml::node* n = t.get("series_times")) s.series_times = days(*n, "series_times");
   if (const toml::node* n = t.get("well_function")) {
     const std::string v = string(*n, "well_function");
     if (v == "rule")

@@ -52,8 +52,8 @@ class FitFileReader : public TomlReader {
     double feet = 1.0, days = 1.0;
     bool derived = false;
     if (const toml::node* n = u.get("length")) {
-      const auto length = study_length_unit(string(*n, "length"));
-      if (!length) fail(*n, "the length unit must be " + std::string(kStudyLengthNames));
+      const auto length = length_unit(string(*n, "length"));
+      if (!length) fail(*n, "the length unit must be " + std::string(kLengthNames));
       feet = length->feet;
       derived = true;
     }
@@ -68,13 +68,13 @@ class FitFileReader : public TomlReader {
       L = NamedUnit{"", base::kGallonsPerCubicFoot / days};
     }
     if (const toml::node* n = u.get("transmissivity")) {
-      const auto unit = study_transmissivity_unit(string(*n, "transmissivity"));
-      if (!unit) fail(*n, "the transmissivity unit must be " + std::string(kStudyTransmissivityNames));
+      const auto unit = transmissivity_unit(string(*n, "transmissivity"));
+      if (!unit) fail(*n, "the transmissivity unit must be " + std::string(kTransmissivityNames));
       T = *unit;
     }
     if (const toml::node* n = u.get("leakance")) {
-      const auto unit = study_leakance_unit(string(*n, "leakance"));
-      if (!unit) fail(*n, "the leakance unit must be " + std::string(kStudyLeakanceNames));
+      const auto unit = leakance_unit(string(*n, "leakance"));
+      if (!unit) fail(*n, "the leakance unit must be " + std::string(kLeakanceNames));
       L = *unit;
     }
   }
@@ -93,9 +93,9 @@ std::string undetermined_line(std::string_view text) {
 
 }  // namespace
 
-StudyUnits StudyReader::read_units(const toml::table& t) const {
+Units StudyReader::read_units(const toml::table& t) const {
   check_keys(t, kUnitKeys, "in 'units'", kSections);
-  StudyUnits u;
+  Units u;
   const auto take = [&](std::string_view key, auto find, std::string_view names, auto& unit) {
     const toml::node* n = t.get(key);
     if (n == nullptr) return;
@@ -104,10 +104,10 @@ StudyUnits StudyReader::read_units(const toml::table& t) const {
     if (!found) fail(*n, "the " + std::string(key) + " unit must be " + std::string(names) + ", not " + in_quotes(v));
     unit = *found;
   };
-  take("length", study_length_unit, kStudyLengthNames, u.length);
-  take("rate", study_rate_unit, kStudyRateNames, u.rate);
-  take("transmissivity", study_transmissivity_unit, kStudyTransmissivityNames, u.transmissivity);
-  take("leakance", study_leakance_unit, kStudyLeakanceNames, u.leakance);
+  take("length", length_unit, kLengthNames, u.length);
+  take("rate", rate_unit, kRateNames, u.rate);
+  take("transmissivity", transmissivity_unit, kTransmissivityNames, u.transmissivity);
+  take("leakance", leakance_unit, kLeakanceNames, u.leakance);
   return u;
 }
 

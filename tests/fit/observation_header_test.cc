@@ -31,7 +31,7 @@ storage = 0.0001
 )";
 
 fit::PumpingTest read(const std::string& observations) {
-  const study::ReadFile read_file = [&](const std::string& path, std::string& why) -> std::optional<std::string> {
+  const inputs::ReadFile read_file = [&](const std::string& path, std::string& why) -> std::optional<std::string> {
     if (path == "t/p.csv") return observations;
     why = "No such file or directory";
     return std::nullopt;

@@ -3,7 +3,7 @@
 // close to it; every other column named once in a note. Then the delimiter
 // found from the first line, decimal commas refused, and all of it through
 // the study reader, each refusal naming the file and line.
-#include "study/csv_header.h"
+#include "inputs/csv_header.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +17,8 @@
 
 namespace {
 
-using study::ColumnUnit;
-using study::HeaderColumn;
+using inputs::ColumnUnit;
+using inputs::HeaderColumn;
 using study_testing::edited;
 using study_testing::kSmallStudy;
 using study_testing::read_text;
@@ -88,15 +88,15 @@ const HeaderCase kHeaderCases[] = {
 TEST(CsvHeader, ColumnsTakenWarnedOrRefused) {
   for (const HeaderCase& c : kHeaderCases) {
     SCOPED_TRACE(c.what);
-    const study::HeaderUnits units{c.length, c.rate, "", "the study's", "units"};
+    const inputs::HeaderUnits units{c.length, c.rate, "", "the study's", "units"};
     try {
-      const study::HeaderMatch m = study::match_header(c.fields, *c.columns, units);
+      const inputs::HeaderMatch m = inputs::match_header(c.fields, *c.columns, units);
       EXPECT_TRUE(c.refused.empty()) << "taken; expected: " << c.refused;
       const std::map<std::string, std::size_t> at(m.at.begin(), m.at.end());
       EXPECT_EQ(at, c.at);
       EXPECT_EQ(m.close.size(), c.close);
       EXPECT_EQ(m.extra, c.extra);
-    } catch (const study::HeaderError& e) {
+    } catch (const inputs::HeaderError& e) {
       EXPECT_FALSE(c.refused.empty()) << "refused: " << e.what;
       if (!c.refused.empty()) {
         EXPECT_NE(e.what.find(c.refused), std::string::npos) << e.what;
@@ -109,9 +109,9 @@ TEST(CsvHeader, AFieldCloseToTwoColumnsIsRefused) {
   const std::vector<HeaderColumn> columns = {{"alpha", {"alpha"}, false, ColumnUnit::none},
                                              {"alpine", {"alpine"}, false, ColumnUnit::none}};
   try {
-    study::match_header(std::vector<std::string>{"alpin"}, columns, study::HeaderUnits{});
+    inputs::match_header(std::vector<std::string>{"alpin"}, columns, inputs::HeaderUnits{});
     ADD_FAILURE() << "taken";
-  } catch (const study::HeaderError& e) {
+  } catch (const inputs::HeaderError& e) {
     EXPECT_EQ(e.what, "the column 'alpin' could be alpha or alpine: did you mean 'alpha' or 'alpine'?");
   }
 }
@@ -128,30 +128,30 @@ TEST(CsvHeader, WhatIsAHeader) {
       {{"foo", "bar"}, true},                  // no number: a header, which then names no column
       {{"PW-1", "12,5", "3"}, false},          // a decimal comma is a number
   };
-  for (const auto& c : cases) EXPECT_EQ(study::is_header(c.fields, kReceptors), c.header) << c.fields[0];
+  for (const auto& c : cases) EXPECT_EQ(inputs::is_header(c.fields, kReceptors), c.header) << c.fields[0];
 }
 
 TEST(CsvHeader, KeysDelimitersAndDecimalCommas) {
   const std::pair<const char*, const char*> keys[] = {
       {"Limit (ft)", "limit_ft"}, {"  Start  Day ", "start_day"}, {"rate [m3/d]", "rate_m3/d"}, {"X-coord.", "x_coord"}};
-  for (const auto& [field, key] : keys) EXPECT_EQ(study::header_key(field), key);
+  for (const auto& [field, key] : keys) EXPECT_EQ(inputs::header_key(field), key);
 
   const std::pair<const char*, char> delimiters[] = {
       {"name,x,y\n1;2;3\n", ','},      {"name;x;y\n", ';'},         {"name\tx\ty\n", '\t'},
       {"\"a;b\",x\n", ','},            {"\"a,b\";x\n", ';'},        {"\n\r\n  \nname;x\n", ';'},
       {"\xEF\xBB\xBFname\tx\n", '\t'}, {"name\n", ','},             {"", ','},
   };
-  for (const auto& [text, delimiter] : delimiters) EXPECT_EQ(study::csv_delimiter(text), delimiter) << text;
+  for (const auto& [text, delimiter] : delimiters) EXPECT_EQ(inputs::csv_delimiter(text), delimiter) << text;
 
   const std::pair<const char*, bool> commas[] = {
       {"12,5", true},   {" -0,25 ", true}, {"1.234,5", true}, {"1,5e3", true}, {"12.5", false}, {"1,234,5", false},
       {"12,", false},   {",5", false},     {"a,b", false},    {"", false},     {"PW-1,2", false},
   };
-  for (const auto& [field, comma] : commas) EXPECT_EQ(study::decimal_comma(field), comma) << field;
+  for (const auto& [field, comma] : commas) EXPECT_EQ(inputs::decimal_comma(field), comma) << field;
 
   const std::tuple<const char*, const char*, std::size_t> distances[] = {
       {"limit", "limt", 1}, {"name", "nmae", 1}, {"start_day", "start", 4}, {"", "abc", 3}, {"kitten", "sitting", 3}};
-  for (const auto& [a, b, d] : distances) EXPECT_EQ(study::edit_distance(a, b), d) << a << " " << b;
+  for (const auto& [a, b, d] : distances) EXPECT_EQ(inputs::edit_distance(a, b), d) << a << " " << b;
 }
 
 // Through the reader: the study's files as a spreadsheet may give them.

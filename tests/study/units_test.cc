@@ -2,7 +2,7 @@
 // the gallon's 231 cubic inches and the inch's 0.0254 m (and published
 // tables), and a study in feet against its twin in metres, whose answers
 // must be the same drawdowns in the other unit.
-#include "study/study_units.h"
+#include "scenario/units.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 
 #include "engine/drawdown_grid.h"
 #include "model/true_drawdown.h"
-#include "study/evaluation.h"
-#include "study/plug_ins.h"
+#include "engine/true_well_function.h"
+#include "scenario/evaluation.h"
 #include "study/reader.h"
 #include "study_texts.h"
 
@@ -47,33 +47,33 @@ const UnitCase kUnitCases[] = {
     {"leakance", "1/d", kCubicFootGallons, 7.48052},
 };
 
-TEST(StudyUnits, EachUnitAgainstItsHandWorkedSize) {
+TEST(Units, EachUnitAgainstItsHandWorkedSize) {
   for (const UnitCase& c : kUnitCases) {
     SCOPED_TRACE(std::string(c.kind) + " " + c.name);
-    std::optional<study::NamedUnit> u;
-    if (std::string(c.kind) == "rate") u = study::study_rate_unit(c.name);
-    if (std::string(c.kind) == "transmissivity") u = study::study_transmissivity_unit(c.name);
-    if (std::string(c.kind) == "leakance") u = study::study_leakance_unit(c.name);
+    std::optional<scenario::NamedUnit> u;
+    if (std::string(c.kind) == "rate") u = scenario::rate_unit(c.name);
+    if (std::string(c.kind) == "transmissivity") u = scenario::transmissivity_unit(c.name);
+    if (std::string(c.kind) == "leakance") u = scenario::leakance_unit(c.name);
     ASSERT_TRUE(u.has_value());
     EXPECT_NEAR(u->size, c.gallon_units, 1e-12 * c.gallon_units);
     EXPECT_NEAR(u->size, c.published, 6e-6 * c.published) << "the published table";
   }
-  EXPECT_FALSE(study::study_rate_unit("GPM")) << "names as written in the unit lists only";
-  EXPECT_FALSE(study::study_transmissivity_unit("m2/day"));
-  EXPECT_FALSE(study::study_length_unit("km"));
-  EXPECT_DOUBLE_EQ(study::study_length_unit("m")->feet, 1.0 / kFootM);
+  EXPECT_FALSE(scenario::rate_unit("GPM")) << "names as written in the unit lists only";
+  EXPECT_FALSE(scenario::transmissivity_unit("m2/day"));
+  EXPECT_FALSE(scenario::length_unit("km"));
+  EXPECT_DOUBLE_EQ(scenario::length_unit("m")->feet, 1.0 / kFootM);
 }
 
 // In a study in metres the engine's gallon is the metre's: a rate of 1 m³/d
 // is 1/0.003785411784 gallons a day, and the engine's (its length unit the
 // metre) takes (0.3048)³ of that; a transmissivity of 1 m²/d is 80.5196 gpd/ft,
 // the engine's (0.3048)² of that; a leakance is per day in any length unit.
-TEST(StudyUnits, EngineValuesInAStudyInMetres) {
-  study::StudyUnits u;
-  u.length = *study::study_length_unit("m");
-  u.rate = *study::study_rate_unit("m3/d");
-  u.transmissivity = *study::study_transmissivity_unit("m2/d");
-  u.leakance = *study::study_leakance_unit("1/d");
+TEST(Units, EngineValuesInAStudyInMetres) {
+  scenario::Units u;
+  u.length = *scenario::length_unit("m");
+  u.rate = *scenario::rate_unit("m3/d");
+  u.transmissivity = *scenario::transmissivity_unit("m2/d");
+  u.leakance = *scenario::leakance_unit("1/d");
   const double metre_gallons = kCubicFootGallons;  // gallons of the engine per m³ when its foot is a metre
   EXPECT_NEAR(u.rate_to_engine(1.0), metre_gallons, 1e-12 * metre_gallons);
   EXPECT_NEAR(u.transmissivity_to_engine(1.0), metre_gallons, 1e-12 * metre_gallons);
@@ -85,7 +85,7 @@ TEST(StudyUnits, EngineValuesInAStudyInMetres) {
   }
   EXPECT_EQ(u.label("largest drawdown ({L}), drawdown_{L}"), "largest drawdown (m), drawdown_m");
   EXPECT_EQ(u.suffix(), "_m");
-  const study::StudyUnits feet;
+  const scenario::Units feet;
   EXPECT_EQ(feet.label("({L}) {L}"), "(ft) ft");
   EXPECT_EQ(feet.rate_to_engine(123456.789), 123456.789) << "the default units are the engine's, bit for bit";
   EXPECT_EQ(feet.transmissivity_to_engine(50000.5), 50000.5);
@@ -124,15 +124,15 @@ std::string twin(bool metres) {
 double drawdown(const study::Study& s, double x, double y, double t) {
   double sum = 0.0;
   const double T = s.aquifer.transmissivity, B = model::leakage_factor(T, s.aquifer.leakance);
-  for (const study::Term& term : study::terms_at(s, t)) {
+  for (const scenario::Term& term : scenario::terms_at(s, t)) {
     const double r = model::true_distance(x - term.map_x, y - term.map_y);
-    const double W = study::exact_well_function()(model::true_u(r, s.aquifer.storage, T, term.elapsed_days), r / B);
+    const double W = engine::true_well_function(model::true_u(r, s.aquifer.storage, T, term.elapsed_days), r / B);
     sum += model::true_drawdown(term.dq, W, T);
   }
   return sum;
 }
 
-TEST(StudyUnits, AStudyInFeetAndItsTwinInMetresAgree) {
+TEST(Units, AStudyInFeetAndItsTwinInMetresAgree) {
   const study::Study feet = read_text(twin(false));
   const study::Study metres = read_text(twin(true));
   ASSERT_EQ(metres.grid.spacing, 381);
@@ -146,17 +146,17 @@ TEST(StudyUnits, AStudyInFeetAndItsTwinInMetresAgree) {
       EXPECT_NEAR(m, ft * kFootM, 1e-9 * std::fabs(ft * kFootM)) << "receptor " << i << " day " << t;
     }
   // What the study reports (single precision): the series and every grid node.
-  study::Evaluation how;
-  how.well_function = study::WellFunction::exact;
-  how.exact = study::exact_well_function();
-  const auto series_ft = study::receptor_series(feet, feet.times, how);
-  const auto series_m = study::receptor_series(metres, metres.times, how);
+  scenario::Evaluation how;
+  how.well_function = scenario::WellFunction::exact;
+  how.exact = engine::true_well_function;
+  const auto series_ft = scenario::receptor_series(feet, feet.times, how);
+  const auto series_m = scenario::receptor_series(metres, metres.times, how);
   for (std::size_t i = 0; i < series_ft.size(); ++i)
     for (std::size_t k = 0; k < series_ft[i].size(); ++k)
       EXPECT_NEAR(series_m[i][k], series_ft[i][k] * kFootM, 3e-7 * std::fabs(series_ft[i][k] * kFootM));
   engine::DrawdownGrid a(feet.grid.columns, feet.grid.rows), b(metres.grid.columns, metres.grid.rows);
-  study::evaluate_grid(a, feet, 365.0, how);
-  study::evaluate_grid(b, metres, 365.0, how);
+  scenario::evaluate_grid(a, feet, 365.0, how);
+  scenario::evaluate_grid(b, metres, 365.0, how);
   for (std::int32_t r = 1; r <= feet.grid.rows; ++r)
     for (std::int32_t c = 1; c <= feet.grid.columns; ++c)
       EXPECT_NEAR(b(c, r), a(c, r) * kFootM, 3e-7 * std::fabs(a(c, r) * kFootM) + 1e-12) << c << "," << r;
@@ -164,14 +164,14 @@ TEST(StudyUnits, AStudyInFeetAndItsTwinInMetresAgree) {
 
 // By the rule (single precision throughout, node-unit positions that are the
 // same in both): the grids agree to the rule's rounding.
-TEST(StudyUnits, TheTwinsAgreeByTheRule) {
+TEST(Units, TheTwinsAgreeByTheRule) {
   const study::Study feet = read_text(twin(false) + "[output]\nwell_function = \"rule\"\n");
   const study::Study metres = read_text(twin(true) + "[output]\nwell_function = \"rule\"\n");
-  study::Evaluation how;
-  how.exact = study::exact_well_function();
+  scenario::Evaluation how;
+  how.exact = engine::true_well_function;
   engine::DrawdownGrid a(feet.grid.columns, feet.grid.rows), b(metres.grid.columns, metres.grid.rows);
-  study::evaluate_grid(a, feet, 30.0, how);
-  study::evaluate_grid(b, metres, 30.0, how);
+  scenario::evaluate_grid(a, feet, 30.0, how);
+  scenario::evaluate_grid(b, metres, 30.0, how);
   for (std::int32_t r = 1; r <= feet.grid.rows; ++r)
     for (std::int32_t c = 1; c <= feet.grid.columns; ++c)
       EXPECT_NEAR(b(c, r), a(c, r) * kFootM, 2e-5 * std::fabs(a(c, r) * kFootM) + 1e-9) << c << "," << r;
