@@ -2,6 +2,7 @@
 #   make run   - Release build of the program, then a run on the bundled example
 #   make study - Release build of the program, then the example study (examples/study)
 #   make creek - Release build of the program, then the example beside a creek (examples/creek)
+#   make metric - Release build of the program, then the example study in metres (examples/metric)
 #   make fit   - Release build of the program, then the example aquifer test (examples/fit)
 #   make test  - build the program and every test, and run the tests
 # and, for hardening:
@@ -28,7 +29,7 @@ BENCH_BUILD  ?= build-bench
 # Targets may be named with or without their _fuzz ending.
 FUZZ_NAMES    = $(patsubst %_fuzz,%,$(FUZZ_TARGETS))
 
-.PHONY: all deps configure build program run study creek fit test bench sanitize fuzz clean
+.PHONY: all deps configure build program run study creek metric fit test bench sanitize fuzz clean
 
 all: build
 
@@ -63,6 +64,12 @@ creek: program
 	@$(BUILD)/leaky-drawdown --study run/creek/creek.toml
 	@echo
 	@echo "outputs: run/creek/out/"
+
+metric: program
+	@rm -rf run/metric && mkdir -p run/metric && cp examples/metric/wellfield.toml examples/metric/receptors.csv run/metric/
+	@$(BUILD)/leaky-drawdown --study run/metric/wellfield.toml
+	@echo
+	@echo "outputs: run/metric/out/"
 
 fit: program
 	@rm -rf run/fit && mkdir -p run/fit && cp examples/fit/oude-korendijk.toml examples/fit/piezometer_*.csv run/fit/

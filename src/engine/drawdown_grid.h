@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace engine {
@@ -85,6 +86,10 @@ struct EvaluatedGrid {
   float T = 0, LEAK = 0, S = 0, TIME = 0;  ///< aquifer parameters as read
   std::span<const Well> wells;      ///< the wells evaluated, in table order
   const DrawdownGrid* DD = nullptr; ///< the drawdown grid, cells (1..NX, 1..NY)
+  /// The unit of the grid's lengths and drawdowns as the outputs label them:
+  /// "ft", or "m" for a study whose lengths are metres (the values are
+  /// evaluated in that unit; see scenario/units.h).
+  std::string_view length_unit = "ft";
 
   /// Feet east of the map's origin of node column `c` (fractional between nodes).
   double map_x(double c) const { return xllcorner + (c - 0.5) * SPACING; }

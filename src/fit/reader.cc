@@ -13,6 +13,7 @@
 #include "pictures/plot.h"
 #include "base/text_table.h"
 #include "inputs/csv.h"
+#include "inputs/csv_header.h"
 #include "inputs/names.h"
 #include "inputs/toml_reader.h"
 
@@ -152,26 +153,48 @@ class TestReader : public inputs::TomlReader {
 namespace fit {
 namespace {
 
+// The columns of an observation file: the time since pumping began and the
+// drawdown, a header naming them (in either order, with units that must be
+// the test's) or the first being the time.
+const std::vector<inputs::HeaderColumn> kReadingColumns = {
+    {"time", {"time", "t"}, true, inputs::ColumnUnit::time},
+    {"drawdown", {"drawdown", "s", "dd"}, true, inputs::ColumnUnit::length},
+};
+
 std::vector<Reading> TestReader::readings(const std::string& path, const Units& u) const {
   std::string why;
   const std::optional<std::string> bytes = read_(path, why);
   if (!bytes) throw TestFileError{file() + ": cannot read the observation file " + in_quotes(path) + ": " + why};
   std::vector<inputs::CsvRecord> records;
   try {
-    records = inputs::parse_csv(*bytes);
+    records = inputs::parse_csv(*bytes, inputs::csv_delimiter(*bytes));
   } catch (const inputs::CsvError& e) {
     throw TestFileError{path + ":" + std::to_string(e.line) + ": " + e.what};
   }
   auto fail_at = [&](std::size_t line, const std::string& what) {
     throw TestFileError{path + ":" + std::to_string(line) + ": " + what};
   };
-  // A first row whose time is no number is a header.
-  if (!records.empty() && !inputs::parse_number(records.front().fields[0])) records.erase(records.begin());
+  std::size_t at_time = 0, at_drawdown = 1;
+  if (!records.empty() && inputs::is_header(records.front().fields, kReadingColumns)) {
+    const inputs::HeaderUnits units{std::string(u.length.name), "", std::string(u.time.name), "the test's",
+                                    "the test's 'units' sets them"};
+    try {
+      const inputs::HeaderMatch m = inputs::match_header(records.front().fields, kReadingColumns, units);
+      at_time = m.at.at("time"), at_drawdown = m.at.at("drawdown");
+    } catch (const inputs::HeaderError& e) {
+      fail_at(records.front().line, e.what);
+    }
+    records.erase(records.begin());
+  }
   std::vector<Reading> out;
   for (const inputs::CsvRecord& r : records) {
     if (r.fields.size() != 2) fail_at(r.line, "a row of " + std::to_string(r.fields.size()) + " fields; the rows are time,drawdown");
-    const std::optional<double> time = inputs::parse_number(r.fields[0]);
-    const std::optional<double> drawdown = inputs::parse_number(r.fields[1]);
+    const std::optional<double> time = inputs::parse_number(r.fields[at_time]);
+    const std::optional<double> drawdown = inputs::parse_number(r.fields[at_drawdown]);
+    for (const std::size_t i : {at_time, at_drawdown})
+      if (!inputs::parse_number(r.fields[i]) && inputs::decimal_comma(r.fields[i]))
+        fail_at(r.line, "the " + std::string(i == at_time ? "time" : "drawdown") + " " + in_quotes(r.fields[i]) +
+                            " has a decimal comma; write numbers with a decimal point");
     if (!time || !drawdown) fail_at(r.line, "the time and the drawdown must be numbers");
     if (*time == 0.0 && *drawdown == 0.0) continue;  // the start of pumping: nothing to fit
     if (!(*time > 0.0)) fail_at(r.line, "the time must be after pumping began (above 0), not " + text(*time));

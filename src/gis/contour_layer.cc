@@ -19,8 +19,11 @@ std::optional<VectorFormat> vector_format_of(std::string_view path) {
   return std::nullopt;
 }
 
-std::string level_field(VectorFormat format) {
-  return format == VectorFormat::kShapefile ? "drawdown_f" : "drawdown_ft";
+std::string level_field(VectorFormat format, std::string_view unit) {
+  std::string field = "drawdown_";
+  field.append(unit);
+  if (format == VectorFormat::kShapefile && field.size() > 10) field.resize(10);
+  return field;
 }
 
 std::vector<std::string> sidecar_endings(VectorFormat format) {

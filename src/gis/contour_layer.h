@@ -30,9 +30,10 @@ std::optional<VectorFormat> vector_format_of(std::string_view path);
 /// The endings vector_format_of accepts, for a message.
 inline constexpr std::string_view kVectorEndings = ".gpkg (GeoPackage), .geojson or .shp (shapefile)";
 
-/// The name of the level's attribute in `format`: "drawdown_ft", cut to the
-/// ten characters a shapefile's field names hold ("drawdown_f") there.
-std::string level_field(VectorFormat format);
+/// The name of the level's attribute in `format`: "drawdown_" and the length
+/// unit ("drawdown_ft", "drawdown_m"), cut to the ten characters a
+/// shapefile's field names hold ("drawdown_f") there.
+std::string level_field(VectorFormat format, std::string_view unit = "ft");
 
 /// The endings of the files written beside the layer's file: a shapefile's
 /// .shx, .dbf and .prj; none for the other formats.

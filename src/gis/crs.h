@@ -9,10 +9,11 @@
 
 namespace gis {
 
-/// A CRS GDAL knows, in feet.
+/// A CRS GDAL knows, in feet (or, for a study in metres, in metres).
 struct Crs {
   std::string text;  ///< as the user gave it
   std::string wkt;   ///< GDAL's WKT2 of it, for the writers
+  double unit_metres = 0.0;  ///< its linear unit in metres, set by read_crs also when it refuses it (0: unknown)
 };
 
 /// Reads `text` as a CRS into `crs`. Returns "" when it is one GDAL knows and
@@ -21,7 +22,8 @@ struct Crs {
 /// ("is not a CRS GDAL knows", ...). No network is asked. Read by GDAL in the
 /// GIS module (gis/gdal_module.h), loaded here: when it cannot be loaded,
 /// the reason is its problem.
-std::string read_crs(std::string_view text, Crs& crs);
+/// With `metres`, the coordinates must be in metres instead.
+std::string read_crs(std::string_view text, Crs& crs, bool metres = false);
 
 /// The CRS as the one-line ESRI WKT of a .prj file, as GDAL's AAIGrid driver
 /// writes it beside an ESRI ASCII grid (no line end); "" when GDAL cannot

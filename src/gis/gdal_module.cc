@@ -51,10 +51,10 @@ std::string gdal_module_problem() { return loaded().why; }
 
 bool gdal_module_loaded() { return loaded_flag.load(); }
 
-std::string read_crs(std::string_view text, Crs& crs) {
+std::string read_crs(std::string_view text, Crs& crs, bool metres) {
   std::string why;
   const GdalFunctions* f = gdal_functions(why);
-  return f != nullptr ? f->read_crs(text, crs) : why;
+  return f != nullptr ? f->read_crs(text, crs, metres) : why;
 }
 
 std::string esri_prj_text(const Crs& crs) {

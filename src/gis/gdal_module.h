@@ -29,7 +29,7 @@ struct GdalFunctions {
   /// sizeof(GdalFunctions) as the module was built: a module of another
   /// build with a different table is not used.
   std::size_t size;
-  std::string (*read_crs)(std::string_view text, Crs& crs);
+  std::string (*read_crs)(std::string_view text, Crs& crs, bool metres);
   std::string (*esri_prj_text)(const Crs& crs);
   /// The GeoTIFF of `times` made in memory: "" and its one file in `files`, or why not.
   std::string (*geotiff_files)(std::span<const engine::EvaluatedGrid> times, const Crs* crs,

@@ -17,7 +17,7 @@ bool only_blanks(std::string_view s) {
 
 }  // namespace
 
-std::vector<CsvRecord> parse_csv(std::string_view text) {
+std::vector<CsvRecord> parse_csv(std::string_view text, char delimiter) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   std::vector<CsvRecord> records;
   std::size_t i = 0;
@@ -47,12 +47,12 @@ std::vector<CsvRecord> parse_csv(std::string_view text) {
           if (c == '\n') ++line;
           field += c;
         }
-        if (i < text.size() && text[i] != ',' && text[i] != '\n' &&
+        if (i < text.size() && text[i] != delimiter && text[i] != '\n' &&
             !(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') && !(text[i] == '\r' && i + 1 == text.size()))
           throw CsvError{line, "text after the closing quote of a field"};
       } else {
         const std::size_t start = i;
-        while (i < text.size() && text[i] != ',' && text[i] != '\n') {
+        while (i < text.size() && text[i] != delimiter && text[i] != '\n') {
           if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] == '\n')) break;
           if (text[i] == '"') throw CsvError{line, "a quote inside an unquoted field"};
           ++i;
@@ -61,7 +61,7 @@ std::vector<CsvRecord> parse_csv(std::string_view text) {
       }
       record.fields.push_back(std::move(field));
       field.clear();
-      if (i < text.size() && text[i] == ',') {
+      if (i < text.size() && text[i] == delimiter) {
         ++i;
         continue;
       }

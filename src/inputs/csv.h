@@ -22,12 +22,13 @@ struct CsvError {
   std::string what;
 };
 
-/// The records of `text`: fields separated by commas, records by LF or CR LF;
-/// a field in double quotes may hold commas, line ends and doubled quotes ("").
+/// The records of `text`: fields separated by `delimiter` (a comma, a
+/// semicolon or a tab), records by LF or CR LF; a field in double quotes may
+/// hold delimiters, line ends and doubled quotes ("").
 /// Lines holding only blanks are passed over; a byte-order mark at the start is
 /// ignored. Throws CsvError for a quote inside an unquoted field, text after a
 /// closing quote, or a quote that is never closed.
-std::vector<CsvRecord> parse_csv(std::string_view text);
+std::vector<CsvRecord> parse_csv(std::string_view text, char delimiter = ',');
 
 /// The number a field holds: blanks around it ignored, an optional sign, digits
 /// with an optional point and exponent; nothing for any other text or for a

@@ -38,7 +38,7 @@ std::string write_plot(const files::Target& target, PlotFormat format, const eng
   file.width = l.width, file.height = l.height;
   file.pixels_per_point = l.pixels_per_point;
   file.title = options.title.empty() ? picture::title_text(e) : options.title;
-  file.description = options.subtitle.empty() ? picture::subtitle_text(e, options.input_name) : options.subtitle;
+  file.description = options.subtitle.empty() ? picture::subtitle_text(e, options.input_name, options.aquifer) : options.subtitle;
   // In SVG and PDF the colour map is embedded as an image at three pixels per point.
   const double resolution = format == PlotFormat::kPng ? l.pixels_per_point : 3.0;
   return picture::write_picture(target, file, [&](cairo_t* cr) { picture::draw(cr, e, options, l, resolution); });

@@ -71,6 +71,9 @@ struct PlotOptions {
   std::string title;
   /// The subtitle; "": the input's name, the aquifer, the wells and the grid.
   std::string subtitle;
+  /// The aquifer as the default subtitle shows it ("" : the grid's T and
+  /// leakance, in gpd/ft and gpd/ft³).
+  std::string aquifer;
   /// The input's name, shown first in the default subtitle ("" : left out).
   std::string input_name;
   /// The wells' names, in table order; empty (or too short): their numbers 1, 2, ...
@@ -112,6 +115,11 @@ struct PlotLayout {
 
   double scale_feet = 0;                 ///< the scale bar's length in feet
   double scale_miles = 0;                ///< the miles bar's length in miles (0: none)
+  /// The grid's length unit (EvaluatedGrid::length_unit), the scale bars'
+  /// long unit and its size in it: feet and miles, or metres and kilometres.
+  std::string_view unit = "ft";
+  std::string_view long_unit = "mi";
+  double long_size = 5280.0;
 
   /// Points per foot on the map (the same in x and y).
   double points_per_foot() const { return map_width / (x1 - x0); }

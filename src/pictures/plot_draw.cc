@@ -257,13 +257,13 @@ void draw_axes(cairo_t* cr, const PlotLayout& l) {
   }
 
   const double axis_baseline = measure(cr, "0", kAxisTitleFont).baseline;
-  text(cr, l.map_left + l.map_width / 2, bottom + kTick + 2 + lh.tick + 4 + axis_baseline, "x, feet", kAxisTitleFont,
+  text(cr, l.map_left + l.map_width / 2, bottom + kTick + 2 + lh.tick + 4 + axis_baseline, "x, " + unit_word(l.unit), kAxisTitleFont,
        Align::kCentre);
   cairo_save(cr);
   cairo_translate(cr, l.map_left - kTick - 4 - y_label_width(cr, l) - 6 - (lh.axis_title - axis_baseline),
                   l.map_top + l.map_height / 2);
   cairo_rotate(cr, -M_PI / 2);
-  text(cr, 0, 0, "y, feet", kAxisTitleFont, Align::kCentre);
+  text(cr, 0, 0, "y, " + unit_word(l.unit), kAxisTitleFont, Align::kCentre);
   cairo_restore(cr);
 }
 
@@ -316,7 +316,8 @@ void draw_colour_bar_labels(cairo_t* cr, const PlotLayout& l) {
   cairo_save(cr);
   cairo_translate(cr, label_x + bar_label_width(cr, l) + 8 + axis_baseline, l.map_top + l.map_height / 2);
   cairo_rotate(cr, -M_PI / 2);
-  text(cr, 0, 0, s.palette == Palette::kDiverging ? "drawdown, feet (below 0: rise)" : "drawdown, feet",
+  const std::string title = "drawdown, " + unit_word(l.unit);
+  text(cr, 0, 0, s.palette == Palette::kDiverging ? title + " (below 0: rise)" : title,
        kAxisTitleFont, Align::kCentre);
   cairo_restore(cr);
 }
@@ -373,7 +374,7 @@ void draw_titles(cairo_t* cr, const EvaluatedGrid& e, const PlotOptions& o, cons
       paragraph(cr, l.text_left, l.title_top, l.text_width, o.title.empty() ? title_text(e) : o.title, kTitleFont);
   cairo_set_source_rgb(cr, 0.25, 0.25, 0.25);
   paragraph(cr, l.text_left, l.title_top + h + 3, l.text_width,
-            o.subtitle.empty() ? subtitle_text(e, o.input_name) : o.subtitle, kSubtitleFont);
+            o.subtitle.empty() ? subtitle_text(e, o.input_name, o.aquifer) : o.subtitle, kSubtitleFont);
 }
 
 // ---------------------------------------------------------------- key
@@ -401,14 +402,14 @@ void draw_scale_bars(cairo_t* cr, const PlotLayout& l, double x, double top) {
   bar(feet, bar_y, 4);
   ink(cr);
   text(cr, x, top + baseline, "0", kKeyFont, Align::kCentre);
-  text(cr, x + feet, top + baseline, shortest(l.scale_feet) + " ft", kKeyFont, Align::kCentre);
+  text(cr, x + feet, top + baseline, shortest(l.scale_feet) + " " + std::string(l.unit), kKeyFont, Align::kCentre);
   if (l.scale_miles > 0) {
-    const double miles = l.scale_miles * kFeetPerMile * l.points_per_foot();
+    const double miles = l.scale_miles * l.long_size * l.points_per_foot();
     bar(miles, bar_y + kScaleBarHeight, 2);
     ink(cr);
     const double line = bar_y + 2 * kScaleBarHeight + 2 + baseline;
     text(cr, x, line, "0", kKeyFont, Align::kCentre);
-    text(cr, x + miles, line, shortest(l.scale_miles) + " mi", kKeyFont, Align::kCentre);
+    text(cr, x + miles, line, shortest(l.scale_miles) + " " + std::string(l.long_unit), kKeyFont, Align::kCentre);
   }
 }
 

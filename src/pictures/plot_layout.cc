@@ -20,25 +20,37 @@ std::string title_text(const engine::EvaluatedGrid& e) {
   return "Drawdown after " + general(e.TIME) + (e.TIME == 1.0f ? " day" : " days") + " of pumping";
 }
 
-std::string subtitle_text(const engine::EvaluatedGrid& e, const std::string& input_name) {
+std::string unit_word(std::string_view unit) {
+  if (unit == "ft") return "feet";
+  if (unit == "m") return "metres";
+  return std::string(unit);
+}
+
+std::string subtitle_text(const engine::EvaluatedGrid& e, const std::string& input_name, const std::string& aquifer) {
   // Items are joined by no-break spaces inside and wrap only between them.
   const std::string nb = "\u00a0", dot = "  \u00b7  ";
   const std::size_t n = e.wells.size();
   std::string s;
   if (!input_name.empty()) s += input_name + dot;
-  s += "T" + nb + "=" + nb + general(e.T) + nb + "gpd/ft" + dot;
-  s += "leakance" + nb + "=" + nb + general(e.LEAK) + nb + "gpd/ft\u00b3" + dot;
+  if (!aquifer.empty()) {
+    s += aquifer + dot;
+  } else {
+    s += "T" + nb + "=" + nb + general(e.T) + nb + "gpd/ft" + dot;
+    s += "leakance" + nb + "=" + nb + general(e.LEAK) + nb + "gpd/ft\u00b3" + dot;
+  }
   s += "S" + nb + "=" + nb + general(e.S) + dot;
   s += std::to_string(n) + nb + (n == 1 ? "well" : "wells") + dot;
   s += std::to_string(e.NX) + nb + "\u00d7" + nb + std::to_string(e.NY) + nb + "nodes," + nb + std::to_string(e.SPACING) +
-       nb + "ft" + nb + "apart";
+       nb + std::string(e.length_unit) + nb + "apart";
   return s;
 }
 
 std::string level_text(double level, int decimals) { return fixed(level, decimals); }
 
 std::string contours_key_text(const PlotLayout& l) {
-  if (l.interval > 0) return "contours every " + level_text(l.interval, l.level_decimals) + " ft";
+  std::string unit(1, ' ');
+  unit.append(l.unit);
+  if (l.interval > 0) return "contours every " + level_text(l.interval, l.level_decimals) + unit;
   std::string s = "contours at ";
   const std::size_t n = l.levels.size();
   for (std::size_t k = 0; k < n; ++k) {
@@ -48,7 +60,7 @@ std::string contours_key_text(const PlotLayout& l) {
     }
     s += level_text(l.levels[k], l.level_decimals) + (k + 1 < n ? ", " : "");
   }
-  return s + " ft";
+  return s + unit;
 }
 
 KeyEntries key_entries(const engine::EvaluatedGrid& e, const PlotOptions& o, const PlotLayout& l) {
@@ -93,10 +105,10 @@ double legend_width(cairo_t* cr, const KeyEntries& k, const PlotLayout& l) {
 ScaleBlock scale_block(cairo_t* cr, const PlotLayout& l) {
   const double ppf = l.points_per_foot();
   const double zero = measure(cr, "0", kKeyFont).width / 2;
-  double right = l.scale_feet * ppf + measure(cr, shortest(l.scale_feet) + " ft", kKeyFont).width / 2;
+  double right = l.scale_feet * ppf + measure(cr, shortest(l.scale_feet) + " " + std::string(l.unit), kKeyFont).width / 2;
   if (l.scale_miles > 0)
-    right = std::max(right,
-                     l.scale_miles * kFeetPerMile * ppf + measure(cr, shortest(l.scale_miles) + " mi", kKeyFont).width / 2);
+    right = std::max(right, l.scale_miles * l.long_size * ppf +
+                                measure(cr, shortest(l.scale_miles) + " " + std::string(l.long_unit), kKeyFont).width / 2);
   const double key = measure(cr, "0", kKeyFont).height;
   const double bars = key + 2 + kScaleBarHeight + (l.scale_miles > 0 ? kScaleBarHeight + 2 + key : 0);
   return ScaleBlock{zero + right + 18 + kNorthWidth, std::max(bars, kNorthHeight), zero};
@@ -135,6 +147,8 @@ namespace {
 // The area in feet the map must show (before a thin map is widened): the
 // nodes, and every well and marker outside them with room for its mark.
 void set_extent(const engine::EvaluatedGrid& e, const PlotOptions& o, PlotLayout& l) {
+  l.unit = e.length_unit;
+  if (e.length_unit == "m") l.long_unit = "km", l.long_size = 1000.0;
   const auto [c0, c1] = node_span(e.NX);
   const auto [r0, r1] = node_span(e.NY);
   l.x0 = e.map_x(c0), l.x1 = e.map_x(c1), l.y0 = e.map_y(r0), l.y1 = e.map_y(r1);
@@ -204,7 +218,7 @@ void fit_map(PlotLayout& l, double max_w, double max_h) {
   l.map_height = (l.y1 - l.y0) * scale;
   const double width = l.x1 - l.x0;
   l.scale_feet = round_below(width / 3);
-  l.scale_miles = width / 3 >= kFeetPerMile ? round_below(width / 3 / kFeetPerMile) : 0;
+  l.scale_miles = width / 3 >= l.long_size ? round_below(width / 3 / l.long_size) : 0;
 }
 
 // The layout on a page of page_w x page_h points, or at the picture's own
@@ -214,7 +228,7 @@ PlotLayout lay_out(const engine::EvaluatedGrid& e, const PlotOptions& o, const P
   Context cr = measuring_context();
   const LineHeights lh = line_heights(cr.get());
   const std::string title = o.title.empty() ? title_text(e) : o.title;
-  const std::string subtitle = o.subtitle.empty() ? subtitle_text(e, o.input_name) : o.subtitle;
+  const std::string subtitle = o.subtitle.empty() ? subtitle_text(e, o.input_name, o.aquifer) : o.subtitle;
 
   const double left = kPad + lh.axis_title + 6 + y_label_width(cr.get(), start) + 4 + kTick;
   const double right = kBarGap + kBarWidth + kTick + 3 + bar_label_width(cr.get(), start) + 8 + lh.axis_title + kPad;

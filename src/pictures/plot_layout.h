@@ -60,7 +60,12 @@ std::string title_text(const engine::EvaluatedGrid& e);
 
 /// The input's name (when given), the aquifer parameters, the number of wells
 /// and the grid, separated by middle dots; each item kept on one line.
-std::string subtitle_text(const engine::EvaluatedGrid& e, const std::string& input_name);
+/// `aquifer`, when not "", stands for the aquifer parameters.
+std::string subtitle_text(const engine::EvaluatedGrid& e, const std::string& input_name, const std::string& aquifer = "");
+
+/// The word for a length unit in the pictures' axis titles: "feet", "metres"
+/// (another unit: its symbol).
+std::string unit_word(std::string_view unit);
 
 /// A contour level as the picture labels it, with `decimals` digits.
 std::string level_text(double level, int decimals);

@@ -253,7 +253,7 @@ Compliance compliance_of(const Scenario& s, const Evaluation& how) {
 
 std::string compliance_text(const Scenario& s, const Compliance& c) {
   std::vector<std::vector<std::string>> rows{
-      {"receptor", "limit (ft)", "largest drawdown (ft)", "at day", "first exceeded (day)", "margin (ft)"}};
+      s.units.labels({"receptor", "limit ({L})", "largest drawdown ({L})", "at day", "first exceeded (day)", "margin ({L})"})};
   for (const ReceptorCompliance& r : c.receptors)
     rows.push_back({base::one_line(s.receptors[r.receptor].name), fixed(r.limit, 2),
                     r.only_rises ? fixed(-r.largest, 2) + " rise" : fixed(r.largest, 2), fixed(r.largest_day, 1),
@@ -285,9 +285,9 @@ std::string compliance_text(const Scenario& s, const Compliance& c) {
 
 std::string compliance_csv(const Scenario& s, const Compliance& c) {
   if (!c.streams.empty()) return compliance_csv_with_streams(s, c);
-  std::string text =
-      "name,limit_ft,largest_drawdown_ft,at_day,first_exceeded_day,margin_ft,rate_factor,days_above_limit,"
-      "windows_above_limit\n";
+  std::string text = s.units.label(
+      "name,limit_{L},largest_drawdown_{L},at_day,first_exceeded_day,margin_{L},rate_factor,days_above_limit,"
+      "windows_above_limit\n");
   for (const ReceptorCompliance& r : c.receptors) {
     std::string windows;
     for (const LimitWindow& w : r.windows)

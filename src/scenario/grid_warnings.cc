@@ -65,8 +65,9 @@ std::vector<std::string> placement_warnings(const Scenario& s) {
       const Well& w = **it;
       if (std::hypot(r.x - w.x, r.y - w.y) < w.radius)
         inside.push_back("receptor '" + base::one_line(r.name) + "' lies " + base::shortest_text(std::hypot(r.x - w.x, r.y - w.y)) +
-                         " ft from well '" + base::one_line(w.name) + "', inside its radius of " + base::shortest_text(w.radius) +
-                         " ft: its drawdown is that of the aquifer, not of the water in the well");
+                         s.units.label(" {L} from well '") + base::one_line(w.name) + "', inside its radius of " +
+                         base::shortest_text(w.radius) +
+                         s.units.label(" {L}: its drawdown is that of the aquifer, not of the water in the well"));
     }
   }
   add_capped(out, wells, "wells off the grid");
@@ -108,11 +109,13 @@ std::vector<double> reached_levels(std::span<const engine::EvaluatedGrid> times,
   return reached;
 }
 
-std::vector<std::string> level_warnings(std::span<const double> levels, std::span<const double> reached) {
+std::vector<std::string> level_warnings(std::span<const double> levels, std::span<const double> reached,
+                                        std::string_view unit) {
   std::vector<std::string> out;
   for (double level : levels)
     if (std::find(reached.begin(), reached.end(), level) == reached.end())
-      out.push_back("the contour level " + base::shortest_text(level) + " ft is reached by no time's grid; it is not drawn");
+      out.push_back("the contour level " + base::shortest_text(level) + " " + std::string(unit) +
+                    " is reached by no time's grid; it is not drawn");
   return out;
 }
 

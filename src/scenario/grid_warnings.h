@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/drawdown_grid.h"
@@ -39,6 +40,7 @@ std::vector<std::string> placement_warnings(const Scenario& s);
 std::vector<double> reached_levels(std::span<const engine::EvaluatedGrid> times, std::span<const double> levels);
 
 /// A warning per requested level that `reached` (reached_levels) lacks.
-std::vector<std::string> level_warnings(std::span<const double> levels, std::span<const double> reached);
+std::vector<std::string> level_warnings(std::span<const double> levels, std::span<const double> reached,
+                                        std::string_view unit = "ft");
 
 }  // namespace scenario

@@ -105,7 +105,7 @@ std::vector<std::vector<double>> well_drawdowns(const Scenario& s, const Evaluat
 }
 
 std::string well_table_text(const Scenario& s, const std::vector<std::vector<double>>& values) {
-  std::vector<std::vector<std::string>> rows{{"well", "radius (ft)", "day", "in the well (ft)"}};
+  std::vector<std::vector<std::string>> rows{s.units.labels({"well", "radius ({L})", "day", "in the well ({L})"})};
   for (std::size_t j = 0; j < s.wells.size(); ++j)
     for (std::size_t k = 0; k < s.times.size() && k < values[j].size(); ++k) {
       const double v = values[j][k];
@@ -147,8 +147,11 @@ GridExtremes grid_extremes(const engine::DrawdownGrid& DD, const Scenario& s) {
 std::string grid_table_text(const Scenario& s, std::span<const GridExtremes> extremes) {
   bool rises = false;
   for (const GridExtremes& e : extremes) rises = rises || e.rise.found;
-  std::vector<std::string> header{"day", "largest drawdown (ft)", "at x (ft)", "y (ft)", "node"};
-  if (rises) header.insert(header.end(), {"largest rise (ft)", "at x (ft)", "y (ft)", "node"});
+  std::vector<std::string> header = s.units.labels({"day", "largest drawdown ({L})", "at x ({L})", "y ({L})", "node"});
+  if (rises) {
+    const std::vector<std::string> rise = s.units.labels({"largest rise ({L})", "at x ({L})", "y ({L})", "node"});
+    header.insert(header.end(), rise.begin(), rise.end());
+  }
   std::vector<std::vector<std::string>> rows{header};
   for (std::size_t k = 0; k < s.times.size() && k < extremes.size(); ++k) {
     std::vector<std::string> row{base::shortest_text(s.times[k])};
@@ -165,7 +168,7 @@ std::string grid_table_text(const Scenario& s, std::span<const GridExtremes> ext
   std::vector<bool> left(header.size(), false);
   left[4] = true;
   if (rises) left[8] = true;
-  return "the grid beyond one spacing (" + std::to_string(s.grid.spacing) + " ft) of every well:\n" +
+  return "the grid beyond one spacing (" + std::to_string(s.grid.spacing) + s.units.label(" {L}) of every well:\n") +
          base::aligned_table(rows, left);
 }
 

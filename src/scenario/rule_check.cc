@@ -32,7 +32,7 @@ bool rule_is_off(const RuleAgainstTrue& v) {
   return difference > kRuleOffFeet && difference > kRuleOffFraction * std::fabs(v.exact);
 }
 
-std::string rule_warning(const std::string& where, std::span<const RuleAgainstTrue> values) {
+std::string rule_warning(const std::string& where, std::span<const RuleAgainstTrue> values, std::string_view unit) {
   const RuleAgainstTrue* worst = nullptr;
   for (const RuleAgainstTrue& v : values)
     if (rule_is_off(v) && (worst == nullptr || std::fabs(v.rule - v.exact) > std::fabs(worst->rule - worst->exact)))
@@ -40,8 +40,9 @@ std::string rule_warning(const std::string& where, std::span<const RuleAgainstTr
   if (worst == nullptr) return "";
   const double relative = (static_cast<double>(worst->rule) - worst->exact) / std::fabs(worst->exact);
   return "the rule's drawdown at " + where + " is off the true well function's: at day " +
-         base::shortest_text(worst->day) + " the rule gives " + base::single_text(worst->rule) + " ft, the true value is " +
-         base::single_text(worst->exact) + " ft (" + percent(relative) + "); well_function = \"exact\" gives the true values";
+         base::shortest_text(worst->day) + " the rule gives " + base::single_text(worst->rule) + " " + std::string(unit) +
+         ", the true value is " + base::single_text(worst->exact) + " " + std::string(unit) + " (" + percent(relative) +
+         "); well_function = \"exact\" gives the true values";
 }
 
 std::vector<std::string> rule_warnings(const Scenario& s, std::span<const double> series_times,
@@ -55,7 +56,7 @@ std::vector<std::string> rule_warnings(const Scenario& s, std::span<const double
     for (std::size_t k = 0; k < series_times.size(); ++k)
       values.push_back({series_times[k], series[i][k],
                         point_drawdown_exact(s, s.receptors[i].x, s.receptors[i].y, terms[k], W)});
-    if (std::string w = rule_warning("receptor '" + s.receptors[i].name + "'", values); !w.empty())
+    if (std::string w = rule_warning("receptor '" + s.receptors[i].name + "'", values, s.units.length.name); !w.empty())
       warnings.push_back(std::move(w));
   }
   terms.clear();
@@ -68,7 +69,7 @@ std::vector<std::string> rule_warnings(const Scenario& s, std::span<const double
       values.push_back({s.times[k], well_nodes[j][k], point_drawdown_exact(s, x, y, terms[k], W)});
     const std::string where = "the node (" + std::to_string(n.c) + ", " + std::to_string(n.r) + ") nearest well '" +
                               s.wells[j].name + "'";
-    if (std::string w = rule_warning(where, values); !w.empty()) warnings.push_back(std::move(w));
+    if (std::string w = rule_warning(where, values, s.units.length.name); !w.empty()) warnings.push_back(std::move(w));
   }
   return warnings;
 }

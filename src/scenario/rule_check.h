@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "scenario/evaluation.h"
@@ -41,7 +42,7 @@ bool rule_is_off(const RuleAgainstTrue& v);
 /// The warning for a place, `where` ("receptor 'R-1'", ...), from its values
 /// at every day: the day where the rule is off by the most feet, with both
 /// values and the relative difference; "" when the rule is off on no day.
-std::string rule_warning(const std::string& where, std::span<const RuleAgainstTrue> values);
+std::string rule_warning(const std::string& where, std::span<const RuleAgainstTrue> values, std::string_view unit = "ft");
 
 /// The warnings of a study evaluated by the rule: one per receptor (`series`:
 /// values[receptor][k] at series_times[k], by the rule) and one per well

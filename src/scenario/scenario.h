@@ -10,33 +10,37 @@
 #include <vector>
 
 #include "scenario/boundaries.h"
+#include "scenario/units.h"
 
 namespace scenario {
 
 /// One step of a well's schedule: from `day` on, the well pumps `rate`
-/// gallons per day (negative: injection).
+/// gallons per day (negative: injection) as the engine takes them (see
+/// units.h: gallons per day in a scenario in feet).
 struct Step {
   double day = 0.0;
   double rate = 0.0;
 };
 
-/// A well: its name, its place in map coordinates (feet) and its schedule,
+/// A well: its name, its place in map coordinates (the scenario's length
+/// unit, as are all lengths below: feet by default) and its schedule,
 /// whose days increase; a plain rate is one step at day 0.
 struct Well {
   std::string name;
   double x = 0.0, y = 0.0;
   std::vector<Step> steps;
-  double radius = 1.0;  ///< the well's radius in feet, above 0: where its own drawdown is reported
+  double radius = 1.0;  ///< the well's radius, above 0: where its own drawdown is reported
 };
 
 /// A point where the drawdown is followed over time.
 struct Receptor {
   std::string name;
   double x = 0.0, y = 0.0;
-  std::optional<double> limit;  ///< the largest drawdown allowed there, feet, above 0 (none: no limit)
+  std::optional<double> limit;  ///< the largest drawdown allowed there, above 0 (none: no limit)
 };
 
-/// The aquifer, in the input-file run's units.
+/// The aquifer, in the engine's units (units.h): in a scenario in feet, the
+/// input-file run's.
 struct Aquifer {
   double transmissivity = 0.0;  ///< gallons per day per foot, above 0
   double leakance = 0.0;        ///< gallons per day per cubic foot, 0 or more (0: no leakage)
@@ -47,7 +51,7 @@ struct Aquifer {
 /// is the centre of its cell, at (xll + (c - 1/2) spacing, yll + (r - 1/2) spacing).
 struct Grid {
   double xll = 0.0, yll = 0.0;  ///< lower-left corner of the lower-left cell, feet
-  std::int32_t spacing = 0;     ///< side of a cell, whole feet, 1 or more
+  std::int32_t spacing = 0;     ///< side of a cell, whole feet (whole metres in a metric scenario), 1 or more
   std::int32_t columns = 0;     ///< nodes in x, 1 or more
   std::int32_t rows = 0;        ///< nodes in y, 1 or more
 };
@@ -67,6 +71,7 @@ struct Scenario {
   std::vector<Well> wells;
   std::vector<Receptor> receptors;
   std::vector<Boundary> boundaries;  ///< at most two, perpendicular or parallel, the wells on one side of each
+  Units units;  ///< the length unit of its lengths and the units its inputs were given in (default: feet, gallons)
   std::vector<double> series_times;  ///< the days the receptors are followed at, increasing (none: the times)
 };
 

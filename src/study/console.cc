@@ -17,7 +17,7 @@ std::string summary_text(const Study& s, std::span<const double> series_times,
                          std::span<const std::optional<LargestFound>> found) {
   std::string text;
   if (!s.receptors.empty()) {
-    std::vector<std::vector<std::string>> rows{{"receptor", "largest drawdown (ft)", "at day"}};
+    std::vector<std::vector<std::string>> rows{s.units.labels({"receptor", "largest drawdown ({L})", "at day"})};
     for (std::size_t i = 0; i < s.receptors.size(); ++i) {
       if (i < found.size() && found[i]) {
         char day[64];
@@ -44,7 +44,8 @@ std::string summary_text(const Study& s, std::span<const double> series_times,
 
 std::string boundaries_text(const Study& s) {
   if (s.boundaries.empty()) return "";
-  std::vector<std::vector<std::string>> rows{{"boundary", "kind", "from x (ft)", "y (ft)", "to x (ft)", "y (ft)"}};
+  std::vector<std::vector<std::string>> rows{
+      s.units.labels({"boundary", "kind", "from x ({L})", "y ({L})", "to x ({L})", "y ({L})"})};
   for (const Boundary& b : s.boundaries)
     rows.push_back({base::one_line(b.name), kind_name(b.kind), base::shortest_text(b.x0), base::shortest_text(b.y0),
                     base::shortest_text(b.x1), base::shortest_text(b.y1)});

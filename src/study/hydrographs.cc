@@ -39,6 +39,7 @@ std::string write_hydrographs(const files::Target& target, const Study& s, const
   }
   pictures::ChartStyle style;
   style.png_scale = s.output.dpi.value_or(pictures::kDefaultDpi) / 72.0;
+  if (!s.units.feet()) style.value_axis_title = "drawdown, " + std::string(s.units.length.word) + " (increasing downward)";
   return pictures::write_hydrographs(target, *format, s.title, series, style);
 }
 

@@ -46,12 +46,23 @@ engine::EvaluatedGrid evaluated_grid(const Study& s, double t, const engine::Dra
   e.TIME = static_cast<float>(t);
   e.wells = wells;
   e.DD = &DD;
+  e.length_unit = s.units.length.name;
   return e;
+}
+
+std::string aquifer_text(const Study& s) {
+  const std::string nb = "\u00a0", dot = "  \u00b7  ";
+  const Units& u = s.units;
+  const auto value = [](double v) { return base::shortest_text(static_cast<float>(v)); };
+  return "T" + nb + "=" + nb + value(u.transmissivity_from_engine(s.aquifer.transmissivity)) + nb +
+         std::string(u.transmissivity.name) + dot + "leakance" + nb + "=" + nb +
+         value(u.leakance_from_engine(s.aquifer.leakance)) + nb + std::string(u.leakance.name);
 }
 
 pictures::PlotOptions plot_options(const Study& s, std::span<const engine::EvaluatedGrid> times) {
   pictures::PlotOptions o = outputs::picture_settings(s.output);
   o.input_name = s.title;
+  if (!s.units.feet()) o.aquifer = aquifer_text(s);
   for (const Well& w : s.wells) o.well_names.push_back(w.name);
   for (const Receptor& r : s.receptors) o.markers.push_back(pictures::PlotMarker{r.x, r.y, r.name});
   o.scale_from = times;
@@ -65,7 +76,7 @@ pictures::PlotOptions plot_options(const Study& s, std::span<const engine::Evalu
 
 std::string series_text(const Study& s, std::span<const double> times,
                         const std::vector<std::vector<float>>& values) {
-  std::string text = "name,x,y,days,drawdown_ft\n";
+  std::string text = s.units.label("name,x,y,days,drawdown_{L}\n");
   for (std::size_t i = 0; i < s.receptors.size(); ++i) {
     const Receptor& r = s.receptors[i];
     const std::string place = base::csv_field(r.name) + "," + base::shortest_text(r.x) + "," + base::shortest_text(r.y) + ",";

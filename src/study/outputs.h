@@ -38,6 +38,10 @@ std::vector<engine::Well> wells_at(const Study& s, double t);
 engine::EvaluatedGrid evaluated_grid(const Study& s, double t, const engine::DrawdownGrid& DD,
                                      std::span<const engine::Well> wells);
 
+/// The aquifer's T and leakance in the study's units, as a picture's
+/// subtitle shows them ("T = 450 m2/d  ·  leakance = 0.001 1/d").
+std::string aquifer_text(const Study& s);
+
 /// The pictures' settings: the [output] levels, range, page and dpi, the
 /// study's title as the input's name, the wells' names, the receptors as
 /// named markers, and one colour scale for all `times` (the study's grids).

@@ -18,7 +18,7 @@ std::vector<gis::PointLayer> point_layers(const Study& s, const std::vector<std:
     for (double t : s.times) {
       double rate = 0.0;
       for (const Step& step : w.steps)
-        if (step.day < t) rate = step.rate;
+        if (step.day < t) rate = s.units.rate_from_engine(step.rate);
       p.values.push_back(rate);
     }
     wells.points.push_back(std::move(p));
@@ -26,7 +26,7 @@ std::vector<gis::PointLayer> point_layers(const Study& s, const std::vector<std:
   if (s.receptors.empty()) return layers;
   gis::PointLayer receptors;
   receptors.name = "receptors";
-  receptors.fields.push_back("limit_ft");
+  receptors.fields.push_back("limit" + s.units.suffix());
   for (double t : s.times) receptors.fields.push_back("dd_" + base::shortest_text(t) + "d");
   for (std::size_t i = 0; i < s.receptors.size(); ++i) {
     const Receptor& r = s.receptors[i];

@@ -24,7 +24,7 @@ class DepletionReader : public TomlReader {
     if (const toml::node* n = t.get("depletion_hydrographs")) {
       o.depletion_hydrographs = output_name(*n, "depletion_hydrographs");
       if (!pictures::plot_format_of(o.depletion_hydrographs))
-        fail(*n, "'depletion_hydrographs' must name a .png, .svg or .pdf file, not " + in_quotes(o.depletion_hydrographs));
+        fail(*n, "'depletion_hydrographs' must name a " + std::string(pictures::kPictureEndings) + " file, not " + in_quotes(o.depletion_hydrographs));
     }
   }
 

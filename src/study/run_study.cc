@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "base/exit_status.h"
+#include "base/units.h"
 #include "base/message.h"
 #include "gis/crs.h"
 #include "pictures/plot.h"
@@ -111,6 +113,17 @@ std::optional<std::string> refused_outputs(const Study& s) {
          " are the same file '" + outputs::path(r, f.name) + "'";
 }
 
+// The fix of a CRS whose unit is the other of the study's lengths: the
+// study's length unit.
+std::string crs_hint(const Study& s, const gis::Crs& crs) {
+  const bool crs_in_metres = std::fabs(crs.unit_metres - 1.0) < 1e-9;
+  if (s.units.feet() && crs_in_metres)
+    return "; or, for coordinates in metres, give the study units = { length = \"m\" }";
+  if (!s.units.feet() && std::fabs(crs.unit_metres - base::kMetresPerFoot) < 2e-5)
+    return "; or, for coordinates in feet, give the study's lengths in feet (units.length = \"ft\")";
+  return "";
+}
+
 // The study read and checked, with how it is evaluated; or the line that refuses it.
 struct Prepared {
   Study study;
@@ -134,7 +147,8 @@ Prepared prepare(const std::string& file, const engine::Options& engine,
   p.how.engine = engine;
   if (!p.study.crs.empty()) {
     gis::Crs crs;
-    if (std::string why = gis::read_crs(p.study.crs, crs); !why.empty()) throw StudyError{file + ": 'crs': " + why};
+    if (std::string why = gis::read_crs(p.study.crs, crs, !p.study.units.feet()); !why.empty())
+      throw StudyError{file + ": 'crs': " + why + crs_hint(p.study, crs)};
     p.crs = std::move(crs);
   }
   if (std::optional<std::string> why = refused_outputs(p.study)) throw StudyError{*why};
@@ -273,7 +287,8 @@ class Outputs {
 void write_maps(const Study& s, outputs::Writer& writer, Outputs& out, std::vector<std::string>& warnings) {
   const std::vector<engine::EvaluatedGrid> kept = writer.kept();
   std::vector<double> drawn = scenario::reached_levels(kept, s.output.levels);
-  for (const std::string& w : scenario::level_warnings(s.output.levels, drawn)) warnings.push_back(w), out.warn(w);
+  for (const std::string& w : scenario::level_warnings(s.output.levels, drawn, s.units.length.name))
+    warnings.push_back(w), out.warn(w);
   if (drawn.empty()) drawn = s.output.levels;
   writer.finish(drawn);
 }
@@ -474,9 +489,11 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
 
   Outputs out(s, stages);
   if (out.open() == base::kExitBusy) return base::kExitBusy;
-  // What the grid hides, said before the evaluation.
-  std::vector<std::string> placed = placement_warnings(s);
-  for (std::string& w : plausibility_warnings(s)) placed.push_back(std::move(w));
+  // The reader's notes, then what the grid hides and what looks implausible,
+  // said before the evaluation.
+  std::vector<std::string> placed = s.notes;
+  for (std::string& w : scenario::placement_warnings(s)) placed.push_back(std::move(w));
+  for (std::string& w : scenario::plausibility_warnings(s)) placed.push_back(std::move(w));
   for (const std::string& w : placed) out.warn(w);
   bool exceeded = false;
   try {

@@ -21,6 +21,7 @@ using scenario::BoundaryKind;
 using scenario::Grid;
 using scenario::Receptor;
 using scenario::Step;
+using scenario::Units;
 using scenario::Well;
 using scenario::WellFunction;
 using scenario::node_position;
@@ -47,6 +48,7 @@ struct Study : scenario::Scenario {
   std::vector<std::string> inputs;  ///< the files read: the study file and its CSV files
   std::vector<std::string> input_digests;  ///< the SHA-256 of each input as read (hex; filled by read_study_file)
   Output output;
+  std::vector<std::string> notes;  ///< what the reader warns of ("receptors.csv:1: the column ... is not read")
 };
 
 }  // namespace study

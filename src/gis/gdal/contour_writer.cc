@@ -48,7 +48,7 @@ void create(const std::string& file, const std::string& name, VectorFormat forma
   OGRLayer* layer = dataset->CreateLayer(name.c_str(), crs != nullptr ? &srs : nullptr, wkbLineString,
                                          format == VectorFormat::kGeoJson ? const_cast<char**>(geojson) : nullptr);
   if (layer == nullptr) return errors.fail("GDAL could not create the layer");
-  if (!add_real_field(layer, level_field(format)) || !add_real_field(layer, "days"))
+  if (!add_real_field(layer, level_field(format, times.front().length_unit)) || !add_real_field(layer, "days"))
     return errors.fail("GDAL could not create the attributes");
 
   const engine::EvaluatedGrid& first = times.front();

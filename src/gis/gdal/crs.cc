@@ -16,6 +16,8 @@ namespace {
 // historical ones (Clarke's, Indian) lie within this of 0.3048 m.
 constexpr double kFootInMetres = 0.3048;
 constexpr double kFootTolerance = 2e-5;
+// A CRS in metres has a linear unit of 1 m (GDAL gives exactly 1).
+constexpr double kMetreTolerance = 1e-9;
 
 std::string exported(const OGRSpatialReference& srs, const char* format) {
   char* text = nullptr;
@@ -28,7 +30,7 @@ std::string exported(const OGRSpatialReference& srs, const char* format) {
 
 }  // namespace
 
-std::string read_crs(std::string_view text, Crs& crs) {
+std::string read_crs(std::string_view text, Crs& crs, bool metres) {
   use_gdal();
   std::string quoted(1, '\'');
   quoted.append(text).push_back('\'');
@@ -38,13 +40,16 @@ std::string read_crs(std::string_view text, Crs& crs) {
   const char* const options[] = {"ALLOW_NETWORK_ACCESS=NO", nullptr};
   if (srs.SetFromUserInput(std::string(text).c_str(), options) != OGRERR_NONE || srs.IsEmpty())
     return quoted + " is not a CRS GDAL knows (e.g. EPSG:2264)";
+  const std::string grid_unit = metres ? "metres" : "feet";
   if (srs.IsGeographic() || (!srs.IsProjected() && !srs.IsLocal()))
-    return quoted + " is not a projected CRS: the grid's coordinates are feet";
+    return quoted + " is not a projected CRS: the grid's coordinates are " + grid_unit;
   const char* unit = nullptr;
-  const double metres = srs.GetLinearUnits(&unit);
-  if (!(std::fabs(metres - kFootInMetres) < kFootTolerance))
-    return quoted + " has its coordinates in " + std::string(unit != nullptr ? unit : "unknown units") +
-           ", the grid's are in feet (choose a CRS in feet, e.g. EPSG:2264)";
+  crs.unit_metres = srs.GetLinearUnits(&unit);
+  const bool agrees = metres ? std::fabs(crs.unit_metres - 1.0) < kMetreTolerance
+                             : std::fabs(crs.unit_metres - kFootInMetres) < kFootTolerance;
+  if (!agrees)
+    return quoted + " has its coordinates in " + std::string(unit != nullptr ? unit : "unknown units") + ", the grid's are in " +
+           grid_unit + " (choose a CRS in " + grid_unit + (metres ? ", e.g. EPSG:32617" : ", e.g. EPSG:2264") + ")";
   crs.text = std::string(text);
   crs.wkt = exported(srs, "FORMAT=WKT2_2019");
   if (crs.wkt.empty()) return quoted + " cannot be written as WKT";

@@ -49,7 +49,7 @@ void create(const std::string& file, std::span<const engine::EvaluatedGrid> time
     GDALRasterBand* band = dataset->GetRasterBand(static_cast<int>(t) + 1);
     band->SetNoDataValue(kGeoTiffNoData);
     band->SetDescription(band_description(e.TIME).c_str());
-    band->SetUnitType("ft");
+    band->SetUnitType(std::string(e.length_unit).c_str());
     if (band->RasterIO(GF_Write, 0, 0, e.NX, e.NY, cells.data(), e.NX, e.NY, GDT_Float32, 0, 0, nullptr) != CE_None)
       errors.fail("GDAL could not write the cells");
   }

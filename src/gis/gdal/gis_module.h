@@ -18,7 +18,7 @@
 
 namespace gis::gdal {
 
-std::string read_crs(std::string_view text, Crs& crs);
+std::string read_crs(std::string_view text, Crs& crs, bool metres);
 std::string esri_prj_text(const Crs& crs);
 std::string geotiff_files(std::span<const engine::EvaluatedGrid> times, const Crs* crs,
                           std::vector<files::StagedFile>& files);
