@@ -90,7 +90,10 @@ std::string estimates_text(const PumpingTest& test, const Estimate& e) {
 }
 
 std::string aquifer_toml(const PumpingTest& test, const Estimate& e) {
-  std::string out = "# Fitted to the pumping test '" + study::one_line(test.title) + "' (" + test.file + ").\n";
+  std::string out;
+  if (!e.determined)
+    out += "# NOT DETERMINED: the readings do not determine these values (see the fit's warnings); do not use them.\n";
+  out += "# Fitted to the pumping test '" + study::one_line(test.title) + "' (" + test.file + ").\n";
   out += "# Paste the [aquifer] table into a study; units gpd/ft, gpd/ft^3.\n[aquifer]\n";
   std::string errors;
   for (std::size_t j : {kTransmissivity, kLeakance, kStorage}) {

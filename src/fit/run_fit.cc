@@ -5,6 +5,7 @@
 #include "base/exit_status.h"
 #include "base/message.h"
 #include "fit/reader.h"
+#include "fit/refusals.h"
 #include "fit/report.h"
 #include "fit/solve.h"
 #include "fit/pictures.h"
@@ -71,11 +72,16 @@ int run_fit(const std::string& file, WellFunction W) {
     complain(e.message);
     return base::kExitUsage;
   }
+  if (const std::string why = refusal(test); !why.empty()) {
+    complain(why);
+    return base::kExitUsage;
+  }
   const Estimate e = fit_test(test, W);
   const std::string table = heading(test) + estimates_text(test, e);
   std::fwrite(table.data(), 1, table.size(), stdout);
   for (const std::string& w : e.warnings) complain("warning: " + w);
-  return write_outputs(test, e, W);
+  const int status = write_outputs(test, e, W);
+  return status == base::kExitSuccess && !e.determined ? base::kExitUndetermined : status;
 }
 
 }  // namespace fit
