@@ -269,9 +269,9 @@ PumpingTest read_test_file(const std::string& file) {
   std::string why;
   const std::optional<std::string> text = study::read_file(file, why, study::kLargestStudyFile);
   if (!text) throw TestFileError{"cannot read the test file " + in_quotes(file) + ": " + why};
-  return read_test(*text, file, [](const std::string& path, std::string& why_not) {
-    return study::read_file(path, why_not);
-  });
+  // The observation files lie inside the test file's folder, also after
+  // their links are followed, as a study's CSV files do.
+  return read_test(*text, file, study::read_inside_folder(file, "the test file's folder"));
 }
 
 }  // namespace fit

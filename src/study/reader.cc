@@ -872,6 +872,24 @@ Study read_study(std::string_view text, const std::string& file, const ReadFile&
   return Reader(file, read, rows).read(text);
 }
 
+ReadFile read_inside_folder(const std::string& file, const std::string& folder_named,
+                            const std::function<void(const std::string& path, const std::string& bytes)>& read) {
+  std::error_code ec;
+  const fs::path folder = fs::weakly_canonical(fs::absolute(file, ec).parent_path(), ec);
+  return [folder, folder_named, read](const std::string& path, std::string& reason) -> std::optional<std::string> {
+    std::error_code e;
+    const fs::path real = fs::weakly_canonical(fs::absolute(path, e), e);
+    const auto [end, at] = std::mismatch(folder.begin(), folder.end(), real.begin(), real.end());
+    if (e || end != folder.end() || at == real.end()) {
+      reason = "it lies outside " + folder_named;
+      return std::nullopt;
+    }
+    std::optional<std::string> bytes = read_file(path, reason);
+    if (bytes && read) read(path, *bytes);
+    return bytes;
+  };
+}
+
 Study read_study_file(const std::string& file, std::atomic<std::uint64_t>* rows) {
   std::string why;
   const std::optional<std::string> text = read_file(file, why, kLargestStudyFile);
@@ -879,21 +897,11 @@ Study read_study_file(const std::string& file, std::atomic<std::uint64_t>* rows)
   // The CSV files must lie inside the study file's folder also after their
   // links are followed: a study received from someone else reads nothing
   // beside it.
-  std::error_code ec;
-  const fs::path folder = fs::weakly_canonical(fs::absolute(file, ec).parent_path(), ec);
   std::map<std::string, std::string> digests{{file, files::sha256_hex(*text)}};
-  const ReadFile inside = [&](const std::string& path, std::string& reason) -> std::optional<std::string> {
-    std::error_code e;
-    const fs::path real = fs::weakly_canonical(fs::absolute(path, e), e);
-    const auto [end, at] = std::mismatch(folder.begin(), folder.end(), real.begin(), real.end());
-    if (e || end != folder.end() || at == real.end()) {
-      reason = "it lies outside the study file's folder";
-      return std::nullopt;
-    }
-    std::optional<std::string> bytes = read_file(path, reason);
-    if (bytes) digests[path] = files::sha256_hex(*bytes);
-    return bytes;
-  };
+  const ReadFile inside = read_inside_folder(file, "the study file's folder",
+                                             [&digests](const std::string& path, const std::string& bytes) {
+                                               digests[path] = files::sha256_hex(bytes);
+                                             });
   Study s = read_study(*text, file, inside, rows);
   for (const std::string& input : s.inputs) s.input_digests.push_back(digests[input]);
   return s;

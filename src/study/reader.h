@@ -40,6 +40,13 @@ std::optional<std::string> read_file(const std::string& path, std::string& why, 
 /// file system.
 std::optional<std::string> read_file(const std::string& path, std::string& why);
 
+/// A ReadFile of the files inside the folder of `file` only, also after
+/// links are followed: a file elsewhere is refused with the reason "it lies
+/// outside " + `folder_named` ("the study file's folder"). `read`, when given,
+/// hears of the bytes of each file read.
+ReadFile read_inside_folder(const std::string& file, const std::string& folder_named,
+                            const std::function<void(const std::string& path, const std::string& bytes)>& read = {});
+
 /// The study that `text`, the contents of the study file `file`, states. Files
 /// it names (CSV inputs, the output folder) are relative to the study file's
 /// folder; CSV files are read through `read`. Throws StudyError for a TOML

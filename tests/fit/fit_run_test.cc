@@ -2,9 +2,11 @@
 // test file refused with one line and nothing written.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "program_run.h"
 
@@ -64,6 +66,99 @@ TEST(FitRun, ThePicturesFollowDpiAndPage) {
   EXPECT_EQ(pdf.rfind("%PDF", 0), 0u);
   EXPECT_NE(pdf.find("/MediaBox [ 0 0 612 792 ]"), std::string::npos);
   EXPECT_NE(folder.read("fit/residuals.svg").find("Oude Korendijk pumping test: residuals"), std::string::npos);
+}
+
+// `text` with its first `from` replaced by `to`.
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// The example's readings with drawdown d changed to f(d).
+template <class F>
+std::string readings_as(const std::string& csv, F f) {
+  std::istringstream in(csv);
+  std::string line, out;
+  std::getline(in, line);
+  out = line + "\n";
+  while (std::getline(in, line)) {
+    const std::size_t comma = line.find(',');
+    std::ostringstream value;
+    value << f(std::stod(line.substr(comma + 1)));
+    out += line.substr(0, comma + 1) + value.str() + "\n";
+  }
+  return out;
+}
+
+// Every line of `err` is one of the program's own.
+void only_own_lines(const std::string& err, const std::string& name) {
+  std::istringstream in(err);
+  for (std::string line; std::getline(in, line);)
+    EXPECT_EQ(line.rfind("leaky-drawdown: ", 0), 0u) << name << ": a line not the program's: " << line;
+  EXPECT_EQ(err.find("InitGoogleLogging"), std::string::npos) << name;
+  EXPECT_EQ(err.find("trust_region"), std::string::npos) << name;
+}
+
+struct Nonsense {
+  const char* name;
+  std::string from, to;             // in the example's test file
+  double (*reading)(double);        // the readings as given, from the example's
+  int status;
+  const char* message;              // in the first line of standard error
+};
+
+TEST(FitRun, NonsenseIsRefusedOrMarkedUndeterminedWithTheProgramsOwnLinesOnly) {
+  const std::vector<Nonsense> cases = {
+      {"a rate of 1e300", "rate = 788.0", "rate = 1e300", nullptr, 7, "warning: the transmissivity came out as 0"},
+      {"a piezometer at x = 1e300", "x = 90.0", "x = 1e300", nullptr, 7, "warning: the transmissivity came out as 0"},
+      {"no rate", "rate = 788.0", "rate = 0.0", nullptr, 2, "t.toml: no reading follows a change of a pumping rate"},
+      {"pumping after every reading", "rate = 788.0", "schedule = [[0.0, 0.0], [1e5, 788.0]]", nullptr, 2,
+       "t.toml: no reading follows a change of a pumping rate"},
+      {"heads falling below 0", "", "", [](double d) { return -d; }, 2,
+       "t.toml: every reading is 0 or below, but the wells pump: drawdown is positive downward"},
+      {"depths to water", "", "", [](double d) { return 12.0 + d; }, 7,
+       "warning: the storage is poorly determined"},
+  };
+  const std::string test = source_file("examples/fit/oude-korendijk.toml");
+  for (const Nonsense& c : cases) {
+    ScratchFolder folder;
+    for (const char* name : {"piezometer_30m.csv", "piezometer_90m.csv"}) {
+      const std::string csv = source_file(std::string("examples/fit/") + name);
+      folder.write(name, c.reading != nullptr ? readings_as(csv, c.reading) : csv);
+    }
+    folder.write("t.toml", c.from.empty() ? test : replaced(test, c.from, c.to));
+    const RunResult r = run_program(folder, "", {"--fit", "t.toml"});
+    EXPECT_EQ(r.status, c.status) << c.name << "\n" << r.err;
+    EXPECT_EQ(r.err.rfind(std::string("leaky-drawdown: ") + c.message, 0), 0u) << c.name << "\n" << r.err;
+    only_own_lines(r.err, c.name);
+    if (c.status == 2) {
+      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.name;
+      EXPECT_FALSE(folder.exists("fit")) << c.name;
+    } else {
+      EXPECT_EQ(folder.read("fit/aquifer.toml").rfind("# NOT DETERMINED:", 0), 0u) << c.name;
+    }
+  }
+}
+
+TEST(FitRun, AnObservationFileOutsideTheTestFilesFolderIsRefused) {
+  ScratchFolder folder;
+  const std::string csv = source_file("examples/fit/piezometer_30m.csv");
+  folder.write("outside.csv", csv);
+  folder.write("p90.csv", csv);
+  std::filesystem::create_directory(folder.path() + "/test");
+  folder.write("test/p90.csv", csv);
+  std::filesystem::create_symlink("../outside.csv", folder.path() + "/test/link.csv");
+  const std::string test = replaced(source_file("examples/fit/oude-korendijk.toml"), "piezometer_90m.csv", "p90.csv");
+  for (const std::string& file : std::vector<std::string>{"../outside.csv", folder.path() + "/outside.csv", "link.csv"}) {
+    folder.write("test/t.toml", replaced(test, "piezometer_30m.csv", file));
+    const RunResult r = run_program(folder, "", {"--fit", "test/t.toml"});
+    EXPECT_EQ(r.status, 2) << file;
+    EXPECT_EQ(r.err, "leaky-drawdown: test/t.toml: cannot read the observation file '" +
+                         (file[0] == '/' ? file : "test/" + file) + "': it lies outside the test file's folder\n")
+        << file;
+    EXPECT_FALSE(folder.exists("test/fit")) << file;
+  }
 }
 
 TEST(FitRun, ABadTestFileIsRefusedWithOneLineAndNothingWritten) {
