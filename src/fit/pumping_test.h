@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fit/units.h"
+#include "pictures/plot.h"
 #include "study/study.h"
 
 namespace fit {
@@ -62,7 +63,7 @@ struct FitOutput {
   std::string type_curves = "type_curves.png";  ///< drawdown against time, log-log, observed and fitted
   std::string residual_plot = "residuals.png";  ///< residual against time
   int dpi = 200;                                ///< pixels per inch of a .png picture
-  std::string page;                             ///< the page of a .pdf picture ("" : its own size)
+  pictures::PlotPage page = pictures::PlotPage::kOwnSize;  ///< the page of a .pdf picture
 };
 
 /// A whole pumping test, checked.

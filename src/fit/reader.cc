@@ -254,8 +254,10 @@ void TestReader::read_output(const toml::table& t, FitOutput& o) const {
     o.dpi = static_cast<int>(v);
   }
   if (const toml::node* n = t.get("page")) {
-    o.page = string(*n, "page");
-    if (!pictures::plot_page_of(o.page)) fail(*n, "'page' must be \"letter\" or \"a4\", not " + in_quotes(o.page));
+    const std::string page = string(*n, "page");
+    const std::optional<pictures::PlotPage> p = pictures::plot_page_of(page);
+    if (!p) fail(*n, "'page' must be \"letter\" or \"a4\", not " + in_quotes(page));
+    o.page = *p;
   }
 }
 

@@ -66,6 +66,14 @@ TEST(FitRun, ThePicturesFollowDpiAndPage) {
   EXPECT_EQ(pdf.rfind("%PDF", 0), 0u);
   EXPECT_NE(pdf.find("/MediaBox [ 0 0 612 792 ]"), std::string::npos);
   EXPECT_NE(folder.read("fit/residuals.svg").find("Oude Korendijk pumping test: residuals"), std::string::npos);
+  // The page's name in any case; A4 is 210 x 297 mm.
+  for (const auto& [page, box] : {std::pair{"Letter", "612 792"}, {"A4", "595.275"}, {"a4", "595.275"}}) {
+    folder.write("t.toml", test + "type_curves = \"curves.pdf\"\npage = \"" + page + "\"\n");
+    ASSERT_EQ(run_program(folder, "", {"--fit", "t.toml"}).status, 0) << page;
+    const std::string on_page = folder.read("fit/curves.pdf");
+    EXPECT_NE(on_page.find(std::string("/MediaBox [ 0 0 ") + box), std::string::npos)
+        << page << ": " << on_page.substr(on_page.find("/MediaBox"), 40);
+  }
 }
 
 // `text` with its first `from` replaced by `to`.
