@@ -62,6 +62,13 @@ class TestReader : public study::TomlReader {
   }
 
  private:
+  // A number in the unit `factor` converts to the program's: finite there too.
+  double converted(const toml::node& n, std::string_view key, double factor) const {
+    const double given = number(n, key), v = given * factor;
+    if (!std::isfinite(v)) fail(n, in_quotes(key) + " is too large: " + text(given) + " is beyond the program's range");
+    return v;
+  }
+
   double positive(const toml::node& n, std::string_view key) const {
     const double v = number(n, key);
     if (!(v > 0.0)) fail(n, in_quotes(key) + " must be above 0, not " + text(v));
@@ -101,23 +108,23 @@ class TestReader : public study::TomlReader {
     check_keys(t, kWellKeys, "in a [[well]] table");
     Well w;
     w.name = name(t, "[[well]]", well_names_);
-    w.x = number(required(t, "x", "[[well]]"), "x") * u.length.factor;
-    w.y = number(required(t, "y", "[[well]]"), "y") * u.length.factor;
+    w.x = converted(required(t, "x", "[[well]]"), "x", u.length.factor);
+    w.y = converted(required(t, "y", "[[well]]"), "y", u.length.factor);
     const toml::node* rate = t.get("rate");
     const toml::node* schedule = t.get("schedule");
     if ((rate == nullptr) == (schedule == nullptr))
       fail(t.source().begin.line, "[[well]] " + in_quotes(w.name) + " must have either 'rate' or 'schedule'");
-    if (rate != nullptr) w.steps.push_back({0.0, number(*rate, "rate") * u.rate.factor});
+    if (rate != nullptr) w.steps.push_back({0.0, converted(*rate, "rate", u.rate.factor)});
     const toml::array* a = schedule != nullptr ? schedule->as_array() : nullptr;
     if (schedule != nullptr && (a == nullptr || a->empty()))
       fail(*schedule, "'schedule' must be an array of [start time, rate] steps, like [[0.0, 788.0], [840.0, 0.0]]");
     for (std::size_t i = 0; a != nullptr && i < a->size(); ++i) {
       const toml::array* step = (*a)[i].as_array();
       if (step == nullptr || step->size() != 2) fail((*a)[i], "each step of 'schedule' must be [start time, rate]");
-      const double day = number((*step)[0], "start time") * u.time.factor;
+      const double day = converted((*step)[0], "start time", u.time.factor);
       if (day < 0.0 || (!w.steps.empty() && day <= w.steps.back().day))
         fail((*a)[i], "the start times of 'schedule' must be 0 or more and increase");
-      w.steps.push_back({day, number((*step)[1], "rate") * u.rate.factor});
+      w.steps.push_back({day, converted((*step)[1], "rate", u.rate.factor)});
     }
     return w;
   }
@@ -126,8 +133,8 @@ class TestReader : public study::TomlReader {
     check_keys(t, kObservationKeys, "in an [[observation]] table");
     Observation o;
     o.name = name(t, "[[observation]]", observation_names_);
-    o.x = number(required(t, "x", "[[observation]]"), "x") * test.units.length.factor;
-    o.y = number(required(t, "y", "[[observation]]"), "y") * test.units.length.factor;
+    o.x = converted(required(t, "x", "[[observation]]"), "x", test.units.length.factor);
+    o.y = converted(required(t, "y", "[[observation]]"), "y", test.units.length.factor);
     if (const toml::node* n = t.get("weight")) o.weight = positive(*n, "weight");
     const toml::node& file = required(t, "file", "[[observation]]");
     o.file = (folder_ / file_name(file, "file")).string();
@@ -174,10 +181,13 @@ std::vector<Reading> TestReader::readings(const std::string& path, const Units& 
     if (!time || !drawdown) fail_at(r.line, "the time and the drawdown must be numbers");
     if (*time == 0.0 && *drawdown == 0.0) continue;  // the start of pumping: nothing to fit
     if (!(*time > 0.0)) fail_at(r.line, "the time must be after pumping began (above 0), not " + text(*time));
-    const double day = *time * u.time.factor;
+    const double day = *time * u.time.factor, drawdown_ft = *drawdown * u.length.factor;
+    if (!(day > 0.0) || !std::isfinite(day) || !std::isfinite(drawdown_ft))
+      fail_at(r.line, "the time and the drawdown must lie within the program's range, not " + text(*time) + " and " +
+                          text(*drawdown));
     if (!out.empty() && !(day > out.back().day))
       fail_at(r.line, "the times must increase: " + text(*time) + " follows " + text(out.back().day / u.time.factor));
-    out.push_back({day, *drawdown * u.length.factor, r.line, *time, *drawdown});
+    out.push_back({day, drawdown_ft, r.line, *time, *drawdown});
   }
   if (out.empty()) throw TestFileError{path + ": the observation file holds no readings"};
   return out;
