@@ -19,8 +19,9 @@ constexpr int kCurvePointsPerDecade = 40;
 pictures::ChartStyle style_of(const PumpingTest& test) {
   pictures::ChartStyle style;
   style.time_unit = std::string(test.units.time.name == "min" ? "minutes" : test.units.time.name == "h" ? "hours" : "days");
-  style.png_scale = test.output.dpi / 72.0;  // the layout in points
-  std::tie(style.page_width, style.page_height) = pictures::page_size(test.output.page);
+  style.png_scale = test.output.dpi.value_or(pictures::kDefaultDpi) / 72.0;  // the layout in points
+  std::tie(style.page_width, style.page_height) =
+      pictures::page_size(test.output.page.value_or(pictures::PlotPage::kOwnSize));
   return style;
 }
 

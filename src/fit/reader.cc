@@ -56,8 +56,8 @@ class TestReader : public study::TomlReader {
       for (const auto& [o, where] : tables(*n, "observation")) t.observations.push_back(observation(*o, t));
     if (t.observations.empty()) fail(0, "the test has no observations: give [[observation]] tables");
     read_fit(root, t);
-    t.output.folder = t.output.base = folder_.empty() ? "." : folder_.string();
-    if (const toml::node* n = root.get("output")) read_output(table(*n, "output"), t.output);
+    t.output.folder = t.output_base = folder_.empty() ? "." : folder_.string();
+    if (const toml::node* n = root.get("output")) read_output(table(*n, "output"), t);
     return t;
   }
 
@@ -145,7 +145,7 @@ class TestReader : public study::TomlReader {
 
   std::vector<Reading> readings(const std::string& path, const Units& u) const;
   void read_fit(const toml::table& root, PumpingTest& t) const;
-  void read_output(const toml::table& t, FitOutput& o) const;
+  void read_output(const toml::table& t, PumpingTest& test) const;
 
   fs::path folder_;
   const study::ReadFile& read_;
@@ -234,15 +234,16 @@ void TestReader::read_fit(const toml::table& root, PumpingTest& t) const {
                 " parameters");
 }
 
-void TestReader::read_output(const toml::table& t, FitOutput& o) const {
+void TestReader::read_output(const toml::table& t, PumpingTest& test) const {
   check_keys(t, kOutputKeys, "in [output]");
+  outputs::Request& o = test.output;
   if (const toml::node* n = t.get("folder")) {
     const fs::path folder = string(*n, "folder");
     for (const fs::path& part : folder)
       if (folder.empty() || folder.is_absolute() || part == "..")
         fail(*n, "'folder' must be a folder below the test file's, without '..', not " + in_quotes(folder.string()));
     o.folder = (folder_ / folder).string();
-    o.relative = folder.string();
+    test.output_relative = folder.string();
   }
   auto picture = [&](std::string_view key, std::string& name) {
     const toml::node* n = t.get(key);
@@ -267,7 +268,7 @@ void TestReader::read_output(const toml::table& t, FitOutput& o) const {
     const std::string page = string(*n, "page");
     const std::optional<pictures::PlotPage> p = pictures::plot_page_of(page);
     if (!p) fail(*n, "'page' must be \"letter\" or \"a4\", not " + in_quotes(page));
-    o.page = *p;
+    o.page = p;
   }
 }
 

@@ -169,6 +169,44 @@ TEST(FitRun, AnObservationFileOutsideTheTestFilesFolderIsRefused) {
   }
 }
 
+TEST(FitRun, AnOutputThatWouldReplaceAnInputOrAnotherOutputIsRefusedAndNothingWritten) {
+  struct Case {
+    const char* test_name;                 // the test file's name
+    const char* p30;                       // the 30 m piezometer's file
+    std::vector<std::pair<std::string, std::string>> edits;  // of the example's test file
+    const char* message;
+  };
+  const Case cases[] = {
+      {"aquifer.toml", "piezometer_30m.csv", {{"folder = \"fit\"", "folder = \".\""}},
+       "aquifer.toml: the fitted aquifer file 'aquifer.toml' would replace the input file 'aquifer.toml'"},
+      {"t.toml", "residuals.csv", {{"[output]", "[output]\nresidual_plot = \"\""}, {"folder = \"fit\"", ""}},
+       "t.toml: the residuals file 'residuals.csv' would replace the input file 'residuals.csv'"},
+      {"t.toml", "fit/type_curves.png", {},  // readings in a file of a picture's name
+       "t.toml: the type curves 'fit/type_curves.png' would replace the input file 'fit/type_curves.png'"},
+      {"t.toml", "piezometer_30m.csv",
+       {{"[output]", "[output]\ntype_curves = \"one.png\"\nresidual_plot = \"one.png\""}},
+       "t.toml: the residual plot and the type curves are the same file 'fit/one.png'"},
+  };
+  const std::string example = source_file("examples/fit/oude-korendijk.toml");
+  const std::string p30 = source_file("examples/fit/piezometer_30m.csv");
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    std::filesystem::create_directory(folder.path() + "/fit");
+    folder.write(c.p30, p30);
+    folder.write("piezometer_90m.csv", source_file("examples/fit/piezometer_90m.csv"));
+    std::string test = replaced(example, "piezometer_30m.csv", c.p30);
+    for (const auto& [from, to] : c.edits) test = replaced(test, from, to);
+    folder.write(c.test_name, test);
+    const RunResult r = run_program(folder, "", {"--fit", c.test_name});
+    EXPECT_EQ(r.status, 2) << c.message << "\n" << r.err;
+    EXPECT_EQ(r.err, std::string("leaky-drawdown: ") + c.message + "\n");
+    EXPECT_EQ(r.out, "") << c.message;
+    EXPECT_EQ(folder.read(c.test_name), test) << c.message;
+    EXPECT_EQ(folder.read(c.p30), p30) << c.message;
+    EXPECT_FALSE(folder.exists("fit/aquifer.toml")) << c.message;
+  }
+}
+
 TEST(FitRun, ABadTestFileIsRefusedWithOneLineAndNothingWritten) {
   ScratchFolder folder;
   folder.write("t.toml", "title = \"t\"\n[[well]]\nname = \"PW\"\nx = 0\ny = 0\nrate = 1\n[output]\nfolder = \"o\"\n");
