@@ -2,6 +2,7 @@
 // test file refused with one line and nothing written.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -17,6 +18,30 @@ using testing_support::run_program;
 using testing_support::RunResult;
 using testing_support::ScratchFolder;
 
+// `text` with its first `from` replaced by `to`.
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// The example's readings with drawdown d changed to f(d).
+template <class F>
+std::string readings_as(const std::string& csv, F f) {
+  std::istringstream in(csv);
+  std::string line, out;
+  std::getline(in, line);
+  out = line + "\n";
+  while (std::getline(in, line)) {
+    const std::size_t comma = line.find(',');
+    std::ostringstream value;
+    value << f(std::stod(line.substr(comma + 1)));
+    out += line.substr(0, comma + 1) + value.str() + "\n";
+  }
+  return out;
+}
+
+
 TEST(FitRun, TheExampleWritesItsTableAquiferAndResiduals) {
   ScratchFolder folder;
   for (const char* name : {"oude-korendijk.toml", "piezometer_30m.csv", "piezometer_90m.csv"})
@@ -31,12 +56,60 @@ TEST(FitRun, TheExampleWritesItsTableAquiferAndResiduals) {
   EXPECT_NE(r.out.find("\n                462.6"), std::string::npos) << "T in m2/d:\n" << r.out;
   EXPECT_EQ(r.err.rfind("leaky-drawdown: warning: the residuals show a trend", 0), 0u) << r.err;
   const std::string aquifer = folder.read("fit/aquifer.toml");
-  EXPECT_NE(aquifer.find("\n[aquifer]\ntransmissivity = 372"), std::string::npos) << aquifer;
+  // A metric test: T in m2/d (Kruseman and De Ridder's least squares: 462.6).
+  EXPECT_NE(aquifer.find("\nunits = { transmissivity = \"m2/d\", leakance = \"1/d\" }\n\n[aquifer]\ntransmissivity = 462.6"),
+            std::string::npos)
+      << aquifer;
   EXPECT_NE(aquifer.find("\nleakance = 0.0   # held, not fitted\n"), std::string::npos) << aquifer;
   EXPECT_NE(aquifer.find("\nobservations = 69\n"), std::string::npos) << aquifer;
   const std::string residuals = folder.read("fit/residuals.csv");
   EXPECT_EQ(residuals.rfind("observation,time,observed,fitted,residual\nP30,0.1,0.04,", 0), 0u) << residuals;
   EXPECT_EQ(std::count(residuals.begin(), residuals.end(), '\n'), 70);
+}
+
+// The number after "key = " in `toml`, or NaN.
+double value_of(const std::string& toml, const std::string& key) {
+  const std::size_t at = toml.find("\n" + key + " = ");
+  return at == std::string::npos ? std::nan("") : std::stod(toml.substr(at + key.size() + 4));
+}
+
+TEST(FitRun, TheAquiferTableIsInTheTestsUnitsMetricOrFeet) {
+  // The example in metres, and the same readings and distances in feet:
+  // Kruseman and De Ridder's T = 462.6 m2/d is 37249 gpd/ft
+  // (x 10.7639 ft2/m2 x 7.48052 gal/ft3); S = 1.779e-4 either way.
+  constexpr double kFeetPerMetre = 1.0 / 0.3048;
+  const std::string test = source_file("examples/fit/oude-korendijk.toml");
+  struct Case {
+    const char* units;
+    double scale;  // of lengths
+    double T;      // in the aquifer table's unit
+    const char* units_line;
+    const char* rmse_unit;
+  };
+  const Case cases[] = {
+      {"units = { length = \"m\", time = \"min\", rate = \"m3/d\" }", 1.0, 462.6,
+       "\nunits = { transmissivity = \"m2/d\", leakance = \"1/d\" }\n", "# metres"},
+      {"units = { length = \"ft\", time = \"min\", rate = \"m3/d\" }", kFeetPerMetre, 37249.0, "", "# feet"},
+  };
+  for (const Case& c : cases) {
+    ScratchFolder folder;
+    for (const char* name : {"piezometer_30m.csv", "piezometer_90m.csv"})
+      folder.write(name, readings_as(source_file(std::string("examples/fit/") + name),
+                                     [&c](double d) { return d * c.scale; }));
+    std::string t = replaced(test, "units = { length = \"m\", time = \"min\", rate = \"m3/d\" }", c.units);
+    t = replaced(replaced(t, "x = 30.0", "x = " + std::to_string(30.0 * c.scale)), "x = 90.0",
+                 "x = " + std::to_string(90.0 * c.scale));
+    folder.write("t.toml", t);
+    ASSERT_EQ(run_program(folder, "", {"--fit", "t.toml"}).status, 0) << c.units;
+    const std::string aquifer = folder.read("fit/aquifer.toml");
+    EXPECT_NEAR(value_of(aquifer, "transmissivity"), c.T, 0.02 * c.T) << aquifer;
+    EXPECT_NEAR(value_of(aquifer, "storage"), 1.779e-4, 0.02 * 1.779e-4) << aquifer;
+    EXPECT_EQ(aquifer.find("units = {") != std::string::npos, std::string(c.units_line).size() > 0) << aquifer;
+    if (std::string(c.units_line).size() > 0) {
+      EXPECT_NE(aquifer.find(c.units_line), std::string::npos) << aquifer;
+    }
+    EXPECT_NE(aquifer.find(c.rmse_unit), std::string::npos) << aquifer;
+  }
 }
 
 // The width in pixels of a PNG file's bytes (0 when they are no PNG).
@@ -74,29 +147,6 @@ TEST(FitRun, ThePicturesFollowDpiAndPage) {
     EXPECT_NE(on_page.find(std::string("/MediaBox [ 0 0 ") + box), std::string::npos)
         << page << ": " << on_page.substr(on_page.find("/MediaBox"), 40);
   }
-}
-
-// `text` with its first `from` replaced by `to`.
-std::string replaced(std::string text, const std::string& from, const std::string& to) {
-  const std::size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
-
-// The example's readings with drawdown d changed to f(d).
-template <class F>
-std::string readings_as(const std::string& csv, F f) {
-  std::istringstream in(csv);
-  std::string line, out;
-  std::getline(in, line);
-  out = line + "\n";
-  while (std::getline(in, line)) {
-    const std::size_t comma = line.find(',');
-    std::ostringstream value;
-    value << f(std::stod(line.substr(comma + 1)));
-    out += line.substr(0, comma + 1) + value.str() + "\n";
-  }
-  return out;
 }
 
 // Every line of `err` is one of the program's own.
