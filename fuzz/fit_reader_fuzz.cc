@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     has_csv = true;
   }
   std::set<std::string> asked;
-  const study::ReadFile read = [&](const std::string& path, std::string& why) -> std::optional<std::string> {
+  const inputs::ReadFile read = [&](const std::string& path, std::string& why) -> std::optional<std::string> {
     asked.insert(path);
     if (!has_csv) {
       why = "No such file or directory";

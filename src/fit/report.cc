@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/shortest_text.h"
-#include "study/console.h"
-#include "study/csv.h"
+#include "base/csv_text.h"
+#include "base/text_table.h"
 
 namespace fit {
 namespace {
@@ -98,7 +98,7 @@ std::string aquifer_toml(const PumpingTest& test, const Estimate& e) {
   std::string out;
   if (!e.determined)
     out += "# NOT DETERMINED: the readings do not determine these values (see the fit's warnings); do not use them.\n";
-  out += "# Fitted to the pumping test '" + study::one_line(test.title) + "' (" + test.file + ").\n";
+  out += "# Fitted to the pumping test '" + base::one_line(test.title) + "' (" + test.file + ").\n";
   if (metric)
     out += "# Paste the units line and the [aquifer] table into a study; units m2/d, 1/d.\n"
            "units = { transmissivity = \"m2/d\", leakance = \"1/d\" }\n\n[aquifer]\n";
@@ -127,7 +127,7 @@ std::string residuals_csv(const PumpingTest& test, const Estimate& e) {
   for (const Observation& o : test.observations)
     for (const Reading& r : o.readings) {
       const double fitted = e.fitted[i++] / u.length.factor;
-      out += study::csv_field(o.name) + "," + base::shortest_text(r.time_given) + "," +
+      out += base::csv_field(o.name) + "," + base::shortest_text(r.time_given) + "," +
              base::shortest_text(r.drawdown_given) + "," + g(fitted, 9) + "," + g(r.drawdown_given - fitted, 9) + "\n";
     }
   return out;

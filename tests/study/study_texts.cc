@@ -16,7 +16,7 @@ std::string edited(const std::string& text, const std::string& from, const std::
 }
 
 study::Study read_text(const std::string& text, const std::map<std::string, std::string>& files) {
-  const study::ReadFile read = [&](const std::string& path, std::string& why) -> std::optional<std::string> {
+  const inputs::ReadFile read = [&](const std::string& path, std::string& why) -> std::optional<std::string> {
     const auto it = files.find(path);
     if (it == files.end()) {
       why = "No such file or directory";
