@@ -1,6 +1,6 @@
 // Cost of the true well function per (u, r/B) pair: engine::true_well_function
 // one call at a time, its SIMD lanes on the whole table, and the adaptive
-// quadrature model::exact_well_function it replaces, over
+// quadrature model::reference_well_function it replaces, over
 //   - the pairs of a full-size leaky run (T 50000, S 0.0002, 30 days, LEAK
 //     0.001, 100 ft spacing, one well at the centre of a 300 x 300 grid), and
 //   - a spread of every form: u log-spaced from 1e-6 to 50, r/B from 0 to 10.
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/true_well_function.h"
-#include "model/exact_well_function.h"
+#include "model/reference_well_function.h"
 #include "model/true_drawdown.h"
 
 namespace {
@@ -83,7 +83,7 @@ void BM_ExactReference(benchmark::State& state) {
   for (auto _ : state) {
     calls = 0;
     for (std::size_t i = 0; i < t.u.size(); i += 90, ++calls)
-      benchmark::DoNotOptimize(model::exact_well_function(t.u[i], t.rb[i]));
+      benchmark::DoNotOptimize(model::reference_well_function(t.u[i], t.rb[i]));
   }
   Report(state, calls);
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes tests/data/true_well_function_table.txt: W(u, b) of the leaky well
 function at a few hundred points, to 25 significant digits, for the tests of
-engine::true_well_function and model::exact_well_function.
+engine::true_well_function and model::reference_well_function.
 
 How each value is made (mpmath, 40 digits):
   - by mpmath.quad of the integral in t = ln(y/u),

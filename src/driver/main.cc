@@ -9,13 +9,12 @@
 
 #include "base/exit_status.h"
 #include "base/message.h"
+#include "driver/fit_module.h"
 #include "driver/options.h"
 #include "driver/run.h"
 #include "recio/error_report.h"
 #include "recio/units.h"
 #include "study/run_study.h"
-#include "fit/run_fit.h"
-#include "engine/true_well_function.h"
 
 int main(int argc, char** argv) {
   // A console output that has gone away (a pipe whose reader has ended) is a
@@ -52,6 +51,6 @@ int main(int argc, char** argv) {
     return base::kExitSuccess;
   }
   if (options.study) return study::run_study(*options.study, options.evaluation, options.output_folder);
-  if (options.fit) return fit::run_fit(*options.fit, engine::true_well_function);
+  if (options.fit) return driver::run_fit(*options.fit);
   return driver::run(options);
 }

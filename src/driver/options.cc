@@ -135,7 +135,7 @@ constexpr Valued kValued[] = {
      [](Options& o, const std::string& v) {
        if (v.empty()) return std::string("option '--plot' needs a file name");
        const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(v);
-       if (!format) return "the plot file '" + v + "' must end in .png, .svg or .pdf";
+       if (!format) return "the plot file '" + v + "' must end in " + std::string(pictures::kPictureEndings);
        o.plot_format = *format;
        return take_file(o.plot, "--plot", v);
      }},

@@ -1,7 +1,7 @@
 // The true leaky well function W(u, r/B) of Hantush and Jacob, fast, in
 // double: a fixed evaluation with the same bits in scalar form and in SIMD
 // lanes, for the exact mode's grids and receptors. (The adaptive quadrature
-// model::exact_well_function is the slow reference it is tested against.)
+// model::reference_well_function is the slow reference it is tested against.)
 #pragma once
 
 #include <span>
@@ -15,7 +15,7 @@ namespace engine {
  *   Max error: relative 5.8e-15 seen against a table of 1185 values to 40
  *              digits (u from 1e-30 to 700, rb from 0 to 100, the places
  *              where the method changes), and 1.2e-14 from
- *              model::exact_well_function over a sweep of 99783 pairs of
+ *              model::reference_well_function over a sweep of 99783 pairs of
  *              that range (tests/engine/true_well_function_test.cc), where
  *              the value is a normal single; rounded to single, the
  *              correctly rounded single at every one of those points

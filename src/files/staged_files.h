@@ -1,7 +1,7 @@
 // The endings of file names, and the files of a GIS format made whole in
 // memory (by GDAL, in the GIS module) and then written to their place each
 // through an OutputFile: what the GIS outputs share apart from GDAL itself
-// (src/maps/gdal). Made in memory, a format whose driver does not report a
+// (src/gis/gdal). Made in memory, a format whose driver does not report a
 // failed write (GeoJSON) cannot leave a cut file, and every file is written
 // as the others are: whole or not at all, a link's target replaced, a FIFO or
 // device written directly, nothing followed in a study's folder.

@@ -28,7 +28,7 @@ pictures::ChartStyle style_of(const PumpingTest& test) {
 std::string draw(const files::Target& target, const std::string& name, const std::string& title,
                  const std::vector<pictures::Hydrograph>& series, const pictures::ChartStyle& style) {
   const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(name);
-  if (!format) return "the picture must end in .png, .svg or .pdf";
+  if (!format) return "the picture must end in " + std::string(pictures::kPictureEndings);
   return pictures::write_hydrographs(target, *format, title, series, style);
 }
 

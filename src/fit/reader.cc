@@ -253,7 +253,7 @@ void TestReader::read_output(const toml::table& t, PumpingTest& test) const {
     const std::string ending = fs::path(name).extension().string();
     const bool named = !name.empty() && name.find('/') == std::string::npos && name.find('\\') == std::string::npos;
     if (!name.empty() && (!named || (ending != ".png" && ending != ".svg" && ending != ".pdf")))
-      fail(*n, in_quotes(key) + " must name a .png, .svg or .pdf file in the output folder (or be \"\"), not " +
+      fail(*n, in_quotes(key) + " must name a " + std::string(pictures::kPictureEndings) + " file in the output folder (or be \"\"), not " +
                    in_quotes(name));
   };
   picture("type_curves", o.type_curves);

@@ -1,5 +1,5 @@
 // The contour levels. (The lines are traced by GDAL's contour generator in the
-// GIS module, src/maps/gdal.)
+// GIS module, src/gis/gdal.)
 #include "gis/contour.h"
 
 #include <algorithm>

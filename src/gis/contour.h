@@ -38,7 +38,7 @@ using ContourLine = std::vector<NodePoint>;
 /// counts as above), and GDAL carries lines on half a cell beyond the outer
 /// nodes and into the cells around a missing value (here they end at the
 /// outer nodes and at left-out cells). Traced in the GIS module
-/// (maps/gdal_module.h): no lines when it cannot be loaded, which a caller
+/// (gis/gdal_module.h): no lines when it cannot be loaded, which a caller
 /// tells apart by gdal_module_problem().
 std::vector<ContourLine> trace_contour(std::span<const float> values, std::int32_t nx, std::int32_t ny,
                                        double level);

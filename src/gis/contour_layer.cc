@@ -1,5 +1,5 @@
 // The contour layer's formats, files and attribute names. (The layer is
-// written by GDAL in the GIS module, src/maps/gdal.)
+// written by GDAL in the GIS module, src/gis/gdal.)
 #include "gis/contour_layer.h"
 
 #include <algorithm>

@@ -19,7 +19,7 @@ struct Crs {
 /// its coordinates are in feet (international or US survey: the grid's
 /// coordinates are feet), else why not, in words that follow the CRS's text
 /// ("is not a CRS GDAL knows", ...). No network is asked. Read by GDAL in the
-/// GIS module (maps/gdal_module.h), loaded here: when it cannot be loaded,
+/// GIS module (gis/gdal_module.h), loaded here: when it cannot be loaded,
 /// the reason is its problem.
 std::string read_crs(std::string_view text, Crs& crs);
 

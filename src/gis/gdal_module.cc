@@ -1,13 +1,10 @@
-// The loader of the GIS module, and the maps functions that forward to it.
+// The loader of the GIS module, and the GIS functions that forward to it.
 #include "gis/gdal_module.h"
 #include "gis/point_layer.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <climits>
 
+#include "base/module.h"
 #include "gis/gdal_module_testing.h"
 #include "gis/geotiff.h"
 #include "files/output_file.h"
@@ -26,60 +23,14 @@ struct Loaded {
   std::string why;
 };
 
-// The folder of the running program ("" when /proc cannot tell).
-std::string program_folder() {
-  char path[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path);
-  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof path) return "";
-  const std::string exe(path, static_cast<std::size_t>(n));
-  const std::size_t slash = exe.rfind('/');
-  return slash == std::string::npos ? "" : exe.substr(0, slash);
-}
-
-// The functions of the module in `folder`, or null with the reason in `why`.
-const GdalFunctions* load_from(const std::string& folder, std::string& why) {
-  const std::string file = folder + "/" + LEAKY_GDAL_MODULE_FILE;
-  void* handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    const char* error = ::dlerror();
-    why = error != nullptr ? error : file + ": cannot be opened";
-    return nullptr;
-  }
-  // Never closed: the functions stay in use until the process ends.
-  void* symbol = ::dlsym(handle, kGdalEntry);
-  if (symbol == nullptr) {
-    const char* error = ::dlerror();
-    why = error != nullptr ? error : file + ": no " + kGdalEntry;
-    return nullptr;
-  }
-  const GdalFunctions* functions = reinterpret_cast<GdalEntry>(symbol)();
-  if (functions == nullptr || functions->size != sizeof(GdalFunctions)) {
-    why = file + ": built with another version of the program";
-    return nullptr;
-  }
-  return functions;
-}
-
-// The module beside the program first (an installed program carries it
-// there), then the one of the build folder (the test programs run from
-// folders of their own).
 Loaded load() {
   Loaded l;
-  std::string first_why, found_why;
-  for (const std::string& folder : {program_folder(), std::string(LEAKY_GDAL_MODULE_DIR)}) {
-    if (folder.empty()) continue;
-    std::string why;
-    l.functions = load_from(folder, why);
-    if (l.functions != nullptr) {
-      loaded_flag.store(true);
-      return l;
-    }
-    if (first_why.empty()) first_why = why;
-    // A module that is there but fails (a library it needs is missing) says
-    // more than one that is not there.
-    if (found_why.empty() && ::access((folder + "/" + LEAKY_GDAL_MODULE_FILE).c_str(), F_OK) == 0) found_why = why;
-  }
-  l.why = "the GIS module cannot be loaded: " + (found_why.empty() ? first_why : found_why);
+  std::string why;
+  l.functions = base::load_module<GdalFunctions>(LEAKY_GDAL_MODULE_FILE, LEAKY_GDAL_MODULE_DIR, kGdalEntry, why);
+  if (l.functions != nullptr)
+    loaded_flag.store(true);
+  else
+    l.why = "the GIS module cannot be loaded: " + why;
   return l;
 }
 

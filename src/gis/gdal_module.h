@@ -1,11 +1,11 @@
 // GDAL is not linked into the program: every output that needs it (the GeoTIFF,
 // the CRS, the contour layer, the contour lines of the picture) is written by
-// the GIS module (leaky-drawdown-gdal.so, src/maps/gdal), loaded on first use.
-// A run that asks for none of them never maps GDAL and its many libraries.
+// the GIS module (leaky-drawdown-gdal.so, src/gis/gdal), loaded on first use
+// (base/module.h). A run that asks for none of them never maps GDAL and its
+// many libraries.
 //
 // The module exports one C function, kGdalEntry, which returns the table of
-// its functions below. Both sides are built together, by the same compiler
-// against the same C++ library, so the table passes C++ types.
+// its functions below.
 #pragma once
 
 #include <cstddef>
@@ -24,7 +24,7 @@
 
 namespace gis {
 
-/// What the GIS module does, as the functions of the same names in maps.
+/// What the GIS module does, as the functions of the same names in gis.
 struct GdalFunctions {
   /// sizeof(GdalFunctions) as the module was built: a module of another
   /// build with a different table is not used.

@@ -1,6 +1,6 @@
 // What the GeoTIFF and the contour layer share apart from GDAL: the times as
 // days, the georeference, the check of the grids. (The file itself is written
-// by the GIS module, src/maps/gdal.)
+// by the GIS module, src/gis/gdal.)
 #include "gis/geotiff.h"
 
 #include <cmath>

@@ -16,9 +16,16 @@ std::optional<GridFormat> grid_format_of(std::string_view path) {
   if (ending.size() == path.size() || (path.size() > ending.size() && path[path.size() - ending.size() - 1] == '/'))
     return std::nullopt;  // only an ending
   std::transform(ending.begin(), ending.end(), ending.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (ending == ".tif" || ending == ".tiff") return GridFormat::kGeoTiff;
-  if (ending == ".asc") return GridFormat::kEsriAscii;
+  for (const GridFormatTraits& t : kGridFormats)
+    for (std::string_view e : t.endings)
+      if (!e.empty() && ending == e) return t.format;
   return std::nullopt;
+}
+
+const GridFormatTraits& traits_of(GridFormat format) {
+  for (const GridFormatTraits& t : kGridFormats)
+    if (t.format == format) return t;
+  return kGridFormats[0];
 }
 
 std::vector<std::string> grid_files(const std::string& path, GridFormat format, bool with_crs) {
@@ -31,7 +38,8 @@ std::string write_grid(const files::Target& target, GridFormat format, std::span
                        const Crs* crs) {
   if (format == GridFormat::kGeoTiff) return write_geotiff(target, times, crs);
   if (std::string problem = check_times(times, "grid cells"); !problem.empty()) return problem;
-  if (times.size() != 1) return "an ESRI ASCII grid holds one time: write several times as a GeoTIFF (.tif)";
+  if (times.size() != 1 && !traits_of(format).holds_every_time)
+    return "an ESRI ASCII grid holds one time: write several times as a GeoTIFF (.tif)";
   if (std::string why = write_esri_grid(target, times.front()); !why.empty()) return why;
   if (crs == nullptr) return "";
   const files::Target prj = target.with_ending(".prj");

@@ -20,6 +20,23 @@ namespace gis {
 /// Grid formats, chosen by the file's ending.
 enum class GridFormat { kGeoTiff, kEsriAscii };
 
+/// What the outputs know of a grid format.
+struct GridFormatTraits {
+  GridFormat format;
+  std::string_view endings[2];  ///< the endings that choose it, lower case ("" : no second one)
+  bool holds_every_time;        ///< one file holds every time (a band per time); else a file per time
+};
+
+/// Every grid format, one row each: a new format is a new row here, its
+/// writing in write_grid, and its module function where it needs GDAL.
+inline constexpr GridFormatTraits kGridFormats[] = {
+    {GridFormat::kGeoTiff, {".tif", ".tiff"}, true},
+    {GridFormat::kEsriAscii, {".asc", ""}, false},
+};
+
+/// The row of kGridFormats for `format`.
+const GridFormatTraits& traits_of(GridFormat format);
+
 /// The format named by the ending of `path` (.tif or .tiff: GeoTIFF; .asc:
 /// ESRI ASCII grid; in any case), or nothing for any other ending or a name
 /// that is only an ending.

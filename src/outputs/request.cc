@@ -18,7 +18,10 @@ std::string time_file_name(const std::string& name, double t, bool several) {
       .string();
 }
 
-bool grid_per_time(const Request& r) { return gis::grid_format_of(r.grid) != gis::GridFormat::kGeoTiff; }
+bool grid_per_time(const Request& r) {
+  const std::optional<gis::GridFormat> format = gis::grid_format_of(r.grid);
+  return !format || !gis::traits_of(*format).holds_every_time;
+}
 
 bool takes_every_time(const Request& r) {
   return (!r.grid.empty() && !grid_per_time(r)) || !r.contours.empty() || !r.plots.empty();

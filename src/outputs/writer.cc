@@ -34,7 +34,7 @@ void Writer::keep(const engine::EvaluatedGrid& e, engine::DrawdownGrid&& DD) {
     for (std::size_t i = 0; i < plan_.size(); ++i)
       if (plan_[i].kind == Kind::kGrid && !plan_[i].beside && plan_[i].time == time)
         write_file(plan_[i], [&](const files::Target& t) {
-          return gis::write_grid(t, gis::GridFormat::kEsriAscii, one, place_.crs);
+          return gis::write_grid(t, *gis::grid_format_of(request_.grid), one, place_.crs);
         });
   }
   if (!keeps_) return;
@@ -59,7 +59,7 @@ void Writer::finish(const std::vector<double>& levels) {
     if (f.beside) continue;  // written with its output's own file
     if (f.kind == Kind::kGrid && !grid_per_time(request_)) {
       write_file(f, [&](const files::Target& t) {
-        return gis::write_grid(t, gis::GridFormat::kGeoTiff, times, place_.crs);
+        return gis::write_grid(t, *gis::grid_format_of(request_.grid), times, place_.crs);
       });
     } else if (f.kind == Kind::kContours) {
       const gis::VectorFormat format = gis::vector_format_of(f.name).value_or(gis::VectorFormat::kGeoPackage);

@@ -2,6 +2,7 @@
 
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -20,16 +21,6 @@ cairo_status_t append_bytes(void* closure, const unsigned char* data, unsigned i
   return CAIRO_STATUS_SUCCESS;
 }
 
-// The CRC-32 of a PNG chunk (ISO 3309, as zlib's crc32).
-std::uint32_t png_crc(const unsigned char* data, std::size_t size) {
-  std::uint32_t crc = 0xffffffffu;
-  for (std::size_t k = 0; k < size; ++k) {
-    crc ^= data[k];
-    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
-  }
-  return crc ^ 0xffffffffu;
-}
-
 // The PNG with a pHYs chunk (its pixels per metre) put after the header
 // chunk, so that a word processor shows the picture at its size in inches.
 // The signature and IHDR take the first 33 bytes of every PNG.
@@ -41,7 +32,8 @@ void state_resolution(std::string& png, int dpi) {
   for (int k = 0; k < 2; ++k)
     for (int b = 0; b < 4; ++b) chunk[8 + 4 * k + b] = static_cast<unsigned char>(per_metre >> (24 - 8 * b));
   chunk[16] = 1;  // the unit is the metre
-  const std::uint32_t crc = png_crc(chunk.data() + 4, 13);
+  // The chunk's CRC-32 (ISO 3309) covers its type and data.
+  const auto crc = static_cast<std::uint32_t>(::crc32(0L, chunk.data() + 4, 13));
   for (int b = 0; b < 4; ++b) chunk[17 + b] = static_cast<unsigned char>(crc >> (24 - 8 * b));
   png.insert(kHead, reinterpret_cast<const char*>(chunk.data()), chunk.size());
 }

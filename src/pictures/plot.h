@@ -25,6 +25,9 @@ enum class PlotFormat { kPng, kSvg, kPdf };
 /// or nothing for any other ending or a name that is only an ending.
 std::optional<PlotFormat> plot_format_of(std::string_view path);
 
+/// The endings plot_format_of accepts, for a message.
+inline constexpr std::string_view kPictureEndings = ".png, .svg or .pdf";
+
 /// The page of a PDF picture: the picture's own size, or a paper size with the
 /// map fitted to it inside half-inch margins, turned the way the map fits best.
 enum class PlotPage { kOwnSize, kLetter, kA4 };

@@ -94,20 +94,39 @@ struct Level {
   int remaining;  // rounds still to do, this one included
 };
 
+// The reversion point of a list: its last outermost group, else its start.
+int reversion_point(FormatView list) {
+  int reversion = 0;
+  for (int i = 0, depth = 0; i < list.size; ++i) {
+    if (list.items[i].op == Op::kGroupOpen && depth++ == 0) reversion = i;
+    if (list.items[i].op == Op::kGroupClose) --depth;
+  }
+  return reversion;
+}
+
+// What the values of a value descriptor left the statement to do.
+enum class Edited { kGoOn, kStarved, kMismatch };
+
+// The repeat count of value descriptor `d` edited from `vals` into `rec`.
+Edited edit_values(const Descriptor& d, Values& vals, RecordBuilder& rec, Statement& st) {
+  for (int r = 0; r < d.repeat; ++r) {
+    if (!vals.remain()) return Edited::kStarved;  // step 2: a starved value descriptor ends the statement
+    const bool integer = d.op == Op::kInteger;
+    if (vals.next_is_integer() != integer) return Edited::kMismatch;
+    const bool ok = integer ? edit_integer(rec.field(d.width), d.width, vals.take_integer())
+                            : edit_fixed(rec.field(d.width), d.width, d.decimals, vals.take_single());
+    if (!ok) st.overflowed = true;
+  }
+  return Edited::kGoOn;
+}
+
 }  // namespace
 
 Statement lay_out(FormatView list, std::initializer_list<Arg> values) {
   Statement st;
   Values vals(std::span<const Arg>(values.begin(), values.size()));
   RecordBuilder rec(st);
-
-  // Reversion point: the last outermost group of the list, else its start.
-  int reversion = 0;
-  for (int i = 0, depth = 0; i < list.size; ++i) {
-    if (list.items[i].op == Op::kGroupOpen && depth++ == 0) reversion = i;
-    if (list.items[i].op == Op::kGroupClose) --depth;
-  }
-
+  const int reversion = reversion_point(list);
   Level stack[32];
   int depth = 0;
   bool took_value = false;  // since the start or the last reversion
@@ -130,15 +149,9 @@ Statement lay_out(FormatView list, std::initializer_list<Arg> values) {
         std::string_view(list.text + d.text_begin, static_cast<std::size_t>(d.text_size))
             .copy(rec.field(d.text_size), static_cast<std::size_t>(d.text_size));
         break;
-      case Op::kSkip:
-        rec.skip(d.repeat);
-        break;
-      case Op::kSlash:
-        rec.send();
-        break;
-      case Op::kDollar:
-        rec.suppress_line_end();
-        break;
+      case Op::kSkip: rec.skip(d.repeat); break;
+      case Op::kSlash: rec.send(); break;
+      case Op::kDollar: rec.suppress_line_end(); break;
       case Op::kGroupOpen:
         if (depth == 32) {  // deeper than the parser allows; never happens
           st.mismatch = true;
@@ -147,28 +160,17 @@ Statement lay_out(FormatView list, std::initializer_list<Arg> values) {
         stack[depth++] = Level{i, d.repeat};
         break;
       case Op::kGroupClose:
-        if (--stack[depth - 1].remaining > 0) {
+        if (--stack[depth - 1].remaining > 0)
           i = stack[depth - 1].open;  // the next round starts after the "("
-        } else {
+        else
           --depth;
-        }
         break;
       case Op::kInteger:
       case Op::kFixed:
-        for (int r = 0; r < d.repeat; ++r) {
-          if (!vals.remain()) {  // step 2: a starved value descriptor ends the statement
-            rec.send();
-            return st;
-          }
-          const bool integer = d.op == Op::kInteger;
-          if (vals.next_is_integer() != integer) {
-            st.mismatch = true;
-            return st;
-          }
-          const bool ok = integer ? edit_integer(rec.field(d.width), d.width, vals.take_integer())
-                                  : edit_fixed(rec.field(d.width), d.width, d.decimals, vals.take_single());
-          if (!ok) st.overflowed = true;
-          took_value = true;
+        switch (edit_values(d, vals, rec, st)) {
+          case Edited::kStarved: rec.send(); return st;
+          case Edited::kMismatch: st.mismatch = true; return st;
+          case Edited::kGoOn: took_value = took_value || d.repeat > 0; break;
         }
         break;
     }

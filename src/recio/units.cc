@@ -191,6 +191,57 @@ namespace {
                 base::kExitBusy);
 }
 
+
+// Step 3: the input for reading only, an output for writing only, created
+// when missing; an output whose write access is refused for reading only.
+// When the retry fails too, the first open's cause is the one reported.
+// Reading only, a file is neither created nor written. The descriptor, or
+// the negated error; `writable` says whether the file may be written.
+int open_unit_file(Unit& u, bool output, bool reading_only, bool& writable) {
+  const int access = (output ? O_WRONLY : O_RDONLY) | O_CLOEXEC;
+  // A missing file is created exclusively, so that the run knows the file is
+  // its own (a run refused later removes what it created). A name that exists
+  // all the same (a link to a missing file) is opened as before, creating.
+  int fd = fs().open(u.name, access);
+  if (fd == -ENOENT && !reading_only) {
+    fd = fs().open(u.name, access | O_CREAT | O_EXCL);
+    if (fd >= 0) u.created = true;
+    if (fd == -EEXIST) fd = fs().open(u.name, access | O_CREAT);
+  }
+  writable = output;
+  if (fd < 0 && write_access_refused(-fd)) {
+    const int retry = fs().open(u.name, O_RDONLY | O_CLOEXEC);
+    if (retry >= 0) {
+      fd = retry;
+      writable = false;
+    }
+  }
+  return fd;
+}
+
+// The opened file of `unit` claimed for the run: one regular file on two
+// units would lose records (the first record sent to the report or ARCFILE
+// cuts off the input file, or the other output), and two runs writing one
+// file would interleave their records: the output is locked while the run
+// lasts, and a run that finds it locked ends before writing anything.
+// Devices and pipes are not locked (two runs may well both write to
+// /dev/null); a file system without locks is written unlocked.
+void claim_unit_file(int unit, Unit& u, bool writable) {
+  u.file_id = fs().regular_file_id(u.fd);
+  for (const auto& [number, other] : units()) {
+    if (number != unit && other.fd >= 0 && !u.file_id.empty() && other.file_id == u.file_id) {
+      fs().close(u.fd);
+      u.fd = -1;
+      fatal_io_error(kCannotOverwrite, unit);
+    }
+  }
+  if (writable && !u.file_id.empty()) {
+    const int locked = fs().lock(u.fd);
+    u.locked = locked == 0;
+    if (locked == -EWOULDBLOCK) refuse_busy(unit);
+  }
+}
+
 }  // namespace
 
 void open_unit(int unit, std::string_view name, bool reading_only) {
@@ -211,29 +262,8 @@ void open_unit(int unit, std::string_view name, bool reading_only) {
   if (name.empty()) fatal_io_error(kFileNotFound, unit);
   if (name.find('\0') != std::string_view::npos) fatal_io_error(kFileNameError, unit);
 
-  // Step 3: the input for reading only, an output for writing only, created
-  // when missing; an output whose write access is refused for reading only.
-  // When the retry fails too, the first open's cause is the one reported.
-  // Reading only, a file is neither created nor written.
-  const bool output = unit != kInputUnit && !reading_only;
-  const int access = (output ? O_WRONLY : O_RDONLY) | O_CLOEXEC;
-  // A missing file is created exclusively, so that the run knows the file is
-  // its own (a run refused later removes what it created). A name that exists
-  // all the same (a link to a missing file) is opened as before, creating.
-  int fd = fs().open(u.name, access);
-  if (fd == -ENOENT && !reading_only) {
-    fd = fs().open(u.name, access | O_CREAT | O_EXCL);
-    if (fd >= 0) u.created = true;
-    if (fd == -EEXIST) fd = fs().open(u.name, access | O_CREAT);
-  }
-  bool writable = output;
-  if (fd < 0 && write_access_refused(-fd)) {
-    const int retry = fs().open(u.name, O_RDONLY | O_CLOEXEC);
-    if (retry >= 0) {
-      fd = retry;
-      writable = false;
-    }
-  }
+  bool writable = false;
+  const int fd = open_unit_file(u, unit != kInputUnit && !reading_only, reading_only, writable);
   if (fd < 0) fatal_io_error(open_failure_message(-fd), unit);
   u.fd = fd;
   u.read_only = !writable;
@@ -242,25 +272,7 @@ void open_unit(int unit, std::string_view name, bool reading_only) {
     u.fd = -1;
     fatal_io_error(kAccessDenied, unit);
   }
-  // One regular file on two units would lose records: the first record sent
-  // to the report or ARCFILE cuts off the input file, or the other output.
-  u.file_id = fs().regular_file_id(fd);
-  for (const auto& [number, other] : table) {
-    if (number != unit && other.fd >= 0 && !u.file_id.empty() && other.file_id == u.file_id) {
-      fs().close(fd);
-      u.fd = -1;
-      fatal_io_error(kCannotOverwrite, unit);
-    }
-  }
-  // Two runs writing one file would interleave their records: the output is
-  // locked while the run lasts, and a run that finds it locked ends before
-  // writing anything. Devices and pipes are not locked (two runs may well
-  // both write to /dev/null); a file system without locks is written unlocked.
-  if (writable && !u.file_id.empty()) {
-    const int locked = fs().lock(fd);
-    u.locked = locked == 0;
-    if (locked == -EWOULDBLOCK) refuse_busy(unit);
-  }
+  claim_unit_file(unit, u, writable);
 }
 
 std::string unit_file_name(int unit) {

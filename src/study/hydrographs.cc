@@ -28,7 +28,7 @@ std::vector<double> hydrograph_days(const Study& s, const std::vector<double>& t
 std::string write_hydrographs(const files::Target& target, const Study& s, const std::vector<double>& times,
                               const std::vector<std::vector<float>>& values, const scenario::Evaluation& how) {
   const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(target.name);
-  if (!format) return "the picture must end in .png, .svg or .pdf";
+  if (!format) return "the picture must end in " + std::string(pictures::kPictureEndings);
   const std::vector<double> days = hydrograph_days(s, times);
   std::vector<pictures::Hydrograph> series;
   for (std::size_t i = 0; i < s.receptors.size(); ++i) {
@@ -38,7 +38,7 @@ std::string write_hydrographs(const files::Target& target, const Study& s, const
     series.push_back(std::move(h));
   }
   pictures::ChartStyle style;
-  style.png_scale = s.output.dpi / 72.0;
+  style.png_scale = s.output.dpi.value_or(pictures::kDefaultDpi) / 72.0;
   return pictures::write_hydrographs(target, *format, s.title, series, style);
 }
 

@@ -12,21 +12,9 @@
 namespace study {
 
 outputs::Request request_of(const Study& s) {
-  outputs::Request r;
-  r.grid = s.output.grid;
-  r.contours = s.output.contours;
-  r.plots = s.output.plots;
-  r.series = s.output.series;
-  r.hydrographs = s.output.hydrographs;
-  r.compliance = s.output.compliance;
-  r.points = s.output.points;
+  outputs::Request r = s.output;
   r.with_crs = !s.crs.empty();
   r.times = s.times;
-  r.levels = s.output.levels;
-  r.range = s.output.range;
-  r.page = s.output.page;
-  r.dpi = s.output.dpi;
-  r.folder = s.output.folder;
   return r;
 }
 
@@ -62,11 +50,7 @@ engine::EvaluatedGrid evaluated_grid(const Study& s, double t, const engine::Dra
 }
 
 pictures::PlotOptions plot_options(const Study& s, std::span<const engine::EvaluatedGrid> times) {
-  pictures::PlotOptions o;
-  o.levels = s.output.levels;
-  o.range = s.output.range;
-  o.page = s.output.page;
-  o.dpi = s.output.dpi;
+  pictures::PlotOptions o = outputs::picture_settings(s.output);
   o.input_name = s.title;
   for (const Well& w : s.wells) o.well_names.push_back(w.name);
   for (const Receptor& r : s.receptors) o.markers.push_back(pictures::PlotMarker{r.x, r.y, r.name});

@@ -595,7 +595,7 @@ class Reader : public TomlReader {
     if (const toml::node* n = t.get("hydrographs")) {
       o.hydrographs = output_name(*n, "hydrographs");
       if (!pictures::plot_format_of(o.hydrographs))
-        fail(*n, "'hydrographs' must name a .png, .svg or .pdf file, not " + in_quotes(o.hydrographs));
+        fail(*n, "'hydrographs' must name a " + std::string(pictures::kPictureEndings) + " file, not " + in_quotes(o.hydrographs));
     }
     read_picture_settings(t, o);
     check_settings(t, s);
@@ -649,7 +649,7 @@ class Reader : public TomlReader {
       names.push_back(output_name(n, "plot"));
     }
     for (const std::string& name : names)
-      if (!pictures::plot_format_of(name)) fail(n, "'plot' must name a .png, .svg or .pdf file, not " + in_quotes(name));
+      if (!pictures::plot_format_of(name)) fail(n, "'plot' must name a " + std::string(pictures::kPictureEndings) + " file, not " + in_quotes(name));
     return names;
   }
 
@@ -672,9 +672,7 @@ class Reader : public TomlReader {
   // (outputs::check), each fault at its key's line; the levels then increasing.
   void check_settings(const toml::table& t, Study& s) const {
     Output& o = s.output;
-    outputs::Request r = request_of(s);
-    if (!t.get("page")) r.page.reset();
-    if (!t.get("dpi")) r.dpi.reset();
+    const outputs::Request r = request_of(s);
     if (const std::optional<outputs::Fault> f = outputs::check(r)) {
       static const char* const kKey[] = {"levels", "range", "page", "dpi"};
       const std::string key = kKey[static_cast<int>(f->setting)];
@@ -690,7 +688,7 @@ class Reader : public TomlReader {
           fail(n, "'range' must have MIN below MAX, not [" + base::shortest_text(o.range->first) + ", " +
                       base::shortest_text(o.range->second) + "]");
         case outputs::Problem::kOutOfRange:
-          fail(n, "'dpi' must be " + limits + ", not " + std::to_string(o.dpi));
+          fail(n, "'dpi' must be " + limits + ", not " + std::to_string(o.dpi.value_or(0)));
         case outputs::Problem::kNoPicture:
           fail(n, in_quotes(key) + " is for 'plot', which is not given");
         case outputs::Problem::kNoKind:

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "pictures/plot.h"
+#include "outputs/request.h"
 #include "scenario/scenario.h"
 
 namespace study {
@@ -25,24 +25,16 @@ using scenario::Well;
 using scenario::WellFunction;
 using scenario::node_position;
 
-/// What a study writes, and how it evaluates.
-struct Output {
+/// What a study writes, and how it evaluates: the outputs' request as its
+/// [output] table states it (the folder where the files go, as shown:
+/// `relative` in `base`, or --output-folder; the pictures' page and dpi only
+/// when given), and what only a study has.
+struct Output : outputs::Request {
+  Output() { folder = "."; }
   std::string base = ".";     ///< the study file's folder, which holds the output folder
   std::string relative = ".";  ///< the output folder below `base` (inside it)
-  std::string folder = ".";    ///< where the files go, as shown: `relative` in `base`, or --output-folder
   bool folder_given = false;   ///< `folder` is the command line's, taken as given
-  std::string grid;     ///< grid name ("" : none): a .tif holds every time, a .asc one (see outputs::time_file_name)
-  std::string contours; ///< contour layer name, .gpkg/.geojson/.shp, every time in one layer ("" : none)
-  std::vector<std::string> plots;  ///< map picture names, .png/.svg/.pdf, each one per time (none: no picture)
-  std::vector<double> levels;  ///< contour levels in feet, increasing (empty: round ones)
-  std::optional<std::pair<double, double>> range;  ///< the pictures' colour range (none: from the grids)
-  pictures::PlotPage page = pictures::PlotPage::kOwnSize;  ///< the page of a .pdf picture
-  int dpi = pictures::kDefaultDpi;                     ///< pixels per inch of a .png picture
-  std::string series;   ///< receptor series CSV name ("" : none)
-  std::string hydrographs;  ///< picture name, .png/.svg/.pdf ("" : none)
   WellFunction well_function = WellFunction::exact;
-  std::string compliance;  ///< the compliance table's CSV name ("" : none); needs receptors with limits
-  std::string points;      ///< the wells and receptors as point layers, a .gpkg name ("" : none)
   bool exceedance_status = false;  ///< a limit exceeded ends the study with base::kExitExceeded
 };
 

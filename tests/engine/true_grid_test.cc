@@ -1,5 +1,5 @@
 // The exact grid (engine::evaluate_true) against a straightforward per-node
-// sum with the adaptive quadrature model::exact_well_function, and against its
+// sum with the adaptive quadrature model::reference_well_function, and against its
 // own scalar form (true_point_drawdown) bit for bit, for any thread count.
 
 #include "engine/true_grid.h"
@@ -16,7 +16,7 @@
 
 #include "engine/true_well_function.h"
 #include "engine/well_function_lanes_testing.h"
-#include "model/exact_well_function.h"
+#include "model/reference_well_function.h"
 
 namespace engine {
 namespace {
@@ -59,7 +59,7 @@ double ReferenceNode(double x, double y, const TrueAquifer& a, const std::vector
   for (const TrueTerm& t : terms) {
     const double r = std::max(1.0, std::hypot(x - t.x, y - t.y));
     const double u = 1.87025 * r * r * a.S / (a.T * t.elapsed_days);
-    const double W = model::exact_well_function(u, r / std::sqrt(a.T / a.leakance));
+    const double W = model::reference_well_function(u, r / std::sqrt(a.T / a.leakance));
     sum += 114.59156 * (t.dq / 1440.0) * W / a.T;
   }
   return sum;

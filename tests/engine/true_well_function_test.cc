@@ -1,5 +1,5 @@
 // engine::true_well_function and the adaptive quadrature
-// model::exact_well_function against a table of 40-digit values
+// model::reference_well_function against a table of 40-digit values
 // (tests/data/true_well_function_table.txt, made by
 // tools/true_well_function_table.py); the function against the quadrature
 // over a dense sweep; its limits; and its SIMD lanes against it bit for bit on
@@ -24,7 +24,7 @@
 #include <boost/math/special_functions/expint.hpp>
 
 #include "engine/well_function_lanes_testing.h"
-#include "model/exact_well_function.h"
+#include "model/reference_well_function.h"
 
 namespace engine {
 namespace {
@@ -109,7 +109,7 @@ TEST(TrueWellFunction, AgreesWithTheTable) {
   Score fast, reference;
   for (const TableRow& r : rows) {
     fast.add(true_well_function(r.u, r.b), r.W_single, r.W, r.u, r.b);
-    reference.add(model::exact_well_function(r.u, r.b), r.W_single, r.W, r.u, r.b);
+    reference.add(model::reference_well_function(r.u, r.b), r.W_single, r.W, r.u, r.b);
   }
   EXPECT_LE(fast.worst_ulps, 1) << fast.worst_at;
   EXPECT_GE(fast.share_correct(), 0.999);
@@ -117,7 +117,7 @@ TEST(TrueWellFunction, AgreesWithTheTable) {
   EXPECT_LE(reference.worst_ulps, 1) << reference.worst_at;
   EXPECT_GE(reference.share_correct(), 0.999);
   std::cout << "table of " << rows.size() << ": true_well_function " << fast.correctly_rounded
-            << " correctly rounded, largest relative error " << fast.worst_relative << "; exact_well_function "
+            << " correctly rounded, largest relative error " << fast.worst_relative << "; reference_well_function "
             << reference.correctly_rounded << ", " << reference.worst_relative << "\n";
 }
 
@@ -141,7 +141,7 @@ std::vector<std::pair<double, double>> Sweep() {
 TEST(TrueWellFunction, AgreesWithTheAdaptiveQuadratureOverADenseSweep) {
   Score score;
   for (const auto& [u, b] : Sweep()) {
-    const double reference = model::exact_well_function(u, b);
+    const double reference = model::reference_well_function(u, b);
     score.add(true_well_function(u, b), static_cast<float>(reference), reference, u, b);
   }
   EXPECT_GE(score.points, 98000);

@@ -8,7 +8,7 @@
 
 #include <boost/math/special_functions/bessel.hpp>
 
-#include "model/exact_well_function.h"
+#include "model/reference_well_function.h"
 
 namespace {
 
@@ -28,8 +28,8 @@ TEST(LeakyModel, ScaledI2IsTheIntegralOfTheDerivative) {
   for (double u : {1e-4, 0.01, 0.3, 2.0})
     for (double b : {0.05, 0.5, 2.0}) {
       const double c = b * b / 4.0, h = 1e-4 * c;
-      const double dW_dc = (model::exact_well_function(u, 2.0 * std::sqrt(c + h)) -
-                            model::exact_well_function(u, 2.0 * std::sqrt(c - h))) /
+      const double dW_dc = (model::reference_well_function(u, 2.0 * std::sqrt(c + h)) -
+                            model::reference_well_function(u, 2.0 * std::sqrt(c - h))) /
                            (2.0 * h);
       EXPECT_NEAR(fit::scaled_i2(u, c), -c * dW_dc, 1e-6 * std::fabs(c * dW_dc)) << "u " << u << ", b " << b;
     }
@@ -41,14 +41,14 @@ TEST(LeakyModel, TheGradientIsTheDerivativeOfTheDrawdownInLogParameters) {
   const fit::Parameters p = {20000.0, 3e-4, 2e-3};
   for (double day : {0.01, 0.7, 3.0})
     for (double r : {0.3, 50.0, 800.0}) {
-      const fit::Modelled m = fit::modelled_drawdown(test, r, 0.0, day, p, model::exact_well_function, true);
+      const fit::Modelled m = fit::modelled_drawdown(test, r, 0.0, day, p, model::reference_well_function, true);
       for (std::size_t j = 0; j < fit::kParameterCount; ++j) {
         fit::Parameters up = p, down = p;
         up[j] *= std::exp(1e-5);
         down[j] *= std::exp(-1e-5);
         const double difference =
-            (fit::modelled_drawdown(test, r, 0.0, day, up, model::exact_well_function, false).drawdown -
-             fit::modelled_drawdown(test, r, 0.0, day, down, model::exact_well_function, false).drawdown) /
+            (fit::modelled_drawdown(test, r, 0.0, day, up, model::reference_well_function, false).drawdown -
+             fit::modelled_drawdown(test, r, 0.0, day, down, model::reference_well_function, false).drawdown) /
             2e-5;
         EXPECT_NEAR(m.gradient[j], difference, 1e-6 * std::fabs(m.drawdown) + 1e-12)
             << fit::kParameterNames[j] << " at day " << day << ", r " << r;
@@ -64,12 +64,12 @@ TEST(LeakyModel, ASchedulesStepsSuperposeTheirChangesOfRate) {
   const fit::Parameters p = {10000.0, 1e-4, 0.0};
   auto one = [&](double q, double t) {
     const double u = 1.87025 * 100.0 * 100.0 * 1e-4 / (10000.0 * t);
-    return 114.59156 * (q / 1440.0) * model::exact_well_function(u, 0.0) / 10000.0;
+    return 114.59156 * (q / 1440.0) * model::reference_well_function(u, 0.0) / 10000.0;
   };
   const double expected = one(100000.0, 5.0) + one(200000.0, 4.0) + one(-300000.0, 2.0);
-  EXPECT_NEAR(fit::modelled_drawdown(test, 100.0, 0.0, 5.0, p, model::exact_well_function, false).drawdown, expected,
+  EXPECT_NEAR(fit::modelled_drawdown(test, 100.0, 0.0, 5.0, p, model::reference_well_function, false).drawdown, expected,
               1e-12 * std::fabs(expected) + 1e-15);
-  EXPECT_EQ(fit::modelled_drawdown(test, 100.0, 0.0, 0.0, p, model::exact_well_function, false).drawdown, 0.0)
+  EXPECT_EQ(fit::modelled_drawdown(test, 100.0, 0.0, 0.0, p, model::reference_well_function, false).drawdown, 0.0)
       << "nothing before pumping begins";
 }
 

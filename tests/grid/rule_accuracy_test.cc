@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "model/drawdown.h"
-#include "model/exact_well_function.h"
+#include "model/reference_well_function.h"
 #include "model/well_function.h"
 
 namespace {
@@ -30,7 +30,7 @@ grid::Input aquifer(float LEAK, float TIME, std::int32_t SPACING = 100) {
 double rule_error(const grid::Input& in, float R) {
   const float u = model::u_of(model::u_factor(in.T, in.S, in.TIME), R);
   const float rb = model::rb_of(R, model::leakage_factor(in.T, in.LEAK));
-  const double exact = model::exact_well_function(u, rb);
+  const double exact = model::reference_well_function(u, rb);
   return std::fabs(model::WUB(u, rb) - exact) / exact;
 }
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "model/exact_well_function.h"
+#include "model/reference_well_function.h"
 #include "study/hydrographs.h"
 #include "study/reader.h"
 #include "study_texts.h"
@@ -32,7 +32,7 @@ double textbook(double q, double r, double days) {
   const double T = kT / kGallonsPerCubicFoot;
   const double u = r * r * kS / (4.0 * T * days);
   const double rb = r / std::sqrt(kT / kLeakance);
-  return q * model::exact_well_function(u, rb) / (4.0 * std::numbers::pi * kT);
+  return q * model::reference_well_function(u, rb) / (4.0 * std::numbers::pi * kT);
 }
 
 // A well's schedule of (start day, rate) steps, superposed.

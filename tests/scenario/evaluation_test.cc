@@ -19,7 +19,7 @@
 #include "gis/esri_grid.h"
 #include "gis/geotiff.h"
 #include "model/drawdown.h"
-#include "model/exact_well_function.h"
+#include "model/reference_well_function.h"
 #include "study/outputs.h"
 #include "study/hydrographs.h"
 #include "study_texts.h"
@@ -336,7 +336,7 @@ TEST(StudyEvaluation, TheExactModeSuperposesEachStepsChangeOfRateFromOneFoot) {
         if (!(day < times[k])) break;
         const double r = distances[i];
         const double u = 1.87025 * r * r * S / (T * (times[k] - day));
-        const double W = model::exact_well_function(u, r / std::sqrt(T / leakance));
+        const double W = model::reference_well_function(u, r / std::sqrt(T / leakance));
         expected += 114.59156 * ((rate - before) / 1440.0) * W / T;
         before = rate;
       }

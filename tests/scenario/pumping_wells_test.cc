@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "model/exact_well_function.h"
+#include "model/reference_well_function.h"
 #include "study/hydrographs.h"
 #include "study_texts.h"
 
@@ -25,7 +25,7 @@ using study_testing::read_text;
 double textbook(double q, double r, double days) {
   constexpr double T = 50000.0, S = 0.0002, leakance = 0.001;
   const double u = r * r * S / (4.0 * (T / 7.48052) * days);
-  return q * model::exact_well_function(u, r / std::sqrt(T / leakance)) / (4.0 * std::numbers::pi * T);
+  return q * model::reference_well_function(u, r / std::sqrt(T / leakance)) / (4.0 * std::numbers::pi * T);
 }
 
 scenario::Evaluation exact() {

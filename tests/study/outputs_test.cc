@@ -34,7 +34,8 @@ TEST(StudyOutputs, TheRequestHoldsTheOutputsAndTheirSettings) {
   EXPECT_EQ(r.times, s.times);
   EXPECT_EQ(r.levels, s.output.levels);
   EXPECT_EQ(r.range, s.output.range);
-  EXPECT_EQ(r.dpi, pictures::kDefaultDpi);
+  EXPECT_FALSE(r.dpi) << "not given";
+  EXPECT_EQ(outputs::picture_settings(r).dpi, pictures::kDefaultDpi) << "the pictures' default";
   EXPECT_EQ(outputs::path(r, "series.csv"), "out/series.csv");
 }
 

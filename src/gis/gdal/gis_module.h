@@ -1,5 +1,5 @@
 // The functions of the GIS module, under names of their own: the program
-// reaches them through the table the module exports (maps/gdal_module.h), by
+// reaches them through the table the module exports (gis/gdal_module.h), by
 // the maps functions of the same names.
 #pragma once
 

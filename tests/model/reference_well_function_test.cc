@@ -1,6 +1,6 @@
 // The exact leaky well function: published values, closed forms, a table of
 // high-precision values, the domain's edges, and the rule beside it.
-#include "model/exact_well_function.h"
+#include "model/reference_well_function.h"
 
 #include <cmath>
 #include <cstdio>
@@ -38,7 +38,7 @@ TEST(ExactWellFunction, PublishedValuesToTheirEightDecimals) {
   // To one unit of the last decimal: the published E1(0.01) is cut, not
   // rounded, from 4.0379295765...
   for (const Case& k : cases)
-    EXPECT_NEAR(exact_well_function(k.u, k.rb), k.published, 1e-8) << "u = " << k.u << ", r/B = " << k.rb;
+    EXPECT_NEAR(reference_well_function(k.u, k.rb), k.published, 1e-8) << "u = " << k.u << ", r/B = " << k.rb;
 }
 
 // --- rb = 0: the exponential integral E1 ---------------------------------------
@@ -80,7 +80,7 @@ TEST(ExactWellFunction, WithoutLeakageIsE1) {
   EXPECT_LT(relative_error(E1(10.0), 4.1569689296853242774e-6), 1e-15);
   for (double u : {1e-8, 1e-6, 1e-4, 0.001, 0.01, 0.1, 0.3, 0.5, 1.0, 1.5, 2.0, 2.5, 3.0, 5.0, 6.0, 8.0, 10.0, 20.0,
                    35.0, 50.0})
-    EXPECT_LT(relative_error(exact_well_function(u, 0.0), E1(u)), 1e-12) << "u = " << u;
+    EXPECT_LT(relative_error(reference_well_function(u, 0.0), E1(u)), 1e-12) << "u = " << u;
 }
 
 // --- rb > 0: W(u, b) + W(b^2/(4u), b) = 2 K0(b) ---------------------------------
@@ -90,7 +90,7 @@ TEST(ExactWellFunction, ReflectedPairsSumToTwiceK0) {
   // integrals together cover (0, inf): 2 K0(b).
   for (double b : {0.01, 0.1, 0.5, 1.0, 2.0, 5.0, 10.0})
     for (double u : {1e-6, 1e-4, 0.01, 0.1, 0.5, 1.0, 3.0}) {
-      const double sum = exact_well_function(u, b) + exact_well_function(b * b / (4 * u), b);
+      const double sum = reference_well_function(u, b) + reference_well_function(b * b / (4 * u), b);
       EXPECT_LT(relative_error(sum, 2 * boost::math::cyl_bessel_k(0, b)), 1e-12) << "u = " << u << ", r/B = " << b;
     }
 }
@@ -195,7 +195,7 @@ TEST(ExactWellFunction, WithinTheBoundOfHighPrecisionValues) {
   };
   double worst = 0;
   for (const Case& k : cases) {
-    const double e = relative_error(exact_well_function(k.u, k.rb), k.w);
+    const double e = relative_error(reference_well_function(k.u, k.rb), k.w);
     worst = std::max(worst, e);
     EXPECT_LT(e, kBound) << "u = " << k.u << ", r/B = " << k.rb;
   }
@@ -210,7 +210,7 @@ TEST(ExactWellFunction, FallsWithTimeDistanceAndLeakage) {
   for (double b : {0.0, 0.1, 1.0, 5.0}) {
     double last = kInf;
     for (double u = 1e-7; u < 60; u *= 1.7) {
-      const double w = exact_well_function(u, b);
+      const double w = reference_well_function(u, b);
       if (u > b * b) {
         EXPECT_LT(w, last) << "u = " << u << ", r/B = " << b;
       } else {
@@ -222,7 +222,7 @@ TEST(ExactWellFunction, FallsWithTimeDistanceAndLeakage) {
   for (double u : {1e-6, 0.01, 1.0, 20.0}) {
     double last = kInf;
     for (double b = 0; b <= 10; b += 0.25) {
-      const double w = exact_well_function(u, b);
+      const double w = reference_well_function(u, b);
       EXPECT_LT(w, last) << "u = " << u << ", r/B = " << b;
       last = w;
     }
@@ -232,29 +232,29 @@ TEST(ExactWellFunction, FallsWithTimeDistanceAndLeakage) {
 // --- the domain's edges -----------------------------------------------------------
 
 TEST(ExactWellFunction, EdgesOfTheDomain) {
-  EXPECT_TRUE(std::isnan(exact_well_function(kNaN, 0.1)));
-  EXPECT_TRUE(std::isnan(exact_well_function(0.1, kNaN)));
-  EXPECT_TRUE(std::isnan(exact_well_function(-1e-3, 0.1)));
-  EXPECT_TRUE(std::isnan(exact_well_function(-kInf, 0.0)));
+  EXPECT_TRUE(std::isnan(reference_well_function(kNaN, 0.1)));
+  EXPECT_TRUE(std::isnan(reference_well_function(0.1, kNaN)));
+  EXPECT_TRUE(std::isnan(reference_well_function(-1e-3, 0.1)));
+  EXPECT_TRUE(std::isnan(reference_well_function(-kInf, 0.0)));
   // Only (r/B)^2 enters.
-  EXPECT_EQ(exact_well_function(0.2, -0.7), exact_well_function(0.2, 0.7));
+  EXPECT_EQ(reference_well_function(0.2, -0.7), reference_well_function(0.2, 0.7));
   // Nothing left to integrate, or nothing to integrate.
-  EXPECT_EQ(exact_well_function(kInf, 0.0), 0.0);
-  EXPECT_EQ(exact_well_function(0.1, kInf), 0.0);
-  EXPECT_EQ(exact_well_function(0.1, -kInf), 0.0);
+  EXPECT_EQ(reference_well_function(kInf, 0.0), 0.0);
+  EXPECT_EQ(reference_well_function(0.1, kInf), 0.0);
+  EXPECT_EQ(reference_well_function(0.1, -kInf), 0.0);
   // From u = 0: 2 K0(r/B), and E1's divergence without leakage.
-  EXPECT_EQ(exact_well_function(0.0, 1.0), 2 * boost::math::cyl_bessel_k(0, 1.0));
-  EXPECT_EQ(exact_well_function(-0.0, 1.0), 2 * boost::math::cyl_bessel_k(0, 1.0));
-  EXPECT_EQ(exact_well_function(0.0, 0.0), kInf);
+  EXPECT_EQ(reference_well_function(0.0, 1.0), 2 * boost::math::cyl_bessel_k(0, 1.0));
+  EXPECT_EQ(reference_well_function(-0.0, 1.0), 2 * boost::math::cyl_bessel_k(0, 1.0));
+  EXPECT_EQ(reference_well_function(0.0, 0.0), kInf);
   // ... which the smallest u approach.
-  EXPECT_LT(relative_error(exact_well_function(1e-12, 1.0), 2 * boost::math::cyl_bessel_k(0, 1.0)), 1e-10);
-  EXPECT_LT(relative_error(exact_well_function(5e-324, 0.0), E1(5e-324)), 1e-12);
-  EXPECT_GT(exact_well_function(5e-324, 1.0), 0.0);
+  EXPECT_LT(relative_error(reference_well_function(1e-12, 1.0), 2 * boost::math::cyl_bessel_k(0, 1.0)), 1e-10);
+  EXPECT_LT(relative_error(reference_well_function(5e-324, 0.0), E1(5e-324)), 1e-12);
+  EXPECT_GT(reference_well_function(5e-324, 1.0), 0.0);
   // Far beyond the grid's range: the answer underflows, never a NaN.
-  EXPECT_GT(exact_well_function(700.0, 1.0), 0.0);
-  EXPECT_EQ(exact_well_function(800.0, 0.0), 0.0);
-  EXPECT_EQ(exact_well_function(1e300, 1e300), 0.0);
-  EXPECT_EQ(exact_well_function(1e-300, 1e300), 0.0);
+  EXPECT_GT(reference_well_function(700.0, 1.0), 0.0);
+  EXPECT_EQ(reference_well_function(800.0, 0.0), 0.0);
+  EXPECT_EQ(reference_well_function(1e300, 1e300), 0.0);
+  EXPECT_EQ(reference_well_function(1e-300, 1e300), 0.0);
 }
 
 // --- the rule beside the exact value ----------------------------------------------
@@ -268,7 +268,7 @@ std::string rule_vs_exact_table() {
   for (double u : {1e-12, 1e-10, 3.5e-9, 1e-8, 1e-6, 1e-4, 1e-2, 0.5, 2.0, 3.761, 5.0, 6.0, 8.0})
     for (double rb : {0.0, 1e-4, 0.1, 1.0}) {
       const float rule = WUB(static_cast<float>(u), static_cast<float>(rb));
-      const double exact = exact_well_function(u, rb);
+      const double exact = reference_well_function(u, rb);
       char line[200];
       std::snprintf(line, sizeof line, "| %g | %g | %.7g | %.10g | %+.1e |\n", u, rb, static_cast<double>(rule), exact,
                     (rule - exact) / exact);
@@ -296,15 +296,15 @@ TEST(RuleVsExact, FarTooHighForTinyUWithoutLeakage) {
   };
   const Case cases[] = {{1e-12, 100.0, 150.0}, {8e-10, 0.10, 0.20}, {3.3e-9, 0.01, 0.05}, {1e-8, 0.0, 0.01}};
   for (const Case& c : cases) {
-    const double e = relative_error(WUB(static_cast<float>(c.u), 0.0f), exact_well_function(c.u, 0.0));
+    const double e = relative_error(WUB(static_cast<float>(c.u), 0.0f), reference_well_function(c.u, 0.0));
     EXPECT_GT(e, c.more_than) << "u = " << c.u;
     EXPECT_LT(e, c.less_than) << "u = " << c.u;
   }
-  EXPECT_NEAR(exact_well_function(1e-12, 0.0), 27.0538, 1e-4);
+  EXPECT_NEAR(reference_well_function(1e-12, 0.0), 27.0538, 1e-4);
   EXPECT_NEAR(WUB(1e-12f, 0.0f), 3352.0, 1.0);
   // Leakage hides it: where r/B^2 / 4 is far above u, the integrand is 0 over
   // the first panels.
-  EXPECT_LT(relative_error(WUB(1e-12f, 1e-3f), exact_well_function(1e-12, 1e-3)), 3e-4);
+  EXPECT_LT(relative_error(WUB(1e-12f, 1e-3f), reference_well_function(1e-12, 1e-3)), 3e-4);
 }
 
 TEST(RuleVsExact, CloseForSmallUCutOffTowardSix) {
@@ -312,17 +312,17 @@ TEST(RuleVsExact, CloseForSmallUCutOffTowardSix) {
   // integral (its Simpson panels, growing by 1.5, overestimate slightly) ...
   for (double u : {1e-6, 1e-4, 0.01, 0.5, 2.0})
     for (double rb : {0.0, 0.1, 1.0}) {
-      const double e = exact_well_function(u, rb);
+      const double e = reference_well_function(u, rb);
       EXPECT_LT(relative_error(WUB(static_cast<float>(u), static_cast<float>(rb)), e), 3e-4) << "u = " << u;
     }
   // ... from u = 3 on, stopping after the first panel past y = 6 loses the
   // tail beyond it: a quarter of a percent at u = 3, 8 % at u = 5, nearly all
   // at u = 6, and all above 6, where the rule returns 0.
-  EXPECT_LT(WUB(3.0f, 0.0f), 0.998 * exact_well_function(3.0, 0.0));
-  EXPECT_LT(WUB(5.0f, 0.0f), 0.93 * exact_well_function(5.0, 0.0));
-  EXPECT_LT(WUB(6.0f, 0.0f), 1e-5 * exact_well_function(6.0, 0.0));
+  EXPECT_LT(WUB(3.0f, 0.0f), 0.998 * reference_well_function(3.0, 0.0));
+  EXPECT_LT(WUB(5.0f, 0.0f), 0.93 * reference_well_function(5.0, 0.0));
+  EXPECT_LT(WUB(6.0f, 0.0f), 1e-5 * reference_well_function(6.0, 0.0));
   EXPECT_EQ(WUB(8.0f, 0.0f), 0.0f);
-  EXPECT_GT(exact_well_function(8.0, 0.0), 3e-5);
+  EXPECT_GT(reference_well_function(8.0, 0.0), 3e-5);
 }
 
 }  // namespace

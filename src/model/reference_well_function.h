@@ -1,5 +1,8 @@
-// The leaky well function W(u, r/B) of Hantush and Jacob as the true integral,
-// in double, beside the program's fixed rule WUB (model/well_function.h).
+// The reference of the leaky well function W(u, r/B) of Hantush and Jacob:
+// the true integral by a slow adaptive quadrature, in double, beside the
+// program's fixed rule WUB (model/well_function.h). The program evaluates the
+// true well function with the engine's fast kernel
+// (engine::true_well_function); this is what the tests hold that kernel to.
 #pragma once
 
 namespace model {
@@ -21,6 +24,6 @@ namespace model {
 /// The result underflows to 0 where the true value lies below the double
 /// range: where the exponent's least value on [u, infinity), rb for u <= rb/2
 /// and u + rb*rb/(4u) above, passes about 745.
-double exact_well_function(double u, double rb);
+double reference_well_function(double u, double rb);
 
 }  // namespace model

@@ -18,7 +18,7 @@
 //                 and b is 0: about ln(1/u));
 //   [t_1, inf)    exp-sinh: the fall.
 
-#include "model/exact_well_function.h"
+#include "model/reference_well_function.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,7 +37,7 @@ constexpr double kTolerance = 1e-12;
 
 }  // namespace
 
-double exact_well_function(double u, double rb) {
+double reference_well_function(double u, double rb) {
   constexpr double kInf = std::numeric_limits<double>::infinity();
   if (std::isnan(u) || std::isnan(rb)) return std::numeric_limits<double>::quiet_NaN();
   const double b = std::fabs(rb);
