@@ -11,7 +11,7 @@
 #include <cmath>
 #include <vector>
 
-#include "model/exact_well_function.h"
+#include "model/reference_well_function.h"
 #include "synthetic_tests.h"
 
 namespace {
@@ -27,7 +27,7 @@ std::vector<double> residuals(const fit::PumpingTest& t, const fit::Parameters& 
     for (const fit::Reading& reading : o.readings)
       r.push_back(std::sqrt(o.weight) *
                   (reading.drawdown -
-                   fit::modelled_drawdown(t, o.x, o.y, reading.day, p, model::exact_well_function, false).drawdown));
+                   fit::modelled_drawdown(t, o.x, o.y, reading.day, p, model::reference_well_function, false).drawdown));
   return r;
 }
 
@@ -65,10 +65,10 @@ const Case kCases[] = {
 TEST(Uncertainty, StandardErrorsIntervalsAndCorrelationsFollowTheCovarianceOfSSOverNMinusK) {
   for (const Case& c : kCases) {
     fit::PumpingTest t = fit_testing::synthetic_test(c.truth, c.distances, 250000.0, 1e-3, 3.0, c.count, 0.0, 0.03, 11,
-                                                     model::exact_well_function);
+                                                     model::reference_well_function);
     t.fit.fitted = {false, false, false};
     for (std::size_t j : c.fitted) t.fit.fitted[j] = true;
-    const fit::Estimate e = fit::fit_test(t, model::exact_well_function);
+    const fit::Estimate e = fit::fit_test(t, model::reference_well_function);
     const std::vector<double> r = residuals(t, e.value);
     const std::size_t n = r.size(), k = c.fitted.size();
     ASSERT_EQ(n - k, 60u) << c.name;
