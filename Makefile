@@ -24,7 +24,7 @@ CMAKE_ARGS ?=
 ASAN_BUILD   ?= build-asan
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= read_free numeric_edit whole_run study_reader
+FUZZ_TARGETS ?= read_free numeric_edit whole_run study_reader fit_reader
 BENCH_BUILD  ?= build-bench
 # Targets may be named with or without their _fuzz ending.
 FUZZ_NAMES    = $(patsubst %_fuzz,%,$(FUZZ_TARGETS))

@@ -24,6 +24,7 @@ enum ExitStatus : int {
   kExitWarnings = 4,     ///< --check read the input and warned of likely mistakes
   kExitBusy = 5,         ///< another run is writing the report or ARCFILE: nothing written
   kExitExceeded = 6,     ///< a study asked for it, and a receptor's drawdown exceeds its limit
+  kExitUndetermined = 7, ///< an aquifer-test fit whose readings do not determine the parameters: outputs marked so
   kExitModule = 8,       ///< a module of the program beside it (the fit) cannot be loaded: nothing done
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "pictures/hydrograph.h"
@@ -18,9 +19,9 @@ constexpr int kCurvePointsPerDecade = 40;
 pictures::ChartStyle style_of(const PumpingTest& test) {
   pictures::ChartStyle style;
   style.time_unit = std::string(test.units.time.name == "min" ? "minutes" : test.units.time.name == "h" ? "hours" : "days");
-  style.png_scale = test.output.dpi / 72.0;  // the layout in points
-  if (test.output.page == "letter") style.page_width = 612.0, style.page_height = 792.0;
-  if (test.output.page == "a4") style.page_width = 595.28, style.page_height = 841.89;
+  style.png_scale = test.output.dpi.value_or(pictures::kDefaultDpi) / 72.0;  // the layout in points
+  std::tie(style.page_width, style.page_height) =
+      pictures::page_size(test.output.page.value_or(pictures::PlotPage::kOwnSize));
   return style;
 }
 

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "fit/units.h"
+#include "outputs/request.h"
+#include "pictures/plot.h"
 #include "scenario/scenario.h"
 
 namespace fit {
@@ -53,17 +55,17 @@ struct FitSettings {
   Parameters fixed = {0.0, 0.0, 0.0};                              ///< values of the parameters not fitted
 };
 
-/// The outputs of a fit, written to `folder`: aquifer.toml and residuals.csv
-/// always, and the two pictures unless their names are empty.
-struct FitOutput {
-  std::string folder;                           ///< the output folder, below the test file's, as shown
-  std::string base;                             ///< the test file's folder
-  std::string relative = ".";                   ///< the output folder below it
-  std::string type_curves = "type_curves.png";  ///< drawdown against time, log-log, observed and fitted
-  std::string residual_plot = "residuals.png";  ///< residual against time
-  int dpi = 200;                                ///< pixels per inch of a .png picture
-  std::string page;                             ///< the page of a .pdf picture ("" : its own size)
-};
+/// The fit's files by default: aquifer.toml, residuals.csv, type_curves.png
+/// and residuals.png, 200 dpi.
+inline outputs::Request default_output() {
+  outputs::Request r;
+  r.fitted_aquifer = "aquifer.toml";
+  r.residuals = "residuals.csv";
+  r.type_curves = "type_curves.png";
+  r.residual_plot = "residuals.png";
+  r.dpi = pictures::kDefaultDpi;
+  return r;
+}
 
 /// A whole pumping test, checked.
 struct PumpingTest {
@@ -74,7 +76,12 @@ struct PumpingTest {
   std::vector<Observation> observations;
   std::vector<std::string> inputs;  ///< the files read: the test file and the observation files
   FitSettings fit;
-  FitOutput output;
+  std::string output_base;              ///< the test file's folder
+  std::string output_relative = ".";    ///< the output folder below it
+  /// The files of the fit (the aquifer table, the residuals, the two pictures:
+  /// a picture "" when not asked for) in the output folder (`folder`, below
+  /// the test file's, as shown), the pictures' dpi and page.
+  outputs::Request output = default_output();
 };
 
 }  // namespace fit

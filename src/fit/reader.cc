@@ -58,12 +58,19 @@ class TestReader : public inputs::TomlReader {
       for (const auto& [o, where] : tables(*n, "observation")) t.observations.push_back(observation(*o, t));
     if (t.observations.empty()) fail(0, "the test has no observations: give [[observation]] tables");
     read_fit(root, t);
-    t.output.folder = t.output.base = folder_.empty() ? "." : folder_.string();
-    if (const toml::node* n = root.get("output")) read_output(table(*n, "output"), t.output);
+    t.output.folder = t.output_base = folder_.empty() ? "." : folder_.string();
+    if (const toml::node* n = root.get("output")) read_output(table(*n, "output"), t);
     return t;
   }
 
  private:
+  // A number in the unit `factor` converts to the program's: finite there too.
+  double converted(const toml::node& n, std::string_view key, double factor) const {
+    const double given = number(n, key), v = given * factor;
+    if (!std::isfinite(v)) fail(n, in_quotes(key) + " is too large: " + text(given) + " is beyond the program's range");
+    return v;
+  }
+
   double positive(const toml::node& n, std::string_view key) const {
     const double v = number(n, key);
     if (!(v > 0.0)) fail(n, in_quotes(key) + " must be above 0, not " + text(v));
@@ -103,23 +110,23 @@ class TestReader : public inputs::TomlReader {
     check_keys(t, kWellKeys, "in a [[well]] table");
     Well w;
     w.name = name(t, "[[well]]", well_names_);
-    w.x = number(required(t, "x", "[[well]]"), "x") * u.length.factor;
-    w.y = number(required(t, "y", "[[well]]"), "y") * u.length.factor;
+    w.x = converted(required(t, "x", "[[well]]"), "x", u.length.factor);
+    w.y = converted(required(t, "y", "[[well]]"), "y", u.length.factor);
     const toml::node* rate = t.get("rate");
     const toml::node* schedule = t.get("schedule");
     if ((rate == nullptr) == (schedule == nullptr))
       fail(t.source().begin.line, "[[well]] " + in_quotes(w.name) + " must have either 'rate' or 'schedule'");
-    if (rate != nullptr) w.steps.push_back({0.0, number(*rate, "rate") * u.rate.factor});
+    if (rate != nullptr) w.steps.push_back({0.0, converted(*rate, "rate", u.rate.factor)});
     const toml::array* a = schedule != nullptr ? schedule->as_array() : nullptr;
     if (schedule != nullptr && (a == nullptr || a->empty()))
       fail(*schedule, "'schedule' must be an array of [start time, rate] steps, like [[0.0, 788.0], [840.0, 0.0]]");
     for (std::size_t i = 0; a != nullptr && i < a->size(); ++i) {
       const toml::array* step = (*a)[i].as_array();
       if (step == nullptr || step->size() != 2) fail((*a)[i], "each step of 'schedule' must be [start time, rate]");
-      const double day = number((*step)[0], "start time") * u.time.factor;
+      const double day = converted((*step)[0], "start time", u.time.factor);
       if (day < 0.0 || (!w.steps.empty() && day <= w.steps.back().day))
         fail((*a)[i], "the start times of 'schedule' must be 0 or more and increase");
-      w.steps.push_back({day, number((*step)[1], "rate") * u.rate.factor});
+      w.steps.push_back({day, converted((*step)[1], "rate", u.rate.factor)});
     }
     return w;
   }
@@ -128,8 +135,8 @@ class TestReader : public inputs::TomlReader {
     check_keys(t, kObservationKeys, "in an [[observation]] table");
     Observation o;
     o.name = name(t, "[[observation]]", observation_names_);
-    o.x = number(required(t, "x", "[[observation]]"), "x") * test.units.length.factor;
-    o.y = number(required(t, "y", "[[observation]]"), "y") * test.units.length.factor;
+    o.x = converted(required(t, "x", "[[observation]]"), "x", test.units.length.factor);
+    o.y = converted(required(t, "y", "[[observation]]"), "y", test.units.length.factor);
     if (const toml::node* n = t.get("weight")) o.weight = positive(*n, "weight");
     const toml::node& file = required(t, "file", "[[observation]]");
     o.file = (folder_ / file_name(file, "file")).string();
@@ -140,7 +147,7 @@ class TestReader : public inputs::TomlReader {
 
   std::vector<Reading> readings(const std::string& path, const Units& u) const;
   void read_fit(const toml::table& root, PumpingTest& t) const;
-  void read_output(const toml::table& t, FitOutput& o) const;
+  void read_output(const toml::table& t, PumpingTest& test) const;
 
   fs::path folder_;
   const inputs::ReadFile& read_;
@@ -198,10 +205,13 @@ std::vector<Reading> TestReader::readings(const std::string& path, const Units& 
     if (!time || !drawdown) fail_at(r.line, "the time and the drawdown must be numbers");
     if (*time == 0.0 && *drawdown == 0.0) continue;  // the start of pumping: nothing to fit
     if (!(*time > 0.0)) fail_at(r.line, "the time must be after pumping began (above 0), not " + text(*time));
-    const double day = *time * u.time.factor;
+    const double day = *time * u.time.factor, drawdown_ft = *drawdown * u.length.factor;
+    if (!(day > 0.0) || !std::isfinite(day) || !std::isfinite(drawdown_ft))
+      fail_at(r.line, "the time and the drawdown must lie within the program's range, not " + text(*time) + " and " +
+                          text(*drawdown));
     if (!out.empty() && !(day > out.back().day))
       fail_at(r.line, "the times must increase: " + text(*time) + " follows " + text(out.back().day / u.time.factor));
-    out.push_back({day, *drawdown * u.length.factor, r.line, *time, *drawdown});
+    out.push_back({day, drawdown_ft, r.line, *time, *drawdown});
   }
   if (out.empty()) throw TestFileError{path + ": the observation file holds no readings"};
   return out;
@@ -248,15 +258,16 @@ void TestReader::read_fit(const toml::table& root, PumpingTest& t) const {
                 " parameters");
 }
 
-void TestReader::read_output(const toml::table& t, FitOutput& o) const {
+void TestReader::read_output(const toml::table& t, PumpingTest& test) const {
   check_keys(t, kOutputKeys, "in [output]");
+  outputs::Request& o = test.output;
   if (const toml::node* n = t.get("folder")) {
     const fs::path folder = string(*n, "folder");
     for (const fs::path& part : folder)
       if (folder.empty() || folder.is_absolute() || part == "..")
         fail(*n, "'folder' must be a folder below the test file's, without '..', not " + in_quotes(folder.string()));
     o.folder = (folder_ / folder).string();
-    o.relative = folder.string();
+    test.output_relative = folder.string();
   }
   auto picture = [&](std::string_view key, std::string& name) {
     const toml::node* n = t.get(key);
@@ -278,8 +289,10 @@ void TestReader::read_output(const toml::table& t, FitOutput& o) const {
     o.dpi = static_cast<int>(v);
   }
   if (const toml::node* n = t.get("page")) {
-    o.page = string(*n, "page");
-    if (!pictures::plot_page_of(o.page)) fail(*n, "'page' must be \"letter\" or \"a4\", not " + in_quotes(o.page));
+    const std::string page = string(*n, "page");
+    const std::optional<pictures::PlotPage> p = pictures::plot_page_of(page);
+    if (!p) fail(*n, "'page' must be \"letter\" or \"a4\", not " + in_quotes(page));
+    o.page = p;
   }
 }
 
@@ -293,7 +306,14 @@ PumpingTest read_test_file(const std::string& file) {
   std::string why;
   const std::optional<std::string> text = inputs::read_file(file, why, inputs::kLargestStudyFile);
   if (!text) throw TestFileError{"cannot read the test file " + in_quotes(file) + ": " + why};
-  return read_test(*text, file, [](const std::string& path, std::string& why_not) {
+  // The observation files lie inside the test file's folder, also after
+  // their links are followed, as a study's CSV files do.
+  const std::filesystem::path folder = inputs::real_folder_of(file);
+  return read_test(*text, file, [folder](const std::string& path, std::string& why_not) -> std::optional<std::string> {
+    if (!inputs::lies_inside(folder, path)) {
+      why_not = "it lies outside the test file's folder";
+      return std::nullopt;
+    }
     return inputs::read_file(path, why_not);
   });
 }

@@ -90,17 +90,31 @@ std::string estimates_text(const PumpingTest& test, const Estimate& e) {
 }
 
 std::string aquifer_toml(const PumpingTest& test, const Estimate& e) {
-  std::string out = "# Fitted to the pumping test '" + base::one_line(test.title) + "' (" + test.file + ").\n";
-  out += "# Paste the [aquifer] table into a study; units gpd/ft, gpd/ft^3.\n[aquifer]\n";
+  // A metric test's values in a study's metric units, else in the program's.
+  const bool metric = test.units.metric();
+  const Units per_day{{"m", 1.0 / kMetresPerFoot}, {"d", 1.0}, test.units.rate};
+  const Parameters factor = {metric ? transmissivity_in(1.0, per_day) : 1.0, 1.0,
+                             metric ? 1.0 / kGallonsPerCubicFoot : 1.0};
+  std::string out;
+  if (!e.determined)
+    out += "# NOT DETERMINED: the readings do not determine these values (see the fit's warnings); do not use them.\n";
+  out += "# Fitted to the pumping test '" + base::one_line(test.title) + "' (" + test.file + ").\n";
+  if (metric)
+    out += "# Paste the units line and the [aquifer] table into a study; units m2/d, 1/d.\n"
+           "units = { transmissivity = \"m2/d\", leakance = \"1/d\" }\n\n[aquifer]\n";
+  else
+    out += "# Paste the [aquifer] table into a study; units gpd/ft, gpd/ft^3.\n[aquifer]\n";
   std::string errors;
   for (std::size_t j : {kTransmissivity, kLeakance, kStorage}) {
-    const std::string value = base::shortest_text(e.value[j]);
+    const std::string value = base::shortest_text(e.value[j] * factor[j]);
+    const double se = e.standard_error[j] * factor[j];
     out += std::string(kParameterNames[j]) + " = " + (value.find_first_of(".e") == std::string::npos ? value + ".0" : value);
-    out += test.fit.fitted[j] ? "   # standard error " + g(e.standard_error[j], 3) + "\n" : "   # held, not fitted\n";
+    out += test.fit.fitted[j] ? "   # standard error " + g(se, 3) + "\n" : "   # held, not fitted\n";
     if (test.fit.fitted[j])
-      errors += std::string(errors.empty() ? "" : ", ") + kParameterNames[j] + " = " + base::shortest_text(e.standard_error[j]);
+      errors += std::string(errors.empty() ? "" : ", ") + kParameterNames[j] + " = " + base::shortest_text(se);
   }
-  out += "\n[fit]\nrmse = " + base::shortest_text(e.rmse) + "   # feet\n";
+  out += "\n[fit]\nrmse = " + base::shortest_text(metric ? e.rmse * kMetresPerFoot : e.rmse) +
+         (metric ? "   # metres\n" : "   # feet\n");
   out += "standard_error = { " + errors + " }\n";
   out += "observations = " + std::to_string(e.readings) + "\n";
   return out;

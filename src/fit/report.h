@@ -16,9 +16,11 @@ namespace fit {
 /// line "warning: ..." per warning. LF line ends.
 std::string estimates_text(const PumpingTest& test, const Estimate& e);
 
-/// aquifer.toml: the [aquifer] table of the estimates in the program's units,
-/// each with its standard error as a comment, and a [fit] table with rmse
-/// (feet), standard_error and observations.
+/// aquifer.toml: the [aquifer] table of the estimates, each with its standard
+/// error as a comment, and a [fit] table with rmse, standard_error and
+/// observations. For a metric test (lengths in metres) the values are in
+/// m2/d and 1/d, stated by a study's units line before the table, and the
+/// rmse in metres; else in the program's units (gpd/ft, gpd/ft^3, feet).
 std::string aquifer_toml(const PumpingTest& test, const Estimate& e);
 
 /// residuals.csv: observation,time,observed,fitted,residual, one row per

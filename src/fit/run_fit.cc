@@ -1,16 +1,22 @@
 #include "fit/run_fit.h"
 
 #include <cstdio>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "base/exit_status.h"
 #include "base/message.h"
 #include "fit/reader.h"
+#include "fit/refusals.h"
 #include "fit/report.h"
 #include "fit/solve.h"
 #include "fit/pictures.h"
 #include "files/output_file.h"
 #include "files/output_folder.h"
 #include "base/text_table.h"
+#include "outputs/request.h"
+#include "outputs/writer.h"
 
 namespace fit {
 namespace {
@@ -31,11 +37,37 @@ std::string heading(const PumpingTest& t) {
          std::string(t.units.time.name) + ", " + std::string(t.units.rate.name) + ")\n\n";
 }
 
-// Writes aquifer.toml, residuals.csv and the pictures into the output folder,
-// opened once and locked; the exit status of the outputs.
+// What a fit's output file is called in a message.
+std::string what_file(outputs::Kind kind) {
+  switch (kind) {
+    case outputs::Kind::kFittedAquifer: return "the fitted aquifer file";
+    case outputs::Kind::kResiduals: return "the residuals file";
+    case outputs::Kind::kTypeCurves: return "the type curves";
+    case outputs::Kind::kResidualPlot: return "the residual plot";
+    default: return "the output file";
+  }
+}
+
+// Why the outputs cannot be written as named (one line: an output that would
+// replace an input file, or names the same file as another output), or "".
+std::string refused_outputs(const PumpingTest& t) {
+  const outputs::Request& r = t.output;
+  const std::vector<outputs::PlannedFile> planned = outputs::plan(r);
+  const std::optional<outputs::Clash> clash = outputs::first_clash(r, planned, t.inputs, outputs::same_file);
+  if (!clash) return "";
+  const outputs::PlannedFile& f = planned[clash->file];
+  if (clash->taken)
+    return t.file + ": " + what_file(f.kind) + " '" + outputs::path(r, f.name) + "' would replace the input file '" +
+           t.inputs[*clash->taken] + "'";
+  return t.file + ": " + what_file(f.kind) + " and " + what_file(planned[*clash->earlier].kind) +
+         " are the same file '" + outputs::path(r, f.name) + "'";
+}
+
+// Writes the fit's files into the output folder, opened once and locked,
+// through the outputs' writer; the exit status of the outputs.
 int write_outputs(const PumpingTest& test, const Estimate& e, WellFunction W) {
   files::OutputFolder folder;
-  if (const std::string why = folder.open_below(test.output.base, test.output.relative); !why.empty()) {
+  if (const std::string why = folder.open_below(test.output_base, test.output_relative); !why.empty()) {
     complain("cannot open the output folder '" + test.output.folder + "': " + why);
     return base::kExitExtraOutput;
   }
@@ -45,18 +77,22 @@ int write_outputs(const PumpingTest& test, const Estimate& e, WellFunction W) {
   }
   folder.remove_stale_temporaries();
   int status = base::kExitSuccess;
-  auto wrote = [&](const std::string& name, const std::string& why) {
+  outputs::Place place;
+  place.folder = &folder;
+  for (const std::string& input : test.inputs) place.taken.push_back({input, "the input file"});
+  place.same = outputs::same_file;
+  place.what = what_file;
+  outputs::Writer writer(test.output, std::move(place), {}, [&](const outputs::PlannedFile& f, const std::string& why) {
     if (why.empty()) return;
-    complain("cannot write '" + folder.shown(name) + "': " + why);
+    complain("cannot write '" + folder.shown(f.name) + "': " + why);
     status = base::kExitExtraOutput;
-  };
-  for (const auto& [name, text] : {std::pair<std::string, std::string>{"aquifer.toml", aquifer_toml(test, e)},
-                                   {"residuals.csv", residuals_csv(test, e)}})
-    wrote(name, files::write_whole_file(files::Target(folder, name), text));
-  if (!test.output.type_curves.empty())
-    wrote(test.output.type_curves, write_type_curves(files::Target(folder, test.output.type_curves), test, e, W));
-  if (!test.output.residual_plot.empty())
-    wrote(test.output.residual_plot, write_residual_plot(files::Target(folder, test.output.residual_plot), test, e));
+  });
+  writer.write(outputs::Kind::kFittedAquifer,
+               [&](const files::Target& t) { return files::write_whole_file(t, aquifer_toml(test, e)); });
+  writer.write(outputs::Kind::kResiduals,
+               [&](const files::Target& t) { return files::write_whole_file(t, residuals_csv(test, e)); });
+  writer.write(outputs::Kind::kTypeCurves, [&](const files::Target& t) { return write_type_curves(t, test, e, W); });
+  writer.write(outputs::Kind::kResidualPlot, [&](const files::Target& t) { return write_residual_plot(t, test, e); });
   if (std::fflush(stdout) != 0) status = base::kExitExtraOutput;
   return status;
 }
@@ -71,11 +107,16 @@ int run_fit(const std::string& file, WellFunction W) {
     complain(e.message);
     return base::kExitUsage;
   }
+  if (std::string why = refusal(test); !why.empty() || !(why = refused_outputs(test)).empty()) {
+    complain(why);
+    return base::kExitUsage;
+  }
   const Estimate e = fit_test(test, W);
   const std::string table = heading(test) + estimates_text(test, e);
   std::fwrite(table.data(), 1, table.size(), stdout);
   for (const std::string& w : e.warnings) complain("warning: " + w);
-  return write_outputs(test, e, W);
+  const int status = write_outputs(test, e, W);
+  return status == base::kExitSuccess && !e.determined ? base::kExitUndetermined : status;
 }
 
 }  // namespace fit

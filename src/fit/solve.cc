@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <mutex>
 
 #include <Eigen/Dense>
 #include <boost/math/distributions/students_t.hpp>
 #include <ceres/ceres.h>
+#include <glog/logging.h>
 
 #include "model/true_drawdown.h"
 
@@ -89,22 +91,61 @@ bool straight_line_estimate(const PumpingTest& test, const Observation& o, doubl
     if (!w.steps.empty()) Q += w.steps.front().rate;
     r = std::min(r, model::true_distance(o.x - w.x, o.y - w.y));
   }
-  double m = 0.0, c = 0.0;
-  for (std::size_t first = 0; first + window <= n; ++first) {
-    double k = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+  // The window of steepest slope, found with running sums (linear in the
+  // readings) of times and drawdowns shifted to about the middle reading, so
+  // that little cancels, and summed afresh once per window's length; the
+  // slope does not depend on the shift. The line then from the window's own
+  // sums, unshifted.
+  std::vector<double> log_day(n);
+  for (std::size_t i = 0; i < n; ++i) log_day[i] = std::log(o.readings[i].day);
+  const double x_mid = log_day[n / 2], y_mid = o.readings[n / 2].drawdown;
+  const auto sums = [&](std::size_t first, double x_shift, double y_shift, std::array<double, 4>& s) {
+    s = {0.0, 0.0, 0.0, 0.0};
     for (std::size_t i = first; i < first + window; ++i) {
-      const double x = std::log(o.readings[i].day), y = o.readings[i].drawdown;
-      k += 1, sx += x, sy += y, sxx += x * x, sxy += x * y;
+      const double x = log_day[i] - x_shift, y = o.readings[i].drawdown - y_shift;
+      s[0] += x, s[1] += y, s[2] += x * x, s[3] += x * y;
     }
-    const double slope = (k * sxy - sx * sy) / (k * sxx - sx * sx);
-    if (slope > m) m = slope, c = (sy - slope * sx) / k;
+  };
+  const double k = static_cast<double>(window);
+  const auto slope_of = [k](const std::array<double, 4>& s) { return (k * s[3] - s[0] * s[1]) / (k * s[2] - s[0] * s[0]); };
+  std::array<double, 4> s;
+  sums(0, x_mid, y_mid, s);
+  double m = 0.0;
+  std::size_t best = n;
+  for (std::size_t first = 0;; ++first) {
+    if (const double slope = slope_of(s); slope > m) m = slope, best = first;
+    if (first + window >= n) break;
+    if ((first + 1) % window == 0) {
+      sums(first + 1, x_mid, y_mid, s);
+      continue;
+    }
+    const double x0 = log_day[first] - x_mid, y0 = o.readings[first].drawdown - y_mid;
+    const double x1 = log_day[first + window] - x_mid, y1 = o.readings[first + window].drawdown - y_mid;
+    s[0] += x1 - x0, s[1] += y1 - y0, s[2] += x1 * x1 - x0 * x0, s[3] += x1 * y1 - x0 * y0;
   }
+  if (best == n) return false;
+  sums(best, 0.0, 0.0, s);
+  m = slope_of(s);
+  const double c = (s[1] - m * s[0]) / k;
   T = model::kTrueDrawdownCoefficient * (Q / 1440.0) / m;
   S = T * std::exp(-c / m) * std::exp(-kEulerGamma) / (model::kTrueUCoefficient * r * r);
   return std::isfinite(T) && std::isfinite(S) && T > 0.0 && S > 0.0;
 }
 
 double clamped(std::size_t j, double v) { return std::clamp(v, kBounds[j][0] * 1.01, kBounds[j][1] / 1.01); }
+
+// The solver's library logs through glog, to standard error and before any
+// initialisation with a line of its own about that: silenced, so that every
+// message of a fit is the program's own line (the solver's outcome is read
+// from its summary).
+void silence_solver_log() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    FLAGS_logtostderr = true;  // never log files
+    FLAGS_minloglevel = google::GLOG_FATAL;
+    if (!google::IsGoogleLoggingInitialized()) google::InitGoogleLogging("leaky-drawdown");
+  });
+}
 
 // Least squares from `start`: the logarithms of the fitted parameters at the
 // optimum and the final cost (half the weighted sum of squares).
@@ -194,20 +235,41 @@ std::string shown(double v) {
 }
 
 // The warnings of an estimate: poorly determined parameters, bounds reached,
-// a trend in the residuals.
+// a trend in the residuals; and those that leave it undetermined (a value at
+// a bound, not finite or out of bounds, a standard error not finite, a
+// correlation that is no number, no usable solution).
 void add_warnings(Estimate& e, const PumpingTest& test, const std::vector<std::size_t>& fitted,
                   const std::vector<double>& residuals) {
+  auto undetermined = [&e](const std::string& warning) {
+    e.warnings.push_back(warning);
+    e.determined = false;
+  };
   for (std::size_t j : fitted) {
+    const std::string name = kParameterNames[j];
+    if (!(e.value[j] >= kBounds[j][0] && e.value[j] <= kBounds[j][1])) {
+      undetermined("the " + name + " came out as " + shown(e.value[j]) + ", outside the fit's bounds of " +
+                   shown(kBounds[j][0]) + " to " + shown(kBounds[j][1]) + ": the fit collapsed (a rate, a distance " +
+                   "or a reading far out of scale?)");
+      continue;
+    }
     const double relative = e.standard_error[j] / e.value[j];
-    if (!(relative <= kPoorlyDetermined))
-      e.warnings.push_back(std::string("the ") + kParameterNames[j] + " is poorly determined: its standard error is " +
-                           (std::isfinite(relative) ? shown(100.0 * relative) + "% of its value" : "unbounded") +
-                           "; the readings do not constrain it (for leakance: late readings are needed)");
+    if (!(relative <= kPoorlyDetermined)) {
+      const std::string what = std::string("the ") + name + " is poorly determined: its standard error is " +
+                               (std::isfinite(relative) ? shown(100.0 * relative) + "% of its value" : "unbounded") +
+                               "; the readings do not constrain it (for leakance: late readings are needed)";
+      if (std::isfinite(relative)) e.warnings.push_back(what);
+      else undetermined(what);
+    }
     for (double bound : kBounds[j])
       if (std::fabs(std::log(e.value[j] / bound)) < 1e-6)
-        e.warnings.push_back(std::string("the ") + kParameterNames[j] + " reached the fit's bound of " + shown(bound) +
-                             "; the estimate is not a true optimum");
+        undetermined("the " + name + " reached the fit's bound of " + shown(bound) +
+                     "; the estimate is not a true optimum");
+    for (std::size_t k : fitted)
+      if (k > j && std::isnan(e.correlation[j][k]))
+        undetermined("the correlation of the " + name + " and the " + kParameterNames[k] +
+                     " is not a number: the readings do not tell them apart");
   }
+  if (!std::isfinite(e.rmse)) undetermined("the RMSE is " + shown(e.rmse) + ": the model cannot be evaluated at the readings");
   const double z = runs_z(test, residuals);
   if (z < kTrendZ)
     e.warnings.push_back("the residuals show a trend (runs test z = " + shown(z) +
@@ -273,6 +335,7 @@ double runs_z(const PumpingTest& test, const std::vector<double>& residuals) {
 }
 
 Estimate fit_test(const PumpingTest& test, WellFunction W) {
+  silence_solver_log();
   const std::vector<std::size_t> fitted = fitted_indices(test.fit);
   Residuals residuals(test, W, fitted);
   Estimate e;

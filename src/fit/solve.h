@@ -34,6 +34,11 @@ struct Estimate {
   std::size_t starts = 0;         ///< the starting points solved from (the best of those tried)
   std::vector<double> fitted;     ///< the fitted drawdown of each reading, observation by observation, feet
   std::vector<std::string> warnings;
+  /// false when the readings leave the estimate undetermined: a fitted value
+  /// at a bound, not finite or out of bounds, a standard error not finite, a
+  /// correlation that is not a number, an RMSE not finite (each one of the
+  /// warnings).
+  bool determined = true;
 };
 
 /// The starting values the fit tries: the type-curve estimate (the straight

@@ -50,7 +50,29 @@ std::vector<PlannedFile> plan(const Request& r) {
   if (!r.points.empty()) add(Kind::kPoints, {r.points}, 0);
   if (!r.depletion.empty()) add(Kind::kDepletion, {r.depletion}, 0);
   if (!r.depletion_hydrographs.empty()) add(Kind::kDepletionHydrographs, {r.depletion_hydrographs}, 0);
+  if (!r.fitted_aquifer.empty()) add(Kind::kFittedAquifer, {r.fitted_aquifer}, 0);
+  if (!r.residuals.empty()) add(Kind::kResiduals, {r.residuals}, 0);
+  if (!r.type_curves.empty()) add(Kind::kTypeCurves, {r.type_curves}, 0);
+  if (!r.residual_plot.empty()) add(Kind::kResidualPlot, {r.residual_plot}, 0);
   return files;
+}
+
+namespace {
+
+// A path as compared with others: absolute, without "." and "..".
+std::filesystem::path comparable(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(path, ec);
+  if (ec) p = path;
+  return p.lexically_normal();
+}
+
+}  // namespace
+
+bool same_file(const std::string& a, const std::string& b) {
+  if (comparable(a) == comparable(b)) return true;
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;  // links to one file
 }
 
 std::optional<Clash> first_clash(const std::vector<std::string>& paths, const std::vector<std::string>& taken,

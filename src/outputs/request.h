@@ -27,6 +27,10 @@ struct Request {
   std::string points{};              ///< the wells and receptors as point layers, a GeoPackage
   std::string depletion{};           ///< the streams' depletion CSV
   std::string depletion_hydrographs{};  ///< the depletion's picture
+  std::string fitted_aquifer{};      ///< an aquifer-test fit's [aquifer] table, TOML
+  std::string residuals{};           ///< an aquifer-test fit's residuals, CSV
+  std::string type_curves{};         ///< an aquifer-test fit's observed and fitted drawdowns, a chart
+  std::string residual_plot{};       ///< an aquifer-test fit's residuals against time, a chart
   bool with_crs = false;           ///< a CRS is given: a .prj beside each ESRI grid
   std::vector<double> times{};       ///< the times; with several, a file per time is named "_<days>d"
   std::vector<double> levels{};      ///< contour levels in feet, in the order given (empty: round ones)
@@ -71,7 +75,11 @@ pictures::PlotOptions picture_settings(const Request& r);
 std::string path(const Request& r, const std::string& name);
 
 /// Which output a planned file belongs to.
-enum class Kind { kGrid, kContours, kPlot, kSeries, kHydrographs, kCompliance, kPoints, kDepletion, kDepletionHydrographs };
+enum class Kind {
+  kGrid, kContours, kPlot, kSeries, kHydrographs, kCompliance, kPoints,
+  kDepletion, kDepletionHydrographs,                        // a study's streams
+  kFittedAquifer, kResiduals, kTypeCurves, kResidualPlot,  // an aquifer-test fit's
+};
 
 /// One file the request writes.
 struct PlannedFile {
@@ -95,8 +103,13 @@ bool takes_every_time(const Request& r);
 /// Every file the request writes, in the order they are written: the grid
 /// file of each time (with its .prj) or the one GeoTIFF, the contour layer's
 /// files, each picture of each time, the series, the hydrographs, the
-/// compliance table, the points, the depletion CSV and its picture.
+/// compliance table, the points, the depletion CSV and its picture; a fit's
+/// aquifer table, residuals, type curves and residual plot.
 std::vector<PlannedFile> plan(const Request& r);
+
+/// Whether the paths `a` and `b` are one file: the same once absolute and
+/// without "." and "..", or links to one file.
+bool same_file(const std::string& a, const std::string& b);
 
 /// A planned file that would replace another file.
 struct Clash {

@@ -35,6 +35,10 @@ enum class PlotPage { kOwnSize, kLetter, kA4 };
 /// The page named `name` ("letter" or "a4", in any case), or nothing.
 std::optional<PlotPage> plot_page_of(std::string_view name);
 
+/// The width and height of `page` upright, in points: US letter 612 x 792,
+/// A4 210 x 297 mm; 0 x 0 for kOwnSize.
+std::pair<double, double> page_size(PlotPage page);
+
 /// Pixels per inch of a PNG picture: the default and the accepted range.
 inline constexpr int kDefaultDpi = 200;
 inline constexpr int kMinDpi = 50;

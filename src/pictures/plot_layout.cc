@@ -298,6 +298,15 @@ std::optional<PlotPage> plot_page_of(std::string_view name) {
   return std::nullopt;
 }
 
+std::pair<double, double> page_size(PlotPage page) {
+  switch (page) {
+    case PlotPage::kLetter: return {612.0, 792.0};
+    case PlotPage::kA4: return {595.2756, 841.8898};
+    case PlotPage::kOwnSize: break;
+  }
+  return {0.0, 0.0};
+}
+
 PlotLayout plot_layout(const engine::EvaluatedGrid& e, const PlotOptions& options, PlotFormat format) {
   PlotLayout start;
   set_extent(e, options, start);
@@ -306,7 +315,7 @@ PlotLayout plot_layout(const engine::EvaluatedGrid& e, const PlotOptions& option
   PlotLayout l;
   if (format == PlotFormat::kPdf && options.page != PlotPage::kOwnSize) {
     // Portrait or landscape, whichever shows the map larger.
-    const double a = options.page == PlotPage::kLetter ? 612.0 : 595.2756, b = options.page == PlotPage::kLetter ? 792.0 : 841.8898;
+    const auto [a, b] = page_size(options.page);
     const PlotLayout portrait = lay_out(e, options, start, a, b);
     const PlotLayout landscape = lay_out(e, options, start, b, a);
     l = landscape.points_per_foot() > portrait.points_per_foot() ? landscape : portrait;

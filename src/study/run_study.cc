@@ -80,19 +80,7 @@ std::string what_file(outputs::Kind kind) {
   return kWhat[static_cast<int>(kind)];
 }
 
-// A path as compared with others: absolute, without "." and "..".
-std::filesystem::path comparable(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(path, ec);
-  if (ec) p = path;
-  return p.lexically_normal();
-}
-
-bool same_file(const std::string& a, const std::string& b) {
-  if (comparable(a) == comparable(b)) return true;
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;  // links to one file
-}
+using outputs::same_file;
 
 // Why the outputs cannot be written as named (one line: an output that is the
 // manifest or an input file, or names the same file as another output), or nothing.

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,14 @@ TEST(Request, PlansEveryFileNamedPerTime) {
       {"the depletion and its picture last, once",
        {.points = "p.gpkg", .depletion = "d.csv", .depletion_hydrographs = "d.png", .times = {30, 90}},
        {"p.gpkg", "d.csv", "d.png"},
+       false},
+      {"an aquifer-test fit's table, residuals and charts, once, without times",
+       {.fitted_aquifer = "aquifer.toml", .residuals = "r.csv", .type_curves = "t.pdf", .residual_plot = "r.png"},
+       {"aquifer.toml", "r.csv", "t.pdf", "r.png"},
+       false},
+      {"a fit without its charts",
+       {.fitted_aquifer = "aquifer.toml", .residuals = "r.csv", .times = {1, 2}},
+       {"aquifer.toml", "r.csv"},
        false},
   };
   for (const auto& k : kCases) {
@@ -199,6 +209,31 @@ TEST(Request, FindsTheFirstClashOfThePlanInItsFolder) {
     EXPECT_EQ(outputs::path(k.request, planned[c->file].name), *k.file);
     EXPECT_EQ(c->taken ? k.taken[*c->taken] : outputs::path(k.request, planned[*c->earlier].name), *k.with);
   }
+}
+
+TEST(Request, SameFileByPathOrByLink) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("same_file_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                                    "_" + std::to_string(reinterpret_cast<std::uintptr_t>(&dir)));
+  fs::create_directories(dir / "sub");
+  for (const char* name : {"a.csv", "b.csv"}) std::ofstream(dir / name) << "1,2\n";
+  fs::create_symlink(dir / "a.csv", dir / "sub" / "link.csv");
+  fs::create_hard_link(dir / "a.csv", dir / "hard.csv");
+  const std::string d = dir.string();
+  const struct {
+    std::string a, b;
+    bool same;
+  } kCases[] = {
+      {d + "/a.csv", d + "/a.csv", true},
+      {d + "/sub/../a.csv", d + "/./a.csv", true},
+      {d + "/sub/link.csv", d + "/a.csv", true},
+      {d + "/hard.csv", d + "/a.csv", true},
+      {d + "/a.csv", d + "/b.csv", false},
+      {d + "/missing.csv", d + "/a.csv", false},
+      {d + "/sub/missing.csv", d + "/sub/../sub/missing.csv", true},  // not yet written, one path
+  };
+  for (const auto& k : kCases) EXPECT_EQ(outputs::same_file(k.a, k.b), k.same) << k.a << " and " << k.b;
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -50,6 +50,22 @@ TEST(PlotPage, NamedLetterOrA4) {
   for (const char* other : {"", "legal", "a3", "letter "}) EXPECT_EQ(pictures::plot_page_of(other), std::nullopt) << other;
 }
 
+TEST(PlotPage, SizesInPointsFromInchesAndMillimetres) {
+  // 72 points an inch: letter is 8.5 x 11 inches, A4 210 x 297 mm.
+  struct Case {
+    pictures::PlotPage page;
+    double width, height;
+  };
+  const Case cases[] = {{pictures::PlotPage::kLetter, 8.5 * 72.0, 11.0 * 72.0},
+                        {pictures::PlotPage::kA4, 210.0 / 25.4 * 72.0, 297.0 / 25.4 * 72.0},
+                        {pictures::PlotPage::kOwnSize, 0.0, 0.0}};
+  for (const Case& c : cases) {
+    const auto [width, height] = pictures::page_size(c.page);
+    EXPECT_NEAR(width, c.width, 1e-4) << static_cast<int>(c.page);
+    EXPECT_NEAR(height, c.height, 1e-4) << static_cast<int>(c.page);
+  }
+}
+
 using PlotFile = picture_testing::PictureFolder;
 
 using Png = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
