@@ -316,7 +316,7 @@ GridResults evaluate_and_write(const Study& s, const Evaluation& how, const Stag
   // The bar counts node-term evaluations over all the study's grids.
   const std::uint64_t nodes = static_cast<std::uint64_t>(s.grid.columns) * static_cast<std::uint64_t>(s.grid.rows);
   std::uint64_t total = 0, before = 0;
-  for (double t : s.times) total += nodes * terms_at(s, t).size();
+  for (double t : s.times) total += nodes * static_cast<std::uint64_t>(term_count(s, t));
   // One grid serves every time, unless the writer keeps each time's: then it
   // takes the grid, and the next time has a new one.
   const bool kept = writer != nullptr && writer->keeps_every_time();
