@@ -28,7 +28,7 @@ class Disk {
 Disk& system_disk();
 
 /// The disk every OutputFile uses from now on (nullptr: the system's); the
-/// one used before.
+/// one used before. (The GIS module, loaded apart, keeps the system's.)
 Disk* use_disk(Disk* disk);
 
 /// The disk in use.
