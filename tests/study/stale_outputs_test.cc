@@ -141,9 +141,9 @@ TEST(StaleOutputs, AFifoInTheManifestsPlaceDoesNotHoldTheStudy) {
   folder.write("study.toml", kSmallStudy);
   fs::create_directory(folder.path() + "/out");
   ASSERT_EQ(::mkfifo((folder.path() + "/out/manifest.json").c_str(), 0644), 0);
-  const RunResult r = testing_support::run_wrapped(folder, "timeout -s KILL 60", "", {"--study", "study.toml"});
+  const RunResult r = testing_support::run_wrapped(folder, "timeout -s KILL 20", "", {"--study", "study.toml"});
   EXPECT_EQ(r.status, base::kExitSuccess) << r.err;
-  EXPECT_TRUE(fs::is_regular_file(folder.path() + "/out/manifest.json"));
+  ASSERT_TRUE(fs::is_regular_file(folder.path() + "/out/manifest.json")) << "(reading a FIFO would wait here)";
   EXPECT_NE(folder.read("out/manifest.json").find("\"drawdown_30d.asc\""), std::string::npos);
 }
 
