@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
       const study::Study s = study::read_study_file(argv[i]);
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       std::size_t steps = 0;
-      for (const study::Well& w : s.wells) steps += w.steps.size();
+      for (const scenario::Well& w : s.wells) steps += w.steps.size();
       std::printf("%s %.3f s, %zu wells, %zu steps, %zu receptors\n", argv[i], seconds, s.wells.size(), steps,
                   s.receptors.size());
     } catch (const study::StudyError& e) {

@@ -21,7 +21,7 @@
 
 #include "base/printable.h"
 #include "fuzz_support.h"
-#include "study/evaluation.h"
+#include "scenario/evaluation.h"
 #include "study/outputs.h"
 #include "study/reader.h"
 
@@ -32,6 +32,10 @@ using leaky_fuzz::check;
 constexpr const char* kStudyFile = "fuzz/study.toml";
 // Terms beyond this many are not evaluated at a receptor, to keep runs quick.
 constexpr std::size_t kMostTermsEvaluated = 64;
+// The most terms made at one time: a narrow strip may count more than any
+// memory holds (the study's memory check refuses it); its count is checked,
+// its terms are not made.
+constexpr double kMostTermsMade = 1 << 20;
 
 // A name or title as read: UTF-8 text without controls (so that showing it
 // changes nothing), of 200 characters at most.
@@ -56,7 +60,7 @@ void check_study(const study::Study& s) {
             std::isfinite(static_cast<float>(s.aquifer.leakance)),
         "an aquifer value out of range was read");
   std::set<std::string> names;
-  for (const study::Well& w : s.wells) {
+  for (const scenario::Well& w : s.wells) {
     check(!w.name.empty() && names.insert(w.name).second, "a well name is empty or used twice", w.name);
     check(plain_text(w.name), "a well name with controls or too long was read", w.name);
     check(!w.steps.empty(), "a well without steps", w.name);
@@ -65,21 +69,25 @@ void check_study(const study::Study& s) {
             "schedule days below 0 or not increasing", w.name);
       check(std::isfinite(static_cast<float>(w.steps[k].rate)), "a rate beyond single range", w.name);
     }
-    check(std::fabs(study::node_position(w.x, s.grid.xll, s.grid.spacing)) < 16777216.0f &&
-              std::fabs(study::node_position(w.y, s.grid.yll, s.grid.spacing)) < 16777216.0f,
+    check(std::fabs(scenario::node_position(w.x, s.grid.xll, s.grid.spacing)) < 16777216.0f &&
+              std::fabs(scenario::node_position(w.y, s.grid.yll, s.grid.spacing)) < 16777216.0f,
           "a well far beyond the grid was read", w.name);
   }
   names.clear();
-  for (const study::Receptor& r : s.receptors) {
+  for (const scenario::Receptor& r : s.receptors) {
     check(!r.name.empty() && names.insert(r.name).second, "a receptor name is empty or used twice", r.name);
     check(plain_text(r.name), "a receptor name with controls or too long was read", r.name);
   }
   check(s.output.series.empty() || !s.receptors.empty(), "a series without receptors was read");
 
   for (double t : s.times) {
-    const std::vector<study::Term> terms = study::terms_at(s, t);
+    const double counted = scenario::term_count(s, t);
+    check(counted >= 0.0 && std::isfinite(counted), "a term count below 0 or not finite");
+    if (counted > kMostTermsMade) continue;
+    const std::vector<scenario::Term> terms = scenario::terms_at(s, t);
+    check(static_cast<double>(terms.size()) == counted, "the terms counted are not the terms made");
     std::size_t covered = 0;
-    for (const study::Pass& p : study::passes_of(terms)) {
+    for (const scenario::Pass& p : scenario::passes_of(terms)) {
       check(p.begin == covered && p.end > p.begin, "the passes do not cover the terms in order");
       for (std::size_t k = p.begin; k < p.end; ++k)
         check(std::isfinite(terms[k].elapsed) && terms[k].elapsed > 0.0f &&
@@ -89,13 +97,13 @@ void check_study(const study::Study& s) {
     }
     check(covered == terms.size(), "the passes leave terms out");
     if (!s.receptors.empty() && terms.size() <= kMostTermsEvaluated) {
-      const study::Receptor& r = s.receptors.front();
-      (void)study::point_drawdown_rule(s, study::node_position(r.x, s.grid.xll, s.grid.spacing),
-                                       study::node_position(r.y, s.grid.yll, s.grid.spacing), terms);
+      const scenario::Receptor& r = s.receptors.front();
+      (void)scenario::point_drawdown_rule(s, scenario::node_position(r.x, s.grid.xll, s.grid.spacing),
+                                       scenario::node_position(r.y, s.grid.yll, s.grid.spacing), terms);
     }
   }
   (void)outputs::plan(study::request_of(s));
-  (void)study::memory_needed(s, 2);
+  (void)scenario::memory_needed(s, 2, study::grids_kept(s));
 }
 
 }  // namespace
@@ -111,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     has_csv = true;
   }
   std::set<std::string> asked;
-  const study::ReadFile read = [&](const std::string& path, std::string& why) -> std::optional<std::string> {
+  const inputs::ReadFile read = [&](const std::string& path, std::string& why) -> std::optional<std::string> {
     asked.insert(path);
     if (!has_csv) {
       why = "No such file or directory";

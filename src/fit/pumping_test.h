@@ -10,14 +10,14 @@
 #include <vector>
 
 #include "fit/units.h"
-#include "study/study.h"
+#include "scenario/scenario.h"
 
 namespace fit {
 
 /// One step of a pumped well's schedule: from `day` on, `rate` gallons per
 /// day; and a pumped well at (x, y) feet with its schedule: as in a study.
-using Step = study::Step;
-using Well = study::Well;
+using Step = scenario::Step;
+using Well = scenario::Well;
 
 /// One observed drawdown: `day` days after pumping began, `drawdown` feet.
 struct Reading {

@@ -11,9 +11,10 @@
 
 #include "base/shortest_text.h"
 #include "pictures/plot.h"
-#include "study/console.h"
-#include "study/csv.h"
-#include "study/toml_reader.h"
+#include "base/text_table.h"
+#include "inputs/csv.h"
+#include "inputs/names.h"
+#include "inputs/toml_reader.h"
 
 namespace fit {
 namespace {
@@ -30,11 +31,11 @@ constexpr std::string_view kOutputKeys[] = {"folder", "type_curves", "residual_p
 
 std::string text(double v) { return base::shortest_text(v); }
 
-using study::in_quotes;
+using inputs::in_quotes;
 
-class TestReader : public study::TomlReader {
+class TestReader : public inputs::TomlReader {
  public:
-  TestReader(const std::string& file, const study::ReadFile& read)
+  TestReader(const std::string& file, const inputs::ReadFile& read)
       : TomlReader(file), folder_(fs::path(file).parent_path()), read_(read) {}
 
   PumpingTest read(std::string_view text) {
@@ -46,7 +47,7 @@ class TestReader : public study::TomlReader {
     t.title = fs::path(file()).filename().string();
     if (const toml::node* n = root.get("title")) {
       t.title = string(*n, "title");
-      if (const std::string why = study::name_fault(t.title); !why.empty()) fail(*n, "'title' " + why);
+      if (const std::string why = inputs::name_fault(t.title); !why.empty()) fail(*n, "'title' " + why);
     }
     if (const toml::node* n = root.get("units")) t.units = units(table(*n, "units"));
     if (const toml::node* n = root.get("well"))
@@ -92,7 +93,7 @@ class TestReader : public study::TomlReader {
     const toml::node& n = required(t, "name", where);
     const std::string v = string(n, "name");
     if (v.empty()) fail(n, where + " has an empty 'name'");
-    if (const std::string why = study::name_fault(v); !why.empty()) fail(n, "'name' of " + where + " " + why);
+    if (const std::string why = inputs::name_fault(v); !why.empty()) fail(n, "'name' of " + where + " " + why);
     if (!names.insert(v).second) fail(n, "a second " + where + " named " + in_quotes(v));
     return v;
   }
@@ -141,7 +142,7 @@ class TestReader : public study::TomlReader {
   void read_output(const toml::table& t, FitOutput& o) const;
 
   fs::path folder_;
-  const study::ReadFile& read_;
+  const inputs::ReadFile& read_;
   std::set<std::string> well_names_, observation_names_;
 };
 
@@ -155,22 +156,22 @@ std::vector<Reading> TestReader::readings(const std::string& path, const Units& 
   std::string why;
   const std::optional<std::string> bytes = read_(path, why);
   if (!bytes) throw TestFileError{file() + ": cannot read the observation file " + in_quotes(path) + ": " + why};
-  std::vector<study::CsvRecord> records;
+  std::vector<inputs::CsvRecord> records;
   try {
-    records = study::parse_csv(*bytes);
-  } catch (const study::CsvError& e) {
+    records = inputs::parse_csv(*bytes);
+  } catch (const inputs::CsvError& e) {
     throw TestFileError{path + ":" + std::to_string(e.line) + ": " + e.what};
   }
   auto fail_at = [&](std::size_t line, const std::string& what) {
     throw TestFileError{path + ":" + std::to_string(line) + ": " + what};
   };
   // A first row whose time is no number is a header.
-  if (!records.empty() && !study::parse_number(records.front().fields[0])) records.erase(records.begin());
+  if (!records.empty() && !inputs::parse_number(records.front().fields[0])) records.erase(records.begin());
   std::vector<Reading> out;
-  for (const study::CsvRecord& r : records) {
+  for (const inputs::CsvRecord& r : records) {
     if (r.fields.size() != 2) fail_at(r.line, "a row of " + std::to_string(r.fields.size()) + " fields; the rows are time,drawdown");
-    const std::optional<double> time = study::parse_number(r.fields[0]);
-    const std::optional<double> drawdown = study::parse_number(r.fields[1]);
+    const std::optional<double> time = inputs::parse_number(r.fields[0]);
+    const std::optional<double> drawdown = inputs::parse_number(r.fields[1]);
     if (!time || !drawdown) fail_at(r.line, "the time and the drawdown must be numbers");
     if (*time == 0.0 && *drawdown == 0.0) continue;  // the start of pumping: nothing to fit
     if (!(*time > 0.0)) fail_at(r.line, "the time must be after pumping began (above 0), not " + text(*time));
@@ -261,16 +262,16 @@ void TestReader::read_output(const toml::table& t, FitOutput& o) const {
 
 }  // namespace
 
-PumpingTest read_test(std::string_view text, const std::string& file, const study::ReadFile& read) {
+PumpingTest read_test(std::string_view text, const std::string& file, const inputs::ReadFile& read) {
   return TestReader(file, read).read(text);
 }
 
 PumpingTest read_test_file(const std::string& file) {
   std::string why;
-  const std::optional<std::string> text = study::read_file(file, why, study::kLargestStudyFile);
+  const std::optional<std::string> text = inputs::read_file(file, why, inputs::kLargestStudyFile);
   if (!text) throw TestFileError{"cannot read the test file " + in_quotes(file) + ": " + why};
   return read_test(*text, file, [](const std::string& path, std::string& why_not) {
-    return study::read_file(path, why_not);
+    return inputs::read_file(path, why_not);
   });
 }
 

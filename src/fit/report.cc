@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/shortest_text.h"
-#include "study/console.h"
-#include "study/csv.h"
+#include "base/csv_text.h"
+#include "base/text_table.h"
 
 namespace fit {
 namespace {
@@ -90,7 +90,7 @@ std::string estimates_text(const PumpingTest& test, const Estimate& e) {
 }
 
 std::string aquifer_toml(const PumpingTest& test, const Estimate& e) {
-  std::string out = "# Fitted to the pumping test '" + study::one_line(test.title) + "' (" + test.file + ").\n";
+  std::string out = "# Fitted to the pumping test '" + base::one_line(test.title) + "' (" + test.file + ").\n";
   out += "# Paste the [aquifer] table into a study; units gpd/ft, gpd/ft^3.\n[aquifer]\n";
   std::string errors;
   for (std::size_t j : {kTransmissivity, kLeakance, kStorage}) {
@@ -113,7 +113,7 @@ std::string residuals_csv(const PumpingTest& test, const Estimate& e) {
   for (const Observation& o : test.observations)
     for (const Reading& r : o.readings) {
       const double fitted = e.fitted[i++] / u.length.factor;
-      out += study::csv_field(o.name) + "," + base::shortest_text(r.time_given) + "," +
+      out += base::csv_field(o.name) + "," + base::shortest_text(r.time_given) + "," +
              base::shortest_text(r.drawdown_given) + "," + g(fitted, 9) + "," + g(r.drawdown_given - fitted, 9) + "\n";
     }
   return out;

@@ -10,7 +10,7 @@
 #include "fit/pictures.h"
 #include "files/output_file.h"
 #include "files/output_folder.h"
-#include "study/console.h"
+#include "base/text_table.h"
 
 namespace fit {
 namespace {
@@ -25,7 +25,7 @@ std::string plural(std::size_t n, const std::string& one, const std::string& man
 std::string heading(const PumpingTest& t) {
   std::size_t readings = 0;
   for (const Observation& o : t.observations) readings += o.readings.size();
-  return "pumping test '" + study::one_line(t.title) + "': " + plural(t.wells.size(), "pumped well", "pumped wells") +
+  return "pumping test '" + base::one_line(t.title) + "': " + plural(t.wells.size(), "pumped well", "pumped wells") +
          ", " + plural(t.observations.size(), "observation", "observations") + ", " +
          plural(readings, "reading", "readings") + " (units " + std::string(t.units.length.name) + ", " +
          std::string(t.units.time.name) + ", " + std::string(t.units.rate.name) + ")\n\n";

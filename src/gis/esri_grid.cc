@@ -11,27 +11,11 @@
 #include <cstring>
 
 namespace gis {
-namespace {
-
-// The exact decimal value of a single that needs it: every single is a double,
-// and 17 significant digits bring any double back unchanged.
-std::string exact(float v) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%.17g", static_cast<double>(v));
-  return text;
-}
-
-}  // namespace
 
 std::string esri_value_text(float v) {
   if (!std::isfinite(v)) return std::to_string(kEsriNoData);
-  std::string s = base::shortest_text(v);
-  // The shortest text brings v back when read as a single; a reader that goes
-  // through a double and rounds once more can land on a neighbour when the
-  // double falls on a halfway point between two singles. Such rare values are
-  // written with every digit of their exact value instead.
-  if (static_cast<float>(std::strtod(s.c_str(), nullptr)) != v) s = exact(v);
-  return s;
+  // A reader that goes through a double and rounds once more must get v too.
+  return base::single_round_trip_text(v);
 }
 
 EsriFrame esri_frame(const engine::EvaluatedGrid& e) {

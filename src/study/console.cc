@@ -4,49 +4,14 @@
 #include <cmath>
 
 #include "base/printable.h"
+#include "base/text_table.h"
 #include "base/shortest_text.h"
-#include "study/evaluation.h"
+#include "scenario/evaluation.h"
 #include "study/outputs.h"
 
 namespace study {
-namespace {
-
-// Characters of UTF-8 text (bytes that do not continue a character).
-std::size_t width(const std::string& s) {
-  return static_cast<std::size_t>(
-      std::count_if(s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
-}
-
-// Rows of cells as aligned columns two blanks apart; `left[j]` aligns column
-// j to the left, else to the right. Trailing blanks are dropped.
-std::string table(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& left) {
-  std::vector<std::size_t> widths(left.size(), 0);
-  for (const auto& row : rows)
-    for (std::size_t j = 0; j < row.size(); ++j) widths[j] = std::max(widths[j], width(row[j]));
-  std::string text;
-  for (const auto& row : rows) {
-    std::string line;
-    for (std::size_t j = 0; j < row.size(); ++j) {
-      if (j > 0) line += "  ";
-      const std::string pad(widths[j] - width(row[j]), ' ');
-      line += left[j] ? row[j] + pad : pad + row[j];
-    }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    text += line + "\n";
-  }
-  return text;
-}
-
-}  // namespace
-
-std::string one_line(std::string_view s) { return base::printable_name(s); }
-
-std::string aligned_table(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& left) {
-  return table(rows, left);
-}
-
 std::string summary_text(const Study& s, std::span<const double> series_times,
-                         const std::vector<std::vector<float>>& values, std::span<const GridExtremes> extremes,
+                         const std::vector<std::vector<float>>& values, std::span<const scenario::GridExtremes> extremes,
                          std::span<const std::string> warnings, std::string_view extra) {
   std::string text;
   if (!s.receptors.empty()) {
@@ -56,16 +21,16 @@ std::string summary_text(const Study& s, std::span<const double> series_times,
       for (std::size_t k = 0; k < series_times.size(); ++k)
         if (std::isfinite(values[i][k]) && (best == series_times.size() || values[i][k] > values[i][best])) best = k;
       if (best == series_times.size())
-        rows.push_back({one_line(s.receptors[i].name), "none", "-"});
+        rows.push_back({base::one_line(s.receptors[i].name), "none", "-"});
       else
-        rows.push_back({one_line(s.receptors[i].name), single_text(values[i][best]), base::shortest_text(series_times[best])});
+        rows.push_back({base::one_line(s.receptors[i].name), base::single_text(values[i][best]), base::shortest_text(series_times[best])});
     }
-    text += table(rows, {true, false, false}) + "\n";
+    text += base::aligned_table(rows, {true, false, false}) + "\n";
   }
   text += grid_table_text(s, extremes);
   if (!extra.empty()) text.append("\n").append(extra);
   if (!warnings.empty()) text += "\n";
-  for (const std::string& w : warnings) text += "warning: " + one_line(w) + "\n";
+  for (const std::string& w : warnings) text += "warning: " + base::one_line(w) + "\n";
   return text;
 }
 
@@ -73,15 +38,15 @@ std::string boundaries_text(const Study& s) {
   if (s.boundaries.empty()) return "";
   std::vector<std::vector<std::string>> rows{{"boundary", "kind", "from x (ft)", "y (ft)", "to x (ft)", "y (ft)"}};
   for (const Boundary& b : s.boundaries)
-    rows.push_back({one_line(b.name), kind_name(b.kind), base::shortest_text(b.x0), base::shortest_text(b.y0),
+    rows.push_back({base::one_line(b.name), kind_name(b.kind), base::shortest_text(b.x0), base::shortest_text(b.y0),
                     base::shortest_text(b.x1), base::shortest_text(b.y1)});
-  std::string text = table(rows, {true, true, false, false, false, false});
+  std::string text = base::aligned_table(rows, {true, true, false, false, false, false});
   std::uint64_t most = 0;  // counted, not made: the study's grids make them one time at a time
   for (double t : s.times) {
     const double real = term_count(s, t) / (1.0 + static_cast<double>(image_count(image_plan_at(s, t))));
     most = std::max(most, static_cast<std::uint64_t>(term_count(s, t) - real));
   }
-  const ImagePlan plan = image_plan_at(s, s.times.back());
+  const scenario::ImagePlan plan = image_plan_at(s, s.times.back());
   text += "image terms: " + std::to_string(most) + (s.times.size() > 1 ? " at most per grid" : " in the grid");
   if (plan.strip) text += " (a strip: " + std::to_string(plan.pairs) + " image pairs on each side at day " +
                           base::shortest_text(s.times.back()) + ")";

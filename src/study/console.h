@@ -15,18 +15,10 @@
 #include <vector>
 
 #include "engine/drawdown_grid.h"
-#include "study/pumping_wells.h"
+#include "scenario/pumping_wells.h"
 #include "study/study.h"
 
 namespace study {
-
-/// `s` as one line of the console: base::printable_name, every control
-/// character shown as an escape.
-std::string one_line(std::string_view s);
-
-/// Rows of cells as aligned columns two blanks apart; `left[j]` aligns column
-/// j to the left, else to the right. Trailing blanks are dropped; LF line ends.
-std::string aligned_table(const std::vector<std::vector<std::string>>& rows, const std::vector<bool>& left);
 
 /// The summary table: each receptor's largest drawdown and the first time it
 /// has it (values[i][k] at series_times[k]), then grid_table_text of the
@@ -34,7 +26,7 @@ std::string aligned_table(const std::vector<std::vector<std::string>>& rows, con
 /// limits' tables, each ending in a line end), then a line "warning: ..." per
 /// warning. LF line ends.
 std::string summary_text(const Study& s, std::span<const double> series_times,
-                         const std::vector<std::vector<float>>& values, std::span<const GridExtremes> extremes,
+                         const std::vector<std::vector<float>>& values, std::span<const scenario::GridExtremes> extremes,
                          std::span<const std::string> warnings = {}, std::string_view extra = {});
 
 /// The study's boundaries for the summary, before its tables: a table of

@@ -6,16 +6,10 @@
 #include "gis/esri_grid.h"
 #include "gis/grid_file.h"
 #include "base/shortest_text.h"
-#include "study/csv.h"
+#include "base/csv_text.h"
 #include "outputs/request.h"
 
 namespace study {
-
-std::string single_text(float v) {
-  if (std::isnan(v)) return "nan";
-  if (std::isinf(v)) return v > 0 ? "inf" : "-inf";
-  return gis::esri_value_text(v);
-}
 
 outputs::Request request_of(const Study& s) {
   outputs::Request r;
@@ -37,6 +31,8 @@ outputs::Request request_of(const Study& s) {
 }
 
 bool keeps_every_grid(const Study& s) { return outputs::takes_every_time(request_of(s)); }
+
+std::size_t grids_kept(const Study& s) { return keeps_every_grid(s) ? s.times.size() : 1; }
 
 std::vector<engine::Well> wells_at(const Study& s, double t) {
   std::vector<engine::Well> wells;
@@ -76,7 +72,7 @@ pictures::PlotOptions plot_options(const Study& s, std::span<const engine::Evalu
   for (const Receptor& r : s.receptors) o.markers.push_back(pictures::PlotMarker{r.x, r.y, r.name});
   o.scale_from = times;
   if (!s.wells.empty())
-    for (const Line& l : aquifer_lines(s.boundaries, s.wells.front().x, s.wells.front().y)) {
+    for (const scenario::Line& l : aquifer_lines(s.boundaries, s.wells.front().x, s.wells.front().y)) {
       const Boundary& b = s.boundaries[o.boundaries.size()];
       o.boundaries.push_back(pictures::PlotBoundary{b.x0, b.y0, b.x1, b.y1, b.name, b.kind == BoundaryKind::stream, -l.nx, -l.ny});
     }
@@ -88,9 +84,9 @@ std::string series_text(const Study& s, std::span<const double> times,
   std::string text = "name,x,y,days,drawdown_ft\n";
   for (std::size_t i = 0; i < s.receptors.size(); ++i) {
     const Receptor& r = s.receptors[i];
-    const std::string place = csv_field(r.name) + "," + base::shortest_text(r.x) + "," + base::shortest_text(r.y) + ",";
+    const std::string place = base::csv_field(r.name) + "," + base::shortest_text(r.x) + "," + base::shortest_text(r.y) + ",";
     for (std::size_t k = 0; k < times.size(); ++k)
-      text += place + base::shortest_text(times[k]) + "," + single_text(values[i][k]) + "\n";
+      text += place + base::shortest_text(times[k]) + "," + base::single_text(values[i][k]) + "\n";
   }
   return text;
 }

@@ -14,11 +14,6 @@
 
 namespace study {
 
-/// The shortest text that reads back as exactly `v`, as a single or as a
-/// double rounded to single ("7.25", "3.4769957"); "nan", "inf" or "-inf" for
-/// a value that is not finite.
-std::string single_text(float v);
-
 /// The study's outputs as the outputs' request: its [output] names and
 /// settings, whether it has a CRS, its times, its output folder.
 outputs::Request request_of(const Study& s);
@@ -27,6 +22,10 @@ outputs::Request request_of(const Study& s);
 /// contour layer, the pictures, which share one colour scale), so that the
 /// study keeps a grid per time rather than one.
 bool keeps_every_grid(const Study& s);
+
+/// The grids a study keeps while it runs: one per time when keeps_every_grid,
+/// else one.
+std::size_t grids_kept(const Study& s);
 
 /// The wells as the outputs made from a grid show them at time t, in study
 /// order: each at its node-unit position, with the rate its schedule gives

@@ -26,12 +26,28 @@
 #include "files/sha256.h"
 #include "base/shortest_text.h"
 #include "study/console.h"
-#include "study/csv.h"
+#include "inputs/csv.h"
+#include "inputs/names.h"
 #include "study/outputs.h"
-#include "study/toml_reader.h"
-#include "study/toml_text.h"
+#include "inputs/toml_reader.h"
+#include "inputs/toml_text.h"
 
 namespace study {
+
+using inputs::CsvError;
+using inputs::CsvRecord;
+using inputs::KeySection;
+using inputs::ReadFile;
+using inputs::TomlReader;
+using inputs::in_quotes;
+using inputs::kind;
+using inputs::kLargestStudyFile;
+using inputs::name_fault;
+using inputs::parse_csv;
+using inputs::parse_number;
+using inputs::read_file;
+using inputs::shifted_back;
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -135,7 +151,7 @@ class Reader : public TomlReader {
 
     s.output.base = folder_.empty() ? "." : folder_.string();
     s.output.folder = s.output.base;
-    s.output.series_times = s.times;
+    s.series_times = s.times;
     if (const toml::node* n = root.get("output")) read_output(table(*n, "output"), s);
     check_positions(s);
     if (const toml::node* n = root.get("boundary")) read_boundaries(*n, s);
@@ -584,7 +600,7 @@ class Reader : public TomlReader {
     read_picture_settings(t, o);
     check_settings(t, s);
     if (const toml::node* n = t.get("series")) o.series = output_name(*n, "series");
-    if (const toml::node* n = t.get("series_times")) o.series_times = days(*n, "series_times");
+    if (const toml::node* n = t.get("series_times")) s.series_times = days(*n, "series_times");
     if (const toml::node* n = t.get("well_function")) {
       const std::string v = string(*n, "well_function");
       if (v == "rule")
@@ -732,7 +748,7 @@ class Reader : public TomlReader {
     }
     const Well& first = s.wells.front();
     for (std::size_t i = 0; i < s.boundaries.size(); ++i) {
-      const Line line = *line_toward(s.boundaries[i], first.x, first.y);
+      const scenario::Line line = *line_toward(s.boundaries[i], first.x, first.y);
       auto check = [&](const char* what, const std::string& name, double x, double y) {
         const double d = line.distance(x, y);
         if (d > 0.0) return;
@@ -779,94 +795,6 @@ class Reader : public TomlReader {
 
 }  // namespace
 
-std::string name_fault(std::string_view text) {
-  std::size_t characters = 0;
-  for (std::size_t i = 0; i < text.size(); ++characters) {
-    const base::Utf8Character u = base::utf8_character(text.substr(i));
-    if (u.length == 0) return "is not UTF-8 text (byte " + base::printable_name(text.substr(i, 1)) + ")";
-    if (base::is_control(u.code))
-      return "holds a control character (" + base::printable_name(text.substr(i, u.length)) + ")";
-    i += u.length;
-  }
-  if (characters > kLongestName)
-    return "is longer than " + std::to_string(kLongestName) + " characters (" + std::to_string(characters) + ")";
-  return "";
-}
-
-std::string_view nearest_key(std::string_view key, std::span<const std::string_view> known) {
-  const std::string a = lower(key);
-  std::string_view best;
-  std::size_t best_distance = std::numeric_limits<std::size_t>::max();
-  for (std::string_view candidate : known) {
-    // Edit distance with adjacent transpositions (optimal string alignment).
-    const std::string b = lower(candidate);
-    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i)
-      for (std::size_t j = 1; j <= b.size(); ++j) {
-        const std::size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
-        d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
-        if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-      }
-    if (d[a.size()][b.size()] < best_distance) {
-      best_distance = d[a.size()][b.size()];
-      best = candidate;
-    }
-  }
-  return best;
-}
-
-std::optional<std::string> read_file(const std::string& path, std::string& why, std::size_t limit) {
-  const std::string too_large = "it is larger than " + (limit % (std::size_t{1} << 30) == 0
-                                                             ? std::to_string(limit >> 30) + " GiB"
-                                                             : std::to_string(limit >> 20) + " MiB");
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    why = std::error_code(errno, std::generic_category()).message();
-    return std::nullopt;
-  }
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat st {};
-  const bool known = ::fstat(fd, &st) == 0;
-  if (known && S_ISDIR(st.st_mode)) {
-    why = "it is a folder";
-    return std::nullopt;
-  }
-  const bool regular = known && S_ISREG(st.st_mode);
-  // A regular file is refused by its size, before it is read.
-  if (regular && static_cast<std::uint64_t>(st.st_size) > limit) {
-    why = too_large + " (" + std::to_string(st.st_size) + " bytes)";
-    return std::nullopt;
-  }
-  std::string text;
-  if (regular) text.reserve(static_cast<std::size_t>(st.st_size));
-  // Devices and pipes, and a file that grows, are read up to the limit.
-  char block[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(fd, block, sizeof block);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      why = "a read failed: " + std::error_code(errno, std::generic_category()).message();
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    text.append(block, static_cast<std::size_t>(n));
-    if (text.size() > limit) {
-      why = too_large;
-      return std::nullopt;
-    }
-  }
-  return text;
-}
-
-std::optional<std::string> read_file(const std::string& path, std::string& why) {
-  return read_file(path, why, kLargestCsvFile);
-}
-
 Study read_study(std::string_view text, const std::string& file, const ReadFile& read,
                  std::atomic<std::uint64_t>* rows) {
   return Reader(file, read, rows).read(text);
@@ -879,14 +807,10 @@ Study read_study_file(const std::string& file, std::atomic<std::uint64_t>* rows)
   // The CSV files must lie inside the study file's folder also after their
   // links are followed: a study received from someone else reads nothing
   // beside it.
-  std::error_code ec;
-  const fs::path folder = fs::weakly_canonical(fs::absolute(file, ec).parent_path(), ec);
+  const fs::path folder = inputs::real_folder_of(file);
   std::map<std::string, std::string> digests{{file, files::sha256_hex(*text)}};
   const ReadFile inside = [&](const std::string& path, std::string& reason) -> std::optional<std::string> {
-    std::error_code e;
-    const fs::path real = fs::weakly_canonical(fs::absolute(path, e), e);
-    const auto [end, at] = std::mismatch(folder.begin(), folder.end(), real.begin(), real.end());
-    if (e || end != folder.end() || at == real.end()) {
+    if (!inputs::lies_inside(folder, path)) {
       reason = "it lies outside the study file's folder";
       return std::nullopt;
     }

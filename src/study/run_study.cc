@@ -1,4 +1,5 @@
 #include "study/run_study.h"
+#include "base/text_table.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,17 +22,18 @@
 #include "files/output_file.h"
 #include "files/temporaries.h"
 #include "base/shortest_text.h"
-#include "study/compliance.h"
+#include "scenario/compliance.h"
 #include "study/console.h"
-#include "study/evaluation.h"
-#include "study/grid_warnings.h"
+#include "scenario/evaluation.h"
+#include "scenario/grid_warnings.h"
 #include "study/manifest.h"
 #include "study/outputs.h"
 #include "outputs/writer.h"
-#include "study/plug_ins.h"
-#include "study/pumping_wells.h"
+#include "study/hydrographs.h"
+#include "scenario/pumping_wells.h"
+#include "study/points.h"
 #include "study/reader.h"
-#include "study/rule_check.h"
+#include "scenario/rule_check.h"
 #include "study/stale_outputs.h"
 
 namespace study {
@@ -108,7 +110,7 @@ std::optional<std::string> refused_outputs(const Study& s) {
 // The study read and checked, with how it is evaluated; or the line that refuses it.
 struct Prepared {
   Study study;
-  Evaluation how;
+  scenario::Evaluation how;
   std::optional<gis::Crs> crs;  // the study's CRS as GDAL reads it
 };
 
@@ -117,7 +119,7 @@ Prepared prepare(const std::string& file, const engine::Options& engine,
   Prepared p;
   {
     // A study that takes more than a second to read shows its rows so far.
-    Progress progress(stdout, isatty(STDOUT_FILENO) == 1, "reading " + one_line(file), 0, 0);
+    Progress progress(stdout, isatty(STDOUT_FILENO) == 1, "reading " + base::one_line(file), 0, 0);
     p.study = read_study_file(file, &progress.done);
   }
   if (output_folder) {
@@ -126,7 +128,6 @@ Prepared prepare(const std::string& file, const engine::Options& engine,
   }
   p.how.well_function = p.study.output.well_function;
   p.how.engine = engine;
-  p.how.exact = exact_well_function();  // by the rule too: its values are checked at a few places
   if (!p.study.crs.empty()) {
     gis::Crs crs;
     if (std::string why = gis::read_crs(p.study.crs, crs); !why.empty()) throw StudyError{file + ": 'crs': " + why};
@@ -134,7 +135,7 @@ Prepared prepare(const std::string& file, const engine::Options& engine,
   }
   if (std::optional<std::string> why = refused_outputs(p.study)) throw StudyError{*why};
   const int threads = engine.method == engine::Method::reference ? 1 : engine.fast.threads;
-  if (std::optional<std::string> why = does_not_fit(p.study, threads, machine_memory()))
+  if (std::optional<std::string> why = does_not_fit(p.study, threads, grids_kept(p.study), scenario::machine_memory()))
     throw StudyError{file + ": " + *why};
   return p;
 }
@@ -200,13 +201,13 @@ class Outputs {
   // does not change.
   void warn(const std::string& line) {
     complain("warning: " + line);
-    warnings_.push_back("warning: " + one_line(line));
+    warnings_.push_back("warning: " + base::one_line(line));
   }
 
   // One line on standard error, kept for the manifest.
   void tell(const std::string& line) {
     complain(line);
-    warnings_.push_back(one_line(line));
+    warnings_.push_back(base::one_line(line));
     status_ = base::kExitExtraOutput;
   }
 
@@ -259,35 +260,35 @@ class Outputs {
 // some grid reaches (all of them when none does), each other one a warning.
 void write_maps(const Study& s, outputs::Writer& writer, Outputs& out, std::vector<std::string>& warnings) {
   const std::vector<engine::EvaluatedGrid> kept = writer.kept();
-  std::vector<double> drawn = reached_levels(kept, s.output.levels);
-  for (const std::string& w : level_warnings(s.output.levels, drawn)) warnings.push_back(w), out.warn(w);
+  std::vector<double> drawn = scenario::reached_levels(kept, s.output.levels);
+  for (const std::string& w : scenario::level_warnings(s.output.levels, drawn)) warnings.push_back(w), out.warn(w);
   if (drawn.empty()) drawn = s.output.levels;
   writer.finish(drawn);
 }
 
 // The series and the hydrographs.
-void write_series(const Study& s, const std::vector<std::vector<float>>& series, const Evaluation& how,
+void write_series(const Study& s, const std::vector<std::vector<float>>& series, const scenario::Evaluation& how,
                   outputs::Writer& writer) {
   writer.write(outputs::Kind::kSeries, [&](const files::Target& t) {
-    return files::write_whole_file(t, series_text(s, s.output.series_times, series));
+    return files::write_whole_file(t, series_text(s, s.series_times, series));
   });
   writer.write(outputs::Kind::kHydrographs, [&](const files::Target& t) {
-    return write_hydrographs(t, s, s.output.series_times, series, how);
+    return write_hydrographs(t, s, s.series_times, series, how);
   });
 }
 
 // What the grids of a study leave for its summary.
 struct GridResults {
-  std::vector<GridExtremes> extremes;        // per time, away from the wells
+  std::vector<scenario::GridExtremes> extremes;        // per time, away from the wells
   std::vector<std::vector<float>> well_nodes;  // by the rule: [well][time], the node nearest each well
   std::vector<std::string> warnings;           // of the maps: contour levels no grid reaches
 };
 
 // Evaluates the grid of time k into DD; what it leaves for the summary joins `results`.
-void evaluate_time(const Study& s, std::size_t k, const Evaluation& how, const Stages& stages, engine::DrawdownGrid& DD,
+void evaluate_time(const Study& s, std::size_t k, const scenario::Evaluation& how, const Stages& stages, engine::DrawdownGrid& DD,
                    std::uint64_t& before, std::uint64_t total, GridResults& results) {
   const double t = s.times[k];
-  const std::vector<Term> terms = terms_at(s, t);
+  const std::vector<scenario::Term> terms = terms_at(s, t);
   const std::string label = "grid at day " + base::shortest_text(t);
   const std::size_t real = real_terms(terms, s, t);
   stages.say(label + ": " + plural(terms.size(), "well term", "well terms") +
@@ -301,7 +302,7 @@ void evaluate_time(const Study& s, std::size_t k, const Evaluation& how, const S
   before += static_cast<std::uint64_t>(s.grid.columns) * static_cast<std::uint64_t>(s.grid.rows) * terms.size();
   results.extremes.push_back(grid_extremes(DD, s));
   for (std::size_t j = 0; j < results.well_nodes.size(); ++j) {
-    const Node n = nearest_node(s.grid, s.wells[j].x, s.wells[j].y);
+    const scenario::Node n = nearest_node(s.grid, s.wells[j].x, s.wells[j].y);
     results.well_nodes[j].push_back(DD(n.c, n.r));
   }
 }
@@ -309,7 +310,7 @@ void evaluate_time(const Study& s, std::size_t k, const Evaluation& how, const S
 // The grids of every time evaluated, each handed to the writer (when the
 // study writes files), which writes a time's grid file as it comes and keeps
 // what the outputs of all times need; then those outputs.
-GridResults evaluate_and_write(const Study& s, const Evaluation& how, const Stages& stages, outputs::Writer* writer,
+GridResults evaluate_and_write(const Study& s, const scenario::Evaluation& how, const Stages& stages, outputs::Writer* writer,
                                Outputs& out) {
   GridResults results;
   if (how.well_function == WellFunction::rule) results.well_nodes.resize(s.wells.size());
@@ -340,7 +341,7 @@ GridResults evaluate_and_write(const Study& s, const Evaluation& how, const Stag
 
 // The wells and receptors as point layers, when asked: the receptors'
 // drawdowns at the study's times.
-void write_points(const Study& s, const Evaluation& how, const gis::Crs* crs, outputs::Writer& writer) {
+void write_points(const Study& s, const scenario::Evaluation& how, const gis::Crs* crs, outputs::Writer& writer) {
   if (s.output.points.empty()) return;
   const std::vector<gis::PointLayer> layers = point_layers(s, receptor_series(s, s.times, how));
   writer.write(outputs::Kind::kPoints,
@@ -349,10 +350,10 @@ void write_points(const Study& s, const Evaluation& how, const gis::Crs* crs, ou
 
 // The compliance of the receptors with limits: its table appended to the
 // summary, its CSV written when asked. Whether a limit is exceeded.
-bool report_compliance(const Study& s, const Evaluation& how, std::string& summary, outputs::Writer* writer) {
+bool report_compliance(const Study& s, const scenario::Evaluation& how, std::string& summary, outputs::Writer* writer) {
   if (std::none_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); }))
     return false;
-  const Compliance c = compliance_of(s, how);
+  const scenario::Compliance c = compliance_of(s, how);
   summary += "\n";
   summary += compliance_text(s, c);
   if (writer != nullptr)
@@ -362,17 +363,17 @@ bool report_compliance(const Study& s, const Evaluation& how, std::string& summa
 }
 
 // The study's first stage line: what it holds and how it is evaluated.
-std::string study_line(const Study& s, const Evaluation& how) {
+std::string study_line(const Study& s, const scenario::Evaluation& how) {
   std::size_t steps = 0;
   for (const Well& w : s.wells) steps += w.steps.size();
-  return "study '" + one_line(s.title) + "': " + plural(s.wells.size(), "well", "wells") + " (" +
+  return "study '" + base::one_line(s.title) + "': " + plural(s.wells.size(), "well", "wells") + " (" +
          plural(steps, "rate step", "rate steps") + "), " + plural(s.receptors.size(), "receptor", "receptors") + ", " +
          std::to_string(s.grid.columns) + " x " + std::to_string(s.grid.rows) + " nodes, days " + days_list(s.times) +
          ", " + (how.well_function == WellFunction::exact ? "exact well function" : "the rule's well function");
 }
 
 // The summary's table of the drawdown in each well, or why it is left out.
-std::string well_table_or_why(const Study& s, const Evaluation& how) {
+std::string well_table_or_why(const Study& s, const scenario::Evaluation& how) {
   if (lists_well_drawdowns(s)) return well_table_text(s, well_drawdowns(s, how));
   return "the drawdown in each well is not listed: " + plural(s.wells.size(), "well", "wells") + " are too many\n";
 }
@@ -382,8 +383,8 @@ std::string well_table_or_why(const Study& s, const Evaluation& how) {
 bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& placed, const Stages& stages,
                          Outputs& out) {
   const Study& s = p.study;
-  if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.output.series_times));
-  const std::vector<std::vector<float>> series = receptor_series(s, s.output.series_times, p.how);
+  if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.series_times));
+  const std::vector<std::vector<float>> series = receptor_series(s, s.series_times, p.how);
   const gis::Crs* crs = p.crs ? &*p.crs : nullptr;
   std::optional<outputs::Writer> writer;
   if (out.ready()) writer.emplace(out.writer(crs));
@@ -394,7 +395,7 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   const std::vector<std::string> rule =
       p.how.well_function == WellFunction::exact
           ? std::vector<std::string>{}
-          : rule_warnings(s, s.output.series_times, series, grids.well_nodes, p.how.exact);
+          : rule_warnings(s, s.series_times, series, grids.well_nodes, p.how.exact);
   for (const std::string& w : rule) out.warn(w);
   std::vector<std::string> warnings = placed;
   warnings.insert(warnings.end(), grids.warnings.begin(), grids.warnings.end());
@@ -404,7 +405,7 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   std::string extra = well_table_or_why(s, p.how);
   const bool exceeded = report_compliance(s, p.how, extra, writer ? &*writer : nullptr);
   const std::string summary =
-      boundaries_text(s) + summary_text(s, s.output.series_times, series, grids.extremes, warnings, extra);
+      boundaries_text(s) + summary_text(s, s.series_times, series, grids.extremes, warnings, extra);
   std::fwrite(summary.data(), 1, summary.size(), stdout);
   if (std::fflush(stdout) != 0) out.tell("cannot write the summary to standard output");
   return exceeded;
@@ -433,7 +434,7 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
     exceeded = evaluate_and_report(p, placed, stages, out);
   } catch (const std::bad_alloc&) {
     complain("the study ran out of memory (it needs about " +
-             std::to_string(static_cast<long long>(memory_needed(s, engine.fast.threads) / (1024 * 1024))) + " MiB)");
+             std::to_string(static_cast<long long>(memory_needed(s, engine.fast.threads, grids_kept(s)) / (1024 * 1024))) + " MiB)");
     return base::kExitLimit;
   }
   const int status = out.finish();

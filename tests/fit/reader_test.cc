@@ -36,7 +36,7 @@ type_curves = "curves.svg"
 const std::map<std::string, std::string> kFiles = {{"t/p30.csv", "time_min,drawdown_m\n0,0\n0.5,0.13\n60,0.9\n1440,1.5\n"}};
 
 fit::PumpingTest read(const std::string& text, const std::map<std::string, std::string>& files = kFiles) {
-  const study::ReadFile read_file = [&](const std::string& path, std::string& why) -> std::optional<std::string> {
+  const inputs::ReadFile read_file = [&](const std::string& path, std::string& why) -> std::optional<std::string> {
     const auto it = files.find(path);
     if (it == files.end()) {
       why = "No such file or directory";

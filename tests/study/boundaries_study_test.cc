@@ -10,16 +10,16 @@
 
 #include "engine/true_grid.h"
 #include "model/true_drawdown.h"
-#include "study/boundaries.h"
-#include "study/evaluation.h"
-#include "study/plug_ins.h"
+#include "scenario/boundaries.h"
+#include "scenario/evaluation.h"
+#include "study/hydrographs.h"
 #include "study/reader.h"
 #include "study_texts.h"
 
 namespace {
 
-using study::Boundary;
-using study::BoundaryKind;
+using scenario::Boundary;
+using scenario::BoundaryKind;
 using study_testing::edited;
 using study_testing::kSmallStudy;
 
@@ -99,10 +99,10 @@ TEST(StudyBoundaries, RefusedBoundariesNameTheLineAndWhatIsWrong) {
 study::Study one_well(double x, double y, std::vector<Boundary> boundaries, double leakance = 0.001,
                       double days = 30.0) {
   study::Study s;
-  s.aquifer = study::Aquifer{50000.0, leakance, 0.0002};
-  s.grid = study::Grid{0.0, 0.0, 100, 40, 30};
+  s.aquifer = scenario::Aquifer{50000.0, leakance, 0.0002};
+  s.grid = scenario::Grid{0.0, 0.0, 100, 40, 30};
   s.times = {days};
-  s.wells.push_back(study::Well{"PW-1", x, y, {study::Step{0.0, 250000.0}}});
+  s.wells.push_back(scenario::Well{"PW-1", x, y, {scenario::Step{0.0, 250000.0}}});
   s.boundaries = std::move(boundaries);
   return s;
 }
@@ -114,9 +114,9 @@ const engine::TrueAquifer aquifer_of(const study::Study& s) {
 // The study's drawdown at map (x, y) in double, its images included.
 double drawdown(const study::Study& s, double x, double y) {
   std::vector<engine::TrueTerm> terms;
-  for (const study::Term& t : study::terms_at(s, s.times[0]))
+  for (const scenario::Term& t : scenario::terms_at(s, s.times[0]))
     terms.push_back(engine::TrueTerm{t.map_x, t.map_y, t.dq, t.elapsed_days});
-  return engine::true_point_drawdown(x, y, aquifer_of(s), terms, study::exact_well_function());
+  return engine::true_point_drawdown(x, y, aquifer_of(s), terms, engine::true_well_function);
 }
 
 // The drawdown of the real well alone, in double.
@@ -126,10 +126,10 @@ double alone(const study::Study& s, double x, double y) {
   return drawdown(without, x, y);
 }
 
-study::Evaluation exact() {
-  study::Evaluation how;
-  how.well_function = study::WellFunction::exact;
-  how.exact = study::exact_well_function();
+scenario::Evaluation exact() {
+  scenario::Evaluation how;
+  how.well_function = scenario::WellFunction::exact;
+  how.exact = engine::true_well_function;
   return how;
 }
 
@@ -157,7 +157,7 @@ TEST(StudyBoundaries, TheDrawdownOnAStreamIsZero) {
   // The grid's nodes on the column stream (x = 2050, column 21) are 0 to the grid's rounding.
   const study::Study s = one_well(1730.0, 1200.0, {cases[1].stream});
   engine::DrawdownGrid DD(s.grid.columns, s.grid.rows);
-  study::evaluate_grid(DD, s, 30.0, exact());
+  scenario::evaluate_grid(DD, s, 30.0, exact());
   for (std::int32_t r = 1; r <= s.grid.rows; ++r) {
     EXPECT_LE(std::fabs(DD(21, r)), 1e-6f * DD(18, r)) << r;
     EXPECT_TRUE(std::isnan(DD(22, r))) << "beyond the stream: " << r;
@@ -170,7 +170,7 @@ TEST(StudyBoundaries, NoFlowCrossesABarrier) {
   // normal gradient on the line is 0 where the well alone has a steep one.
   const Boundary fault{BoundaryKind::barrier, "fault", 0.0, 500.0, 3000.0, 2500.0};
   const study::Study s = one_well(1800.0, 900.0, {fault}, 0.0005, 90.0);
-  const study::Line line = *study::line_toward(fault, 1800.0, 900.0);
+  const scenario::Line line = *scenario::line_toward(fault, 1800.0, 900.0);
   for (double along : {0.0, 800.0, 1500.0, 2300.0, 4000.0}) {
     const double length = std::hypot(3000.0, 2000.0);
     const double px = fault.x0 + 3000.0 / length * along, py = fault.y0 + 2000.0 / length * along;
@@ -196,13 +196,13 @@ TEST(StudyBoundaries, ABoundaryHundredMilesAwayChangesNothing) {
       const Boundary far{kind, "far", 100 * mile, 0.0, 100 * mile, 1.0};
       const study::Study with = one_well(1730.0, 1200.0, {far}, leakance, 365.0);
       const study::Study without = one_well(1730.0, 1200.0, {}, leakance, 365.0);
-      for (const study::WellFunction mode : {study::WellFunction::exact, study::WellFunction::rule}) {
-        study::Evaluation how = exact();
+      for (const scenario::WellFunction mode : {scenario::WellFunction::exact, scenario::WellFunction::rule}) {
+        scenario::Evaluation how = exact();
         how.well_function = mode;
         engine::DrawdownGrid a(40, 30), b(40, 30);
-        study::evaluate_grid(a, with, 365.0, how);
-        study::evaluate_grid(b, without, 365.0, how);
-        ASSERT_EQ(study::terms_at(with, 365.0).size(), 2u);
+        scenario::evaluate_grid(a, with, 365.0, how);
+        scenario::evaluate_grid(b, without, 365.0, how);
+        ASSERT_EQ(scenario::terms_at(with, 365.0).size(), 2u);
         for (std::int32_t r = 1; r <= 30; ++r)
           for (std::int32_t c = 1; c <= 40; ++c)
             ASSERT_EQ(a(c, r), b(c, r)) << c << " " << r << " leakance " << leakance;
@@ -225,7 +225,7 @@ double strip_by_direct_sum(const study::Study& s, BoundaryKind low, BoundaryKind
   const double B = model::leakage_factor(T, s.aquifer.leakance);
   auto term = [&](double yi, double sign) {
     const double r = std::max(1.0, std::hypot(x - x0, y - yi));
-    const double W = study::exact_well_function()(model::true_u(r, s.aquifer.storage, T, s.times[0]), r / B);
+    const double W = engine::true_well_function(model::true_u(r, s.aquifer.storage, T, s.times[0]), r / B);
     return sign * model::true_drawdown(250000.0, W, T);
   };
   double sum = 0.0;
@@ -257,8 +257,8 @@ TEST(StudyBoundaries, AStripAgreesWithADirectSumAndTenMorePairsChangeNothing) {
     study::Study s = one_well(1730.0, 0.37 * c.width, {Boundary{c.low, "low", 0.0, 0.0, 1.0, 0.0},
                                                       Boundary{c.high, "high", 5.0, c.width, -5.0, c.width}},
                               c.leakance, c.days);
-    s.grid = study::Grid{1000.0, 0.0, 50, 16, 8};  // x 1000 to 1800, y 0 to 400: near the well and both lines
-    const study::ImagePlan plan = study::image_plan_at(s, c.days);
+    s.grid = scenario::Grid{1000.0, 0.0, 50, 16, 8};  // x 1000 to 1800, y 0 to 400: near the well and both lines
+    const scenario::ImagePlan plan = scenario::image_plan_at(s, c.days);
     ASSERT_TRUE(plan.strip);
     for (const double x : {1730.0, 150.0, 3950.0})
       for (const double f : {0.01, 0.5, 0.37, 0.99}) {
@@ -269,16 +269,16 @@ TEST(StudyBoundaries, AStripAgreesWithADirectSumAndTenMorePairsChangeNothing) {
         EXPECT_EQ(static_cast<float>(value), static_cast<float>(direct)) << c.width << " " << x << " " << y;
       }
     // The grid with 10 more pairs of images is the same, bit for bit.
-    study::ImagePlan more = plan;
+    scenario::ImagePlan more = plan;
     more.pairs += 10;
     engine::DrawdownGrid a(16, 8), b(16, 8);
     engine::zero_grid(a, 16, 8);
     engine::zero_grid(b, 16, 8);
-    const std::vector<study::Term> cut = study::terms_at(s, c.days, plan);
-    const std::vector<study::Term> longer = study::terms_at(s, c.days, more);
+    const std::vector<scenario::Term> cut = scenario::terms_at(s, c.days, plan);
+    const std::vector<scenario::Term> longer = scenario::terms_at(s, c.days, more);
     ASSERT_EQ(longer.size(), cut.size() + 40);
-    study::add_terms(a, s, cut, exact());
-    study::add_terms(b, s, longer, exact());
+    scenario::add_terms(a, s, cut, exact());
+    scenario::add_terms(b, s, longer, exact());
     for (std::int32_t r = 1; r <= 8; ++r)
       for (std::int32_t col = 1; col <= 16; ++col) ASSERT_EQ(a(col, r), b(col, r)) << col << " " << r << " " << c.width;
   }
@@ -290,14 +290,14 @@ TEST(StudyBoundaries, ByTheRuleImagesAreTermsToo) {
   // grid agrees with the exact one where the rule is good (away from the well).
   const study::Study s = one_well(1730.0, 1200.0, {Boundary{BoundaryKind::stream, "creek", 2050.0, 0.0, 2050.0, 1.0},
                                                    Boundary{BoundaryKind::barrier, "wall", 0.0, 250.0, 1.0, 250.0}});
-  study::Evaluation rule = exact();
-  rule.well_function = study::WellFunction::rule;
+  scenario::Evaluation rule = exact();
+  rule.well_function = scenario::WellFunction::rule;
   engine::DrawdownGrid by_rule(40, 30), by_exact(40, 30), alone_by_rule(40, 30);
-  study::evaluate_grid(by_rule, s, 30.0, rule);
-  study::evaluate_grid(by_exact, s, 30.0, exact());
+  scenario::evaluate_grid(by_rule, s, 30.0, rule);
+  scenario::evaluate_grid(by_exact, s, 30.0, exact());
   study::Study without = s;
   without.boundaries.clear();
-  study::evaluate_grid(alone_by_rule, without, 30.0, rule);
+  scenario::evaluate_grid(alone_by_rule, without, 30.0, rule);
   for (std::int32_t r = 3; r <= 30; ++r) {
     EXPECT_LE(std::fabs(by_rule(21, r)), 1e-5f * alone_by_rule(21, r)) << r;
     for (std::int32_t c = 1; c <= 21; ++c) {
@@ -306,7 +306,7 @@ TEST(StudyBoundaries, ByTheRuleImagesAreTermsToo) {
     }
   }
   EXPECT_TRUE(std::isnan(by_rule(22, 10)) && std::isnan(by_rule(10, 2)) && std::isnan(by_exact(22, 10)));
-  EXPECT_EQ(study::terms_at(s, 30.0).size(), 4u);
+  EXPECT_EQ(scenario::terms_at(s, 30.0).size(), 4u);
 }
 
 TEST(StudyBoundaries, TwoBarriersMakeFourWellsAtTheCorner) {
@@ -324,7 +324,7 @@ TEST(StudyBoundaries, TwoBarriersMakeFourWellsAtTheCorner) {
   };
   for (const Case& c : cases) {
     const study::Study s = one_well(c.well_x, c.well_y, {c.a, c.b});
-    ASSERT_EQ(study::terms_at(s, 30.0).size(), 4u);
+    ASSERT_EQ(scenario::terms_at(s, 30.0).size(), 4u);
     const double single = alone(s, c.corner_x, c.corner_y);
     ASSERT_GT(single, 0.1);
     EXPECT_NEAR(drawdown(s, c.corner_x, c.corner_y), 4.0 * single, 1e-12 * single) << c.a.name;

@@ -2,7 +2,7 @@
 // plain names of output files come out of a manifest found in the folder,
 // whoever wrote it.
 #include "study/manifest.h"
-#include "study_texts.h"
+#include "manifest_json.h"
 
 #include <gtest/gtest.h>
 

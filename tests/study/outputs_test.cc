@@ -125,7 +125,7 @@ TEST(StudyConsole, TheSummaryGivesEachReceptorsAndEachTimesLargestDrawdown) {
   engine::DrawdownGrid empty(4, 3);
   for (std::int32_t r = 1; r <= 3; ++r)
     for (std::int32_t c = 1; c <= 4; ++c) empty(c, r) = std::numeric_limits<float>::quiet_NaN();
-  const std::vector<study::GridExtremes> extremes{study::grid_extremes(DD, s), study::grid_extremes(empty, s)};
+  const std::vector<scenario::GridExtremes> extremes{scenario::grid_extremes(DD, s), scenario::grid_extremes(empty, s)};
   EXPECT_EQ(study::summary_text(s, times, values, extremes, {}, "extra\n"),
             "receptor      largest drawdown (ft)  at day\n"
             "R-1                            2.25      90\n"

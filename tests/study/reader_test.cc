@@ -1,5 +1,5 @@
-// Reading study files: what a good file gives, the CSV forms of wells and
-// receptors, the CSV layout itself, and the nearest known key.
+// Reading study files: what a good file gives, and the CSV forms of wells and
+// receptors.
 #include "study/reader.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "study/csv.h"
+#include "inputs/csv.h"
 #include "study_texts.h"
 
 namespace {
@@ -35,8 +35,8 @@ TEST(StudyReader, ASmallStudyGivesEveryValue) {
   ASSERT_EQ(s.receptors.size(), 1u);
   EXPECT_EQ(s.receptors[0].x, 2150250.0);
   EXPECT_EQ(s.output.folder, "out") << "relative to the study file's folder, which is the current one here";
-  EXPECT_EQ(s.output.series_times, s.times) << "the series defaults to the grid's times";
-  EXPECT_EQ(s.output.well_function, study::WellFunction::exact) << "the true well function unless the rule is asked for";
+  EXPECT_EQ(s.series_times, s.times) << "the series defaults to the grid's times";
+  EXPECT_EQ(s.output.well_function, scenario::WellFunction::exact) << "the true well function unless the rule is asked for";
   EXPECT_EQ(s.inputs, (std::vector<std::string>{"study.toml"}));
 }
 
@@ -52,8 +52,8 @@ TEST(StudyReader, DefaultsAndOptionalKeys) {
   EXPECT_EQ(s.crs, "EPSG:2264");
   EXPECT_EQ(s.output.folder, "studies/a") << "without a folder, the study file's own";
   EXPECT_EQ(s.output.grid, "");
-  EXPECT_EQ(s.output.series_times, (std::vector<double>{1.0, 2.5, 365.0})) << "whole numbers are days too";
-  EXPECT_EQ(s.output.well_function, study::WellFunction::rule);
+  EXPECT_EQ(s.series_times, (std::vector<double>{1.0, 2.5, 365.0})) << "whole numbers are days too";
+  EXPECT_EQ(s.output.well_function, scenario::WellFunction::rule);
 }
 
 TEST(StudyReader, LettersBeyondAsciiInQuotesAndComments) {
@@ -121,82 +121,6 @@ TEST(StudyReader, WellsAndReceptorsFromCsvFilesInTheStudysFolder) {
   EXPECT_EQ(s.wells[1].steps[2].day, 90.0);
   EXPECT_EQ(s.wells[2].name, "B");
   EXPECT_EQ(s.wells[2].steps[0].day, 5.0) << "a well may start after day 0";
-}
-
-TEST(Csv, FieldsQuotesAndLineNumbers) {
-  const std::vector<study::CsvRecord> r =
-      study::parse_csv("\xEF\xBB\xBF" "a,b\r\n\"multi\nline\",\"say \"\"hi\"\"\"\n\n  \nlast,,\n");
-  ASSERT_EQ(r.size(), 3u);
-  EXPECT_EQ(r[0].fields, (std::vector<std::string>{"a", "b"}));
-  EXPECT_EQ(r[1].line, 2u);
-  EXPECT_EQ(r[1].fields, (std::vector<std::string>{"multi\nline", "say \"hi\""}));
-  EXPECT_EQ(r[2].line, 6u) << "a quoted line end counts; blank lines are passed over";
-  EXPECT_EQ(r[2].fields, (std::vector<std::string>{"last", "", ""}));
-
-  struct Bad {
-    std::string text;
-    std::size_t line;
-    std::string what;
-  };
-  for (const Bad& b : {Bad{"a,b\nc\"d\n", 2, "a quote inside an unquoted field"},
-                       Bad{"a\n\"b\"c\n", 2, "text after the closing quote of a field"},
-                       Bad{"a\n\n\"b,\nc\n", 3, "a quoted field is not closed"}}) {
-    try {
-      study::parse_csv(b.text);
-      ADD_FAILURE() << "accepted: " << b.text;
-    } catch (const study::CsvError& e) {
-      EXPECT_EQ(e.line, b.line) << b.text;
-      EXPECT_EQ(e.what, b.what);
-    }
-  }
-}
-
-TEST(Csv, NumbersAndQuotedFieldsOut) {
-  EXPECT_EQ(study::parse_number(" 2150350.5 "), 2150350.5);
-  EXPECT_EQ(study::parse_number("+1e3"), 1000.0);
-  EXPECT_EQ(study::parse_number("-.5"), -0.5);
-  for (const char* bad : {"", " ", "abc", "1,5", "inf", "nan", "0x10", "1e999", "--1", "1 2", "1.5ft"})
-    EXPECT_FALSE(study::parse_number(bad)) << bad;
-}
-
-// Names as the series CSV writes them: quoted when they would split the row,
-// guarded when a spreadsheet would take them for a formula; each reads back
-// as one field.
-TEST(Csv, FieldsOutAreOneFieldAndNeverAFormula) {
-  const struct {
-    std::string name, written;
-  } kCases[] = {
-      {"Smith well", "Smith well"},
-      {"Smith, J.", "\"Smith, J.\""},
-      {"Smith, J. \"domestic\"", "\"Smith, J. \"\"domestic\"\"\""},
-      {"two\nlines", "\"two\nlines\""},
-      {"=HYPERLINK(\"http://x\",\"y\")", "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\""},
-      {"=1+1", "'=1+1"},
-      {"+1", "'+1"},
-      {"-2", "'-2"},
-      {"@SUM(A1)", "'@SUM(A1)"},
-      {"\tTab", "'\tTab"},
-      {"\rCR", "\"'\rCR\""},
-      {"a=b", "a=b"},
-      {"'quoted'", "'quoted'"},
-  };
-  for (const auto& k : kCases) {
-    SCOPED_TRACE(k.name);
-    EXPECT_EQ(study::csv_field(k.name), k.written);
-    const std::vector<study::CsvRecord> back = study::parse_csv(study::csv_field(k.name) + ",1\n");
-    ASSERT_EQ(back.size(), 1u);
-    ASSERT_EQ(back[0].fields.size(), 2u);
-    const bool guarded = k.written.find('\'') != std::string::npos && k.name.find('\'') == std::string::npos;
-    EXPECT_EQ(back[0].fields[0], guarded ? "'" + k.name : k.name);
-  }
-}
-
-TEST(NearestKey, TyposFindTheirKey) {
-  constexpr std::string_view known[] = {"transmissivity", "leakance", "storage"};
-  EXPECT_EQ(study::nearest_key("transmisivity", known), "transmissivity");
-  EXPECT_EQ(study::nearest_key("Leakage", known), "leakance");
-  EXPECT_EQ(study::nearest_key("stroage", known), "storage") << "a swap of two letters is one edit";
-  EXPECT_EQ(study::nearest_key("S", known), "storage");
 }
 
 }  // namespace

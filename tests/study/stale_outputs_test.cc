@@ -18,6 +18,7 @@
 
 #include "base/exit_status.h"
 #include "program_run.h"
+#include "manifest_json.h"
 #include "study_texts.h"
 
 namespace {

@@ -26,7 +26,7 @@
 
 #include "base/exit_status.h"
 #include "program_run.h"
-#include "study/boundaries.h"
+#include "scenario/boundaries.h"
 #include "study_texts.h"
 
 namespace {
@@ -159,10 +159,10 @@ TEST(StudyMaps, BeyondABoundaryTheGridsHoldNoDataAndTheContoursStayOnTheAquifers
   folder.write("creek.toml", text.str());
   const RunResult r = run_program(folder, "", {"--study", "creek.toml"});
   ASSERT_EQ(r.status, 0) << r.err;
-  const study::Boundary creek{study::BoundaryKind::stream, "creek", 2150000.0, 722500.0, 2154000.0, 722700.0};
-  const study::Boundary wall{study::BoundaryKind::barrier, "wall", 2150000.0, 720300.0, 2154000.0, 720500.0};
-  const study::Line lines[] = {*study::line_toward(creek, 2151000.0, 721500.0),
-                               *study::line_toward(wall, 2151000.0, 721500.0)};
+  const scenario::Boundary creek{scenario::BoundaryKind::stream, "creek", 2150000.0, 722500.0, 2154000.0, 722700.0};
+  const scenario::Boundary wall{scenario::BoundaryKind::barrier, "wall", 2150000.0, 720300.0, 2154000.0, 720500.0};
+  const scenario::Line lines[] = {*scenario::line_toward(creek, 2151000.0, 721500.0),
+                               *scenario::line_toward(wall, 2151000.0, 721500.0)};
   auto inside = [&](double x, double y) { return std::min(lines[0].distance(x, y), lines[1].distance(x, y)); };
 
   // Rows top first: node (c, r) at (2150000 + (c - 1/2) 100, 720000 + (r - 1/2) 100).

@@ -13,7 +13,7 @@
 
 #include "base/exit_status.h"
 #include "program_run.h"
-#include "study/csv.h"
+#include "inputs/csv.h"
 #include "study_texts.h"
 
 namespace {
@@ -179,7 +179,7 @@ TEST(StudyRun, TheSeriesKeepsEachNameOneFieldAndNoneAFormula) {
                                                    "[[receptor]]\nname = \"-1+1\""));
   const RunResult r = run_program(folder, "", {"--study", "study.toml"});
   ASSERT_EQ(r.status, base::kExitSuccess) << r.err;
-  const std::vector<study::CsvRecord> rows = study::parse_csv(folder.read("out/series.csv"));
+  const std::vector<inputs::CsvRecord> rows = inputs::parse_csv(folder.read("out/series.csv"));
   ASSERT_EQ(rows.size(), 7u) << folder.read("out/series.csv");
   const std::vector<std::string> names = {"'=HYPERLINK(\"http://x\")", "'=HYPERLINK(\"http://x\")", "Smith, J.",
                                           "Smith, J.", "'-1+1", "'-1+1"};

@@ -1,7 +1,6 @@
 #include "study_texts.h"
 
 #include <gtest/gtest.h>
-#include <json-c/json.h>
 
 #include <fstream>
 #include <sstream>
@@ -17,7 +16,7 @@ std::string edited(const std::string& text, const std::string& from, const std::
 }
 
 study::Study read_text(const std::string& text, const std::map<std::string, std::string>& files) {
-  const study::ReadFile read = [&](const std::string& path, std::string& why) -> std::optional<std::string> {
+  const inputs::ReadFile read = [&](const std::string& path, std::string& why) -> std::optional<std::string> {
     const auto it = files.find(path);
     if (it == files.end()) {
       why = "No such file or directory";
@@ -57,25 +56,6 @@ std::string study_of_input_file_run(const std::string& input, const std::string&
       << "\nrate = " << a[13 + 3 * k] << "\n";
   }
   return s.str() + extra;
-}
-
-std::optional<std::vector<std::string>> inputs_by_json_c(const std::string& text) {
-  json_tokener* tok = json_tokener_new();
-  json_tokener_set_flags(tok, JSON_TOKENER_STRICT | JSON_TOKENER_VALIDATE_UTF8);
-  json_object* root = json_tokener_parse_ex(tok, text.c_str(), static_cast<int>(text.size()));
-  const bool whole = json_tokener_get_error(tok) == json_tokener_success;
-  json_tokener_free(tok);
-  if (root == nullptr || !whole) return std::nullopt;
-  std::vector<std::string> files;
-  json_object* inputs = nullptr;
-  if (json_object_object_get_ex(root, "inputs", &inputs))
-    for (std::size_t k = 0; k < json_object_array_length(inputs); ++k) {
-      json_object* file = nullptr;
-      json_object_object_get_ex(json_object_array_get_idx(inputs, k), "file", &file);
-      files.emplace_back(json_object_get_string(file), static_cast<std::size_t>(json_object_get_string_len(file)));
-    }
-  json_object_put(root);
-  return files;
 }
 
 }  // namespace study_testing

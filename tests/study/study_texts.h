@@ -3,8 +3,6 @@
 #pragma once
 
 #include <map>
-#include <optional>
-#include <vector>
 #include <string>
 
 #include "study/reader.h"
@@ -61,9 +59,5 @@ std::string bundled_example();
 /// time, each well at map (XLL + x SPACING, YLL + y SPACING) so that its
 /// node-unit position is the same, and no outputs. `extra` is appended.
 std::string study_of_input_file_run(const std::string& input, const std::string& extra = "");
-
-/// The "file" of each entry of "inputs" of a manifest's text as json-c reads
-/// it, refusing text that is not strict JSON or not UTF-8: nothing then.
-std::optional<std::vector<std::string>> inputs_by_json_c(const std::string& text);
 
 }  // namespace study_testing

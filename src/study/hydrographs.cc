@@ -1,0 +1,45 @@
+#include "study/hydrographs.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "pictures/hydrograph.h"
+#include "pictures/plot.h"
+#include "scenario/compliance.h"
+
+namespace study {
+
+std::vector<double> hydrograph_days(const Study& s, const std::vector<double>& times) {
+  if (times.empty()) return {};
+  const double first = times.front(), last = times.back();
+  std::vector<double> days;
+  for (double t : dense_days(s, last))
+    if (t >= first) days.push_back(t);
+  for (const Well& w : s.wells)
+    for (const Step& step : w.steps)
+      if (step.day - 1e-3 >= first && step.day <= last) days.push_back(step.day - 1e-3);
+  days.insert(days.end(), times.begin(), times.end());
+  std::sort(days.begin(), days.end());
+  days.erase(std::unique(days.begin(), days.end()), days.end());
+  if (days.size() * std::max<std::size_t>(s.receptors.size(), 1) > kMostHydrographValues) return times;
+  return days;
+}
+
+std::string write_hydrographs(const files::Target& target, const Study& s, const std::vector<double>& times,
+                              const std::vector<std::vector<float>>& values, const scenario::Evaluation& how) {
+  const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(target.name);
+  if (!format) return "the picture must end in .png, .svg or .pdf";
+  const std::vector<double> days = hydrograph_days(s, times);
+  std::vector<pictures::Hydrograph> series;
+  for (std::size_t i = 0; i < s.receptors.size(); ++i) {
+    const Receptor& r = s.receptors[i];
+    pictures::Hydrograph h{r.name, days, {}, times, values[i], r.limit};
+    for (double t : days) h.drawdown_ft.push_back(static_cast<float>(drawdown_at(s, how, r.x, r.y, t)));
+    series.push_back(std::move(h));
+  }
+  pictures::ChartStyle style;
+  style.png_scale = s.output.dpi / 72.0;
+  return pictures::write_hydrographs(target, *format, s.title, series, style);
+}
+
+}  // namespace study

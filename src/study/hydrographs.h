@@ -1,0 +1,32 @@
+// A study's hydrographs: the drawdown against time at every receptor, drawn
+// on the days that show every schedule step.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "files/output_file.h"
+#include "scenario/evaluation.h"
+#include "study/study.h"
+
+namespace study {
+
+/// Draws the drawdown against time at every receptor to `path` (.png, .svg or
+/// .pdf), titled with the study's title: pictures::write_hydrographs. Each curve is
+/// evaluated as `how` says on hydrograph_days; values[i][k], receptor i's
+/// drawdown at times[k], are marked on it; a receptor's limit is a dashed
+/// line. A .png has the study's dpi. Returns "" on success, or why the picture
+/// was not written (the reason alone).
+std::string write_hydrographs(const files::Target& target, const Study& s, const std::vector<double>& times,
+                              const std::vector<std::vector<float>>& values, const scenario::Evaluation& how);
+
+/// The days a hydrograph's curve is drawn at: compliance's dense days from the
+/// first of `times` to the last, the day just before every schedule step, and
+/// `times`; `times` alone when that would be more than kMostHydrographValues
+/// values over all receptors.
+std::vector<double> hydrograph_days(const Study& s, const std::vector<double>& times);
+
+/// The most values the hydrographs' curves evaluate.
+inline constexpr std::size_t kMostHydrographValues = 2'000'000;
+
+}  // namespace study
