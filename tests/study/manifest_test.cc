@@ -82,7 +82,7 @@ TEST(Manifest, IsValidJsonForAnyName) {
       {"a surrogate", "\xed\xa0\x80.toml", "\\xed\\xa0\\x80.toml"},
       {"beyond U+10FFFF", "\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},
       {"UTF-8 kept", "\xc3\xa9tude \xe2\x82\xac \xf0\x9f\x8c\x8a.toml", "\xc3\xa9tude \xe2\x82\xac \xf0\x9f\x8c\x8a.toml"},
-      {"controls, quote and backslash", std::string("a\tb\x7f\"\\c\0d", 11), std::string("a\tb\x7f\"\\c\0d", 11)},
+      {"controls, quote and backslash", std::string("a\tb\x7f\"\\c\0d", 9), std::string("a\tb\x7f\"\\c\0d", 9)},
   };
   for (const auto& c : kCases) {
     study::Manifest m;
