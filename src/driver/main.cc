@@ -1,6 +1,7 @@
 // leaky-drawdown: drawdown of a transient leaky artesian aquifer under a field
 // of pumping and injecting wells.
 #include <csignal>
+#include <new>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -16,7 +17,9 @@
 #include "recio/units.h"
 #include "study/run_study.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_program(int argc, char** argv) {
   // A console output that has gone away (a pipe whose reader has ended) is a
   // failed write like any other, reported with message 38, not an end by signal.
   std::signal(SIGPIPE, SIG_IGN);
@@ -53,4 +56,17 @@ int main(int argc, char** argv) {
   if (options.study) return study::run_study(*options.study, options.evaluation, options.output_folder);
   if (options.fit) return driver::run_fit(*options.fit);
   return driver::run(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Memory that is not there ends any run with one line and a status, never
+  // with a signal (std::terminate's abort).
+  try {
+    return run_program(argc, argv);
+  } catch (const std::bad_alloc&) {
+    base::complain("the machine ran out of memory");
+    return base::kExitLimit;
+  }
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <system_error>
+#include <exception>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -27,16 +29,29 @@ void evaluate_reference(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, cons
 int hardware_threads() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
 
 void run_on_threads(int threads, const std::function<void()>& work) {
+  // A worker's exception (std::bad_alloc) is thrown again here, once all
+  // have ended, as if the calling thread had thrown it: never std::terminate.
+  std::mutex guard;
+  std::exception_ptr first;
+  const auto guarded = [&] {
+    try {
+      work();
+    } catch (...) {
+      const std::lock_guard<std::mutex> lock(guard);
+      if (!first) first = std::current_exception();
+    }
+  };
   std::vector<std::thread> pool;
   for (int t = 1; t < threads; ++t) {
     try {
-      pool.emplace_back(work);
+      pool.emplace_back(guarded);
     } catch (const std::system_error&) {
       break;  // fewer threads share the same tasks
     }
   }
-  work();
+  guarded();
   for (std::thread& t : pool) t.join();
+  if (first) std::rethrow_exception(first);
 }
 
 void evaluate(DrawdownGrid& DD, std::int32_t nx, std::int32_t ny, const Aquifer& aquifer,

@@ -73,7 +73,9 @@ int hardware_threads();
 
 /// Runs `work` on `threads` threads at once, the caller's among them, and
 /// returns when all have ended; fewer when the system refuses a thread (the
-/// caller's always runs), so `work` must share its tasks out itself.
+/// caller's always runs), so `work` must share its tasks out itself. The
+/// first exception any of them throws (std::bad_alloc) is thrown again by the
+/// caller once all have ended.
 void run_on_threads(int threads, const std::function<void()>& work);
 
 /// How the program evaluates a grid.

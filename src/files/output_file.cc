@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "files/disk.h"
 #include "files/staged_files.h"
 #include "files/temporaries.h"
 
@@ -113,7 +114,7 @@ OutputFile::~OutputFile() {
 
 bool OutputFile::write(const void* data, std::size_t size) {
   if (!why_.empty() || file_ == nullptr) return false;
-  if (std::fwrite(data, 1, size, file_) != size) return fail(last_error()), false;
+  if (disk().write(file_, data, size) != size) return fail(last_error()), false;
   bytes_ += size;
   sha_.add(data, size);
   return true;
@@ -121,11 +122,10 @@ bool OutputFile::write(const void* data, std::size_t size) {
 
 // The hidden file complete and on the disk: renamed into place.
 std::string OutputFile::put_in_place() {
-  struct stat st {};
-  if (::fstat(::fileno(file_), &st) != 0) return last_error();
+  std::uint64_t size = 0;
+  if (disk().size(::fileno(file_), size) != 0) return last_error();
   // Some writers do not report every failed write; the size tells.
-  if (static_cast<std::uint64_t>(st.st_size) != bytes_)
-    return "only " + std::to_string(st.st_size) + " of " + std::to_string(bytes_) + " bytes reached the disk";
+  if (size != bytes_) return "only " + std::to_string(size) + " of " + std::to_string(bytes_) + " bytes reached the disk";
   return "";
 }
 
@@ -134,7 +134,7 @@ std::string OutputFile::finish() {
     if (std::fflush(file_) != 0) fail(last_error());
     // On the disk before it takes the old file's place: a failure to store it
     // (a full disk found late, an I/O error) is one of this file's.
-    if (!temporary_.empty() && why_.empty() && ::fsync(::fileno(file_)) != 0) fail(last_error());
+    if (!temporary_.empty() && why_.empty() && disk().sync(::fileno(file_)) != 0) fail(last_error());
     if (!temporary_.empty() && why_.empty())
       if (std::string short_file = put_in_place(); !short_file.empty()) fail(short_file);
     if (std::fclose(file_) != 0) fail(last_error());

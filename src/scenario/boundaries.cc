@@ -104,15 +104,22 @@ ImagePlan image_plan(std::span<const Boundary> boundaries, double x, double y, d
     const Line& b = plan.lines[1];
     plan.strip = a.nx * b.nx + a.ny * b.ny < -0.5;
     // The strip's width: b's distance from a point on a.
-    if (plan.strip) plan.pairs = strip_pairs(b.distance(a.c * a.nx, a.c * a.ny), reach);
+    if (plan.strip) plan.width = b.distance(a.c * a.nx, a.c * a.ny);
+    if (plan.strip) plan.pairs = strip_pairs(plan.width, reach);
   }
   return plan;
 }
 
-std::size_t strip_pairs(double width, double reach) {
+std::uint64_t strip_pairs(double width, double reach) {
   // The first images left out lie (2N + 1) w or more from every point of the strip.
   const double n = std::ceil((reach / width - 1.0) / 2.0);
-  return static_cast<std::size_t>(std::clamp(n, 1.0, 1e7));
+  return static_cast<std::uint64_t>(std::clamp(std::isnan(n) ? kMostStripPairs : n, 1.0, kMostStripPairs));
+}
+
+std::uint64_t image_count(const ImagePlan& plan) {
+  if (plan.lines.empty()) return 0;
+  if (plan.lines.size() == 1) return 1;
+  return plan.strip ? 4 * plan.pairs + 2 : 3;
 }
 
 double negligible_distance(double transmissivity, double storage, double leakance, double longest_days) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -45,7 +46,8 @@ struct ImagePlan {
   std::vector<Line> lines;   ///< the boundaries' lines, normals toward the aquifer
   std::vector<double> sign;  ///< per line: -1 stream, +1 barrier
   bool strip = false;        ///< two parallel lines: an infinite series, cut at `pairs`
-  std::size_t pairs = 0;     ///< image pairs on each side kept in a strip
+  std::uint64_t pairs = 0;   ///< image pairs on each side kept in a strip
+  double width = 0.0;        ///< a strip's width, feet
 };
 
 /// One image of a well: its place and the factor of the well's rates (+1 or -1).
@@ -60,9 +62,19 @@ struct Image {
 /// across the first line), |k| <= plan.pairs, in order of distance.
 std::vector<Image> images_of(double x, double y, const ImagePlan& plan);
 
+/// The most image pairs strip_pairs gives: far more than any memory holds,
+/// so that a study that needs them is refused by its memory check, never cut.
+inline constexpr double kMostStripPairs = 1e15;
+
 /// For a strip of width `width` feet: the image pairs beyond which every
-/// image lies farther than `reach` feet from every point of the aquifer.
-std::size_t strip_pairs(double width, double reach);
+/// image lies farther than `reach` feet from every point of the aquifer (at
+/// least 1, at most kMostStripPairs).
+std::uint64_t strip_pairs(double width, double reach);
+
+/// The images of each well for `plan`, as images_of gives them, counted
+/// without making them: 1 for one line, 3 for a quadrant, 4 pairs + 2 for a
+/// strip (the translations 2 pairs, the reflections 2 pairs + 2).
+std::uint64_t image_count(const ImagePlan& plan);
 
 /// The distance beyond which a well term adds nothing at double's rounding
 /// of the drawdowns: where W(u, r/B) <= min(E1(u), 2 K0(r/B)) falls below

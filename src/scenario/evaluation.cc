@@ -172,21 +172,29 @@ std::vector<std::vector<float>> receptor_series(const Scenario& s, std::span<con
   return values;
 }
 
-std::size_t most_terms(const Scenario& s) {
-  std::size_t most = 0;
-  for (double t : s.times) most = std::max(most, terms_at(s, t).size());
+double term_count(const Scenario& s, double t) {
+  const double per_well = 1.0 + static_cast<double>(image_count(image_plan_at(s, t)));
+  double steps = 0.0;
+  for (const Well& w : s.wells)
+    for (const Step& step : w.steps) steps += step.day < t ? 1.0 : 0.0;
+  return steps * per_well;
+}
+
+double most_terms(const Scenario& s) {
+  double most = 0.0;
+  for (double t : s.times) most = std::max(most, term_count(s, t));
   return most;
 }
 
-double memory_needed(const Scenario& s, int threads, std::size_t grids_kept) {
+double memory_for_terms(const Scenario& s, int threads, std::size_t grids_kept, double terms) {
   const double nx = s.grid.columns;
   const double ny = s.grid.rows;
-  const double terms = static_cast<double>(most_terms(s));
   const double grids = static_cast<double>(std::max<std::size_t>(grids_kept, 1));
   const double grid = grids * nx * ny * sizeof(float);
   // Per term: the term, the engine's well, its squared offsets per column and
-  // row (4 bytes each) and their lattice indices (2 bytes each).
-  const double per_term = sizeof(Term) + sizeof(engine::Well) + (nx + ny) * (4.0 + 2.0);
+  // row (4 bytes each) and their lattice indices (2 bytes each); a strip's
+  // image while its well's images are made.
+  const double per_term = sizeof(Term) + sizeof(engine::Well) + sizeof(Image) + (nx + ny) * (4.0 + 2.0);
   // The engine's tables of well function values: at most 16 MiB (lattice)
   // or 80 MiB (distances); per thread a stream of up to 128 wells' values for
   // a row and the misses' buffers; one row of the grid file's text.
@@ -196,21 +204,59 @@ double memory_needed(const Scenario& s, int threads, std::size_t grids_kept) {
   return grid + terms * per_term + tables + std::max(threads, 1) * per_thread + row_text;
 }
 
+double memory_needed(const Scenario& s, int threads, std::size_t grids_kept) {
+  return memory_for_terms(s, threads, grids_kept, most_terms(s));
+}
+
+namespace {
+
+std::string gib(double bytes) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.1f GiB", bytes / (1024.0 * 1024.0 * 1024.0));
+  return text;
+}
+
+std::string whole(double n) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.0f", n);
+  return text;
+}
+
+// Why a strip's images do not fit in `machine_bytes` although one pair on
+// each side would: the strip, the pairs it needs at the time of the most
+// terms, the pairs that fit, and what needs fewer. Nothing otherwise.
+std::optional<std::string> strip_does_not_fit(const Scenario& s, int threads, std::size_t grids_kept,
+                                              double machine_bytes) {
+  double t = 0.0, most = -1.0;
+  for (double time : s.times)
+    if (const double n = term_count(s, time); n > most) most = n, t = time;
+  const ImagePlan plan = image_plan_at(s, t);
+  if (!plan.strip || s.boundaries.size() != 2) return std::nullopt;
+  const auto bytes = [&](double terms) { return memory_for_terms(s, threads, grids_kept, terms); };
+  const double per_pair_terms = 4.0 * most / (1.0 + static_cast<double>(image_count(plan)));
+  const double fixed = bytes(most - per_pair_terms * static_cast<double>(plan.pairs));
+  const double per_pair = bytes(per_pair_terms) - bytes(0.0);
+  const double fitting = std::floor((machine_bytes - fixed) / per_pair);
+  if (!(fitting >= 1.0)) return std::nullopt;
+  return "the strip between the boundaries '" + s.boundaries[0].name + "' and '" + s.boundaries[1].name + "', " +
+         base::shortest_text(plan.width) + " ft wide, needs " + whole(static_cast<double>(plan.pairs)) +
+         " image pairs on each side at day " + base::shortest_text(t) + ", more than the " + whole(fitting) +
+         " that this machine's " + gib(machine_bytes) +
+         " of memory holds; a shorter time, leakage (a larger leakance) or a wider strip needs fewer";
+}
+
+}  // namespace
+
 std::optional<std::string> does_not_fit(const Scenario& s, int threads, std::size_t grids_kept, double machine_bytes) {
   const double needed = memory_needed(s, threads, grids_kept);
   if (machine_bytes <= 0.0 || needed <= machine_bytes) return std::nullopt;
-  const std::size_t terms = most_terms(s);
-  auto gib = [](double bytes) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.1f GiB", bytes / (1024.0 * 1024.0 * 1024.0));
-    return std::string(text);
-  };
+  if (std::optional<std::string> strip = strip_does_not_fit(s, threads, grids_kept, machine_bytes)) return strip;
+  const double terms = most_terms(s);
   const std::size_t grids = std::max<std::size_t>(grids_kept, 1);
   const std::string grid_count = grids == 1 ? "a grid" : std::to_string(grids) + " grids (one per time)";
-  return "the study needs " + gib(needed) + " of memory (" + grid_count + " of " + std::to_string(s.grid.columns) + " x " +
-         std::to_string(s.grid.rows) + " nodes, " + std::to_string(terms) + (terms == 1 ? " well term" : " well terms") +
-         "), more than the " +
-         gib(machine_bytes) + " this machine has";
+  return "the study needs " + gib(needed) + " of memory (" + grid_count + " of " + std::to_string(s.grid.columns) +
+         " x " + std::to_string(s.grid.rows) + " nodes, " + whole(terms) + (terms == 1.0 ? " well term" : " well terms") +
+         "), more than the " + gib(machine_bytes) + " this machine has";
 }
 
 double machine_memory() {

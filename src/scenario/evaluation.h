@@ -111,17 +111,28 @@ float point_drawdown_exact(const Scenario& s, double x, double y, std::span<cons
 /// The drawdown at every receptor and time: values[receptor][time].
 std::vector<std::vector<float>> receptor_series(const Scenario& s, std::span<const double> times, const Evaluation& how);
 
-/// The most terms at any of the times (the terms a grid evaluation holds).
-std::size_t most_terms(const Scenario& s);
+/// The terms terms_at(s, t) holds, counted without making them (a double,
+/// so that any count can be stated: a strip may need more than memory holds).
+double term_count(const Scenario& s, double t);
 
-/// Bytes a study's evaluation needs at most with `threads` worker threads: the
-/// `grids_kept` grids (a grid per time when the outputs take every time
-/// together, else one), the terms, the engine's per-term offsets, tables and
-/// buffers. A double, so that any grid size can be stated.
+/// The most terms at any of the times (the terms a grid evaluation holds),
+/// counted as term_count.
+double most_terms(const Scenario& s);
+
+/// Bytes a study's evaluation needs at most with `threads` worker threads and
+/// `terms` terms: the `grids_kept` grids (a grid per time when the outputs
+/// take every time together, else one), the terms and a strip's images, the
+/// engine's per-term offsets, tables and buffers. A double, so that any grid
+/// size can be stated.
+double memory_for_terms(const Scenario& s, int threads, std::size_t grids_kept, double terms);
+
+/// memory_for_terms with the most terms at any time.
 double memory_needed(const Scenario& s, int threads, std::size_t grids_kept);
 
 /// Why the study does not fit in `machine_bytes` of memory (one line with the
-/// figures), or nothing when it does.
+/// figures), or nothing when it does. When it would fit with fewer image
+/// pairs of a strip, the line names the strip, the pairs needed, the pairs
+/// that fit, and what would need fewer.
 std::optional<std::string> does_not_fit(const Scenario& s, int threads, std::size_t grids_kept, double machine_bytes);
 
 /// The machine's physical memory in bytes (0 when unknown).

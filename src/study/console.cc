@@ -50,10 +50,10 @@ std::string boundaries_text(const Study& s) {
     rows.push_back({base::one_line(b.name), kind_name(b.kind), base::shortest_text(b.x0), base::shortest_text(b.y0),
                     base::shortest_text(b.x1), base::shortest_text(b.y1)});
   std::string text = base::aligned_table(rows, {true, true, false, false, false, false});
-  std::size_t most = 0;
+  std::uint64_t most = 0;  // counted, not made: the study's grids make them one time at a time
   for (double t : s.times) {
-    const std::vector<scenario::Term> terms = terms_at(s, t);
-    most = std::max(most, terms.size() - real_terms(terms, s, t));
+    const double real = term_count(s, t) / (1.0 + static_cast<double>(image_count(image_plan_at(s, t))));
+    most = std::max(most, static_cast<std::uint64_t>(term_count(s, t) - real));
   }
   const scenario::ImagePlan plan = image_plan_at(s, s.times.back());
   text += "image terms: " + std::to_string(most) + (s.times.size() > 1 ? " at most per grid" : " in the grid");

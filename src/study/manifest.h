@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,13 +30,22 @@ struct Manifest {
 
 /// The manifest as JSON text: an object with the keys program, inputs
 /// ([{"file", "sha256"}]), outputs ([{"file", "sha256", "bytes"}]), warnings,
-/// started and ended; one entry per line, names escaped as JSON strings.
+/// started and ended; one entry per line, names escaped as JSON strings
+/// (a byte that is not part of well-formed UTF-8 as the messages show it,
+/// "\xff"), so that the text is valid JSON for any name.
 std::string manifest_text(const Manifest& m);
 
-/// The names of the output files a manifest's text lists (the "file" of each
-/// entry of "outputs"), as manifest_text writes them; nothing that is not a
-/// plain file name is returned. Text that is not such a manifest lists none.
-std::vector<std::string> listed_outputs(std::string_view text);
+/// An output file as a manifest found in the folder lists it.
+struct ListedOutput {
+  std::string name;                  ///< its name, unescaped (it may hold any byte, a NUL too)
+  std::string sha256;                ///< the SHA-256 recorded, as written ("" when missing)
+  std::optional<std::uint64_t> size; ///< the bytes recorded, when given
+};
+
+/// The output files a manifest's text lists (each entry of "outputs"), as
+/// manifest_text writes them; nothing whose name is not a plain file name is
+/// returned. Text that is not such a manifest lists none.
+std::vector<ListedOutput> listed_outputs(std::string_view text);
 
 /// The time `seconds` since the epoch as manifest_text records it.
 std::string utc_time(std::int64_t seconds);

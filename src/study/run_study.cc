@@ -40,6 +40,7 @@
 #include "scenario/plausibility.h"
 #include "study/reader.h"
 #include "scenario/rule_check.h"
+#include "study/stale_outputs.h"
 
 namespace study {
 namespace {
@@ -237,26 +238,18 @@ class Outputs {
   }
 
  private:
-  std::vector<std::string> previous_outputs() const {
-    const int fd = ::openat(folder_.fd(), std::string(kManifestName).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) return {};
-    std::string text;
-    char block[1 << 14];
-    for (ssize_t n; (n = ::read(fd, block, sizeof block)) > 0 && text.size() < (1u << 26);) text.append(block, n);
-    ::close(fd);
-    return listed_outputs(text);
+  std::vector<ListedOutput> previous_outputs() const {
+    return listed_outputs(read_previous_manifest(folder_.fd()));
   }
 
+  // The earlier outputs this study does not write, each removed only when it
+  // is what the program wrote; each removal and each file left said.
   void remove_stale() {
     std::vector<std::string> planned;
     for (const outputs::PlannedFile& f : outputs::plan(request_of(s_))) planned.push_back(f.name);
-    for (const std::string& name : previous_) {
-      if (!is_output_name(name) || std::find(planned.begin(), planned.end(), name) != planned.end()) continue;
-      struct stat st {};
-      if (::fstatat(folder_.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
-          ::unlinkat(folder_.fd(), name.c_str(), 0) == 0)
-        stages_.say("removed " + folder_.shown(name) + " of an earlier study");
-    }
+    remove_stale_outputs(
+        folder_, previous_, planned, s_.inputs, [](const std::string& line) { complain(line); },
+        [this](const std::string& line) { warn(line); });
   }
 
   const Study& s_;
@@ -265,7 +258,7 @@ class Outputs {
   bool ready_ = false;
   int status_ = base::kExitSuccess;
   std::time_t started_ = 0;
-  std::vector<std::string> previous_;
+  std::vector<ListedOutput> previous_;
   std::vector<std::string> warnings_;
 };
 
@@ -332,7 +325,7 @@ GridResults evaluate_and_write(const Study& s, const scenario::Evaluation& how, 
   // The bar counts node-term evaluations over all the study's grids.
   const std::uint64_t nodes = static_cast<std::uint64_t>(s.grid.columns) * static_cast<std::uint64_t>(s.grid.rows);
   std::uint64_t total = 0, before = 0;
-  for (double t : s.times) total += nodes * terms_at(s, t).size();
+  for (double t : s.times) total += nodes * static_cast<std::uint64_t>(term_count(s, t));
   // One grid serves every time, unless the writer keeps each time's: then it
   // takes the grid, and the next time has a new one.
   const bool kept = writer != nullptr && writer->keeps_every_time();

@@ -814,4 +814,37 @@ TEST(ForgedNames, ControlCharactersInNamesAreShownAsEscapes) {
   }
 }
 
+// The rest of an answer's line is the input file's, not the program's: in the
+// listing and in the warnings on both outputs its controls (a terminal's
+// escape sequences, a bell, DEL, a C1 control) are shown as escapes.
+TEST(CheckMode, ControlCharactersInAnswersAreShownEscaped) {
+  const struct {
+    std::string T;        // the answer's line as written
+    std::string listed;   // the listing's "as written"
+  } kCases[] = {
+      {"50000 1 \x1b]0;owned\x07", "50000 1 \\x1B]0;owned\\x07"},
+      {"50000 2 \x1b[2J\x7f", "50000 2 \\x1B[2J\\x7F"},
+      {"50000 3 \xc2\x9b" "31m", "50000 3 \\xC2\\x9B31m"},
+      {"50000 4\t\x01", "50000 4\\t\\x01"},
+  };
+  for (const auto& c : kCases) {
+    Answers a;
+    a.T = c.T;
+    ScratchFolder folder;
+    folder.write("in.dat", a.text());
+    const RunResult r = run_program(folder, "", {"--check", "in.dat"});
+    EXPECT_EQ(r.status, 4) << c.listed << "\n" << r.err;
+    std::string listing_line = "\n    5  T         ";
+    listing_line.append(c.listed).append(c.listed.size() < 16 ? 16 - c.listed.size() : 0, ' ').append("  50000\n");
+    EXPECT_NE(r.out.find(listing_line), std::string::npos) << c.listed << "\n" << r.out;
+    for (const std::string* out : {&r.out, &r.err}) {
+      EXPECT_EQ(out->find("\xc2\x9b"), std::string::npos) << c.listed;
+      for (const char ch : *out) {
+        const auto u = static_cast<unsigned char>(ch);
+        ASSERT_TRUE(ch == '\n' || (u >= 0x20 && u != 0x7f)) << c.listed << ": byte " << int{u};
+      }
+    }
+  }
+}
+
 }  // namespace

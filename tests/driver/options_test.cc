@@ -16,7 +16,7 @@ using driver::UsageError;
 // The levels 1,2,...,1001: one more than a run may ask for.
 const std::string kThousandAndOne = [] {
   std::string text = "1";
-  for (int i = 2; i <= 1001; ++i) text += "," + std::to_string(i);
+  for (int i = 2; i <= 1001; ++i) text.append(",").append(std::to_string(i));  // (GCC 12 warns of "," + a string)
   return text;
 }();
 
@@ -135,6 +135,11 @@ TEST(CommandLine, RefusedLinesSayWhat) {
       {{"--study", "s.toml", "in.dat", "out.rpt"}, "--study takes no INPUT REPORT and no other option of a run"},
       {{"--study=s.toml", "--grid", "g.asc"}, "--study takes no INPUT REPORT and no other option of a run"},
       {{"--study=s.toml", "--crs", "EPSG:2264"}, "--study takes no INPUT REPORT and no other option of a run"},
+      // The outputs' folder is a study's: no other way in takes it.
+      {{"--output-folder", "out"}, "option '--output-folder' is for --study"},
+      {{"--output-folder=out", "in.dat", "out.rpt"}, "option '--output-folder' is for --study"},
+      {{"--output-folder", "out", "--check", "in.dat"}, "option '--output-folder' is for --study"},
+      {{"--fit", "test.toml", "--output-folder", "out"}, "option '--output-folder' is for --study"},
   };
   for (const Case& k : cases) expect_refused(k.arguments, k.says);
 }

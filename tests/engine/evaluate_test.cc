@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <memory>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -283,4 +285,30 @@ TEST(Evaluate, OptionsChooseThePathNotTheCells) {
 }
 
 }  // namespace
+// Memory that is not there in a worker thread reaches the caller as the
+// exception (which the program turns into one line and a status), never as
+// std::terminate, and only once every thread has ended.
+TEST(RunOnThreads, AWorkersExceptionIsThrownByTheCallerOnceAllHaveEnded) {
+  const struct {
+    int threads;
+    int failing_task;  // the task whose thread throws
+  } kCases[] = {{1, 0}, {2, 0}, {2, 5}, {4, 11}, {4, 0}};
+  for (const auto& c : kCases) {
+    std::atomic<int> next{0}, ended{0};
+    const auto work = [&] {
+      struct Ended {
+        std::atomic<int>& n;
+        ~Ended() { n.fetch_add(1); }
+      } at_end{ended};
+      for (int task; (task = next.fetch_add(1)) < 12;)
+        if (task == c.failing_task) throw std::bad_alloc();
+    };
+    EXPECT_THROW(run_on_threads(c.threads, work), std::bad_alloc) << c.threads << " " << c.failing_task;
+    EXPECT_EQ(ended.load(), c.threads) << c.threads << " " << c.failing_task;
+  }
+  std::atomic<int> runs{0};
+  EXPECT_NO_THROW(run_on_threads(3, [&] { runs.fetch_add(1); }));
+  EXPECT_EQ(runs.load(), 3);
+}
+
 }  // namespace engine

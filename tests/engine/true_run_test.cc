@@ -176,6 +176,9 @@ std::vector<GridCase> GridCases() {
       {"no leakage, u past the cutoff far off", {20000.0, 0.2, 0.0}, Schedule(100.0, 100.0, 3000, 0.0002, 0.6),
        180.0, false},
       {"r/B past the fit's limit", {5000.0, 1e-5, 50.0}, Schedule(1612.5, 790.0, 4000, 0.001, 5.0), 100.0, false},
+      // r is raised to the least distance (1 ft) at the well's own node, on
+      // the pieces' path as term by term.
+      {"a well on a node", {50000.0, 0.0002, 0.001}, Schedule(550.0, 350.0, 6000, 0.004, 30.0), 100.0, false},
       {"a run too short for pieces", {50000.0, 0.0002, 0.001}, Schedule(1612.5, 790.0, kMinRunTerms - 1, 0.004, 30.0),
        100.0, true},
   };

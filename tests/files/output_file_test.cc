@@ -17,10 +17,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <set>
 #include <string>
 #include <utility>
 
+#include "fake_disk.h"
 #include "files/sha256.h"
 #include "files/temporaries.h"
 
@@ -109,6 +111,49 @@ TEST_F(OutputFileTest, AFolderRecordsEachFileWrittenWholeWithItsDigest) {
   EXPECT_EQ(out.written()[1].size, 56u);
   EXPECT_EQ(files::Sha256().hex(), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
   EXPECT_EQ(read("a/b/abc.csv"), "abc");
+}
+
+// What the disk does wrong late (a failed sync: an I/O error, or no space
+// found only then) or silently (a write that stores fewer bytes than it
+// reports) fails the file: the old file stays whole, no hidden file is left,
+// and in a study's folder the file is not recorded; the same name written
+// whole afterwards is recorded once, with the digest of what it holds.
+TEST_F(OutputFileTest, ADiskThatFailsLateOrSilentlyLeavesTheOldFileAndRecordsNothing) {
+  const struct {
+    const char* what;
+    int sync_error;
+    std::size_t stored;
+    const char* why;
+  } kCases[] = {
+      {"an I/O error at the sync", EIO, std::numeric_limits<std::size_t>::max(), "Input/output error"},
+      {"no space found at the sync", ENOSPC, std::numeric_limits<std::size_t>::max(), "No space left on device"},
+      {"half of each write stored", 0, 2, "only 4 of 8 bytes reached the disk"},
+  };
+  for (const auto& c : kCases) {
+    files::OutputFolder out;
+    ASSERT_EQ(out.open_below(folder_.string(), "."), "");
+    {
+      files_testing::FakeDisk disk;
+      disk.sync_error = c.sync_error;
+      disk.stored = c.stored;
+      for (const files::Target& target : {files::Target(path("dd.asc")), files::Target(out, "dd.asc")}) {
+        files::OutputFile file(target);
+        EXPECT_TRUE(file.write("new ")) << c.what;
+        EXPECT_TRUE(file.write("file")) << c.what;
+        EXPECT_EQ(file.finish(), c.why) << c.what;
+      }
+      EXPECT_EQ(disk.syncs, 2) << c.what << ": each file synced before it takes the old one's place";
+    }
+    EXPECT_EQ(read("dd.asc"), "old contents") << c.what;
+    EXPECT_EQ(entries(), std::set<std::string>{"dd.asc"}) << c.what;
+    EXPECT_TRUE(out.written().empty()) << c.what;
+    // The same name written whole by the system's disk.
+    EXPECT_EQ(files::write_whole_file(files::Target(out, "dd.asc"), "abc"), "") << c.what;
+    ASSERT_EQ(out.written().size(), 1u) << c.what;
+    EXPECT_EQ(out.written()[0].sha256, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(out.written()[0].size, 3u);
+    std::ofstream(path("dd.asc")) << "old contents";
+  }
 }
 
 // In a study's folder a planted link or a FIFO is refused for its file, and

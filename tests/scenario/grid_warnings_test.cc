@@ -54,6 +54,28 @@ TEST(GridWarnings, PlacesAndTimesEachGiveOneLine) {
   EXPECT_TRUE(scenario::placement_warnings(read_text(kSmallStudy)).empty()) << "a good study warns of nothing";
 }
 
+// A well's first step acts after its day (the term of a step begun at t is
+// 0 at t), so a listed day equal to a well's start shows none of it: warned
+// like a day before; a day after the start, however little, is not.
+TEST(GridWarnings, ADayOnAWellsStartComesBeforeIt) {
+  const struct {
+    const char* start;
+    std::vector<std::string> expected;
+  } kCases[] = {
+      {"30.0", {"day 30 comes before well 'late' starts (day 30)"}},
+      {"29.99", {}},
+      {"90.0", {"day 30 comes before well 'late' starts (day 90)", "day 90 comes before well 'late' starts (day 90)"}},
+      {"0.0", {}},
+  };
+  for (const auto& c : kCases) {
+    const std::string text =
+        edited(kSmallStudy, "[[receptor]]",
+               std::string("[[well]]\nname = \"late\"\nx = 2150350.0\ny = 720150.0\nschedule = [[") + c.start +
+                   ", 1000.0]]\n\n[[receptor]]");
+    EXPECT_EQ(scenario::placement_warnings(read_text(text)), c.expected) << c.start;
+  }
+}
+
 TEST(GridWarnings, ManyPlacesOffTheGridAreCounted) {
   std::string receptors;
   for (int i = 0; i < 15; ++i)

@@ -18,6 +18,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -271,6 +272,54 @@ TEST(StudyMaps, TheWellsAndReceptorsArePointLayers) {
   ASSERT_NE(row, std::string::npos) << series;
   const double at_90 = std::stod(series.substr(row + 4));
   EXPECT_EQ(static_cast<float>(r->GetFieldAsDouble("dd_90d")), static_cast<float>(at_90));
+}
+
+// In the point layers a receptor without a limit has none (a NULL field, not
+// a limit of 0 ft), and a well's rate at a listed day is that of the steps
+// begun before it: a step that starts on that day acts only after it, as the
+// drawdown's terms do.
+TEST(StudyMaps, APointLayerShowsNoLimitAsNullAndAStepFromItsDayOn) {
+  ScratchFolder folder;
+  std::string text = study_with("points = \"points.gpkg\"\n");
+  text = edited(text, "[30.0, 90.0]", "[10.0, 30.0, 90.0]");
+  text = edited(text, "rate = 250000.0", "schedule = [[10.0, 250000.0], [30.0, 100000.0], [60.0, 0.0], [90.0, 5e5]]");
+  text = edited(text, "y = 720150.0\n\n[output]",
+                "y = 720150.0\n\n[[receptor]]\nname = \"R-2\"\nx = 2150350.0\ny = 720250.0\nlimit = 0.01\n\n"
+                "[[receptor]]\nname = \"R-3\"\nx = 2150450.0\ny = 720250.0\nlimit = 2.5\n\n[output]");
+  folder.write("study.toml", text);
+  const RunResult run = run_program(folder, "", {"--study", "study.toml"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const Dataset d = open(folder.path() + "/out/points.gpkg", GDAL_OF_VECTOR);
+  ASSERT_TRUE(d);
+  OGRLayer* wells = d->GetLayerByName("wells");
+  ASSERT_NE(wells, nullptr);
+  wells->ResetReading();
+  std::unique_ptr<OGRFeature> pw(wells->GetNextFeature());
+  ASSERT_NE(pw, nullptr);
+  const struct {
+    const char* field;
+    double rate;
+  } kRates[] = {{"rate_10d", 0.0}, {"rate_30d", 250000.0}, {"rate_90d", 0.0}};
+  for (const auto& r : kRates) EXPECT_EQ(pw->GetFieldAsDouble(r.field), r.rate) << r.field;
+
+  OGRLayer* receptors = d->GetLayerByName("receptors");
+  ASSERT_NE(receptors, nullptr);
+  const struct {
+    const char* name;
+    std::optional<double> limit;
+  } kLimits[] = {{"R-1", std::nullopt}, {"R-2", 0.01}, {"R-3", 2.5}};
+  receptors->ResetReading();
+  for (const auto& l : kLimits) {
+    std::unique_ptr<OGRFeature> r(receptors->GetNextFeature());
+    ASSERT_NE(r, nullptr) << l.name;
+    EXPECT_STREQ(r->GetFieldAsString("name"), l.name);
+    const int field = r->GetFieldIndex("limit_ft");
+    ASSERT_GE(field, 0);
+    EXPECT_EQ(r->IsFieldSetAndNotNull(field), l.limit.has_value()) << l.name;
+    if (l.limit) {
+      EXPECT_EQ(r->GetFieldAsDouble(field), *l.limit) << l.name;
+    }
+  }
 }
 
 }  // namespace
