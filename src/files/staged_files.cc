@@ -29,7 +29,7 @@ std::string write_staged(const Target& target, const std::vector<StagedFile>& fi
     const StagedFile& file = files[k % files.size()];  // the main file last
     const Target place = k == files.size() ? target : target.with_ending(file.ending);
     if (std::string why = write_whole_file(place, file.bytes); !why.empty())
-      return k == files.size() ? why : "'" + place.shown() + "': " + why;
+      return k == files.size() ? why : std::string("'").append(place.shown()).append("': ").append(why);
   }
   return "";
 }

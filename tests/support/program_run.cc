@@ -66,7 +66,7 @@ RunResult run_wrapped(const ScratchFolder& folder, std::string_view wrapper, std
   folder.write(".console", console);
   std::string command = "cd " + quote(folder.path()) + " && ";
   command.append(wrapper).append(" ").append(quote(LEAKY_EXE));
-  for (const std::string& a : arguments) command += " " + quote(a);
+  for (const std::string& a : arguments) command.append(" ").append(quote(a));
   command += " < .console > .stdout 2> .stderr";
   const int raw = std::system(command.c_str());
   RunResult r;
