@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "inputs/csv.h"
+#include "inputs/names.h"
 #include "inputs/toml_reader.h"
 
 namespace inputs {
@@ -250,19 +251,6 @@ bool decimal_comma(std::string_view field) {
   const bool digit_before = comma > 0 && std::isdigit(static_cast<unsigned char>(f[comma - 1]));
   const bool digit_after = comma + 1 < f.size() && std::isdigit(static_cast<unsigned char>(f[comma + 1]));
   return digit_before && digit_after && parse_number(with_point).has_value();
-}
-
-std::size_t edit_distance(std::string_view a, std::string_view b) {
-  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i)
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
-      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
-      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-    }
-  return d[a.size()][b.size()];
 }
 
 }  // namespace inputs

@@ -81,8 +81,5 @@ char csv_delimiter(std::string_view text);
 /// "1.234,5"): a spreadsheet's export in a language that writes them.
 bool decimal_comma(std::string_view field);
 
-/// The edit distance of `a` and `b` with adjacent transpositions (optimal
-/// string alignment), bytes compared as they are.
-std::size_t edit_distance(std::string_view a, std::string_view b);
 
 }  // namespace inputs

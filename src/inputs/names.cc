@@ -32,24 +32,27 @@ std::string name_fault(std::string_view text) {
   return "";
 }
 
+std::size_t edit_distance(std::string_view a, std::string_view b) {
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i)
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  return d[a.size()][b.size()];
+}
+
 std::string_view nearest_key(std::string_view key, std::span<const std::string_view> known) {
   const std::string a = lower(key);
   std::string_view best;
   std::size_t best_distance = std::numeric_limits<std::size_t>::max();
   for (std::string_view candidate : known) {
-    // Edit distance with adjacent transpositions (optimal string alignment).
-    const std::string b = lower(candidate);
-    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-    for (std::size_t i = 1; i <= a.size(); ++i)
-      for (std::size_t j = 1; j <= b.size(); ++j) {
-        const std::size_t cost = a[i - 1] == b[j - 1] ? 0 : 1;
-        d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
-        if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-      }
-    if (d[a.size()][b.size()] < best_distance) {
-      best_distance = d[a.size()][b.size()];
+    const std::size_t distance = edit_distance(a, lower(candidate));
+    if (distance < best_distance) {
+      best_distance = distance;
       best = candidate;
     }
   }

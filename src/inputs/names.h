@@ -18,6 +18,10 @@ inline constexpr std::size_t kLongestName = 200;
 /// characters ("is longer than 200 characters (214)"); "" when it can.
 std::string name_fault(std::string_view text);
 
+/// The edit distance of `a` and `b` with adjacent transpositions (optimal
+/// string alignment), bytes compared as they are.
+std::size_t edit_distance(std::string_view a, std::string_view b);
+
 /// The known key nearest to `key` by edit distance (case ignored; the first of
 /// equally near ones).
 std::string_view nearest_key(std::string_view key, std::span<const std::string_view> known);

@@ -4,6 +4,7 @@
 // found from the first line, decimal commas refused, and all of it through
 // the study reader, each refusal naming the file and line.
 #include "inputs/csv_header.h"
+#include "inputs/names.h"
 
 #include <gtest/gtest.h>
 
