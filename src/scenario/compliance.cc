@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <span>
+#include <utility>
 
 #include "engine/true_grid.h"
 #include "model/drawdown.h"
@@ -22,6 +23,18 @@ constexpr int kPerDecade = 50;           // samples per decade since the first w
 constexpr int kPerDecadeAfterStep = 20;  // samples per decade after each step
 constexpr std::size_t kMostStepGrids = 200;  // steps with their own samples on a hydrograph, at most
 constexpr double kFarFactor = 100.0;     // a rate factor above it: no limit comes near
+
+// `days` with the scenario's times, its series days and `last`, increasing,
+// each once, from `first` to `last`.
+std::vector<double> with_study_days(const Scenario& s, std::vector<double> days, double first, double last) {
+  for (double t : s.times) days.push_back(t);
+  for (double t : s.series_times) days.push_back(t);
+  days.push_back(last);
+  std::sort(days.begin(), days.end());
+  days.erase(std::unique(days.begin(), days.end()), days.end());
+  days.erase(std::remove_if(days.begin(), days.end(), [&](double t) { return t < first || t > last; }), days.end());
+  return days;
+}
 
 std::string fixed(double v, int decimals) {
   char text[64];
@@ -143,14 +156,7 @@ std::vector<double> dense_days(const Scenario& s, double last) {
   add_log_days(days, steps.front(), last, kPerDecade);
   if (steps.size() <= kMostStepGrids)
     for (double d : steps) add_log_days(days, d, last, kPerDecadeAfterStep);
-  for (double t : s.times) days.push_back(t);
-  for (double t : s.series_times) days.push_back(t);
-  days.push_back(last);
-  std::sort(days.begin(), days.end());
-  days.erase(std::unique(days.begin(), days.end()), days.end());
-  const double first = steps.front();
-  days.erase(std::remove_if(days.begin(), days.end(), [&](double t) { return t < first || t > last; }), days.end());
-  return days;
+  return with_study_days(s, std::move(days), steps.front(), last);
 }
 
 std::vector<double> change_days(const Scenario& s, double last) {
@@ -172,14 +178,7 @@ std::vector<double> compliance_days(const Scenario& s, double last) {
   if (steps.empty()) return {last};
   std::vector<double> days{steps.front()};
   add_log_days(days, steps.front(), last, kPerDecade);
-  for (double t : s.times) days.push_back(t);
-  for (double t : s.series_times) days.push_back(t);
-  days.push_back(last);
-  std::sort(days.begin(), days.end());
-  days.erase(std::unique(days.begin(), days.end()), days.end());
-  const double first = steps.front();
-  days.erase(std::remove_if(days.begin(), days.end(), [&](double t) { return t < first || t > last; }), days.end());
-  return days;
+  return with_study_days(s, std::move(days), steps.front(), last);
 }
 
 LimitSample point_sample(const Scenario& s, const Evaluation& how, double x, double y, double t) {
