@@ -55,12 +55,7 @@ std::string refused_outputs(const PumpingTest& t) {
   const std::vector<outputs::PlannedFile> planned = outputs::plan(r);
   const std::optional<outputs::Clash> clash = outputs::first_clash(r, planned, t.inputs, outputs::same_file);
   if (!clash) return "";
-  const outputs::PlannedFile& f = planned[clash->file];
-  if (clash->taken)
-    return t.file + ": " + what_file(f.kind) + " '" + outputs::path(r, f.name) + "' would replace the input file '" +
-           t.inputs[*clash->taken] + "'";
-  return t.file + ": " + what_file(f.kind) + " and " + what_file(planned[*clash->earlier].kind) +
-         " are the same file '" + outputs::path(r, f.name) + "'";
+  return outputs::clash_text(r, planned, *clash, t.inputs, t.file, what_file);
 }
 
 // Writes the fit's files into the output folder, opened once and locked,

@@ -94,6 +94,17 @@ std::optional<Clash> first_clash(const Request& r, const std::vector<PlannedFile
   return first_clash(paths, taken, same);
 }
 
+std::string clash_text(const Request& r, const std::vector<PlannedFile>& planned, const Clash& clash,
+                       const std::vector<std::string>& inputs, const std::string& file,
+                       const std::function<std::string(Kind)>& what) {
+  const PlannedFile& f = planned[clash.file];
+  if (clash.taken)
+    return file + ": " + what(f.kind) + " '" + path(r, f.name) + "' would replace the input file '" + inputs[*clash.taken] +
+           "'";
+  return file + ": " + what(f.kind) + " and " + what(planned[*clash.earlier].kind) + " are the same file '" +
+         path(r, f.name) + "'";
+}
+
 std::string path(const Request& r, const std::string& name) {
   if (r.folder.empty() || r.folder == ".") return name;
   return (std::filesystem::path(r.folder) / name).string();

@@ -131,4 +131,11 @@ std::optional<Clash> first_clash(const Request& r, const std::vector<PlannedFile
                                  const std::vector<std::string>& taken,
                                  const std::function<bool(const std::string&, const std::string&)>& same);
 
+/// A front end's refusal of `clash` (of `planned`, against `inputs`), after
+/// "`file`: ": "X 'P' would replace the input file 'I'" or "X and Y are the
+/// same file 'P'", each output named by `what` ("the grid file").
+std::string clash_text(const Request& r, const std::vector<PlannedFile>& planned, const Clash& clash,
+                       const std::vector<std::string>& inputs, const std::string& file,
+                       const std::function<std::string(Kind)>& what);
+
 }  // namespace outputs

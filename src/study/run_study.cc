@@ -94,12 +94,7 @@ std::optional<std::string> refused_outputs(const Study& s) {
              "' would replace the output folder's manifest";
   const std::optional<outputs::Clash> clash = outputs::first_clash(r, planned, s.inputs, same_file);
   if (!clash) return std::nullopt;
-  const outputs::PlannedFile& f = planned[clash->file];
-  if (clash->taken)
-    return s.file + ": " + what_file(f.kind) + " '" + outputs::path(r, f.name) + "' would replace the input file '" +
-           s.inputs[*clash->taken] + "'";
-  return s.file + ": " + what_file(f.kind) + " and " + what_file(planned[*clash->earlier].kind) +
-         " are the same file '" + outputs::path(r, f.name) + "'";
+  return outputs::clash_text(r, planned, *clash, s.inputs, s.file, what_file);
 }
 
 // The fix of a CRS whose unit is the other of the study's lengths: the
