@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <system_error>
 
 namespace uncertainty {
@@ -17,18 +18,51 @@ void append_hex(std::string& text, Float v) {
   text.append(buffer, r.ptr);
 }
 
+// A number as std::to_chars writes it in hexadecimal ("-1.8p+3", "inf"),
+// subnormal ones too (which std::from_chars refuses as out of range): at most
+// 14 hexadecimal digits, the value exact.
+std::optional<double> hex_number(std::string_view w) {
+  const bool negative = !w.empty() && w.front() == '-';
+  if (negative) w.remove_prefix(1);
+  if (w == "inf") return negative ? -HUGE_VAL : HUGE_VAL;
+  std::uint64_t mantissa = 0;
+  int digits = 0, fraction = 0;
+  bool point = false;
+  std::size_t i = 0;
+  for (; i < w.size() && w[i] != 'p'; ++i) {
+    const char c = w[i];
+    if (c == '.' && !point) {
+      point = true;
+      continue;
+    }
+    const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+    if (d < 0 || ++digits > 14) return std::nullopt;
+    mantissa = mantissa * 16 + static_cast<std::uint64_t>(d);
+    fraction += point ? 1 : 0;
+  }
+  if (digits == 0 || i + 1 >= w.size()) return std::nullopt;
+  std::string_view e = w.substr(i + 1);
+  if (e.front() == '+') e.remove_prefix(1);
+  int exponent = 0;
+  const std::from_chars_result r = std::from_chars(e.data(), e.data() + e.size(), exponent);
+  if (r.ec != std::errc() || r.ptr != e.data() + e.size() || exponent < -1100 || exponent > 1100) return std::nullopt;
+  const double v = std::ldexp(static_cast<double>(mantissa), exponent - 4 * fraction);
+  if (!std::isfinite(v)) return std::nullopt;
+  return negative ? -v : v;
+}
+
 // The lines of a text: each without its LF; the text must end with one.
 class Lines {
  public:
   explicit Lines(std::string_view text) : text_(text) {}
   // The next line, split at single spaces; fails at the end of the text.
   std::vector<std::string_view> next() {
+    ++line_;
     if (at_ >= text_.size()) fail("the file ends early");
     const std::size_t end = text_.find('\n', at_);
     if (end == std::string_view::npos) fail("the last line has no line end");
     std::string_view line = text_.substr(at_, end - at_);
     at_ = end + 1;
-    ++line_;
     std::vector<std::string_view> words;
     for (std::size_t start = 0;;) {
       const std::size_t space = line.find(' ', start);
@@ -61,11 +95,9 @@ class Lines {
 
   template <typename Float>
   Float number(std::string_view w) const {
-    Float v = 0;
-    const std::from_chars_result r = std::from_chars(w.data(), w.data() + w.size(), v, std::chars_format::hex);
-    if (r.ec != std::errc() || r.ptr != w.data() + w.size() || std::isnan(v))
-      fail(std::string("'").append(w).append("' is not a hexadecimal number"));
-    return v;
+    const std::optional<double> v = hex_number(w);
+    if (!v) fail(std::string("'").append(w).append("' is not a hexadecimal number"));
+    return static_cast<Float>(*v);
   }
 
  private:
@@ -102,6 +134,12 @@ Outcome read_outcome(Lines& in, const Part& p, std::size_t index) {
     o.series.push_back(v);
   }
   return o;
+}
+
+// "realization 3 is" or "realizations 3 to 5 are": realizations [from, to).
+std::string realizations_text(std::size_t from, std::size_t to) {
+  if (to == from + 1) return "realization " + std::to_string(from) + " is";
+  return "realizations " + std::to_string(from) + " to " + std::to_string(to - 1) + " are";
 }
 
 }  // namespace
@@ -149,7 +187,10 @@ Part read_part(std::string_view text) {
     in.fail("the shape is too large");
   for (std::size_t i = p.from; i < p.to; ++i) p.outcomes.push_back(read_outcome(in, p, i));
   if (in.next() != std::vector<std::string_view>{"end"}) in.fail("expected 'end' after the slice's realizations");
-  if (!in.done()) in.fail("text follows 'end'");
+  if (!in.done()) {
+    in.next();
+    in.fail("text follows 'end'");
+  }
   return p;
 }
 
@@ -164,17 +205,12 @@ std::vector<Outcome> merge_parts(std::vector<Part> parts) {
     if (p.seed != first.seed) throw PartError{0, "the partial files have different seeds"};
     if (p.realizations != first.realizations) throw PartError{0, "the partial files are of ensembles of different sizes"};
     if (!(p.shape == first.shape)) throw PartError{0, "the partial files' realizations differ in shape"};
-    if (p.from != next)
-      throw PartError{0, p.from < next ? "realizations " + std::to_string(p.from) + " to " + std::to_string(next - 1) +
-                                             " are in two partial files"
-                                       : "realizations " + std::to_string(next) + " to " + std::to_string(p.from - 1) +
-                                             " are in no partial file"};
+    if (p.from < next) throw PartError{0, realizations_text(p.from, next) + " in two partial files"};
+    if (p.from > next) throw PartError{0, realizations_text(next, p.from) + " in no partial file"};
     for (Outcome& o : p.outcomes) all.push_back(std::move(o));
     next = p.to;
   }
-  if (next != first.realizations)
-    throw PartError{0, "realizations " + std::to_string(next) + " to " + std::to_string(first.realizations - 1) +
-                           " are in no partial file"};
+  if (next != first.realizations) throw PartError{0, realizations_text(next, first.realizations) + " in no partial file"};
   return all;
 }
 
