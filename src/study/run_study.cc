@@ -280,7 +280,7 @@ void write_series(const Study& s, const std::vector<std::vector<float>>& series,
                                         : series_text(s, s.series_times, series));
   });
   writer.write(outputs::Kind::kHydrographs, [&](const files::Target& t) {
-    return write_hydrographs(t, s, s.series_times, series, how);
+    return write_hydrographs(t, s, s.series_times, series, how, u ? &u->summary.percentiles : nullptr);
   });
 }
 
