@@ -15,11 +15,7 @@ namespace {
 // they no longer count: the sum carries that much beyond its rounding.
 constexpr double kResponseSlack = 1e-9;
 
-std::string fixed(double v, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  return text;
-}
+using base::fixed;
 
 std::string general(double v) {
   if (std::isinf(v)) return "inf";

@@ -13,11 +13,7 @@
 namespace study {
 namespace {
 
-std::string fixed(double v, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  return text;
-}
+using base::fixed;
 
 std::string fraction_text(double q, double rate) { return rate != 0.0 ? fixed(q / rate, 3) : "-"; }
 
