@@ -65,7 +65,7 @@ void KernelArguments(const TrueRadialTable& table, double d2, double& u, double&
 bool PastCutoff(const TrueRadialTable& table, double low) {
   double u = 0.0, b = 0.0;
   KernelArguments(table, low, u, b);
-  return u >= 0.5 * b && u + 0.25 * b * b / u >= kZeroExponent;
+  return b >= kZeroExponent || (u >= 0.5 * b && u + 0.25 * b * b / u >= kZeroExponent);
 }
 
 // Fits piece `i` from the kernel's values f at the fitting points and g at
