@@ -38,10 +38,15 @@ inline double PieceT(std::uint64_t bits) {
   return std::bit_cast<double>(((bits & kWithinPiece) << kPieceBits) | kOneBits) * 2.0 - 3.0;
 }
 
-// W of one piece at t.
+// W of one piece at t: p(t) by Estrin's scheme (the same operations as
+// Horner's rule, but in a tree of depth 4 instead of a chain of 8, so that
+// a node's value does not wait on the one before).
+static_assert(kDegree == 8);
 inline double PieceValue(const double* c, RadialPiece kind, double t) {
-  double p = c[kDegree];
-  for (std::size_t k = kDegree; k-- > 0;) p = p * t + c[k];
+  const double t2 = t * t, t4 = t2 * t2;
+  const double low = (c[0] + c[1] * t) + t2 * (c[2] + c[3] * t);
+  const double high = (c[4] + c[5] * t) + t2 * (c[6] + c[7] * t);
+  double p = (low + t4 * high) + (t4 * t4) * c[8];
   if (kind == RadialPiece::log) p = c[kDegree + 1] * radial_form::true_w_form::Exp<Ops>(p);
   return p;
 }
@@ -226,13 +231,14 @@ void radial_row_add(const double* xs, std::size_t n, double y, const TrueTermArr
     const TrueRadialTable& table = plan.tables[static_cast<std::size_t>(plan.table_of[k])];
     const double* pieces = table.piece.data();
     const RadialPiece* kinds = table.kind.data();
+    const std::uint64_t first = table.first, count = table.count;
     const double x_well = t.x[k], dy = y - t.y[k], dy2 = dy * dy, q = plan.per_W[k];
     scratch.node.clear();
     for (std::size_t i = 0; i < n; ++i) {
       const double dx = xs[i] - x_well;
       const std::uint64_t bits = Bits(Raised(dx * dx + dy2));
-      const std::uint64_t p = (bits >> kPieceShift) - table.first;
-      if (p >= table.count || kinds[p] == RadialPiece::kernel) {
+      const std::uint64_t p = (bits >> kPieceShift) - first;
+      if (p >= count || kinds[p] == RadialPiece::kernel) {
         scratch.node.push_back(i);
         continue;
       }

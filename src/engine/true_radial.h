@@ -33,8 +33,11 @@ enum class RadialPiece : std::uint8_t {
  *      Method: per piece, the polynomial of degree kDegree through the
  *              kernel's values at the Chebyshev points in t, of W itself or
  *              (where W changes by more than kDirectRatio) of ln(W / W_middle)
- *   Max error: 1e-13 relative to the kernel, true_well_function(u, r/B), at
- *              every d^2 of a fitted piece. Each piece is accepted only after
+ *   Max error: relative to the kernel, true_well_function(u, r/B), at every
+ *              d^2 of a fitted piece: 1e-13 where W is at least 1e-38 (a
+ *              normal single; 4.6e-14 measured), 3e-13 down to kLeastW
+ *              (1.8e-13 measured: there the kernel's own e^-f, f up to 708,
+ *              carries f times the rounding of f). Each piece is accepted only after
  *              its polynomial is within kCheckTolerance = 5e-14 of the kernel
  *              at kChecks points: both ends and the kDegree + 1 extrema of
  *              T_(kDegree+1), which interleave the fitting points. Between
@@ -49,7 +52,8 @@ enum class RadialPiece : std::uint8_t {
  *              half-widths off the piece, so that term is below 1e-16
  *              relative for the log-like W near the well, and the checks
  *              bound it where W falls fast. 5e-14 + 4.1e-14 < 1e-13.
- *              (tests/engine/true_radial_test.cc measures it)
+ *              (tests/engine/true_radial_test.cc measures it, against the
+ *              kernel and against the 40-digit table of tests/data)
  *    Fallback: kernel pieces, term by term with the kernel's own bits: where
  *              W falls below kLeastW = 1e-300 in the piece, where the kernel
  *              is not finite, or where the check fails. 0, exactly as the
