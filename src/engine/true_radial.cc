@@ -208,10 +208,14 @@ TrueRadialPlan plan_radial(const TrueTermArrays& t, const std::vector<bool>& can
   }
   const double nodes = static_cast<double>(xs.size()) * static_cast<double>(ys.size());
   std::vector<std::int32_t> table_of_group(groups.size(), -1);
+  std::size_t pieces = 0;
   for (std::size_t i = 0; i < groups.size(); ++i) {
     const Group& g = groups[i];
-    const double evaluations = static_cast<double>(radial_pieces(g.least, g.most) * (kPoints + kChecks));
-    if (!(g.most < inf) || (!always && kWorth * evaluations > nodes * static_cast<double>(g.terms))) continue;
+    if (!(g.most < inf)) continue;
+    const std::size_t more = radial_pieces(g.least, g.most);
+    const double evaluations = static_cast<double>(more * (kPoints + kChecks));
+    if (pieces + more > kMostPieces || (!always && kWorth * evaluations > nodes * static_cast<double>(g.terms))) continue;
+    pieces += more;
     table_of_group[i] = static_cast<std::int32_t>(plan.tables.size());
     plan.tables.push_back(make_radial_table(t.S, E[i], t.B, g.least, g.most));
   }

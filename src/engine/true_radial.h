@@ -93,7 +93,8 @@ struct TrueRadialPlan {
 
 /// The tables for the terms of `terms` with `candidate` set, grouped by the
 /// bits of their T * elapsed, over the nodes xs x ys: a group gets a table
-/// where it is possible and (unless `always`) worth it (kWorth).
+/// where it is possible and (unless `always`) worth it (kWorth), in order
+/// of first appearance while the tables' pieces stay within kMostPieces.
 TrueRadialPlan plan_radial(const TrueTermArrays& terms, const std::vector<bool>& candidate,
                            std::span<const double> xs, std::span<const double> ys, bool always);
 

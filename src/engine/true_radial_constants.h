@@ -51,6 +51,9 @@ inline constexpr double kZeroExponent = 709.0;
 /// (kPoints + kChecks per piece) are at most 1/kWorth of the node-terms it
 /// serves.
 inline constexpr double kWorth = 4.0;
+/// The tables of one grid hold at most this many pieces (81 bytes each:
+/// 10.6 MB); the groups of terms past it take the kernel.
+inline constexpr std::size_t kMostPieces = std::size_t{1} << 17;
 
 namespace detail {
 

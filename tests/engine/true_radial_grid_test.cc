@@ -215,5 +215,23 @@ TEST(TrueRadialGrid, TablesAreMadeWhereTheyPay) {
   }
 }
 
+// Terms that each have their own T * elapsed get tables in order until the
+// tables' pieces would pass kMostPieces; the rest take the kernel.
+TEST(TrueRadialGrid, TheTablesOfOneGridStayWithinTheirBound) {
+  const std::vector<double> xs = Coordinates(100.0, 100.0, 30);
+  const TrueAquifer a{50000.0, 0.0002, 0.001};
+  std::vector<TrueTerm> terms;
+  for (int k = 0; k < 200; ++k) terms.push_back({150.0 + 13.0 * k, 220.0 + 7.0 * k, 1e5, 30.0 + 0.01 * k});
+  const Arrays arrays(a, terms);
+  const TrueRadialPlan plan = plan_radial(arrays.t, std::vector<bool>(terms.size(), true), xs, xs, true);
+  std::size_t pieces = 0;
+  for (const TrueRadialTable& t : plan.tables) pieces += t.count;
+  EXPECT_LE(pieces, true_radial::kMostPieces);
+  EXPECT_GT(pieces + plan.tables.front().count, true_radial::kMostPieces);
+  ASSERT_LT(plan.tables.size(), terms.size());
+  for (std::size_t k = 0; k < terms.size(); ++k)
+    EXPECT_EQ(plan.table_of[k], k < plan.tables.size() ? static_cast<std::int32_t>(k) : -1) << k;
+}
+
 }  // namespace
 }  // namespace engine
