@@ -1,12 +1,14 @@
 #include "fit/run_fit.h"
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "base/exit_status.h"
 #include "base/message.h"
+#include "fit/models.h"
 #include "fit/reader.h"
 #include "fit/refusals.h"
 #include "fit/report.h"
@@ -60,7 +62,7 @@ std::string refused_outputs(const PumpingTest& t) {
 
 // Writes the fit's files into the output folder, opened once and locked,
 // through the outputs' writer; the exit status of the outputs.
-int write_outputs(const PumpingTest& test, const Estimate& e, WellFunction W) {
+int write_outputs(const PumpingTest& test, const AquiferModel& model, const Estimate& e) {
   files::OutputFolder folder;
   if (const std::string why = folder.open_below(test.output_base, test.output_relative); !why.empty()) {
     complain("cannot open the output folder '" + test.output.folder + "': " + why);
@@ -83,10 +85,10 @@ int write_outputs(const PumpingTest& test, const Estimate& e, WellFunction W) {
     status = base::kExitExtraOutput;
   });
   writer.write(outputs::Kind::kFittedAquifer,
-               [&](const files::Target& t) { return files::write_whole_file(t, aquifer_toml(test, e)); });
+               [&](const files::Target& t) { return files::write_whole_file(t, aquifer_toml(test, model, e)); });
   writer.write(outputs::Kind::kResiduals,
                [&](const files::Target& t) { return files::write_whole_file(t, residuals_csv(test, e)); });
-  writer.write(outputs::Kind::kTypeCurves, [&](const files::Target& t) { return write_type_curves(t, test, e, W); });
+  writer.write(outputs::Kind::kTypeCurves, [&](const files::Target& t) { return write_type_curves(t, test, e, model); });
   writer.write(outputs::Kind::kResidualPlot, [&](const files::Target& t) { return write_residual_plot(t, test, e); });
   if (std::fflush(stdout) != 0) status = base::kExitExtraOutput;
   return status;
@@ -106,11 +108,12 @@ int run_fit(const std::string& file, WellFunction W) {
     complain(why);
     return base::kExitUsage;
   }
-  const Estimate e = fit_test(test, W);
-  const std::string table = heading(test) + estimates_text(test, e);
+  const std::unique_ptr<AquiferModel> model = make_model(test.model, W);
+  const Estimate e = fit_test(test, *model);
+  const std::string table = heading(test) + estimates_text(test, *model, e);
   std::fwrite(table.data(), 1, table.size(), stdout);
   for (const std::string& w : e.warnings) complain("warning: " + w);
-  const int status = write_outputs(test, e, W);
+  const int status = write_outputs(test, *model, e);
   return status == base::kExitSuccess && !e.determined ? base::kExitUndetermined : status;
 }
 
