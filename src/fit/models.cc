@@ -17,7 +17,7 @@ std::unique_ptr<AquiferModel> make_model(std::string_view name, WellFunction W) 
 FitSettings default_settings(std::string_view name) {
   const std::vector<ParameterInfo>* p = model_parameters(name);
   const std::size_t n = p != nullptr ? p->size() : 0;
-  return {std::vector<bool>(n, true), std::vector<std::optional<double>>(n), std::vector<double>(n, 0.0)};
+  return {std::vector<bool>(n, true), std::vector<std::optional<double>>(n), std::vector<double>(n, 0.0), true};
 }
 
 }  // namespace fit

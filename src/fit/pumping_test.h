@@ -43,6 +43,10 @@ struct FitSettings {
   std::vector<bool> fitted;                  ///< leakance left out: a confined aquifer
   std::vector<std::optional<double>> start;  ///< starting values given (fitted parameters)
   std::vector<double> fixed;                 ///< values of the parameters not fitted
+  /// Whether the standard errors allow for serially correlated residuals
+  /// where their autocorrelation is significant (autocorrelation.h); false
+  /// gives those of independent errors, for comparison.
+  bool serial_errors = true;
 };
 
 /// The fit's files by default: aquifer.toml, residuals.csv, type_curves.png
@@ -73,6 +77,7 @@ struct PumpingTest {
   /// a picture "" when not asked for) in the output folder (`folder`, below
   /// the test file's, as shown), the pictures' dpi and page.
   outputs::Request output = default_output();
+  std::size_t samples_count = 1000;  ///< the parameter sets of `output.samples` (samples.h)
 };
 
 }  // namespace fit

@@ -17,6 +17,7 @@
 #include "inputs/names.h"
 #include "inputs/toml_reader.h"
 #include "fit/models.h"
+#include "fit/samples.h"
 
 namespace fit {
 namespace {
@@ -28,7 +29,8 @@ constexpr std::string_view kUnitKeys[] = {"length", "time", "rate"};
 constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule"};
 constexpr std::string_view kObservationKeys[] = {"name", "x", "y", "file", "weight"};
 constexpr std::string_view kFitKeys[] = {"parameters"};
-constexpr std::string_view kOutputKeys[] = {"folder", "type_curves", "residual_plot", "dpi", "page"};
+constexpr std::string_view kOutputKeys[] = {"folder", "type_curves", "residual_plot", "dpi", "page", "samples",
+                                            "samples_count"};
 
 std::string text(double v) { return base::shortest_text(v); }
 
@@ -148,6 +150,7 @@ class TestReader : public inputs::TomlReader {
   std::vector<Reading> readings(const std::string& path, const Units& u) const;
   void read_fit(const toml::table& root, PumpingTest& t) const;
   void read_output(const toml::table& t, PumpingTest& test) const;
+  void read_samples(const toml::table& t, PumpingTest& test) const;
 
   fs::path folder_;
   const inputs::ReadFile& read_;
@@ -307,6 +310,24 @@ void TestReader::read_output(const toml::table& t, PumpingTest& test) const {
     const std::optional<pictures::PlotPage> p = pictures::plot_page_of(page);
     if (!p) fail(*n, "'page' must be \"letter\" or \"a4\", not " + in_quotes(page));
     o.page = p;
+  }
+  read_samples(t, test);
+}
+
+void TestReader::read_samples(const toml::table& t, PumpingTest& test) const {
+  if (const toml::node* n = t.get("samples")) {
+    const std::string name = string(*n, "samples");
+    const bool named = !name.empty() && name.find('/') == std::string::npos && name.find('\\') == std::string::npos;
+    if (!named || fs::path(name).extension() != ".csv")
+      fail(*n, "'samples' must name a .csv file in the output folder, not " + in_quotes(name));
+    test.output.samples = name;
+  }
+  if (const toml::node* n = t.get("samples_count")) {
+    const double v = number(*n, "samples_count");
+    if (!(v >= 1.0 && v <= static_cast<double>(kMostSamples)) || std::trunc(v) != v)
+      fail(*n, "'samples_count' must be a whole number from 1 to " + std::to_string(kMostSamples));
+    if (test.output.samples.empty()) fail(*n, "'samples_count' needs 'samples', the file to draw them into");
+    test.samples_count = static_cast<std::size_t>(v);
   }
 }
 

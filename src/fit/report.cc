@@ -38,6 +38,39 @@ std::string parameter_lines(const PumpingTest& test, const AquiferModel& model, 
   return out + model.note(j, test.units, e.value[j], e.interval[j]);
 }
 
+// A span of days in the test's time unit, as "1.5 min".
+std::string in_time_unit(double days, const Units& u) { return g(days / u.time.factor, 3) + " " + std::string(u.time.name); }
+
+// The serial correlation of observation `k`, after its name: "r1 = 0.812
+// over 34 readings (limit 0.343)" and whether it is significant and allowed for.
+std::string serial_line(const PumpingTest& test, const Estimate& e, std::size_t k) {
+  const SerialCorrelation& s = e.serial[k];
+  char r1[32];
+  std::snprintf(r1, sizeof r1, "%.3f", s.r1);
+  std::string out = "r1 = " + std::string(r1) + " over " + std::to_string(s.readings) + " readings (limit " +
+                    g(s.limit, 3) + ")";
+  if (s.phi > 0.0)
+    out += ": significant; AR(1) errors allowed for, phi " + g(s.phi, 3) + " per " + in_time_unit(s.spacing, test.units);
+  else if (s.significant)
+    out += test.fit.serial_errors ? ": significant, negative (the standard errors are left as they are)" : ": significant";
+  return out;
+}
+
+// The residuals' lag-1 autocorrelation per observation, and what the
+// uncertainty above allows for.
+std::string serial_text(const PumpingTest& test, const Estimate& e) {
+  if (e.serial.size() != test.observations.size()) return "";
+  std::string out = "\nresidual autocorrelation (lag 1, in time order; significant where |r1| > 2/sqrt(n))\n";
+  for (std::size_t k = 0; k < e.serial.size(); ++k) {
+    const std::string name = base::one_line(test.observations[k].name);
+    out += name + std::string(name.size() < 16 ? 16 - name.size() : 1, ' ') + serial_line(test, e, k) + "\n";
+  }
+  if (any_ar1(e.serial))
+    out += "the standard errors, correlations and 95% intervals above allow for these AR(1) errors (" +
+           g(effective_readings(e.serial), 3) + " effective readings)\n";
+  return out;
+}
+
 }  // namespace
 
 std::string estimates_text(const PumpingTest& test, const AquiferModel& model, const Estimate& e) {
@@ -64,6 +97,7 @@ std::string estimates_text(const PumpingTest& test, const AquiferModel& model, c
   out += "\nRMSE " + g(e.rmse / u.length.factor, 4) + " " + std::string(u.length.name) +
          (u.length.name == "ft" ? "" : " (" + g(e.rmse, 4) + " ft)") + " over " + std::to_string(e.readings) +
          " readings; best of " + std::to_string(e.starts) + " starting points\n";
+  out += serial_text(test, e);
   if (!e.warnings.empty()) out += "\n";
   for (const std::string& w : e.warnings) out += "warning: " + w + "\n";
   return out;
@@ -110,6 +144,11 @@ std::string aquifer_toml(const PumpingTest& test, const AquiferModel& model, con
          (metric ? "   # metres\n" : "   # feet\n");
   out += "standard_error = { " + errors + " }\n";
   out += "observations = " + std::to_string(e.readings) + "\n";
+  if (e.serial.size() == test.observations.size()) {
+    out += "# lag-1 autocorrelation of the residuals, significant where |r1| > 2/sqrt(n):\n";
+    for (std::size_t k = 0; k < e.serial.size(); ++k)
+      out += "#   " + base::one_line(test.observations[k].name) + ": " + serial_line(test, e, k) + "\n";
+  }
   return out;
 }
 

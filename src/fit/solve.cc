@@ -68,29 +68,52 @@ std::pair<std::vector<double>, double> solve_from(ceres::CostFunction* residuals
   return {logs, summary.IsSolutionUsable() ? summary.final_cost : std::numeric_limits<double>::infinity()};
 }
 
-// The standard errors, intervals and correlations of the fitted parameters
-// from the Jacobian J at the optimum: covariance sigma^2 (J^T J)^-1 of the
-// coordinates (logarithms), sigma^2 = weighted sum of squares / (n - k).
-void add_uncertainty(Estimate& e, const ceres::CostFunction& residuals, const std::vector<ParameterInfo>& info,
-                     const std::vector<std::size_t>& fitted, const std::vector<double>& logs) {
+// The covariance of the coordinates: sigma^2 (J^T J)^-1, or where an AR(1)
+// model of the errors is allowed for, the sandwich sigma^2 A^-1 J^T R J A^-1
+// (A = J^T J); sigma^2 = weighted sum of squares / (n - k).
+Eigen::MatrixXd covariance_of(const Estimate& e, const PumpingTest& test, const Eigen::VectorXd& r,
+                              const Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>& J) {
+  const int n = static_cast<int>(J.rows()), k = static_cast<int>(J.cols());
+  const double sigma2 = r.squaredNorm() / std::max(1, n - k);
+  const Eigen::MatrixXd JtJ = J.transpose() * J;
+  Eigen::FullPivLU<Eigen::MatrixXd> lu(JtJ);
+  if (!lu.isInvertible()) return Eigen::MatrixXd::Constant(k, k, std::numeric_limits<double>::infinity());
+  const Eigen::MatrixXd A_inverse = lu.inverse();
+  if (!any_ar1(e.serial)) return sigma2 * A_inverse;
+  const std::vector<double> J_rows(J.data(), J.data() + J.size());
+  const std::vector<double> information = correlated_information(test, e.serial, J_rows, static_cast<std::size_t>(k));
+  const Eigen::MatrixXd M = Eigen::Map<const Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor>>(
+      information.data(), k, k);
+  return sigma2 * A_inverse * M * A_inverse;
+}
+
+// The standard errors, intervals, correlations and covariance of the fitted
+// parameters from the Jacobian J at the optimum, with the serial correlation
+// of the residuals; the intervals by Student's t with n - k degrees of
+// freedom.
+void add_uncertainty(Estimate& e, const PumpingTest& test, const ceres::CostFunction& residuals,
+                     const std::vector<ParameterInfo>& info, const std::vector<std::size_t>& fitted,
+                     const std::vector<double>& logs) {
   const int n = residuals.num_residuals(), k = static_cast<int>(fitted.size());
   Eigen::VectorXd r(n);
   Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::RowMajor> J(n, k);
   const double* parameters[] = {logs.data()};
   double* jacobians[] = {J.data()};
   residuals.Evaluate(parameters, r.data(), jacobians);
-  const double sigma2 = r.squaredNorm() / std::max(1, n - k);
-  const Eigen::MatrixXd JtJ = J.transpose() * J;
-  Eigen::FullPivLU<Eigen::MatrixXd> lu(JtJ);
-  const Eigen::MatrixXd C = lu.isInvertible() ? Eigen::MatrixXd(sigma2 * lu.inverse())
-                                              : Eigen::MatrixXd::Constant(k, k, std::numeric_limits<double>::infinity());
+  e.serial = serial_correlations(test, std::vector<double>(r.data(), r.data() + n));
+  if (!test.fit.serial_errors)
+    for (SerialCorrelation& s : e.serial) s.phi = 0.0;
+  const Eigen::MatrixXd C = covariance_of(e, test, r, J);
   const double t = n > k ? boost::math::quantile(boost::math::complement(boost::math::students_t(n - k), 0.025)) : 0.0;
   for (int a = 0; a < k; ++a) {
     const std::size_t j = fitted[a];
     const double se = std::sqrt(std::max(0.0, C(a, a)));
     e.standard_error[j] = info[j].log_scale ? e.value[j] * se : se;
     e.interval[j] = {value_of(info[j], logs[a] - t * se), value_of(info[j], logs[a] + t * se)};
-    for (int b = 0; b < k; ++b) e.correlation[j][fitted[b]] = C(a, b) / std::sqrt(C(a, a) * C(b, b));
+    for (int b = 0; b < k; ++b) {
+      e.correlation[j][fitted[b]] = C(a, b) / std::sqrt(C(a, a) * C(b, b));
+      e.covariance[j][fitted[b]] = C(a, b);
+    }
   }
 }
 
@@ -222,6 +245,7 @@ Estimate fit_test(const PumpingTest& test, const AquiferModel& model) {
   e.standard_error.assign(count, 0.0);
   e.interval.assign(count, {0.0, 0.0});
   e.correlation.assign(count, std::vector<double>(count, 0.0));
+  e.covariance.assign(count, std::vector<double>(count, 0.0));
   std::vector<double> best;
   double best_cost = std::numeric_limits<double>::infinity();
   for (const Parameters& start : screened(*residuals, info, fitted, model.starting_points(test))) {
@@ -240,7 +264,7 @@ Estimate fit_test(const PumpingTest& test, const AquiferModel& model) {
       squares += observed_minus_fitted.back() * observed_minus_fitted.back();
     }
   e.rmse = std::sqrt(squares / std::max<std::size_t>(1, e.readings));
-  if (!best.empty()) add_uncertainty(e, *residuals, info, fitted, best);
+  if (!best.empty()) add_uncertainty(e, test, *residuals, info, fitted, best);
   add_warnings(e, test, model, fitted, observed_minus_fitted);
   return e;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fit/aquifer_model.h"
+#include "fit/autocorrelation.h"
 #include "fit/pumping_test.h"
 
 namespace fit {
@@ -24,6 +25,13 @@ struct Estimate {
   Parameters standard_error;                        ///< of each fitted value (0 for fixed ones; +inf undetermined)
   std::vector<std::array<double, 2>> interval;      ///< 95% interval of each fitted value
   std::vector<std::vector<double>> correlation;     ///< of the fitted ones
+  /// The covariance of the fitted parameters' coordinates (their logarithms,
+  /// see ParameterInfo::log_scale), by parameter (0 for fixed ones).
+  std::vector<std::vector<double>> covariance;
+  /// The serial correlation of each observation's residuals; where it is
+  /// significant the standard errors, intervals, correlations and covariance
+  /// allow for AR(1) errors (autocorrelation.h).
+  std::vector<SerialCorrelation> serial;
   double rmse = 0.0;              ///< root mean square of observed - fitted, feet
   std::size_t readings = 0;       ///< the number of readings fitted
   std::size_t starts = 0;         ///< the starting points solved from (the best of those tried)

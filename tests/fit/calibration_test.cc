@@ -1,0 +1,25 @@
+// The fit's 95% intervals on synthetic leaky tests with AR(1) noise (phi 0.8):
+// allowing for the serial correlation they hold the truth about as often as
+// they should; as plain least squares (independent errors) they would not.
+// A few tests here; fit_calibration counts many (the README quotes it).
+#include <gtest/gtest.h>
+
+#include "calibration.h"
+
+namespace {
+
+TEST(Calibration, WithAr1NoiseTheIntervalsHoldTheTruthAndPlainLeastSquaresWouldNot) {
+  constexpr int kTests = 8;
+  for (bool log_spaced : {false, true}) {
+    const fit_testing::Coverage allowed = fit_testing::coverage(kTests, 1000, 0.8, log_spaced, true);
+    const fit_testing::Coverage plain = fit_testing::coverage(kTests, 1000, 0.8, log_spaced, false);
+    ASSERT_EQ(allowed.undetermined, 0);
+    // 3 x 8 = 24 intervals: at 95% about 23 hold the truth; at least 21 (88%).
+    EXPECT_GE(allowed.held(), 21) << (log_spaced ? "log-spaced" : "evenly spaced");
+    // Least squares' intervals, too narrow by about 3 here, hold it in about half.
+    EXPECT_LE(plain.held(), 17) << (log_spaced ? "log-spaced" : "evenly spaced");
+    EXPECT_GT(allowed.mean_phi, 0.5) << "the AR(1) correlation is found";
+  }
+}
+
+}  // namespace
