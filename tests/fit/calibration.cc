@@ -16,9 +16,8 @@ namespace {
 // The test's readings with the truth's drawdowns and the correlated noise,
 // drawn independently of the fit's code: e_1 ~ N(0, s^2), e_i = rho_i
 // e_{i-1} + sqrt(1 - rho_i^2) N(0, s^2), rho_i = phi^(dt_i / d).
-fit::PumpingTest made(const fit::Parameters& truth, double phi, bool log_spaced, std::mt19937& random) {
+fit::PumpingTest made(const fit::Parameters& truth, double phi, bool log_spaced, int kCount, std::mt19937& random) {
   constexpr double kNoise = 0.03, kFirst = 0.01, kLast = 2.0;
-  constexpr int kCount = 40;
   fit::PumpingTest test;
   test.title = "calibration";
   test.fit = fit::default_settings(test.model);
@@ -53,7 +52,8 @@ fit::PumpingTest made(const fit::Parameters& truth, double phi, bool log_spaced,
 
 }  // namespace
 
-Coverage coverage(int tests, std::uint32_t first_seed, double phi, bool log_spaced, bool serial_errors) {
+Coverage coverage(int tests, std::uint32_t first_seed, double phi, bool log_spaced, bool serial_errors,
+                  int readings) {
   const fit::Parameters truth = {30000.0, 2e-4, 5e-4};
   const fit::LeakyModel leaky(engine::true_well_function);
   Coverage c;
@@ -61,7 +61,7 @@ Coverage coverage(int tests, std::uint32_t first_seed, double phi, bool log_spac
   int serial = 0;
   for (int i = 0; i < tests; ++i) {
     std::mt19937 random(first_seed + static_cast<std::uint32_t>(i));
-    fit::PumpingTest test = made(truth, phi, log_spaced, random);
+    fit::PumpingTest test = made(truth, phi, log_spaced, readings, random);
     test.fit.serial_errors = serial_errors;
     const fit::Estimate e = fit::fit_test(test, leaky);
     ++c.tests;

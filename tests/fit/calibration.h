@@ -18,12 +18,13 @@ struct Coverage {
 };
 
 /// Fits `tests` synthetic leaky tests (T 30000 gpd/ft, S 2e-4, leakance
-/// 5e-4 gpd/ft^3; piezometers at 60, 200 and 500 ft, 40 readings each from
+/// 5e-4 gpd/ft^3; piezometers at 60, 200 and 500 ft, `readings` each from
 /// 0.01 to 2 days, evenly spaced or log-spaced) with noise of 0.03 ft whose
 /// correlation between two readings dt apart is `phi`^(dt / d), d the median
 /// spacing (by reading for even spacing: AR(1) with `phi`), seeds from
 /// `first_seed`; the intervals allow for serial correlation or not
 /// (`serial_errors`). The well function is the engine's.
-Coverage coverage(int tests, std::uint32_t first_seed, double phi, bool log_spaced, bool serial_errors);
+Coverage coverage(int tests, std::uint32_t first_seed, double phi, bool log_spaced, bool serial_errors,
+                  int readings = 40);
 
 }  // namespace fit_testing
