@@ -44,6 +44,9 @@ struct GdalFunctions {
   /// The point layers made in memory as one GeoPackage `stem`.gpkg: "" and its file in `files`, or why not.
   std::string (*point_layers_files)(const std::string& stem, std::span<const PointLayer> layers, const Crs* crs,
                                     std::vector<files::StagedFile>& files);
+  /// The netCDF stack of `times` made in a scratch file: "" and its one file in `files`, or why not.
+  std::string (*netcdf_files)(std::span<const engine::EvaluatedGrid> times, const Crs* crs,
+                              const std::string& time_units, std::vector<files::StagedFile>& files);
 };
 
 /// The name of the module's one exported function, of type GdalEntry.

@@ -29,5 +29,7 @@ std::vector<ContourLine> trace_contour(std::span<const float> values, std::int32
                                        double level);
 std::string point_layers_files(const std::string& stem, std::span<const PointLayer> layers, const Crs* crs,
                                std::vector<files::StagedFile>& files);
+std::string netcdf_files(std::span<const engine::EvaluatedGrid> times, const Crs* crs, const std::string& time_units,
+                         std::vector<files::StagedFile>& files);
 
 }  // namespace gis::gdal
