@@ -37,6 +37,7 @@
 #include "study/hydrographs.h"
 #include "scenario/pumping_wells.h"
 #include "study/points.h"
+#include "study/compliance_points.h"
 #include "scenario/plausibility.h"
 #include "study/reader.h"
 #include "scenario/rule_check.h"
@@ -343,25 +344,30 @@ GridResults evaluate_and_write(const Study& s, const scenario::Evaluation& how, 
 }
 
 // The wells and receptors as point layers, when asked: the receptors'
-// drawdowns at the study's times.
-void write_points(const Study& s, const scenario::Evaluation& how, const gis::Crs* crs, outputs::Writer& writer) {
+// drawdowns at the study's times, and their compliance when there is one.
+void write_points(const Study& s, const scenario::Evaluation& how, const gis::Crs* crs, outputs::Writer& writer,
+                  const std::optional<scenario::Compliance>& c) {
   if (s.output.points.empty()) return;
-  const std::vector<gis::PointLayer> layers = point_layers(s, receptor_series(s, s.times, how));
+  std::vector<gis::PointLayer> layers = point_layers(s, receptor_series(s, s.times, how));
+  if (c) add_compliance(layers, s, *c);
   writer.write(outputs::Kind::kPoints,
                [&](const files::Target& t) { return gis::write_point_layers(t, layers, crs); });
 }
 
 // The compliance of the receptors and streams with limits, when the study
-// has any: its CSV written when asked.
-std::optional<scenario::Compliance> report_compliance(const Study& s, const scenario::Evaluation& how, outputs::Writer* writer) {
+// has any.
+std::optional<scenario::Compliance> compliance_if_limits(const Study& s, const scenario::Evaluation& how) {
   if (std::none_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); }) &&
       !scenario::has_stream_limits(s))
     return std::nullopt;
-  scenario::Compliance c = compliance_of(s, how);
-  if (writer != nullptr)
+  return compliance_of(s, how);
+}
+
+// The compliance's CSV written when asked.
+void report_compliance(const Study& s, const std::optional<scenario::Compliance>& c, outputs::Writer* writer) {
+  if (c && writer != nullptr)
     writer->write(outputs::Kind::kCompliance,
-                  [&](const files::Target& t) { return files::write_whole_file(t, compliance_csv(s, c)); });
-  return c;
+                  [&](const files::Target& t) { return files::write_whole_file(t, compliance_csv(s, *c)); });
 }
 
 // The receptors' rows of the summary from the compliance's search, for those with a limit.
@@ -423,7 +429,8 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   if (out.ready()) writer.emplace(out.writer(crs));
   const GridResults grids = evaluate_and_write(s, p.how, stages, writer ? &*writer : nullptr, out);
   if (writer) write_series(s, series, p.how, *writer);
-  if (writer) write_points(s, p.how, crs, *writer);
+  const std::optional<scenario::Compliance> c = compliance_if_limits(s, p.how);
+  if (writer) write_points(s, p.how, crs, *writer, c);
   std::optional<std::vector<std::vector<double>>> in_wells;
   if (lists_well_drawdowns(s)) in_wells = well_drawdowns(s, p.how);
   // By the rule, where it is off the true well function.
@@ -440,7 +447,7 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
 
   if (stages.terminal()) std::fputc('\n', stdout);
   std::string extra = well_table_or_why(s, in_wells) + report_depletion(s, writer ? &*writer : nullptr);
-  const std::optional<scenario::Compliance> c = report_compliance(s, p.how, writer ? &*writer : nullptr);
+  report_compliance(s, c, writer ? &*writer : nullptr);
   if (c) extra += "\n" + compliance_text(s, *c);
   const std::vector<std::optional<LargestFound>> found = largest_found(s, c);
   const std::string summary =
