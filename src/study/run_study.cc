@@ -38,6 +38,8 @@
 #include "scenario/pumping_wells.h"
 #include "study/points.h"
 #include "study/compliance_points.h"
+#include "study/exact_maps.h"
+#include "gis/contour.h"
 #include "scenario/plausibility.h"
 #include "study/reader.h"
 #include "scenario/rule_check.h"
@@ -259,14 +261,21 @@ class Outputs {
 };
 
 // The outputs made from the grids of all times, as planned: the GeoTIFF, the
-// contour layer, each picture of each time; with the requested levels that
-// some grid reaches (all of them when none does), each other one a warning.
-void write_maps(const Study& s, outputs::Writer& writer, Outputs& out, std::vector<std::string>& warnings) {
+// contour layer (its lines on the true drawdown, their areas to `areas`),
+// each picture of each time; with the requested levels that some grid
+// reaches (all of them when none does), each other one a warning.
+void write_maps(const Study& s, const scenario::Evaluation& how, outputs::Writer& writer, Outputs& out,
+                std::vector<std::string>& warnings, std::string& areas) {
   const std::vector<engine::EvaluatedGrid> kept = writer.kept();
   std::vector<double> drawn = scenario::reached_levels(kept, s.output.levels);
   for (const std::string& w : scenario::level_warnings(s.output.levels, drawn, s.units.length.name))
     warnings.push_back(w), out.warn(w);
   if (drawn.empty()) drawn = s.output.levels;
+  if (!s.output.contours.empty()) {
+    ExactMaps exact = exact_maps(s, how, kept, gis::levels_for(kept, drawn));
+    areas = std::move(exact.areas);
+    writer.use_exact_contours(std::move(exact.lines));
+  }
   writer.finish(drawn);
 }
 
@@ -286,6 +295,7 @@ struct GridResults {
   std::vector<scenario::GridExtremes> extremes;        // per time, away from the wells
   std::vector<std::vector<float>> well_nodes;  // by the rule: [well][time], the node nearest each well
   std::vector<std::string> warnings;           // of the maps: contour levels no grid reaches
+  std::string contour_areas;                   // the area inside each contour level, for the summary
 };
 
 // Evaluates the grid of time k into DD; what it leaves for the summary joins `results`.
@@ -339,7 +349,7 @@ GridResults evaluate_and_write(const Study& s, const scenario::Evaluation& how, 
     writer->add(e, std::move(*DD));
     DD.reset();
   }
-  if (kept) write_maps(s, *writer, out, results.warnings);
+  if (kept) write_maps(s, how, *writer, out, results.warnings, results.contour_areas);
   return results;
 }
 
@@ -449,6 +459,7 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   std::string extra = well_table_or_why(s, in_wells) + report_depletion(s, writer ? &*writer : nullptr);
   report_compliance(s, c, writer ? &*writer : nullptr);
   if (c) extra += "\n" + compliance_text(s, *c);
+  if (!grids.contour_areas.empty()) extra += "\n" + grids.contour_areas;
   const std::vector<std::optional<LargestFound>> found = largest_found(s, c);
   const std::string summary =
       boundaries_text(s) + summary_text(s, s.series_times, series, grids.extremes, warnings, extra, found);

@@ -130,9 +130,11 @@ TEST(StudyStack, BeyondABoundaryTheStackHoldsNoData) {
   std::ifstream in(std::string(LEAKY_SOURCE_DIR) + "/examples/creek/creek.toml");
   std::stringstream text;
   text << in.rdbuf();
+  // The grids alone: the other outputs only slow the test.
+  std::string grids_only = text.str().substr(0, text.str().find("[output]")) + "[output]\nfolder = \"out\"\n";
   ScratchFolder ascii, stack;
-  ascii.write("creek.toml", text.str());
-  stack.write("creek.toml", edited(text.str(), "grid = \"drawdown.asc\"", "grid = \"drawdown.nc\""));
+  ascii.write("creek.toml", grids_only + "grid = \"drawdown.asc\"\n");
+  stack.write("creek.toml", grids_only + "grid = \"drawdown.nc\"\n");
   for (const ScratchFolder* folder : {&ascii, &stack}) {
     const RunResult r = run_program(*folder, "", {"--study", "creek.toml"});
     ASSERT_EQ(r.status, 0) << r.err;
