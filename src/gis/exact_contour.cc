@@ -14,12 +14,11 @@ namespace {
 
 // A vertex this close (node units) to a row or column of nodes lies on it.
 constexpr double kOnLine = 1e-9;
-// A segment is refined until it is at most this long (node units), halving
-// it at most kDepth times, or until its midpoint moves less than kStraight of
-// its length onto the level (the line is straight there).
-constexpr double kLongest = 0.25;
-constexpr int kDepth = 3;
-constexpr double kStraight = 1e-4;
+// A segment is halved (at most kDepth times) while its midpoint moves more
+// than kStraight of its length onto the level: an arc whose midpoint lies that
+// close to its chord encloses within 0.1 % of the area the chord does.
+constexpr int kDepth = 5;
+constexpr double kStraight = 0.01;
 // A segment whose line turns by less than this (radians) at both its ends is
 // left straight: an arc of that turn lies within 0.1 % of its chord's area.
 constexpr double kTurn = 0.1;
@@ -110,7 +109,7 @@ bool within_grid(const engine::EvaluatedGrid& e, NodePoint p) {
 // each half likewise, until the pieces are short.
 void refine_between(const Field& f, NodePoint p, NodePoint q, int depth, std::vector<NodePoint>& out) {
   const double dx = q.x - p.x, dy = q.y - p.y, length = std::hypot(dx, dy);
-  if (depth == 0 || !(length > kLongest)) return;
+  if (depth == 0 || !(length > 1e-6)) return;
   const NodePoint m{(p.x + q.x) / 2, (p.y + q.y) / 2};
   const NodePoint across{-dy / 2, dx / 2};  // half the chord, turned a right angle
   const double fm = f(m);
@@ -126,7 +125,7 @@ void refine_between(const Field& f, NodePoint p, NodePoint q, int depth, std::ve
     x = found.p;
   }
   if (!within_grid(f.grid(), x)) return;
-  if (std::hypot(x.x - m.x, x.y - m.y) < kStraight * length) depth = 1;
+  if (std::hypot(x.x - m.x, x.y - m.y) < kStraight * length) depth = 1;  // x is kept, no more
   refine_between(f, p, x, depth - 1, out);
   out.push_back(x);
   refine_between(f, x, q, depth - 1, out);
