@@ -103,6 +103,7 @@ bench: deps
 	@$(BENCH_BUILD)/bench/exact_grid_bench 5
 	@$(BENCH_BUILD)/bench/depletion_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@$(BENCH_BUILD)/bench/fit_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	@$(BENCH_BUILD)/bench/allocation_bench 3
 
 clean:
 	rm -rf $(BUILD) build-* run

@@ -260,34 +260,75 @@ scenario::Scenario scaled(const scenario::Scenario& s, const std::vector<double>
   return out;
 }
 
-Check check_plan(const scenario::Scenario& s, const std::vector<double>& factors, const scenario::Evaluation& how,
-                 int threads) {
+namespace {
+
+// Receptor entry e of `r` searched under `plan` (the scenario scaled by
+// `factors`): at the responses' days from them, elsewhere by the true well
+// function; the bounds of each term's slope as the compliance takes them.
+scenario::LimitSearch search_receptor(const scenario::Scenario& plan, const std::vector<double>& factors,
+                                      const Responses& r, std::size_t e, const scenario::Evaluation& exact,
+                                      const std::vector<double>& changes) {
+  const scenario::Receptor& p = plan.receptors[r.receptors[e]];
+  const scenario::SampleAt at = [&](double t) {
+    const auto it = std::lower_bound(r.days.begin(), r.days.end(), t);
+    if (it == r.days.end() || *it != t) return scenario::point_sample(plan, exact, p.x, p.y, t);
+    const auto d = static_cast<std::size_t>(it - r.days.begin());
+    scenario::LimitSample sample;
+    sample.day = t;
+    sample.rising = dot(r.rising_at(e, d), factors);
+    sample.falling = dot(r.falling_at(e, d), factors);
+    sample.value = sample.rising - sample.falling;
+    return sample;
+  };
+  // The largest sample: where the parts' own bounds keep an interval below
+  // it and below the limit, the search asks no more of it, and the slopes'
+  // bounds (a pass over every term) are not needed.
+  double sampled = -kInfinity;
+  for (std::size_t d = 0; d < r.days.size(); ++d) sampled = std::max(sampled, dot(r.at(e, d), factors));
+  const double below = std::min(sampled, *p.limit);
+  const scenario::BoundsOn bounds = [&](const scenario::LimitSample& a, const scenario::LimitSample& b) {
+    const scenario::LimitBounds parts{b.rising - a.falling, a.rising - b.falling};
+    const double blur = 1e-9 * (a.rising + a.falling + b.rising + b.falling);
+    if (parts.upper + blur <= below) return scenario::LimitBounds{parts.upper + blur, parts.lower - blur};
+    return scenario::point_bounds(plan, p.x, p.y, a, b);
+  };
+  return scenario::search_limit(at, r.days, *p.limit, 1e-12, changes, bounds);
+}
+
+}  // namespace
+
+Check check_plan(const scenario::Scenario& s, const std::vector<double>& factors, const Responses& r,
+                 const scenario::Evaluation& how, int threads, const std::vector<std::size_t>& only) {
   const scenario::Scenario plan = scaled(s, factors);
   scenario::Evaluation exact = how;
   exact.well_function = scenario::WellFunction::exact;
+  const std::vector<double> changes = scenario::change_days(plan, scenario::last_day(plan));
   Check c;
-  for (std::size_t i = 0; i < s.receptors.size(); ++i)
-    if (s.receptors[i].limit) c.receptors.push_back(i);
+  c.receptors = r.receptors;
   c.largest.assign(c.receptors.size(), 0.0);
   c.largest_day.assign(c.receptors.size(), 0.0);
-  // Each receptor searched on its own (the same search as the whole plan's),
-  // receptors shared out among the threads.
-  const auto search = [&](std::size_t e) {
-    scenario::Scenario one = plan;
-    one.receptors = {plan.receptors[c.receptors[e]]};
-    for (scenario::Boundary& b : one.boundaries) b.depletion_limit.reset(), b.depletion_limit_fraction.reset();
-    const scenario::Compliance found = scenario::compliance_of(one, exact);
-    c.largest[e] = found.receptors.front().largest;
-    c.largest_day[e] = found.receptors.front().largest_day;
+  // Receptors shared out among the threads, each searched on its own; those
+  // left out keep their largest sample.
+  std::vector<std::size_t> entries = only;
+  if (only.empty())
+    for (std::size_t e = 0; e < c.receptors.size(); ++e) entries.push_back(e);
+  for (std::size_t e = 0; e < c.receptors.size(); ++e)
+    for (std::size_t d = 0; d < r.days.size(); ++d)
+      if (const double v = dot(r.at(e, d), factors); d == 0 || v > c.largest[e]) c.largest[e] = v, c.largest_day[e] = r.days[d];
+  const auto search = [&](std::size_t k) {
+    const std::size_t e = entries[k];
+    const scenario::LimitSearch found = search_receptor(plan, factors, r, e, exact, changes);
+    c.largest[e] = found.largest;
+    c.largest_day[e] = found.largest_day;
   };
   const std::size_t n = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(threads, 1)), 1,
-                                                std::max<std::size_t>(c.receptors.size(), 1));
+                                                std::max<std::size_t>(entries.size(), 1));
   std::vector<std::thread> workers;
   for (std::size_t w = 1; w < n; ++w)
     workers.emplace_back([&, w] {
-      for (std::size_t e = w; e < c.receptors.size(); e += n) search(e);
+      for (std::size_t k = w; k < entries.size(); k += n) search(k);
     });
-  for (std::size_t e = 0; e < c.receptors.size(); e += n) search(e);
+  for (std::size_t k = 0; k < entries.size(); k += n) search(k);
   for (std::thread& t : workers) t.join();
   c.worst = -kInfinity;
   for (std::size_t e = 0; e < c.receptors.size(); ++e) {
@@ -336,6 +377,37 @@ std::vector<Binding> binding_limits(const Builder& b, const LpSolution& sol, con
   return out;
 }
 
+// The receptor entries whose largest sample under factors f comes within
+// kNear of their limit (of its size): where a peak between samples may pass it.
+constexpr double kNear = 1e-3;
+std::vector<std::size_t> near_limits(const Builder& b, const Responses& r, const std::vector<double>& f) {
+  std::vector<std::size_t> near;
+  for (std::size_t k = 0; k < r.receptors.size(); ++k)
+    for (std::size_t d = 0; d < r.days.size(); ++d)
+      if (dot(r.at(k, d), f) >= b.limit(k) * (1.0 - kNear)) {
+        near.push_back(k);
+        break;
+      }
+  return near;
+}
+
+// Adds a row at each peak of `c` above its limit by more than kRefine where
+// the program has none that day; whether it added any.
+bool add_peaks(Builder& b, const Responses& r, const Check& c, const scenario::Evaluation& how) {
+  const scenario::Scenario& s = b.scenario();
+  bool added = false;
+  for (std::size_t e = 0; e < c.receptors.size(); ++e) {
+    if (!(c.largest[e] - b.limit(e) > kRefine)) continue;
+    const double day = c.largest_day[e];
+    if (std::any_of(b.rows().begin(), b.rows().end(), [&](const Row& row) { return row.entry == e && row.day == day; })) continue;
+    if (std::binary_search(r.days.begin(), r.days.end(), day)) continue;  // a sample day's row the program keeps
+    const scenario::Receptor& p = s.receptors[c.receptors[e]];
+    b.add(Row{e, day, well_drawdowns(s, p.x, p.y, day, how.exact)});
+    added = true;
+  }
+  return added;
+}
+
 }  // namespace
 
 Plan best_plan(const scenario::Scenario& s, const Request& request, const Responses& r, const scenario::Evaluation& how) {
@@ -351,18 +423,16 @@ Plan best_plan(const scenario::Scenario& s, const Request& request, const Respon
   const int threads = how.engine.method == engine::Method::reference ? 1 : std::max(how.engine.fast.threads, 1);
   std::vector<double> f;
   LpSolution sol;
+  // Rounds: the program solved on the sample days; the receptors near their
+  // limit searched between them, a row added at each peak above it; once
+  // none is, every receptor searched, and again while a peak is above.
   for (std::size_t refinement = 0;; ++refinement) {
     if (!solve_on_days(b, r, plan, f, sol)) return plan;
-    plan.check = check_plan(s, f, how, threads);
-    bool added = false;
-    for (std::size_t e = 0; e < plan.check.receptors.size() && refinement < kMostRefinements; ++e) {
-      if (!(plan.check.largest[e] - b.limit(e) > kRefine)) continue;
-      const scenario::Receptor& p = s.receptors[plan.check.receptors[e]];
-      const double day = plan.check.largest_day[e];
-      b.add(Row{e, day, well_drawdowns(s, p.x, p.y, day, how.exact)});
-      added = true;
-    }
-    if (!added) break;
+    const std::vector<std::size_t> near = near_limits(b, r, f);
+    if (refinement < kMostRefinements && !near.empty() && add_peaks(b, r, check_plan(s, f, r, how, threads, near), how))
+      continue;
+    plan.check = check_plan(s, f, r, how, threads);
+    if (refinement >= kMostRefinements || !add_peaks(b, r, plan.check, how)) break;
   }
   plan.status = PlanStatus::solved;
   plan.factors = f;

@@ -99,9 +99,14 @@ struct Plan {
 /// `how` (the true well function; threads from its engine options).
 Plan best_plan(const scenario::Scenario& s, const Request& request, const Responses& r, const scenario::Evaluation& how);
 
-/// The re-evaluation of plan `factors` (the compliance's search of each
-/// receptor with a limit, by the true well function), threads shared out
-/// over the receptors.
-Check check_plan(const scenario::Scenario& s, const std::vector<double>& factors, const scenario::Evaluation& how, int threads);
+/// The re-evaluation of plan `factors` (0 or more): the compliance's search
+/// (scenario::search_limit with the bounds of each term's slope) of each
+/// receptor of `r` on the continuous time axis, its samples at r.days (the
+/// compliance's days and every change day) from the responses scaled, every
+/// other day by the true well function; threads shared out over the
+/// receptors. With `only` (entries of r.receptors), only those are searched:
+/// the others keep their largest sample.
+Check check_plan(const scenario::Scenario& s, const std::vector<double>& factors, const Responses& r,
+                 const scenario::Evaluation& how, int threads, const std::vector<std::size_t>& only = {});
 
 }  // namespace allocation

@@ -67,6 +67,7 @@ Responses unit_responses(const scenario::Scenario& s, std::span<const double> da
   r.days.assign(days.begin(), days.end());
   r.wells = s.wells.size();
   r.values.assign(r.receptors.size() * r.days.size() * r.wells, 0.0);
+  r.rising = r.falling = r.values;
   std::vector<scenario::ImagePlan> plans;
   for (double t : r.days) plans.push_back(scenario::image_plan_at(s, t));
   const engine::TrueAquifer a = aquifer_of(s);
@@ -75,11 +76,14 @@ Responses unit_responses(const scenario::Scenario& s, std::span<const double> da
   const auto column = [&](std::size_t j) {
     const scenario::Scenario alone = only_well(s, j);
     for (std::size_t d = 0; d < r.days.size(); ++d) {
-      const std::vector<engine::TrueTerm> terms = well_terms(alone, r.days[d], plans[d]);
-      if (terms.empty()) continue;
+      std::vector<engine::TrueTerm> up, down;
+      for (const engine::TrueTerm& term : well_terms(alone, r.days[d], plans[d])) (term.dq >= 0.0 ? up : down).push_back(term);
       for (std::size_t k = 0; k < r.receptors.size(); ++k) {
         const scenario::Receptor& p = s.receptors[r.receptors[k]];
-        r.values[(k * r.days.size() + d) * r.wells + j] = engine::true_point_drawdown(p.x, p.y, a, terms, engine_function(W));
+        const std::size_t at = (k * r.days.size() + d) * r.wells + j;
+        if (!up.empty()) r.rising[at] = engine::true_point_drawdown(p.x, p.y, a, up, engine_function(W));
+        if (!down.empty()) r.falling[at] = -engine::true_point_drawdown(p.x, p.y, a, down, engine_function(W));
+        r.values[at] = r.rising[at] - r.falling[at];
       }
     }
   };

@@ -31,10 +31,21 @@ struct Responses {
   std::vector<double> days;            ///< increasing
   std::size_t wells = 0;
   std::vector<double> values;          ///< [(receptor * days + day) * wells + well], feet
+  /// The same entries' terms of rate increases and of decreases (a positive
+  /// sum) apart: values = rising - falling. A plan that scales each well by a
+  /// factor of 0 or more scales both, which the search of its limits takes
+  /// at these days.
+  std::vector<double> rising, falling;
 
   /// The drawdowns of every well at receptor entry r, day entry d.
   std::span<const double> at(std::size_t r, std::size_t d) const {
     return std::span<const double>(values).subspan((r * days.size() + d) * wells, wells);
+  }
+  std::span<const double> rising_at(std::size_t r, std::size_t d) const {
+    return std::span<const double>(rising).subspan((r * days.size() + d) * wells, wells);
+  }
+  std::span<const double> falling_at(std::size_t r, std::size_t d) const {
+    return std::span<const double>(falling).subspan((r * days.size() + d) * wells, wells);
   }
 };
 
