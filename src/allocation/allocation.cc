@@ -42,7 +42,7 @@ struct Row {
 class Builder {
  public:
   Builder(const scenario::Scenario& s, const Request& request, std::vector<double> limits)
-      : s_(s), request_(request), limits_(std::move(limits)) {
+      : s_(s), request_(request), limits_(std::move(limits)), tightened_(limits_.size(), 0.0) {
     const double last = scenario::last_day(s);
     for (std::size_t j = 0; j < s.wells.size(); ++j) {
       if (kept(s.wells[j], request.wells[j])) continue;
@@ -63,12 +63,21 @@ class Builder {
   // of their own, one more call each.
   void add(const Row& row) {
     LpRow lp;
-    lp.b = limits_[row.entry] - kept_drawdown(row.a);
+    lp.b = limits_[row.entry] - tightened_[row.entry] - kept_drawdown(row.a);
     for (std::size_t j : columns_) lp.a.push_back(row.a[j]);
     program_.rows.push_back(std::move(lp));
     rows_.push_back({row.entry, row.day, {}});
   }
   const std::vector<Row>& rows() const { return rows_; }  // entry and day of each, without `a`
+
+  // Keeps the rows of receptor entry e `by` feet further below its limit:
+  // where the largest drawdown between samples lies within the search's
+  // tolerance of a day that already has its row, no new row cuts it.
+  void tighten(std::size_t e, double by) {
+    tightened_[e] += by;
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+      if (rows_[i].entry == e) program_.rows[i].b -= by;
+  }
 
   double kept_drawdown(std::span<const double> a) const {
     double sum = 0.0;
@@ -96,6 +105,7 @@ class Builder {
   const scenario::Scenario& s_;
   const Request& request_;
   std::vector<double> limits_;
+  std::vector<double> tightened_;  // per entry, feet
   std::vector<std::size_t> columns_;
   LinearProgram program_;
   std::vector<Row> rows_;
@@ -392,18 +402,23 @@ std::vector<std::size_t> near_limits(const Builder& b, const Responses& r, const
 }
 
 // Adds a row at each peak of `c` above its limit by more than kRefine where
-// the program has none that day; whether it added any.
+// the program has none that day, else keeps that receptor's rows further
+// below its limit by the excess; whether it changed the program.
 bool add_peaks(Builder& b, const Responses& r, const Check& c, const scenario::Evaluation& how) {
   const scenario::Scenario& s = b.scenario();
   bool added = false;
   for (std::size_t e = 0; e < c.receptors.size(); ++e) {
-    if (!(c.largest[e] - b.limit(e) > kRefine)) continue;
+    const double over = c.largest[e] - b.limit(e);
+    if (!(over > kRefine)) continue;
     const double day = c.largest_day[e];
-    if (std::any_of(b.rows().begin(), b.rows().end(), [&](const Row& row) { return row.entry == e && row.day == day; })) continue;
-    if (std::binary_search(r.days.begin(), r.days.end(), day)) continue;  // a sample day's row the program keeps
+    added = true;
+    if (std::any_of(b.rows().begin(), b.rows().end(), [&](const Row& row) { return row.entry == e && row.day == day; }) ||
+        std::binary_search(r.days.begin(), r.days.end(), day)) {
+      b.tighten(e, over + kRefine);
+      continue;
+    }
     const scenario::Receptor& p = s.receptors[c.receptors[e]];
     b.add(Row{e, day, well_drawdowns(s, p.x, p.y, day, how.exact)});
-    added = true;
   }
   return added;
 }

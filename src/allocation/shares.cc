@@ -57,6 +57,7 @@ std::vector<AloneFactor> alone_factors(const Responses& r, const std::vector<dou
       out[j].blocked_by = setting[j];
     } else if (most[j] < kNoLimit) {
       out[j].factor = most[j];
+      out[j].set_by = setting[j];
     }
   }
   return out;

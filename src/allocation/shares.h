@@ -40,6 +40,8 @@ struct AloneFactor {
   /// break one where this well adds drawdown): that receptor's entry in the
   /// responses; `factor` is then nothing.
   std::optional<std::size_t> blocked_by;
+  /// With a factor: the receptor entry whose limit sets it.
+  std::size_t set_by = 0;
 };
 
 /// Each well's AloneFactor from the responses (the planned drawdown is the
