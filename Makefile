@@ -107,3 +107,11 @@ bench: deps
 
 clean:
 	rm -rf $(BUILD) build-* run
+
+# The allocation example: shares, single-well factors and the best plan.
+.PHONY: allocation
+allocation: program
+	@rm -rf run/allocation && mkdir -p run/allocation && cp examples/allocation/permit.toml run/allocation/
+	@$(BUILD)/leaky-drawdown --study run/allocation/permit.toml
+	@echo
+	@echo "outputs: run/allocation/out/"

@@ -131,9 +131,9 @@ std::string check_text(const Study& s, const allocation::Plan& plan) {
 }
 
 std::string plan_text(const Study& s, const allocation::Plan& plan) {
-  std::string text = "allocation: " + objective_text(s) + ", each schedule scaled by one factor, every limit kept (" +
-                     std::to_string(plan.rows) + " constraints, GLPK):\n";
-  if (plan.status != allocation::PlanStatus::solved) return text + "no allocation: " + plan.why + "\n";
+  std::string text = "allocation: " + objective_text(s) + ", each schedule scaled by one factor, every limit kept";
+  if (plan.status != allocation::PlanStatus::solved) return text + ":\n" + plan.why + "\n";
+  text += " (" + std::to_string(plan.rows) + " constraints, GLPK):\n";
   text += plan_table(s, plan);
   const double share = plan.planned_total != 0.0 ? plan.allowed_total / plan.planned_total * 100.0 : 0.0;
   text += "allowed total: " + volume_text(s, plan.allowed_total) + " against " + volume_text(s, plan.planned_total) +
@@ -165,8 +165,9 @@ std::string allocation_csv(const Study& s, const std::vector<allocation::AloneFa
   std::string text = "well,planned_rate,factor,allowed_rate,alone_factor\n";
   for (std::size_t j = 0; j < s.wells.size(); ++j) {
     const double q = s.units.rate_from_engine(planned_rate(s.wells[j]));
-    text += base::csv_field(s.wells[j].name) + "," + general(q) + "," + general(plan.factors[j]) + "," +
-            general(q * plan.factors[j]) + "," + (alone[j].factor ? general(*alone[j].factor) : "") + "\n";
+    const bool solved = plan.status == allocation::PlanStatus::solved;
+    text += base::csv_field(s.wells[j].name) + "," + general(q) + "," + (solved ? general(plan.factors[j]) : "") + "," +
+            (solved ? general(q * plan.factors[j]) : "") + "," + (alone[j].factor ? general(*alone[j].factor) : "") + "\n";
   }
   return text;
 }
@@ -189,10 +190,7 @@ AllocationReport report_allocation(const Study& s, const scenario::Evaluation& h
   report.text.append("\n").append(alone_text(s, alone, r));
   const allocation::Plan plan = allocation::best_plan(s, *s.allocation, r, how);
   report.text.append("\n").append(plan_text(s, plan));
-  if (plan.status != allocation::PlanStatus::solved) {
-    report.failure = plan.why;
-    return report;
-  }
+  if (plan.status != allocation::PlanStatus::solved) report.failure = plan.why;
   if (writer != nullptr)
     writer->write(outputs::Kind::kAllocation,
                   [&](const files::Target& t) { return files::write_whole_file(t, allocation_csv(s, alone, plan)); });
