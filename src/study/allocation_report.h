@@ -41,7 +41,8 @@ std::string contributions_csv(const Study& s, const std::vector<allocation::Rece
 /// then a row per well: the schedule's largest rate (in magnitude) and that
 /// times the plan's factor, in the study's rate unit; the factor alone with
 /// the others as planned (empty where no limit is reached, or where the
-/// others alone break one).
+/// others alone break one). Without a plan (`plan` not solved), factor and
+/// allowed_rate are empty.
 std::string allocation_csv(const Study& s, const std::vector<allocation::AloneFactor>& alone,
                            const allocation::Plan& plan);
 
