@@ -12,6 +12,7 @@
 #include "allocation/allocation.h"
 #include "outputs/request.h"
 #include "scenario/scenario.h"
+#include "uncertainty/realizations.h"
 
 namespace study {
 
@@ -50,6 +51,7 @@ struct Study : scenario::Scenario {
   std::vector<std::string> input_digests;  ///< the SHA-256 of each input as read (hex; filled by read_study_file)
   Output output;
   std::vector<std::string> notes;  ///< what the reader warns of ("receptors.csv:1: the column ... is not read")
+  std::optional<uncertainty::Spec> uncertainty;  ///< [uncertainty]: the aquifer's realizations (none: one aquifer)
   std::optional<allocation::Request> allocation;  ///< the [allocation] table and each well's part (none: not asked)
 };
 
