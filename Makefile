@@ -104,6 +104,15 @@ bench: deps
 	@$(BENCH_BUILD)/bench/depletion_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@$(BENCH_BUILD)/bench/fit_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@$(BENCH_BUILD)/bench/uncertainty_bench . 5
+	@$(BENCH_BUILD)/bench/allocation_bench 3
 
 clean:
 	rm -rf $(BUILD) build-* run
+
+# The allocation example: shares, single-well factors and the best plan.
+.PHONY: allocation
+allocation: program
+	@rm -rf run/allocation && mkdir -p run/allocation && cp examples/allocation/permit.toml run/allocation/
+	@$(BUILD)/leaky-drawdown --study run/allocation/permit.toml
+	@echo
+	@echo "outputs: run/allocation/out/"

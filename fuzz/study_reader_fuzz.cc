@@ -73,6 +73,13 @@ void check_study(const study::Study& s) {
               std::fabs(scenario::node_position(w.y, s.grid.yll, s.grid.spacing)) < 16777216.0f,
           "a well far beyond the grid was read", w.name);
   }
+  if (s.allocation) {
+    check(s.allocation->wells.size() == s.wells.size(), "an allocation without a choice per well");
+    for (const allocation::WellChoice& c : s.allocation->wells)
+      check(c.min_factor >= 0.0 && c.weight > 0.0 && (!c.max_factor || *c.max_factor >= c.min_factor) &&
+                !(c.fixed && (c.min_factor > 0.0 || c.max_factor)),
+            "a well's allocation out of range was read");
+  }
   names.clear();
   for (const scenario::Receptor& r : s.receptors) {
     check(!r.name.empty() && names.insert(r.name).second, "a receptor name is empty or used twice", r.name);

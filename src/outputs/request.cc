@@ -55,6 +55,8 @@ std::vector<PlannedFile> plan(const Request& r) {
   if (!r.type_curves.empty()) add(Kind::kTypeCurves, {r.type_curves}, 0);
   if (!r.residual_plot.empty()) add(Kind::kResidualPlot, {r.residual_plot}, 0);
   if (!r.samples.empty()) add(Kind::kSamples, {r.samples}, 0);
+  if (!r.contributions.empty()) add(Kind::kContributions, {r.contributions}, 0);
+  if (!r.allocation.empty()) add(Kind::kAllocation, {r.allocation}, 0);
   return files;
 }
 

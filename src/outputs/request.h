@@ -39,6 +39,8 @@ struct Request {
   std::optional<int> dpi{};          ///< pixels per inch of the .png pictures and hydrographs (none: the default)
   std::string folder{};              ///< the folder the names are in ("" : the names are paths as given)
   std::string samples{};             ///< an aquifer-test fit's parameter sets drawn from its uncertainty, CSV
+  std::string contributions{};       ///< a study's wells' shares of each receptor's drawdown, CSV
+  std::string allocation{};          ///< a study's allocation: each well's factor and allowed rate, CSV
 };
 
 /// A setting of the request.
@@ -81,6 +83,7 @@ enum class Kind {
   kDepletion, kDepletionHydrographs,                        // a study's streams
   kFittedAquifer, kResiduals, kTypeCurves, kResidualPlot,  // an aquifer-test fit's
   kSamples,                                                 // an aquifer-test fit's parameter sets
+  kContributions, kAllocation,                              // a study's allocation
 };
 
 /// One file the request writes.

@@ -45,6 +45,7 @@
 #include "scenario/rule_check.h"
 #include "study/stale_outputs.h"
 #include "study/uncertainty_run.h"
+#include "study/allocation_report.h"
 
 namespace study {
 namespace {
@@ -82,6 +83,8 @@ std::string what_file(outputs::Kind kind) {
   static const char* const kWhat[] = {"the grid file",        "the contours file",   "the plot file", "the series file",
                                       "the hydrographs file", "the compliance file", "the points file",
                                       "the depletion file",   "the depletion hydrographs file"};
+  if (kind == outputs::Kind::kContributions) return "the contributions file";
+  if (kind == outputs::Kind::kAllocation) return "the allocation file";
   return kWhat[static_cast<int>(kind)];
 }
 
@@ -437,7 +440,7 @@ std::vector<std::string> well_table_warnings_of(const Prepared& p, const std::ve
 // Evaluates the study, writes its outputs and prints its summary, with the
 // warnings `placed` said before; whether a receptor's limit is exceeded.
 bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& placed, const Stages& stages,
-                         Outputs& out) {
+                         Outputs& out, std::string& no_allocation) {
   const Study& s = p.study;
   if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.series_times));
   const std::vector<std::vector<float>> series = receptor_series(s, s.series_times, p.how);
@@ -468,6 +471,11 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   if (c) extra += "\n" + compliance_text(s, *c);
   if (p.uncertain) extra += uncertainty_text(s, *p.uncertain, c);
   if (!grids.contour_areas.empty()) extra += "\n" + grids.contour_areas;
+  if (c) {
+    const AllocationReport a = report_allocation(s, p.how, *c, writer ? &*writer : nullptr);
+    extra += a.text;
+    no_allocation = a.failure;
+  }
   const std::vector<std::optional<LargestFound>> found = largest_found(s, c);
   const std::string summary =
       boundaries_text(s) + summary_text(s, s.series_times, series, grids.extremes, warnings, extra, found);
@@ -518,14 +526,17 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
   for (std::string& w : scenario::plausibility_warnings(s)) placed.push_back(std::move(w));
   for (const std::string& w : placed) out.warn(w);
   bool exceeded = false;
+  std::string no_allocation;  // why an [allocation] has no plan
   try {
-    exceeded = evaluate_and_report(p, placed, stages, out);
+    exceeded = evaluate_and_report(p, placed, stages, out, no_allocation);
   } catch (const std::bad_alloc&) {
     complain("the study ran out of memory (it needs about " +
              std::to_string(static_cast<long long>(memory_needed(s, engine.fast.threads, grids_kept(s)) / (1024 * 1024))) + " MiB)");
     return base::kExitLimit;
   }
+  if (!no_allocation.empty()) complain(no_allocation);
   const int status = out.finish();
+  if (status == base::kExitSuccess && !no_allocation.empty()) return base::kExitNoAllocation;
   // A script that asked for it learns of an exceeded limit by the status.
   if (status == base::kExitSuccess && exceeded && s.output.exceedance_status) return base::kExitExceeded;
   return status;

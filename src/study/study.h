@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "allocation/allocation.h"
 #include "outputs/request.h"
 #include "scenario/scenario.h"
 #include "uncertainty/realizations.h"
@@ -51,6 +52,7 @@ struct Study : scenario::Scenario {
   Output output;
   std::vector<std::string> notes;  ///< what the reader warns of ("receptors.csv:1: the column ... is not read")
   std::optional<uncertainty::Spec> uncertainty;  ///< [uncertainty]: the aquifer's realizations (none: one aquifer)
+  std::optional<allocation::Request> allocation;  ///< the [allocation] table and each well's part (none: not asked)
 };
 
 }  // namespace study
