@@ -54,6 +54,7 @@ std::vector<PlannedFile> plan(const Request& r) {
   if (!r.residuals.empty()) add(Kind::kResiduals, {r.residuals}, 0);
   if (!r.type_curves.empty()) add(Kind::kTypeCurves, {r.type_curves}, 0);
   if (!r.residual_plot.empty()) add(Kind::kResidualPlot, {r.residual_plot}, 0);
+  if (!r.memo.empty()) add(Kind::kMemo, {r.memo}, 0);
   return files;
 }
 
@@ -134,7 +135,7 @@ std::optional<Fault> check(const Request& r) {
     if (r.plots.empty()) return Fault{Setting::kRange, Problem::kNoPicture};
     if (!(r.range->first < r.range->second)) return Fault{Setting::kRange, Problem::kOrder};
   }
-  if (r.page) {
+  if (r.page && r.memo.empty()) {  // the memo's page, else the .pdf pictures'
     if (r.plots.empty()) return Fault{Setting::kPage, Problem::kNoPicture};
     if (!has_picture(r, pictures::PlotFormat::kPdf)) return Fault{Setting::kPage, Problem::kNoKind};
   }

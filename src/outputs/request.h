@@ -38,6 +38,7 @@ struct Request {
   std::optional<pictures::PlotPage> page{};  ///< the page of the .pdf pictures (none: their own size)
   std::optional<int> dpi{};          ///< pixels per inch of the .png pictures and hydrographs (none: the default)
   std::string folder{};              ///< the folder the names are in ("" : the names are paths as given)
+  std::string memo{};                ///< the permit memo, a PDF on `page` (pictures/memo.h)
 };
 
 /// A setting of the request.
@@ -62,7 +63,7 @@ struct Fault {
 
 /// The first fault of the request's settings, in this order: the levels
 /// (at most gis::kMostLevels, each once), the range (with a picture, low
-/// below high), the page (with a .pdf picture), the dpi (with a .png picture
+/// below high), the page (with a .pdf picture or the memo), the dpi (with a .png picture
 /// or .png hydrographs of the series or the depletion, from pictures::kMinDpi to pictures::kMaxDpi). Each
 /// front end names the setting in its own words.
 std::optional<Fault> check(const Request& r);
@@ -79,6 +80,7 @@ enum class Kind {
   kGrid, kContours, kPlot, kSeries, kHydrographs, kCompliance, kPoints,
   kDepletion, kDepletionHydrographs,                        // a study's streams
   kFittedAquifer, kResiduals, kTypeCurves, kResidualPlot,  // an aquifer-test fit's
+  kMemo,                                                    // a study's permit memo
 };
 
 /// One file the request writes.
@@ -104,7 +106,7 @@ bool takes_every_time(const Request& r);
 /// file of each time (with its .prj) or the one GeoTIFF, the contour layer's
 /// files, each picture of each time, the series, the hydrographs, the
 /// compliance table, the points, the depletion CSV and its picture; a fit's
-/// aquifer table, residuals, type curves and residual plot.
+/// aquifer table, residuals, type curves and residual plot; a study's memo.
 std::vector<PlannedFile> plan(const Request& r);
 
 /// Whether the paths `a` and `b` are one file: the same once absolute and

@@ -1,6 +1,7 @@
 #include "study/hydrographs.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "pictures/hydrograph.h"
@@ -25,10 +26,9 @@ std::vector<double> hydrograph_days(const Study& s, const std::vector<double>& t
   return days;
 }
 
-std::string write_hydrographs(const files::Target& target, const Study& s, const std::vector<double>& times,
-                              const std::vector<std::vector<float>>& values, const scenario::Evaluation& how) {
-  const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(target.name);
-  if (!format) return "the picture must end in " + std::string(pictures::kPictureEndings);
+std::vector<pictures::Hydrograph> hydrograph_series(const Study& s, const std::vector<double>& times,
+                                                    const std::vector<std::vector<float>>& values,
+                                                    const scenario::Evaluation& how) {
   const std::vector<double> days = hydrograph_days(s, times);
   std::vector<pictures::Hydrograph> series;
   for (std::size_t i = 0; i < s.receptors.size(); ++i) {
@@ -37,10 +37,32 @@ std::string write_hydrographs(const files::Target& target, const Study& s, const
     for (double t : days) h.drawdown_ft.push_back(static_cast<float>(drawdown_at(s, how, r.x, r.y, t)));
     series.push_back(std::move(h));
   }
+  return series;
+}
+
+bool log_time_axis(const std::vector<double>& times) {
+  double lo = 0, hi = 0;
+  for (double t : times)
+    if (t > 0 && std::isfinite(t)) lo = lo > 0 ? std::min(lo, t) : t, hi = std::max(hi, t);
+  return lo > 0 && hi >= 100.0 * lo;
+}
+
+pictures::ChartStyle hydrograph_style(const Study& s, const std::vector<double>& times) {
   pictures::ChartStyle style;
   style.png_scale = s.output.dpi.value_or(pictures::kDefaultDpi) / 72.0;
   if (!s.units.feet()) style.value_axis_title = "drawdown, " + std::string(s.units.length.word) + " (increasing downward)";
-  return pictures::write_hydrographs(target, *format, s.title, series, style);
+  style.log_time = s.output.log_time.value_or(log_time_axis(times));
+  style.start_date = s.start_date;
+  style.value_unit = std::string(s.units.length.name);
+  return style;
+}
+
+std::string write_hydrographs(const files::Target& target, const Study& s, const std::vector<double>& times,
+                              const std::vector<std::vector<float>>& values, const scenario::Evaluation& how) {
+  const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(target.name);
+  if (!format) return "the picture must end in " + std::string(pictures::kPictureEndings);
+  const std::vector<pictures::Hydrograph> series = hydrograph_series(s, times, values, how);
+  return pictures::write_hydrographs(target, *format, s.title, series, hydrograph_style(s, times));
 }
 
 }  // namespace study

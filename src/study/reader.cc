@@ -11,6 +11,7 @@
 #include "inputs/read_file.h"
 #include "study/reader_depletion.h"
 #include "study/reader_internal.h"
+#include "study/reader_memo.h"
 
 namespace study {
 
@@ -61,6 +62,7 @@ Study StudyReader::read(std::string_view text) {
   check_positions(s);
   if (const toml::node* n = root.get("boundary")) read_boundaries(*n, s);
   read_stream_keys(root, file(), s);
+  read_calendar_keys(root, file(), s);
   return s;
 }
 

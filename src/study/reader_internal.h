@@ -71,7 +71,7 @@ namespace study::reading {
 
 inline constexpr std::string_view kTopKeys[] = {"title", "crs",  "times",    "wells_file", "receptors_file",
                                                 "aquifer", "grid", "well", "receptor",   "output", "boundary",
-                                                "units", "fit"};
+                                                "units", "fit", "start_date"};
 inline constexpr std::string_view kUnitKeys[] = {"length", "rate", "transmissivity", "leakance"};
 inline constexpr std::string_view kAquiferKeys[] = {"transmissivity", "leakance", "storage", "from"};
 inline constexpr std::string_view kGridKeys[] = {"xll", "yll", "spacing", "columns", "rows"};
@@ -82,7 +82,7 @@ inline constexpr std::string_view kBoundaryKeys[] = {"kind", "name", "from", "to
 inline constexpr std::string_view kOutputKeys[] = {"folder", "grid",   "contours", "levels",      "plot",
                                             "range",  "page",   "dpi",      "series",      "series_times",
                                             "hydrographs", "well_function", "compliance", "exceedance_status", "points",
-                                                   "depletion", "depletion_hydrographs"};
+                                                   "depletion", "depletion_hydrographs", "memo", "time_axis"};
 
 // The columns of a wells or receptors CSV file: each one's key, the header
 // names it goes by (csv_header.h), whether the file must have it and the

@@ -32,6 +32,7 @@
 #include "scenario/grid_warnings.h"
 #include "study/depletion_report.h"
 #include "study/manifest.h"
+#include "study/memo.h"
 #include "study/outputs.h"
 #include "outputs/writer.h"
 #include "study/hydrographs.h"
@@ -75,6 +76,7 @@ std::string days_list(const std::vector<double>& days) {
 
 // What a study's output file is called in messages.
 std::string what_file(outputs::Kind kind) {
+  if (kind == outputs::Kind::kMemo) return "the memo file";
   static const char* const kWhat[] = {"the grid file",        "the contours file",   "the plot file", "the series file",
                                       "the hydrographs file", "the compliance file", "the points file",
                                       "the depletion file",   "the depletion hydrographs file"};
@@ -285,6 +287,7 @@ struct GridResults {
   std::vector<scenario::GridExtremes> extremes;        // per time, away from the wells
   std::vector<std::vector<float>> well_nodes;  // by the rule: [well][time], the node nearest each well
   std::vector<std::string> warnings;           // of the maps: contour levels no grid reaches
+  std::optional<engine::DrawdownGrid> last;    // the last time's grid, for the memo
 };
 
 // Evaluates the grid of time k into DD; what it leaves for the summary joins `results`.
@@ -338,6 +341,8 @@ GridResults evaluate_and_write(const Study& s, const scenario::Evaluation& how, 
     writer->add(e, std::move(*DD));
     DD.reset();
   }
+  if (writer != nullptr && !s.output.memo.empty() && !s.times.empty())
+    results.last.emplace(kept ? *writer->kept().back().DD : *DD);
   if (kept) write_maps(s, *writer, out, results.warnings);
   return results;
 }
@@ -439,8 +444,13 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   warnings.insert(warnings.end(), rule.begin(), rule.end());
 
   if (stages.terminal()) std::fputc('\n', stdout);
-  std::string extra = well_table_or_why(s, in_wells) + report_depletion(s, writer ? &*writer : nullptr);
+  const std::string depletion = report_depletion(s, writer ? &*writer : nullptr);
+  std::string extra = well_table_or_why(s, in_wells) + depletion;
   const std::optional<scenario::Compliance> c = report_compliance(s, p.how, writer ? &*writer : nullptr);
+  if (writer && grids.last)
+    writer->write(outputs::Kind::kMemo, [&](const files::Target& t) {
+      return write_memo(t, s, MemoFindings{&series, c ? &*c : nullptr, &*grids.last, depletion, warnings, p.how, std::time(nullptr)});
+    });
   if (c) extra += "\n" + compliance_text(s, *c);
   const std::vector<std::optional<LargestFound>> found = largest_found(s, c);
   const std::string summary =

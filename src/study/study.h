@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/calendar.h"
 #include "outputs/request.h"
 #include "scenario/scenario.h"
 
@@ -37,6 +38,7 @@ struct Output : outputs::Request {
   bool folder_given = false;   ///< `folder` is the command line's, taken as given
   WellFunction well_function = WellFunction::exact;
   bool exceedance_status = false;  ///< a limit exceeded ends the study with base::kExitExceeded
+  std::optional<bool> log_time;    ///< the hydrographs' time axis, `time_axis` (none: study/memo.h's default)
 };
 
 /// A whole study, checked: the scenario as scenario::Scenario states it, and
@@ -49,6 +51,8 @@ struct Study : scenario::Scenario {
   std::vector<std::string> input_digests;  ///< the SHA-256 of each input as read (hex; filled by read_study_file)
   Output output;
   std::vector<std::string> notes;  ///< what the reader warns of ("receptors.csv:1: the column ... is not read")
+  std::optional<base::Date> start_date;  ///< the date pumping began (`start_date`): the tables' dates
+  std::string aquifer_from;        ///< the fit file [aquifer] takes its values from ("": given in the study)
 };
 
 }  // namespace study
