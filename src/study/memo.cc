@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "base/exit_status.h"
@@ -31,11 +32,13 @@ std::string fixed(double v, int decimals) {
   return text;
 }
 
-// A day as the tables show it, with its date when the study has a start date.
+// A day as the tables show it (to 0.1 day), with the date of that shown day
+// when the study has a start date, as the CSV files date it.
 std::string day_text(const Study& s, double day) {
   std::string text = fixed(day, 1);
   if (s.start_date)
-    if (const std::optional<std::string> date = base::date_of_day(*s.start_date, day)) text += " (" + *date + ")";
+    if (const std::optional<std::string> date = base::date_of_day(*s.start_date, std::strtod(text.c_str(), nullptr)))
+      text += " (" + *date + ")";
   return text;
 }
 

@@ -31,6 +31,7 @@
 #include "scenario/evaluation.h"
 #include "scenario/grid_warnings.h"
 #include "study/depletion_report.h"
+#include "study/dated_csv.h"
 #include "study/manifest.h"
 #include "study/memo.h"
 #include "study/outputs.h"
@@ -275,7 +276,7 @@ void write_maps(const Study& s, outputs::Writer& writer, Outputs& out, std::vect
 void write_series(const Study& s, const std::vector<std::vector<float>>& series, const scenario::Evaluation& how,
                   outputs::Writer& writer) {
   writer.write(outputs::Kind::kSeries, [&](const files::Target& t) {
-    return files::write_whole_file(t, series_text(s, s.series_times, series));
+    return files::write_whole_file(t, dated(s, series_text(s, s.series_times, series)));
   });
   writer.write(outputs::Kind::kHydrographs, [&](const files::Target& t) {
     return write_hydrographs(t, s, s.series_times, series, how);
@@ -365,7 +366,7 @@ std::optional<scenario::Compliance> report_compliance(const Study& s, const scen
   scenario::Compliance c = compliance_of(s, how);
   if (writer != nullptr)
     writer->write(outputs::Kind::kCompliance,
-                  [&](const files::Target& t) { return files::write_whole_file(t, compliance_csv(s, c)); });
+                  [&](const files::Target& t) { return files::write_whole_file(t, dated(s, compliance_csv(s, c))); });
   return c;
 }
 
@@ -384,7 +385,7 @@ std::string report_depletion(const Study& s, outputs::Writer* writer) {
   const scenario::Depletion d(s, scenario::last_day(s));
   if (writer != nullptr) {
     writer->write(outputs::Kind::kDepletion, [&](const files::Target& t) {
-      return files::write_whole_file(t, scenario::depletion_csv(s, d, s.series_times));
+      return files::write_whole_file(t, dated(s, scenario::depletion_csv(s, d, s.series_times)));
     });
     writer->write(outputs::Kind::kDepletionHydrographs,
                   [&](const files::Target& t) { return write_depletion_hydrographs(t, s, d); });
