@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -264,6 +265,34 @@ TEST(Memo, TheReaderRefusesWhatItCannotFollow) {
   const study::Study s = study_testing::read_text(
       study_testing::edited(study_testing::kSmallStudy, "series = \"series.csv\"", "memo = \"m.pdf\"\npage = \"a4\""));
   EXPECT_EQ(s.output.memo, "m.pdf");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Memo, TheExampleStudysMemoHoldsItsCompliance) {
+  ScratchFolder folder;
+  for (const char* name : {"wellfield.toml", "receptors.csv"})
+    folder.write(name, testing_support::source_file(std::string("examples/study/") + name));
+  const RunResult run = run_program(folder, "", {"--study", "wellfield.toml"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string text = pdf_text(folder.path() + "/out/memo.pdf");
+  // The rows as the console's compliance table has them, with the verdicts.
+  for (const char* row : {"Smith domestic well", "Cedar Creek wetland"}) {
+    const std::size_t at = text.find(std::string(row) + " ");
+    ASSERT_NE(at, std::string::npos) << row << "\n" << text;
+    const std::string line = text.substr(at, text.find('\n', at) - at);
+    const std::size_t console = run.out.find(std::string(row) + " ", run.out.find("limit (ft)  largest drawdown (ft)"));
+    ASSERT_NE(console, std::string::npos) << run.out;
+    std::istringstream in(run.out.substr(console + std::string(row).size()));
+    std::string limit, largest, day;
+    in >> limit >> largest >> day;
+    EXPECT_NE(line.find(limit), std::string::npos) << line;
+    EXPECT_NE(line.find(largest), std::string::npos) << line;
+    EXPECT_NE(line.find(std::string(row) == "Smith domestic well" ? "FAIL" : "pass"), std::string::npos) << line;
+  }
+  EXPECT_NE(text.find("limit at Smith domestic well, 10 ft"), std::string::npos);
 }
 
 }  // namespace
