@@ -43,22 +43,15 @@ Pages words_of(const std::string& path) {
   char buffer[4096];
   for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) html.append(buffer, n);
   pclose(f);
-  const std::regex page(R"re(<page width="([0-9.]+)" height="([0-9.]+)">)re");
-  const std::regex word(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>)re");
-  std::size_t at = 0;
-  while (true) {
-    std::smatch m;
-    std::string rest = html.substr(at);
-    std::smatch pm, wm;
-    const bool has_page = std::regex_search(rest, pm, page), has_word = std::regex_search(rest, wm, word);
-    if (!has_page && !has_word) break;
-    if (has_page && (!has_word || pm.position(0) < wm.position(0))) {
-      p.width = std::stod(pm[1]), p.height = std::stod(pm[2]);
+  const std::regex item(
+      R"re(<page width="([0-9.]+)" height="([0-9.]+)">|<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>)re");
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), item); it != std::sregex_iterator(); ++it) {
+    const std::smatch& m = *it;
+    if (m[1].matched) {
+      p.width = std::stod(m[1]), p.height = std::stod(m[2]);
       ++p.count;
-      at += static_cast<std::size_t>(pm.position(0) + pm.length(0));
     } else {
-      p.words.push_back({std::stod(wm[1]), std::stod(wm[2]), std::stod(wm[3]), std::stod(wm[4]), wm[5], p.count});
-      at += static_cast<std::size_t>(wm.position(0) + wm.length(0));
+      p.words.push_back({std::stod(m[3]), std::stod(m[4]), std::stod(m[5]), std::stod(m[6]), m[7], p.count});
     }
   }
   return p;
