@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,13 @@ namespace base {
 /// `s` as one line of the console: base::printable_name, every control
 /// character shown as an escape.
 inline std::string one_line(std::string_view s) { return printable_name(s); }
+
+/// `v` with `decimals` digits after the point (printf's "%.*f").
+inline std::string fixed(double v, int decimals) {
+  char text[352];  // the largest double in full, with its sign and point
+  std::snprintf(text, sizeof text, "%.*f", decimals, v);
+  return text;
+}
 
 /// Characters of UTF-8 text (bytes that do not continue a character).
 inline std::size_t text_width(std::string_view s) {

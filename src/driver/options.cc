@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "gis/contour.h"
+#include "gis/contour_layer.h"
+#include "gis/grid_file.h"
+#include "pictures/plot.h"
 
 namespace driver {
 
@@ -65,7 +68,7 @@ std::string take_range(Options& o, const std::string& value) {
   const std::optional<double> lo = comma == std::string::npos ? std::nullopt : number(std::string_view(value).substr(0, comma));
   const std::optional<double> hi = comma == std::string::npos ? std::nullopt : number(std::string_view(value).substr(comma + 1));
   if (!lo || !hi) return range_refused(value);
-  o.range = std::pair{*lo, *hi};
+  o.outputs.range = std::pair{*lo, *hi};
   return "";
 }
 
@@ -74,7 +77,7 @@ std::string take_dpi(Options& o, const std::string& value) {
   int dpi = 0;
   const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), dpi);
   if (value.empty() || ec != std::errc() || end != value.data() + value.size()) return dpi_refused(value);
-  o.dpi = dpi;
+  o.outputs.dpi = dpi;
   return "";
 }
 
@@ -101,7 +104,7 @@ std::string take_levels(Options& o, const std::string& value) {
     if (!read) return "option '--levels': '" + text + "' is not a level" + hint;
     levels.push_back(*read == 0.0 ? 0.0 : *read);  // -0 is 0
   }
-  o.levels = std::move(levels);
+  o.outputs.levels = std::move(levels);
   return "";
 }
 
@@ -109,24 +112,24 @@ constexpr Valued kValued[] = {
     {"--grid",
      [](Options& o, const std::string& v) {
        if (v.empty()) return std::string("option '--grid' needs a file name");
-       const std::optional<gis::GridFormat> format = gis::grid_format_of(v);
-       if (!format) return "option '--grid': '" + v + "' must end in " + std::string(gis::kGridEndings);
-       o.grid_format = *format;
-       return take_file(o.grid, "--grid", v);
+       if (!gis::grid_format_of(v)) return "option '--grid': '" + v + "' must end in " + std::string(gis::kGridEndings);
+       o.outputs.grid = v;
+       return std::string();
      }},
     {"--contours",
      [](Options& o, const std::string& v) {
        if (v.empty()) return std::string("option '--contours' needs a file name");
-       const std::optional<gis::VectorFormat> format = gis::vector_format_of(v);
-       if (!format) return "option '--contours': '" + v + "' must end in " + std::string(gis::kVectorEndings);
-       o.contours_format = *format;
-       return take_file(o.contours, "--contours", v);
+       if (!gis::vector_format_of(v))
+         return "option '--contours': '" + v + "' must end in " + std::string(gis::kVectorEndings);
+       o.outputs.contours = v;
+       return std::string();
      }},
     {"--crs",
      [](Options& o, const std::string& v) {
        gis::Crs crs;
        if (std::string why = gis::read_crs(v, crs); !why.empty()) return "option '--crs': " + why;
        o.crs = std::move(crs);
+       o.outputs.with_crs = true;
        return std::string();
      },
      "a CRS (e.g. EPSG:2264)"},
@@ -134,17 +137,17 @@ constexpr Valued kValued[] = {
     {"--plot",
      [](Options& o, const std::string& v) {
        if (v.empty()) return std::string("option '--plot' needs a file name");
-       const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(v);
-       if (!format) return "the plot file '" + v + "' must end in " + std::string(pictures::kPictureEndings);
-       o.plot_format = *format;
-       return take_file(o.plot, "--plot", v);
+       if (!pictures::plot_format_of(v))
+         return "the plot file '" + v + "' must end in " + std::string(pictures::kPictureEndings);
+       o.outputs.plots = {v};
+       return std::string();
      }},
     {"--range", take_range, "MIN,MAX (feet)"},
     {"--page",
      [](Options& o, const std::string& v) {
        const std::optional<pictures::PlotPage> page = pictures::plot_page_of(v);
        if (!page) return "option '--page' takes letter or a4, not '" + v + "'";
-       o.page = *page;
+       o.outputs.page = *page;
        return std::string();
      },
      "letter or a4"},
@@ -165,7 +168,7 @@ struct Given {
 // Why the levels and the picture's settings cannot be followed, in the
 // options' words ("" when they can).
 std::string settings_problem(const Options& o, const std::vector<Given>& given) {
-  const std::optional<outputs::Fault> fault = outputs::check(outputs_request(o));
+  const std::optional<outputs::Fault> fault = outputs::check(o.outputs);
   if (!fault) return "";
   static const char* const kOption[] = {"--levels", "--range", "--page", "--dpi"};
   const std::string option = kOption[static_cast<int>(fault->setting)];
@@ -185,26 +188,12 @@ std::string settings_problem(const Options& o, const std::vector<Given>& given) 
       return "option '" + option + "' needs --plot";
     case outputs::Problem::kNoKind:
       return "option '" + option + "' is for a " + (fault->setting == outputs::Setting::kPage ? ".pdf" : ".png") +
-             " plot, not '" + *o.plot + "'";
+             " plot, not '" + o.outputs.plots.front() + "'";
   }
   return "";
 }
 
 }  // namespace
-
-outputs::Request outputs_request(const Options& o) {
-  outputs::Request r;
-  r.grid = o.grid.value_or("");
-  r.contours = o.contours.value_or("");
-  if (o.plot) r.plots = {*o.plot};
-  r.with_crs = o.crs.has_value();
-  r.times = {0.0};  // one time: the names are kept
-  r.levels = o.levels;
-  r.range = o.range;
-  r.page = o.page;
-  r.dpi = o.dpi;
-  return r;
-}
 
 namespace {
 
@@ -212,10 +201,9 @@ namespace {
 // a name given twice, or a .prj or other file written beside one.
 std::string overlapping_outputs(const Options& o) {
   static const char* const kOption[] = {"--grid", "--contours", "--plot"};
-  const outputs::Request request = outputs_request(o);
-  const std::vector<outputs::PlannedFile> files = outputs::plan(request);
+  const std::vector<outputs::PlannedFile> files = outputs::plan(o.outputs);
   const std::optional<outputs::Clash> clash =
-      outputs::first_clash(request, files, {}, [](const std::string& a, const std::string& b) { return a == b; });
+      outputs::first_clash(o.outputs, files, {}, [](const std::string& a, const std::string& b) { return a == b; });
   if (!clash) return "";
   const outputs::PlannedFile& a = files[*clash->earlier];
   const outputs::PlannedFile& b = files[clash->file];
@@ -267,15 +255,16 @@ std::string read_arguments(std::span<const std::string_view> arguments, Options&
 // fit), and INPUT and REPORT taken into `o`: "" or why they do not go together.
 std::string way_in(Options& o, const std::vector<std::string>& names) {
   if (o.output_folder && !o.study) return "option '--output-folder' is for --study";
-  const bool run_options = !names.empty() || o.grid || o.contours || o.plot || o.arcfile || o.check || o.quiet || o.crs ||
-                           !o.levels.empty();
+  const bool extra_outputs = !o.outputs.grid.empty() || !o.outputs.contours.empty() || !o.outputs.plots.empty();
+  const bool run_options =
+      !names.empty() || extra_outputs || o.arcfile || o.check || o.quiet || o.crs || !o.outputs.levels.empty();
   if (o.study && (run_options || o.fit))
     return "--study takes no INPUT REPORT and no other option of a run: a study names its outputs";
   if (o.fit && run_options)
     return "--fit takes no INPUT REPORT and no other option of a run: a test file names its outputs";
   if (o.check) {
     if (!names.empty()) return "unexpected argument '" + names[0] + "' (--check reads INPUT only)";
-    if (o.grid || o.contours || o.plot || o.arcfile)
+    if (extra_outputs || o.arcfile)
       return "--check writes nothing: no --grid, --contours, --plot or --arcfile";
   }
   if (names.size() > 2) return "unexpected argument '" + names[2] + "' (at most INPUT and REPORT)";
@@ -301,7 +290,6 @@ std::variant<Options, UsageError> parse_command_line(std::span<const std::string
   if (std::string why = way_in(o, names); !why.empty()) return UsageError{why};
   if (std::string why = overlapping_outputs(o); !why.empty()) return UsageError{why};
   if (std::string why = settings_problem(o, given); !why.empty()) return UsageError{why};
-  std::sort(o.levels.begin(), o.levels.end());
   return o;
 }
 

@@ -5,16 +5,11 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <variant>
-
 #include <vector>
 
 #include "engine/evaluate.h"
-#include "gis/contour_layer.h"
 #include "gis/crs.h"
-#include "gis/grid_file.h"
-#include "pictures/plot.h"
 #include "outputs/request.h"
 
 namespace driver {
@@ -28,17 +23,8 @@ struct Options {
   std::optional<std::string> arcfile; ///< --arcfile FILE: the raster's file instead of ARCFILE
   std::optional<std::string> input;   ///< INPUT, answering the input-file question
   std::optional<std::string> report;  ///< REPORT, answering the report-file question
-  std::optional<std::string> grid;    ///< --grid FILE: the grid to write (GeoTIFF or ESRI ASCII grid)
-  gis::GridFormat grid_format = gis::GridFormat::kEsriAscii;  ///< format of `grid`, from its ending
-  std::optional<std::string> contours;  ///< --contours FILE: the contour lines to write as a vector layer
-  gis::VectorFormat contours_format = gis::VectorFormat::kGeoPackage;  ///< format of `contours`
+  outputs::Request outputs{.times = {0.0}};  ///< --grid, --contours, --plot and their settings: one time, names as given
   std::optional<gis::Crs> crs;       ///< --crs CRS: the CRS of the GIS outputs (checked with GDAL)
-  std::vector<double> levels;         ///< --levels L1,L2,...: contour levels in feet, increasing (empty: round ones)
-  std::optional<std::string> plot;    ///< --plot FILE: the picture to write
-  pictures::PlotFormat plot_format = pictures::PlotFormat::kPng;  ///< format of `plot`, from its ending
-  std::optional<std::pair<double, double>> range;  ///< --range MIN,MAX: the picture's colour range in feet
-  std::optional<pictures::PlotPage> page;          ///< --page: the page of a .pdf picture
-  std::optional<int> dpi;                          ///< --dpi: pixels per inch of a .png picture
   std::optional<std::string> study;   ///< --study FILE: run the study file instead
   std::optional<std::string> output_folder;  ///< --output-folder DIR: the study's outputs go there
   std::optional<std::string> fit;     ///< --fit FILE: fit the pumping-test file instead
@@ -70,10 +56,6 @@ std::variant<engine::Options, UsageError> evaluation_options(const char* LEAKY_E
 
 /// evaluation_options of this process's environment.
 std::variant<engine::Options, UsageError> evaluation_options_from_environment();
-
-/// The extra outputs the options ask for (--grid, --contours, --plot) and
-/// their settings, as the outputs' request: one time, names as given.
-outputs::Request outputs_request(const Options& o);
 
 /// The text printed by --help.
 std::string usage_text();

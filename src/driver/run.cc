@@ -67,7 +67,7 @@ bool same_file(const std::string& path, const std::string& other) {
 // this order, each unless it would replace the run's own files or one written
 // before it; the exit status.
 int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) {
-  const outputs::Request request = outputs_request(options);
+  const outputs::Request& request = options.outputs;
   if (outputs::plan(request).empty()) return base::kExitSuccess;
   // A stop by SIGINT or SIGTERM from here on leaves no hidden file behind.
   files::remove_temporaries_on_signals();
@@ -89,7 +89,7 @@ int write_extra_outputs(const Options& options, const engine::EvaluatedGrid& e) 
                            status = base::kExitExtraOutput;
                          });
   writer.add(e);
-  writer.finish(options.levels);
+  writer.finish(outputs::picture_settings(request).levels);
   return status;
 }
 
@@ -136,8 +136,8 @@ int run(const Options& options) {
   // study writing there: then nothing is opened or written.
   files::SharedFolderLocks folders;
   std::vector<std::string> extra;
-  for (const std::optional<std::string>& file : {options.grid, options.contours, options.plot})
-    if (file) extra.push_back(*file);
+  for (const outputs::PlannedFile& file : outputs::plan(options.outputs))
+    if (!file.beside) extra.push_back(file.name);
   if (const std::string busy = folders.take(extra); !busy.empty()) {
     base::complain("a study is writing into the folder '" + recio::printable_name(busy) + "'; nothing was written");
     return base::kExitBusy;

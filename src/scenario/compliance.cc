@@ -36,11 +36,7 @@ std::vector<double> with_study_days(const Scenario& s, std::vector<double> days,
   return days;
 }
 
-std::string fixed(double v, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  return text;
-}
+using base::fixed;
 
 std::string general(double v) {
   if (std::isinf(v)) return "";

@@ -120,6 +120,24 @@ double Depletion::total(std::size_t k, double t) const {
   return sum;
 }
 
+LimitSample Depletion::sample(std::size_t k, double t) const {
+  LimitSample out;
+  out.day = t;
+  for (std::size_t w = 0; w < s_.wells.size(); ++w) {
+    const StreamResponse& r = responses_[k][w];
+    double previous = 0.0;
+    for (const Step& step : s_.wells[w].steps) {
+      if (!(step.day < t)) break;
+      const double dq = step.rate - previous;
+      if (dq > 0.0) out.rising += dq * r(t - step.day);
+      if (dq < 0.0) out.falling -= dq * r(t - step.day);
+      previous = step.rate;
+    }
+  }
+  out.value = out.rising - out.falling;
+  return out;
+}
+
 double Depletion::volume_of_well(std::size_t k, std::size_t w, double t) const {
   const StreamResponse& r = responses_[k][w];
   double sum = 0.0, previous = 0.0;

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "model/stream_depletion.h"
+#include "scenario/limit_search.h"
 #include "scenario/scenario.h"
 
 namespace scenario {
@@ -80,6 +81,10 @@ class Depletion {
   double of_well(std::size_t k, std::size_t w, double t) const;
   /// The depletion of stream k by every well at day t, gallons per day.
   double total(std::size_t k, double t) const;
+  /// The depletion of stream k by every well at day t, gallons per day, split
+  /// into the terms of the rate increases and of the decreases: each well's
+  /// response never decreases with time, so both parts never decrease.
+  LimitSample sample(std::size_t k, double t) const;
   /// The volume stream k gave well w from day 0 to day t, gallons.
   double volume_of_well(std::size_t k, std::size_t w, double t) const;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "base/csv_text.h"
 #include "base/text_table.h"
@@ -10,13 +11,11 @@
 namespace scenario {
 namespace {
 
-constexpr double kBisected = 0.01;  // days: the first exceedance's bracket, as for the receptors
+// A stream's response is a sum over images whose far ones are left out where
+// they no longer count: the sum carries that much beyond its rounding.
+constexpr double kResponseSlack = 1e-9;
 
-std::string fixed(double v, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  return text;
-}
+using base::fixed;
 
 std::string general(double v) {
   if (std::isinf(v)) return "inf";
@@ -25,27 +24,20 @@ std::string general(double v) {
   return text;
 }
 
-// One stream's answer, from its total depletion at `days`.
+// One stream's answer: its total depletion searched over `days` as a
+// receptor's drawdown is, so that an exceedance between two days is found.
 ReceptorCompliance stream_compliance(const Scenario& s, const Depletion& d, std::size_t k,
-                                     const std::vector<double>& days) {
-  const auto depletion = [&d, k](double t) { return d.total(k, t); };
+                                     const std::vector<double>& days, const std::vector<double>& changes) {
   ReceptorCompliance c;
   c.receptor = d.streams()[k];
   c.limit = stream_limit(s, s.boundaries[c.receptor]);
-  std::tie(c.largest_day, c.largest) = largest_over(depletion, days);
-  double before = days.front();
-  for (double t : days) {
-    if (depletion(t) > c.limit) {
-      double lo = before, hi = t;
-      while (hi - lo > kBisected) {
-        const double mid = 0.5 * (lo + hi);
-        (depletion(mid) > c.limit ? hi : lo) = mid;
-      }
-      c.first_exceeded = std::ceil(hi * 10.0 - 1e-9) / 10.0;
-      break;
-    }
-    before = t;
-  }
+  const SampleAt at = [&d, k](double t) { return d.sample(k, t); };
+  const LimitSearch found = search_limit(at, days, c.limit, kResponseSlack, changes);
+  c.largest = found.largest;
+  c.largest_day = found.largest_day;
+  c.windows = found.windows;
+  c.days_above = found.days_above;
+  if (!c.windows.empty()) c.first_exceeded = tenth_down(c.windows.front().from);
   c.margin = c.limit - c.largest;
   if (c.largest > 0.0) c.factor = c.limit / c.largest;
   return c;
@@ -75,39 +67,24 @@ double stream_limit(const Scenario& s, const Boundary& b) {
   return *b.depletion_limit_fraction * most;
 }
 
-std::pair<double, double> largest_over(const std::function<double(double)>& f, const std::vector<double>& days) {
-  std::vector<double> v(days.size());
-  for (std::size_t k = 0; k < days.size(); ++k) v[k] = f(days[k]);
-  const std::size_t best = static_cast<std::size_t>(std::max_element(v.begin(), v.end()) - v.begin());
-  double day = days[best], value = v[best];
-  if (best > 0 && best + 1 < days.size()) {
-    const double g = (std::sqrt(5.0) - 1.0) / 2.0;
-    double lo = days[best - 1], hi = days[best + 1];
-    double a = hi - g * (hi - lo), b = lo + g * (hi - lo), fa = f(a), fb = f(b);
-    for (int i = 0; i < 60 && hi - lo > 1e-6 * std::max(1.0, hi); ++i) {
-      if (fa >= fb) {
-        hi = b, b = a, fb = fa, a = hi - g * (hi - lo), fa = f(a);
-      } else {
-        lo = a, a = b, fa = fb, b = lo + g * (hi - lo), fb = f(b);
-      }
-    }
-    if (std::max(fa, fb) > value) std::tie(day, value) = fa >= fb ? std::pair{a, fa} : std::pair{b, fb};
-  }
-  const double near = value - (1e-6 * std::fabs(value) + 1e-9);
-  for (std::size_t k = 0; k < days.size() && days[k] < day; ++k)
-    if (v[k] >= near) return {days[k], value};
-  return {day, value};
+std::pair<double, double> largest_depletion(const Scenario& s, const Depletion& d, std::size_t k) {
+  const double last = last_day(s);
+  const SampleAt at = [&d, k](double t) { return d.sample(k, t); };
+  const LimitSearch found = search_limit(at, compliance_days(s, last), std::numeric_limits<double>::infinity(),
+                                         kResponseSlack, change_days(s, last));
+  return {found.largest_day, found.largest};
 }
 
 void add_stream_limits(const Scenario& s, Compliance& c) {
   if (!has_stream_limits(s)) return;
   const double last = last_day(s);
   const Depletion d(s, last);
-  const std::vector<double> days = dense_days(s, last);
+  const std::vector<double> days = compliance_days(s, last);
+  const std::vector<double> changes = change_days(s, last);
   for (std::size_t k = 0; k < d.streams().size(); ++k) {
     const Boundary& b = s.boundaries[d.streams()[k]];
     if (!b.depletion_limit && !b.depletion_limit_fraction) continue;
-    c.streams.push_back(stream_compliance(s, d, k, days));
+    c.streams.push_back(stream_compliance(s, d, k, days, changes));
     if (c.streams.back().factor < c.rate_factor) {
       c.rate_factor = c.streams.back().factor;
       c.limiting = c.streams.size() - 1;

@@ -25,10 +25,10 @@ bool has_stream_limits(const Scenario& s);
 /// wells over every schedule step (0 without either).
 double stream_limit(const Scenario& s, const Boundary& b);
 
-/// The largest value of `f` over `days` (increasing), refined between the
-/// largest sample's neighbours by golden-section search; on a plateau the
-/// first day within a millionth of it. {day, value}.
-std::pair<double, double> largest_over(const std::function<double(double)>& f, const std::vector<double>& days);
+/// The largest depletion of stream k (index in d.streams()) up to
+/// last_day(s), in gallons per day, and its day (a plateau's first), found
+/// by the search that follows a stream's limit. {day, value}.
+std::pair<double, double> largest_depletion(const Scenario& s, const Depletion& d, std::size_t k);
 
 /// Adds the streams with a limit to `c` (Compliance::streams, in boundary
 /// order, each `receptor` the boundary's index), up to last_day(s), and lets

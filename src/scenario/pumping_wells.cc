@@ -27,11 +27,7 @@ double term_exact(const Scenario& s, const Term& term, double r, ExactWellFuncti
   return model::true_drawdown(term.dq, W(model::true_u(r, s.aquifer.storage, T, term.elapsed_days), r / B), T);
 }
 
-std::string fixed(double v, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  return text;
-}
+using base::fixed;
 
 std::string node_text(std::int32_t c, std::int32_t r) {
   std::string text = "(";

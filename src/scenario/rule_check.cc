@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "base/shortest_text.h"
-#include "base/shortest_text.h"
 
 namespace scenario {
 namespace {
@@ -48,28 +47,36 @@ std::string rule_warning(const std::string& where, std::span<const RuleAgainstTr
 std::vector<std::string> rule_warnings(const Scenario& s, std::span<const double> series_times,
                                        const std::vector<std::vector<float>>& series,
                                        const std::vector<std::vector<float>>& well_nodes, ExactWellFunction W) {
-  std::vector<std::string> warnings;
-  std::vector<std::vector<Term>> terms;
-  for (double t : series_times) terms.push_back(terms_at(s, t));
-  for (std::size_t i = 0; i < s.receptors.size() && i < series.size(); ++i) {
-    std::vector<RuleAgainstTrue> values;
-    for (std::size_t k = 0; k < series_times.size(); ++k)
-      values.push_back({series_times[k], series[i][k],
-                        point_drawdown_exact(s, s.receptors[i].x, s.receptors[i].y, terms[k], W)});
-    if (std::string w = rule_warning("receptor '" + s.receptors[i].name + "'", values, s.units.length.name); !w.empty())
-      warnings.push_back(std::move(w));
+  // One time's terms at a time: a schedule's term lists are as long as its
+  // steps, and every time's at once would not be counted by the memory check.
+  const std::size_t receptors = std::min(s.receptors.size(), series.size());
+  std::vector<std::vector<RuleAgainstTrue>> at_receptor(receptors);
+  for (std::size_t k = 0; k < series_times.size(); ++k) {
+    const std::vector<Term> terms = terms_at(s, series_times[k]);
+    for (std::size_t i = 0; i < receptors; ++i)
+      at_receptor[i].push_back(
+          {series_times[k], series[i][k], point_drawdown_exact(s, s.receptors[i].x, s.receptors[i].y, terms, W)});
   }
-  terms.clear();
-  for (double t : s.times) terms.push_back(terms_at(s, t));
-  for (std::size_t j = 0; j < s.wells.size() && j < well_nodes.size(); ++j) {
-    const Node n = nearest_node(s.grid, s.wells[j].x, s.wells[j].y);
-    const double x = s.grid.xll + (n.c - 0.5) * s.grid.spacing, y = s.grid.yll + (n.r - 0.5) * s.grid.spacing;
-    std::vector<RuleAgainstTrue> values;
-    for (std::size_t k = 0; k < s.times.size(); ++k)
-      values.push_back({s.times[k], well_nodes[j][k], point_drawdown_exact(s, x, y, terms[k], W)});
-    const std::string where = "the node (" + std::to_string(n.c) + ", " + std::to_string(n.r) + ") nearest well '" +
-                              s.wells[j].name + "'";
-    if (std::string w = rule_warning(where, values, s.units.length.name); !w.empty()) warnings.push_back(std::move(w));
+  const std::size_t wells = std::min(s.wells.size(), well_nodes.size());
+  std::vector<Node> nodes;
+  for (std::size_t j = 0; j < wells; ++j) nodes.push_back(nearest_node(s.grid, s.wells[j].x, s.wells[j].y));
+  std::vector<std::vector<RuleAgainstTrue>> at_well(wells);
+  for (std::size_t k = 0; k < s.times.size(); ++k) {
+    const std::vector<Term> terms = terms_at(s, s.times[k]);
+    for (std::size_t j = 0; j < wells; ++j) {
+      const double x = s.grid.xll + (nodes[j].c - 0.5) * s.grid.spacing, y = s.grid.yll + (nodes[j].r - 0.5) * s.grid.spacing;
+      at_well[j].push_back({s.times[k], well_nodes[j][k], point_drawdown_exact(s, x, y, terms, W)});
+    }
+  }
+  std::vector<std::string> warnings;
+  for (std::size_t i = 0; i < receptors; ++i)
+    if (std::string w = rule_warning("receptor '" + s.receptors[i].name + "'", at_receptor[i], s.units.length.name);
+        !w.empty())
+      warnings.push_back(std::move(w));
+  for (std::size_t j = 0; j < wells; ++j) {
+    const std::string where = "the node (" + std::to_string(nodes[j].c) + ", " + std::to_string(nodes[j].r) +
+                              ") nearest well '" + s.wells[j].name + "'";
+    if (std::string w = rule_warning(where, at_well[j], s.units.length.name); !w.empty()) warnings.push_back(std::move(w));
   }
   return warnings;
 }

@@ -13,11 +13,7 @@
 namespace study {
 namespace {
 
-std::string fixed(double v, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  return text;
-}
+using base::fixed;
 
 std::string fraction_text(double q, double rate) { return rate != 0.0 ? fixed(q / rate, 3) : "-"; }
 
@@ -43,9 +39,8 @@ std::string depletion_summary(const Study& s, const scenario::Depletion& d) {
   }
   std::string text = base::aligned_table(rows, {true, true, false, false, false});
   const double last = scenario::last_day(s);
-  const std::vector<double> days = scenario::dense_days(s, last);
   for (std::size_t k = 0; k < d.streams().size(); ++k) {
-    const auto [day, q] = scenario::largest_over([&d, k](double t) { return d.total(k, t); }, days);
+    const auto [day, q] = scenario::largest_depletion(s, d, k);
     text += base::one_line(s.boundaries[d.streams()[k]].name) + ": largest depletion " + fixed(q, 0) + " gpd (" +
             fixed(q / scenario::kGpdPerCfs, 3) + " cfs) at day " + fixed(day, 1) + " (up to day " + fixed(last, 1) + ")\n";
   }

@@ -42,27 +42,27 @@ void expect_refused(const std::vector<std::string_view>& arguments, std::string_
 TEST(CommandLine, NoArgumentsAskAtTheConsole) {
   const Options o = accepted({});
   EXPECT_FALSE(o.help || o.version);
-  EXPECT_FALSE(o.input || o.report || o.grid || o.plot);
+  EXPECT_FALSE(o.input || o.report);
+  EXPECT_TRUE(outputs::plan(o.outputs).empty());
 }
 
 TEST(CommandLine, NamesAndOptionsInAnyOrder) {
   Options o = accepted({"in.dat", "--grid", "dd.asc", "out.rpt", "--plot=map.SVG"});
   EXPECT_EQ(o.input, "in.dat");
   EXPECT_EQ(o.report, "out.rpt");
-  EXPECT_EQ(o.grid, "dd.asc");
-  EXPECT_EQ(o.plot, "map.SVG");
-  EXPECT_EQ(o.plot_format, pictures::PlotFormat::kSvg);
+  EXPECT_EQ(o.outputs.grid, "dd.asc");
+  EXPECT_EQ(o.outputs.plots, std::vector<std::string>{"map.SVG"});
 
   o = accepted({"--grid=dd.asc", "--plot", "map.pdf"});
   EXPECT_FALSE(o.input);
-  EXPECT_EQ(o.grid, "dd.asc");
-  EXPECT_EQ(o.plot_format, pictures::PlotFormat::kPdf);
+  EXPECT_EQ(o.outputs.grid, "dd.asc");
+  EXPECT_EQ(o.outputs.plots, std::vector<std::string>{"map.pdf"});
 
   // After "--" everything is a name, even one that starts with a dash.
   o = accepted({"--", "-in.dat", "--grid"});
   EXPECT_EQ(o.input, "-in.dat");
   EXPECT_EQ(o.report, "--grid");
-  EXPECT_FALSE(o.grid);
+  EXPECT_EQ(o.outputs.grid, "");
 
   o = accepted({"--quiet", "in.dat", "--arcfile=r.asc", "out.rpt"});
   EXPECT_TRUE(o.quiet);
@@ -78,7 +78,8 @@ TEST(CommandLine, AStudyFileInsteadOfTheRun) {
   EXPECT_EQ(accepted({"--study", "permit.toml"}).study, "permit.toml");
   const Options o = accepted({"--study=a folder/permit.toml"});
   EXPECT_EQ(o.study, "a folder/permit.toml");
-  EXPECT_FALSE(o.input || o.grid || o.plot);
+  EXPECT_FALSE(o.input);
+  EXPECT_TRUE(outputs::plan(o.outputs).empty());
   EXPECT_FALSE(accepted({"in.dat", "out.rpt"}).study);
 }
 
@@ -146,25 +147,23 @@ TEST(CommandLine, RefusedLinesSayWhat) {
 
 TEST(CommandLine, PictureSettings) {
   Options o = accepted({"--plot", "map.png", "--range", "-2.5,10", "--dpi=300"});
-  ASSERT_TRUE(o.range);
-  EXPECT_EQ(o.range->first, -2.5);
-  EXPECT_EQ(o.range->second, 10.0);
-  EXPECT_EQ(o.dpi, 300);
-  EXPECT_FALSE(o.page);
+  ASSERT_TRUE(o.outputs.range);
+  EXPECT_EQ(o.outputs.range->first, -2.5);
+  EXPECT_EQ(o.outputs.range->second, 10.0);
+  EXPECT_EQ(o.outputs.dpi, 300);
+  EXPECT_FALSE(o.outputs.page);
 
   o = accepted({"--page", "A4", "--plot=memo.pdf", "--range=+0,1e1"});
-  EXPECT_EQ(o.page, pictures::PlotPage::kA4);
-  EXPECT_EQ(o.range->second, 10.0);
-  EXPECT_FALSE(o.dpi);
-  EXPECT_EQ(accepted({"--page=letter", "--plot", "m.pdf"}).page, pictures::PlotPage::kLetter);
-  EXPECT_EQ(accepted({"--dpi", "50", "--plot", "m.png"}).dpi, 50);
-  EXPECT_FALSE(accepted({"--plot", "m.png"}).range);
-  // The request the run writes by: the settings as given.
-  const outputs::Request r = outputs_request(o);
-  EXPECT_EQ(r.plots, std::vector<std::string>{"memo.pdf"});
-  EXPECT_EQ(r.page, pictures::PlotPage::kA4);
-  EXPECT_EQ(r.range, o.range);
-  EXPECT_FALSE(r.dpi);
+  EXPECT_EQ(o.outputs.page, pictures::PlotPage::kA4);
+  EXPECT_EQ(o.outputs.range->second, 10.0);
+  EXPECT_FALSE(o.outputs.dpi);
+  EXPECT_EQ(accepted({"--page=letter", "--plot", "m.pdf"}).outputs.page, pictures::PlotPage::kLetter);
+  EXPECT_EQ(accepted({"--dpi", "50", "--plot", "m.png"}).outputs.dpi, 50);
+  EXPECT_FALSE(accepted({"--plot", "m.png"}).outputs.range);
+  // The request the run writes by: one time, the names as given.
+  EXPECT_EQ(o.outputs.plots, std::vector<std::string>{"memo.pdf"});
+  EXPECT_EQ(o.outputs.times, std::vector<double>{0.0});
+  EXPECT_EQ(outputs::plan(o.outputs).front().name, "memo.pdf");
 
   struct Case {
     std::vector<std::string_view> arguments;
@@ -194,25 +193,25 @@ TEST(CommandLine, PictureSettings) {
 
 TEST(CommandLine, GisOptions) {
   Options o = accepted({"--grid", "dd.TIF", "--contours=c.geojson", "--crs", "EPSG:2264", "--levels", "10,-2.5,+1,0.1"});
-  EXPECT_EQ(o.grid, "dd.TIF");
-  EXPECT_EQ(o.grid_format, gis::GridFormat::kGeoTiff);
-  EXPECT_EQ(o.contours, "c.geojson");
-  EXPECT_EQ(o.contours_format, gis::VectorFormat::kGeoJson);
+  EXPECT_EQ(o.outputs.grid, "dd.TIF");
+  EXPECT_EQ(o.outputs.contours, "c.geojson");
   ASSERT_TRUE(o.crs);
   EXPECT_EQ(o.crs->text, "EPSG:2264");
-  EXPECT_EQ(o.levels, (std::vector<double>{-2.5, 0.1, 1, 10})) << "increasing";
+  EXPECT_TRUE(o.outputs.with_crs);
+  EXPECT_EQ(o.outputs.levels, (std::vector<double>{10, -2.5, 1, 0.1})) << "as given";
+  EXPECT_EQ(outputs::picture_settings(o.outputs).levels, (std::vector<double>{-2.5, 0.1, 1, 10})) << "increasing";
 
   o = accepted({"--grid=dd.asc", "--contours", "c.shp", "--levels=-0"});
-  EXPECT_EQ(o.grid_format, gis::GridFormat::kEsriAscii);
-  EXPECT_EQ(o.contours_format, gis::VectorFormat::kShapefile);
-  EXPECT_FALSE(o.crs);
-  ASSERT_EQ(o.levels.size(), 1u);
-  EXPECT_FALSE(std::signbit(o.levels[0])) << "-0 is the level 0";
+  EXPECT_EQ(o.outputs.grid, "dd.asc");
+  EXPECT_EQ(o.outputs.contours, "c.shp");
+  EXPECT_FALSE(o.crs || o.outputs.with_crs);
+  ASSERT_EQ(o.outputs.levels.size(), 1u);
+  EXPECT_FALSE(std::signbit(o.outputs.levels[0])) << "-0 is the level 0";
   // A value that starts with a dash is the option's value.
-  EXPECT_EQ(accepted({"--levels", "-5,-1"}).levels, (std::vector<double>{-5, -1}));
+  EXPECT_EQ(accepted({"--levels", "-5,-1"}).outputs.levels, (std::vector<double>{-5, -1}));
   // Without a CRS the .asc has no .prj, so a shapefile of the same name may be written.
-  EXPECT_TRUE(accepted({"--grid", "dd.asc", "--contours", "dd.shp"}).contours);
-  EXPECT_TRUE(accepted({}).levels.empty());
+  EXPECT_EQ(accepted({"--grid", "dd.asc", "--contours", "dd.shp"}).outputs.contours, "dd.shp");
+  EXPECT_TRUE(accepted({}).outputs.levels.empty());
 }
 
 TEST(CommandLine, ALoneDashIsAFileName) {
@@ -225,8 +224,8 @@ TEST(CommandLine, ALoneDashIsAFileName) {
   EXPECT_EQ(o.input, "in.dat");
   EXPECT_EQ(o.report, "-");
   o = accepted({"--grid", "-.asc", "--plot", "-.png"});
-  EXPECT_EQ(o.grid, "-.asc");
-  EXPECT_EQ(o.plot, "-.png");
+  EXPECT_EQ(o.outputs.grid, "-.asc");
+  EXPECT_EQ(o.outputs.plots, std::vector<std::string>{"-.png"});
   EXPECT_FALSE(o.input);
   const auto grid = parse({"--grid", "-"});
   ASSERT_TRUE(std::holds_alternative<UsageError>(grid));

@@ -234,12 +234,47 @@ TEST(StudyDepletion, AStreamLimitJoinsTheComplianceAndTheRateFactor) {
         (100000.0 * std::erfc(300.0 / std::sqrt(4.0 * nu * mid)) > c.limit ? hi : lo) = mid;
       }
       ASSERT_TRUE(r.first_exceeded.has_value());
-      EXPECT_GE(*r.first_exceeded, hi - 1e-9);
-      EXPECT_LE(*r.first_exceeded, hi + 0.11);
+      // Rounded down to a tenth of a day, as a receptor's.
+      EXPECT_LE(*r.first_exceeded, hi + 1e-9);
+      EXPECT_GT(*r.first_exceeded, hi - 0.1 - 1e-9);
     }
     const std::string csv = scenario::compliance_csv(s, comp);
     EXPECT_EQ(csv.rfind("kind,name,limit,largest,at_day,first_exceeded_day,margin,rate_factor,unit\nstream,creek,", 0), 0u)
         << csv;
+  }
+}
+
+TEST(StudyDepletion, AStreamLimitCrossedOnlyBetweenSamplesIsFound) {
+  // A pulse of pumping: the depletion peaks soon after the pump stops, far
+  // from the log-spaced samples; limits just below and above the true peak.
+  Study s = study_of({line(BoundaryKind::stream, "creek", 0, 300, 1, 300)}, {{5.0, 100000.0}, {5.3, 0.0}});
+  s.times = {100.0};
+  const double nu = 50000.0 / (4.0 * 1.87025 * 2e-4);
+  const auto depletion = [&](double t) {
+    const auto f = [&](double tau) { return tau > 0.0 ? std::erfc(300.0 / std::sqrt(4.0 * nu * tau)) : 0.0; };
+    return 100000.0 * (f(t - 5.0) - f(t - 5.3));
+  };
+  double peak = 0.0, peak_day = 0.0;
+  for (double t = 5.0; t < 20.0; t += 1e-5)
+    if (depletion(t) > peak) peak = depletion(t), peak_day = t;
+  for (const double share : {0.999, 1.001}) {
+    s.boundaries[0].depletion_limit = share * peak;
+    const scenario::Compliance comp = scenario::compliance_of(s, scenario::Evaluation{});
+    ASSERT_EQ(comp.streams.size(), 1u);
+    const scenario::ReceptorCompliance& r = comp.streams[0];
+    EXPECT_NEAR(r.largest, peak, 1e-6 * peak);
+    EXPECT_NEAR(r.largest_day, peak_day, 1e-3);
+    EXPECT_EQ(comp.exceeded(), share < 1.0) << share;
+    if (share < 1.0) {
+      double lo = 5.0, hi = peak_day;
+      for (int i = 0; i < 100; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        (depletion(mid) > share * peak ? hi : lo) = mid;
+      }
+      ASSERT_TRUE(r.first_exceeded.has_value());
+      EXPECT_LE(*r.first_exceeded, hi + 1e-9) << "rounded down";
+      EXPECT_GT(*r.first_exceeded, hi - 0.1 - 1e-9);
+    }
   }
 }
 
