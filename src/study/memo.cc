@@ -26,11 +26,7 @@ std::string plain(double v) {
   return text;
 }
 
-std::string fixed(double v, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, v);
-  return text;
-}
+using base::fixed;
 
 // A day as the tables show it (to 0.1 day), with the date of that shown day
 // when the study has a start date, as the CSV files date it.
