@@ -1,7 +1,9 @@
 // The hydrograph picture of a study: drawdown against time at every receptor,
-// one line each in its own colour, named in a legend; the time axis
-// logarithmic when the times span more than a decade, linear from day 0
-// otherwise; drawdown growing downwards, as the water level falls. Drawn with
+// one line each in its own colour, named in a legend with each limit line;
+// the time axis as the caller chooses, or by default logarithmic when the
+// times span more than a decade, linear from day 0 otherwise, its ticks dated
+// when a start date is given; drawdown growing downwards, as the water level
+// falls. Drawn with
 // Cairo, its text laid out by Pango, as PNG, SVG or PDF.
 #pragma once
 
