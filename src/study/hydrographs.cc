@@ -28,10 +28,10 @@ std::vector<double> hydrograph_days(const Study& s, const std::vector<double>& t
 
 std::vector<pictures::Hydrograph> hydrograph_series(const Study& s, const std::vector<double>& times,
                                                     const std::vector<std::vector<float>>& values,
-                                                    const scenario::Evaluation& how) {
+                                                    const scenario::Evaluation& how, std::size_t most) {
   const std::vector<double> days = hydrograph_days(s, times);
   std::vector<pictures::Hydrograph> series;
-  for (std::size_t i = 0; i < s.receptors.size(); ++i) {
+  for (std::size_t i = 0; i < s.receptors.size() && i < most; ++i) {
     const Receptor& r = s.receptors[i];
     pictures::Hydrograph h{r.name, days, {}, times, values[i], r.limit};
     for (double t : days) h.drawdown_ft.push_back(static_cast<float>(drawdown_at(s, how, r.x, r.y, t)));

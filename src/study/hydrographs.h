@@ -27,11 +27,13 @@ std::string write_hydrographs(const files::Target& target, const Study& s, const
 /// values over all receptors.
 std::vector<double> hydrograph_days(const Study& s, const std::vector<double>& times);
 
-/// The receptors' curves as write_hydrographs draws them: each evaluated as
-/// `how` says on hydrograph_days, values[i][k] marked at times[k], its limit.
+/// The receptors' curves as write_hydrographs draws them (of the first
+/// `most` receptors): each evaluated as `how` says on hydrograph_days,
+/// values[i][k] marked at times[k], its limit.
 std::vector<pictures::Hydrograph> hydrograph_series(const Study& s, const std::vector<double>& times,
                                                     const std::vector<std::vector<float>>& values,
-                                                    const scenario::Evaluation& how);
+                                                    const scenario::Evaluation& how,
+                                                    std::size_t most = static_cast<std::size_t>(-1));
 
 /// The hydrographs' style: the study's dpi, length unit, start date (dated
 /// ticks) and time axis (`time_axis`, else log_time_axis of `times`).

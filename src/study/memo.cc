@@ -102,6 +102,11 @@ MemoSection compliance_section(const Study& s, const scenario::Compliance& c) {
               {},
               {false, true, true, false, false, true, false}};
   for (const scenario::ReceptorCompliance& r : c.receptors) {
+    if (t.rows.size() == kMostMemoRows) {
+      m.notes.push_back(std::to_string(c.receptors.size() - kMostMemoRows) +
+                        " more receptors with a limit are left out here: see the compliance table (CSV).");
+      break;
+    }
     const bool fails = r.first_exceeded.has_value();
     t.rows.push_back({base::one_line(s.receptors[r.receptor].name), fixed(r.limit, 2),
                       r.only_rises ? fixed(-r.largest, 2) + " rise" : fixed(r.largest, 2), day_text(s, r.largest_day),
@@ -143,7 +148,11 @@ MemoSection map_section(const Study& s, const engine::DrawdownGrid& DD, const sc
 
 MemoSection hydrograph_section(const Study& s, const MemoFindings& f) {
   MemoSection m{"Hydrographs"};
-  m.chart = pictures::MemoChart{s.title, hydrograph_series(s, s.series_times, *f.series, f.how),
+  // The first receptors only, in a chart that stays legible.
+  if (s.receptors.size() > kMostMemoCurves)
+    m.paragraphs.push_back("The first " + std::to_string(kMostMemoCurves) + " of the " +
+                           std::to_string(s.receptors.size()) + " receptors:");
+  m.chart = pictures::MemoChart{s.title, hydrograph_series(s, s.series_times, *f.series, f.how, kMostMemoCurves),
                                 hydrograph_style(s, s.series_times)};
   return m;
 }

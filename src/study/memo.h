@@ -42,6 +42,11 @@ pictures::Memo memo_of(const Study& s, const MemoFindings& found);
 /// Writes the memo of `s` with `found` to `target`: "" or why not.
 std::string write_memo(const files::Target& target, const Study& s, const MemoFindings& found);
 
+/// The most receptors the memo's compliance table lists (the CSV has them
+/// all) and the most curves of its hydrographs (the first receptors').
+inline constexpr std::size_t kMostMemoRows = 1000;
+inline constexpr std::size_t kMostMemoCurves = 12;
+
 /// The memo's page: [output] page, else A4 for a study in metres and US
 /// letter for one in feet.
 pictures::PlotPage memo_page(const Study& s);

@@ -235,6 +235,7 @@ TEST(Memo, ATableLongerThanAPageGoesOnWithItsHeaderRepeated) {
   const std::string body = pdf_text(pdf, false);
   for (int k = 0; k < 90; ++k) EXPECT_NE(body.find("Neighbour-" + std::to_string(100 + k)), std::string::npos) << k;
   EXPECT_GE(count(body, "largest drawdown (ft)"), 2u);  // the header on each page the table takes
+  EXPECT_NE(body.find("The first 12 of the 91 receptors"), std::string::npos);  // a legible chart
   // A4: 595 x 842 points.
   EXPECT_NE(output_of("pdfinfo '" + pdf + "'").find("595.276 x 841.89 pts (A4)"), std::string::npos);
 }
