@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -43,15 +42,19 @@ Pages words_of(const std::string& path) {
   char buffer[4096];
   for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) html.append(buffer, n);
   pclose(f);
-  const std::regex item(
-      R"re(<page width="([0-9.]+)" height="([0-9.]+)">|<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>)re");
-  for (auto it = std::sregex_iterator(html.begin(), html.end(), item); it != std::sregex_iterator(); ++it) {
-    const std::smatch& m = *it;
-    if (m[1].matched) {
-      p.width = std::stod(m[1]), p.height = std::stod(m[2]);
+  // The value of the attribute `name` of the element that begins at `at`.
+  const auto attribute = [&](std::size_t at, const std::string& name) {
+    const std::size_t v = html.find(name + "=\"", at);
+    return v == std::string::npos ? 0.0 : std::strtod(html.c_str() + v + name.size() + 2, nullptr);
+  };
+  for (std::size_t at = html.find('<'); at != std::string::npos; at = html.find('<', at + 1)) {
+    if (html.compare(at, 6, "<page ") == 0) {
+      p.width = attribute(at, "width"), p.height = attribute(at, "height");
       ++p.count;
-    } else {
-      p.words.push_back({std::stod(m[3]), std::stod(m[4]), std::stod(m[5]), std::stod(m[6]), m[7], p.count});
+    } else if (html.compare(at, 6, "<word ") == 0) {
+      const std::size_t text = html.find('>', at) + 1, end = html.find("</word>", text);
+      p.words.push_back({attribute(at, "xMin"), attribute(at, "yMin"), attribute(at, "xMax"), attribute(at, "yMax"),
+                         html.substr(text, end - text), p.count});
     }
   }
   return p;
