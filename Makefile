@@ -24,7 +24,7 @@ CMAKE_ARGS ?=
 ASAN_BUILD   ?= build-asan
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= read_free numeric_edit whole_run study_reader fit_reader
+FUZZ_TARGETS ?= read_free numeric_edit whole_run study_reader fit_reader partial_file
 BENCH_BUILD  ?= build-bench
 # Targets may be named with or without their _fuzz ending.
 FUZZ_NAMES    = $(patsubst %_fuzz,%,$(FUZZ_TARGETS))
@@ -103,6 +103,7 @@ bench: deps
 	@$(BENCH_BUILD)/bench/exact_grid_bench 5
 	@$(BENCH_BUILD)/bench/depletion_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@$(BENCH_BUILD)/bench/fit_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	@$(BENCH_BUILD)/bench/uncertainty_bench . 5
 
 clean:
 	rm -rf $(BUILD) build-* run

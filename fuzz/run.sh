@@ -11,10 +11,10 @@ build=$1
 seconds=$2
 shift 2
 targets=("$@")
-((${#targets[@]})) || targets=(read_free numeric_edit whole_run study_reader fit_reader)
+((${#targets[@]})) || targets=(read_free numeric_edit whole_run study_reader fit_reader partial_file)
 
 # Longest input per target: a whole run is kept short so that a run stays quick.
-declare -A max_len=([read_free]=4096 [numeric_edit]=512 [whole_run]=1024 [study_reader]=4096 [fit_reader]=4096)
+declare -A max_len=([read_free]=4096 [numeric_edit]=512 [whole_run]=1024 [study_reader]=4096 [fit_reader]=4096 [partial_file]=4096)
 
 mkdir -p "$build/fuzz-findings"
 status=0

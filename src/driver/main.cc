@@ -53,7 +53,9 @@ int run_program(int argc, char** argv) {
     recio::send_record(recio::kConsoleOut, std::string(base::kVersionLine) + "\n", false);
     return base::kExitSuccess;
   }
-  if (options.study) return study::run_study(*options.study, options.evaluation, options.output_folder);
+  if (options.study)
+    return study::run_study(*options.study, options.evaluation, options.output_folder,
+                            study::EnsembleOptions{options.realizations, options.part, options.merge});
   if (options.fit) return driver::run_fit(*options.fit);
   return driver::run(options);
 }

@@ -108,6 +108,28 @@ std::string take_levels(Options& o, const std::string& value) {
   return "";
 }
 
+// --realizations FROM:TO, whole numbers, FROM below TO.
+std::string take_realizations(Options& o, const std::string& v) {
+  const std::size_t colon = v.find(':');
+  std::size_t from = 0, to = 0;
+  const auto whole = [](std::string_view t, std::size_t& n) {
+    const std::from_chars_result r = std::from_chars(t.data(), t.data() + t.size(), n);
+    return !t.empty() && r.ec == std::errc() && r.ptr == t.data() + t.size();
+  };
+  if (colon == std::string::npos || !whole(std::string_view(v).substr(0, colon), from) ||
+      !whole(std::string_view(v).substr(colon + 1), to) || from >= to)
+    return "option '--realizations' takes FROM:TO, whole numbers with FROM below TO, not '" + v + "'";
+  o.realizations = std::make_pair(from, to);
+  return std::string();
+}
+
+// --merge PART: the first partial file (the names after it are the others).
+std::string take_merge(Options& o, const std::string& v) {
+  if (v.empty()) return std::string("option '--merge' needs a partial file's name");
+  o.merge.push_back(v);
+  return std::string();
+}
+
 constexpr Valued kValued[] = {
     {"--grid",
      [](Options& o, const std::string& v) {
@@ -157,6 +179,9 @@ constexpr Valued kValued[] = {
     {"--study", [](Options& o, const std::string& v) { return take_file(o.study, "--study", v); }},
     {"--output-folder", [](Options& o, const std::string& v) { return take_file(o.output_folder, "--output-folder", v); }},
     {"--fit", [](Options& o, const std::string& v) { return take_file(o.fit, "--fit", v); }},
+    {"--realizations", take_realizations, "FROM:TO (realizations FROM to TO-1)"},
+    {"--part", [](Options& o, const std::string& v) { return take_file(o.part, "--part", v); }},
+    {"--merge", [](Options& o, const std::string& v) { return take_merge(o, v); }},
 };
 
 // A valued option as given: its name and value.
@@ -251,10 +276,26 @@ std::string read_arguments(std::span<const std::string_view> arguments, Options&
   return "";
 }
 
+// The options of a study's ensemble: with --study, --realizations and --part
+// together, or --merge and its partial files (the names after it, taken from
+// `names`): "" or why not.
+std::string ensemble_way(Options& o, std::vector<std::string>& names) {
+  if ((o.realizations || o.part || !o.merge.empty()) && !o.study)
+    return "options '--realizations', '--part' and '--merge' are for --study";
+  if (o.realizations.has_value() != o.part.has_value()) return "options '--realizations' and '--part' go together";
+  if (!o.merge.empty() && o.realizations) return "--merge takes no --realizations or --part";
+  if (!o.merge.empty()) {
+    o.merge.insert(o.merge.end(), names.begin(), names.end());
+    names.clear();
+  }
+  return "";
+}
+
 // Which way in the options and `names` ask for (a run, --check, a study, a
 // fit), and INPUT and REPORT taken into `o`: "" or why they do not go together.
-std::string way_in(Options& o, const std::vector<std::string>& names) {
+std::string way_in(Options& o, std::vector<std::string>& names) {
   if (o.output_folder && !o.study) return "option '--output-folder' is for --study";
+  if (std::string why = ensemble_way(o, names); !why.empty()) return why;
   const bool extra_outputs = !o.outputs.grid.empty() || !o.outputs.contours.empty() || !o.outputs.plots.empty();
   const bool run_options =
       !names.empty() || extra_outputs || o.arcfile || o.check || o.quiet || o.crs || !o.outputs.levels.empty();
@@ -345,6 +386,13 @@ Options:
   --fit FILE    fit transmissivity, storage and leakance to the pumping test
                 of FILE (TOML): its wells, observation files and outputs (see
                 the README, "Aquifer tests")
+  --realizations FROM:TO --part PART
+                with --study of a study with [uncertainty]: run only its
+                realizations FROM to TO-1 and write them to the partial file
+                PART (nothing else is written)
+  --merge PART...
+                with --study: take the ensemble from the partial files PART...
+                of its slices and write the study's outputs, as a whole run
   --help        show this text and stop
   --version     show the version and stop
 

@@ -29,6 +29,9 @@ struct Options {
   std::optional<std::string> output_folder;  ///< --output-folder DIR: the study's outputs go there
   std::optional<std::string> fit;     ///< --fit FILE: fit the pumping-test file instead
   engine::Options evaluation;         ///< how the grid is evaluated (from the environment)
+  std::optional<std::pair<std::size_t, std::size_t>> realizations;  ///< --realizations FROM:TO: a slice of a study's ensemble
+  std::optional<std::string> part;    ///< --part PART: the slice's partial file
+  std::vector<std::string> merge;     ///< --merge PART...: a study's ensemble from its slices
 };
 
 /// A command line that cannot be followed; `message` is one line without the

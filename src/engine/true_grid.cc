@@ -5,6 +5,7 @@
 
 #include "engine/evaluate.h"
 #include "engine/true_grid_row.h"
+#include "engine/true_radial.h"
 #include "engine/true_runs.h"
 #include "engine/true_well_function.h"
 #include "model/drawdown.h"
@@ -35,6 +36,72 @@ struct PreparedTerms {
     arrays = TrueTermArrays{x.data(), y.data(), T_elapsed.data(), drawdown_per_W.data(), terms.size(),
                             a.T, a.S, model::leakage_factor(a.T, a.leakance),
                             plan.segments.data(), plan.segments.size(), plan.t.empty() ? nullptr : plan.t.data()};
+  }
+};
+
+// The terms in stretches summed one way: the lanes' segments, or terms
+// with radial tables.
+struct Stretch {
+  bool radial = false;
+  std::size_t begin = 0, end = 0;  // radial: the terms; else the segments in `segments`
+};
+
+struct RadialTerms {
+  TrueRadialPlan plan;
+  std::vector<TrueSegment> segments;
+  std::vector<Stretch> stretches;
+
+  RadialTerms() = default;
+  // Splits the segments (one plain one for all terms without runs) where
+  // terms take a table.
+  RadialTerms(const PreparedTerms& p, std::span<const double> xs, std::span<const double> ys, bool always) {
+    const TrueTermArrays& a = p.arrays;
+    std::vector<TrueSegment> all(a.segments, a.segments + a.segment_count);
+    if (all.empty() && a.count > 0) all.push_back(TrueSegment{0, a.count, false, {}});
+    std::vector<bool> candidate(a.count, false);
+    for (const TrueSegment& s : all)
+      if (!s.piece) std::fill(candidate.begin() + static_cast<std::ptrdiff_t>(s.begin),
+                              candidate.begin() + static_cast<std::ptrdiff_t>(s.end), true);
+    plan = plan_radial(a, candidate, xs, ys, always);
+    if (plan.tables.empty()) return;
+    for (const TrueSegment& s : all) {
+      if (s.piece) {
+        AddSegment(s);
+        continue;
+      }
+      for (std::size_t k = s.begin; k < s.end;) {
+        const bool radial = plan.table_of[k] >= 0;
+        std::size_t end = k + 1;
+        while (end < s.end && (plan.table_of[end] >= 0) == radial) ++end;
+        if (radial)
+          stretches.push_back(Stretch{true, k, end});
+        else
+          AddSegment(TrueSegment{k, end, false, {}});
+        k = end;
+      }
+    }
+  }
+
+  void AddSegment(const TrueSegment& s) {
+    if (stretches.empty() || stretches.back().radial) stretches.push_back(Stretch{false, segments.size(), segments.size()});
+    segments.push_back(s);
+    stretches.back().end = segments.size();
+  }
+
+  // sums = the node sums of the row at y, stretch by stretch.
+  void Row(const double* xs, std::size_t n, double y, const TrueTermArrays& a, RadialScratch& scratch,
+           double* sums) const {
+    std::fill(sums, sums + n, 0.0);
+    for (const Stretch& s : stretches) {
+      if (s.radial) {
+        radial_row_add(xs, n, y, a, plan, s.begin, s.end, scratch, sums);
+        continue;
+      }
+      TrueTermArrays part = a;
+      part.segments = segments.data() + s.begin;
+      part.segment_count = s.end - s.begin;
+      true_grid_row_add(xs, n, y, part, sums);
+    }
   }
 };
 
@@ -78,12 +145,18 @@ void evaluate_true(DrawdownGrid& DD, std::span<const double> xs, std::span<const
   const auto columns = static_cast<std::int32_t>(xs.size());
   const bool lanes = options.well_function == nullptr || options.well_function == true_well_function;
   const PreparedTerms prepared(aquifer, terms, lanes);
+  const bool radial = lanes && options.radial != TrueRadial::never;
+  const RadialTerms radial_terms = radial ? RadialTerms(prepared, xs, ys, options.radial == TrueRadial::always)
+                                          : RadialTerms();
   std::atomic<std::int32_t> next{1};
   auto work = [&] {
     std::vector<double> sums(xs.size());
+    RadialScratch scratch;
     for (std::int32_t r; (r = next.fetch_add(1)) <= rows;) {
       const double y = ys[static_cast<std::size_t>(r - 1)];
-      if (lanes) {
+      if (!radial_terms.stretches.empty()) {
+        radial_terms.Row(xs.data(), xs.size(), y, prepared.arrays, scratch, sums.data());
+      } else if (lanes) {
         true_grid_row(xs.data(), xs.size(), y, prepared.arrays, sums.data());
       } else {
         for (std::size_t c = 0; c < xs.size(); ++c)

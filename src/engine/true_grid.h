@@ -28,11 +28,19 @@ struct TrueTerm {
 /// A well function W(u, r/B) in double.
 using TrueWellFunction = double (*)(double u, double rb);
 
+/// Whether the exact grid takes W from radial tables (engine/true_radial.h).
+enum class TrueRadial {
+  automatic,  ///< for each group of terms with one T * elapsed where the table costs little beside the grid
+  never,      ///< the kernel term by term (and the runs' pieces) only
+  always,     ///< for every group where a table can be made, whatever it costs
+};
+
 /// Settings of the exact evaluation.
 struct TrueOptions {
   int threads = 1;                                   ///< worker threads, 1 or more (no more than rows run)
   std::atomic<std::uint64_t>* done = nullptr;        ///< when given, counts node-terms as rows finish
   TrueWellFunction well_function = nullptr;          ///< nullptr: true_well_function, in SIMD lanes
+  TrueRadial radial = TrueRadial::automatic;         ///< with the default well function only
 };
 
 /**
@@ -67,6 +75,12 @@ double true_point_drawdown(double x, double y, const TrueAquifer& aquifer, std::
 /// pieces as there. Rows are shared out among options.threads threads; the
 /// cells are the same for any count. With the default well function the
 /// terms of several nodes run at once in SIMD lanes, with the same bits.
+/// With the default well function and options.radial, the other terms that
+/// share one T * elapsed take W from a radial table (engine/true_radial.h)
+/// where it is worth making: each term within 1e-13 of the kernel's, so the
+/// node's sum within about 1e-13 of true_point_drawdown's (further only
+/// where terms of both signs cancel), not bit for bit; the cells are still
+/// the same on every instruction set and for any thread count.
 void evaluate_true(DrawdownGrid& DD, std::span<const double> xs, std::span<const double> ys,
                    const TrueAquifer& aquifer, std::span<const TrueTerm> terms, const TrueOptions& options);
 

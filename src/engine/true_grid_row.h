@@ -41,4 +41,9 @@ struct TrueTermArrays {
 /// without pieces it is true_point_drawdown's with true_well_function.
 void true_grid_row(const double* xs, std::size_t n, double y, const TrueTermArrays& terms, double* sums);
 
+/// sums[i] += the same sum over the terms, for i < n: true_grid_row from the
+/// sums given instead of 0 (a grid whose terms are summed in several ways,
+/// one stretch of terms after the other).
+void true_grid_row_add(const double* xs, std::size_t n, double y, const TrueTermArrays& terms, double* sums);
+
 }  // namespace engine

@@ -152,8 +152,7 @@ HWY_INLINE LaneOps::V TermSums(LaneOps::V sum, LaneOps::V xs, double y, const Tr
 
 // The terms' drawdowns at a group of nodes (xs, y), summed in term order: the
 // segments one after the other, term by term or a run's piece at a time.
-HWY_INLINE LaneOps::V NodeSums(LaneOps::V xs, double y, const TrueTermArrays& t) {
-  LaneOps::V sum = LaneOps::Set(0.0);
+HWY_INLINE LaneOps::V NodeSums(LaneOps::V sum, LaneOps::V xs, double y, const TrueTermArrays& t) {
   if (t.segment_count == 0) return TermSums(sum, xs, y, t, 0, t.count);
   for (std::size_t i = 0; i < t.segment_count; ++i) {
     const TrueSegment& s = t.segments[i];
@@ -172,15 +171,19 @@ void PieceWellFunction(double a, double b, const TrueTermArrays& terms, const Tr
   }
 }
 
-void GridRow(const double* xs, std::size_t count, double y, const TrueTermArrays& terms, double* sums) {
+// sums[i] += the node's terms, for i < count (from 0.0: true_grid_row).
+void GridRowAdd(const double* xs, std::size_t count, double y, const TrueTermArrays& terms, double* sums) {
   const std::size_t n = hn::Lanes(Dd()) * kVectors;
   std::size_t i = 0;
-  for (; i + n <= count; i += n) StoreGroup(NodeSums(LoadGroup(xs + i), y, terms), sums + i);
+  for (; i + n <= count; i += n) StoreGroup(NodeSums(LoadGroup(sums + i), LoadGroup(xs + i), y, terms), sums + i);
   if (i < count) {
     // The last few nodes in a full group, its spare lanes at the last node.
     double x_last[kMaxLanes], s_last[kMaxLanes];
-    for (std::size_t k = 0; k < n; ++k) x_last[k] = xs[std::min(i + k, count - 1)];
-    StoreGroup(NodeSums(LoadGroup(x_last), y, terms), s_last);
+    for (std::size_t k = 0; k < n; ++k) {
+      x_last[k] = xs[std::min(i + k, count - 1)];
+      s_last[k] = sums[std::min(i + k, count - 1)];
+    }
+    StoreGroup(NodeSums(LoadGroup(s_last), LoadGroup(x_last), y, terms), s_last);
     std::copy(s_last, s_last + (count - i), sums + i);
   }
 }
@@ -193,7 +196,7 @@ HWY_AFTER_NAMESPACE();
 namespace engine {
 
 HWY_EXPORT(WLanes);
-HWY_EXPORT(GridRow);
+HWY_EXPORT(GridRowAdd);
 HWY_EXPORT(PieceWellFunction);
 
 void true_well_function_lanes(std::span<const double> u, std::span<const double> rb, std::span<double> W) {
@@ -201,7 +204,12 @@ void true_well_function_lanes(std::span<const double> u, std::span<const double>
 }
 
 void true_grid_row(const double* xs, std::size_t n, double y, const TrueTermArrays& terms, double* sums) {
-  HWY_DYNAMIC_DISPATCH(GridRow)(xs, n, y, terms, sums);
+  std::fill(sums, sums + n, 0.0);
+  HWY_DYNAMIC_DISPATCH(GridRowAdd)(xs, n, y, terms, sums);
+}
+
+void true_grid_row_add(const double* xs, std::size_t n, double y, const TrueTermArrays& terms, double* sums) {
+  HWY_DYNAMIC_DISPATCH(GridRowAdd)(xs, n, y, terms, sums);
 }
 
 void true_piece_well_function(double a, double b, const TrueTermArrays& terms, const TrueSegment& s, double* W) {

@@ -80,6 +80,17 @@ struct Extent {
 // Points that can be drawn: a finite time and a finite drawdown.
 std::size_t points_of(const Hydrograph& s) { return std::min(s.days.size(), s.drawdown_ft.size()); }
 
+// Whether a series has a band.
+bool has_band(std::span<const Hydrograph> series);
+
+// The legend's lines under the names when a series has a band.
+constexpr const char* kBandNotes[] = {"5\u201395\u00a0% of the realizations", "their median"};
+
+// The points of a series' band.
+std::size_t band_points(const Hydrograph& s) {
+  return std::min({s.band_days.size(), s.band_low_ft.size(), s.band_middle_ft.size(), s.band_high_ft.size()});
+}
+
 // Times 1-2-5 over up to three decades, every decade (or every few) beyond,
 // with unlabelled minor ticks at the other whole multiples over up to six.
 std::vector<AxisTick> log_ticks(double t0, double t1) {
@@ -193,6 +204,10 @@ void place_frame(cairo_t* cr, HydrographLayout& l, std::string_view title, std::
     if (has_limit(s))
       name_width = std::max(name_width, picture::measure_line(cr, limit_text(s, style), kLegendFont, kMostNameWidth).width);
   }
+  const bool band = has_band(series);
+  for (const char* note : kBandNotes)
+    if (band) name_width = std::max(name_width, picture::measure_line(cr, note, kLegendFont, kMostNameWidth).width);
+  const std::size_t rows = legend_rows(series) + (band ? 3 : 0);
 
   l.frame_top = kPad + title_size.height + 18;
   l.frame_left = kPad + axis_title + 10 + tick_width + 6 + kTick;
@@ -204,7 +219,7 @@ void place_frame(cairo_t* cr, HydrographLayout& l, std::string_view title, std::
   l.width = std::max(l.legend_left + kSample + 8 + name_width, l.frame_left + title_size.width) + kPad;
   const double dates = style.start_date ? picture::measure(cr, "0", kDateFont).height + 2 : 0.0;
   l.height = std::max(l.frame_top + l.frame_height + kTick + 4 + tick_height + dates + 10 + axis_title,
-                      l.legend_top + static_cast<double>(legend_rows(series)) * l.legend_row) +
+                      l.legend_top + static_cast<double>(rows) * l.legend_row) +
              kPad;
   l.width = std::ceil(l.width);
   l.height = std::ceil(l.height);
@@ -226,6 +241,10 @@ HydrographLayout layout_with(cairo_t* cr, std::string_view title, std::span<cons
       if (std::isfinite(d)) drawdowns.add(d);
       if (std::isfinite(d) && d > 0) positive_drawdowns.add(d);
     }
+  for (const Hydrograph& s : series)
+    for (std::size_t k = 0; k < band_points(s); ++k)
+      for (float d : {s.band_low_ft[k], s.band_high_ft[k]})
+        if (std::isfinite(d) && std::isfinite(s.band_days[k])) drawdowns.add(d);
   // A limit lies inside the frame, not on its edge, where the frame would hide it.
   for (const Hydrograph& s : series)
     if (s.limit_ft && std::isfinite(*s.limit_ft)) drawdowns.add(*s.limit_ft + 0.02 * std::fabs(*s.limit_ft));
@@ -256,6 +275,32 @@ void marker(cairo_t* cr, double x, double y) {
   cairo_fill(cr);
 }
 
+// A series' band, shaded in its colour, and the band's middle as a thin
+// dotted line (inside the frame's clip).
+void draw_band(cairo_t* cr, const HydrographLayout& l, const Hydrograph& s, std::size_t k) {
+  std::vector<std::size_t> order;
+  for (std::size_t i = 0; i < band_points(s); ++i)
+    if (std::isfinite(s.band_days[i]) && (!l.log_time || s.band_days[i] > 0) && std::isfinite(s.band_low_ft[i]) &&
+        std::isfinite(s.band_high_ft[i]) && std::isfinite(s.band_middle_ft[i]))
+      order.push_back(i);
+  if (order.size() < 2) return;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return s.band_days[a] < s.band_days[b]; });
+  const Rgb c = hydrograph_colour(k);
+  cairo_new_path(cr);
+  for (std::size_t i : order) cairo_line_to(cr, l.to_x(s.band_days[i]), l.to_y(s.band_high_ft[i]));
+  for (auto i = order.rbegin(); i != order.rend(); ++i) cairo_line_to(cr, l.to_x(s.band_days[*i]), l.to_y(s.band_low_ft[*i]));
+  cairo_close_path(cr);
+  cairo_set_source_rgba(cr, c.r, c.g, c.b, 0.18);
+  cairo_fill(cr);
+  static constexpr double kMiddleDash[] = {1.5, 2.5};
+  cairo_set_dash(cr, kMiddleDash, 2, 0);
+  cairo_set_line_width(cr, kLineWidth * 0.6);
+  cairo_set_source_rgb(cr, c.r, c.g, c.b);
+  cairo_new_path(cr);
+  for (std::size_t i : order) cairo_line_to(cr, l.to_x(s.band_days[i]), l.to_y(s.band_middle_ft[i]));
+  cairo_stroke(cr);
+}
+
 void draw_series(cairo_t* cr, const HydrographLayout& l, const Hydrograph& s, std::size_t k) {
   if (s.colour != static_cast<std::size_t>(-1)) k = s.colour;
   // In time order; a drawdown that is not finite breaks the line.
@@ -273,6 +318,7 @@ void draw_series(cairo_t* cr, const HydrographLayout& l, const Hydrograph& s, st
   cairo_save(cr);
   cairo_rectangle(cr, l.frame_left, l.frame_top, l.frame_width, l.frame_height);
   cairo_clip(cr);
+  if (band_points(s) > 0) draw_band(cr, l, s, k);
   set_colour(cr, hydrograph_colour(k));
   set_line_style(cr, k);
   cairo_new_path(cr);
@@ -388,6 +434,32 @@ void draw_limit_legend(cairo_t* cr, const HydrographLayout& l, std::span<const H
   }
 }
 
+bool has_band(std::span<const Hydrograph> series) {
+  return std::any_of(series.begin(), series.end(), [](const Hydrograph& s) { return band_points(s) > 0; });
+}
+
+// The band's two legend lines, after a blank row under the names: a grey
+// swatch and a dotted line.
+void draw_band_legend(cairo_t* cr, const HydrographLayout& l, std::size_t names) {
+  const double y0 = l.legend_top + (static_cast<double>(names) + 1.5) * l.legend_row;
+  cairo_set_source_rgba(cr, 0.3, 0.3, 0.3, 0.25);
+  cairo_rectangle(cr, l.legend_left, y0 - l.legend_row * 0.3, kSample, l.legend_row * 0.6);
+  cairo_fill(cr);
+  static constexpr double kMiddleDash[] = {1.5, 2.5};
+  cairo_save(cr);
+  cairo_set_dash(cr, kMiddleDash, 2, 0);
+  cairo_set_line_width(cr, kLineWidth * 0.6);
+  cairo_set_source_rgb(cr, 0.3, 0.3, 0.3);
+  cairo_move_to(cr, l.legend_left, y0 + l.legend_row);
+  cairo_line_to(cr, l.legend_left + kSample, y0 + l.legend_row);
+  cairo_stroke(cr);
+  cairo_restore(cr);
+  cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
+  for (std::size_t k = 0; k < 2; ++k)
+    show(cr, kBandNotes[k], kLegendFont, l.legend_left + kSample + 8, y0 + static_cast<double>(k) * l.legend_row,
+         Align::kLeft, true, kMostNameWidth);
+}
+
 void draw_legend(cairo_t* cr, const HydrographLayout& l, std::span<const Hydrograph> series) {
   for (std::size_t k = 0; k < series.size(); ++k) {
     const double y = l.legend_top + (k + 0.5) * l.legend_row;
@@ -405,6 +477,7 @@ void draw_legend(cairo_t* cr, const HydrographLayout& l, std::span<const Hydrogr
     cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
     show(cr, series[k].name, kLegendFont, l.legend_left + kSample + 8, y, Align::kLeft, true, kMostNameWidth);
   }
+  if (has_band(series)) draw_band_legend(cr, l, legend_rows(series));  // under the limit lines' rows
 }
 
 void draw(cairo_t* cr, std::string_view title, const HydrographLayout& l,

@@ -40,6 +40,11 @@ struct Hydrograph {
   std::optional<double> limit_ft{};  ///< drawn as a dashed line across the frame in the series' colour
   Marks marks = Marks::kLineAndMarkers;
   std::size_t colour = static_cast<std::size_t>(-1);  ///< hydrograph_colour's index; -1: the series' own
+  /// A band of values at `band_days` (an ensemble's 5th to 95th percentiles),
+  /// shaded in the series' colour under its line, with its middle
+  /// (`band_middle_ft`, the median) a thin dotted line; none when empty.
+  std::vector<double> band_days{};
+  std::vector<float> band_low_ft{}, band_middle_ft{}, band_high_ft{};
 };
 
 /// What a chart of values against time shows on its axes; the defaults are

@@ -28,13 +28,21 @@ std::vector<double> hydrograph_days(const Study& s, const std::vector<double>& t
 
 std::vector<pictures::Hydrograph> hydrograph_series(const Study& s, const std::vector<double>& times,
                                                     const std::vector<std::vector<float>>& values,
-                                                    const scenario::Evaluation& how, std::size_t most) {
+                                                    const scenario::Evaluation& how, std::size_t most,
+                                                    const std::vector<std::array<double, 3>>* percentiles) {
   const std::vector<double> days = hydrograph_days(s, times);
   std::vector<pictures::Hydrograph> series;
   for (std::size_t i = 0; i < s.receptors.size() && i < most; ++i) {
     const Receptor& r = s.receptors[i];
     pictures::Hydrograph h{r.name, days, {}, times, values[i], r.limit};
     for (double t : days) h.drawdown_ft.push_back(static_cast<float>(drawdown_at(s, how, r.x, r.y, t)));
+    if (percentiles != nullptr) h.band_days = times;
+    for (std::size_t k = 0; percentiles != nullptr && k < times.size(); ++k) {
+      const std::array<double, 3>& p = (*percentiles)[i * times.size() + k];
+      h.band_low_ft.push_back(static_cast<float>(p[0]));
+      h.band_middle_ft.push_back(static_cast<float>(p[1]));
+      h.band_high_ft.push_back(static_cast<float>(p[2]));
+    }
     series.push_back(std::move(h));
   }
   return series;
@@ -58,10 +66,12 @@ pictures::ChartStyle hydrograph_style(const Study& s, const std::vector<double>&
 }
 
 std::string write_hydrographs(const files::Target& target, const Study& s, const std::vector<double>& times,
-                              const std::vector<std::vector<float>>& values, const scenario::Evaluation& how) {
+                              const std::vector<std::vector<float>>& values, const scenario::Evaluation& how,
+                              const std::vector<std::array<double, 3>>* percentiles) {
   const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(target.name);
   if (!format) return "the picture must end in " + std::string(pictures::kPictureEndings);
-  const std::vector<pictures::Hydrograph> series = hydrograph_series(s, times, values, how);
+  const std::vector<pictures::Hydrograph> series =
+      hydrograph_series(s, times, values, how, static_cast<std::size_t>(-1), percentiles);
   return pictures::write_hydrographs(target, *format, s.title, series, hydrograph_style(s, times));
 }
 

@@ -113,6 +113,7 @@ std::string manifest_text(const Manifest& m) {
   for (std::size_t k = 0; k < m.warnings.size(); ++k)
     out += std::string(k == 0 ? "\n    " : ",\n    ") + json_string(m.warnings[k]);
   out += m.warnings.empty() ? "],\n" : "\n  ],\n";
+  if (!m.uncertainty.empty()) out += "  \"uncertainty\": " + m.uncertainty + ",\n";
   out += "  \"started\": " + json_string(m.started) + ",\n  \"ended\": " + json_string(m.ended) + "\n}\n";
   return out;
 }

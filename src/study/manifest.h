@@ -25,6 +25,7 @@ struct Manifest {
   std::vector<files::WrittenFile> inputs;  ///< the study file and its CSV files (name as given, SHA-256)
   std::vector<files::WrittenFile> outputs; ///< the files written whole, in order
   std::vector<std::string> warnings;    ///< the lines the run wrote on standard error
+  std::string uncertainty;              ///< a study's ensemble as a JSON object ("": none, and no key)
   std::string started, ended;           ///< UTC, "2024-05-01T12:00:00Z"
 };
 

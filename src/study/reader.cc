@@ -62,6 +62,7 @@ Study StudyReader::read(std::string_view text) {
   check_positions(s);
   if (const toml::node* n = root.get("boundary")) read_boundaries(*n, s);
   read_stream_keys(root, file(), s);
+  if (const toml::node* n = root.get("uncertainty")) read_uncertainty(table(*n, "uncertainty"), s);
   read_calendar_keys(root, file(), s);
   return s;
 }

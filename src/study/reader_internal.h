@@ -28,6 +28,7 @@
 #include "scenario/units.h"
 #include "study/reader.h"
 #include "study/study.h"
+#include "uncertainty/realizations.h"
 
 namespace study {
 
@@ -71,7 +72,7 @@ namespace study::reading {
 
 inline constexpr std::string_view kTopKeys[] = {"title", "crs",  "times",    "wells_file", "receptors_file",
                                                 "aquifer", "grid", "well", "receptor",   "output", "boundary",
-                                                "units", "fit", "start_date"};
+                                                "units", "fit", "uncertainty", "start_date"};
 inline constexpr std::string_view kUnitKeys[] = {"length", "rate", "transmissivity", "leakance"};
 inline constexpr std::string_view kAquiferKeys[] = {"transmissivity", "leakance", "storage", "from"};
 inline constexpr std::string_view kGridKeys[] = {"xll", "yll", "spacing", "columns", "rows"};
@@ -83,6 +84,8 @@ inline constexpr std::string_view kOutputKeys[] = {"folder", "grid",   "contours
                                             "range",  "page",   "dpi",      "series",      "series_times",
                                             "hydrographs", "well_function", "compliance", "exceedance_status", "points",
                                                    "depletion", "depletion_hydrographs", "memo", "time_axis"};
+inline constexpr std::string_view kUncertaintyKeys[] = {"samples",      "transmissivity", "storage", "leakance",
+                                                        "correlations", "realizations",   "seed",    "reliability"};
 
 // The columns of a wells or receptors CSV file: each one's key, the header
 // names it goes by (csv_header.h), whether the file must have it and the
@@ -113,6 +116,7 @@ inline constexpr KeySection kSections[] = {
     {"in a [[receptor]] table", kReceptorKeys},
     {"in a [[boundary]] table", kBoundaryKeys},
     {"in [output]", kOutputKeys},
+    {"in [uncertainty]", kUncertaintyKeys},
 };
 
 // Wells and receptors this far from the grid, in nodes, are refused: beyond it
@@ -299,6 +303,13 @@ class StudyReader : public TomlReader {
       fail_here("the rate change at day " + base::shortest_text(day) + " lies beyond single precision's range (3.4e38)");
     w.steps.push_back(Step{day, rate});
   }
+
+  // [uncertainty] (reader_uncertainty.cc): the samples file, a parameter's
+  // range (p: uncertainty::Parameter) and the correlations.
+  void read_uncertainty(const toml::table& t, Study& s);
+  void read_samples(const toml::node& n, Study& s, uncertainty::Spec& spec);
+  std::optional<uncertainty::Range> uncertain_range(const toml::table& t, std::size_t p) const;
+  void read_correlations(const toml::node& n, uncertainty::Spec& spec) const;
 
   Units units_;  // the study's, once read
   std::filesystem::path folder_;

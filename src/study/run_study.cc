@@ -43,6 +43,7 @@
 #include "study/reader.h"
 #include "scenario/rule_check.h"
 #include "study/stale_outputs.h"
+#include "study/uncertainty_run.h"
 
 namespace study {
 namespace {
@@ -116,6 +117,7 @@ struct Prepared {
   Study study;
   scenario::Evaluation how;
   std::optional<gis::Crs> crs;  // the study's CRS as GDAL reads it
+  std::optional<Uncertain> uncertain;  // the ensemble's answers, with [uncertainty]
 };
 
 Prepared prepare(const std::string& file, const engine::Options& engine,
@@ -227,6 +229,7 @@ class Outputs {
       m.inputs.push_back({s_.inputs[k], k < s_.input_digests.size() ? s_.input_digests[k] : "", 0});
     m.outputs = folder_.written();
     m.warnings = warnings_;
+    m.uncertainty = uncertainty_manifest(s_);
     m.started = utc_time(started_);
     m.ended = utc_time(std::time(nullptr));
     const std::string name(kManifestName);
@@ -274,12 +277,13 @@ void write_maps(const Study& s, outputs::Writer& writer, Outputs& out, std::vect
 
 // The series and the hydrographs.
 void write_series(const Study& s, const std::vector<std::vector<float>>& series, const scenario::Evaluation& how,
-                  outputs::Writer& writer) {
+                  outputs::Writer& writer, const std::optional<Uncertain>& u) {
   writer.write(outputs::Kind::kSeries, [&](const files::Target& t) {
-    return files::write_whole_file(t, dated(s, series_text(s, s.series_times, series)));
+    return files::write_whole_file(t, dated(s, u ? series_with_percentiles(s, s.series_times, series, *u)
+                                                  : series_text(s, s.series_times, series)));
   });
   writer.write(outputs::Kind::kHydrographs, [&](const files::Target& t) {
-    return write_hydrographs(t, s, s.series_times, series, how);
+    return write_hydrographs(t, s, s.series_times, series, how, u ? &u->summary.percentiles : nullptr);
   });
 }
 
@@ -359,14 +363,18 @@ void write_points(const Study& s, const scenario::Evaluation& how, const gis::Cr
 
 // The compliance of the receptors and streams with limits, when the study
 // has any: its CSV written when asked.
-std::optional<scenario::Compliance> report_compliance(const Study& s, const scenario::Evaluation& how, outputs::Writer* writer) {
+std::optional<scenario::Compliance> report_compliance(const Study& s, const scenario::Evaluation& how, outputs::Writer* writer,
+                                                      const std::optional<Uncertain>& u) {
   if (std::none_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); }) &&
       !scenario::has_stream_limits(s))
     return std::nullopt;
   scenario::Compliance c = compliance_of(s, how);
   if (writer != nullptr)
     writer->write(outputs::Kind::kCompliance,
-                  [&](const files::Target& t) { return files::write_whole_file(t, dated(s, compliance_csv(s, c))); });
+                  [&](const files::Target& t) {
+                    return files::write_whole_file(
+                        t, dated(s, u ? with_probabilities(compliance_csv(s, c), *u) : compliance_csv(s, c)));
+                  });
   return c;
 }
 
@@ -428,7 +436,7 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   std::optional<outputs::Writer> writer;
   if (out.ready()) writer.emplace(out.writer(crs));
   const GridResults grids = evaluate_and_write(s, p.how, stages, writer ? &*writer : nullptr, out);
-  if (writer) write_series(s, series, p.how, *writer);
+  if (writer) write_series(s, series, p.how, *writer, p.uncertain);
   if (writer) write_points(s, p.how, crs, *writer);
   std::optional<std::vector<std::vector<double>>> in_wells;
   if (lists_well_drawdowns(s)) in_wells = well_drawdowns(s, p.how);
@@ -447,12 +455,13 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   if (stages.terminal()) std::fputc('\n', stdout);
   const std::string depletion = report_depletion(s, writer ? &*writer : nullptr);
   std::string extra = well_table_or_why(s, in_wells) + depletion;
-  const std::optional<scenario::Compliance> c = report_compliance(s, p.how, writer ? &*writer : nullptr);
+  const std::optional<scenario::Compliance> c = report_compliance(s, p.how, writer ? &*writer : nullptr, p.uncertain);
   if (writer && grids.last)
     writer->write(outputs::Kind::kMemo, [&](const files::Target& t) {
       return write_memo(t, s, MemoFindings{&series, c ? &*c : nullptr, &*grids.last, depletion, warnings, p.how, std::time(nullptr)});
     });
   if (c) extra += "\n" + compliance_text(s, *c);
+  if (p.uncertain) extra += uncertainty_text(s, *p.uncertain, c);
   const std::vector<std::optional<LargestFound>> found = largest_found(s, c);
   const std::string summary =
       boundaries_text(s) + summary_text(s, s.series_times, series, grids.extremes, warnings, extra, found);
@@ -460,18 +469,38 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   if (std::fflush(stdout) != 0) out.tell("cannot write the summary to standard output");
   return c && c->exceeded();
 }
+
+// The study's ensemble, when it has one: a slice written to its partial file
+// (its status returned), or the answers kept in `p` (-1 returned: the study
+// goes on). Throws StudyError for options that do not fit the study.
+int run_ensemble(Prepared& p, const EnsembleOptions& ensemble, const Stages& stages) {
+  if (const std::string why = ensemble_options_fault(p.study, ensemble); !why.empty()) throw StudyError{why};
+  if (!p.study.uncertainty) return -1;
+  if (ensemble.slice) {
+    if (const std::string why = write_slice(p.study, p.how, ensemble, stages.terminal()); !why.empty()) {
+      complain("cannot write the partial file '" + *ensemble.part + "': " + why);
+      return base::kExitExtraOutput;
+    }
+    stages.say("wrote " + *ensemble.part);
+    return base::kExitSuccess;
+  }
+  p.uncertain = ensemble_answers(p.study, p.how, ensemble, stages.terminal());
+  return -1;
+}
 }  // namespace
 
-int run_study(const std::string& file, const engine::Options& engine, const std::optional<std::string>& output_folder) {
+int run_study(const std::string& file, const engine::Options& engine, const std::optional<std::string>& output_folder,
+              const EnsembleOptions& ensemble) {
   Prepared p;
+  const Stages stages(isatty(STDOUT_FILENO) == 1);
   try {
     p = prepare(file, engine, output_folder);
+    if (const int status = run_ensemble(p, ensemble, stages); status >= 0) return status;
   } catch (const StudyError& e) {
     complain(e.message);
     return base::kExitUsage;
   }
   const Study& s = p.study;
-  const Stages stages(isatty(STDOUT_FILENO) == 1);
   stages.say(study_line(s, p.how));
 
   Outputs out(s, stages);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/evaluate.h"
+#include "study/uncertainty_run.h"
 
 namespace study {
 
@@ -17,8 +18,10 @@ namespace study {
 /// hydrographs are written, and the summary table goes to standard output
 /// (after a line per stage and progress bars when it is a terminal). An
 /// output that cannot be written gets a line on standard error and the status
-/// base::kExitExtraOutput; the other outputs are still written.
+/// base::kExitExtraOutput; the other outputs are still written. A study with
+/// [uncertainty] runs its ensemble too, or only the slice `ensemble` names
+/// into its partial file, or takes the ensemble from its slices' files.
 int run_study(const std::string& file, const engine::Options& engine,
-              const std::optional<std::string>& output_folder = std::nullopt);
+              const std::optional<std::string>& output_folder = std::nullopt, const EnsembleOptions& ensemble = {});
 
 }  // namespace study
