@@ -238,6 +238,8 @@ int lay_out(const Memo& memo, std::string& bytes, int pages, bool drawing, cairo
   cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(append_bytes, &bytes, size.first, size.second);
   if (!memo.title.empty())
     cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, picture::valid_utf8(memo.title).c_str());
+  if (!memo.created.empty())
+    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATE_DATE, memo.created.c_str());
   cairo_t* cr = cairo_create(surface);
   Pager p(cr, size.first, size.second, memo.footer, pages);
   paragraph(p, memo.title, kTitleFont, 4);

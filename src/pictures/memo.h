@@ -73,6 +73,9 @@ struct Memo {
   std::string footer;                ///< on every page, before "page N of M"
   PlotPage page = PlotPage::kLetter;  ///< kOwnSize is taken as letter
   std::vector<MemoSection> sections;
+  /// The PDF's creation date ("2026-12-08T00:00:00Z"; "" : Cairo's, the
+  /// moment it is made), so that one memo made twice a day is one file.
+  std::string created{};
 };
 
 /// The PDF of `memo` in `bytes`: "" on success, or why it could not be made.

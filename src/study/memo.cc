@@ -42,7 +42,7 @@ std::string utc_date(std::time_t t) {
   std::tm tm{};
   gmtime_r(&t, &tm);
   char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M UTC", &tm);
+  std::strftime(text, sizeof text, "%Y-%m-%d", &tm);
   return text;
 }
 
@@ -178,7 +178,9 @@ pictures::PlotPage memo_page(const Study& s) {
 pictures::Memo memo_of(const Study& s, const MemoFindings& f) {
   pictures::Memo memo;
   memo.title = s.title;
-  memo.subtitle = {"Drawdown memo made " + utc_date(f.made), "by " + std::string(base::kVersionLine) + " from " + s.file};
+  // The day alone (UTC): one study run twice that day makes one file.
+  memo.created = utc_date(f.made) + "T00:00:00Z";
+  memo.subtitle = {"Drawdown memo made " + utc_date(f.made) + " (UTC)", "by " + std::string(base::kVersionLine) + " from " + s.file};
   if (s.start_date) memo.subtitle.push_back("Pumping begins on " + base::iso_date(*s.start_date) + " (day 0).");
   memo.footer = s.title;
   memo.page = memo_page(s);
