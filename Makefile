@@ -57,7 +57,7 @@ study: program
 	@rm -rf run/study && mkdir -p run/study && cp examples/study/wellfield.toml examples/study/receptors.csv run/study/
 	@$(BUILD)/leaky-drawdown --study run/study/wellfield.toml
 	@echo
-	@echo "outputs: run/study/out/"
+	@echo "outputs: run/study/out/ (the permit memo: run/study/out/memo.pdf)"
 
 creek: program
 	@rm -rf run/creek && mkdir -p run/creek && cp examples/creek/creek.toml run/creek/

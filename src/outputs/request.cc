@@ -57,6 +57,7 @@ std::vector<PlannedFile> plan(const Request& r) {
   if (!r.samples.empty()) add(Kind::kSamples, {r.samples}, 0);
   if (!r.contributions.empty()) add(Kind::kContributions, {r.contributions}, 0);
   if (!r.allocation.empty()) add(Kind::kAllocation, {r.allocation}, 0);
+  if (!r.memo.empty()) add(Kind::kMemo, {r.memo}, 0);
   return files;
 }
 
@@ -137,7 +138,7 @@ std::optional<Fault> check(const Request& r) {
     if (r.plots.empty()) return Fault{Setting::kRange, Problem::kNoPicture};
     if (!(r.range->first < r.range->second)) return Fault{Setting::kRange, Problem::kOrder};
   }
-  if (r.page) {
+  if (r.page && r.memo.empty()) {  // the memo's page, else the .pdf pictures'
     if (r.plots.empty()) return Fault{Setting::kPage, Problem::kNoPicture};
     if (!has_picture(r, pictures::PlotFormat::kPdf)) return Fault{Setting::kPage, Problem::kNoKind};
   }

@@ -41,6 +41,7 @@ struct Request {
   std::string samples{};             ///< an aquifer-test fit's parameter sets drawn from its uncertainty, CSV
   std::string contributions{};       ///< a study's wells' shares of each receptor's drawdown, CSV
   std::string allocation{};          ///< a study's allocation: each well's factor and allowed rate, CSV
+  std::string memo{};                ///< the permit memo, a PDF on `page` (pictures/memo.h)
 };
 
 /// A setting of the request.
@@ -65,7 +66,7 @@ struct Fault {
 
 /// The first fault of the request's settings, in this order: the levels
 /// (at most gis::kMostLevels, each once), the range (with a picture, low
-/// below high), the page (with a .pdf picture), the dpi (with a .png picture
+/// below high), the page (with a .pdf picture or the memo), the dpi (with a .png picture
 /// or .png hydrographs of the series or the depletion, from pictures::kMinDpi to pictures::kMaxDpi). Each
 /// front end names the setting in its own words.
 std::optional<Fault> check(const Request& r);
@@ -84,6 +85,7 @@ enum class Kind {
   kFittedAquifer, kResiduals, kTypeCurves, kResidualPlot,  // an aquifer-test fit's
   kSamples,                                                 // an aquifer-test fit's parameter sets
   kContributions, kAllocation,                              // a study's allocation
+  kMemo,                                                    // a study's permit memo
 };
 
 /// One file the request writes.
@@ -109,7 +111,7 @@ bool takes_every_time(const Request& r);
 /// file of each time (with its .prj) or the one GeoTIFF, the contour layer's
 /// files, each picture of each time, the series, the hydrographs, the
 /// compliance table, the points, the depletion CSV and its picture; a fit's
-/// aquifer table, residuals, type curves and residual plot.
+/// aquifer table, residuals, type curves and residual plot; a study's memo.
 std::vector<PlannedFile> plan(const Request& r);
 
 /// Whether the paths `a` and `b` are one file: the same once absolute and

@@ -12,6 +12,7 @@
 #include "study/reader_allocation.h"
 #include "study/reader_depletion.h"
 #include "study/reader_internal.h"
+#include "study/reader_memo.h"
 
 namespace study {
 
@@ -64,6 +65,7 @@ Study StudyReader::read(std::string_view text) {
   read_stream_keys(root, file(), s);
   if (const toml::node* n = root.get("uncertainty")) read_uncertainty(table(*n, "uncertainty"), s);
   read_allocation_keys(root, file(), s);
+  read_calendar_keys(root, file(), s);
   return s;
 }
 

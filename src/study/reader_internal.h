@@ -72,7 +72,7 @@ namespace study::reading {
 
 inline constexpr std::string_view kTopKeys[] = {"title", "crs",  "times",    "wells_file", "receptors_file",
                                                 "aquifer", "grid", "well", "receptor",   "output", "boundary",
-                                                "units", "fit", "uncertainty", "allocation"};
+                                                "units", "fit", "uncertainty", "allocation", "start_date"};
 inline constexpr std::string_view kUnitKeys[] = {"length", "rate", "transmissivity", "leakance"};
 inline constexpr std::string_view kAquiferKeys[] = {"transmissivity", "leakance", "storage", "from"};
 inline constexpr std::string_view kGridKeys[] = {"xll", "yll", "spacing", "columns", "rows"};
@@ -84,7 +84,8 @@ inline constexpr std::string_view kBoundaryKeys[] = {"kind", "name", "from", "to
 inline constexpr std::string_view kOutputKeys[] = {"folder", "grid",   "contours", "levels",      "plot",
                                             "range",  "page",   "dpi",      "series",      "series_times",
                                             "hydrographs", "well_function", "compliance", "exceedance_status", "points",
-                                                   "depletion", "depletion_hydrographs", "contributions", "allocation"};
+                                                   "depletion", "depletion_hydrographs", "contributions", "allocation",
+                                                   "memo", "time_axis"};
 inline constexpr std::string_view kUncertaintyKeys[] = {"samples",      "transmissivity", "storage", "leakance",
                                                         "correlations", "realizations",   "seed",    "reliability"};
 

@@ -31,7 +31,9 @@
 #include "scenario/evaluation.h"
 #include "scenario/grid_warnings.h"
 #include "study/depletion_report.h"
+#include "study/dated_csv.h"
 #include "study/manifest.h"
+#include "study/memo.h"
 #include "study/outputs.h"
 #include "outputs/writer.h"
 #include "study/hydrographs.h"
@@ -80,6 +82,7 @@ std::string days_list(const std::vector<double>& days) {
 
 // What a study's output file is called in messages.
 std::string what_file(outputs::Kind kind) {
+  if (kind == outputs::Kind::kMemo) return "the memo file";
   static const char* const kWhat[] = {"the grid file",        "the contours file",   "the plot file", "the series file",
                                       "the hydrographs file", "the compliance file", "the points file",
                                       "the depletion file",   "the depletion hydrographs file"};
@@ -289,8 +292,8 @@ void write_maps(const Study& s, const scenario::Evaluation& how, outputs::Writer
 void write_series(const Study& s, const std::vector<std::vector<float>>& series, const scenario::Evaluation& how,
                   outputs::Writer& writer, const std::optional<Uncertain>& u) {
   writer.write(outputs::Kind::kSeries, [&](const files::Target& t) {
-    return files::write_whole_file(t, u ? series_with_percentiles(s, s.series_times, series, *u)
-                                        : series_text(s, s.series_times, series));
+    return files::write_whole_file(t, dated(s, u ? series_with_percentiles(s, s.series_times, series, *u)
+                                                  : series_text(s, s.series_times, series)));
   });
   writer.write(outputs::Kind::kHydrographs, [&](const files::Target& t) {
     return write_hydrographs(t, s, s.series_times, series, how, u ? &u->summary.percentiles : nullptr);
@@ -303,6 +306,7 @@ struct GridResults {
   std::vector<std::vector<float>> well_nodes;  // by the rule: [well][time], the node nearest each well
   std::vector<std::string> warnings;           // of the maps: contour levels no grid reaches
   std::string contour_areas;                   // the area inside each contour level, for the summary
+  std::optional<engine::DrawdownGrid> last;    // the last time's grid, for the memo
 };
 
 // Evaluates the grid of time k into DD; what it leaves for the summary joins `results`.
@@ -356,6 +360,8 @@ GridResults evaluate_and_write(const Study& s, const scenario::Evaluation& how, 
     writer->add(e, std::move(*DD));
     DD.reset();
   }
+  if (writer != nullptr && !s.output.memo.empty() && !s.times.empty())
+    results.last.emplace(kept ? *writer->kept().back().DD : *DD);
   if (kept) write_maps(s, how, *writer, out, results.warnings, results.contour_areas);
   return results;
 }
@@ -386,7 +392,8 @@ void report_compliance(const Study& s, const std::optional<scenario::Compliance>
   if (c && writer != nullptr)
     writer->write(outputs::Kind::kCompliance,
                   [&](const files::Target& t) {
-                    return files::write_whole_file(t, u ? with_probabilities(compliance_csv(s, *c), *u) : compliance_csv(s, *c));
+                    return files::write_whole_file(
+                        t, dated(s, u ? with_probabilities(compliance_csv(s, *c), *u) : compliance_csv(s, *c)));
                   });
 }
 
@@ -405,7 +412,7 @@ std::string report_depletion(const Study& s, outputs::Writer* writer) {
   const scenario::Depletion d(s, scenario::last_day(s));
   if (writer != nullptr) {
     writer->write(outputs::Kind::kDepletion, [&](const files::Target& t) {
-      return files::write_whole_file(t, scenario::depletion_csv(s, d, s.series_times));
+      return files::write_whole_file(t, dated(s, scenario::depletion_csv(s, d, s.series_times)));
     });
     writer->write(outputs::Kind::kDepletionHydrographs,
                   [&](const files::Target& t) { return write_depletion_hydrographs(t, s, d); });
@@ -466,8 +473,13 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   warnings.insert(warnings.end(), rule.begin(), rule.end());
 
   if (stages.terminal()) std::fputc('\n', stdout);
-  std::string extra = well_table_or_why(s, in_wells) + report_depletion(s, writer ? &*writer : nullptr);
+  const std::string depletion = report_depletion(s, writer ? &*writer : nullptr);
+  std::string extra = well_table_or_why(s, in_wells) + depletion;
   report_compliance(s, c, writer ? &*writer : nullptr, p.uncertain);
+  if (writer && grids.last)
+    writer->write(outputs::Kind::kMemo, [&](const files::Target& t) {
+      return write_memo(t, s, MemoFindings{&series, c ? &*c : nullptr, &*grids.last, depletion, warnings, p.how, std::time(nullptr)});
+    });
   if (c) extra += "\n" + compliance_text(s, *c);
   if (p.uncertain) extra += uncertainty_text(s, *p.uncertain, c);
   if (!grids.contour_areas.empty()) extra += "\n" + grids.contour_areas;
