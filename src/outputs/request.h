@@ -42,6 +42,7 @@ struct Request {
   std::string contributions{};       ///< a study's wells' shares of each receptor's drawdown, CSV
   std::string allocation{};          ///< a study's allocation: each well's factor and allowed rate, CSV
   std::string memo{};                ///< the permit memo, a PDF on `page` (pictures/memo.h)
+  std::string start_date{};          ///< the ISO date (YYYY-MM-DD) the times count from ("": none): a time stack's epoch
 };
 
 /// A setting of the request.

@@ -81,7 +81,7 @@ void Writer::finish(const std::vector<double>& levels) {
     if (f.beside) continue;  // written with its output's own file
     if (f.kind == Kind::kGrid && !grid_per_time(request_)) {
       write_file(f, [&](const files::Target& t) {
-        return gis::write_grid(t, *gis::grid_format_of(request_.grid), times, place_.crs);
+        return gis::write_grid(t, *gis::grid_format_of(request_.grid), times, place_.crs, request_.start_date);
       });
     } else if (f.kind == Kind::kContours) {
       const gis::VectorFormat format = gis::vector_format_of(f.name).value_or(gis::VectorFormat::kGeoPackage);
