@@ -38,6 +38,7 @@ struct Request {
   std::optional<pictures::PlotPage> page{};  ///< the page of the .pdf pictures (none: their own size)
   std::optional<int> dpi{};          ///< pixels per inch of the .png pictures and hydrographs (none: the default)
   std::string folder{};              ///< the folder the names are in ("" : the names are paths as given)
+  std::string probability{};         ///< a study's exceedance probability grid: .tif (a band per time) or .asc (a file per time)
 };
 
 /// A setting of the request.
@@ -79,6 +80,7 @@ enum class Kind {
   kGrid, kContours, kPlot, kSeries, kHydrographs, kCompliance, kPoints,
   kDepletion, kDepletionHydrographs,                        // a study's streams
   kFittedAquifer, kResiduals, kTypeCurves, kResidualPlot,  // an aquifer-test fit's
+  kProbability,                                             // a study's with uncertainty
 };
 
 /// One file the request writes.
@@ -104,7 +106,8 @@ bool takes_every_time(const Request& r);
 /// file of each time (with its .prj) or the one GeoTIFF, the contour layer's
 /// files, each picture of each time, the series, the hydrographs, the
 /// compliance table, the points, the depletion CSV and its picture; a fit's
-/// aquifer table, residuals, type curves and residual plot.
+/// aquifer table, residuals, type curves and residual plot; a study's
+/// probability grid (as the grid: one GeoTIFF, or a file per time with its .prj).
 std::vector<PlannedFile> plan(const Request& r);
 
 /// Whether the paths `a` and `b` are one file: the same once absolute and

@@ -78,6 +78,9 @@ class Writer {
   /// returns "" or why not, and tells of it as of the others.
   void write(Kind kind, const std::function<std::string(const files::Target&)>& write);
 
+  /// As write(), `write` told which planned file it writes (a file per time).
+  void write_each(Kind kind, const std::function<std::string(const PlannedFile&, const files::Target&)>& write);
+
  private:
   struct Kept {
     engine::DrawdownGrid grid;

@@ -11,6 +11,7 @@
 #include "inputs/read_file.h"
 #include "study/reader_depletion.h"
 #include "study/reader_internal.h"
+#include "study/reader_probability.h"
 
 namespace study {
 
@@ -62,6 +63,7 @@ Study StudyReader::read(std::string_view text) {
   if (const toml::node* n = root.get("boundary")) read_boundaries(*n, s);
   read_stream_keys(root, file(), s);
   if (const toml::node* n = root.get("uncertainty")) read_uncertainty(table(*n, "uncertainty"), s);
+  read_probability_keys(root, file(), s);
   return s;
 }
 

@@ -83,7 +83,7 @@ inline constexpr std::string_view kBoundaryKeys[] = {"kind", "name", "from", "to
 inline constexpr std::string_view kOutputKeys[] = {"folder", "grid",   "contours", "levels",      "plot",
                                             "range",  "page",   "dpi",      "series",      "series_times",
                                             "hydrographs", "well_function", "compliance", "exceedance_status", "points",
-                                                   "depletion", "depletion_hydrographs"};
+                                                   "depletion", "depletion_hydrographs", "probability", "probability_level"};
 inline constexpr std::string_view kUncertaintyKeys[] = {"samples",      "transmissivity", "storage", "leakance",
                                                         "correlations", "realizations",   "seed",    "reliability"};
 

@@ -37,6 +37,7 @@
 #include "study/hydrographs.h"
 #include "scenario/pumping_wells.h"
 #include "study/points.h"
+#include "study/probability_grid.h"
 #include "scenario/plausibility.h"
 #include "study/reader.h"
 #include "scenario/rule_check.h"
@@ -76,6 +77,7 @@ std::string days_list(const std::vector<double>& days) {
 
 // What a study's output file is called in messages.
 std::string what_file(outputs::Kind kind) {
+  if (kind == outputs::Kind::kProbability) return "the probability file";
   static const char* const kWhat[] = {"the grid file",        "the contours file",   "the plot file", "the series file",
                                       "the hydrographs file", "the compliance file", "the points file",
                                       "the depletion file",   "the depletion hydrographs file"};
@@ -431,6 +433,7 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   const GridResults grids = evaluate_and_write(s, p.how, stages, writer ? &*writer : nullptr, out);
   if (writer) write_series(s, series, p.how, *writer, p.uncertain);
   if (writer) write_points(s, p.how, crs, *writer);
+  if (writer && p.uncertain && p.uncertain->exceedance) write_probability(s, *p.uncertain->exceedance, crs, *writer);
   std::optional<std::vector<std::vector<double>>> in_wells;
   if (lists_well_drawdowns(s)) in_wells = well_drawdowns(s, p.how);
   // By the rule, where it is off the true well function.

@@ -38,6 +38,7 @@ struct Output : outputs::Request {
   bool folder_given = false;   ///< `folder` is the command line's, taken as given
   WellFunction well_function = WellFunction::exact;
   bool exceedance_status = false;  ///< a limit exceeded ends the study with base::kExitExceeded
+  std::optional<double> probability_level;  ///< the drawdown the probability grid's shares are above, the study's length unit
 };
 
 /// A whole study, checked: the scenario as scenario::Scenario states it, and
