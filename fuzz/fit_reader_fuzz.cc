@@ -19,6 +19,7 @@
 #include <set>
 #include <string>
 
+#include "fit/models.h"
 #include "fit/reader.h"
 #include "fit/refusals.h"
 #include "fit/solve.h"
@@ -65,7 +66,10 @@ void check_test(const fit::PumpingTest& t) {
     readings += o.readings.size();
   }
   std::size_t fitted = 0;
-  for (std::size_t j = 0; j < fit::kParameterCount; ++j) {
+  const std::size_t count = fit::model_parameters(t.model)->size();
+  check(t.fit.fitted.size() == count && t.fit.fixed.size() == count && t.fit.start.size() == count,
+        "the fit's settings are not one per parameter of the model");
+  for (std::size_t j = 0; j < count; ++j) {
     if (t.fit.fitted[j]) ++fitted;
     check(finite(t.fit.fixed[j]) && t.fit.fixed[j] >= 0.0, "a fixed value below 0 or not finite");
     check(!t.fit.start[j] || (finite(*t.fit.start[j]) && *t.fit.start[j] > 0.0), "a starting value not above 0");
@@ -74,8 +78,9 @@ void check_test(const fit::PumpingTest& t) {
   const std::string why = fit::refusal(t);
   check(why.empty() || (why.rfind(std::string(kTestFile) + ": ", 0) == 0 && why.find('\n') == std::string::npos),
         "a refusal before the fit is not one line naming the test file", why);
-  for (const fit::Parameters& p : fit::starting_points(t))
-    for (std::size_t j = 0; j < fit::kParameterCount; ++j)
+  // The starting points need no well function.
+  for (const fit::Parameters& p : fit::make_model(t.model, nullptr)->starting_points(t))
+    for (std::size_t j = 0; j < count; ++j)
       check(finite(p[j]) && (p[j] > 0.0 || !t.fit.fitted[j]), "a starting point not finite or not above 0");
 }
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <string>
 
-#include "fit/leaky_model.h"
+#include "fit/aquifer_model.h"
 
 namespace fit {
 

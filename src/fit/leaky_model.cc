@@ -9,9 +9,13 @@
 #include "fit/leaky_model.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
 #include <cmath>
 #include <limits>
 
+#include <ceres/ceres.h>
 #include <boost/math/quadrature/exp_sinh.hpp>
 #include <boost/math/quadrature/tanh_sinh.hpp>
 
@@ -45,6 +49,7 @@ Modelled modelled_drawdown(const PumpingTest& test, double x, double y, double d
   const double T = p[kTransmissivity], S = p[kStorage], L = p[kLeakance];
   const double B = model::leakage_factor(T, L);
   Modelled m;
+  if (with_gradient) m.gradient.assign(kParameterCount, 0.0);
   for (const Well& w : test.wells) {
     const double r = model::true_distance(x - w.x, y - w.y);
     const double b = r / B;
@@ -66,6 +71,89 @@ Modelled modelled_drawdown(const PumpingTest& test, double x, double y, double d
     }
   }
   return m;
+}
+
+namespace {
+
+// The leaky model's cost functor: the residuals sqrt(w) (observed -
+// modelled) of every reading, with their Jacobian over the logarithms of the
+// fitted parameters (in closed form and by quadrature, see above).
+class LeakyResiduals final : public ceres::CostFunction {
+ public:
+  LeakyResiduals(const PumpingTest& test, WellFunction W, std::vector<std::size_t> fitted)
+      : test_(test), W_(W), fitted_(std::move(fitted)) {
+    std::size_t n = 0;
+    for (const Observation& o : test.observations) n += o.readings.size();
+    set_num_residuals(static_cast<int>(n));
+    mutable_parameter_block_sizes()->push_back(static_cast<int>(fitted_.size()));
+  }
+
+  bool Evaluate(double const* const* logs, double* residuals, double** jacobians) const override {
+    const Parameters p = with_coordinates(leaky_parameters(), fitted_, test_.fit.fixed, logs[0]);
+    const bool gradient = jacobians != nullptr && jacobians[0] != nullptr;
+    std::size_t i = 0;
+    for (const Observation& o : test_.observations) {
+      const double root_w = std::sqrt(o.weight);
+      for (const Reading& r : o.readings) {
+        const Modelled m = modelled_drawdown(test_, o.x, o.y, r.day, p, W_, gradient);
+        residuals[i] = root_w * (r.drawdown - m.drawdown);
+        if (!std::isfinite(residuals[i])) return false;
+        for (std::size_t j = 0; gradient && j < fitted_.size(); ++j)
+          jacobians[0][i * fitted_.size() + j] = -root_w * m.gradient[fitted_[j]];
+        ++i;
+      }
+    }
+    return true;
+  }
+
+ private:
+  const PumpingTest& test_;
+  WellFunction W_;
+  std::vector<std::size_t> fitted_;
+};
+
+}  // namespace
+
+const std::vector<ParameterInfo>& leaky_parameters() {
+  // A metric study takes T in m2/d and the leakance in 1/d.
+  static const std::vector<ParameterInfo> kParameters = {
+      {"transmissivity", "gpd/ft", 1e-3, 1e10, true, false, false,
+       transmissivity_in(1.0, Units{{"m", 1.0 / kMetresPerFoot}, {"d", 1.0}, {"gpd", 1.0}}), "m2/d"},
+      {"storage", "", 1e-12, 1.0, true, false, false, 1.0, ""},
+      {"leakance", "gpd/ft^3", 1e-16, 1e3, true, true, true, 1.0 / kGallonsPerCubicFoot, "1/d"},
+  };
+  return kParameters;
+}
+
+std::unique_ptr<ceres::CostFunction> LeakyModel::cost(const PumpingTest& test,
+                                                      const std::vector<std::size_t>& fitted) const {
+  return std::make_unique<LeakyResiduals>(test, W_, fitted);
+}
+
+std::vector<Shown> LeakyModel::forms(std::size_t j, const Units& u) const {
+  // T also in length^2/time of the test (and m2/d for a metric test in other
+  // time units); the leakance as 1/time of the test.
+  const double gpd_ft = transmissivity_in(1.0, u);
+  const std::string area = u.length.name == "ft" ? "ft2" : "m2";
+  if (j == kTransmissivity) {
+    std::vector<Shown> f = {{1.0, "gpd/ft"}, {gpd_ft, area + "/" + std::string(u.time.name)}};
+    if (u.metric() && u.time.name != "d") f.push_back({transmissivity_in(1.0, Units{u.length, {"d", 1.0}, u.rate}), "m2/d"});
+    return f;
+  }
+  if (j == kLeakance) return {{1.0, "gpd/ft3"}, {u.time.factor / kGallonsPerCubicFoot, "1/" + std::string(u.time.name)}};
+  return {{1.0, ""}};
+}
+
+std::string LeakyModel::note(std::size_t j, const Units& u, double value, std::array<double, 2> interval) const {
+  if (j != kLeakance || !u.metric()) return "";
+  // The confining bed's resistance c = 1/leakance in days.
+  const auto g = [](double v) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.5g", v);
+    return std::string(text);
+  };
+  return std::string(16, ' ') + "resistance c = b'/K' " + g(resistance_days(value)) + " d (95%: " +
+         g(resistance_days(interval[1])) + " to " + g(resistance_days(interval[0])) + " d)\n";
 }
 
 }  // namespace fit

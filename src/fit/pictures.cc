@@ -35,7 +35,8 @@ std::string draw(const files::Target& target, const std::string& name, const std
 
 }  // namespace
 
-std::string write_type_curves(const files::Target& target, const PumpingTest& test, const Estimate& e, WellFunction W) {
+std::string write_type_curves(const files::Target& target, const PumpingTest& test, const Estimate& e,
+                              const AquiferModel& model) {
   const Units& u = test.units;
   std::vector<pictures::Hydrograph> series;
   for (std::size_t k = 0; k < test.observations.size(); ++k) {
@@ -57,7 +58,7 @@ std::string write_type_curves(const files::Target& target, const PumpingTest& te
       const double day = first * std::pow(last / first, i / (points - 1.0));
       fitted.days.push_back(day / u.time.factor);
       fitted.drawdown_ft.push_back(
-          static_cast<float>(modelled_drawdown(test, o.x, o.y, day, e.value, W, false).drawdown / u.length.factor));
+          static_cast<float>(model.drawdown(test, o.x, o.y, day, e.value, false).drawdown / u.length.factor));
     }
     series.push_back(std::move(observed));
     series.push_back(std::move(fitted));

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "fit/leaky_model.h"
+#include "fit/aquifer_model.h"
 #include "fit/pumping_test.h"
 #include "fit/solve.h"
 #include "files/output_file.h"
@@ -15,7 +15,8 @@ namespace fit {
 /// sampled densely over the test's times), in the test's units, on
 /// logarithmic axes, to `target` (named .png, .svg or .pdf), following the
 /// test's dpi and page. "" or why not.
-std::string write_type_curves(const files::Target& target, const PumpingTest& test, const Estimate& e, WellFunction W);
+std::string write_type_curves(const files::Target& target, const PumpingTest& test, const Estimate& e,
+                              const AquiferModel& model);
 
 /// Draws every observation's residuals (observed - fitted, the test's length
 /// unit) against time, with a line at 0, to `target`. "" or why not.

@@ -4,7 +4,6 @@
 // days, gallons per day, gpd/ft, gpd/ft^3).
 #pragma once
 
-#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,20 +38,15 @@ struct Observation {
   std::vector<Reading> readings;  ///< days increasing
 };
 
-/// The aquifer parameters, in the order of Parameters' arrays.
-enum Parameter { kTransmissivity = 0, kStorage = 1, kLeakance = 2 };
-inline constexpr std::size_t kParameterCount = 3;
-/// Their names as the test file and the reports write them.
-inline constexpr std::array<const char*, kParameterCount> kParameterNames = {"transmissivity", "storage", "leakance"};
-
-/// Values of the three parameters: T gpd/ft, S, leakance gpd/ft^3.
-using Parameters = std::array<double, kParameterCount>;
-
-/// What is fitted and what is held.
+/// What is fitted and what is held, per parameter of the test's model.
 struct FitSettings {
-  std::array<bool, kParameterCount> fitted = {true, true, true};  ///< leakance left out: a confined aquifer
-  std::array<std::optional<double>, kParameterCount> start;        ///< starting values given (fitted parameters)
-  Parameters fixed = {0.0, 0.0, 0.0};                              ///< values of the parameters not fitted
+  std::vector<bool> fitted;                  ///< leakance left out: a confined aquifer
+  std::vector<std::optional<double>> start;  ///< starting values given (fitted parameters)
+  std::vector<double> fixed;                 ///< values of the parameters not fitted
+  /// Whether the standard errors allow for serially correlated residuals
+  /// where their autocorrelation is significant (autocorrelation.h); false
+  /// gives those of independent errors, for comparison.
+  bool serial_errors = true;
 };
 
 /// The fit's files by default: aquifer.toml, residuals.csv, type_curves.png
@@ -71,6 +65,7 @@ inline outputs::Request default_output() {
 struct PumpingTest {
   std::string file;   ///< the test file, as named on the command line
   std::string title;  ///< the title, or the test file's name
+  std::string model = "leaky";  ///< the aquifer model fitted (models.h)
   Units units;        ///< the units of the test file and its observation files
   std::vector<Well> wells;
   std::vector<Observation> observations;
@@ -82,6 +77,7 @@ struct PumpingTest {
   /// a picture "" when not asked for) in the output folder (`folder`, below
   /// the test file's, as shown), the pictures' dpi and page.
   outputs::Request output = default_output();
+  std::size_t samples_count = 1000;  ///< the parameter sets of `output.samples` (samples.h)
 };
 
 }  // namespace fit

@@ -16,6 +16,8 @@
 #include "inputs/csv_header.h"
 #include "inputs/names.h"
 #include "inputs/toml_reader.h"
+#include "fit/models.h"
+#include "fit/samples.h"
 
 namespace fit {
 namespace {
@@ -27,8 +29,8 @@ constexpr std::string_view kUnitKeys[] = {"length", "time", "rate"};
 constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule"};
 constexpr std::string_view kObservationKeys[] = {"name", "x", "y", "file", "weight"};
 constexpr std::string_view kFitKeys[] = {"parameters"};
-constexpr std::string_view kAquiferKeys[] = {"transmissivity", "storage", "leakance"};
-constexpr std::string_view kOutputKeys[] = {"folder", "type_curves", "residual_plot", "dpi", "page"};
+constexpr std::string_view kOutputKeys[] = {"folder", "type_curves", "residual_plot", "dpi", "page", "samples",
+                                            "samples_count"};
 
 std::string text(double v) { return base::shortest_text(v); }
 
@@ -148,6 +150,7 @@ class TestReader : public inputs::TomlReader {
   std::vector<Reading> readings(const std::string& path, const Units& u) const;
   void read_fit(const toml::table& root, PumpingTest& t) const;
   void read_output(const toml::table& t, PumpingTest& test) const;
+  void read_samples(const toml::table& t, PumpingTest& test) const;
 
   fs::path folder_;
   const inputs::ReadFile& read_;
@@ -217,37 +220,51 @@ std::vector<Reading> TestReader::readings(const std::string& path, const Units& 
   return out;
 }
 
+// The names of the model's parameters, as a message lists them:
+// "\"a\", \"b\" and \"c\"".
+std::string listed(const std::vector<ParameterInfo>& info) {
+  std::string out;
+  for (std::size_t j = 0; j < info.size(); ++j)
+    out += std::string(j == 0 ? "" : j + 1 == info.size() ? " and " : ", ") + "\"" + std::string(info[j].name) + "\"";
+  return out;
+}
+
 void TestReader::read_fit(const toml::table& root, PumpingTest& t) const {
+  const std::vector<ParameterInfo>& info = *model_parameters(t.model);
+  std::vector<std::string_view> names;
+  for (const ParameterInfo& p : info) names.push_back(p.name);
   FitSettings& f = t.fit;
+  f = default_settings(t.model);
   if (const toml::node* n = root.get("fit")) {
     const toml::table& fit = table(*n, "fit");
     check_keys(fit, kFitKeys, "in [fit]");
     if (const toml::node* p = fit.get("parameters")) {
       const toml::array* a = p->as_array();
-      if (a == nullptr || a->empty()) fail(*p, "'parameters' must be an array of parameter names, like [\"transmissivity\", \"storage\"]");
-      f.fitted = {false, false, false};
+      if (a == nullptr || a->empty()) fail(*p, "'parameters' must be an array of parameter names, like [\"" +
+                                                   std::string(names[0]) + "\", \"" + std::string(names[1]) + "\"]");
+      f.fitted.assign(info.size(), false);
       for (const toml::node& e : *a) {
         const std::string v = string(e, "parameters");
-        const auto it = std::find(kParameterNames.begin(), kParameterNames.end(), v);
-        if (it == kParameterNames.end())
-          fail(e, "'parameters' holds " + in_quotes(v) + "; they are \"transmissivity\", \"storage\" and \"leakance\"");
-        if (f.fitted[it - kParameterNames.begin()]) fail(e, in_quotes(v) + " is given twice in 'parameters'");
-        f.fitted[it - kParameterNames.begin()] = true;
+        const auto it = std::find(names.begin(), names.end(), v);
+        if (it == names.end()) fail(e, "'parameters' holds " + in_quotes(v) + "; they are " + listed(info));
+        if (f.fitted[it - names.begin()]) fail(e, in_quotes(v) + " is given twice in 'parameters'");
+        f.fitted[it - names.begin()] = true;
       }
     }
   }
   const toml::table* aquifer = root.get("aquifer") ? &table(*root.get("aquifer"), "aquifer") : nullptr;
-  if (aquifer != nullptr) check_keys(*aquifer, kAquiferKeys, "in [aquifer]");
-  for (std::size_t j = 0; j < kParameterCount; ++j) {
-    const toml::node* n = aquifer != nullptr ? aquifer->get(kParameterNames[j]) : nullptr;
-    const double v = n == nullptr ? 0.0 : number(*n, kParameterNames[j]);
-    if (n != nullptr && !(v > 0.0 || (j == kLeakance && v == 0.0 && !f.fitted[j])))
-      fail(*n, in_quotes(kParameterNames[j]) + " must be above 0" + (j == kLeakance ? " (or 0 when not fitted)" : "") +
-                   ", not " + text(v));
+  if (aquifer != nullptr) check_keys(*aquifer, names, "in [aquifer]");
+  for (std::size_t j = 0; j < info.size(); ++j) {
+    const std::string name(names[j]);
+    const toml::node* n = aquifer != nullptr ? aquifer->get(name) : nullptr;
+    const double v = n == nullptr ? 0.0 : number(*n, name);
+    const bool zero_held = info[j].zero_when_held;
+    if (n != nullptr && !(v > 0.0 || (zero_held && v == 0.0 && !f.fitted[j])))
+      fail(*n, in_quotes(name) + " must be above 0" + (zero_held ? " (or 0 when not fitted)" : "") + ", not " + text(v));
     if (f.fitted[j] && n != nullptr) f.start[j] = v;
-    if (!f.fitted[j] && n == nullptr && j != kLeakance)
+    if (!f.fitted[j] && n == nullptr && !zero_held)
       fail(aquifer != nullptr ? aquifer->source().begin.line : 0,
-           std::string("the ") + kParameterNames[j] + " is not fitted, so [aquifer] must give its value");
+           "the " + name + " is not fitted, so [aquifer] must give its value");
     if (!f.fitted[j]) f.fixed[j] = v;
   }
   std::size_t readings = 0;
@@ -293,6 +310,24 @@ void TestReader::read_output(const toml::table& t, PumpingTest& test) const {
     const std::optional<pictures::PlotPage> p = pictures::plot_page_of(page);
     if (!p) fail(*n, "'page' must be \"letter\" or \"a4\", not " + in_quotes(page));
     o.page = p;
+  }
+  read_samples(t, test);
+}
+
+void TestReader::read_samples(const toml::table& t, PumpingTest& test) const {
+  if (const toml::node* n = t.get("samples")) {
+    const std::string name = string(*n, "samples");
+    const bool named = !name.empty() && name.find('/') == std::string::npos && name.find('\\') == std::string::npos;
+    if (!named || fs::path(name).extension() != ".csv")
+      fail(*n, "'samples' must name a .csv file in the output folder, not " + in_quotes(name));
+    test.output.samples = name;
+  }
+  if (const toml::node* n = t.get("samples_count")) {
+    const double v = number(*n, "samples_count");
+    if (!(v >= 1.0 && v <= static_cast<double>(kMostSamples)) || std::trunc(v) != v)
+      fail(*n, "'samples_count' must be a whole number from 1 to " + std::to_string(kMostSamples));
+    if (test.output.samples.empty()) fail(*n, "'samples_count' needs 'samples', the file to draw them into");
+    test.samples_count = static_cast<std::size_t>(v);
   }
 }
 

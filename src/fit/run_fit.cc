@@ -1,13 +1,16 @@
 #include "fit/run_fit.h"
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "base/exit_status.h"
 #include "base/message.h"
+#include "fit/models.h"
 #include "fit/reader.h"
+#include "fit/samples.h"
 #include "fit/refusals.h"
 #include "fit/report.h"
 #include "fit/solve.h"
@@ -44,6 +47,7 @@ std::string what_file(outputs::Kind kind) {
     case outputs::Kind::kResiduals: return "the residuals file";
     case outputs::Kind::kTypeCurves: return "the type curves";
     case outputs::Kind::kResidualPlot: return "the residual plot";
+    case outputs::Kind::kSamples: return "the samples file";
     default: return "the output file";
   }
 }
@@ -60,7 +64,7 @@ std::string refused_outputs(const PumpingTest& t) {
 
 // Writes the fit's files into the output folder, opened once and locked,
 // through the outputs' writer; the exit status of the outputs.
-int write_outputs(const PumpingTest& test, const Estimate& e, WellFunction W) {
+int write_outputs(const PumpingTest& test, const AquiferModel& model, const Estimate& e) {
   files::OutputFolder folder;
   if (const std::string why = folder.open_below(test.output_base, test.output_relative); !why.empty()) {
     complain("cannot open the output folder '" + test.output.folder + "': " + why);
@@ -83,13 +87,33 @@ int write_outputs(const PumpingTest& test, const Estimate& e, WellFunction W) {
     status = base::kExitExtraOutput;
   });
   writer.write(outputs::Kind::kFittedAquifer,
-               [&](const files::Target& t) { return files::write_whole_file(t, aquifer_toml(test, e)); });
+               [&](const files::Target& t) { return files::write_whole_file(t, aquifer_toml(test, model, e)); });
   writer.write(outputs::Kind::kResiduals,
                [&](const files::Target& t) { return files::write_whole_file(t, residuals_csv(test, e)); });
-  writer.write(outputs::Kind::kTypeCurves, [&](const files::Target& t) { return write_type_curves(t, test, e, W); });
+  writer.write(outputs::Kind::kTypeCurves, [&](const files::Target& t) { return write_type_curves(t, test, e, model); });
   writer.write(outputs::Kind::kResidualPlot, [&](const files::Target& t) { return write_residual_plot(t, test, e); });
+  writer.write(outputs::Kind::kSamples, [&](const files::Target& t) {
+    return files::write_whole_file(t, samples_csv(test, model, e, test.samples_count, kSampleSeed));
+  });
   if (std::fflush(stdout) != 0) status = base::kExitExtraOutput;
   return status;
+}
+
+// What the console says of the samples drawn (or "" when none are asked for).
+std::string samples_note(const PumpingTest& test, const AquiferModel& model, const Estimate& e) {
+  if (test.output.samples.empty()) return "";
+  if (!e.determined) {
+    complain("warning: no samples were drawn, the fit is not determined: '" + test.output.samples +
+             "' holds its header only");
+    return "";
+  }
+  std::string units;
+  for (const ParameterInfo& p : model.parameters()) {
+    const std::string_view unit = test.units.metric() ? p.study_metric_unit : p.unit;
+    units += (units.empty() ? "" : ", ") + std::string(unit.empty() ? "-" : unit);
+  }
+  return "\nsamples: " + std::to_string(test.samples_count) + " parameter sets drawn from the fit's uncertainty (seed " +
+         std::to_string(kSampleSeed) + ") into '" + test.output.samples + "', in " + units + "\n";
 }
 
 }  // namespace
@@ -106,11 +130,14 @@ int run_fit(const std::string& file, WellFunction W) {
     complain(why);
     return base::kExitUsage;
   }
-  const Estimate e = fit_test(test, W);
-  const std::string table = heading(test) + estimates_text(test, e);
+  const std::unique_ptr<AquiferModel> model = make_model(test.model, W);
+  const Estimate e = fit_test(test, *model);
+  const std::string table = heading(test) + estimates_text(test, *model, e);
   std::fwrite(table.data(), 1, table.size(), stdout);
   for (const std::string& w : e.warnings) complain("warning: " + w);
-  const int status = write_outputs(test, e, W);
+  std::string drawn = samples_note(test, *model, e);
+  std::fwrite(drawn.data(), 1, drawn.size(), stdout);
+  const int status = write_outputs(test, *model, e);
   return status == base::kExitSuccess && !e.determined ? base::kExitUndetermined : status;
 }
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "fit/leaky_model.h"
+#include "fit/aquifer_model.h"
 
 namespace fit {
 

@@ -9,15 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "fit/leaky_model.h"
+#include "fit/aquifer_model.h"
+#include "fit/autocorrelation.h"
 #include "fit/pumping_test.h"
 
 namespace fit {
-
-/// The smallest and largest value each parameter may take in the fit
-/// (T gpd/ft, S, leakance gpd/ft^3).
-inline constexpr std::array<std::array<double, 2>, kParameterCount> kBounds = {
-    {{1e-3, 1e10}, {1e-12, 1.0}, {1e-16, 1e3}}};
 
 /// A warning is given when a fitted parameter's standard error exceeds this
 /// fraction of its value.
@@ -25,10 +21,17 @@ inline constexpr double kPoorlyDetermined = 0.5;
 
 /// The estimates and how well the data determine them.
 struct Estimate {
-  Parameters value = {0.0, 0.0, 0.0};           ///< fitted values, and the fixed ones
-  Parameters standard_error = {0.0, 0.0, 0.0};  ///< of each fitted value (0 for fixed ones; +inf undetermined)
-  std::array<std::array<double, 2>, kParameterCount> interval = {};  ///< 95% interval of each fitted value
-  std::array<std::array<double, kParameterCount>, kParameterCount> correlation = {};  ///< of the fitted ones
+  Parameters value;                                 ///< fitted values, and the fixed ones
+  Parameters standard_error;                        ///< of each fitted value (0 for fixed ones; +inf undetermined)
+  std::vector<std::array<double, 2>> interval;      ///< 95% interval of each fitted value
+  std::vector<std::vector<double>> correlation;     ///< of the fitted ones
+  /// The covariance of the fitted parameters' coordinates (their logarithms,
+  /// see ParameterInfo::log_scale), by parameter (0 for fixed ones).
+  std::vector<std::vector<double>> covariance;
+  /// The serial correlation of each observation's residuals; where it is
+  /// significant the standard errors, intervals, correlations and covariance
+  /// allow for AR(1) errors (autocorrelation.h).
+  std::vector<SerialCorrelation> serial;
   double rmse = 0.0;              ///< root mean square of observed - fitted, feet
   std::size_t readings = 0;       ///< the number of readings fitted
   std::size_t starts = 0;         ///< the starting points solved from (the best of those tried)
@@ -41,13 +44,8 @@ struct Estimate {
   bool determined = true;
 };
 
-/// The starting values the fit tries: the type-curve estimate (the straight
-/// line of the steepest readings on a log time axis, as in Cooper and Jacob's
-/// method) and points around it, and the values the test gives.
-std::vector<Parameters> starting_points(const PumpingTest& test);
-
-/// Fits the test's readings with the well function `W`.
-Estimate fit_test(const PumpingTest& test, WellFunction W);
+/// Fits the test's readings with the aquifer model `model`.
+Estimate fit_test(const PumpingTest& test, const AquiferModel& model);
 
 /// The z score of the runs of equal sign among the residuals of each
 /// observation in time order: far below 0 when residuals come in long runs

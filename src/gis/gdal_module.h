@@ -19,6 +19,7 @@
 #include "gis/contour.h"
 #include "gis/contour_layer.h"
 #include "gis/crs.h"
+#include "gis/line_layer.h"
 #include "gis/point_layer.h"
 #include "files/staged_files.h"
 
@@ -44,6 +45,12 @@ struct GdalFunctions {
   /// The point layers made in memory as one GeoPackage `stem`.gpkg: "" and its file in `files`, or why not.
   std::string (*point_layers_files)(const std::string& stem, std::span<const PointLayer> layers, const Crs* crs,
                                     std::vector<files::StagedFile>& files);
+  /// The netCDF stack of `times` made in a scratch file: "" and its one file in `files`, or why not.
+  std::string (*netcdf_files)(std::span<const engine::EvaluatedGrid> times, const Crs* crs,
+                              const std::string& time_units, std::vector<files::StagedFile>& files);
+  /// The layer `layer` of lines placed on the map, made in memory: "" and its files in `files`, or why not.
+  std::string (*line_layer_files)(const std::string& layer, VectorFormat format, std::span<const LineFeature> features,
+                                  const LineFields& fields, const Crs* crs, std::vector<files::StagedFile>& files);
 };
 
 /// The name of the module's one exported function, of type GdalEntry.

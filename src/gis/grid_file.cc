@@ -6,6 +6,7 @@
 #include "gis/esri_grid.h"
 #include "gis/gdal_module.h"
 #include "gis/geotiff.h"
+#include "gis/netcdf.h"
 #include "files/output_file.h"
 #include "files/staged_files.h"
 
@@ -35,8 +36,9 @@ std::vector<std::string> grid_files(const std::string& path, GridFormat format, 
 }
 
 std::string write_grid(const files::Target& target, GridFormat format, std::span<const engine::EvaluatedGrid> times,
-                       const Crs* crs) {
+                       const Crs* crs, std::string_view start_date) {
   if (format == GridFormat::kGeoTiff) return write_geotiff(target, times, crs);
+  if (format == GridFormat::kNetcdf) return write_netcdf(target, times, crs, start_date);
   if (std::string problem = check_times(times, "grid cells"); !problem.empty()) return problem;
   if (times.size() != 1 && !traits_of(format).holds_every_time)
     return "an ESRI ASCII grid holds one time: write several times as a GeoTIFF (.tif)";

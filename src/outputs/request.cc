@@ -54,6 +54,7 @@ std::vector<PlannedFile> plan(const Request& r) {
   if (!r.residuals.empty()) add(Kind::kResiduals, {r.residuals}, 0);
   if (!r.type_curves.empty()) add(Kind::kTypeCurves, {r.type_curves}, 0);
   if (!r.residual_plot.empty()) add(Kind::kResidualPlot, {r.residual_plot}, 0);
+  if (!r.samples.empty()) add(Kind::kSamples, {r.samples}, 0);
   if (const std::optional<gis::GridFormat> format = gis::grid_format_of(r.probability)) {
     const bool per_time = !gis::traits_of(*format).holds_every_time;
     for (std::size_t k = 0; k < (per_time ? r.times.size() : 1); ++k)

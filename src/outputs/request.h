@@ -38,6 +38,7 @@ struct Request {
   std::optional<pictures::PlotPage> page{};  ///< the page of the .pdf pictures (none: their own size)
   std::optional<int> dpi{};          ///< pixels per inch of the .png pictures and hydrographs (none: the default)
   std::string folder{};              ///< the folder the names are in ("" : the names are paths as given)
+  std::string samples{};             ///< an aquifer-test fit's parameter sets drawn from its uncertainty, CSV
   std::string probability{};         ///< a study's exceedance probability grid: .tif (a band per time) or .asc (a file per time)
 };
 
@@ -80,6 +81,7 @@ enum class Kind {
   kGrid, kContours, kPlot, kSeries, kHydrographs, kCompliance, kPoints,
   kDepletion, kDepletionHydrographs,                        // a study's streams
   kFittedAquifer, kResiduals, kTypeCurves, kResidualPlot,  // an aquifer-test fit's
+  kSamples,                                                 // an aquifer-test fit's parameter sets
   kProbability,                                             // a study's with uncertainty
 };
 

@@ -86,6 +86,7 @@ void Writer::finish(const std::vector<double>& levels) {
     } else if (f.kind == Kind::kContours) {
       const gis::VectorFormat format = gis::vector_format_of(f.name).value_or(gis::VectorFormat::kGeoPackage);
       write_file(f, [&](const files::Target& t) {
+        if (exact_) return gis::write_exact_contour_layer(t, format, times, *exact_, place_.crs);
         return gis::write_contour_layer(t, format, times, gis::levels_for(times, levels), place_.crs);
       });
     } else if (f.kind == Kind::kPlot && f.time < times.size()) {
@@ -104,6 +105,7 @@ void Writer::finish(const std::vector<double>& levels) {
   }
   kept_.clear();
   kept_.shrink_to_fit();
+  exact_.reset();
 }
 
 void Writer::write(Kind kind, const std::function<std::string(const files::Target&)>& write) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "files/output_file.h"
 #include "files/output_folder.h"
 #include "gis/crs.h"
+#include "gis/exact_contour.h"
 #include "outputs/request.h"
 #include "pictures/plot.h"
 
@@ -78,6 +80,9 @@ class Writer {
   /// returns "" or why not, and tells of it as of the others.
   void write(Kind kind, const std::function<std::string(const files::Target&)>& write);
 
+  /// The contour layer is written from `lines` (the kept grids' lines on the
+  /// true drawdown, gis/exact_contour.h) rather than traced over the grids.
+  void use_exact_contours(std::vector<gis::ExactLine> lines) { exact_ = std::move(lines); }
   /// As write(), `write` told which planned file it writes (a file per time).
   void write_each(Kind kind, const std::function<std::string(const PlannedFile&, const files::Target&)>& write);
 
@@ -102,6 +107,7 @@ class Writer {
   std::size_t added_ = 0;       // times added so far
   std::vector<Kept> kept_;
   std::vector<Taken> written_;  // the files written, for the checks of later outputs
+  std::optional<std::vector<gis::ExactLine>> exact_;  // the contour lines, when given
 };
 
 }  // namespace outputs

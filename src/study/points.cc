@@ -14,7 +14,7 @@ std::vector<gis::PointLayer> point_layers(const Study& s, const std::vector<std:
   wells.name = "wells";
   for (double t : s.times) wells.fields.push_back("rate_" + base::shortest_text(t) + "d");
   for (const Well& w : s.wells) {
-    gis::PointLayer::Point p{w.name, w.x, w.y, {}};
+    gis::PointLayer::Point p{w.name, w.x, w.y, {}, {}};
     for (double t : s.times) {
       double rate = 0.0;
       for (const Step& step : w.steps)
@@ -30,7 +30,7 @@ std::vector<gis::PointLayer> point_layers(const Study& s, const std::vector<std:
   for (double t : s.times) receptors.fields.push_back("dd_" + base::shortest_text(t) + "d");
   for (std::size_t i = 0; i < s.receptors.size(); ++i) {
     const Receptor& r = s.receptors[i];
-    gis::PointLayer::Point p{r.name, r.x, r.y, {r.limit}};
+    gis::PointLayer::Point p{r.name, r.x, r.y, {r.limit}, {}};
     for (std::size_t k = 0; k < s.times.size() && k < values[i].size(); ++k)
       p.values.push_back(std::isfinite(values[i][k]) ? std::optional<double>(values[i][k]) : std::nullopt);
     receptors.points.push_back(std::move(p));

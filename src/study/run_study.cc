@@ -37,6 +37,9 @@
 #include "study/hydrographs.h"
 #include "scenario/pumping_wells.h"
 #include "study/points.h"
+#include "study/compliance_points.h"
+#include "study/exact_maps.h"
+#include "gis/contour.h"
 #include "study/probability_grid.h"
 #include "scenario/plausibility.h"
 #include "study/reader.h"
@@ -263,14 +266,21 @@ class Outputs {
 };
 
 // The outputs made from the grids of all times, as planned: the GeoTIFF, the
-// contour layer, each picture of each time; with the requested levels that
-// some grid reaches (all of them when none does), each other one a warning.
-void write_maps(const Study& s, outputs::Writer& writer, Outputs& out, std::vector<std::string>& warnings) {
+// contour layer (its lines on the true drawdown, their areas to `areas`),
+// each picture of each time; with the requested levels that some grid
+// reaches (all of them when none does), each other one a warning.
+void write_maps(const Study& s, const scenario::Evaluation& how, outputs::Writer& writer, Outputs& out,
+                std::vector<std::string>& warnings, std::string& areas) {
   const std::vector<engine::EvaluatedGrid> kept = writer.kept();
   std::vector<double> drawn = scenario::reached_levels(kept, s.output.levels);
   for (const std::string& w : scenario::level_warnings(s.output.levels, drawn, s.units.length.name))
     warnings.push_back(w), out.warn(w);
   if (drawn.empty()) drawn = s.output.levels;
+  if (!s.output.contours.empty()) {
+    ExactMaps exact = exact_maps(s, how, kept, gis::levels_for(kept, drawn));
+    areas = std::move(exact.areas);
+    writer.use_exact_contours(std::move(exact.lines));
+  }
   writer.finish(drawn);
 }
 
@@ -291,6 +301,7 @@ struct GridResults {
   std::vector<scenario::GridExtremes> extremes;        // per time, away from the wells
   std::vector<std::vector<float>> well_nodes;  // by the rule: [well][time], the node nearest each well
   std::vector<std::string> warnings;           // of the maps: contour levels no grid reaches
+  std::string contour_areas;                   // the area inside each contour level, for the summary
 };
 
 // Evaluates the grid of time k into DD; what it leaves for the summary joins `results`.
@@ -344,33 +355,38 @@ GridResults evaluate_and_write(const Study& s, const scenario::Evaluation& how, 
     writer->add(e, std::move(*DD));
     DD.reset();
   }
-  if (kept) write_maps(s, *writer, out, results.warnings);
+  if (kept) write_maps(s, how, *writer, out, results.warnings, results.contour_areas);
   return results;
 }
 
 // The wells and receptors as point layers, when asked: the receptors'
-// drawdowns at the study's times.
-void write_points(const Study& s, const scenario::Evaluation& how, const gis::Crs* crs, outputs::Writer& writer) {
+// drawdowns at the study's times, and their compliance when there is one.
+void write_points(const Study& s, const scenario::Evaluation& how, const gis::Crs* crs, outputs::Writer& writer,
+                  const std::optional<scenario::Compliance>& c) {
   if (s.output.points.empty()) return;
-  const std::vector<gis::PointLayer> layers = point_layers(s, receptor_series(s, s.times, how));
+  std::vector<gis::PointLayer> layers = point_layers(s, receptor_series(s, s.times, how));
+  if (c) add_compliance(layers, s, *c);
   writer.write(outputs::Kind::kPoints,
                [&](const files::Target& t) { return gis::write_point_layers(t, layers, crs); });
 }
 
 // The compliance of the receptors and streams with limits, when the study
-// has any: its CSV written when asked.
-std::optional<scenario::Compliance> report_compliance(const Study& s, const scenario::Evaluation& how, outputs::Writer* writer,
-                                                      const std::optional<Uncertain>& u) {
+// has any.
+std::optional<scenario::Compliance> compliance_if_limits(const Study& s, const scenario::Evaluation& how) {
   if (std::none_of(s.receptors.begin(), s.receptors.end(), [](const Receptor& r) { return r.limit.has_value(); }) &&
       !scenario::has_stream_limits(s))
     return std::nullopt;
-  scenario::Compliance c = compliance_of(s, how);
-  if (writer != nullptr)
+  return compliance_of(s, how);
+}
+
+// The compliance's CSV written when asked.
+void report_compliance(const Study& s, const std::optional<scenario::Compliance>& c, outputs::Writer* writer,
+                       const std::optional<Uncertain>& u) {
+  if (c && writer != nullptr)
     writer->write(outputs::Kind::kCompliance,
                   [&](const files::Target& t) {
-                    return files::write_whole_file(t, u ? with_probabilities(compliance_csv(s, c), *u) : compliance_csv(s, c));
+                    return files::write_whole_file(t, u ? with_probabilities(compliance_csv(s, *c), *u) : compliance_csv(s, *c));
                   });
-  return c;
 }
 
 // The receptors' rows of the summary from the compliance's search, for those with a limit.
@@ -432,7 +448,8 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   if (out.ready()) writer.emplace(out.writer(crs));
   const GridResults grids = evaluate_and_write(s, p.how, stages, writer ? &*writer : nullptr, out);
   if (writer) write_series(s, series, p.how, *writer, p.uncertain);
-  if (writer) write_points(s, p.how, crs, *writer);
+  const std::optional<scenario::Compliance> c = compliance_if_limits(s, p.how);
+  if (writer) write_points(s, p.how, crs, *writer, c);
   if (writer && p.uncertain && p.uncertain->exceedance) write_probability(s, *p.uncertain->exceedance, crs, *writer);
   std::optional<std::vector<std::vector<double>>> in_wells;
   if (lists_well_drawdowns(s)) in_wells = well_drawdowns(s, p.how);
@@ -450,9 +467,10 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
 
   if (stages.terminal()) std::fputc('\n', stdout);
   std::string extra = well_table_or_why(s, in_wells) + report_depletion(s, writer ? &*writer : nullptr);
-  const std::optional<scenario::Compliance> c = report_compliance(s, p.how, writer ? &*writer : nullptr, p.uncertain);
+  report_compliance(s, c, writer ? &*writer : nullptr, p.uncertain);
   if (c) extra += "\n" + compliance_text(s, *c);
   if (p.uncertain) extra += uncertainty_text(s, *p.uncertain, c);
+  if (!grids.contour_areas.empty()) extra += "\n" + grids.contour_areas;
   const std::vector<std::optional<LargestFound>> found = largest_found(s, c);
   const std::string summary =
       boundaries_text(s) + summary_text(s, s.series_times, series, grids.extremes, warnings, extra, found);

@@ -97,7 +97,7 @@ TEST(CommandLineRun, RefusedLinesOpenAndWriteNothing) {
        "option '--range' takes MIN,MAX in feet with MIN below MAX (e.g. 0,20), not '9,1'"},
       {{"--range", "0,5", "in.dat", "out.rpt"}, "option '--range' needs --plot"},
       {{"--grid", "dd.png", "in.dat", "out.rpt"},
-       "option '--grid': 'dd.png' must end in .tif (GeoTIFF) or .asc (ESRI ASCII grid)"},
+       "option '--grid': 'dd.png' must end in .tif (GeoTIFF), .asc (ESRI ASCII grid) or .nc (netCDF)"},
       {{"--contours", "c.kml", "in.dat", "out.rpt"},
        "option '--contours': 'c.kml' must end in .gpkg (GeoPackage), .geojson or .shp (shapefile)"},
       {{"--grid", "dd.tif", "--crs", "EPSG:999999", "in.dat", "out.rpt"},

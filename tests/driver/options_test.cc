@@ -106,7 +106,7 @@ TEST(CommandLine, RefusedLinesSayWhat) {
       {{"in.dat"}, "INPUT 'in.dat' needs a REPORT file name after it"},
       {{"in.dat", "out.rpt", "third"}, "unexpected argument 'third'"},
       {{"in.dat", ""}, "a file name argument is empty"},
-      {{"--grid", "dd.png"}, "option '--grid': 'dd.png' must end in .tif (GeoTIFF) or .asc (ESRI ASCII grid)"},
+      {{"--grid", "dd.png"}, "option '--grid': 'dd.png' must end in .tif (GeoTIFF), .asc (ESRI ASCII grid) or .nc (netCDF)"},
       {{"--grid", "/dev/full"}, "option '--grid': '/dev/full' must end in .tif"},
       {{"--contours", "c.kml"}, "option '--contours': 'c.kml' must end in .gpkg (GeoPackage), .geojson or .shp"},
       {{"--contours="}, "option '--contours' needs a file name"},
@@ -230,7 +230,7 @@ TEST(CommandLine, ALoneDashIsAFileName) {
   const auto grid = parse({"--grid", "-"});
   ASSERT_TRUE(std::holds_alternative<UsageError>(grid));
   EXPECT_EQ(std::get<UsageError>(grid).message,
-            "option '--grid': '-' must end in .tif (GeoTIFF) or .asc (ESRI ASCII grid)");
+            "option '--grid': '-' must end in .tif (GeoTIFF), .asc (ESRI ASCII grid) or .nc (netCDF)");
 
   const auto alone = parse({"-"});
   ASSERT_TRUE(std::holds_alternative<UsageError>(alone));

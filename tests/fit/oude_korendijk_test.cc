@@ -8,6 +8,7 @@
 
 #include "fit/reader.h"
 #include "fit/solve.h"
+#include "fit/leaky_model.h"
 #include "fit/units.h"
 #include "model/reference_well_function.h"
 
@@ -15,7 +16,7 @@ namespace {
 
 TEST(OudeKorendijk, AgreesWithThePublishedLeastSquaresEstimates) {
   const fit::PumpingTest test = fit::read_test_file(LEAKY_SOURCE_DIR "/examples/fit/oude-korendijk.toml");
-  const fit::Estimate e = fit::fit_test(test, model::reference_well_function);
+  const fit::Estimate e = fit::fit_test(test, fit::LeakyModel(model::reference_well_function));
   const double T_m2_per_day = fit::transmissivity_in(e.value[fit::kTransmissivity], test.units) * 1440.0;
   const double S = e.value[fit::kStorage];
   const double rmse_m = e.rmse * 0.3048;

@@ -1,6 +1,7 @@
 // The pumping-test file: units converted to the program's, schedules,
 // observation files with or without a header, and every refusal one line
 // naming the file and line.
+#include "fit/leaky_model.h"
 #include "fit/reader.h"
 
 #include <gtest/gtest.h>
@@ -67,7 +68,7 @@ TEST(TestFile, ValuesAreTakenInTheProgramsUnits) {
   EXPECT_DOUBLE_EQ(o.readings[2].day, 1.0);
   EXPECT_DOUBLE_EQ(o.readings[2].drawdown, 1.5 / 0.3048);
   EXPECT_EQ(o.readings[2].line, 5u);
-  EXPECT_EQ(t.fit.fitted, (std::array<bool, 3>{true, true, false}));
+  EXPECT_EQ(t.fit.fitted, (std::vector<bool>{true, true, false}));
   EXPECT_EQ(t.fit.start[fit::kTransmissivity], 30000.0) << "a fitted parameter's value is where the fit starts";
   EXPECT_EQ(t.fit.fixed[fit::kLeakance], 0.0);
   EXPECT_EQ(t.output.folder, "t/out");

@@ -37,7 +37,7 @@ fit::PumpingTest made(const Case& c, double noise, std::uint32_t seed) {
 
 TEST(Fit, WithoutNoiseTheParametersAreRecoveredTo1e6) {
   for (const Case& c : kCases) {
-    const fit::Estimate e = fit::fit_test(made(c, 0.0, 0), model::reference_well_function);
+    const fit::Estimate e = fit::fit_test(made(c, 0.0, 0), fit::LeakyModel(model::reference_well_function));
     for (std::size_t j = 0; j < fit::kParameterCount; ++j)
       EXPECT_NEAR(e.value[j], c.truth[j], 1e-6 * c.truth[j]) << c.name << ": " << fit::kParameterNames[j];
     EXPECT_LT(e.rmse, 1e-7) << c.name;
@@ -52,7 +52,7 @@ TEST(Fit, WithNoiseTheTruthLiesWithinTheIntervals) {
   int outside = 0, total = 0;
   for (const Case& c : kCases)
     for (std::uint32_t seed : {1u, 2u, 3u}) {
-      const fit::Estimate e = fit::fit_test(made(c, 0.02, seed), model::reference_well_function);
+      const fit::Estimate e = fit::fit_test(made(c, 0.02, seed), fit::LeakyModel(model::reference_well_function));
       EXPECT_NEAR(e.rmse, 0.02, 0.006) << c.name;
       for (std::size_t j = 0; j < fit::kParameterCount; ++j) {
         if (!(c.leaky || j != fit::kLeakance)) continue;
@@ -71,7 +71,7 @@ TEST(Fit, TheResultDoesNotDependOnTheFirstGuess) {
   for (double off : {100.0, 0.01}) {
     fit::PumpingTest t = made(c, 0.0, 0);
     for (std::size_t j = 0; j < fit::kParameterCount; ++j) t.fit.start[j] = c.truth[j] * off;
-    const fit::Estimate e = fit::fit_test(t, model::reference_well_function);
+    const fit::Estimate e = fit::fit_test(t, fit::LeakyModel(model::reference_well_function));
     for (std::size_t j = 0; j < fit::kParameterCount; ++j)
       EXPECT_NEAR(e.value[j], c.truth[j], 1e-6 * c.truth[j]) << "start x" << off << ": " << fit::kParameterNames[j];
   }
@@ -82,7 +82,7 @@ TEST(Fit, LeakanceFromEarlyReadingsAloneIsWarnedOfAsPoorlyDetermined) {
   // leakance's standard error is far above half its value.
   fit::PumpingTest t = synthetic_test({30000.0, 2e-4, 1e-6}, {60.0, 200.0}, 250000.0, 1e-3, 0.05, 30, 0.0, 0.01, 7,
                                       model::reference_well_function);
-  const fit::Estimate e = fit::fit_test(t, model::reference_well_function);
+  const fit::Estimate e = fit::fit_test(t, fit::LeakyModel(model::reference_well_function));
   bool warned = false;
   for (const std::string& w : e.warnings) warned |= w.rfind("the leakance is poorly determined", 0) == 0;
   EXPECT_TRUE(warned) << (e.warnings.empty() ? "no warnings" : e.warnings[0]);
@@ -93,13 +93,13 @@ TEST(Fit, ATrendInTheResidualsIsWarnedOf) {
   fit::PumpingTest t = synthetic_test({30000.0, 2e-4, 5e-3}, {60.0, 200.0}, 250000.0, 1e-3, 3.0, 40, 0.0, 0.001, 5,
                                       model::reference_well_function);
   t.fit.fitted[fit::kLeakance] = false;
-  const fit::Estimate e = fit::fit_test(t, model::reference_well_function);
+  const fit::Estimate e = fit::fit_test(t, fit::LeakyModel(model::reference_well_function));
   bool warned = false;
   for (const std::string& w : e.warnings) warned |= w.rfind("the residuals show a trend", 0) == 0;
   EXPECT_TRUE(warned);
   // The same readings fitted as leaky: no trend.
   t.fit.fitted[fit::kLeakance] = true;
-  for (const std::string& w : fit::fit_test(t, model::reference_well_function).warnings)
+  for (const std::string& w : fit::fit_test(t, fit::LeakyModel(model::reference_well_function)).warnings)
     EXPECT_NE(w.rfind("the residuals show a trend", 0), 0u) << w;
 }
 

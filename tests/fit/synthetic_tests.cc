@@ -11,6 +11,7 @@ fit::PumpingTest synthetic_test(const fit::Parameters& truth, std::initializer_l
                                 std::uint32_t seed, fit::WellFunction W) {
   fit::PumpingTest test;
   test.title = "synthetic";
+  test.fit = fit::default_settings(test.model);
   fit::Well well{"PW", 0.0, 0.0, {{0.0, rate}}};
   if (stop_day > 0.0) well.steps.push_back({stop_day, 0.0});
   test.wells.push_back(well);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "fit/leaky_model.h"
+#include "fit/models.h"
 #include "fit/pumping_test.h"
 
 namespace fit_testing {

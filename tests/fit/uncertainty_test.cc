@@ -4,6 +4,7 @@
 // the covariance sigma^2 (J^T J)^-1 by Gauss-Jordan elimination, and the
 // 97.5% quantile of Student's t with 60 degrees of freedom taken from a table
 // (2.000298; for 90% it would be 1.670649).
+#include "fit/leaky_model.h"
 #include "fit/solve.h"
 
 #include <gtest/gtest.h>
@@ -68,7 +69,7 @@ TEST(Uncertainty, StandardErrorsIntervalsAndCorrelationsFollowTheCovarianceOfSSO
                                                      model::reference_well_function);
     t.fit.fitted = {false, false, false};
     for (std::size_t j : c.fitted) t.fit.fitted[j] = true;
-    const fit::Estimate e = fit::fit_test(t, model::reference_well_function);
+    const fit::Estimate e = fit::fit_test(t, fit::LeakyModel(model::reference_well_function));
     const std::vector<double> r = residuals(t, e.value);
     const std::size_t n = r.size(), k = c.fitted.size();
     ASSERT_EQ(n - k, 60u) << c.name;
@@ -135,7 +136,8 @@ TEST(Uncertainty, TheStartingEstimateTakesCooperJacobsLineFromTheSteepestThird) 
       o.readings.push_back({day, s, 0, day, s});
     }
     t.observations.push_back(o);
-    const fit::Parameters start = fit::starting_points(t).front();
+    t.fit = fit::default_settings("leaky");
+    const fit::Parameters start = fit::leaky_starting_points(t).front();
     // The program's coefficients are given to 7 or 8 digits.
     EXPECT_NEAR(start[fit::kTransmissivity], T, 1e-5 * T) << count << " readings";
     EXPECT_NEAR(start[fit::kStorage], S, 1e-4 * S) << count << " readings";

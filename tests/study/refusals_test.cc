@@ -184,7 +184,7 @@ const Refusal kRefusals[] = {
     {"two outputs of one name", {{"[30.0, 90.0]", "[30.0]"}, {"series = \"series.csv\"", "series = \"drawdown.asc\""}},
      {}, "study.toml: the series file and the grid file are the same file 'out/drawdown.asc'"},
     {"a grid file of another format", {{"grid = \"drawdown.asc\"", "grid = \"drawdown.png\""}}, {},
-     "study.toml:29: 'grid' must name a .tif (GeoTIFF) or .asc (ESRI ASCII grid) file, not 'drawdown.png'"},
+     "study.toml:29: 'grid' must name a .tif (GeoTIFF), .asc (ESRI ASCII grid) or .nc (netCDF) file, not 'drawdown.png'"},
     // The map outputs and their settings.
     {"a contour layer of another format", {{kSeries, kSeries + "contours = \"c.kml\"\n"}}, {},
      "study.toml:31: 'contours' must name a .gpkg (GeoPackage), .geojson or .shp (shapefile) file, not 'c.kml'"},

@@ -110,7 +110,9 @@ TEST(Ensemble, AFarReceptorIsNeverExceededAndALimitBelowEveryDrawdownAlways) {
   // A realization whose series passes a limit at a series day exceeds it.
   for (const uncertainty::Outcome& o : outcomes)
     for (std::size_t k = 0; k < shape.days; ++k) {
-      if (o.series[k] > 1.5f) EXPECT_EQ(o.exceeded[0], 1) << o.index;
+      if (o.series[k] > 1.5f) {
+        EXPECT_EQ(o.exceeded[0], 1) << o.index;
+      }
     }
 }
 

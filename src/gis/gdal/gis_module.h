@@ -13,6 +13,7 @@
 #include "gis/contour.h"
 #include "gis/contour_layer.h"
 #include "gis/crs.h"
+#include "gis/line_layer.h"
 #include "gis/point_layer.h"
 #include "files/staged_files.h"
 
@@ -29,5 +30,9 @@ std::vector<ContourLine> trace_contour(std::span<const float> values, std::int32
                                        double level);
 std::string point_layers_files(const std::string& stem, std::span<const PointLayer> layers, const Crs* crs,
                                std::vector<files::StagedFile>& files);
+std::string netcdf_files(std::span<const engine::EvaluatedGrid> times, const Crs* crs, const std::string& time_units,
+                         std::vector<files::StagedFile>& files);
+std::string line_layer_files(const std::string& layer, VectorFormat format, std::span<const LineFeature> features,
+                             const LineFields& fields, const Crs* crs, std::vector<files::StagedFile>& files);
 
 }  // namespace gis::gdal

@@ -7,7 +7,7 @@ namespace {
 const gis::GdalFunctions kFunctions = {
     sizeof(gis::GdalFunctions),     gis::gdal::read_crs,            gis::gdal::esri_prj_text,
     gis::gdal::geotiff_files,       gis::gdal::contour_layer_files, gis::gdal::trace_contour,
-    gis::gdal::point_layers_files,
+    gis::gdal::point_layers_files,  gis::gdal::netcdf_files,        gis::gdal::line_layer_files,
 };
 
 }  // namespace

@@ -20,6 +20,10 @@ void add_layer(GDALDataset& dataset, const PointLayer& points, OGRSpatialReferen
     OGRFieldDefn field(f.c_str(), OFTReal);
     if (layer->CreateField(&field) != OGRERR_NONE) return errors.fail("GDAL could not create the attributes");
   }
+  for (const std::string& f : points.text_fields) {
+    OGRFieldDefn field(f.c_str(), OFTString);
+    if (layer->CreateField(&field) != OGRERR_NONE) return errors.fail("GDAL could not create the attributes");
+  }
   if (layer->StartTransaction() != OGRERR_NONE) return errors.fail("GDAL could not start writing the layer");
   for (const PointLayer::Point& p : points.points) {
     OGRFeature feature(layer->GetLayerDefn());
@@ -27,6 +31,11 @@ void add_layer(GDALDataset& dataset, const PointLayer& points, OGRSpatialReferen
     for (std::size_t k = 0; k < points.fields.size(); ++k) {
       if (k < p.values.size() && p.values[k]) feature.SetField(static_cast<int>(k + 1), *p.values[k]);
       else feature.SetFieldNull(static_cast<int>(k + 1));
+    }
+    for (std::size_t k = 0; k < points.text_fields.size(); ++k) {
+      const int field = static_cast<int>(1 + points.fields.size() + k);
+      if (k < p.texts.size() && p.texts[k]) feature.SetField(field, p.texts[k]->c_str());
+      else feature.SetFieldNull(field);
     }
     OGRPoint geometry(p.x, p.y);
     feature.SetGeometry(&geometry);
