@@ -57,7 +57,7 @@ study: program
 	@rm -rf run/study && mkdir -p run/study && cp examples/study/wellfield.toml examples/study/receptors.csv run/study/
 	@$(BUILD)/leaky-drawdown --study run/study/wellfield.toml
 	@echo
-	@echo "outputs: run/study/out/"
+	@echo "outputs: run/study/out/ (the permit memo: run/study/out/memo.pdf)"
 
 creek: program
 	@rm -rf run/creek && mkdir -p run/creek && cp examples/creek/creek.toml run/creek/
@@ -104,7 +104,16 @@ bench: deps
 	@$(BENCH_BUILD)/bench/depletion_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@$(BENCH_BUILD)/bench/fit_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@$(BENCH_BUILD)/bench/uncertainty_bench . 5
+	@$(BENCH_BUILD)/bench/allocation_bench 3
 	@$(BENCH_BUILD)/bench/probability_grid_bench 5
 
 clean:
 	rm -rf $(BUILD) build-* run
+
+# The allocation example: shares, single-well factors and the best plan.
+.PHONY: allocation
+allocation: program
+	@rm -rf run/allocation && mkdir -p run/allocation && cp examples/allocation/permit.toml run/allocation/
+	@$(BUILD)/leaky-drawdown --study run/allocation/permit.toml
+	@echo
+	@echo "outputs: run/allocation/out/"

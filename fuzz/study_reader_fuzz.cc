@@ -11,7 +11,7 @@
 //   times above 0 and increasing, schedules whose days are 0 or more and
 //   increasing, a grid of at least one node and a spacing of at least one
 //   foot, every number finite, unique names, every position within the
-//   reader's bound of the grid;
+//   reader's bound of the grid, a start date that is a date of the calendar;
 // - its terms at each time come in well order, cut into passes that cover
 //   them in order, and a receptor's drawdown by the rule can be formed.
 #include <cmath>
@@ -19,8 +19,10 @@
 #include <set>
 #include <string>
 
+#include "base/calendar.h"
 #include "base/printable.h"
 #include "fuzz_support.h"
+#include "pictures/plot.h"
 #include "scenario/evaluation.h"
 #include "study/outputs.h"
 #include "study/reader.h"
@@ -49,6 +51,9 @@ void check_study(const study::Study& s) {
   check(plain_text(s.title), "a title with controls or too long was read", s.title);
   check(!s.wells.empty(), "a study without wells was read");
   check(!s.times.empty(), "a study without times was read");
+  check(!s.start_date || base::valid_date(*s.start_date), "a start date that is no date was read");
+  check(s.output.memo.empty() || pictures::plot_format_of(s.output.memo) == pictures::PlotFormat::kPdf,
+        "a memo that is not a .pdf was read", s.output.memo);
   for (std::size_t k = 0; k < s.times.size(); ++k) {
     check(std::isfinite(s.times[k]) && s.times[k] > 0.0, "a time is not above 0", std::to_string(s.times[k]));
     check(k == 0 || s.times[k] > s.times[k - 1], "the times do not increase");
@@ -72,6 +77,13 @@ void check_study(const study::Study& s) {
     check(std::fabs(scenario::node_position(w.x, s.grid.xll, s.grid.spacing)) < 16777216.0f &&
               std::fabs(scenario::node_position(w.y, s.grid.yll, s.grid.spacing)) < 16777216.0f,
           "a well far beyond the grid was read", w.name);
+  }
+  if (s.allocation) {
+    check(s.allocation->wells.size() == s.wells.size(), "an allocation without a choice per well");
+    for (const allocation::WellChoice& c : s.allocation->wells)
+      check(c.min_factor >= 0.0 && c.weight > 0.0 && (!c.max_factor || *c.max_factor >= c.min_factor) &&
+                !(c.fixed && (c.min_factor > 0.0 || c.max_factor)),
+            "a well's allocation out of range was read");
   }
   names.clear();
   for (const scenario::Receptor& r : s.receptors) {

@@ -26,6 +26,7 @@ enum ExitStatus : int {
   kExitExceeded = 6,     ///< a study asked for it, and a receptor's drawdown exceeds its limit
   kExitUndetermined = 7, ///< an aquifer-test fit whose readings do not determine the parameters: outputs marked so
   kExitModule = 8,       ///< a module of the program beside it (the fit) cannot be loaded: nothing done
+  kExitNoAllocation = 11, ///< a study's [allocation] has no plan (a minimum breaks a limit, or no limit restrains a well): every other output written
 };
 
 }  // namespace base

@@ -55,6 +55,9 @@ std::vector<PlannedFile> plan(const Request& r) {
   if (!r.type_curves.empty()) add(Kind::kTypeCurves, {r.type_curves}, 0);
   if (!r.residual_plot.empty()) add(Kind::kResidualPlot, {r.residual_plot}, 0);
   if (!r.samples.empty()) add(Kind::kSamples, {r.samples}, 0);
+  if (!r.contributions.empty()) add(Kind::kContributions, {r.contributions}, 0);
+  if (!r.allocation.empty()) add(Kind::kAllocation, {r.allocation}, 0);
+  if (!r.memo.empty()) add(Kind::kMemo, {r.memo}, 0);
   if (const std::optional<gis::GridFormat> format = gis::grid_format_of(r.probability)) {
     const bool per_time = !gis::traits_of(*format).holds_every_time;
     for (std::size_t k = 0; k < (per_time ? r.times.size() : 1); ++k)
@@ -143,7 +146,7 @@ std::optional<Fault> check(const Request& r) {
     if (r.plots.empty()) return Fault{Setting::kRange, Problem::kNoPicture};
     if (!(r.range->first < r.range->second)) return Fault{Setting::kRange, Problem::kOrder};
   }
-  if (r.page) {
+  if (r.page && r.memo.empty()) {  // the memo's page, else the .pdf pictures'
     if (r.plots.empty()) return Fault{Setting::kPage, Problem::kNoPicture};
     if (!has_picture(r, pictures::PlotFormat::kPdf)) return Fault{Setting::kPage, Problem::kNoKind};
   }

@@ -39,6 +39,9 @@ struct Request {
   std::optional<int> dpi{};          ///< pixels per inch of the .png pictures and hydrographs (none: the default)
   std::string folder{};              ///< the folder the names are in ("" : the names are paths as given)
   std::string samples{};             ///< an aquifer-test fit's parameter sets drawn from its uncertainty, CSV
+  std::string contributions{};       ///< a study's wells' shares of each receptor's drawdown, CSV
+  std::string allocation{};          ///< a study's allocation: each well's factor and allowed rate, CSV
+  std::string memo{};                ///< the permit memo, a PDF on `page` (pictures/memo.h)
   std::string probability{};         ///< a study's exceedance probability grid: .tif (a band per time) or .asc (a file per time)
 };
 
@@ -64,7 +67,7 @@ struct Fault {
 
 /// The first fault of the request's settings, in this order: the levels
 /// (at most gis::kMostLevels, each once), the range (with a picture, low
-/// below high), the page (with a .pdf picture), the dpi (with a .png picture
+/// below high), the page (with a .pdf picture or the memo), the dpi (with a .png picture
 /// or .png hydrographs of the series or the depletion, from pictures::kMinDpi to pictures::kMaxDpi). Each
 /// front end names the setting in its own words.
 std::optional<Fault> check(const Request& r);
@@ -82,6 +85,8 @@ enum class Kind {
   kDepletion, kDepletionHydrographs,                        // a study's streams
   kFittedAquifer, kResiduals, kTypeCurves, kResidualPlot,  // an aquifer-test fit's
   kSamples,                                                 // an aquifer-test fit's parameter sets
+  kContributions, kAllocation,                              // a study's allocation
+  kMemo,                                                    // a study's permit memo
   kProbability,                                             // a study's with uncertainty
 };
 
@@ -108,8 +113,8 @@ bool takes_every_time(const Request& r);
 /// file of each time (with its .prj) or the one GeoTIFF, the contour layer's
 /// files, each picture of each time, the series, the hydrographs, the
 /// compliance table, the points, the depletion CSV and its picture; a fit's
-/// aquifer table, residuals, type curves and residual plot; a study's
-/// probability grid (as the grid: one GeoTIFF, or a file per time with its .prj).
+/// aquifer table, residuals, type curves and residual plot; a study's memo; a
+/// study's probability grid (as the grid: one GeoTIFF, or a file per time with its .prj).
 std::vector<PlannedFile> plan(const Request& r);
 
 /// Whether the paths `a` and `b` are one file: the same once absolute and

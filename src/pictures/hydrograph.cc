@@ -13,6 +13,7 @@
 
 #include "gis/contour.h"
 #include "files/output_file.h"
+#include "pictures/picture_box.h"
 #include "pictures/picture_file.h"
 #include "pictures/picture_numbers.h"
 #include "pictures/picture_text.h"
@@ -41,6 +42,7 @@ constexpr Font kTitleFont{17.0, true};
 constexpr Font kTickFont{11.5};
 constexpr Font kAxisTitleFont{12.5};
 constexpr Font kLegendFont{12.0};
+constexpr Font kDateFont{9.5};
 
 constexpr double kFrameWidth = 640.0;
 constexpr double kFrameHeight = 400.0;
@@ -55,6 +57,18 @@ constexpr double kMarkerRadius = 3.2;
 constexpr std::size_t kMostMarkedPoints = 60;  // denser series are drawn as lines alone
 
 // ---------------------------------------------------------------- axes
+
+bool has_limit(const Hydrograph& s) { return s.limit_ft && std::isfinite(*s.limit_ft); }
+
+// The legend's rows: a series each, then a limit line each.
+std::size_t legend_rows(std::span<const Hydrograph> series) {
+  return series.size() + static_cast<std::size_t>(std::count_if(series.begin(), series.end(), has_limit));
+}
+
+// A limit line's legend text: "limit at Smith well, 10 ft".
+std::string limit_text(const Hydrograph& s, const ChartStyle& style) {
+  return "limit at " + s.name + ", " + picture::shortest(*s.limit_ft) + " " + style.value_unit;
+}
 
 struct Extent {
   double lo = std::numeric_limits<double>::infinity();
@@ -127,7 +141,8 @@ void show(cairo_t* cr, const std::string& s, Font font, double x, double y, Alig
 }
 
 std::string time_axis_title(bool log_time, const ChartStyle& style) {
-  return "time since pumping began, " + style.time_unit + (log_time ? " (logarithmic scale)" : "");
+  return "time since pumping began, " + style.time_unit + (log_time ? " (logarithmic scale)" : "") +
+         (style.start_date ? "; dates from " + base::iso_date(*style.start_date) : "");
 }
 
 // The value axis: from 0 (or a value below it) to the largest, on round
@@ -151,8 +166,13 @@ void value_axis(HydrographLayout& l, const Extent& values, const Extent& positiv
 
 // The time axis: logarithmic over more than a decade of the positive times,
 // else linear from day 0 (or the earliest time, if negative).
-void time_axis(HydrographLayout& l, const Extent& times, const Extent& positive) {
-  l.log_time = !positive.empty() && positive.hi > 10.0 * positive.lo;
+void time_axis(HydrographLayout& l, const Extent& times, const Extent& positive, std::optional<bool> log_time) {
+  l.log_time = !positive.empty() && log_time.value_or(positive.hi > 10.0 * positive.lo);
+  if (l.log_time && !(positive.hi > positive.lo)) {  // one time on a log axis: a decade around it
+    l.t0 = picture::round_below(positive.lo / 3), l.t1 = picture::round_above(positive.lo * 3);
+    l.time_ticks = log_ticks(l.t0, l.t1);
+    return;
+  }
   if (l.log_time) {
     l.t0 = picture::round_below(positive.lo);
     l.t1 = picture::round_above(positive.hi);
@@ -181,11 +201,13 @@ void place_frame(cairo_t* cr, HydrographLayout& l, std::string_view title, std::
     const TextSize t = picture::measure_line(cr, s.name, kLegendFont, kMostNameWidth);
     name_width = std::max(name_width, t.width);
     name_height = std::max(name_height, t.height);
+    if (has_limit(s))
+      name_width = std::max(name_width, picture::measure_line(cr, limit_text(s, style), kLegendFont, kMostNameWidth).width);
   }
   const bool band = has_band(series);
   for (const char* note : kBandNotes)
     if (band) name_width = std::max(name_width, picture::measure_line(cr, note, kLegendFont, kMostNameWidth).width);
-  const std::size_t rows = series.size() + (band ? 3 : 0);
+  const std::size_t rows = legend_rows(series) + (band ? 3 : 0);
 
   l.frame_top = kPad + title_size.height + 18;
   l.frame_left = kPad + axis_title + 10 + tick_width + 6 + kTick;
@@ -195,7 +217,8 @@ void place_frame(cairo_t* cr, HydrographLayout& l, std::string_view title, std::
   l.legend_top = l.frame_top + 4;
   l.legend_row = name_height + 6;
   l.width = std::max(l.legend_left + kSample + 8 + name_width, l.frame_left + title_size.width) + kPad;
-  l.height = std::max(l.frame_top + l.frame_height + kTick + 4 + tick_height + 10 + axis_title,
+  const double dates = style.start_date ? picture::measure(cr, "0", kDateFont).height + 2 : 0.0;
+  l.height = std::max(l.frame_top + l.frame_height + kTick + 4 + tick_height + dates + 10 + axis_title,
                       l.legend_top + static_cast<double>(rows) * l.legend_row) +
              kPad;
   l.width = std::ceil(l.width);
@@ -226,7 +249,7 @@ HydrographLayout layout_with(cairo_t* cr, std::string_view title, std::span<cons
   for (const Hydrograph& s : series)
     if (s.limit_ft && std::isfinite(*s.limit_ft)) drawdowns.add(*s.limit_ft + 0.02 * std::fabs(*s.limit_ft));
 
-  time_axis(l, times, positive);
+  time_axis(l, times, positive, style.log_time);
   // Drawdown: from 0, or a rise above it, down to the deepest.
   value_axis(l, drawdowns, positive_drawdowns);
   place_frame(cr, l, title, series, style);
@@ -353,12 +376,21 @@ void draw_frame_and_ticks(cairo_t* cr, const HydrographLayout& l, const ChartSty
   cairo_set_line_width(cr, 1.0);
   cairo_rectangle(cr, l.frame_left, l.frame_top, l.frame_width, l.frame_height);
   cairo_stroke(cr);
+  const double tick_height = picture::measure(cr, "0", kTickFont).height;
+  double date_right = -std::numeric_limits<double>::infinity();  // the right end of the last date drawn
   for (const AxisTick& t : l.time_ticks) {
     const double x = l.to_x(t.value);
     cairo_move_to(cr, x, bottom);
     cairo_line_to(cr, x, bottom + (t.label.empty() ? kMinorTick : kTick));
     cairo_stroke(cr);
-    if (!t.label.empty()) show(cr, t.label, kTickFont, x, bottom + kTick + 4, Align::kCentre);
+    if (t.label.empty()) continue;
+    show(cr, t.label, kTickFont, x, bottom + kTick + 4, Align::kCentre);
+    const std::optional<std::string> date = style.start_date ? base::date_of_day(*style.start_date, t.value) : std::nullopt;
+    if (!date) continue;
+    const double w = picture::measure(cr, *date, kDateFont).width;
+    if (x - w / 2 < date_right + 6) continue;  // no room beside the previous date
+    show(cr, *date, kDateFont, x, bottom + kTick + 4 + tick_height + 1, Align::kCentre);
+    date_right = x + w / 2;
   }
   for (const AxisTick& t : l.drawdown_ticks) {
     const double y = l.to_y(t.value);
@@ -368,14 +400,38 @@ void draw_frame_and_ticks(cairo_t* cr, const HydrographLayout& l, const ChartSty
     show(cr, t.label, kTickFont, l.frame_left - kTick - 6, y, Align::kRight, true);
   }
 
-  const double tick_height = picture::measure(cr, "0", kTickFont).height;
+  const double dates = style.start_date ? picture::measure(cr, "0", kDateFont).height + 2 : 0.0;
   show(cr, time_axis_title(l.log_time, style), kAxisTitleFont, l.frame_left + l.frame_width / 2,
-       bottom + kTick + 4 + tick_height + 10, Align::kCentre);
+       bottom + kTick + 4 + tick_height + dates + 10, Align::kCentre);
   cairo_save(cr);
   cairo_translate(cr, kPad, l.frame_top + l.frame_height / 2);
   cairo_rotate(cr, -M_PI / 2);
   show(cr, style.value_axis_title, kAxisTitleFont, 0, 0, Align::kCentre);
   cairo_restore(cr);
+}
+
+// The legend's rows of the limit lines, after the series': a dashed sample
+// in the series' colour, and the limit's text.
+void draw_limit_legend(cairo_t* cr, const HydrographLayout& l, std::span<const Hydrograph> series,
+                       const ChartStyle& style) {
+  std::size_t row = series.size();
+  for (std::size_t k = 0; k < series.size(); ++k) {
+    if (!has_limit(series[k])) continue;
+    const double y = l.legend_top + (static_cast<double>(row++) + 0.5) * l.legend_row;
+    const std::size_t colour = series[k].colour != static_cast<std::size_t>(-1) ? series[k].colour : k;
+    cairo_save(cr);
+    set_colour(cr, hydrograph_colour(colour));
+    static constexpr double kLimitDash[] = {9, 5};
+    cairo_set_dash(cr, kLimitDash, 2, 0);
+    cairo_set_line_width(cr, kLineWidth * 0.8);
+    cairo_move_to(cr, l.legend_left, y);
+    cairo_line_to(cr, l.legend_left + kSample, y);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+    cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
+    show(cr, limit_text(series[k], style), kLegendFont, l.legend_left + kSample + 8, y, Align::kLeft, true,
+         kMostNameWidth);
+  }
 }
 
 bool has_band(std::span<const Hydrograph> series) {
@@ -421,7 +477,7 @@ void draw_legend(cairo_t* cr, const HydrographLayout& l, std::span<const Hydrogr
     cairo_set_source_rgb(cr, 0.1, 0.1, 0.1);
     show(cr, series[k].name, kLegendFont, l.legend_left + kSample + 8, y, Align::kLeft, true, kMostNameWidth);
   }
-  if (has_band(series)) draw_band_legend(cr, l, series.size());
+  if (has_band(series)) draw_band_legend(cr, l, legend_rows(series));  // under the limit lines' rows
 }
 
 void draw(cairo_t* cr, std::string_view title, const HydrographLayout& l,
@@ -439,6 +495,7 @@ void draw(cairo_t* cr, std::string_view title, const HydrographLayout& l,
   for (std::size_t k = 0; k < series.size(); ++k) draw_series(cr, l, series[k], k);
   draw_frame_and_ticks(cr, l, style);
   draw_legend(cr, l, series);
+  draw_limit_legend(cr, l, series, style);
   cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
   show(cr, std::string(title), kTitleFont, l.frame_left, kPad, Align::kLeft);
 }
@@ -493,4 +550,16 @@ std::string write_hydrographs(const files::Target& target, PlotFormat format, st
   return picture::write_picture(target, file, [&](cairo_t* cr) { draw(cr, title, l, series, style); });
 }
 
+namespace picture {
+
+Figure hydrograph_figure(std::string_view title, std::span<const Hydrograph> series, const ChartStyle& style) {
+  Figure f;
+  if (series.empty()) return f.problem = "there are no receptors to draw", f;
+  const HydrographLayout l = hydrograph_layout(title, series, style);
+  f.width = l.width, f.height = l.height;
+  f.draw = [title, series, &style, l](cairo_t* cr) { draw(cr, title, l, series, style); };
+  return f;
+}
+
+}  // namespace picture
 }  // namespace pictures

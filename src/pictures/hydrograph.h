@@ -1,7 +1,9 @@
 // The hydrograph picture of a study: drawdown against time at every receptor,
-// one line each in its own colour, named in a legend; the time axis
-// logarithmic when the times span more than a decade, linear from day 0
-// otherwise; drawdown growing downwards, as the water level falls. Drawn with
+// one line each in its own colour, named in a legend with each limit line;
+// the time axis as the caller chooses, or by default logarithmic when the
+// times span more than a decade, linear from day 0 otherwise, its ticks dated
+// when a start date is given; drawdown growing downwards, as the water level
+// falls. Drawn with
 // Cairo, its text laid out by Pango, as PNG, SVG or PDF.
 #pragma once
 
@@ -12,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/calendar.h"
 #include "files/output_file.h"
 #include "pictures/colour_scale.h"
 #include "pictures/plot.h"
@@ -55,6 +58,13 @@ struct ChartStyle {
   double png_scale = 1.0;    ///< PNG pixels per unit of the layout
   double page_width = 0.0, page_height = 0.0;  ///< a PDF page in points, the chart fitted within half-inch
                                                ///< margins (0: the chart's own size)
+  /// The time axis logarithmic or linear; none: logarithmic over more than a decade.
+  std::optional<bool> log_time{};
+  /// The date of time 0: each labelled time tick shows its date under it
+  /// (base::date_of_day), where there is room; none: no dates.
+  std::optional<base::Date> start_date{};
+  /// The values' unit in the legend's limit lines ("limit at NAME, 10 ft").
+  std::string value_unit = "ft";
 };
 
 /// A tick on an axis: where it is, and the text beside it ("" for a minor
@@ -86,8 +96,8 @@ struct HydrographLayout {
 };
 
 /// The layout of the picture of `series` titled `title`. The time axis is
-/// logarithmic when the largest positive time is more than ten times the
-/// smallest, with 1-2-5 ticks over up to three decades and decade ticks
+/// logarithmic when style.log_time says so or, without it, when the largest
+/// positive time is more than ten times the smallest, with 1-2-5 ticks over up to three decades and decade ticks
 /// beyond; otherwise linear from day 0 (or the earliest time, if negative).
 /// The drawdown axis runs from 0 (or the smallest drawdown, if negative) at
 /// the top to the largest at the bottom, both ends on round ticks. Times and

@@ -26,7 +26,7 @@ Layout make_layout(cairo_t* cr, const std::string& s, Font font, Fit fit, double
   pango_layout_context_changed(layout.get());
 
   PangoFontDescription* description = pango_font_description_new();
-  pango_font_description_set_family(description, kFontFamily);
+  pango_font_description_set_family(description, font.fixed ? kFixedFamily : kFontFamily);
   pango_font_description_set_weight(description, font.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
   pango_font_description_set_absolute_size(description, font.size * PANGO_SCALE);
   pango_layout_set_font_description(layout.get(), description);
@@ -34,7 +34,7 @@ Layout make_layout(cairo_t* cr, const std::string& s, Font font, Fit fit, double
   pango_layout_set_single_paragraph_mode(layout.get(), fit == Fit::kWrap ? FALSE : TRUE);
   if (fit != Fit::kLine && width > 0) {
     pango_layout_set_width(layout.get(), static_cast<int>(width * PANGO_SCALE));
-    if (fit == Fit::kWrap) pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD);
+    if (fit == Fit::kWrap) pango_layout_set_wrap(layout.get(), font.break_words ? PANGO_WRAP_WORD_CHAR : PANGO_WRAP_WORD);
     else pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
   }
   const std::string valid = valid_utf8(s);

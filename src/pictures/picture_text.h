@@ -18,10 +18,14 @@ namespace pictures::picture {
 struct Font {
   double size = 10.0;
   bool bold = false;
+  bool fixed = false;        ///< the fixed-width family (kFixedFamily)
+  bool break_words = false;  ///< a wrapped paragraph breaks a word too long for a line
 };
 
 /// The family of every text in the pictures.
 inline constexpr const char* kFontFamily = "DejaVu Sans";
+/// The family of fixed-width text (the memo's preformatted lines).
+inline constexpr const char* kFixedFamily = "DejaVu Sans Mono";
 
 using Context = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;

@@ -11,6 +11,7 @@
 #include "pictures/plot_draw.h"
 #include "pictures/plot_layout.h"
 #include "gis/grid_cells.h"
+#include "pictures/picture_box.h"
 
 namespace pictures {
 
@@ -44,4 +45,34 @@ std::string write_plot(const files::Target& target, PlotFormat format, const eng
   return picture::write_picture(target, file, [&](cairo_t* cr) { picture::draw(cr, e, options, l, resolution); });
 }
 
+namespace picture {
+
+Figure plot_figure(const engine::EvaluatedGrid& e, const PlotOptions& o) {
+  Figure f;
+  if (std::string problem = gis::missing_cells(e, "map"); !problem.empty()) return f.problem = problem, f;
+  const PlotLayout l = plot_layout(e, o, PlotFormat::kPdf);
+  if (!l.levels.empty() && e.NX >= 2 && e.NY >= 2)
+    if (std::string problem = gis::gdal_module_problem(); !problem.empty()) return f.problem = problem, f;
+  f.width = l.width, f.height = l.height;
+  f.draw = [&e, &o, l](cairo_t* cr) { draw(cr, e, o, l, 3.0); };
+  return f;
+}
+
+double fit_scale(const Figure& f, double width, double height) {
+  if (!(f.width > 0 && f.height > 0)) return 0.0;
+  return std::max(0.0, std::min(width / f.width, height / f.height));
+}
+
+void draw_figure(cairo_t* cr, const Figure& f, double left, double top, double scale) {
+  if (!f.draw || !(scale > 0)) return;
+  cairo_save(cr);
+  cairo_translate(cr, left, top);
+  cairo_scale(cr, scale, scale);
+  cairo_rectangle(cr, 0, 0, f.width, f.height);
+  cairo_clip(cr);
+  f.draw(cr);
+  cairo_restore(cr);
+}
+
+}  // namespace picture
 }  // namespace pictures

@@ -48,6 +48,7 @@ inline constexpr int kMaxDpi = 600;
 struct PlotMarker {
   double x = 0, y = 0;
   std::string name;
+  int verdict = 0;  ///< 0: a grey square; 1: green (within its limit); 2: red (over it)
 };
 
 /// A straight boundary of the aquifer drawn across the map (a study's stream

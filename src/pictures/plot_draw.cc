@@ -208,8 +208,21 @@ void named_marker(cairo_t* cr, double x, double y) {
   paint_marker(cr, 0.55, 0.05, 1.1);
 }
 
-void draw_marks(cairo_t* cr, const EvaluatedGrid& e, const std::vector<Mark>& wells, const std::vector<Mark>& named,
-                const std::vector<MarkLabel>& labels) {
+// A named point with a verdict: a larger square, green within its limit, red over it.
+void verdict_marker(cairo_t* cr, double x, double y, int verdict) {
+  const double a = kMarkerRadius * 1.1;
+  cairo_new_path(cr);
+  cairo_rectangle(cr, x - a, y - a, 2 * a, 2 * a);
+  if (verdict == 2) cairo_set_source_rgb(cr, 0.85, 0.1, 0.1);
+  else cairo_set_source_rgb(cr, 0.1, 0.65, 0.2);
+  cairo_fill_preserve(cr);
+  cairo_set_source_rgb(cr, 0.05, 0.05, 0.05);
+  cairo_set_line_width(cr, 1.1);
+  cairo_stroke(cr);
+}
+
+void draw_marks(cairo_t* cr, const EvaluatedGrid& e, const PlotOptions& o, const std::vector<Mark>& wells,
+                const std::vector<Mark>& named, const std::vector<MarkLabel>& labels) {
   std::size_t k = 0;
   for (const engine::Well& w : e.wells) {
     if (!finite_well(w)) continue;
@@ -218,7 +231,13 @@ void draw_marks(cairo_t* cr, const EvaluatedGrid& e, const std::vector<Mark>& we
     else if (w.q < 0) injecting_marker(cr, x, y);
     else idle_marker(cr, x, y);
   }
-  for (const Mark& m : named) named_marker(cr, m.at.first, m.at.second);
+  std::size_t n = 0;  // named_marks keeps the markers of finite position, in order
+  for (const PlotMarker& m : o.markers) {
+    if (!(std::isfinite(m.x) && std::isfinite(m.y)) || n >= named.size()) continue;
+    const auto [x, y] = named[n++].at;
+    if (m.verdict == 0) named_marker(cr, x, y);
+    else verdict_marker(cr, x, y, m.verdict);
+  }
   for (const MarkLabel& t : labels) haloed_text(cr, t.x, t.baseline, t.text, kMarkerFont, Align::kLeft);
 }
 
@@ -504,7 +523,7 @@ void draw(cairo_t* cr, const EvaluatedGrid& e, const PlotOptions& o, const PlotL
   const std::vector<MarkLabel> mark_labels = place_mark_labels(cr, marks, l);
   const std::vector<PictureLine> lines = picture_contours(e, l);
   draw_contours(cr, lines, place_contour_labels(cr, lines, l, marks, mark_labels), l);
-  draw_marks(cr, e, wells, named, mark_labels);
+  draw_marks(cr, e, o, wells, named, mark_labels);
   draw_axes(cr, l);
   draw_colour_bar(cr, l);
   draw_titles(cr, e, o, l);

@@ -78,6 +78,8 @@ std::string write_depletion_hydrographs(const files::Target& target, const Study
   style.values_down = false;
   style.zero_line = true;
   style.png_scale = s.output.dpi.value_or(pictures::kDefaultDpi) / 72.0;
+  style.value_unit = "gpd";
+  style.start_date = s.start_date;
   return pictures::write_hydrographs(target, *format, s.title + " - stream depletion", series, style);
 }
 

@@ -1,6 +1,7 @@
 #include "study/hydrographs.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "pictures/hydrograph.h"
@@ -25,14 +26,13 @@ std::vector<double> hydrograph_days(const Study& s, const std::vector<double>& t
   return days;
 }
 
-std::string write_hydrographs(const files::Target& target, const Study& s, const std::vector<double>& times,
-                              const std::vector<std::vector<float>>& values, const scenario::Evaluation& how,
-                              const std::vector<std::array<double, 3>>* percentiles) {
-  const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(target.name);
-  if (!format) return "the picture must end in " + std::string(pictures::kPictureEndings);
+std::vector<pictures::Hydrograph> hydrograph_series(const Study& s, const std::vector<double>& times,
+                                                    const std::vector<std::vector<float>>& values,
+                                                    const scenario::Evaluation& how, std::size_t most,
+                                                    const std::vector<std::array<double, 3>>* percentiles) {
   const std::vector<double> days = hydrograph_days(s, times);
   std::vector<pictures::Hydrograph> series;
-  for (std::size_t i = 0; i < s.receptors.size(); ++i) {
+  for (std::size_t i = 0; i < s.receptors.size() && i < most; ++i) {
     const Receptor& r = s.receptors[i];
     pictures::Hydrograph h{r.name, days, {}, times, values[i], r.limit};
     for (double t : days) h.drawdown_ft.push_back(static_cast<float>(drawdown_at(s, how, r.x, r.y, t)));
@@ -45,10 +45,34 @@ std::string write_hydrographs(const files::Target& target, const Study& s, const
     }
     series.push_back(std::move(h));
   }
+  return series;
+}
+
+bool log_time_axis(const std::vector<double>& times) {
+  double lo = 0, hi = 0;
+  for (double t : times)
+    if (t > 0 && std::isfinite(t)) lo = lo > 0 ? std::min(lo, t) : t, hi = std::max(hi, t);
+  return lo > 0 && hi >= 100.0 * lo;
+}
+
+pictures::ChartStyle hydrograph_style(const Study& s, const std::vector<double>& times) {
   pictures::ChartStyle style;
   style.png_scale = s.output.dpi.value_or(pictures::kDefaultDpi) / 72.0;
   if (!s.units.feet()) style.value_axis_title = "drawdown, " + std::string(s.units.length.word) + " (increasing downward)";
-  return pictures::write_hydrographs(target, *format, s.title, series, style);
+  style.log_time = s.output.log_time.value_or(log_time_axis(times));
+  style.start_date = s.start_date;
+  style.value_unit = std::string(s.units.length.name);
+  return style;
+}
+
+std::string write_hydrographs(const files::Target& target, const Study& s, const std::vector<double>& times,
+                              const std::vector<std::vector<float>>& values, const scenario::Evaluation& how,
+                              const std::vector<std::array<double, 3>>* percentiles) {
+  const std::optional<pictures::PlotFormat> format = pictures::plot_format_of(target.name);
+  if (!format) return "the picture must end in " + std::string(pictures::kPictureEndings);
+  const std::vector<pictures::Hydrograph> series =
+      hydrograph_series(s, times, values, how, static_cast<std::size_t>(-1), percentiles);
+  return pictures::write_hydrographs(target, *format, s.title, series, hydrograph_style(s, times));
 }
 
 }  // namespace study

@@ -9,8 +9,10 @@
 #include "base/printable.h"
 #include "files/sha256.h"
 #include "inputs/read_file.h"
+#include "study/reader_allocation.h"
 #include "study/reader_depletion.h"
 #include "study/reader_internal.h"
+#include "study/reader_memo.h"
 #include "study/reader_probability.h"
 
 namespace study {
@@ -63,6 +65,8 @@ Study StudyReader::read(std::string_view text) {
   if (const toml::node* n = root.get("boundary")) read_boundaries(*n, s);
   read_stream_keys(root, file(), s);
   if (const toml::node* n = root.get("uncertainty")) read_uncertainty(table(*n, "uncertainty"), s);
+  read_allocation_keys(root, file(), s);
+  read_calendar_keys(root, file(), s);
   read_probability_keys(root, file(), s);
   return s;
 }

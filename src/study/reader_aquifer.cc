@@ -20,6 +20,7 @@ void StudyReader::read_aquifer(const toml::table& t, Study& s) const {
       if (const toml::node* n = t.get(key))
         fail(*n, "[aquifer] takes 'from' or the aquifer's values, not both: " + in_quotes(key) + " is also given");
     s.aquifer = aquifer_from(*from, s);
+    s.aquifer_from = s.inputs.back();  // the fit file, which aquifer_from reads last
     return;
   }
   Aquifer& a = s.aquifer;

@@ -72,18 +72,20 @@ namespace study::reading {
 
 inline constexpr std::string_view kTopKeys[] = {"title", "crs",  "times",    "wells_file", "receptors_file",
                                                 "aquifer", "grid", "well", "receptor",   "output", "boundary",
-                                                "units", "fit", "uncertainty"};
+                                                "units", "fit", "uncertainty", "allocation", "start_date"};
 inline constexpr std::string_view kUnitKeys[] = {"length", "rate", "transmissivity", "leakance"};
 inline constexpr std::string_view kAquiferKeys[] = {"transmissivity", "leakance", "storage", "from"};
 inline constexpr std::string_view kGridKeys[] = {"xll", "yll", "spacing", "columns", "rows"};
-inline constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule", "radius"};
+inline constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule", "radius",
+                                                 "min_factor", "max_factor", "fixed", "weight"};
 inline constexpr std::string_view kReceptorKeys[] = {"name", "x", "y", "limit"};
 inline constexpr std::string_view kBoundaryKeys[] = {"kind", "name", "from", "to", "streambed_conductance", "depletion_limit",
                                                      "depletion_limit_fraction"};
 inline constexpr std::string_view kOutputKeys[] = {"folder", "grid",   "contours", "levels",      "plot",
                                             "range",  "page",   "dpi",      "series",      "series_times",
                                             "hydrographs", "well_function", "compliance", "exceedance_status", "points",
-                                                   "depletion", "depletion_hydrographs", "probability", "probability_level"};
+                                                   "depletion", "depletion_hydrographs", "contributions", "allocation",
+                                                   "memo", "time_axis", "probability", "probability_level"};
 inline constexpr std::string_view kUncertaintyKeys[] = {"samples",      "transmissivity", "storage", "leakance",
                                                         "correlations", "realizations",   "seed",    "reliability"};
 
@@ -105,6 +107,7 @@ inline const std::vector<HeaderColumn> kReceptorColumns = {
     {"limit", {"limit", "limit_ft"}, false, ColumnUnit::length},
 };
 inline constexpr std::string_view kCsvInputKeys[] = {"file", "columns"};
+inline constexpr std::string_view kAllocationKeys[] = {"objective"};
 
 // Where each table's keys go, for a key written in the wrong table.
 inline constexpr KeySection kSections[] = {
@@ -117,6 +120,7 @@ inline constexpr KeySection kSections[] = {
     {"in a [[boundary]] table", kBoundaryKeys},
     {"in [output]", kOutputKeys},
     {"in [uncertainty]", kUncertaintyKeys},
+    {"in [allocation]", kAllocationKeys},
 };
 
 // Wells and receptors this far from the grid, in nodes, are refused: beyond it

@@ -2,6 +2,7 @@
 
 #include "study/reader_depletion.h"
 #include "study/reader_internal.h"
+#include "study/reader_memo.h"
 
 #include <algorithm>
 #include <limits>
@@ -44,6 +45,7 @@ void StudyReader::read_output(const toml::table& t, Study& s) const {
       fail(*n, "'hydrographs' must name a " + std::string(pictures::kPictureEndings) + " file, not " + in_quotes(o.hydrographs));
   }
   read_depletion_outputs(t, file(), o);
+  read_memo_output(t, file(), o);
   read_picture_settings(t, o);
   check_settings(t, s);
   if (const toml::node* n = t.get("series")) o.series = output_name(*n, "series");

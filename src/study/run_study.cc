@@ -31,7 +31,9 @@
 #include "scenario/evaluation.h"
 #include "scenario/grid_warnings.h"
 #include "study/depletion_report.h"
+#include "study/dated_csv.h"
 #include "study/manifest.h"
+#include "study/memo.h"
 #include "study/outputs.h"
 #include "outputs/writer.h"
 #include "study/hydrographs.h"
@@ -46,6 +48,7 @@
 #include "scenario/rule_check.h"
 #include "study/stale_outputs.h"
 #include "study/uncertainty_run.h"
+#include "study/allocation_report.h"
 
 namespace study {
 namespace {
@@ -80,10 +83,13 @@ std::string days_list(const std::vector<double>& days) {
 
 // What a study's output file is called in messages.
 std::string what_file(outputs::Kind kind) {
+  if (kind == outputs::Kind::kMemo) return "the memo file";
   if (kind == outputs::Kind::kProbability) return "the probability file";
   static const char* const kWhat[] = {"the grid file",        "the contours file",   "the plot file", "the series file",
                                       "the hydrographs file", "the compliance file", "the points file",
                                       "the depletion file",   "the depletion hydrographs file"};
+  if (kind == outputs::Kind::kContributions) return "the contributions file";
+  if (kind == outputs::Kind::kAllocation) return "the allocation file";
   return kWhat[static_cast<int>(kind)];
 }
 
@@ -288,8 +294,8 @@ void write_maps(const Study& s, const scenario::Evaluation& how, outputs::Writer
 void write_series(const Study& s, const std::vector<std::vector<float>>& series, const scenario::Evaluation& how,
                   outputs::Writer& writer, const std::optional<Uncertain>& u) {
   writer.write(outputs::Kind::kSeries, [&](const files::Target& t) {
-    return files::write_whole_file(t, u ? series_with_percentiles(s, s.series_times, series, *u)
-                                        : series_text(s, s.series_times, series));
+    return files::write_whole_file(t, dated(s, u ? series_with_percentiles(s, s.series_times, series, *u)
+                                                  : series_text(s, s.series_times, series)));
   });
   writer.write(outputs::Kind::kHydrographs, [&](const files::Target& t) {
     return write_hydrographs(t, s, s.series_times, series, how, u ? &u->summary.percentiles : nullptr);
@@ -302,6 +308,7 @@ struct GridResults {
   std::vector<std::vector<float>> well_nodes;  // by the rule: [well][time], the node nearest each well
   std::vector<std::string> warnings;           // of the maps: contour levels no grid reaches
   std::string contour_areas;                   // the area inside each contour level, for the summary
+  std::optional<engine::DrawdownGrid> last;    // the last time's grid, for the memo
 };
 
 // Evaluates the grid of time k into DD; what it leaves for the summary joins `results`.
@@ -355,6 +362,8 @@ GridResults evaluate_and_write(const Study& s, const scenario::Evaluation& how, 
     writer->add(e, std::move(*DD));
     DD.reset();
   }
+  if (writer != nullptr && !s.output.memo.empty() && !s.times.empty())
+    results.last.emplace(kept ? *writer->kept().back().DD : *DD);
   if (kept) write_maps(s, how, *writer, out, results.warnings, results.contour_areas);
   return results;
 }
@@ -385,7 +394,8 @@ void report_compliance(const Study& s, const std::optional<scenario::Compliance>
   if (c && writer != nullptr)
     writer->write(outputs::Kind::kCompliance,
                   [&](const files::Target& t) {
-                    return files::write_whole_file(t, u ? with_probabilities(compliance_csv(s, *c), *u) : compliance_csv(s, *c));
+                    return files::write_whole_file(
+                        t, dated(s, u ? with_probabilities(compliance_csv(s, *c), *u) : compliance_csv(s, *c)));
                   });
 }
 
@@ -404,7 +414,7 @@ std::string report_depletion(const Study& s, outputs::Writer* writer) {
   const scenario::Depletion d(s, scenario::last_day(s));
   if (writer != nullptr) {
     writer->write(outputs::Kind::kDepletion, [&](const files::Target& t) {
-      return files::write_whole_file(t, scenario::depletion_csv(s, d, s.series_times));
+      return files::write_whole_file(t, dated(s, scenario::depletion_csv(s, d, s.series_times)));
     });
     writer->write(outputs::Kind::kDepletionHydrographs,
                   [&](const files::Target& t) { return write_depletion_hydrographs(t, s, d); });
@@ -439,7 +449,7 @@ std::vector<std::string> well_table_warnings_of(const Prepared& p, const std::ve
 // Evaluates the study, writes its outputs and prints its summary, with the
 // warnings `placed` said before; whether a receptor's limit is exceeded.
 bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& placed, const Stages& stages,
-                         Outputs& out) {
+                         Outputs& out, std::string& no_allocation) {
   const Study& s = p.study;
   if (!s.receptors.empty()) stages.say("receptors at days " + days_list(s.series_times));
   const std::vector<std::vector<float>> series = receptor_series(s, s.series_times, p.how);
@@ -466,11 +476,21 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   warnings.insert(warnings.end(), rule.begin(), rule.end());
 
   if (stages.terminal()) std::fputc('\n', stdout);
-  std::string extra = well_table_or_why(s, in_wells) + report_depletion(s, writer ? &*writer : nullptr);
+  const std::string depletion = report_depletion(s, writer ? &*writer : nullptr);
+  std::string extra = well_table_or_why(s, in_wells) + depletion;
   report_compliance(s, c, writer ? &*writer : nullptr, p.uncertain);
+  if (writer && grids.last)
+    writer->write(outputs::Kind::kMemo, [&](const files::Target& t) {
+      return write_memo(t, s, MemoFindings{&series, c ? &*c : nullptr, &*grids.last, depletion, warnings, p.how, std::time(nullptr)});
+    });
   if (c) extra += "\n" + compliance_text(s, *c);
   if (p.uncertain) extra += uncertainty_text(s, *p.uncertain, c);
   if (!grids.contour_areas.empty()) extra += "\n" + grids.contour_areas;
+  if (c) {
+    const AllocationReport a = report_allocation(s, p.how, *c, writer ? &*writer : nullptr);
+    extra += a.text;
+    no_allocation = a.failure;
+  }
   const std::vector<std::optional<LargestFound>> found = largest_found(s, c);
   const std::string summary =
       boundaries_text(s) + summary_text(s, s.series_times, series, grids.extremes, warnings, extra, found);
@@ -521,14 +541,17 @@ int run_study(const std::string& file, const engine::Options& engine, const std:
   for (std::string& w : scenario::plausibility_warnings(s)) placed.push_back(std::move(w));
   for (const std::string& w : placed) out.warn(w);
   bool exceeded = false;
+  std::string no_allocation;  // why an [allocation] has no plan
   try {
-    exceeded = evaluate_and_report(p, placed, stages, out);
+    exceeded = evaluate_and_report(p, placed, stages, out, no_allocation);
   } catch (const std::bad_alloc&) {
     complain("the study ran out of memory (it needs about " +
              std::to_string(static_cast<long long>(memory_needed(s, engine.fast.threads, grids_kept(s)) / (1024 * 1024))) + " MiB)");
     return base::kExitLimit;
   }
+  if (!no_allocation.empty()) complain(no_allocation);
   const int status = out.finish();
+  if (status == base::kExitSuccess && !no_allocation.empty()) return base::kExitNoAllocation;
   // A script that asked for it learns of an exceeded limit by the status.
   if (status == base::kExitSuccess && exceeded && s.output.exceedance_status) return base::kExitExceeded;
   return status;

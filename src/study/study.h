@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "allocation/allocation.h"
+#include "base/calendar.h"
 #include "outputs/request.h"
 #include "scenario/scenario.h"
 #include "uncertainty/realizations.h"
@@ -38,6 +40,7 @@ struct Output : outputs::Request {
   bool folder_given = false;   ///< `folder` is the command line's, taken as given
   WellFunction well_function = WellFunction::exact;
   bool exceedance_status = false;  ///< a limit exceeded ends the study with base::kExitExceeded
+  std::optional<bool> log_time;    ///< the hydrographs' time axis, `time_axis` (none: study/memo.h's default)
   std::optional<double> probability_level;  ///< the drawdown the probability grid's shares are above, the study's length unit
 };
 
@@ -52,6 +55,9 @@ struct Study : scenario::Scenario {
   Output output;
   std::vector<std::string> notes;  ///< what the reader warns of ("receptors.csv:1: the column ... is not read")
   std::optional<uncertainty::Spec> uncertainty;  ///< [uncertainty]: the aquifer's realizations (none: one aquifer)
+  std::optional<allocation::Request> allocation;  ///< the [allocation] table and each well's part (none: not asked)
+  std::optional<base::Date> start_date;  ///< the date pumping began (`start_date`): the tables' dates
+  std::string aquifer_from;        ///< the fit file [aquifer] takes its values from ("": given in the study)
 };
 
 }  // namespace study
