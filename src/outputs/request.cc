@@ -58,6 +58,7 @@ std::vector<PlannedFile> plan(const Request& r) {
   if (!r.contributions.empty()) add(Kind::kContributions, {r.contributions}, 0);
   if (!r.allocation.empty()) add(Kind::kAllocation, {r.allocation}, 0);
   if (!r.memo.empty()) add(Kind::kMemo, {r.memo}, 0);
+  if (!r.derivative.empty()) add(Kind::kDerivative, {r.derivative}, 0);
   return files;
 }
 

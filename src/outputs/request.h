@@ -42,6 +42,7 @@ struct Request {
   std::string contributions{};       ///< a study's wells' shares of each receptor's drawdown, CSV
   std::string allocation{};          ///< a study's allocation: each well's factor and allowed rate, CSV
   std::string memo{};                ///< the permit memo, a PDF on `page` (pictures/memo.h)
+  std::string derivative{};          ///< an aquifer-test fit's ds/d ln t, observed and fitted, a chart
 };
 
 /// A setting of the request.
@@ -86,6 +87,7 @@ enum class Kind {
   kSamples,                                                 // an aquifer-test fit's parameter sets
   kContributions, kAllocation,                              // a study's allocation
   kMemo,                                                    // a study's permit memo
+  kDerivative,                                              // an aquifer-test fit's derivative picture
 };
 
 /// One file the request writes.
