@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "fit/estimate_note.h"
 #include "pictures/hydrograph.h"
 #include "pictures/plot.h"
 
@@ -66,6 +67,7 @@ std::string write_type_curves(const files::Target& target, const PumpingTest& te
   pictures::ChartStyle style = style_of(test);
   style.log_values = true;
   style.value_axis_title = "drawdown, " + std::string(u.length.name) + " (logarithmic scale)";
+  style.note = estimate_note(test, model, e);
   return draw(target, target.name, test.title + ": observed and fitted drawdowns", series, style);
 }
 

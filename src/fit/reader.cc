@@ -18,6 +18,7 @@
 #include "inputs/toml_reader.h"
 #include "fit/models.h"
 #include "fit/samples.h"
+#include "fit/derivative.h"
 
 namespace fit {
 namespace {
@@ -30,7 +31,7 @@ constexpr std::string_view kWellKeys[] = {"name", "x", "y", "rate", "schedule"};
 constexpr std::string_view kObservationKeys[] = {"name", "x", "y", "file", "weight"};
 constexpr std::string_view kFitKeys[] = {"parameters"};
 constexpr std::string_view kOutputKeys[] = {"folder", "type_curves", "residual_plot", "dpi", "page", "samples",
-                                            "samples_count"};
+                                            "samples_count", "derivative"};
 
 std::string text(double v) { return base::shortest_text(v); }
 
@@ -298,6 +299,9 @@ void TestReader::read_output(const toml::table& t, PumpingTest& test) const {
   };
   picture("type_curves", o.type_curves);
   picture("residual_plot", o.residual_plot);
+  picture("derivative", o.derivative);
+  if (const toml::node* n = t.get("derivative"); n != nullptr && !o.derivative.empty() && !has_derivative(test))
+    fail(*n, "'derivative' needs an observation with 3 readings or more (ds/d ln t between its first and last)");
   if (const toml::node* n = t.get("dpi")) {
     const double v = number(*n, "dpi");
     if (!(v >= pictures::kMinDpi && v <= pictures::kMaxDpi) || std::trunc(v) != v)

@@ -15,6 +15,7 @@
 #include "fit/report.h"
 #include "fit/solve.h"
 #include "fit/pictures.h"
+#include "fit/derivative.h"
 #include "files/output_file.h"
 #include "files/output_folder.h"
 #include "base/text_table.h"
@@ -48,6 +49,7 @@ std::string what_file(outputs::Kind kind) {
     case outputs::Kind::kTypeCurves: return "the type curves";
     case outputs::Kind::kResidualPlot: return "the residual plot";
     case outputs::Kind::kSamples: return "the samples file";
+    case outputs::Kind::kDerivative: return "the derivative picture";
     default: return "the output file";
   }
 }
@@ -95,6 +97,7 @@ int write_outputs(const PumpingTest& test, const AquiferModel& model, const Esti
   writer.write(outputs::Kind::kSamples, [&](const files::Target& t) {
     return files::write_whole_file(t, samples_csv(test, model, e, test.samples_count, kSampleSeed));
   });
+  writer.write(outputs::Kind::kDerivative, [&](const files::Target& t) { return write_derivative(t, test, model, e); });
   if (std::fflush(stdout) != 0) status = base::kExitExtraOutput;
   return status;
 }

@@ -66,6 +66,7 @@ std::vector<PlannedFile> plan(const Request& r) {
                           r.with_crs),
           k);
   }
+  if (!r.derivative.empty()) add(Kind::kDerivative, {r.derivative}, 0);
   return files;
 }
 

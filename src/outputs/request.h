@@ -44,6 +44,7 @@ struct Request {
   std::string memo{};                ///< the permit memo, a PDF on `page` (pictures/memo.h)
   std::string start_date{};          ///< the ISO date (YYYY-MM-DD) the times count from ("": none): a time stack's epoch
   std::string probability{};         ///< a study's exceedance probability grid: .tif (a band per time) or .asc (a file per time)
+  std::string derivative{};          ///< an aquifer-test fit's ds/d ln t, observed and fitted, a chart
 };
 
 /// A setting of the request.
@@ -89,6 +90,7 @@ enum class Kind {
   kContributions, kAllocation,                              // a study's allocation
   kMemo,                                                    // a study's permit memo
   kProbability,                                             // a study's with uncertainty
+  kDerivative,                                              // an aquifer-test fit's derivative picture
 };
 
 /// One file the request writes.

@@ -13,6 +13,7 @@
 
 #include "gis/contour.h"
 #include "files/output_file.h"
+#include "pictures/chart_note.h"
 #include "pictures/picture_box.h"
 #include "pictures/picture_file.h"
 #include "pictures/picture_numbers.h"
@@ -493,6 +494,7 @@ void draw(cairo_t* cr, std::string_view title, const HydrographLayout& l,
     cairo_stroke(cr);
   }
   for (std::size_t k = 0; k < series.size(); ++k) draw_series(cr, l, series[k], k);
+  picture::draw_note(cr, l, series, style.note);
   draw_frame_and_ticks(cr, l, style);
   draw_legend(cr, l, series);
   draw_limit_legend(cr, l, series, style);

@@ -65,6 +65,9 @@ struct ChartStyle {
   std::optional<base::Date> start_date{};
   /// The values' unit in the legend's limit lines ("limit at NAME, 10 ft").
   std::string value_unit = "ft";
+  /// Lines drawn in a box inside the frame, in the corner hiding the fewest
+  /// points (chart_note.h); none when empty.
+  std::vector<std::string> note{};
 };
 
 /// A tick on an axis: where it is, and the text beside it ("" for a minor
