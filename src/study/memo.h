@@ -25,6 +25,9 @@
 
 namespace study {
 
+struct Uncertain;         // study/uncertainty_run.h
+struct AllocationReport;  // study/allocation_report.h
+
 /// What the run found, as the memo shows it; each pointer null when absent.
 struct MemoFindings {
   const std::vector<std::vector<float>>* series = nullptr;  ///< [receptor][series time]
@@ -34,6 +37,8 @@ struct MemoFindings {
   std::vector<std::string> warnings;   ///< every warning the run told
   scenario::Evaluation how;            ///< how the hydrographs' curves are evaluated
   std::time_t made = 0;                ///< when the memo is made (its date, UTC)
+  const Uncertain* uncertain = nullptr;          ///< the ensemble's answers, with [uncertainty]
+  const AllocationReport* allocation = nullptr;  ///< with [allocation]
 };
 
 /// The memo of `s` with `found`.
