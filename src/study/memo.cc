@@ -190,7 +190,7 @@ pictures::Memo memo_of(const Study& s, const MemoFindings& f) {
   v.push_back(aquifer_section(s));
   v.push_back(wells_section(s));
   if (f.compliance) v.push_back(compliance_section(s, *f.compliance));
-  // Later results (uncertainty, allocation) go here, after the compliance.
+  // Later results go here, after the compliance.
   if (f.uncertain) v.push_back(uncertainty_section(s, *f.uncertain, f.compliance));
   if (f.allocation && f.allocation->plan) v.push_back(allocation_section(s, *f.allocation));
   if (f.last_grid) v.push_back(map_section(s, *f.last_grid, f.compliance));

@@ -2,10 +2,11 @@
 // memo's sections (pictures/memo.h) from what it assumed and found, and the
 // pictures lay them out. The sections, in order: the inputs with their
 // SHA-256, the aquifer and where its values came from, the wells, the
-// compliance table, the map of the last time, the hydrographs, the streams'
-// depletion, the warnings.
+// compliance table, the ensemble's uncertainty and the allocation
+// (study/memo_results.h) when the study has them, the map of the last time,
+// the hydrographs, the streams' depletion, the warnings.
 //
-// A new result (the uncertainty of a Monte Carlo study, an allocation) is a
+// A new result (as the ensemble's uncertainty and the allocation are) is a
 // member of MemoFindings, filled by run_study where the result is made, and
 // one section function in memo.cc, pushed in memo_of's list where it belongs
 // (after the compliance: see the comment there).
