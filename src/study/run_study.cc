@@ -369,10 +369,10 @@ GridResults evaluate_and_write(const Study& s, const scenario::Evaluation& how, 
 // The wells and receptors as point layers, when asked: the receptors'
 // drawdowns at the study's times, and their compliance when there is one.
 void write_points(const Study& s, const scenario::Evaluation& how, const gis::Crs* crs, outputs::Writer& writer,
-                  const std::optional<scenario::Compliance>& c) {
+                  const std::optional<scenario::Compliance>& c, const std::optional<Uncertain>& u) {
   if (s.output.points.empty()) return;
   std::vector<gis::PointLayer> layers = point_layers(s, receptor_series(s, s.times, how));
-  if (c) add_compliance(layers, s, *c);
+  if (c) add_compliance(layers, s, *c, u ? &u->summary : nullptr);
   writer.write(outputs::Kind::kPoints,
                [&](const files::Target& t) { return gis::write_point_layers(t, layers, crs); });
 }
@@ -457,7 +457,7 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   const GridResults grids = evaluate_and_write(s, p.how, stages, writer ? &*writer : nullptr, out);
   if (writer) write_series(s, series, p.how, *writer, p.uncertain);
   const std::optional<scenario::Compliance> c = compliance_if_limits(s, p.how);
-  if (writer) write_points(s, p.how, crs, *writer, c);
+  if (writer) write_points(s, p.how, crs, *writer, c, p.uncertain);
   std::optional<std::vector<std::vector<double>>> in_wells;
   if (lists_well_drawdowns(s)) in_wells = well_drawdowns(s, p.how);
   // By the rule, where it is off the true well function.

@@ -7,6 +7,7 @@
 #include <gdal_priv.h>
 #include <ogrsf_frmts.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -98,33 +99,35 @@ TEST(StudyPoints, TheReceptorsCarryTheirComplianceAndTheWellsTheirPlannedRate) {
     std::unique_ptr<OGRFeature> r(receptors->GetNextFeature());
     ASSERT_NE(r, nullptr);
     ASSERT_STREQ(r->GetFieldAsString("name"), c.name);
-    const char* fields[] = {"largest_drawdown_ft", "at_day", "first_exceeded_day", "margin_ft", "exceeded"};
+    const char* fields[] = {"limit", "largest_drawdown", "day", "first_exceeded", "margin", "exceeded"};
     if (c.exceeded == nullptr) {
       for (const char* f : fields) EXPECT_FALSE(r->IsFieldSetAndNotNull(r->GetFieldIndex(f))) << f;
       continue;
     }
     EXPECT_STREQ(r->GetFieldAsString("exceeded"), c.exceeded);
-    const double limit = r->GetFieldAsDouble("limit_ft"), largest = r->GetFieldAsDouble("largest_drawdown_ft");
+    const double limit = r->GetFieldAsDouble("limit"), largest = r->GetFieldAsDouble("largest_drawdown");
     EXPECT_EQ(largest > limit, std::string(c.exceeded) == "yes");
-    EXPECT_NEAR(r->GetFieldAsDouble("margin_ft"), limit - largest, 1e-5 * limit);
+    EXPECT_NEAR(r->GetFieldAsDouble("margin"), limit - largest, 1e-5 * limit);
     // The largest over the continuous time axis is at least each sampled
     // time's (to the table's six digits).
     for (const char* t : {"dd_30d", "dd_90d"}) EXPECT_GE(largest, r->GetFieldAsDouble(t) * (1 - 1e-5)) << t;
-    const bool first = r->IsFieldSetAndNotNull(r->GetFieldIndex("first_exceeded_day"));
+    const bool first = r->IsFieldSetAndNotNull(r->GetFieldIndex("first_exceeded"));
     EXPECT_EQ(first, std::string(c.exceeded) == "yes");
     if (first) {
-      EXPECT_LE(r->GetFieldAsDouble("first_exceeded_day"), r->GetFieldAsDouble("at_day"));
+      EXPECT_LE(r->GetFieldAsDouble("first_exceeded"), r->GetFieldAsDouble("day"));
     }
     // The same numbers as the compliance table's cells.
     const std::vector<std::string>& row = rows.at(c.name);
     ASSERT_GE(row.size(), 5u);
+    EXPECT_EQ(limit, std::stod(row[0]));
+    EXPECT_EQ(limit, r->GetFieldAsDouble("limit_ft")) << "the layer's own limit field";
     EXPECT_EQ(largest, std::stod(row[1]));
-    EXPECT_EQ(r->GetFieldAsDouble("at_day"), std::stod(row[2]));
+    EXPECT_EQ(r->GetFieldAsDouble("day"), std::stod(row[2]));
     EXPECT_EQ(first, !row[3].empty());
     if (first) {
-      EXPECT_EQ(r->GetFieldAsDouble("first_exceeded_day"), std::stod(row[3]));
+      EXPECT_EQ(r->GetFieldAsDouble("first_exceeded"), std::stod(row[3]));
     }
-    EXPECT_EQ(r->GetFieldAsDouble("margin_ft"), std::stod(row[4]));
+    EXPECT_EQ(r->GetFieldAsDouble("margin"), std::stod(row[4]));
   }
 }
 
@@ -149,6 +152,42 @@ TEST(StudyPoints, WithoutLimitsTheLayersKeepTheirFields) {
     for (int k = 0; k < layer->GetLayerDefn()->GetFieldCount(); ++k)
       fields.emplace_back(layer->GetLayerDefn()->GetFieldDefn(k)->GetNameRef());
     EXPECT_EQ(fields, l.fields) << l.layer;
+  }
+}
+
+TEST(StudyPoints, AnEnsembleAndAStartDateAddTheProbabilityAndTheDate) {
+  ScratchFolder folder;
+  std::string text = points_study({"1.0", "20.0"}, "points = \"points.gpkg\"\ncompliance = \"c.csv\"\n");
+  text = edited(text, "times = [30.0, 90.0]", "start_date = 2027-01-01\ntimes = [30.0, 90.0]");
+  text = edited(text, "[output]", "[uncertainty]\ntransmissivity = [20000.0, 120000.0]\nrealizations = 20\n\n[output]");
+  folder.write("study.toml", text);
+  const RunResult run = run_program(folder, "", {"--study", "study.toml"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  // The compliance CSV's header names its columns: find probability_exceeded.
+  const std::string csv = folder.read("out/c.csv");
+  const auto rows = csv_rows(csv);
+  std::vector<std::string> header;
+  std::stringstream first(csv.substr(0, csv.find('\n')));
+  for (std::string cell; std::getline(first, cell, ',');) header.push_back(cell);
+  const auto column = std::find(header.begin(), header.end(), "probability_exceeded");
+  ASSERT_NE(column, header.end()) << csv;
+  const std::size_t at = static_cast<std::size_t>(column - header.begin()) - 1;  // rows drop the name
+  const auto dated = std::find(header.begin(), header.end(), "at_date");
+  ASSERT_NE(dated, header.end()) << csv;
+  const std::size_t at_date = static_cast<std::size_t>(dated - header.begin()) - 1;
+  const Dataset d = open_vector(folder.path() + "/out/points.gpkg");
+  ASSERT_TRUE(d);
+  OGRLayer* receptors = d->GetLayerByName("receptors");
+  ASSERT_NE(receptors, nullptr);
+  receptors->ResetReading();
+  for (const char* name : {"R-1", "R-2"}) {
+    SCOPED_TRACE(name);
+    std::unique_ptr<OGRFeature> r(receptors->GetNextFeature());
+    ASSERT_NE(r, nullptr);
+    const std::vector<std::string>& row = rows.at(name);
+    EXPECT_EQ(r->GetFieldAsDouble("probability_exceeded"), std::stod(row.at(at)));
+    EXPECT_STREQ(r->GetFieldAsString("date"), row.at(at_date).c_str()) << "the table's date of its day";
+    EXPECT_EQ(std::string(r->GetFieldAsString("date")).rfind("2027-01-", 0), 0u) << "days 13 and 14 of January";
   }
 }
 
