@@ -105,6 +105,7 @@ bench: deps
 	@$(BENCH_BUILD)/bench/fit_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@$(BENCH_BUILD)/bench/uncertainty_bench . 5
 	@$(BENCH_BUILD)/bench/allocation_bench 3
+	@$(BENCH_BUILD)/bench/probability_grid_bench 5
 
 clean:
 	rm -rf $(BUILD) build-* run

@@ -12,6 +12,8 @@
 #include <string>
 
 #include "engine/true_well_function.h"
+#include "fit/leaky_model.h"
+#include "fit/models.h"
 #include "fit/solve.h"
 
 namespace {
@@ -21,6 +23,7 @@ fit::PumpingTest FourPiezometers() {
   fit::PumpingTest t;
   t.title = "bench";
   t.wells = {{"PW", 0.0, 0.0, {{0.0, 250000.0}}}};
+  t.fit = fit::default_settings(t.model);
   std::mt19937 random(20261207);
   std::normal_distribution<double> noise(0.0, 0.01);
   for (double r : {50.0, 120.0, 300.0, 700.0}) {
@@ -40,7 +43,7 @@ fit::PumpingTest FourPiezometers() {
 
 void BM_Fit_FourPiezometers(benchmark::State& state) {
   static const fit::PumpingTest test = FourPiezometers();
-  for (auto _ : state) benchmark::DoNotOptimize(fit::fit_test(test, engine::true_well_function));
+  for (auto _ : state) benchmark::DoNotOptimize(fit::fit_test(test, fit::LeakyModel(engine::true_well_function)));
 }
 BENCHMARK(BM_Fit_FourPiezometers)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
@@ -49,6 +52,7 @@ fit::PumpingTest OneLogger(int readings) {
   fit::PumpingTest t;
   t.title = "bench";
   t.wells = {{"PW", 0.0, 0.0, {{0.0, 250000.0}}}};
+  t.fit = fit::default_settings(t.model);
   std::mt19937 random(20261208);
   std::normal_distribution<double> noise(0.0, 0.01);
   fit::Observation o;
@@ -67,7 +71,7 @@ fit::PumpingTest OneLogger(int readings) {
 
 void BM_Fit_OneLogger(benchmark::State& state) {
   const fit::PumpingTest test = OneLogger(static_cast<int>(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(fit::fit_test(test, engine::true_well_function));
+  for (auto _ : state) benchmark::DoNotOptimize(fit::fit_test(test, fit::LeakyModel(engine::true_well_function)));
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_Fit_OneLogger)

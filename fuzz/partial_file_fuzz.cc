@@ -1,7 +1,8 @@
 // Fuzz target: the partial file of a slice of an ensemble. Any bytes are
 // either refused with a PartError or read into a part whose text reads back
 // to the same part (the same text, every number to its bits); a part that
-// covers its whole ensemble merges into its outcomes in order.
+// covers its whole ensemble merges into its outcomes in order, and its
+// exceedance counts, when it has them, into themselves.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -31,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (part.from == 0 && part.to == part.realizations) {
     const auto all = uncertainty::merge_parts({part});
     for (std::size_t i = 0; i < all.size(); ++i) leaky_fuzz::check(all[i].index == i, "merged in index order");
+    leaky_fuzz::check(uncertainty::merge_exceedance({part}) == part.exceedance, "one slice's counts merge to themselves");
   }
   return 0;
 }

@@ -3,9 +3,12 @@
 #include "gis/exact_contour.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <numbers>
+#include <thread>
 
 #include "gis/contour.h"
 
@@ -298,8 +301,16 @@ void add_level(const Field& f, std::size_t time, const std::vector<ContourLine>&
 }  // namespace
 
 std::vector<ExactLine> exact_contours(std::span<const engine::EvaluatedGrid> times, std::span<const double> levels,
-                                      const DrawdownAt& at) {
-  std::vector<ExactLine> out;
+                                      const DrawdownAt& at, int threads) {
+  // The lines as the grid gives them, level by level (GDAL's, on this thread),
+  // then each level refined on the true drawdown by whichever thread is free.
+  struct Job {
+    std::size_t time;
+    double level;
+    std::vector<ContourLine> lines;
+    std::vector<ExactLine> out;
+  };
+  std::vector<Job> jobs;
   std::vector<float> values;
   for (std::size_t t = 0; t < times.size(); ++t) {
     const engine::EvaluatedGrid& e = times[t];
@@ -307,11 +318,21 @@ std::vector<ExactLine> exact_contours(std::span<const engine::EvaluatedGrid> tim
     values.clear();
     for (std::int32_t r = 1; r <= e.NY; ++r)
       for (std::int32_t c = 1; c <= e.NX; ++c) values.push_back((*e.DD)(c, r));
-    for (double level : levels) {
-      const Field f(e, t, level, at);
-      add_level(f, t, trace_contour(values, e.NX, e.NY, level), out);
-    }
+    for (double level : levels) jobs.push_back({t, level, trace_contour(values, e.NX, e.NY, level), {}});
   }
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t j; (j = next++) < jobs.size();) {
+      const Field f(times[jobs[j].time], jobs[j].time, jobs[j].level, at);
+      add_level(f, jobs[j].time, jobs[j].lines, jobs[j].out);
+    }
+  };
+  std::vector<std::thread> workers;
+  for (int k = 1; k < threads && static_cast<std::size_t>(k) < jobs.size(); ++k) workers.emplace_back(work);
+  work();
+  for (std::thread& w : workers) w.join();
+  std::vector<ExactLine> out;
+  for (Job& job : jobs) std::move(job.out.begin(), job.out.end(), std::back_inserter(out));
   return out;
 }
 

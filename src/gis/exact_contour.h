@@ -47,9 +47,11 @@ struct ExactLine {
 
 /// The lines of the grids of `times` at `levels`, time by time, level by
 /// level, with the drawdown `at` (which must agree with the grids at the
-/// nodes, up to their single precision).
+/// nodes, up to their single precision, and may be called from `threads`
+/// threads at once: each time's levels are refined on their own, the same
+/// lines in the same order for any count of threads).
 std::vector<ExactLine> exact_contours(std::span<const engine::EvaluatedGrid> times, std::span<const double> levels,
-                                      const DrawdownAt& at);
+                                      const DrawdownAt& at, int threads = 1);
 
 /// The area a closed line encloses, in the map's unit squared (0 for an open one).
 double enclosed_area(const ExactLine& line);

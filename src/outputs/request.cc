@@ -58,6 +58,14 @@ std::vector<PlannedFile> plan(const Request& r) {
   if (!r.contributions.empty()) add(Kind::kContributions, {r.contributions}, 0);
   if (!r.allocation.empty()) add(Kind::kAllocation, {r.allocation}, 0);
   if (!r.memo.empty()) add(Kind::kMemo, {r.memo}, 0);
+  if (const std::optional<gis::GridFormat> format = gis::grid_format_of(r.probability)) {
+    const bool per_time = !gis::traits_of(*format).holds_every_time;
+    for (std::size_t k = 0; k < (per_time ? r.times.size() : 1); ++k)
+      add(Kind::kProbability,
+          gis::grid_files(per_time ? time_file_name(r.probability, r.times[k], several) : r.probability, *format,
+                          r.with_crs),
+          k);
+  }
   return files;
 }
 

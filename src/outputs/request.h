@@ -42,6 +42,8 @@ struct Request {
   std::string contributions{};       ///< a study's wells' shares of each receptor's drawdown, CSV
   std::string allocation{};          ///< a study's allocation: each well's factor and allowed rate, CSV
   std::string memo{};                ///< the permit memo, a PDF on `page` (pictures/memo.h)
+  std::string start_date{};          ///< the ISO date (YYYY-MM-DD) the times count from ("": none): a time stack's epoch
+  std::string probability{};         ///< a study's exceedance probability grid: .tif (a band per time) or .asc (a file per time)
 };
 
 /// A setting of the request.
@@ -86,6 +88,7 @@ enum class Kind {
   kSamples,                                                 // an aquifer-test fit's parameter sets
   kContributions, kAllocation,                              // a study's allocation
   kMemo,                                                    // a study's permit memo
+  kProbability,                                             // a study's with uncertainty
 };
 
 /// One file the request writes.
@@ -111,7 +114,8 @@ bool takes_every_time(const Request& r);
 /// file of each time (with its .prj) or the one GeoTIFF, the contour layer's
 /// files, each picture of each time, the series, the hydrographs, the
 /// compliance table, the points, the depletion CSV and its picture; a fit's
-/// aquifer table, residuals, type curves and residual plot; a study's memo.
+/// aquifer table, residuals, type curves and residual plot; a study's memo; a
+/// study's probability grid (as the grid: one GeoTIFF, or a file per time with its .prj).
 std::vector<PlannedFile> plan(const Request& r);
 
 /// Whether the paths `a` and `b` are one file: the same once absolute and

@@ -81,7 +81,7 @@ void Writer::finish(const std::vector<double>& levels) {
     if (f.beside) continue;  // written with its output's own file
     if (f.kind == Kind::kGrid && !grid_per_time(request_)) {
       write_file(f, [&](const files::Target& t) {
-        return gis::write_grid(t, *gis::grid_format_of(request_.grid), times, place_.crs);
+        return gis::write_grid(t, *gis::grid_format_of(request_.grid), times, place_.crs, request_.start_date);
       });
     } else if (f.kind == Kind::kContours) {
       const gis::VectorFormat format = gis::vector_format_of(f.name).value_or(gis::VectorFormat::kGeoPackage);
@@ -113,10 +113,16 @@ void Writer::write(Kind kind, const std::function<std::string(const files::Targe
     if (f.kind == kind && !f.beside) write_file(f, write);
 }
 
+void Writer::write_each(Kind kind,
+                        const std::function<std::string(const PlannedFile&, const files::Target&)>& write) {
+  for (const PlannedFile& f : plan_)
+    if (f.kind == kind && !f.beside) write_file(f, [&](const files::Target& t) { return write(f, t); });
+}
+
 void Writer::write_file(const PlannedFile& f, const std::function<std::string(const files::Target&)>& write) {
   std::string why = clash(f);
   if (why.empty()) why = write(target(f.name));
-  if (why.empty() && f.kind == Kind::kGrid) remove_stale_statistics(target(f.name));
+  if (why.empty() && (f.kind == Kind::kGrid || f.kind == Kind::kProbability)) remove_stale_statistics(target(f.name));
   if (why.empty())
     for (const std::string& name : files_of(f)) written_.push_back({name, place_.what ? place_.what(f.kind) : ""});
   told_(f, why);

@@ -83,6 +83,8 @@ class Writer {
   /// The contour layer is written from `lines` (the kept grids' lines on the
   /// true drawdown, gis/exact_contour.h) rather than traced over the grids.
   void use_exact_contours(std::vector<gis::ExactLine> lines) { exact_ = std::move(lines); }
+  /// As write(), `write` told which planned file it writes (a file per time).
+  void write_each(Kind kind, const std::function<std::string(const PlannedFile&, const files::Target&)>& write);
 
  private:
   struct Kept {

@@ -67,7 +67,7 @@ ExactMaps exact_maps(const Study& s, const scenario::Evaluation& how, std::span<
   std::vector<PointDrawdown> times;
   for (std::size_t t = 0; t < kept.size() && t < s.times.size(); ++t) times.emplace_back(s, how, s.times[t]);
   const gis::DrawdownAt at = [&](std::size_t time, double x, double y) { return times[time](x, y); };
-  m.lines = gis::exact_contours(kept, levels, at);
+  m.lines = gis::exact_contours(kept, levels, at, how.engine.fast.threads);
   m.areas = areas_table(s, kept, levels, m.lines);
   return m;
 }

@@ -13,6 +13,7 @@
 #include "study/reader_depletion.h"
 #include "study/reader_internal.h"
 #include "study/reader_memo.h"
+#include "study/reader_probability.h"
 
 namespace study {
 
@@ -66,6 +67,7 @@ Study StudyReader::read(std::string_view text) {
   if (const toml::node* n = root.get("uncertainty")) read_uncertainty(table(*n, "uncertainty"), s);
   read_allocation_keys(root, file(), s);
   read_calendar_keys(root, file(), s);
+  read_probability_keys(root, file(), s);
   return s;
 }
 

@@ -85,7 +85,7 @@ inline constexpr std::string_view kOutputKeys[] = {"folder", "grid",   "contours
                                             "range",  "page",   "dpi",      "series",      "series_times",
                                             "hydrographs", "well_function", "compliance", "exceedance_status", "points",
                                                    "depletion", "depletion_hydrographs", "contributions", "allocation",
-                                                   "memo", "time_axis"};
+                                                   "memo", "time_axis", "probability", "probability_level"};
 inline constexpr std::string_view kUncertaintyKeys[] = {"samples",      "transmissivity", "storage", "leakance",
                                                         "correlations", "realizations",   "seed",    "reliability"};
 

@@ -32,6 +32,7 @@ class MemoReader : public TomlReader {
         fail(*n, "'start_date' must be a date like 2027-01-01 (without quotes or a time), not " + inputs::kind(*n));
       const toml::date v = d->get();
       s.start_date = base::Date{v.year, v.month, v.day};
+      s.output.start_date = base::iso_date(*s.start_date);
     }
     const toml::table* output = root.get("output") ? root.get("output")->as_table() : nullptr;
     const toml::node* n = output ? output->get("time_axis") : nullptr;

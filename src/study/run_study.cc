@@ -42,6 +42,7 @@
 #include "study/compliance_points.h"
 #include "study/exact_maps.h"
 #include "gis/contour.h"
+#include "study/probability_grid.h"
 #include "scenario/plausibility.h"
 #include "study/reader.h"
 #include "scenario/rule_check.h"
@@ -83,6 +84,7 @@ std::string days_list(const std::vector<double>& days) {
 // What a study's output file is called in messages.
 std::string what_file(outputs::Kind kind) {
   if (kind == outputs::Kind::kMemo) return "the memo file";
+  if (kind == outputs::Kind::kProbability) return "the probability file";
   static const char* const kWhat[] = {"the grid file",        "the contours file",   "the plot file", "the series file",
                                       "the hydrographs file", "the compliance file", "the points file",
                                       "the depletion file",   "the depletion hydrographs file"};
@@ -458,6 +460,7 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   if (writer) write_series(s, series, p.how, *writer, p.uncertain);
   const std::optional<scenario::Compliance> c = compliance_if_limits(s, p.how);
   if (writer) write_points(s, p.how, crs, *writer, c, p.uncertain);
+  if (writer && p.uncertain && p.uncertain->exceedance) write_probability(s, *p.uncertain->exceedance, crs, *writer);
   std::optional<std::vector<std::vector<double>>> in_wells;
   if (lists_well_drawdowns(s)) in_wells = well_drawdowns(s, p.how);
   // By the rule, where it is off the true well function.

@@ -41,6 +41,7 @@ struct Output : outputs::Request {
   WellFunction well_function = WellFunction::exact;
   bool exceedance_status = false;  ///< a limit exceeded ends the study with base::kExitExceeded
   std::optional<bool> log_time;    ///< the hydrographs' time axis, `time_axis` (none: study/memo.h's default)
+  std::optional<double> probability_level;  ///< the drawdown the probability grid's shares are above, the study's length unit
 };
 
 /// A whole study, checked: the scenario as scenario::Scenario states it, and

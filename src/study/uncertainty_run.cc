@@ -13,6 +13,7 @@
 #include "inputs/read_file.h"
 #include "inputs/toml_reader.h"
 #include "study/console.h"
+#include "study/probability_grid.h"
 #include "study/reader.h"
 #include "uncertainty/partial_file.h"
 
@@ -72,6 +73,7 @@ Uncertain ensemble_answers(const Study& s, const scenario::Evaluation& how, cons
   std::vector<uncertainty::Outcome> outcomes;
   if (o.merge.empty()) {
     outcomes = run_realizations(s, how, 0, s.uncertainty->realizations, terminal);
+    u.exceedance = exceedance_of(s, how, 0, s.uncertainty->realizations, terminal);
   } else {
     std::vector<uncertainty::Part> parts;
     for (const std::string& name : o.merge) {
@@ -88,6 +90,7 @@ Uncertain ensemble_answers(const Study& s, const scenario::Evaluation& how, cons
           p.realizations != s.uncertainty->realizations || !(p.shape == u.shape))
         throw StudyError{name + ": the partial file is of another study, or of other inputs, seed or realizations"};
     }
+    u.exceedance = merged_exceedance(s, parts);
     try {
       outcomes = uncertainty::merge_parts(std::move(parts));
     } catch (const uncertainty::PartError& e) {
@@ -106,6 +109,7 @@ std::string write_slice(const Study& s, const scenario::Evaluation& how, const E
   p.from = o.slice->first, p.to = o.slice->second;
   p.shape = uncertainty::shape_of(s);
   p.outcomes = run_realizations(s, how, p.from, p.to, terminal);
+  p.exceedance = exceedance_of(s, how, p.from, p.to, terminal);
   return files::write_whole_file(files::Target(*o.part), uncertainty::part_text(p));
 }
 

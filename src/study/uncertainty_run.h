@@ -16,6 +16,7 @@
 #include "scenario/evaluation.h"
 #include "study/study.h"
 #include "uncertainty/ensemble.h"
+#include "uncertainty/exceedance.h"
 
 namespace study {
 
@@ -30,6 +31,7 @@ struct EnsembleOptions {
 struct Uncertain {
   uncertainty::Summary summary;
   uncertainty::Shape shape;
+  std::optional<uncertainty::Exceedance> exceedance;  ///< the probability grid's counts, when the study maps it
 };
 
 /// What identifies a study's inputs in its partial files: the SHA-256 of its

@@ -142,6 +142,39 @@ std::string realizations_text(std::size_t from, std::size_t to) {
   return "realizations " + std::to_string(from) + " to " + std::to_string(to - 1) + " are";
 }
 
+void append_exceedance(std::string& t, const Exceedance& e) {
+  t += "exceedance " + std::to_string(e.times) + " " + std::to_string(e.nodes) + "\n";
+  for (std::size_t k = 0; k < e.times; ++k) {
+    for (std::size_t n = 0; n < e.nodes; ++n) {
+      if (n > 0) t += ' ';
+      t += std::to_string(e.counts[k * e.nodes + n]);
+    }
+    t += '\n';
+  }
+}
+
+// The counts after their line "exceedance <times> <nodes>" (`head`), each at
+// most `slice`, the slice's realizations. The counts are kept as their lines
+// come, so a file that claims more than it holds takes no more memory.
+Exceedance read_exceedance(Lines& in, const std::vector<std::string_view>& head, std::size_t slice) {
+  if (head.size() != 3) in.fail("expected 'exceedance' and 2 value(s)");
+  Exceedance e;
+  e.times = in.whole(head[1]), e.nodes = in.whole(head[2]);
+  if (e.times == 0 || e.nodes == 0 || e.times > 1'000'000 || e.nodes > 1'000'000'000 / e.times)
+    in.fail("the exceedance counts' size is out of range");
+  for (std::size_t k = 0; k < e.times; ++k) {
+    const std::vector<std::string_view> w = in.next();
+    if (w.size() != e.nodes)
+      in.fail("a time's exceedance counts are " + std::to_string(w.size()) + ", not " + std::to_string(e.nodes));
+    for (std::string_view c : w) {
+      const std::uint64_t v = in.whole(c);
+      if (v > slice) in.fail("an exceedance count is above the slice's realizations");
+      e.counts.push_back(static_cast<std::uint32_t>(v));
+    }
+  }
+  return e;
+}
+
 }  // namespace
 
 std::string part_text(const Part& p) {
@@ -164,6 +197,7 @@ std::string part_text(const Part& p) {
     }
     t += '\n';
   }
+  if (p.exceedance) append_exceedance(t, *p.exceedance);
   return t + "end\n";
 }
 
@@ -186,7 +220,12 @@ Part read_part(std::string_view text) {
       p.shape.receptors * p.shape.days > 10'000'000)
     in.fail("the shape is too large");
   for (std::size_t i = p.from; i < p.to; ++i) p.outcomes.push_back(read_outcome(in, p, i));
-  if (in.next() != std::vector<std::string_view>{"end"}) in.fail("expected 'end' after the slice's realizations");
+  std::vector<std::string_view> last = in.next();
+  if (last.front() == "exceedance") {
+    p.exceedance = read_exceedance(in, last, p.to - p.from);
+    last = in.next();
+  }
+  if (last != std::vector<std::string_view>{"end"}) in.fail("expected 'end' after the slice's realizations");
   if (!in.done()) {
     in.next();
     in.fail("text follows 'end'");
@@ -212,6 +251,24 @@ std::vector<Outcome> merge_parts(std::vector<Part> parts) {
   }
   if (next != first.realizations) throw PartError{0, realizations_text(next, first.realizations) + " in no partial file"};
   return all;
+}
+
+}  // namespace uncertainty
+
+namespace uncertainty {
+
+std::optional<Exceedance> merge_exceedance(const std::vector<Part>& parts) {
+  std::optional<Exceedance> sum;
+  for (const Part& p : parts) {
+    if (p.exceedance.has_value() != parts.front().exceedance.has_value())
+      throw PartError{0, "some partial files hold exceedance counts and others not"};
+    if (!p.exceedance) continue;
+    if (!sum)
+      sum = *p.exceedance;
+    else if (!add_counts(*sum, *p.exceedance))
+      throw PartError{0, "the partial files' exceedance counts differ in size"};
+  }
+  return sum;
 }
 
 }  // namespace uncertainty

@@ -10,16 +10,20 @@
 //   slice <from> <to>
 //   shape <limits> <receptors> <days>
 //   <index> <T> <S> <c> <rate factor> <exceeded: a 0 or 1 per limit, or -> <drawdown>...
+//   exceedance <times> <nodes>        (only with a probability grid)
+//   <count> ... a line per time, a count per node
 //   end
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "uncertainty/ensemble.h"
+#include "uncertainty/exceedance.h"
 
 namespace uncertainty {
 
@@ -31,6 +35,7 @@ struct Part {
   std::size_t from = 0, to = 0;  ///< the slice: realizations from .. to - 1
   Shape shape;
   std::vector<Outcome> outcomes;  ///< to - from, in index order
+  std::optional<Exceedance> exceedance;  ///< the slice's exceedance counts, with a probability grid
 };
 
 /// A partial file that cannot be read, or slices that do not make an
@@ -53,5 +58,10 @@ Part read_part(std::string_view text);
 /// share the study, seed, size and shape and cover every realization exactly
 /// once. Throws PartError naming the fault (`line` 0).
 std::vector<Outcome> merge_parts(std::vector<Part> parts);
+
+/// The slices' exceedance counts summed (any order), or nothing when no
+/// slice has them. Throws PartError (`line` 0) when some slices have them and
+/// others not, or their sizes differ.
+std::optional<Exceedance> merge_exceedance(const std::vector<Part>& parts);
 
 }  // namespace uncertainty

@@ -65,6 +65,15 @@ TEST(Request, PlansEveryFileNamedPerTime) {
        {.fitted_aquifer = "aquifer.toml", .residuals = "r.csv", .times = {1, 2}},
        {"aquifer.toml", "r.csv"},
        false},
+      {"the probability grid last, a file per time as the grid",
+       {.grid = "dd.asc", .with_crs = true, .times = {30, 90}, .probability = "p.asc"},
+       {"dd_30d.asc", "dd_30d.prj (beside)", "dd_90d.asc", "dd_90d.prj (beside)", "p_30d.asc", "p_30d.prj (beside)",
+        "p_90d.asc", "p_90d.prj (beside)"},
+       false},
+      {"a probability GeoTIFF holds every time, and the writer keeps no grid for it",
+       {.with_crs = true, .times = {30, 90}, .probability = "p.tif"},
+       {"p.tif"},
+       false},
   };
   for (const auto& k : kCases) {
     SCOPED_TRACE(k.what);

@@ -125,6 +125,19 @@ TEST(StudyStack, TheNetcdfStackHoldsEachTimesGridWithACfTimeCoordinate) {
   expect_bands_equal_grids(*d, ascii, {"0.5", "30", "90"}, 12, 9);
 }
 
+// With a start date the time coordinate counts days from it, so that QGIS's
+// temporal controller shows the calendar.
+TEST(StudyStack, AStartDateIsTheTimeCoordinatesEpoch) {
+  ScratchFolder stack;
+  stack.write("study.toml", edited(stack_study("drawdown.nc"), "crs = ", "start_date = 2027-03-15\ncrs = "));
+  const RunResult r = run_program(stack, "", {"--study", "study.toml"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const Dataset d = open_raster(stack.path() + "/out/drawdown.nc");
+  ASSERT_TRUE(d);
+  EXPECT_EQ(metadata(*d, "time#units"), "days since 2027-03-15 00:00:00");
+  EXPECT_EQ(metadata(*d, "NETCDF_DIM_time_VALUES"), "{0.5,30,90}");
+}
+
 // Beyond the creek and the barrier the stack holds NoData, as the ESRI grids do.
 TEST(StudyStack, BeyondABoundaryTheStackHoldsNoData) {
   std::ifstream in(std::string(LEAKY_SOURCE_DIR) + "/examples/creek/creek.toml");
