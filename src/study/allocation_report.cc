@@ -135,18 +135,40 @@ std::string plan_text(const Study& s, const allocation::Plan& plan) {
   if (plan.status != allocation::PlanStatus::solved) return text + ":\n" + plan.why + "\n";
   text += " (" + std::to_string(plan.rows) + " constraints, GLPK):\n";
   text += plan_table(s, plan);
-  const double share = plan.planned_total != 0.0 ? plan.allowed_total / plan.planned_total * 100.0 : 0.0;
-  text += "allowed total: " + volume_text(s, plan.allowed_total) + " against " + volume_text(s, plan.planned_total) +
-          " planned (" + fixed(share, 1) + " %)\n";
-  const std::string L(s.units.length.name);
-  for (const allocation::Binding& b : plan.binding)
-    text += named(s.receptors[b.receptor].name) + " binds at day " + fixed(b.day, 1) + ": one more " + L +
-            " of its limit allows " + volume_text(s, b.dual) + " more" +
-            (s.allocation->objective == allocation::Objective::weighted ? " (weighted)" : "") + "\n";
+  for (const std::string& line : allocation_lines(s, plan)) text.append(line).push_back('\n');
   return text + check_text(s, plan);
 }
 
 }  // namespace
+
+std::vector<std::string> allocation_lines(const Study& s, const allocation::Plan& plan) {
+  const double share = plan.planned_total != 0.0 ? plan.allowed_total / plan.planned_total * 100.0 : 0.0;
+  std::vector<std::string> lines{"allowed total: " + volume_text(s, plan.allowed_total) + " against " +
+                                 volume_text(s, plan.planned_total) + " planned (" + fixed(share, 1) + " %)"};
+  const std::string L(s.units.length.name);
+  for (const allocation::Binding& b : plan.binding)
+    lines.push_back(named(s.receptors[b.receptor].name) + " binds at day " + fixed(b.day, 1) + ": one more " + L +
+                    " of its limit allows " + volume_text(s, b.dual) + " more" +
+                    (s.allocation->objective == allocation::Objective::weighted ? " (weighted)" : ""));
+  return lines;
+}
+
+std::vector<std::vector<std::string>> allocation_rows(const Study& s, const AllocationReport& a) {
+  std::vector<std::vector<std::string>> rows;
+  const bool solved = a.plan && a.plan->status == allocation::PlanStatus::solved;
+  for (std::size_t j = 0; j < s.wells.size() && j < a.alone.size(); ++j) {
+    const double q = s.units.rate_from_engine(planned_rate(s.wells[j]));
+    const bool as_planned = allocation::kept(s.wells[j], s.allocation->wells[j]);
+    const allocation::AloneFactor& f = a.alone[j];
+    rows.push_back({base::one_line(s.wells[j].name), general(q),
+                    !solved      ? "-"
+                    : as_planned ? (s.allocation->wells[j].fixed ? "1 (fixed)" : "1 (injection)")
+                                 : factor_text(a.plan->factors[j]),
+                    solved ? general(q * a.plan->factors[j]) : "-",
+                    f.factor ? factor_text(*f.factor) : f.blocked_by ? "none" : "-"});
+  }
+  return rows;
+}
 
 bool reports_allocation(const Study& s) { return s.allocation.has_value() || !s.output.contributions.empty(); }
 
@@ -188,12 +210,13 @@ AllocationReport report_allocation(const Study& s, const scenario::Evaluation& h
   for (std::size_t i : r.receptors) limits.push_back(*s.receptors[i].limit);
   const std::vector<allocation::AloneFactor> alone = allocation::alone_factors(r, limits);
   report.text.append("\n").append(alone_text(s, alone, r));
-  const allocation::Plan plan = allocation::best_plan(s, *s.allocation, r, how);
+  const allocation::Plan& plan = report.plan.emplace(allocation::best_plan(s, *s.allocation, r, how));
   report.text.append("\n").append(plan_text(s, plan));
   if (plan.status != allocation::PlanStatus::solved) report.failure = plan.why;
   if (writer != nullptr)
     writer->write(outputs::Kind::kAllocation,
                   [&](const files::Target& t) { return files::write_whole_file(t, allocation_csv(s, alone, plan)); });
+  report.alone = alone;
   return report;
 }
 

@@ -3,6 +3,7 @@
 // check, in the summary and in the CSVs `contributions` and `allocation`.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ bool reports_allocation(const Study& s);
 struct AllocationReport {
   std::string text;     ///< for the summary, after the compliance; "" when not asked
   std::string failure;  ///< why no plan was found (infeasible, unbounded), or ""
+  std::vector<allocation::AloneFactor> alone;  ///< with [allocation]: each well's factor alone
+  std::optional<allocation::Plan> plan;        ///< with [allocation]: the best plan (solved or not)
 };
 
 /// The shares (with `contributions` or [allocation]), the single-well factors
@@ -45,5 +48,14 @@ std::string contributions_csv(const Study& s, const std::vector<allocation::Rece
 /// allowed_rate are empty.
 std::string allocation_csv(const Study& s, const std::vector<allocation::AloneFactor>& alone,
                            const allocation::Plan& plan);
+
+/// The allocation of `a` (with a plan) as the memo shows it, in the summary's
+/// numbers: a row per well (well, planned rate, factor, allowed rate, factor
+/// alone: "-" where no limit is reached, "none" where the others alone break one).
+std::vector<std::vector<std::string>> allocation_rows(const Study& s, const AllocationReport& a);
+
+/// The summary's lines under the plan's table: the allowed total against the
+/// planned total, then each binding limit with its dual (LF-free lines).
+std::vector<std::string> allocation_lines(const Study& s, const allocation::Plan& plan);
 
 }  // namespace study

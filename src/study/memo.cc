@@ -10,6 +10,7 @@
 #include "base/text_table.h"
 #include "base/shortest_text.h"
 #include "study/hydrographs.h"
+#include "study/memo_results.h"
 #include "study/outputs.h"
 
 namespace study {
@@ -189,7 +190,9 @@ pictures::Memo memo_of(const Study& s, const MemoFindings& f) {
   v.push_back(aquifer_section(s));
   v.push_back(wells_section(s));
   if (f.compliance) v.push_back(compliance_section(s, *f.compliance));
-  // Later results (uncertainty, allocation) go here, after the compliance.
+  // Later results go here, after the compliance.
+  if (f.uncertain) v.push_back(uncertainty_section(s, *f.uncertain, f.compliance));
+  if (f.allocation && f.allocation->plan) v.push_back(allocation_section(s, *f.allocation));
   if (f.last_grid) v.push_back(map_section(s, *f.last_grid, f.compliance));
   if (f.series && !s.receptors.empty()) v.push_back(hydrograph_section(s, f));
   if (!f.depletion.empty()) v.push_back(lines_section("Stream depletion", f.depletion, true));

@@ -2,10 +2,11 @@
 // memo's sections (pictures/memo.h) from what it assumed and found, and the
 // pictures lay them out. The sections, in order: the inputs with their
 // SHA-256, the aquifer and where its values came from, the wells, the
-// compliance table, the map of the last time, the hydrographs, the streams'
-// depletion, the warnings.
+// compliance table, the ensemble's uncertainty and the allocation
+// (study/memo_results.h) when the study has them, the map of the last time,
+// the hydrographs, the streams' depletion, the warnings.
 //
-// A new result (the uncertainty of a Monte Carlo study, an allocation) is a
+// A new result (as the ensemble's uncertainty and the allocation are) is a
 // member of MemoFindings, filled by run_study where the result is made, and
 // one section function in memo.cc, pushed in memo_of's list where it belongs
 // (after the compliance: see the comment there).
@@ -25,6 +26,9 @@
 
 namespace study {
 
+struct Uncertain;         // study/uncertainty_run.h
+struct AllocationReport;  // study/allocation_report.h
+
 /// What the run found, as the memo shows it; each pointer null when absent.
 struct MemoFindings {
   const std::vector<std::vector<float>>* series = nullptr;  ///< [receptor][series time]
@@ -34,6 +38,8 @@ struct MemoFindings {
   std::vector<std::string> warnings;   ///< every warning the run told
   scenario::Evaluation how;            ///< how the hydrographs' curves are evaluated
   std::time_t made = 0;                ///< when the memo is made (its date, UTC)
+  const Uncertain* uncertain = nullptr;          ///< the ensemble's answers, with [uncertainty]
+  const AllocationReport* allocation = nullptr;  ///< with [allocation]
 };
 
 /// The memo of `s` with `found`.

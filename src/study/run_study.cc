@@ -479,18 +479,20 @@ bool evaluate_and_report(const Prepared& p, const std::vector<std::string>& plac
   const std::string depletion = report_depletion(s, writer ? &*writer : nullptr);
   std::string extra = well_table_or_why(s, in_wells) + depletion;
   report_compliance(s, c, writer ? &*writer : nullptr, p.uncertain);
-  if (writer && grids.last)
-    writer->write(outputs::Kind::kMemo, [&](const files::Target& t) {
-      return write_memo(t, s, MemoFindings{&series, c ? &*c : nullptr, &*grids.last, depletion, warnings, p.how, std::time(nullptr)});
-    });
   if (c) extra += "\n" + compliance_text(s, *c);
   if (p.uncertain) extra += uncertainty_text(s, *p.uncertain, c);
   if (!grids.contour_areas.empty()) extra += "\n" + grids.contour_areas;
+  std::optional<AllocationReport> a;
   if (c) {
-    const AllocationReport a = report_allocation(s, p.how, *c, writer ? &*writer : nullptr);
-    extra += a.text;
-    no_allocation = a.failure;
+    a = report_allocation(s, p.how, *c, writer ? &*writer : nullptr);
+    extra += a->text;
+    no_allocation = a->failure;
   }
+  if (writer && grids.last)
+    writer->write(outputs::Kind::kMemo, [&](const files::Target& t) {
+      return write_memo(t, s, MemoFindings{&series, c ? &*c : nullptr, &*grids.last, depletion, warnings, p.how, std::time(nullptr),
+                                           p.uncertain ? &*p.uncertain : nullptr, a ? &*a : nullptr});
+    });
   const std::vector<std::optional<LargestFound>> found = largest_found(s, c);
   const std::string summary =
       boundaries_text(s) + summary_text(s, s.series_times, series, grids.extremes, warnings, extra, found);

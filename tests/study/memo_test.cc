@@ -5,7 +5,9 @@
 // refusals, and the hydrographs' dated ticks and limit lines in the legend.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <sstream>
 #include <ctime>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "base/calendar.h"
+#include "base/exit_status.h"
 #include "files/output_file.h"
 #include "pictures/hydrograph.h"
 #include "program_run.h"
@@ -294,6 +297,177 @@ TEST(Memo, TheExampleStudysMemoHoldsItsCompliance) {
     EXPECT_NE(line.find(std::string(row) == "Smith domestic well" ? "FAIL" : "pass"), std::string::npos) << line;
   }
   EXPECT_NE(text.find("limit at Smith domestic well, 10 ft"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// `text` with each run of white space (line ends and page breaks too) made
+// one space: a memo's paragraph as one line, however the page wrapped it.
+std::string squeezed(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    const bool space = c == ' ' || c == '\n' || c == '\f' || c == '\t' || c == '\r';
+    if (space && (out.empty() || out.back() == ' ')) continue;
+    out.push_back(space ? ' ' : c);
+  }
+  return out;
+}
+
+// The line of `text` that begins with `start` (after spaces), or "".
+std::string line_of(const std::string& text, const std::string& start) {
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);)
+    if (const std::size_t at = line.find_first_not_of(' '); at != std::string::npos && line.compare(at, start.size(), start) == 0)
+      return line.substr(at);
+  return "";
+}
+
+// The fields of the CSV row of `csv` whose first field is `name` (the last such row).
+std::vector<std::string> csv_row(const std::string& csv, const std::string& name) {
+  std::vector<std::string> fields;
+  std::istringstream lines(csv);
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind(name + ",", 0) == 0) {
+      fields.clear();
+      std::istringstream in(line + ",");
+      for (std::string f; std::getline(in, f, ',');) fields.push_back(f);
+    }
+  return fields;
+}
+
+// The words of `line` after `skip` words.
+std::vector<std::string> words_after(const std::string& line, std::size_t skip) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  words.erase(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(std::min(skip, words.size())));
+  return words;
+}
+
+const char kEnsemble[] =
+    "\n[uncertainty]\ntransmissivity = [30000.0, 80000.0]\nstorage = [0.0001, 0.0004]\nleakance = [0.00002, 0.0001]\n"
+    "realizations = 12\nseed = 7\nreliability = 0.9\n\n[output]";
+
+TEST(Memo, TheUncertaintySectionHoldsTheCsvsProbabilitiesAndPercentilesAndTheConsolesFactor) {
+  for (const char* limit : {"1.0", "4.0", "50.0"}) {
+    SCOPED_TRACE(limit);
+    ScratchFolder folder;
+    folder.write("study.toml", study_testing::edited(memo_study(limit), "\n[output]", kEnsemble));
+    const RunResult run = run_program(folder, "", {"--study", "study.toml"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string text = pdf_text(folder.path() + "/out/memo.pdf");
+    ASSERT_NE(text.find("Uncertainty"), std::string::npos) << text;
+    // The receptor's row: the CSVs' probability, its standard error and the
+    // 95th percentile at the last series day.
+    const std::string csv = folder.read("out/compliance.csv");
+    const std::vector<std::string> last = csv_row(folder.read("out/series.csv"), "R-1");
+    ASSERT_EQ(last.size(), 9u) << folder.read("out/series.csv");  // name,x,y,days,date,drawdown,p05,p50,p95
+    EXPECT_EQ(last[3], "90");
+    const std::vector<std::string> shown = words_after(line_of(text.substr(text.find("Uncertainty")), "R-1 "), 1);
+    EXPECT_EQ(shown, (std::vector<std::string>{field(csv, "probability_exceeded"), field(csv, "probability_se"), last[8]}))
+        << text;
+    // Every realization exceeds 1 ft, none 50 ft, some 4 ft: a share of the
+    // 12 with its binomial standard error sqrt(p (1 - p) / n).
+    const double p = std::stod(field(csv, "probability_exceeded"));
+    if (std::string(limit) != "4.0") {
+      EXPECT_EQ(p, std::string(limit) == "1.0" ? 1.0 : 0.0) << csv;
+    } else {
+      EXPECT_GT(p, 0.0);
+      EXPECT_LT(p, 1.0);
+      EXPECT_NEAR(p * 12.0, std::round(p * 12.0), 1e-9);
+      EXPECT_NEAR(std::stod(field(csv, "probability_se")), std::sqrt(p * (1.0 - p) / 12.0), 5e-5);
+    }
+    // The console's lines of the ensemble, word for word.
+    for (const char* start : {"uncertainty: 12 realizations", "rate factor at 90 % reliability: "}) {
+      const std::string console = line_of(run.out, start);
+      ASSERT_FALSE(console.empty()) << run.out;
+      EXPECT_NE(squeezed(text).find(squeezed(console)), std::string::npos) << console << "\n" << text;
+    }
+  }
+}
+
+// PW-1's factor alone as the console's table of the wells alone shows it.
+std::string alone_factor(const std::string& out) {
+  const std::size_t table = out.find("each well alone");
+  const std::vector<std::string> words = table == std::string::npos ? std::vector<std::string>{}
+                                                                    : words_after(line_of(out.substr(table), "PW-1 "), 1);
+  return words.empty() ? "(no factor alone)" : words[0];
+}
+
+// kSmallStudy's memo with a limit at R-1 that its one well breaks, with
+// [allocation] and `well` among PW-1's keys.
+std::string allocation_memo_study(const std::string& well) {
+  std::string text = study_testing::edited(memo_study("1.0"), "rate = 250000.0\n", "rate = 250000.0\n" + well);
+  text = study_testing::edited(text, "\n[output]", "\n[allocation]\n\n[output]");
+  return study_testing::edited(text, "memo = \"memo.pdf\"", "memo = \"memo.pdf\"\nallocation = \"allocation.csv\"");
+}
+
+TEST(Memo, TheAllocationSectionHoldsTheCsvsRatesAndTheConsolesFactorsTotalAndBindingLimit) {
+  ScratchFolder folder;
+  folder.write("study.toml", allocation_memo_study(""));
+  const RunResult run = run_program(folder, "", {"--study", "study.toml"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string text = pdf_text(folder.path() + "/out/memo.pdf");
+  const std::size_t section = text.find("Allocation");
+  ASSERT_NE(section, std::string::npos) << text;
+  // PW-1's row: the CSV's planned and allowed rates, the console's factor
+  // (rounded down to 0.001) and its factor alone.
+  const std::vector<std::string> csv = csv_row(folder.read("out/allocation.csv"), "PW-1");
+  ASSERT_EQ(csv.size(), 5u) << folder.read("out/allocation.csv");
+  const std::vector<std::string> console = words_after(line_of(run.out.substr(run.out.find("allocation: ")), "PW-1 "), 1);
+  ASSERT_EQ(console.size(), 3u) << run.out;  // planned rate, factor, allowed rate
+  EXPECT_EQ(console[0], csv[1]);
+  EXPECT_EQ(console[2], csv[3]);
+  EXPECT_LT(std::stod(console[1]), 1.0) << "the limit of 1 ft is broken as planned";
+  EXPECT_EQ(words_after(line_of(text.substr(section), "PW-1 "), 1),
+            (std::vector<std::string>{csv[1], console[1], csv[3], alone_factor(run.out)}))
+      << text;
+  // The allowed total and R-1's binding limit with its dual, as the console has them.
+  for (const char* start : {"allowed total: ", "'R-1' binds at day "}) {
+    const std::string line = line_of(run.out, start);
+    ASSERT_FALSE(line.empty()) << start << run.out;
+    EXPECT_NE(squeezed(text).find(squeezed(line)), std::string::npos) << line << "\n" << text;
+  }
+}
+
+TEST(Memo, AnAllocationWithoutAPlanSaysWhyAndGivesNoFactors) {
+  ScratchFolder folder;
+  folder.write("study.toml", allocation_memo_study("min_factor = 2.0\n"));
+  const RunResult run = run_program(folder, "", {"--study", "study.toml"});
+  ASSERT_EQ(run.status, base::kExitNoAllocation) << run.err;
+  const std::string text = pdf_text(folder.path() + "/out/memo.pdf");
+  ASSERT_NE(text.find("Allocation"), std::string::npos) << text;
+  const std::string why = run.err.substr(run.err.find(": ") + 2, run.err.find('\n') - run.err.find(": ") - 2);
+  EXPECT_NE(squeezed(text).find("No plan keeps every limit: " + squeezed(why)), std::string::npos) << why << "\n" << text;
+  const std::vector<std::string> row = words_after(line_of(text.substr(text.find("Allocation")), "PW-1 "), 1);
+  EXPECT_EQ(row, (std::vector<std::string>{"250000", "-", "-", alone_factor(run.out)})) << text;
+  EXPECT_EQ(text.find("allowed total"), std::string::npos);
+}
+
+TEST(Memo, WithoutAnEnsembleOrAPlanTheMemoHasNeitherSection) {
+  const struct {
+    const char* what;
+    std::string study;
+  } cases[] = {
+      {"compliance only", memo_study("1.0")},
+      {"contributions without [allocation]",
+       study_testing::edited(memo_study("1.0"), "memo = \"memo.pdf\"", "memo = \"memo.pdf\"\ncontributions = \"c.csv\"")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchFolder folder;
+    folder.write("study.toml", c.study);
+    const RunResult run = run_program(folder, "", {"--study", "study.toml"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string text = pdf_text(folder.path() + "/out/memo.pdf", false);
+    ASSERT_NE(text.find("Compliance"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Uncertainty"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Allocation"), std::string::npos) << text;
+    EXPECT_EQ(text.find("probability"), std::string::npos) << text;
+    EXPECT_EQ(text.find("allowed rate"), std::string::npos) << text;
+  }
 }
 
 }  // namespace
