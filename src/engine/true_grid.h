@@ -63,8 +63,9 @@ struct TrueOptions {
  *    Fallback: where a piece cannot be fitted at the point (S = 0, NaN or
  *              infinite inputs, r/B past true_run::kMostB, W below 1e-300 in
  *              the piece) and for runs shorter than kMinRunTerms, W term by
- *              term: today's sum and bits. A caller's W is always taken term
- *              by term
+ *              term: today's sum and bits (the program's own W taken in SIMD lanes,
+ *              256 terms at a time, with the same bits and order). A
+ *              caller's W is always taken term by term
  */
 double true_point_drawdown(double x, double y, const TrueAquifer& aquifer, std::span<const TrueTerm> terms,
                            TrueWellFunction W = nullptr);

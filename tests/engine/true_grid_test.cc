@@ -126,5 +126,24 @@ TEST(TrueGrid, TakesTheCallersWellFunction) {
     }
 }
 
+// The program's own well function at a point is taken in lanes, chunk by
+// chunk: the same double, bit for bit, as each term's value in turn summed
+// in order (a field of 700 terms: two whole chunks and a partial one).
+double TermByTerm(double u, double rb) { return true_well_function(u, rb); }
+
+TEST(TruePoint, TheLanesSumIsTheTermByTermSum) {
+  std::vector<TrueTerm> terms;
+  for (int k = 0; k < 700; ++k)
+    terms.push_back({1000.0 + 37.0 * (k % 29), 4000.0 + 53.0 * (k % 17), (k % 5 == 0 ? -1.0 : 1.0) * (1e4 + 97.0 * k),
+                     0.01 + 0.5 * k});
+  for (const Case& c : Cases())
+    for (const double x : {1025.0, 1300.5, 2999.0}) {
+      const double lanes = true_point_drawdown(x, 4100.0, c.aquifer, terms);
+      const double scalar = true_point_drawdown(x, 4100.0, c.aquifer, terms, TermByTerm);
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(lanes), std::bit_cast<std::uint64_t>(scalar)) << c.name << " at x " << x;
+      EXPECT_NE(lanes, 0.0);
+    }
+}
+
 }  // namespace
 }  // namespace engine
