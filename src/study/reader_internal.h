@@ -311,9 +311,9 @@ class StudyReader : public TomlReader {
   // [uncertainty] (reader_uncertainty.cc): the samples file, a parameter's
   // range (p: uncertainty::Parameter) and the correlations.
   void read_uncertainty(const toml::table& t, Study& s);
-  void read_samples(const toml::node& n, Study& s, uncertainty::Spec& spec);
+  void read_samples(const toml::node& n, Study& s, uncertainty::Draws& settings);
   std::optional<uncertainty::Range> uncertain_range(const toml::table& t, std::size_t p) const;
-  void read_correlations(const toml::node& n, uncertainty::Spec& spec) const;
+  void read_correlations(const toml::node& n, uncertainty::Draws& settings) const;
 
   Units units_;  // the study's, once read
   std::filesystem::path folder_;

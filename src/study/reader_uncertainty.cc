@@ -22,9 +22,9 @@ constexpr std::string_view kParameterKeys[] = {"transmissivity", "storage", "lea
 
 }  // namespace
 
-void StudyReader::read_samples(const toml::node& n, Study& s, uncertainty::Spec& spec) {
+void StudyReader::read_samples(const toml::node& n, Study& s, uncertainty::Draws& settings) {
   const std::string path = csv_path(inner_path(n, "samples"));
-  spec.samples_file = path;
+  settings.samples_file = path;
   s.inputs.push_back(path);
   files_.push_back(path);
   std::vector<CsvRecord> records = csv_records(path, "samples file");
@@ -44,9 +44,9 @@ void StudyReader::read_samples(const toml::node& n, Study& s, uncertainty::Spec&
     a.leakance = units_.leakance_to_engine(L);
     if (!std::isfinite(static_cast<float>(a.transmissivity)) || !std::isfinite(static_cast<float>(a.leakance)))
       fail_csv(path, r.line, "a sample lies beyond single precision's range (3.4e38) in the program's units");
-    spec.samples.push_back(a);
+    settings.samples.push_back(a);
   }
-  if (spec.samples.empty()) fail(n, "the samples file " + in_quotes(path) + " holds no parameter set");
+  if (settings.samples.empty()) fail(n, "the samples file " + in_quotes(path) + " holds no parameter set");
 }
 
 std::optional<uncertainty::Range> StudyReader::uncertain_range(const toml::table& t, std::size_t p) const {
@@ -65,7 +65,7 @@ std::optional<uncertainty::Range> StudyReader::uncertain_range(const toml::table
   return r;
 }
 
-void StudyReader::read_correlations(const toml::node& n, uncertainty::Spec& spec) const {
+void StudyReader::read_correlations(const toml::node& n, uncertainty::Draws& settings) const {
   const toml::table& t = table(n, "correlations");
   check_keys(t, kPairs, "in 'correlations' of [uncertainty]", kSections);
   for (std::size_t k = 0; k < 3; ++k) {
@@ -74,47 +74,47 @@ void StudyReader::read_correlations(const toml::node& n, uncertainty::Spec& spec
     const double rho = number(*v, kPairs[k]);
     if (!(rho > -1.0 && rho < 1.0)) fail(*v, in_quotes(kPairs[k]) + " must lie between -1 and 1, not " + base::shortest_text(rho));
     const std::size_t i = kPairParameters[k][0], j = kPairParameters[k][1];
-    if (!spec.ranges[i] || !spec.ranges[j])
+    if (!settings.ranges[i] || !settings.ranges[j])
       fail(*v, in_quotes(kPairs[k]) + " correlates parameters that both need a range in [uncertainty]");
-    spec.correlation[i][j] = spec.correlation[j][i] = rho;
+    settings.correlation[i][j] = settings.correlation[j][i] = rho;
   }
-  if (!uncertainty::cholesky(spec.correlation))
+  if (!uncertainty::cholesky(settings.correlation))
     fail(n, "the correlations cannot hold together (their matrix is not positive definite)");
 }
 
 void StudyReader::read_uncertainty(const toml::table& t, Study& s) {
   check_keys(t, kUncertaintyKeys, "in [uncertainty]", kSections);
-  uncertainty::Spec spec;
-  for (std::size_t p = 0; p < 3; ++p) spec.ranges[p] = uncertain_range(t, p);
-  const bool ranged = spec.ranges[0] || spec.ranges[1] || spec.ranges[2];
+  uncertainty::Draws settings;
+  for (std::size_t p = 0; p < 3; ++p) settings.ranges[p] = uncertain_range(t, p);
+  const bool ranged = settings.ranges[0] || settings.ranges[1] || settings.ranges[2];
   if (const toml::node* n = t.get("samples")) {
     if (ranged) fail(*n, "[uncertainty] takes 'samples' or ranges of the parameters, not both");
-    read_samples(*n, s, spec);
+    read_samples(*n, s, settings);
   } else if (!ranged) {
     fail(t, "[uncertainty] needs 'samples' (a file of parameter sets) or a 95 % range of 'transmissivity', "
             "'storage' or 'leakance'");
   }
   if (const toml::node* n = t.get("correlations")) {
     if (!ranged) fail(*n, "'correlations' are of the parameters' ranges; the samples carry their own");
-    read_correlations(*n, spec);
+    read_correlations(*n, settings);
   }
   if (const toml::node* n = t.get("realizations"))
-    spec.realizations = static_cast<std::size_t>(
+    settings.realizations = static_cast<std::size_t>(
         whole(*n, "realizations", 1, "a whole number from 1 to " + std::to_string(uncertainty::kMostRealizations)));
-  if (spec.realizations > uncertainty::kMostRealizations)
+  if (settings.realizations > uncertainty::kMostRealizations)
     fail(*t.get("realizations"), "'realizations' must be at most " + std::to_string(uncertainty::kMostRealizations));
   if (const toml::node* n = t.get("seed")) {
     const auto* i = n->as_integer();
     if (i == nullptr || i->get() < 0) fail(*n, "'seed' must be a whole number, 0 or more, not " + kind(*n));
-    spec.seed = static_cast<std::uint64_t>(i->get());
+    settings.seed = static_cast<std::uint64_t>(i->get());
   }
   if (const toml::node* n = t.get("reliability")) {
-    spec.reliability = number(*n, "reliability");
-    if (!(spec.reliability > 0.0 && spec.reliability < 1.0))
+    settings.reliability = number(*n, "reliability");
+    if (!(settings.reliability > 0.0 && settings.reliability < 1.0))
       fail(*n, "'reliability' must lie between 0 and 1 (0.95: 95 % of the realizations), not " +
-                   base::shortest_text(spec.reliability));
+                   base::shortest_text(settings.reliability));
   }
-  s.uncertainty = std::move(spec);
+  s.uncertainty = std::move(settings);
 }
 
 }  // namespace study::reading

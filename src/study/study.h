@@ -54,7 +54,7 @@ struct Study : scenario::Scenario {
   std::vector<std::string> input_digests;  ///< the SHA-256 of each input as read (hex; filled by read_study_file)
   Output output;
   std::vector<std::string> notes;  ///< what the reader warns of ("receptors.csv:1: the column ... is not read")
-  std::optional<uncertainty::Spec> uncertainty;  ///< [uncertainty]: the aquifer's realizations (none: one aquifer)
+  std::optional<uncertainty::Draws> uncertainty;  ///< [uncertainty]: the aquifer's realizations (none: one aquifer)
   std::optional<allocation::Request> allocation;  ///< the [allocation] table and each well's part (none: not asked)
   std::optional<base::Date> start_date;  ///< the date pumping began (`start_date`): the tables' dates
   std::string aquifer_from;        ///< the fit file [aquifer] takes its values from ("": given in the study)

@@ -150,11 +150,11 @@ std::string series_with_percentiles(const Study& s, const std::vector<double>& t
 }
 
 std::string uncertainty_text(const Study& s, const Uncertain& u, const std::optional<scenario::Compliance>& c) {
-  const uncertainty::Spec& spec = *s.uncertainty;
+  const uncertainty::Draws& settings = *s.uncertainty;
   std::string text = "\nuncertainty: " + std::to_string(u.summary.realizations) + " realizations of the aquifer (" +
-                     (spec.samples.empty() ? std::string("log-normal from the 95 % ranges")
-                                           : "parameter sets drawn from " + inputs::in_quotes(spec.samples_file)) +
-                     "), seed " + std::to_string(spec.seed) + "\n";
+                     (settings.samples.empty() ? std::string("log-normal from the 95 % ranges")
+                                           : "parameter sets drawn from " + inputs::in_quotes(settings.samples_file)) +
+                     "), seed " + std::to_string(settings.seed) + "\n";
   if (!c || u.summary.probability.empty()) return text;
   std::vector<std::vector<std::string>> rows = {{"limit at", "probability exceeded", "standard error"}};
   for (std::size_t k = 0; k < u.summary.probability.size(); ++k) {
@@ -166,7 +166,7 @@ std::string uncertainty_text(const Study& s, const Uncertain& u, const std::opti
   }
   text += base::aligned_table(rows, {true, false, false});
   const double f = u.summary.reliable_factor;
-  text += "rate factor at " + percent(spec.reliability) + " % reliability: " +
+  text += "rate factor at " + percent(settings.reliability) + " % reliability: " +
           (std::isinf(f) ? std::string("none needed") : fixed3_down(f)) + " (one aquifer: " +
           (std::isinf(c->rate_factor) ? std::string("none needed") : fixed3_down(c->rate_factor)) + ")\n";
   return text;
@@ -174,9 +174,9 @@ std::string uncertainty_text(const Study& s, const Uncertain& u, const std::opti
 
 std::string uncertainty_manifest(const Study& s) {
   if (!s.uncertainty) return "";
-  const uncertainty::Spec& spec = *s.uncertainty;
-  return "{\"realizations\": " + std::to_string(spec.realizations) + ", \"seed\": " + std::to_string(spec.seed) +
-         ", \"reliability\": " + base::shortest_text(spec.reliability) + "}";
+  const uncertainty::Draws& settings = *s.uncertainty;
+  return "{\"realizations\": " + std::to_string(settings.realizations) + ", \"seed\": " + std::to_string(settings.seed) +
+         ", \"reliability\": " + base::shortest_text(settings.reliability) + "}";
 }
 
 }  // namespace study

@@ -50,10 +50,10 @@ Outcome realize(const scenario::Scenario& s, const scenario::Evaluation& how, co
   return outcome_of(copy, how);
 }
 
-std::vector<Outcome> run(const scenario::Scenario& s, const scenario::Evaluation& how, const Spec& spec,
+std::vector<Outcome> run(const scenario::Scenario& s, const scenario::Evaluation& how, const Draws& settings,
                          std::size_t from, std::size_t to, int threads, std::atomic<std::uint64_t>* done) {
   std::vector<Outcome> outcomes(to > from ? to - from : 0);
-  const Realizations draws(spec, s.aquifer);
+  const Realizations draws(settings, s.aquifer);
   std::atomic<std::size_t> next{0};
   const auto work = [&] {
     scenario::Scenario copy = s;

@@ -45,10 +45,10 @@ Shape shape_of(const scenario::Scenario& s);
 /// the scenario with that aquifer.
 Outcome realize(const scenario::Scenario& s, const scenario::Evaluation& how, const scenario::Aquifer& a);
 
-/// The outcomes of realizations [from, to) of `spec`, in index order, made on
+/// The outcomes of realizations [from, to) of `settings`, in index order, made on
 /// `threads` threads (the same numbers on any number of threads). `done`,
 /// when given, counts the realizations as they finish (from any thread).
-std::vector<Outcome> run(const scenario::Scenario& s, const scenario::Evaluation& how, const Spec& spec,
+std::vector<Outcome> run(const scenario::Scenario& s, const scenario::Evaluation& how, const Draws& settings,
                          std::size_t from, std::size_t to, int threads, std::atomic<std::uint64_t>* done = nullptr);
 
 /// What an ensemble answers.

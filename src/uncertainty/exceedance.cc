@@ -6,13 +6,13 @@
 
 namespace uncertainty {
 
-Exceedance count_exceedance(const scenario::Scenario& s, const scenario::Evaluation& how, const Spec& spec,
+Exceedance count_exceedance(const scenario::Scenario& s, const scenario::Evaluation& how, const Draws& settings,
                             double level, std::size_t from, std::size_t to, std::atomic<std::uint64_t>* done) {
   Exceedance e;
   e.times = s.times.size();
   e.nodes = static_cast<std::size_t>(s.grid.columns) * static_cast<std::size_t>(s.grid.rows);
   e.counts.assign(e.times * e.nodes, 0);
-  const Realizations draws(spec, s.aquifer);
+  const Realizations draws(settings, s.aquifer);
   scenario::Scenario copy = s;
   engine::DrawdownGrid DD(s.grid.columns, s.grid.rows);
   // The engine spreads each grid's rows over its threads; the counts are

@@ -26,11 +26,11 @@ struct Exceedance {
   bool operator==(const Exceedance&) const = default;
 };
 
-/// The counts of realizations [from, to) of `spec` at the times of `s`:
+/// The counts of realizations [from, to) of `settings` at the times of `s`:
 /// those whose drawdown at a node is above `level` (strictly; a node blanked
 /// beyond a boundary is never above). `done`, when given, counts the
 /// realizations as they finish. The same counts on any number of threads.
-Exceedance count_exceedance(const scenario::Scenario& s, const scenario::Evaluation& how, const Spec& spec,
+Exceedance count_exceedance(const scenario::Scenario& s, const scenario::Evaluation& how, const Draws& settings,
                             double level, std::size_t from, std::size_t to,
                             std::atomic<std::uint64_t>* done = nullptr);
 

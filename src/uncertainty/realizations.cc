@@ -28,26 +28,26 @@ std::optional<std::array<std::array<double, 3>, 3>> cholesky(const std::array<st
   return l;
 }
 
-Realizations::Realizations(const Spec& spec, const scenario::Aquifer& base) : spec_(spec), base_(base) {
-  const std::optional<std::array<std::array<double, 3>, 3>> l = cholesky(spec.correlation);
+Realizations::Realizations(const Draws& settings, const scenario::Aquifer& base) : settings_(settings), base_(base) {
+  const std::optional<std::array<std::array<double, 3>, 3>> l = cholesky(settings.correlation);
   if (l) lower_ = *l;
 }
 
 scenario::Aquifer Realizations::at(std::size_t index) const {
-  Stream stream(spec_.seed, index);
-  if (!spec_.samples.empty()) {
-    const std::size_t n = spec_.samples.size();
+  Stream stream(settings_.seed, index);
+  if (!settings_.samples.empty()) {
+    const std::size_t n = settings_.samples.size();
     const std::size_t row = static_cast<std::size_t>(stream.uniform() * static_cast<double>(n));
-    return spec_.samples[row < n ? row : n - 1];
+    return settings_.samples[row < n ? row : n - 1];
   }
   std::array<double, 3> z{};
   for (double& v : z) v = stream.normal();
   double value[3] = {base_.transmissivity, base_.storage, base_.leakance};
   for (std::size_t p = 0; p < 3; ++p) {
-    if (!spec_.ranges[p]) continue;
+    if (!settings_.ranges[p]) continue;
     double y = 0.0;
     for (std::size_t k = 0; k <= p; ++k) y += lower_[p][k] * z[k];
-    const double lo = std::log(spec_.ranges[p]->low), hi = std::log(spec_.ranges[p]->high);
+    const double lo = std::log(settings_.ranges[p]->low), hi = std::log(settings_.ranges[p]->high);
     value[p] = std::exp(0.5 * (lo + hi) + y * (hi - lo) / (2.0 * kZ975));
   }
   scenario::Aquifer a;

@@ -28,11 +28,11 @@ struct Range {
   double low = 0.0, high = 0.0;
 };
 
-/// The parameters, in the order of Spec::ranges and Spec::correlation.
+/// The parameters, in the order of Draws::ranges and Draws::correlation.
 enum Parameter : std::size_t { kTransmissivity = 0, kStorage = 1, kLeakance = 2 };
 
 /// What an ensemble draws from, in the engine's units (scenario/units.h).
-struct Spec {
+struct Draws {
   /// Parameter sets, each realization taking one at random with replacement;
   /// when empty, the ranges.
   std::vector<scenario::Aquifer> samples;
@@ -51,18 +51,18 @@ struct Spec {
 /// positive definite.
 std::optional<std::array<std::array<double, 3>, 3>> cholesky(const std::array<std::array<double, 3>, 3>& c);
 
-/// Draws the aquifers of realizations of one spec, each from its own stream.
+/// Draws the aquifers of realizations of one settings, each from its own stream.
 class Realizations {
  public:
   /// `base`: the study's aquifer, whose values a parameter without a range
-  /// keeps. The spec's correlation must be positive definite.
-  Realizations(const Spec& spec, const scenario::Aquifer& base);
+  /// keeps. The settings' correlation must be positive definite.
+  Realizations(const Draws& settings, const scenario::Aquifer& base);
 
   /// The aquifer of realization `index`.
   scenario::Aquifer at(std::size_t index) const;
 
  private:
-  const Spec& spec_;
+  const Draws& settings_;
   scenario::Aquifer base_;
   std::array<std::array<double, 3>, 3> lower_{};
 };

@@ -15,15 +15,15 @@ namespace {
 
 using uncertainty::Range;
 using uncertainty::Realizations;
-using uncertainty::Spec;
+using uncertainty::Draws;
 
 scenario::Aquifer base_aquifer() { return scenario::Aquifer{50000.0, 5e-5, 2e-4}; }  // T, leakance, S
 
-Spec ranged(double rho_ts, double rho_tl, double rho_sl) {
-  Spec spec;
-  spec.ranges = {Range{30000.0, 80000.0}, Range{1e-4, 4e-4}, Range{2e-5, 1e-4}};
-  spec.correlation = {{{1, rho_ts, rho_tl}, {rho_ts, 1, rho_sl}, {rho_tl, rho_sl, 1}}};
-  return spec;
+Draws ranged(double rho_ts, double rho_tl, double rho_sl) {
+  Draws settings;
+  settings.ranges = {Range{30000.0, 80000.0}, Range{1e-4, 4e-4}, Range{2e-5, 1e-4}};
+  settings.correlation = {{{1, rho_ts, rho_tl}, {rho_ts, 1, rho_sl}, {rho_tl, rho_sl, 1}}};
+  return settings;
 }
 
 double sorted_quantile(std::vector<double> v, double p) {
@@ -42,12 +42,12 @@ double correlation(const std::vector<double>& a, const std::vector<double>& b) {
 }
 
 TEST(Draws, ARealizationDependsOnlyOnTheSeedAndItsIndex) {
-  const Spec spec = ranged(-0.4, 0.2, 0.1);
-  const Realizations draws(spec, base_aquifer());
+  const Draws settings = ranged(-0.4, 0.2, 0.1);
+  const Realizations draws(settings, base_aquifer());
   // Drawn in another order, and by another object, the same bits.
   std::vector<scenario::Aquifer> forward;
   for (std::size_t i = 0; i < 50; ++i) forward.push_back(draws.at(i));
-  const Realizations again(spec, base_aquifer());
+  const Realizations again(settings, base_aquifer());
   for (std::size_t i = 50; i-- > 0;) {
     const scenario::Aquifer a = again.at(i);
     EXPECT_EQ(a.transmissivity, forward[i].transmissivity);
@@ -56,8 +56,8 @@ TEST(Draws, ARealizationDependsOnlyOnTheSeedAndItsIndex) {
   }
   // Neighbouring indices, and another seed, differ.
   EXPECT_NE(forward[0].transmissivity, forward[1].transmissivity);
-  Spec other = spec;
-  other.seed = spec.seed + 1;
+  Draws other = settings;
+  other.seed = settings.seed + 1;
   EXPECT_NE(Realizations(other, base_aquifer()).at(0).transmissivity, forward[0].transmissivity);
 }
 
@@ -80,8 +80,8 @@ TEST(Draws, RangesAreNinetyFivePercentRangesOfLogNormalsWithTheirCorrelations) {
     double ts, tl, sl;
   };
   for (const Case& c : {Case{0, 0, 0}, Case{-0.6, 0, 0}, Case{0.5, 0.3, -0.2}}) {
-    const Spec spec = ranged(c.ts, c.tl, c.sl);
-    const Realizations draws(spec, base_aquifer());
+    const Draws settings = ranged(c.ts, c.tl, c.sl);
+    const Realizations draws(settings, base_aquifer());
     std::vector<double> logs[3];
     for (std::size_t i = 0; i < 40000; ++i) {
       const scenario::Aquifer a = draws.at(i);
@@ -92,7 +92,7 @@ TEST(Draws, RangesAreNinetyFivePercentRangesOfLogNormalsWithTheirCorrelations) {
     for (std::size_t p = 0; p < 3; ++p) {
       // The 2.5th and 97.5th percentiles are the range's ends, within sampling
       // error (a few hundredths of the log range's half width).
-      const double lo = std::log(spec.ranges[p]->low), hi = std::log(spec.ranges[p]->high);
+      const double lo = std::log(settings.ranges[p]->low), hi = std::log(settings.ranges[p]->high);
       EXPECT_NEAR(sorted_quantile(logs[p], 0.025), lo, 0.03 * (hi - lo)) << p;
       EXPECT_NEAR(sorted_quantile(logs[p], 0.975), hi, 0.03 * (hi - lo)) << p;
     }
@@ -103,9 +103,9 @@ TEST(Draws, RangesAreNinetyFivePercentRangesOfLogNormalsWithTheirCorrelations) {
 }
 
 TEST(Draws, AParameterWithoutARangeKeepsTheStudysValue) {
-  Spec spec;
-  spec.ranges[uncertainty::kTransmissivity] = Range{30000.0, 80000.0};
-  const Realizations draws(spec, base_aquifer());
+  Draws settings;
+  settings.ranges[uncertainty::kTransmissivity] = Range{30000.0, 80000.0};
+  const Realizations draws(settings, base_aquifer());
   for (std::size_t i = 0; i < 20; ++i) {
     EXPECT_EQ(draws.at(i).storage, base_aquifer().storage);
     EXPECT_EQ(draws.at(i).leakance, base_aquifer().leakance);
@@ -113,9 +113,9 @@ TEST(Draws, AParameterWithoutARangeKeepsTheStudysValue) {
 }
 
 TEST(Draws, SamplesAreDrawnEvenlyWithReplacement) {
-  Spec spec;
-  for (int k = 1; k <= 8; ++k) spec.samples.push_back(scenario::Aquifer{1000.0 * k, 1e-6 * k, 1e-5 * k});  // T, leakance, S
-  const Realizations draws(spec, base_aquifer());
+  Draws settings;
+  for (int k = 1; k <= 8; ++k) settings.samples.push_back(scenario::Aquifer{1000.0 * k, 1e-6 * k, 1e-5 * k});  // T, leakance, S
+  const Realizations draws(settings, base_aquifer());
   std::vector<int> count(8, 0);
   const int n = 40000;
   for (int i = 0; i < n; ++i) {
@@ -124,7 +124,7 @@ TEST(Draws, SamplesAreDrawnEvenlyWithReplacement) {
     ASSERT_GE(row, 0);
     ASSERT_LT(row, 8);
     // A row is taken whole: its three values together.
-    EXPECT_EQ(a.storage, spec.samples[static_cast<std::size_t>(row)].storage);
+    EXPECT_EQ(a.storage, settings.samples[static_cast<std::size_t>(row)].storage);
     ++count[static_cast<std::size_t>(row)];
   }
   for (int c : count) EXPECT_NEAR(c, n / 8, 5 * std::sqrt(n * 0.125 * 0.875));
